@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build, the tests and the program need.
+# Runs apt-get only when something is missing; does nothing otherwise.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6svg6
+  libgl-dev libxkbcommon-dev
+  libsqlite3-dev sqlite3
+  libxlsxwriter-dev
+  fonts-wqy-zenhei
+  xvfb xauth
+  python3-openpyxl
+  clang-format
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}" >&2
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

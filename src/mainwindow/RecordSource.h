@@ -1,0 +1,18 @@
+#pragma once
+
+class RecordGridModel;
+
+// What the curve window reads of the main window: the record grid, the UI
+// language and the display format list.
+class RecordSource
+{
+public:
+    virtual ~RecordSource() = default;
+    virtual const RecordGridModel &recordGrid() const = 0;
+    // The Chinese menu item is checked.
+    virtual bool chineseUi() const = 0;
+    // The display format list is enabled (data records are loaded).
+    virtual bool displayFormatEnabled() const = 0;
+    // The selected item of the display format list (4 = "32bit Float").
+    virtual int displayFormat() const = 0;
+};

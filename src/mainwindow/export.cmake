@@ -1,0 +1,2 @@
+# Placeholder until the export lands.
+add_library(norvale_export INTERFACE)

@@ -1,0 +1,2 @@
+#include "uTestSqlite.h"
+TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent) {}

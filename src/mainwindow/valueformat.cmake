@@ -1,0 +1,1 @@
+# Placeholder until the value texts land.

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+enum class MessageIcon { Information, Warning, Error };
+
+// Where the windows report: a modal message box on screen, one line on
+// stderr for the command line, a list in the tests.
+class MessageSink
+{
+public:
+    virtual ~MessageSink() = default;
+    // A modal box owned by `owner` with one OK button. `stayOnTop` keeps it
+    // above every other window (the start-up options message).
+    virtual void showMessage(QWidget *owner, MessageIcon icon, const QString &caption,
+                             const QString &text, bool stayOnTop = false)
+        = 0;
+};

@@ -1,0 +1,2 @@
+# Placeholder until the automation seam lands.
+add_library(norvale_automation INTERFACE)

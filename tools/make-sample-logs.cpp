@@ -1,0 +1,2 @@
+// Being written: see tools/CMakeLists.txt.
+int main() { return 2; }
