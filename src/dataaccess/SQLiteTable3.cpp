@@ -1,0 +1,479 @@
+#include "dataaccess/SQLiteTable3.h"
+
+#include "dataaccess/OpenPlan.h"
+#include "dataaccess/ValueText.h"
+
+#include <QBuffer>
+#include <QIODevice>
+#include <QLocale>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// Finalizes a statement however the operation that prepared it ends.
+class StatementGuard
+{
+public:
+    StatementGuard() = default;
+    ~StatementGuard() { sqlite3_finalize(m_statement); }
+    StatementGuard(const StatementGuard &) = delete;
+    StatementGuard &operator=(const StatementGuard &) = delete;
+
+    sqlite3_stmt **place() { return &m_statement; }
+    sqlite3_stmt *get() const { return m_statement; }
+
+private:
+    sqlite3_stmt *m_statement = nullptr;
+};
+
+[[noreturn]] void raise(const char *message)
+{
+    throw ESQLiteException(message);
+}
+
+// Kind of a column from its declared type: whole words, compared exactly.
+int kindOfDeclaredType(const char *declared)
+{
+    static constexpr struct
+    {
+        const char *word;
+        int kind;
+    } kWords[] = {
+        {"INTEGER", SQLITE_INTEGER}, {"BOOLEAN", SQLITE_INTEGER}, {"NUMERIC", SQLITE_FLOAT},
+        {"FLOAT", SQLITE_FLOAT},     {"DOUBLE", SQLITE_FLOAT},    {"REAL", SQLITE_FLOAT},
+        {"BLOB", SQLITE_BLOB},
+    };
+    for (const auto &w : kWords) {
+        if (std::strcmp(declared, w.word) == 0)
+            return w.kind;
+    }
+    return SQLITE_TEXT;
+}
+
+// Column names are upper-cased once when read and once per look-up, the same way.
+QString upperName(const QString &name)
+{
+    return name.toUpper();
+}
+
+} // namespace
+
+// --- ESQLiteException ---------------------------------------------------------------------------
+
+ESQLiteException::ESQLiteException(const QString &message)
+    : std::runtime_error(message.toUtf8().toStdString())
+{ }
+
+ESQLiteException::ESQLiteException(const char *utf8Message)
+    : std::runtime_error(utf8Message)
+{ }
+
+// --- TSQLiteDatabase ----------------------------------------------------------------------------
+
+TSQLiteDatabase::TSQLiteDatabase(const QString &fileName, OpenMode mode)
+{
+    int result = SQLITE_OK;
+    if (mode == OpenMode::ReadWriteCreate) {
+        result = sqlite3_open(fileName.toUtf8().constData(), &m_handle);
+    } else {
+        const ReadOnlyOpenPlan plan = planReadOnlyOpen(fileName);
+        result = sqlite3_open_v2(plan.uri.constData(), &m_handle,
+                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    }
+    if (result == SQLITE_OK)
+        return;
+
+    QString detail = QStringLiteral("unknown error");
+    if (m_handle)
+        detail = QString::fromUtf8(sqlite3_errmsg(m_handle));
+    close();
+    throw ESQLiteException(
+        QStringLiteral("Failed to open database \"%1\" : %2").arg(fileName, detail));
+}
+
+TSQLiteDatabase::~TSQLiteDatabase()
+{
+    if (m_inTransaction) {
+        try {
+            RollbackTransaction();
+        } catch (const ESQLiteException &) {
+            // Closing below ends the transaction anyway.
+        }
+    }
+    close();
+}
+
+void TSQLiteDatabase::close() noexcept
+{
+    if (m_handle)
+        sqlite3_close(m_handle);
+    m_handle = nullptr;
+}
+
+std::unique_ptr<TSQLiteTable> TSQLiteDatabase::QueryTable(const QString &sql)
+{
+    return std::make_unique<TSQLiteTable>(*this, sql);
+}
+
+void TSQLiteDatabase::ExecuteStatement(const QString &sql)
+{
+    ExecuteStatement(sql, {});
+}
+
+void TSQLiteDatabase::ExecuteStatement(const QString &sql, const TSQLiteValues &values)
+{
+    StatementGuard statement;
+    if (sqlite3_prepare_v2(m_handle, sql.toUtf8().constData(), -1, statement.place(), nullptr)
+        != SQLITE_OK)
+        RaiseLastError(QStringLiteral("Error executing SQL"), sql);
+    if (!statement.get())
+        RaiseLastError(QStringLiteral("Could not prepare SQL statement"), sql);
+    BindData(statement.get(), values);
+    if (sqlite3_step(statement.get()) != SQLITE_DONE) {
+        sqlite3_reset(statement.get());
+        RaiseLastError(QStringLiteral("Error executing SQL statement"), sql);
+    }
+}
+
+void TSQLiteDatabase::RaiseLastError(const QString &message, const QString &sql)
+{
+    const int code = sqlite3_errcode(m_handle);
+    if (code == SQLITE_OK)
+        throw ESQLiteException(message);
+    throw ESQLiteException(
+        QStringLiteral("%1.\rError [%2]: %3.\r\"%4\": %5")
+            .arg(message)
+            .arg(code)
+            .arg(ErrorCodeText(code), sql, QString::fromUtf8(sqlite3_errmsg(m_handle))));
+}
+
+void TSQLiteDatabase::RollbackTransaction()
+{
+    ExecuteStatement(QStringLiteral("ROLLBACK"));
+    m_inTransaction = false;
+}
+
+namespace {
+
+// Binds one stream: a QBuffer in place from its position, any other device copied whole.
+int bindStream(sqlite3_stmt *statement, int index, QIODevice *device)
+{
+    if (auto *buffer = qobject_cast<QBuffer *>(device)) {
+        const QByteArray &bytes = buffer->buffer();
+        const qint64 from = qBound<qint64>(0, buffer->pos(), bytes.size());
+        // Points into the buffer itself: the caller keeps it unchanged until the statement ran.
+        return sqlite3_bind_blob64(statement, index, bytes.constData() + from,
+                                   sqlite3_uint64(bytes.size() - from), SQLITE_STATIC);
+    }
+    const qint64 size = device->size();
+    if (size <= 0)
+        return sqlite3_bind_zeroblob(statement, index, 0);
+    void *copy = std::malloc(size_t(size));
+    if (!copy)
+        raise("Error getting memory to save blob");
+    // A device that cannot hand over all of its bytes is not bound with a partial copy.
+    if (!device->seek(0) || device->read(static_cast<char *>(copy), size) != size) {
+        std::free(copy);
+        raise("Could not bind BLOB");
+    }
+    return sqlite3_bind_blob64(statement, index, copy, sqlite3_uint64(size), std::free);
+}
+
+} // namespace
+
+void TSQLiteDatabase::BindData(sqlite3_stmt *statement, const TSQLiteValues &values)
+{
+    for (size_t i = 0; i < values.size(); ++i) {
+        const int index = int(i) + 1;
+        int result = SQLITE_OK;
+        const char *failure = "";
+        const TSQLiteValue &value = values[i];
+
+        if (const auto *v = std::get_if<qint32>(&value)) {
+            result = sqlite3_bind_int(statement, index, *v);
+            failure = "Could not bind integer";
+        } else if (const auto *v = std::get_if<bool>(&value)) {
+            result = sqlite3_bind_int(statement, index, *v ? 1 : 0);
+            failure = "Could not bind boolean";
+        } else if (const auto *v = std::get_if<qint64>(&value)) {
+            result = sqlite3_bind_int64(statement, index, *v);
+            failure = "Could not bind int64";
+        } else if (const auto *v = std::get_if<long double>(&value)) {
+            result = sqlite3_bind_double(statement, index, double(*v));
+            failure = "Could not bind extended";
+        } else if (const auto *v = std::get_if<const void *>(&value)) {
+            if (*v)
+                raise("Unhandled pointer (<> nil)");
+            result = sqlite3_bind_null(statement, index);
+            failure = "Could not bind null";
+        } else if (const auto *v = std::get_if<QByteArray>(&value)) {
+            result = sqlite3_bind_text64(statement, index, v->constData(),
+                                         sqlite3_uint64(v->size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+            failure = "Could not bind text";
+        } else if (const auto *v = std::get_if<QString>(&value)) {
+            const QByteArray utf8 = v->toUtf8();
+            result
+                = sqlite3_bind_text64(statement, index, utf8.constData(),
+                                      sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+            failure = "Could not bind text";
+        } else if (std::holds_alternative<SQLiteUnhandledValue>(value)) {
+            raise("Unhandled binding");
+        } else {
+            // An object: what it is at run time decides, whichever alternative carried it.
+            QObject *object = nullptr;
+            if (const auto *v = std::get_if<QBuffer *>(&value))
+                object = *v;
+            else if (const auto *v = std::get_if<QIODevice *>(&value))
+                object = *v;
+            else
+                object = std::get<QObject *>(value);
+            auto *device = qobject_cast<QIODevice *>(object);
+            if (!device)
+                raise("Unhandled object-type in binding");
+            result = bindStream(statement, index, device);
+            failure = "Could not bind BLOB";
+        }
+        if (result != SQLITE_OK)
+            RaiseLastError(QString::fromLatin1(failure), QStringLiteral("BindData"));
+    }
+}
+
+// --- TSQLiteTable -------------------------------------------------------------------------------
+
+TSQLiteTable::TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const TSQLiteValues &values)
+{
+    StatementGuard statement;
+    if (sqlite3_prepare_v2(db.Handle(), sql.toUtf8().constData(), -1, statement.place(), nullptr)
+        != SQLITE_OK)
+        db.RaiseLastError(QStringLiteral("Error executing SQL"), sql);
+    if (!statement.get())
+        db.RaiseLastError(QStringLiteral("Could not prepare SQL statement"), sql);
+    db.BindData(statement.get(), values);
+    m_decimalPoint = QLocale::system().decimalPoint().toUtf8();
+    fetch(db, statement.get(), sql);
+    m_currentRow = 0;
+}
+
+TSQLiteTable::~TSQLiteTable() = default;
+
+void TSQLiteTable::fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QString &sql)
+{
+    for (int result = sqlite3_step(statement); result != SQLITE_DONE;
+         result = sqlite3_step(statement)) {
+        if (result == SQLITE_BUSY)
+            raise("Could not prepare SQL statement");
+        if (result != SQLITE_ROW) {
+            sqlite3_reset(statement);
+            db.RaiseLastError(QStringLiteral("Could not retrieve data"), sql);
+        }
+        // The cursor and the count are 32 bits wide.
+        if (m_recordCount == std::numeric_limits<quint32>::max())
+            raise("Could not retrieve data: too many rows");
+        ++m_recordCount;
+        if (m_recordCount == 1)
+            readColumns(statement);
+        appendRow(statement);
+    }
+}
+
+void TSQLiteTable::readColumns(sqlite3_stmt *statement)
+{
+    m_columnCount = quint32(sqlite3_column_count(statement));
+    m_names.reserve(m_columnCount);
+    m_kinds.reserve(m_columnCount);
+    for (quint32 c = 0; c < m_columnCount; ++c)
+        m_names.push_back(upperName(QString::fromUtf8(sqlite3_column_name(statement, int(c)))));
+    for (quint32 c = 0; c < m_columnCount; ++c) {
+        const char *declared = sqlite3_column_decltype(statement, int(c));
+        m_kinds.push_back(declared ? kindOfDeclaredType(declared)
+                                   : sqlite3_column_type(statement, int(c)));
+    }
+}
+
+void TSQLiteTable::appendRow(sqlite3_stmt *statement)
+{
+    // Grow by half rather than double: the cells are most of the table's memory.
+    if (m_cells.size() + m_columnCount > m_cells.capacity())
+        m_cells.reserve(std::max<size_t>(m_cells.capacity() + m_cells.capacity() / 2,
+                                         m_cells.size() + m_columnCount * 64));
+    for (quint32 c = 0; c < m_columnCount; ++c) {
+        const int col = int(c);
+        Cell cell;
+        if (sqlite3_column_type(statement, col) != SQLITE_NULL) {
+            switch (m_kinds[c]) {
+            case SQLITE_INTEGER:
+                cell.integer = sqlite3_column_int64(statement, col);
+                cell.tag = CellTag::Integer;
+                break;
+            case SQLITE_FLOAT:
+                cell.real = sqlite3_column_double(statement, col);
+                cell.tag = CellTag::Float;
+                break;
+            case SQLITE_BLOB: {
+                const int n = sqlite3_column_bytes(statement, col);
+                if (n == 0)
+                    break;
+                auto stream = std::make_unique<QBuffer>();
+                stream->open(QIODevice::ReadWrite);
+                stream->write(static_cast<const char *>(sqlite3_column_blob(statement, col)), n);
+                cell.offset = m_blobs.size();
+                cell.tag = CellTag::Blob;
+                m_blobs.push_back(std::move(stream));
+                break;
+            }
+            default: {
+                const auto *text
+                    = reinterpret_cast<const char *>(sqlite3_column_text(statement, col));
+                const int n = sqlite3_column_bytes(statement, col);
+                // Up to the first NUL byte, as a C string would end.
+                const char *nul
+                    = text ? static_cast<const char *>(std::memchr(text, 0, size_t(n))) : nullptr;
+                const qsizetype length = text ? (nul ? nul - text : n) : 0;
+                cell.offset = quint64(m_arena.size());
+                cell.length = quint32(length);
+                cell.tag = CellTag::Text;
+                m_arena.append(text, length);
+                break;
+            }
+            }
+        }
+        m_cells.push_back(cell);
+    }
+}
+
+bool TSQLiteTable::MoveNext()
+{
+    if (AtEnd())
+        return false;
+    ++m_currentRow;
+    return true;
+}
+
+int TSQLiteTable::FieldNumber(const QString &name) const
+{
+    if (m_names.empty())
+        throw ESQLiteException(QStringLiteral("Field %1 Not found. Empty dataset").arg(name));
+    const QString wanted = upperName(name);
+    for (size_t i = 0; i < m_names.size(); ++i) {
+        if (m_names[i].compare(wanted, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    throw ESQLiteException(QStringLiteral("Field not found in dataset: %1").arg(name));
+}
+
+const TSQLiteTable::Cell &TSQLiteTable::cell(int col) const
+{
+    if (AtEnd())
+        raise("Table is at End of File");
+    // Positions come from FieldNumber; any other is refused rather than read past the row.
+    if (col < 0 || quint32(col) >= m_columnCount)
+        throw ESQLiteException(QStringLiteral("Field index out of range: %1").arg(col));
+    return m_cells[size_t(m_currentRow) * m_columnCount + size_t(col)];
+}
+
+qint64 TSQLiteTable::IntegerValue(int col) const
+{
+    const Cell &c = cell(col);
+    if (c.tag == CellTag::Empty)
+        return 0;
+    switch (kind(col)) {
+    case SQLITE_INTEGER:
+        return c.integer;
+    case SQLITE_FLOAT:
+        return truncateToInt64(c.real);
+    default:
+        raise("Not an integer or numeric field");
+    }
+}
+
+double TSQLiteTable::FloatValue(int col) const
+{
+    const Cell &c = cell(col);
+    if (c.tag == CellTag::Empty)
+        return 0.0;
+    switch (kind(col)) {
+    case SQLITE_INTEGER:
+        return double(c.integer);
+    case SQLITE_FLOAT:
+        return c.real;
+    default:
+        raise("Not an integer or numeric field");
+    }
+}
+
+QByteArrayView TSQLiteTable::storedText(const Cell &c) const
+{
+    return QByteArrayView(m_arena.constData() + c.offset, c.length);
+}
+
+QByteArrayView TSQLiteTable::textView(int col, char *buffer, qsizetype capacity) const
+{
+    const Cell &c = cell(col);
+    switch (kind(col)) {
+    case SQLITE_INTEGER:
+        return QByteArrayView(
+            buffer, formatInteger(c.tag == CellTag::Empty ? 0 : c.integer, buffer, capacity));
+    case SQLITE_FLOAT:
+        return QByteArrayView(buffer,
+                              formatGeneralFloat(c.tag == CellTag::Empty ? 0.0 : c.real,
+                                                 m_decimalPoint, buffer, capacity));
+    case SQLITE_TEXT:
+        return c.tag == CellTag::Text ? storedText(c) : QByteArrayView();
+    default:
+        return QByteArrayView();
+    }
+}
+
+QByteArray TSQLiteTable::TextValue(int col) const
+{
+    if (!AtEnd() && col >= 0 && quint32(col) < m_columnCount && kind(col) == SQLITE_BLOB)
+        return BlobContentText(col);
+    char buffer[kValueTextCapacity];
+    return textView(col, buffer, sizeof buffer).toByteArray();
+}
+
+QByteArray TSQLiteTable::DisplayText(int col) const
+{
+    if (cell(col).tag == CellTag::Empty)
+        return QByteArray();
+    return TextValue(col);
+}
+
+QByteArrayView TSQLiteTable::DisplayTextView(int col, QByteArray &scratch) const
+{
+    const Cell &c = cell(col);
+    if (c.tag == CellTag::Empty)
+        return QByteArrayView();
+    if (c.tag == CellTag::Text)
+        return kind(col) == SQLITE_TEXT ? storedText(c) : QByteArrayView();
+    if (kind(col) == SQLITE_BLOB) {
+        scratch = BlobContentText(col);
+        return scratch;
+    }
+    if (scratch.size() < kValueTextCapacity)
+        scratch.resize(kValueTextCapacity);
+    return textView(col, scratch.data(), scratch.size());
+}
+
+QBuffer *TSQLiteTable::BlobStream(int col) const
+{
+    const Cell &c = cell(col);
+    if (c.tag == CellTag::Empty)
+        return nullptr;
+    if (kind(col) != SQLITE_BLOB)
+        raise("Not a Blob field");
+    return m_blobs[size_t(c.offset)].get();
+}
+
+QByteArray TSQLiteTable::BlobContentText(int col) const
+{
+    QBuffer *stream = BlobStream(col);
+    if (!stream || stream->size() == 0)
+        return QByteArray();
+    stream->seek(0);
+    return stream->readAll();
+}

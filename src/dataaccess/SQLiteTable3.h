@@ -1,0 +1,165 @@
+#pragma once
+
+// A thin object layer over the SQLite C library: a connection, statements with positional
+// values, and a fully fetched in-memory result table. Every failure is an ESQLiteException.
+
+#include "dataaccess/SQLite3.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <variant>
+#include <vector>
+
+QT_BEGIN_NAMESPACE
+class QBuffer;
+class QIODevice;
+class QObject;
+QT_END_NAMESPACE
+
+class ESQLiteException : public std::runtime_error
+{
+public:
+    explicit ESQLiteException(const QString &message);
+    explicit ESQLiteException(const char *utf8Message);
+
+    // what() as text.
+    QString message() const { return QString::fromUtf8(what()); }
+};
+
+// An object of a kind no statement parameter can take (a class reference, a currency, a variant,
+// an interface): binding it fails.
+struct SQLiteUnhandledValue
+{ };
+
+// One positional value of a statement. Construct it with the exact alternative type: a plain
+// `const char *` would pick the pointer alternative, not text.
+//  - qint32, bool, qint64, long double (bound as double)
+//  - const void *: a null pointer binds NULL; any other pointer cannot be bound
+//  - QByteArray: 8-bit text, bytes unchanged; QString: bound as UTF-8 text
+//  - QBuffer *: a blob of its bytes from its position on, not copied (keep it unchanged until
+//    the statement has run)
+//  - QIODevice *: a blob of its whole content, copied
+//  - QObject *: any other object, which cannot be bound (streams passed this way are still
+//    recognised as streams)
+//  - SQLiteUnhandledValue: cannot be bound
+using TSQLiteValue = std::variant<qint32, bool, qint64, long double, const void *, QByteArray,
+                                  QString, QBuffer *, QIODevice *, QObject *, SQLiteUnhandledValue>;
+using TSQLiteValues = std::vector<TSQLiteValue>;
+
+class TSQLiteTable;
+
+class TSQLiteDatabase
+{
+public:
+    enum class OpenMode {
+        // As sqlite3_open: read-write, a missing file is created.
+        ReadWriteCreate,
+        // Reads only: never creates, changes or adds files next to the database; a missing
+        // file fails at open.
+        ReadOnly,
+    };
+
+    explicit TSQLiteDatabase(const QString &fileName, OpenMode mode = OpenMode::ReadWriteCreate);
+    ~TSQLiteDatabase();
+    TSQLiteDatabase(const TSQLiteDatabase &) = delete;
+    TSQLiteDatabase &operator=(const TSQLiteDatabase &) = delete;
+
+    // Runs the first statement of `sql` and fetches its whole result.
+    std::unique_ptr<TSQLiteTable> QueryTable(const QString &sql);
+
+    // Runs the first statement of `sql`, which must yield no rows.
+    void ExecuteStatement(const QString &sql);
+    void ExecuteStatement(const QString &sql, const TSQLiteValues &values);
+
+    // Binds values[i] to parameter i + 1 of `statement`.
+    void BindData(sqlite3_stmt *statement, const TSQLiteValues &values);
+
+    // Raises `message`, followed by the connection's last error when there is one.
+    [[noreturn]] void RaiseLastError(const QString &message, const QString &sql);
+
+    void RollbackTransaction();
+
+    sqlite3 *Handle() const { return m_handle; }
+    bool InTransaction() const { return m_inTransaction; }
+
+private:
+    void close() noexcept;
+
+    sqlite3 *m_handle = nullptr;
+    bool m_inTransaction = false;
+};
+
+// The whole result of one query, held in memory, with a forward-only cursor over its rows.
+// Reads refer to the current row; column positions come from FieldNumber.
+class TSQLiteTable
+{
+public:
+    TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const TSQLiteValues &values = {});
+    ~TSQLiteTable();
+    TSQLiteTable(const TSQLiteTable &) = delete;
+    TSQLiteTable &operator=(const TSQLiteTable &) = delete;
+
+    quint32 RecordCount() const { return m_recordCount; }
+    quint32 ColumnCount() const { return m_columnCount; }
+    bool AtEnd() const { return m_currentRow >= m_recordCount; }
+    bool MoveNext();
+
+    // Position of the first column whose (upper-cased) name equals `name` regardless of case.
+    int FieldNumber(const QString &name) const;
+    // Upper-cased result column names; empty when the result has no rows.
+    const std::vector<QString> &ColumnNames() const { return m_names; }
+    // Column kinds, SQLITE_INTEGER to SQLITE_NULL; empty when the result has no rows.
+    const std::vector<int> &ColumnKinds() const { return m_kinds; }
+
+    qint64 IntegerValue(int col) const;
+    double FloatValue(int col) const;
+    QByteArray TextValue(int col) const;
+    QByteArray DisplayText(int col) const;
+    // The cell's stream (owned by the table), or none for an empty cell.
+    QBuffer *BlobStream(int col) const;
+    QByteArray BlobContentText(int col) const;
+
+    // The same bytes as DisplayText, with the same failures, without allocating: a view into
+    // the table for text cells, or into `scratch` (reused, grown once) for the others. The view
+    // lives until the table or `scratch` changes.
+    QByteArrayView DisplayTextView(int col, QByteArray &scratch) const;
+
+private:
+    enum class CellTag : quint8 { Empty, Integer, Float, Text, Blob };
+
+    // One value of 16 bytes: numbers inline, texts in the arena, blobs in their own list.
+    struct Cell
+    {
+        union {
+            qint64 integer;
+            double real;
+            quint64 offset; // text: arena offset; blob: index into m_blobs
+        };
+        quint32 length = 0; // text length
+        CellTag tag = CellTag::Empty;
+    };
+    static_assert(sizeof(Cell) == 16);
+
+    void fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QString &sql);
+    void readColumns(sqlite3_stmt *statement);
+    void appendRow(sqlite3_stmt *statement);
+    const Cell &cell(int col) const;
+    int kind(int col) const { return m_kinds[size_t(col)]; }
+    QByteArrayView storedText(const Cell &c) const;
+    QByteArrayView textView(int col, char *buffer, qsizetype capacity) const;
+
+    std::vector<Cell> m_cells;
+    quint32 m_recordCount = 0;
+    quint32 m_columnCount = 0;
+    std::vector<QString> m_names;
+    std::vector<int> m_kinds;
+    quint32 m_currentRow = 0;
+    QByteArray m_arena;
+    std::vector<std::unique_ptr<QBuffer>> m_blobs;
+    QByteArray m_decimalPoint;
+};
