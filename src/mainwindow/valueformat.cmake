@@ -1,1 +1,3 @@
-# Placeholder until the value texts land.
+# Value texts of the data records: plain functions, no widgets.
+target_sources(norvale_records PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ValueFormat.cpp ${CMAKE_CURRENT_LIST_DIR}/ValueFormat.h)
