@@ -1,1 +1,30 @@
 #pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// `norvale [FILE]` and `norvale --to KIND FILE [-o OUT] ...`.
+struct CommandLine
+{
+    enum class Output { None, Csv, Xlsx, Png, Pdf };
+
+    Output to = Output::None;
+    QString file;
+    QString out;
+    std::optional<int> buffer;
+    std::optional<int> format;
+    bool english = false;
+    std::optional<qint64> start;
+    std::optional<qint64> end;
+    bool help = false;
+
+    // Parses the arguments after the program name. On a usage error,
+    // `error` says what is wrong and nothing else is meaningful.
+    static CommandLine parse(const QStringList &arguments, QString &error);
+    static QString usage();
+};
+
+// Runs a `--to` command with the real windows hidden; returns the exit status.
+int runHeadless(const CommandLine &command);

@@ -1,9 +1,70 @@
+// Start-up: the three windows and the message loop, or a command line run.
+
+#include "CommandLine.h"
+#include "colourdialog/MyColorDlg.h"
+#include "curves/LSCurrent.h"
 #include "mainwindow/uTestSqlite.h"
+#include "platform/Fonts.h"
+#include "platform/OptionsStore.h"
+
 #include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+QStringList argumentsOf(int argc, char **argv)
+{
+    QStringList list;
+    for (int i = 1; i < argc; ++i)
+        list << QString::fromLocal8Bit(argv[i]);
+    return list;
+}
+
+void printText(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
+    QString error;
+    const CommandLine command = CommandLine::parse(argumentsOf(argc, argv), error);
+    if (!error.isEmpty()) {
+        printText(stderr,
+                  QStringLiteral("norvale: ") + error + QLatin1Char('\n') + CommandLine::usage());
+        return 2;
+    }
+    if (command.help) {
+        printText(stdout, CommandLine::usage());
+        return 0;
+    }
+    const bool headless = command.to != CommandLine::Output::None;
+    if (headless)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
     QApplication app(argc, argv);
-    TMainFrm w;
-    w.show();
+    QApplication::setApplicationName(QStringLiteral("Norvale"));
+    installFontSubstitutes();
+    if (headless)
+        return runHeadless(command);
+
+    OptionsStore options;
+    MainWindowServices services;
+    services.options = &options;
+    TMainFrm mainFrm(services);
+    TLSCurrentFrm curves(mainFrm);
+    TMyColorFrm colours;
+    mainFrm.setCurveWindow(&curves);
+    QObject::connect(&mainFrm, &TMainFrm::closed, &app, &QApplication::quit);
+    mainFrm.show();
+    if (!command.file.isEmpty()) {
+        const QString file = command.file;
+        QTimer::singleShot(0, &mainFrm, [&mainFrm, file] { mainFrm.openFile(file); });
+    }
     return app.exec();
 }

@@ -98,7 +98,8 @@ void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
         // first, and a text that still does not fit is cut to what fits.
         if (m_arena.size() + utf8.size() > std::numeric_limits<std::uint32_t>::max())
             compactIfWasteful();
-        const qsizetype room = qsizetype(std::numeric_limits<std::uint32_t>::max()) - m_arena.size();
+        const qsizetype room
+            = qsizetype(std::numeric_limits<std::uint32_t>::max()) - m_arena.size();
         const qsizetype len = std::min<qsizetype>(utf8.size(), std::max<qsizetype>(room, 0));
         s.offset = static_cast<std::uint32_t>(m_arena.size());
         s.length = static_cast<std::uint32_t>(len);
@@ -139,6 +140,12 @@ void RecordGridModel::compactIfWasteful()
     }
     m_arena.swap(packed);
     m_garbage = 0;
+}
+
+void RecordGridModel::reserveText(qsizetype bytes)
+{
+    if (bytes > 0 && m_arena.size() + bytes <= qsizetype(std::numeric_limits<std::uint32_t>::max()))
+        m_arena.reserve(m_arena.size() + bytes);
 }
 
 void RecordGridModel::makeEmpty()

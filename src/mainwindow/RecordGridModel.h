@@ -41,6 +41,9 @@ public:
     void setCell(int col, int row, const QString &text);
     void setCellUtf8(int col, int row, QByteArrayView utf8);
 
+    // Room for `bytes` more text, so a large load does not regrow the store.
+    void reserveText(qsizetype bytes);
+
     // The empty grid: 2 rows, 2 columns, every cell empty.
     void makeEmpty();
 

@@ -1,2 +1,543 @@
 #include "uTestSqlite.h"
-TMainFrm::TMainFrm(QWidget *parent) : QMainWindow(parent) {}
+
+#include "BinaryLogFile.h"
+#include "DatabaseLoading.h"
+#include "ExcelExport.h"
+#include "MainTexts.h"
+#include "curves/LSCurrent.h"
+#include "platform/Automation.h"
+#include "platform/MessageBoxSink.h"
+#include "platform/OptionsStore.h"
+#include "ui_uTestSqlite.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QMenu>
+#include <QProgressBar>
+#include <QScreen>
+#include <QShowEvent>
+#include <QSignalBlocker>
+
+namespace {
+
+const QColor Blue(0, 0, 255);
+const QColor Olive(128, 128, 0);
+
+class OpenDialogChooser : public FileChooser
+{
+public:
+    QString chooseFileToOpen(QWidget *owner) override
+    {
+        QFileDialog dialog(owner);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setNameFilter(QStringLiteral("db (*.db)"));
+        dialog.setDefaultSuffix(QStringLiteral("bin"));
+        dialog.setSizeGripEnabled(true);
+        if (!m_lastFile.isEmpty())
+            dialog.selectFile(m_lastFile);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        m_lastFile = dialog.selectedFiles().constFirst();
+        return m_lastFile;
+    }
+
+private:
+    QString m_lastFile;
+};
+
+// Gauge1 for the export: advanced once per row, painted only when the bar
+// it draws changes, so a million rows cost no million repaints.
+class GaugeProgress : public ExportProgress
+{
+public:
+    explicit GaugeProgress(QProgressBar *bar)
+        : m_bar(bar)
+    { }
+    void start(int maximum) override
+    {
+        m_bar->setRange(0, std::max(maximum, 0));
+        m_bar->setValue(0);
+        m_bar->show();
+        m_drawn = -1;
+    }
+    void setPosition(int position) override
+    {
+        const int maximum = std::max(m_bar->maximum(), 1);
+        const int drawn = int(qint64(position) * std::max(m_bar->width(), 1) / maximum);
+        if (drawn == m_drawn)
+            return;
+        m_drawn = drawn;
+        m_bar->setValue(position);
+        m_bar->repaint();
+    }
+    void finish() override { m_bar->hide(); }
+
+private:
+    QProgressBar *m_bar;
+    int m_drawn = -1;
+};
+
+QFont toolbarFace(const QColor &)
+{
+    QFont face(QStringLiteral("宋体"));
+    face.setPixelSize(19);
+    return face;
+}
+
+void setFaceColour(QWidget *w, const QColor &colour)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::ButtonText, colour);
+    pal.setColor(QPalette::WindowText, colour);
+    pal.setColor(QPalette::Text, colour);
+    w->setPalette(pal);
+}
+
+} // namespace
+
+TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
+    : QMainWindow(parent)
+    , ui(std::make_unique<Ui::TMainFrm>())
+    , m_services(services)
+{
+    ui->setupUi(this);
+    if (!m_services.messages) {
+        m_ownMessages = std::make_unique<MessageBoxSink>();
+        m_services.messages = m_ownMessages.get();
+    }
+    if (!m_services.files) {
+        m_ownFiles = std::make_unique<OpenDialogChooser>();
+        m_services.files = m_ownFiles.get();
+    }
+    if (!m_services.automation)
+        m_services.automation = [](const QString &file) { return makeDesktopAutomation(file); };
+
+    ui->StringGrid1->setRecordGrid(&m_grid);
+    resize(880, 524);
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    QPalette panel = ui->Panel1->palette();
+    panel.setColor(QPalette::Window, QColor(220, 240, 255));
+    ui->Panel1->setPalette(panel);
+    ui->Gauge1->setStyleSheet(
+        QStringLiteral("QProgressBar::chunk { background-color: rgb(0,255,0); }"));
+    applyFonts();
+    buildMenu();
+
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TMainFrm::OpenClick);
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &TMainFrm::BitBtn2Click);
+    connect(ui->BitBtn3, &QPushButton::clicked, this, &TMainFrm::BitBtn3Click);
+    connect(ui->BitBtn4, &QPushButton::clicked, this, &TMainFrm::BitBtn4Click);
+    // Only a pick by the user changes the list's index with signals on; the
+    // window's own changes run under a signal blocker.
+    connect(ui->BufferName, &QComboBox::currentIndexChanged, this, &TMainFrm::BufferNameChange);
+    connect(ui->BufferName_CH, &QComboBox::currentIndexChanged, this, &TMainFrm::BufferNameChange);
+    connect(ui->BufferName_EN, &QComboBox::currentIndexChanged, this, &TMainFrm::BufferNameChange);
+    connect(ui->DShow_Format, &QComboBox::currentIndexChanged, this, &TMainFrm::DShow_FormatChange);
+
+    FormCreate();
+}
+
+TMainFrm::~TMainFrm() = default;
+
+void TMainFrm::applyFonts()
+{
+    QFont base(QStringLiteral("MS Sans Serif"));
+    base.setPixelSize(11);
+    setFont(base);
+    const QFont face = toolbarFace(Qt::black);
+    for (QWidget *w : {static_cast<QWidget *>(ui->BitBtn1), static_cast<QWidget *>(ui->BitBtn2),
+                       static_cast<QWidget *>(ui->BitBtn3), static_cast<QWidget *>(ui->BitBtn4),
+                       static_cast<QWidget *>(ui->BitBtn5), static_cast<QWidget *>(ui->BufferName),
+                       static_cast<QWidget *>(ui->DShow_Format)}) {
+        w->setFont(face);
+    }
+    QFont listFace(QStringLiteral("宋体"));
+    listFace.setPixelSize(14);
+    ui->BufferName->setFont(listFace);
+    ui->DShow_Format->setFont(listFace);
+    setFaceColour(ui->BitBtn1, Qt::black);
+    setFaceColour(ui->BitBtn2, QColor(255, 0, 0));
+    setFaceColour(ui->BitBtn3, QColor(0, 128, 0));
+    setFaceColour(ui->BitBtn4, QColor(128, 0, 128));
+    setFaceColour(ui->BufferName, Qt::black);
+    setFaceColour(ui->DShow_Format, Qt::black);
+    setCountColour(m_countColour);
+    ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    ui->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
+    ui->BitBtn3->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    ui->BitBtn4->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+}
+
+void TMainFrm::buildMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    QMenu *N1 = PopupMenu1->addMenu(MainTexts::languageMenu(true));
+    N1->menuAction()->setObjectName(QStringLiteral("N1"));
+    N1->addAction(ui->N2);
+    N1->addAction(ui->N3);
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N5"));
+    PopupMenu1->addAction(ui->N7);
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N6"));
+    PopupMenu1->addAction(ui->N8);
+    ui->RzMenuToolbarButton1->setMenu(PopupMenu1);
+
+    connect(ui->N2, &QAction::triggered, this, &TMainFrm::N2Click);
+    connect(ui->N3, &QAction::triggered, this, &TMainFrm::N3Click);
+    connect(ui->N7, &QAction::triggered, this, [this] {
+        // The action toggled itself; the handler does the reversing.
+        ui->N7->setChecked(!ui->N7->isChecked());
+        N7Click();
+    });
+    connect(ui->N8, &QAction::triggered, this, &TMainFrm::N8Click);
+}
+
+void TMainFrm::FormCreate()
+{
+    ui->BitBtn1->setToolTip(QLatin1String(MainTexts::Version));
+    ui->BitBtn1->setToolTipDuration(1); // kept with the window, never shown
+    OptionsStore *store = m_services.options;
+    if (store) {
+        if (store->keyExists()) {
+            if (const auto n2 = store->readInteger(QStringLiteral("N2"))) {
+                ui->N2->setChecked(*n2 != 0);
+                if (const auto n7 = store->readInteger(QStringLiteral("N7")))
+                    ui->N7->setChecked(*n7 != 0);
+            }
+        } else if (!store->createKey()) {
+            m_services.messages->showMessage(this, MessageIcon::Warning,
+                                             MainTexts::registryCaption(),
+                                             MainTexts::createKeyFail(), true);
+            return;
+        }
+    }
+    ui->N3->setChecked(!ui->N2->isChecked());
+}
+
+bool TMainFrm::chineseUi() const
+{
+    return ui->N2->isChecked();
+}
+
+bool TMainFrm::displayFormatEnabled() const
+{
+    return ui->DShow_Format->isEnabled();
+}
+
+int TMainFrm::displayFormat() const
+{
+    return ui->DShow_Format->currentIndex();
+}
+
+bool TMainFrm::dynamicLoad() const
+{
+    return ui->N7->isChecked();
+}
+
+void TMainFrm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TMainFrm::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    event->accept();
+    emit closed();
+}
+
+void TMainFrm::FormShow()
+{
+    const bool zh = chineseUi();
+    ui->BitBtn1->setText(MainTexts::openCaption(zh));
+    ui->BitBtn2->setText(MainTexts::clearCaption(zh));
+    ui->BitBtn3->setText(MainTexts::exportCaption(zh));
+    ui->BitBtn4->setText(MainTexts::curveCaption(zh));
+    ui->BitBtn5->setText(MainTexts::countDisplay(zh, m_grid.recordCount()));
+    setWindowTitle(MainTexts::windowTitle(zh));
+    if (auto *n1 = PopupMenu1->findChild<QMenu *>())
+        n1->setTitle(MainTexts::languageMenu(zh));
+    ui->N7->setText(MainTexts::dynamicLoadMenu(zh));
+    ui->N8->setText(MainTexts::exitMenu(zh));
+
+    const QComboBox *source = zh ? ui->BufferName_CH : ui->BufferName_EN;
+    const QSignalBlocker block(ui->BufferName);
+    ui->BufferName->clear();
+    for (int i = 0; i < source->count(); ++i)
+        ui->BufferName->addItem(source->itemText(i));
+    ui->BufferName->setCurrentIndex(0);
+}
+
+void TMainFrm::FormClose()
+{
+    OptionsStore *store = m_services.options;
+    if (store && store->keyExists()) {
+        store->writeInteger(QStringLiteral("N2"), ui->N2->isChecked() ? 1 : 0);
+        store->writeInteger(QStringLiteral("N7"), ui->N7->isChecked() ? 1 : 0);
+    }
+}
+
+void TMainFrm::N2Click()
+{
+    ui->N2->setChecked(true);
+    ui->N3->setChecked(false);
+    FormShow();
+}
+
+void TMainFrm::N3Click()
+{
+    ui->N3->setChecked(true);
+    ui->N2->setChecked(false);
+    FormShow();
+}
+
+void TMainFrm::N7Click()
+{
+    ui->N7->setChecked(!ui->N7->isChecked());
+}
+
+void TMainFrm::N8Click()
+{
+    close();
+}
+
+void TMainFrm::setCountColour(const QColor &colour)
+{
+    m_countColour = colour;
+    setFaceColour(ui->BitBtn5, colour);
+}
+
+void TMainFrm::updateCountDisplay()
+{
+    ui->BitBtn5->setText(MainTexts::countDisplay(chineseUi(), m_grid.recordCount()));
+}
+
+void TMainFrm::message(const QString &caption, const QString &text)
+{
+    m_services.messages->showMessage(this, MessageIcon::Information, caption, text);
+}
+
+QString TMainFrm::bufferText() const
+{
+    return ui->BufferName->currentText();
+}
+
+void TMainFrm::BitBtn2Click()
+{
+    ui->DShow_Format->setEnabled(false);
+    ui->BitBtn5->setText(MainTexts::countDisplay(chineseUi(), 0));
+    m_grid.makeEmpty();
+}
+
+void TMainFrm::BitBtn4Click()
+{
+    if (!m_curves)
+        return;
+    m_curves->show();
+    m_curves->raise();
+    m_curves->activateWindow();
+}
+
+void TMainFrm::BitBtn3Click()
+{
+    std::unique_ptr<AutomationFactory> automation = m_services.automation(m_openFileName);
+    GaugeProgress progress(ui->Gauge1);
+    exportRecordGrid(m_grid, chineseUi(), *automation, progress, *m_services.messages, this);
+}
+
+bool TMainFrm::pickBuffer(int index)
+{
+    if (!ui->BufferName->isEnabled())
+        return false;
+    ui->BufferName->setCurrentIndex(index);
+    return true;
+}
+
+bool TMainFrm::pickFormat(int format)
+{
+    if (!ui->DShow_Format->isEnabled())
+        return false;
+    ui->DShow_Format->setCurrentIndex(format);
+    return true;
+}
+
+void TMainFrm::openFile(const QString &path)
+{
+    class Chosen : public FileChooser
+    {
+    public:
+        explicit Chosen(const QString &path)
+            : m_path(path)
+        { }
+        QString chooseFileToOpen(QWidget *) override { return m_path; }
+
+    private:
+        QString m_path;
+    } chosen(path);
+    FileChooser *usual = std::exchange(m_services.files, &chosen);
+    OpenClick();
+    m_services.files = usual;
+}
+
+void TMainFrm::OpenClick()
+{
+    const QString path = m_services.files->chooseFileToOpen(this);
+    if (path.isEmpty())
+        return;
+    m_openFileName = path;
+    const bool zh = chineseUi();
+    setWindowTitle(MainTexts::windowTitleWithFile(zh, path));
+
+    m_isSqlite = false;
+    {
+        const QSignalBlocker block(ui->DShow_Format);
+        ui->DShow_Format->setEnabled(false);
+        ui->DShow_Format->setCurrentIndex(0);
+    }
+    setCountColour(Blue);
+    ui->BufferName->setEnabled(false);
+    ui->BitBtn5->setText(MainTexts::countDisplay(zh, 0));
+    m_grid.makeEmpty();
+
+    LogFile file;
+    QByteArray header;
+    // A file that cannot be opened or holds less than a header block is
+    // passed over in silence.
+    if (file.open(path) && file.readHeaderBlock(header)) {
+        const bool binary = LogKind::hasSignature(header);
+        if (!binary) {
+            file.close();
+            if (!LogKind::hasSqliteHeader(header)) {
+                m_grid.makeEmpty();
+                message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
+                return;
+            }
+            m_isSqlite = true;
+        }
+        const bool alarms = LogKind::isAlarmFileName(path);
+        if (m_isSqlite && !alarms) {
+            const QSignalBlocker block(ui->BufferName);
+            ui->BufferName->setEnabled(true);
+            ui->BufferName->setCurrentIndex(0);
+        }
+
+        // With Dynamic Load each record is shown as soon as it is read;
+        // otherwise the views hear of a binary load once, at its end.
+        const bool dynamic = binary && dynamicLoad();
+        RowWritten rowWritten;
+        if (dynamic)
+            rowWritten = [this](int row) { ui->StringGrid1->showRowNow(row); };
+        if (alarms) {
+            GridLayout::setAlarmList(m_grid, zh);
+            if (m_isSqlite) {
+                SQLite_Alarm_Loading(path);
+            } else {
+                if (!dynamic)
+                    m_grid.beginBatch();
+                readBinaryAlarms(file, m_grid, rowWritten);
+                if (!dynamic)
+                    m_grid.endBatch();
+            }
+        } else {
+            GridLayout::setDataRecords(m_grid, zh, 0);
+            bool read = true;
+            if (m_isSqlite) {
+                SQLite_Annals_Loading(path);
+            } else {
+                if (!dynamic)
+                    m_grid.beginBatch();
+                read = readBinaryDataRecords(file, m_grid, 0, rowWritten);
+                if (!dynamic)
+                    m_grid.endBatch();
+            }
+            if (read)
+                ui->DShow_Format->setEnabled(true);
+        }
+        file.close();
+    }
+    updateCountDisplay();
+}
+
+void TMainFrm::SQLite_Alarm_Loading(const QString &fileName)
+{
+    m_grid.beginBatch();
+    const AlarmLoadResult result = loadAlarmDatabase(fileName, m_grid);
+    m_grid.endBatch();
+    if (result.fetched)
+        setCountColour(Olive);
+    if (result.failed)
+        message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
+}
+
+void TMainFrm::SQLite_Annals_Loading(const QString &fileName)
+{
+    const bool zh = chineseUi();
+    const QString buffer = bufferText();
+    m_grid.beginBatch();
+    const RecordLoadResult result = loadDataRecords(fileName, ui->BufferName->currentIndex() + 1,
+                                                    displayFormat(), zh, m_grid);
+    if (result.fetchedRows)
+        setCountColour(Olive);
+    switch (result.status) {
+    case RecordLoadStatus::Loaded:
+        m_grid.endBatch();
+        updateCountDisplay();
+        break;
+    case RecordLoadStatus::NoData:
+        m_grid.endBatch();
+        message(MainTexts::captionNoData(), MainTexts::noDataMessage(zh, buffer));
+        break;
+    case RecordLoadStatus::NotCreated:
+        m_grid.makeEmpty();
+        m_grid.endBatch();
+        message(MainTexts::captionNorvale(), MainTexts::notCreatedMessage(zh, buffer));
+        ui->BitBtn5->setText(MainTexts::countDisplay(zh, 0));
+        break;
+    }
+}
+
+void TMainFrm::BufferNameChange()
+{
+    SQLite_Annals_Loading(m_openFileName);
+}
+
+void TMainFrm::DShow_FormatChange()
+{
+    if (ui->BufferName->isEnabled()) {
+        SQLite_Annals_Loading(m_openFileName);
+        return;
+    }
+    rereadBinaryData();
+    updateCountDisplay();
+}
+
+void TMainFrm::rereadBinaryData()
+{
+    const bool zh = chineseUi();
+    const int format = displayFormat();
+    LogFile file;
+    QByteArray header;
+    if (!file.open(m_openFileName) || !file.readHeaderBlock(header)) {
+        message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
+        return;
+    }
+    if (!LogKind::hasSignature(header)) {
+        file.close();
+        m_grid.makeEmpty();
+        message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
+        return;
+    }
+    m_grid.beginBatch();
+    m_grid.setRows(int(std::clamp<qint64>(file.size() / 32, 1, INT_MAX - 1)));
+    GridLayout::setDataRecords(m_grid, zh, format);
+    const bool read = readBinaryDataRecords(file, m_grid, format);
+    m_grid.endBatch();
+    file.close();
+    if (!read)
+        message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
+}

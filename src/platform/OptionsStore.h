@@ -1,2 +1,37 @@
 #pragma once
-class OptionsStore {};
+
+#include <QString>
+
+#include <optional>
+
+// The per-user store of the program's two options: a key that may or may not
+// exist, holding 32-bit integer values by name.
+//
+// On Windows it is the registry key HKEY_CURRENT_USER\Software\kt_Norvale;
+// elsewhere an INI file kt_Norvale/Norvale.conf in the user's config folder,
+// where "the key exists" means the file exists.
+class OptionsStore
+{
+public:
+    // The store at its usual place.
+    OptionsStore();
+    // An INI store at `iniFile` (tests, and platforms without a registry).
+    explicit OptionsStore(const QString &iniFile);
+
+    bool keyExists() const;
+    // Creates the empty key; false when it cannot be created.
+    bool createKey();
+    // The value as an integer; nothing when the key or the value is missing
+    // or the value is not an integer.
+    std::optional<qint64> readInteger(const QString &name) const;
+    // Writes without checking, as the window's close does.
+    void writeInteger(const QString &name, qint64 value);
+
+    QString location() const { return m_location; }
+
+    static QString defaultIniFile();
+
+private:
+    bool m_native = false;
+    QString m_location;
+};

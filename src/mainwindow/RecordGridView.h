@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QTableView>
+
+class RecordGridModel;
+
+// The record grid on screen: the title row and the ID column are the fixed
+// headers, rows have one fixed height, whole rows are selected, nothing is
+// edited. Column widths follow the model.
+class RecordGridView : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit RecordGridView(QWidget *parent = nullptr);
+
+    void setRecordGrid(RecordGridModel *grid);
+    RecordGridModel *recordGrid() const { return m_grid; }
+
+    // Makes grid row `row` (1 = first data row) the current row, scrolled into
+    // view, and paints the grid at once.
+    void showRowNow(int row);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void applyColumnWidths();
+
+    RecordGridModel *m_grid = nullptr;
+    QWidget *m_corner = nullptr;
+};
