@@ -1,16 +1,82 @@
 #pragma once
 
+#include "CurveSettings.h"
+
+#include <QImage>
 #include <QWidget>
 
-class RecordSource;
+#include <memory>
 
-// Placeholder curve window: hidden until its issue lands.
+class ColourPanel;
+class QComboBox;
+class RecordSource;
+class SpinEdit;
+
+namespace Ui {
+class TLSCurrentFrm;
+}
+
+// The curve window: its controls are the curve settings, read afresh at every
+// redraw; it draws up to five value columns of the main window's record grid.
+// Created hidden at start-up and hidden, not destroyed, when closed.
 class TLSCurrentFrm : public QWidget
 {
     Q_OBJECT
 public:
     explicit TLSCurrentFrm(const RecordSource &source, QWidget *parent = nullptr);
+    ~TLSCurrentFrm() override;
+
+    // The curves look is shown (picture and scroll bar, print button enabled).
+    bool hasCurves() const;
+    // The picture of the last draw, plot width + 2 by plot height + 2.
+    QImage curvePicture() const { return m_picture; }
+
+    // The settings as the controls hold them now.
+    CurveSettings settings() const;
+    int firstDataId() const;
+    int pageCount() const { return m_pageCount; }
+
+public slots:
+    // Redraws: the change handler of the scroll bar and every setting control.
+    void ScrollBar1Change();
+    // Redraws: the click handler of the four appearance check boxes.
+    void CheckBox2Click();
+    // A click on a colour panel. Choosing the colour needs the colour dialog,
+    // which is not wired yet: the click only redraws.
+    void OrganBackColClick(ColourPanel *sender);
+    void SpinEdit3Change();
+    void SpinEdit4Change();
+    void Print_Page();
+    // Printing and the printer set-up are wired but do nothing yet.
+    void BitBtn2Click();
+    void BitBtn1Click();
+    void LSQx_Draw();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void applyCaptions(bool chinese);
+    void rangeEndText(SpinEdit *field, QWidget *edit);
+    void connectControls();
+    void placeScrollBar(const QRect &relative);
+
+    std::unique_ptr<Ui::TLSCurrentFrm> ui;
     const RecordSource &m_source;
+    QImage m_picture;
+    int m_pageCount = 0;
+    int m_lastPictureSize = -1;
+    bool m_placed = false;
+    QComboBox *m_showKind[5] = {};
+    QComboBox *m_style[5] = {};
+    QComboBox *m_width[5] = {};
+    QComboBox *m_buffer[5] = {};
+    ColourPanel *m_colour[5] = {};
+    SpinEdit *m_full[5] = {};
+    SpinEdit *m_zero[5] = {};
 };

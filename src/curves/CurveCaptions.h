@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// The curve window's captions in both UI languages, in the order a showing
+// writes them. The window itself is named "TLSCurrentFrm".
+namespace CurveCaptions {
+
+struct Caption
+{
+    QString objectName;
+    QString chinese;
+    QString english;
+};
+
+const std::vector<Caption> &all();
+
+// Show-kind items "不用" ... or "Not use" ...
+QStringList showKinds(bool chinese);
+// The item each curve's show kind is reset to at every showing.
+int defaultShowKind(int curve);
+
+// Fixed items, the same in both languages.
+QStringList lineStyleItems();
+QStringList lineWidthItems();
+QStringList timeFormatItems();
+
+} // namespace CurveCaptions

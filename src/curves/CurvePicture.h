@@ -1,0 +1,25 @@
+#pragma once
+
+#include "CurveGeometry.h"
+#include "CurveSettings.h"
+
+#include <QImage>
+
+class RecordGridModel;
+
+// One draw of the curve picture from the settings and the record grid as it
+// is now. The picture is W + 2 by H + 2 pixels.
+namespace CurvePicture {
+
+struct View
+{
+    const RecordGridModel *grid = nullptr;
+    bool realCells = false; // the grid shows "32bit Float" values
+    int pos = 0; // first data row shown (scroll position)
+    int scrollMax = 0; // scroll bar maximum (data rows - 1)
+};
+
+// Draws into image (resized as needed) and returns the layout it used.
+CurveGeometry::Layout draw(QImage &image, const CurveSettings &settings, const View &view);
+
+} // namespace CurvePicture

@@ -1,0 +1,113 @@
+#include "FontClasses.h"
+
+#include <array>
+#include <cmath>
+
+namespace FontClasses {
+
+namespace {
+
+constexpr std::array<FontClass, Count> table = {{
+    {12, 8, 16},
+    {19, 14, 24},
+    {24, 17, 32},
+    {36, 24, 48},
+    {48, 32, 64},
+    {72, 48, 96},
+    {98, 64, 128},
+    {146, 96, 192},
+    {196, 128, 256},
+    {246, 160, 320},
+}};
+
+const QString &songFace()
+{
+    static const QString face = QStringLiteral("宋体");
+    return face;
+}
+
+const QString &kaiFace()
+{
+    static const QString face = QStringLiteral("楷体");
+    return face;
+}
+
+void registerSubstitutions()
+{
+    static const bool done = [] {
+        QFont::insertSubstitutions(songFace(),
+                                   {QStringLiteral("SimSun"),
+                                    QStringLiteral("WenQuanYi Zen Hei Mono"),
+                                    QStringLiteral("WenQuanYi Zen Hei")});
+        QFont::insertSubstitutions(kaiFace(),
+                                   {QStringLiteral("KaiTi"), QStringLiteral("WenQuanYi Zen Hei"),
+                                    QStringLiteral("WenQuanYi Zen Hei Mono")});
+        return true;
+    }();
+    (void)done;
+}
+
+QFont makeFont(const QString &face, const QStringList &fallbacks, int pixels)
+{
+    registerSubstitutions();
+    QFont f;
+    QStringList families {face};
+    families += fallbacks;
+    f.setFamilies(families);
+    f.setPixelSize(pixels > 0 ? pixels : 1);
+    f.setStyleHint(QFont::TypeWriter);
+    return f;
+}
+
+} // namespace
+
+FontClass at(int index)
+{
+    return table[static_cast<std::size_t>(qBound(0, index, Count - 1))];
+}
+
+QStringList itemTexts()
+{
+    return {QStringLiteral("8X16"),   QStringLiteral("12X24"),  QStringLiteral("16X32"),
+            QStringLiteral("24X48"),  QStringLiteral("32X64"),  QStringLiteral("48X96"),
+            QStringLiteral("64x128"), QStringLiteral("96x192"), QStringLiteral("128x256"),
+            QStringLiteral("160x320")};
+}
+
+int pixelSize(int points)
+{
+    return static_cast<int>(std::lround(points * 96.0 / 72.0));
+}
+
+QString faceName()
+{
+    return songFace();
+}
+
+QFont pictureFont(int points)
+{
+    QFont f = makeFont(
+        songFace(), {QStringLiteral("WenQuanYi Zen Hei Mono"), QStringLiteral("WenQuanYi Zen Hei")},
+        pixelSize(points));
+    // Pure text pixels in the brush's colour, as on the panel.
+    f.setStyleStrategy(QFont::NoAntialias);
+    return f;
+}
+
+QFont windowFont(int pixels)
+{
+    return makeFont(songFace(),
+                    {QStringLiteral("WenQuanYi Zen Hei Mono"), QStringLiteral("WenQuanYi Zen Hei")},
+                    pixels);
+}
+
+QFont headingFont(int pixels)
+{
+    QFont f = makeFont(
+        kaiFace(), {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Zen Hei Mono")},
+        pixels);
+    f.setBold(true);
+    return f;
+}
+
+} // namespace FontClasses

@@ -1,0 +1,33 @@
+#include "PrintPages.h"
+
+namespace PrintPages {
+
+std::optional<int> pageCount(int start, int end, int pointsPerScreen)
+{
+    if (end <= start || pointsPerScreen <= 0)
+        return std::nullopt;
+    const qint64 span = qint64(end) - start;
+    return static_cast<int>(span / pointsPerScreen + (span % pointsPerScreen > 0 ? 1 : 0));
+}
+
+QString pageCountText(int pages, int pointsPerScreen, bool chinese)
+{
+    return QString::number(pages)
+        + (chinese ? QStringLiteral(" / 每页打印数据点(") : QStringLiteral(" / Page Dat Point("))
+        + QString::number(pointsPerScreen) + QStringLiteral(")");
+}
+
+QSize windowClientSize(QSize picture)
+{
+    return QSize(picture.width(), picture.height() + PanelHeight);
+}
+
+std::optional<int> firstPagePosition(int start, int firstDataId, int pointsPerScreen)
+{
+    if (pointsPerScreen <= 0)
+        return std::nullopt;
+    const qint64 index = (qint64(start) - firstDataId) / pointsPerScreen;
+    return static_cast<int>(index * pointsPerScreen);
+}
+
+} // namespace PrintPages

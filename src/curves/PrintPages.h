@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+// The print range's page computation and the window size that fits the
+// picture.
+namespace PrintPages {
+
+inline constexpr int PanelHeight = 147;
+
+// Pages of p points for the IDs start..end: none when end is not above start
+// or p is not positive (the page count then stays as it was).
+std::optional<int> pageCount(int start, int end, int pointsPerScreen);
+
+// "3 / Page Dat Point(85)" or the Chinese form.
+QString pageCountText(int pages, int pointsPerScreen, bool chinese);
+
+// Client size that holds the settings panel above a picture of the given
+// size.
+QSize windowClientSize(QSize picture);
+
+// Scroll position of the first page for a start ID: the screen page that
+// holds it. None when there are no points per screen.
+std::optional<int> firstPagePosition(int start, int firstDataId, int pointsPerScreen);
+
+// Grid row of an ID, IDs running one per row from the first data ID.
+inline qint64 rowOfId(qint64 id, qint64 firstDataId)
+{
+    return id - firstDataId + 1;
+}
+
+} // namespace PrintPages
