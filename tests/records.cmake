@@ -1,1 +1,4 @@
-# tests of this area
+# The record grid, the binary log files and the SQLite loaders: plain code, no widgets.
+norvale_add_test(NAME tst_recordgridmodel
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_recordgridmodel.cpp
+  LIBS norvale_records)

@@ -1,0 +1,410 @@
+#include "mainwindow/MainTexts.h"
+#include "mainwindow/RecordGridModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Every cell names its place, so a cell moved to the wrong slot shows.
+QString label(int col, int row)
+{
+    return u"c%1r%2"_s.arg(col).arg(row);
+}
+
+void fill(RecordGridModel &grid)
+{
+    for (int r = 0; r < grid.rows(); ++r)
+        for (int c = 0; c < grid.cols(); ++c)
+            grid.setCell(c, r, label(c, r));
+}
+
+} // namespace
+
+class TestRecordGridModel : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startsAsEmptyGrid();
+    void resizingKeepsCellsInsideBothBounds_data();
+    void resizingKeepsCellsInsideBothBounds();
+    void cellsOutsideTheGridAreIgnored_data();
+    void cellsOutsideTheGridAreIgnored();
+    void recordCountRule_data();
+    void recordCountRule();
+    void textsRoundTrip_data();
+    void textsRoundTrip();
+    void compactionKeepsEveryText();
+    void makeEmptyClearsEverything();
+    void columnWidths();
+    void modelShowsDataRowsAndTitlesAsHeaders();
+    void batchResetsViewsOnce();
+    void modelPassesItemModelChecks();
+    void layouts_data();
+    void layouts();
+};
+
+void TestRecordGridModel::startsAsEmptyGrid()
+{
+    RecordGridModel grid;
+    QCOMPARE(grid.rows(), 2);
+    QCOMPARE(grid.cols(), 2);
+    QCOMPARE(grid.recordCount(), 0);
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 2; ++c)
+            QVERIFY(grid.cell(c, r).isEmpty());
+}
+
+void TestRecordGridModel::resizingKeepsCellsInsideBothBounds_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("cols");
+    QTest::addColumn<int>("newRows");
+    QTest::addColumn<int>("newCols");
+    QTest::addColumn<bool>("rowsFirst");
+
+    QTest::newRow("more rows") << 4 << 13 << 9 << 13 << true;
+    QTest::newRow("fewer rows") << 9 << 13 << 3 << 13 << true;
+    QTest::newRow("13 to 8 columns") << 5 << 13 << 5 << 8 << true;
+    QTest::newRow("8 to 13 columns") << 5 << 8 << 5 << 13 << true;
+    QTest::newRow("fewer rows, more columns") << 7 << 4 << 3 << 13 << true;
+    QTest::newRow("more columns, then fewer rows") << 7 << 4 << 3 << 13 << false;
+    QTest::newRow("more rows, fewer columns") << 3 << 13 << 6 << 4 << false;
+    QTest::newRow("down to the title row") << 5 << 4 << 1 << 4 << true;
+    QTest::newRow("zero rows count as one") << 5 << 4 << 0 << 4 << true;
+    QTest::newRow("zero columns count as one") << 5 << 4 << 5 << 0 << true;
+}
+
+void TestRecordGridModel::resizingKeepsCellsInsideBothBounds()
+{
+    QFETCH(int, rows);
+    QFETCH(int, cols);
+    QFETCH(int, newRows);
+    QFETCH(int, newCols);
+    QFETCH(bool, rowsFirst);
+
+    RecordGridModel grid;
+    grid.setCols(cols);
+    grid.setRows(rows);
+    fill(grid);
+    if (rowsFirst) {
+        grid.setRows(newRows);
+        grid.setCols(newCols);
+    } else {
+        grid.setCols(newCols);
+        grid.setRows(newRows);
+    }
+    const int expectRows = std::max(newRows, 1);
+    const int expectCols = std::max(newCols, 1);
+    QCOMPARE(grid.rows(), expectRows);
+    QCOMPARE(grid.cols(), expectCols);
+    for (int r = 0; r < expectRows; ++r) {
+        for (int c = 0; c < expectCols; ++c) {
+            const QString expected = r < rows && c < cols ? label(c, r) : QString();
+            QVERIFY2(grid.cell(c, r) == expected,
+                     qPrintable(u"cell (%1,%2) is '%3'"_s.arg(c).arg(r).arg(grid.cell(c, r))));
+        }
+    }
+    // Cells cut away do not come back when the grid grows again.
+    grid.setRows(rows + 2);
+    grid.setCols(cols + 2);
+    for (int r = expectRows; r < rows + 2; ++r)
+        for (int c = 0; c < cols + 2; ++c)
+            QVERIFY2(grid.cell(c, r).isEmpty(), qPrintable(label(c, r)));
+    for (int c = expectCols; c < cols + 2; ++c)
+        for (int r = 0; r < rows + 2; ++r)
+            QVERIFY2(grid.cell(c, r).isEmpty(), qPrintable(label(c, r)));
+}
+
+void TestRecordGridModel::cellsOutsideTheGridAreIgnored_data()
+{
+    QTest::addColumn<int>("col");
+    QTest::addColumn<int>("row");
+    QTest::newRow("column = count") << 4 << 1;
+    QTest::newRow("row = count") << 1 << 3;
+    QTest::newRow("negative column") << -1 << 1;
+    QTest::newRow("negative row") << 1 << -1;
+    QTest::newRow("far away") << 100000 << 100000;
+}
+
+void TestRecordGridModel::cellsOutsideTheGridAreIgnored()
+{
+    QFETCH(int, col);
+    QFETCH(int, row);
+    RecordGridModel grid;
+    grid.setCols(4);
+    grid.setRows(3);
+    fill(grid);
+    grid.setCell(col, row, u"outside"_s);
+    QVERIFY(grid.cell(col, row).isEmpty());
+    QVERIFY(grid.cellUtf8(col, row).isEmpty());
+    QCOMPARE(grid.rows(), 3);
+    QCOMPARE(grid.cols(), 4);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 4; ++c)
+            QCOMPARE(grid.cell(c, r), label(c, r));
+}
+
+void TestRecordGridModel::recordCountRule_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("count");
+    QTest::newRow("title row alone") << 1 << 0;
+    QTest::newRow("2 rows hold no records") << 2 << 0;
+    QTest::newRow("3 rows") << 3 << 2;
+    QTest::newRow("101 rows") << 101 << 100;
+}
+
+void TestRecordGridModel::recordCountRule()
+{
+    QFETCH(int, rows);
+    QFETCH(int, count);
+    RecordGridModel grid;
+    grid.setCols(13);
+    grid.setRows(rows);
+    QCOMPARE(grid.recordCount(), count);
+    QCOMPARE(MainTexts::countDisplay(true, grid.recordCount()),
+             u"数据条数:"_s + QString::number(count));
+    QCOMPARE(MainTexts::countDisplay(false, grid.recordCount()),
+             u"Sum Data:"_s + QString::number(count));
+}
+
+void TestRecordGridModel::textsRoundTrip_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ascii") << u"2013-05-07"_s;
+    QTest::newRow("chinese") << u"电机过热报警"_s;
+    QTest::newRow("surrogate pair") << QString::fromUtf16(u"A\U0001F600B");
+    QTest::newRow("comma and quote") << u"a,\"b\"\r\nc"_s;
+    QTest::newRow("empty") << QString();
+}
+
+void TestRecordGridModel::textsRoundTrip()
+{
+    QFETCH(QString, text);
+    RecordGridModel grid;
+    grid.setCell(1, 1, u"previous"_s);
+    grid.setCell(1, 1, text);
+    grid.setCell(0, 1, u"neighbour"_s);
+    QCOMPARE(grid.cell(1, 1), text);
+    QCOMPARE(grid.cellUtf8(1, 1).toByteArray(), text.toUtf8());
+    QCOMPARE(grid.cell(0, 1), u"neighbour"_s);
+}
+
+void TestRecordGridModel::compactionKeepsEveryText()
+{
+    // Several megabytes of texts, most of them then cut or overwritten, so
+    // that the text store is packed more than once.
+    RecordGridModel grid;
+    grid.setCols(3);
+    grid.setRows(40000);
+    const QString pad(90, u'x');
+    for (int r = 0; r < grid.rows(); ++r)
+        for (int c = 0; c < 3; ++c)
+            grid.setCell(c, r, label(c, r) + pad);
+    grid.setRows(100);
+    for (int round = 0; round < 3; ++round) {
+        grid.beginBatch();
+        for (int r = 50; r < 100; ++r)
+            for (int i = 0; i < 300; ++i)
+                grid.setCell(2, r, u"round%1 %2 "_s.arg(round).arg(i) + pad);
+        grid.endBatch();
+        for (int r = 0; r < 100; ++r) {
+            QCOMPARE(grid.cell(0, r), label(0, r) + pad);
+            QCOMPARE(grid.cell(1, r), label(1, r) + pad);
+            const QString third = r < 50 ? label(2, r) + pad : u"round%1 299 "_s.arg(round) + pad;
+            QCOMPARE(grid.cell(2, r), third);
+        }
+    }
+    grid.setCols(2);
+    grid.setCols(3);
+    for (int r = 0; r < 100; ++r) {
+        QCOMPARE(grid.cell(1, r), label(1, r) + pad);
+        QVERIFY(grid.cell(2, r).isEmpty());
+    }
+}
+
+void TestRecordGridModel::makeEmptyClearsEverything()
+{
+    RecordGridModel grid;
+    grid.setCols(13);
+    grid.setRows(251);
+    fill(grid);
+    grid.makeEmpty();
+    QCOMPARE(grid.rows(), 2);
+    QCOMPARE(grid.cols(), 2);
+    QCOMPARE(grid.recordCount(), 0);
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 2; ++c)
+            QVERIFY(grid.cell(c, r).isEmpty());
+    // Growing again shows no old text.
+    grid.setCols(13);
+    grid.setRows(5);
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 13; ++c)
+            QVERIFY(grid.cell(c, r).isEmpty());
+}
+
+void TestRecordGridModel::columnWidths()
+{
+    RecordGridModel grid;
+    QSignalSpy widths(&grid, &RecordGridModel::columnWidthsChanged);
+    QCOMPARE(grid.colWidth(0), 60);
+    grid.setCols(8);
+    grid.setDefaultColWidth(120);
+    grid.setColWidth(0, 60);
+    grid.setColWidth(1, 80);
+    QCOMPARE(grid.colWidth(0), 60);
+    QCOMPARE(grid.colWidth(1), 80);
+    QCOMPARE(grid.colWidth(7), 120);
+    QVERIFY(!widths.isEmpty());
+    // The default width resets every column.
+    grid.setDefaultColWidth(60);
+    for (int c = 0; c < 8; ++c)
+        QCOMPARE(grid.colWidth(c), 60);
+    // New columns get the default width; outside the grid nothing changes.
+    grid.setDefaultColWidth(120);
+    grid.setColWidth(2, 33);
+    grid.setCols(3);
+    grid.setDefaultColWidth(70);
+    grid.setColWidth(2, 33);
+    grid.setCols(6);
+    QCOMPARE(grid.colWidth(2), 33);
+    QCOMPARE(grid.colWidth(5), 70);
+    grid.setColWidth(9, 500);
+    QCOMPARE(grid.cols(), 6);
+    QCOMPARE(grid.colWidth(9), 70);
+}
+
+void TestRecordGridModel::modelShowsDataRowsAndTitlesAsHeaders()
+{
+    RecordGridModel grid;
+    grid.setCols(4);
+    grid.setRows(3);
+    fill(grid);
+    QCOMPARE(grid.rowCount(), 2);
+    QCOMPARE(grid.columnCount(), 3);
+    QCOMPARE(grid.data(grid.index(0, 0)).toString(), label(1, 1));
+    QCOMPARE(grid.data(grid.index(1, 2)).toString(), label(3, 2));
+    QCOMPARE(grid.headerData(0, Qt::Horizontal).toString(), label(1, 0));
+    QCOMPARE(grid.headerData(2, Qt::Horizontal).toString(), label(3, 0));
+    QCOMPARE(grid.headerData(1, Qt::Vertical).toString(), label(0, 2));
+    QVERIFY(!(grid.flags(grid.index(0, 0)) & Qt::ItemIsEditable));
+    QVERIFY(grid.flags(grid.index(0, 0)) & Qt::ItemIsSelectable);
+
+    QSignalSpy changed(&grid, &QAbstractItemModel::dataChanged);
+    QSignalSpy header(&grid, &QAbstractItemModel::headerDataChanged);
+    grid.setCell(2, 1, u"x"_s);
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.at(0).at(0).toModelIndex(), grid.index(0, 1));
+    grid.setCell(2, 0, u"title"_s);
+    grid.setCell(0, 2, u"id"_s);
+    QCOMPARE(header.size(), 2);
+    QCOMPARE(header.at(0).at(0).value<Qt::Orientation>(), Qt::Horizontal);
+    QCOMPARE(header.at(0).at(1).toInt(), 1); // grid column 2 is the view's section 1
+    QCOMPARE(header.at(1).at(0).value<Qt::Orientation>(), Qt::Vertical);
+    QCOMPARE(header.at(1).at(1).toInt(), 1);
+}
+
+void TestRecordGridModel::batchResetsViewsOnce()
+{
+    RecordGridModel grid;
+    QSignalSpy resets(&grid, &QAbstractItemModel::modelReset);
+    QSignalSpy changed(&grid, &QAbstractItemModel::dataChanged);
+    grid.beginBatch();
+    grid.setCols(13);
+    grid.setRows(1000);
+    fill(grid);
+    grid.makeEmpty();
+    grid.setCols(4);
+    grid.setRows(10);
+    fill(grid);
+    QCOMPARE(resets.size(), 0);
+    grid.endBatch();
+    QCOMPARE(resets.size(), 1);
+    QCOMPARE(changed.size(), 0);
+    QCOMPARE(grid.rowCount(), 9);
+    QCOMPARE(grid.cell(3, 9), label(3, 9));
+}
+
+void TestRecordGridModel::modelPassesItemModelChecks()
+{
+    RecordGridModel grid;
+    QAbstractItemModelTester tester(&grid, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    grid.setCols(13);
+    grid.setRows(20);
+    fill(grid);
+    grid.setRows(5);
+    grid.setCols(8);
+    grid.makeEmpty();
+    grid.beginBatch();
+    grid.setRows(1);
+    grid.endBatch();
+    QCOMPARE(grid.rowCount(), 0);
+}
+
+void TestRecordGridModel::layouts_data()
+{
+    QTest::addColumn<int>("format"); // -1: alarm list
+    QTest::addColumn<bool>("chinese");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QList<int>>("widths");
+
+    const QStringList zhData = {u"数据ID"_s, u"记录日期"_s, u"记录时间"_s};
+    const QStringList enData = {u"Data ID"_s, u"Record Date"_s, u"Record Time"_s};
+    QStringList zh16 = zhData, en16 = enData, zh32 = zhData, en32 = enData;
+    QList<int> w16 = {60, 80, 80}, w32 = {60, 80, 80};
+    for (int i = 0; i < 10; ++i) {
+        zh16 << u"数据(%1)"_s.arg(i);
+        en16 << u"Data(%1)"_s.arg(i);
+        w16 << 60;
+    }
+    for (int i = 0; i < 10; i += 2) {
+        zh32 << u"数据(%1)"_s.arg(i);
+        en32 << u"Data(%1)"_s.arg(i);
+        w32 << 120;
+    }
+    QTest::newRow("alarm list zh")
+        << -1 << true << QStringList {u"数据ID"_s, u"报警时间"_s, u"报警编号"_s, u"报警内容"_s}
+        << QList<int> {60, 150, 68, 200};
+    QTest::newRow("alarm list en")
+        << -1 << false
+        << QStringList {u"Data ID"_s, u"Alarm Time"_s, u"Alarm No."_s, u"Alarm Content"_s}
+        << QList<int> {60, 150, 68, 200};
+    for (int f = 0; f < 5; ++f) {
+        const bool wide = f >= 2;
+        QTest::addRow("format %d zh", f) << f << true << (wide ? zh32 : zh16) << (wide ? w32 : w16);
+        QTest::addRow("format %d en", f)
+            << f << false << (wide ? en32 : en16) << (wide ? w32 : w16);
+    }
+}
+
+void TestRecordGridModel::layouts()
+{
+    QFETCH(int, format);
+    QFETCH(bool, chinese);
+    QFETCH(QStringList, titles);
+    QFETCH(QList<int>, widths);
+
+    // Start from the other width family, so nothing is right by accident.
+    RecordGridModel grid;
+    GridLayout::setDataRecords(grid, !chinese, format >= 2 ? 0 : 3);
+    grid.setRows(4);
+    grid.makeEmpty();
+    if (format < 0)
+        GridLayout::setAlarmList(grid, chinese);
+    else
+        GridLayout::setDataRecords(grid, chinese, format);
+    QCOMPARE(grid.cols(), titles.size());
+    for (int c = 0; c < grid.cols(); ++c) {
+        QCOMPARE(grid.cell(c, 0), titles.at(c));
+        QCOMPARE(grid.colWidth(c), widths.at(c));
+    }
+    QCOMPARE(grid.rows(), 2);
+}
+
+QTEST_GUILESS_MAIN(TestRecordGridModel)
+#include "tst_recordgridmodel.moc"
