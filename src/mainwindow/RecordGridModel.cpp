@@ -113,8 +113,10 @@ void RecordGridModel::changed(int col, int row)
     if (m_batchDepth > 0)
         return;
     if (row == 0 || col == 0) {
-        if (row == 0)
-            emit headerDataChanged(Qt::Horizontal, col, col);
+        // Grid column c is the view's section c - 1. Cell (0,0) is the corner,
+        // which has no section: the first one is named so the views hear of it.
+        if (row == 0 && m_cols > 1)
+            emit headerDataChanged(Qt::Horizontal, std::max(col - 1, 0), std::max(col - 1, 0));
         if (col == 0 && row > 0)
             emit headerDataChanged(Qt::Vertical, row - 1, row - 1);
         return;
