@@ -1,7 +1,43 @@
 #include "dataaccess/OpenPlan.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QUrl>
+
+namespace {
+
+qint64 sizeOrMissing(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() ? info.size() : -1;
+}
+
+} // namespace
+
+DatabaseFiles inspectDatabaseFiles(const QString &fileName)
+{
+    DatabaseFiles files;
+    QFile file(fileName);
+    // No file: nothing beside it matters, and opening it in place fails as it should.
+    if (!file.open(QIODevice::ReadOnly))
+        return files;
+    const QByteArray header = file.read(20);
+    files.walMode = header.size() == 20 && header[18] == 2 && header[19] == 2;
+    files.walSize = sizeOrMissing(fileName + QStringLiteral("-wal"));
+    files.shmExists = QFileInfo::exists(fileName + QStringLiteral("-shm"));
+    return files;
+}
+
+ReadOnlyWay chooseReadOnlyWay(const DatabaseFiles &files)
+{
+    if (!files.walMode)
+        return ReadOnlyWay::Plain;
+    // A log and its shared index are a writer's, live or not: share them.
+    if (files.walSize >= 0 && files.shmExists)
+        return ReadOnlyWay::Plain;
+    return files.walSize > 0 ? ReadOnlyWay::Snapshot : ReadOnlyWay::Immutable;
+}
 
 QByteArray fileUri(const QString &path, const QByteArray &query)
 {
@@ -15,9 +51,4 @@ QByteArray fileUri(const QString &path, const QByteArray &query)
     if (!query.isEmpty())
         uri += '?' + query;
     return uri;
-}
-
-ReadOnlyOpenPlan planReadOnlyOpen(const QString &fileName)
-{
-    return {fileUri(fileName, QByteArrayLiteral("mode=ro"))};
 }

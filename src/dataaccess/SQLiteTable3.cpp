@@ -4,8 +4,10 @@
 #include "dataaccess/ValueText.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QIODevice>
 #include <QLocale>
+#include <QTemporaryDir>
 
 #include <cmath>
 #include <cstdlib>
@@ -77,19 +79,17 @@ ESQLiteException::ESQLiteException(const char *utf8Message)
 TSQLiteDatabase::TSQLiteDatabase(const QString &fileName, OpenMode mode)
 {
     int result = SQLITE_OK;
-    if (mode == OpenMode::ReadWriteCreate) {
+    QString detail;
+    if (mode == OpenMode::ReadWriteCreate)
         result = sqlite3_open(fileName.toUtf8().constData(), &m_handle);
-    } else {
-        const ReadOnlyOpenPlan plan = planReadOnlyOpen(fileName);
-        result = sqlite3_open_v2(plan.uri.constData(), &m_handle,
-                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
-    }
+    else
+        result = openReadOnly(fileName, detail);
     if (result == SQLITE_OK)
         return;
 
-    QString detail = QStringLiteral("unknown error");
-    if (m_handle)
-        detail = QString::fromUtf8(sqlite3_errmsg(m_handle));
+    if (detail.isEmpty())
+        detail = m_handle ? QString::fromUtf8(sqlite3_errmsg(m_handle))
+                          : QStringLiteral("unknown error");
     close();
     throw ESQLiteException(
         QStringLiteral("Failed to open database \"%1\" : %2").arg(fileName, detail));
@@ -105,6 +105,39 @@ TSQLiteDatabase::~TSQLiteDatabase()
         }
     }
     close();
+}
+
+int TSQLiteDatabase::openReadOnly(const QString &fileName, QString &failure)
+{
+    const DatabaseFiles files = inspectDatabaseFiles(fileName);
+    switch (chooseReadOnlyWay(files)) {
+    case ReadOnlyWay::Plain:
+        return sqlite3_open_v2(fileUri(fileName, "mode=ro").constData(), &m_handle,
+                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    case ReadOnlyWay::Immutable:
+        return sqlite3_open_v2(fileUri(fileName, "mode=ro&immutable=1").constData(), &m_handle,
+                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    case ReadOnlyWay::Snapshot:
+        break;
+    }
+
+    // The copy is ours: the library may add its "-shm" there, and the connection is made
+    // query-only so it still behaves as read-only.
+    m_snapshot = std::make_unique<QTemporaryDir>();
+    const QString copy = m_snapshot->filePath(QStringLiteral("snapshot.db"));
+    for (const QString &s : {QString(), QStringLiteral("-wal")}) {
+        QFile source(fileName + s);
+        if (!m_snapshot->isValid() || !source.copy(copy + s)) {
+            failure = source.errorString();
+            return SQLITE_CANTOPEN;
+        }
+        QFile::setPermissions(copy + s, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    int result = sqlite3_open_v2(fileUri(copy, {}).constData(), &m_handle,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+    if (result == SQLITE_OK)
+        result = sqlite3_exec(m_handle, "PRAGMA query_only=1", nullptr, nullptr, nullptr);
+    return result;
 }
 
 void TSQLiteDatabase::close() noexcept

@@ -19,6 +19,7 @@ QT_BEGIN_NAMESPACE
 class QBuffer;
 class QIODevice;
 class QObject;
+class QTemporaryDir;
 QT_END_NAMESPACE
 
 class ESQLiteException : public std::runtime_error
@@ -88,10 +89,13 @@ public:
     bool InTransaction() const { return m_inTransaction; }
 
 private:
+    int openReadOnly(const QString &fileName, QString &failure);
     void close() noexcept;
 
     sqlite3 *m_handle = nullptr;
     bool m_inTransaction = false;
+    // The private copy a read-only connection reads when the file cannot be read in place.
+    std::unique_ptr<QTemporaryDir> m_snapshot;
 };
 
 // The whole result of one query, held in memory, with a forward-only cursor over its rows.

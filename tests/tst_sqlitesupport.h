@@ -1,0 +1,43 @@
+#pragma once
+
+// Helpers shared by the data-access tests: real database files in a temporary folder.
+
+#include "dataaccess/SQLiteTable3.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+namespace sqlitetest {
+
+// Runs `sql` (any number of statements) on `fileName` through the bare library.
+inline bool exec(const QString &fileName, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    bool ok = sqlite3_open(fileName.toUtf8().constData(), &db) == SQLITE_OK
+        && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!ok)
+        qWarning("setup failed: %s", sqlite3_errmsg(db));
+    sqlite3_close(db);
+    return ok;
+}
+
+// The message of the ESQLiteException `f` raises, or "<no exception>".
+inline QString failureOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const ESQLiteException &e) {
+        return e.message();
+    }
+    return QStringLiteral("<no exception>");
+}
+
+// True when no statement of the connection is left unfinalized.
+inline bool noOpenStatement(const TSQLiteDatabase &db)
+{
+    return sqlite3_next_stmt(db.Handle(), nullptr) == nullptr;
+}
+
+} // namespace sqlitetest
