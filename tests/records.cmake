@@ -2,3 +2,6 @@
 norvale_add_test(NAME tst_recordgridmodel
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_recordgridmodel.cpp
   LIBS norvale_records)
+norvale_add_test(NAME tst_binarylogfile
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_binarylogfile.cpp ${CMAKE_CURRENT_LIST_DIR}/support/LogFiles.h
+  LIBS norvale_records)
