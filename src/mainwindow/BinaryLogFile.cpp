@@ -174,7 +174,15 @@ bool readBinaryAlarms(LogFile &file, RecordGridModel &grid, const RowWritten &ro
                 break;
             ++units;
         }
-        // UTF-16 as stored, surrogate pairs included; a lone surrogate shows as U+FFFD.
+        // UTF-16 as stored, surrogate pairs included; a lone surrogate shows as
+        // U+FFFD (the grid keeps UTF-8, which would turn it into '?').
+        for (int u = 0; u < units; ++u) {
+            if (QChar::isHighSurrogate(text[u]) && u + 1 < units
+                && QChar::isLowSurrogate(text[u + 1]))
+                ++u;
+            else if (QChar::isSurrogate(text[u]))
+                text[u] = char16_t(QChar::ReplacementCharacter);
+        }
         grid.setCell(3, r, QString::fromUtf16(text, units));
         if (rowWritten)
             rowWritten(r);
