@@ -44,8 +44,14 @@ int main(int argc, char **argv)
         return 0;
     }
     const bool headless = command.to != CommandLine::Output::None;
-    if (headless)
+    if (headless) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // stderr carries the windows' messages, one per line, and nothing else.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                printText(stderr, text + QLatin1Char('\n'));
+        });
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Norvale"));

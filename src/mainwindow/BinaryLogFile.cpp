@@ -123,8 +123,8 @@ bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, int format,
     const ValueFormat::DecimalSeparator separator = ValueFormat::DecimalSeparator::system();
     const int rows = rowsFor(file.size(), DataRecordSize);
     grid.setRows(rows);
-    // About 45 bytes of text per record: reserve once instead of regrowing.
-    grid.reserveText(qsizetype(rows) * (pairs ? 60 : 45));
+    // Room for the longest texts a record gives; pages never written cost nothing.
+    grid.reserveText(qsizetype(rows) * 96);
     unsigned char record[DataRecordSize];
     for (int r = 1; r < rows; ++r) {
         if (!file.readExact(reinterpret_cast<char *>(record), DataRecordSize))

@@ -107,7 +107,7 @@ RecordLoadResult loadDataRecords(const QString &fileName, int buffer, int format
         grid.setRows(records + 1);
         result.fetchedRows = true;
         GridLayout::setDataRecords(grid, chinese, format);
-        grid.reserveText(qsizetype(records) * (pairs ? 60 : 45));
+        grid.reserveText(qsizetype(records) * 96);
 
         const int id = table->FieldNumber(QStringLiteral("ID"));
         const int date = table->FieldNumber(QStringLiteral("N1"));
