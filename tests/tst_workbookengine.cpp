@@ -1,0 +1,559 @@
+#include "mainwindow/ExcelExport.h"
+#include "platform/WorkbookEngine.h"
+#include "platform/WorkbookEngineSheet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+using Operation = std::function<void(AutomationObject &app)>;
+Q_DECLARE_METATYPE(Operation)
+
+namespace {
+
+class NoProgress : public ExportProgress
+{
+public:
+    void start(int) override { }
+    void setPosition(int) override { }
+    void finish() override { }
+};
+
+class MessageLog : public MessageSink
+{
+public:
+    void showMessage(QWidget *, MessageIcon, const QString &caption, const QString &text,
+                     bool) override
+    {
+        shown.append(caption + u": "_s + text);
+    }
+    QStringList shown;
+};
+
+// What openpyxl reads back from a workbook.
+QJsonObject readBack(const QString &path)
+{
+    QProcess python;
+    python.start(u"/usr/bin/python3"_s, {QStringLiteral(NORVALE_READ_XLSX), path});
+    if (!python.waitForFinished(120000) || python.exitCode() != 0) {
+        qWarning().noquote() << python.readAllStandardError();
+        return {};
+    }
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+}
+
+QJsonObject cellOf(const QJsonObject &book, const QString &ref)
+{
+    return book[u"cells"_s].toObject()[ref].toObject();
+}
+
+QString colName(int col)
+{
+    QString name;
+    for (++col; col > 0; col = (col - 1) / 26)
+        name.prepend(QChar(u'A' + (col - 1) % 26));
+    return name;
+}
+
+void fillGrid(RecordGridModel &grid, int cols, int rows)
+{
+    grid.setCols(cols);
+    grid.setRows(rows);
+    for (int c = 0; c < cols; ++c) {
+        grid.setCell(c, 0, u"标题%1"_s.arg(c));
+        for (int r = 1; r < rows; ++r)
+            grid.setCell(c, r,
+                         c == 1 ? u"2023-01-%1"_s.arg(r, 2, 10, QChar(u'0'))
+                                : u"%1"_s.arg(r * 100 + c));
+    }
+}
+
+std::unique_ptr<AutomationObject> newApplicationWithBook(WorkbookEngine &engine)
+{
+    auto app = engine.create(u"Excel.application"_s);
+    app->get(u"workBooks"_s)->get(u"add"_s);
+    return app;
+}
+
+void setOn(AutomationObject &app, std::initializer_list<std::pair<QString, QVariant>> chain,
+           const QString &member, const QVariant &value)
+{
+    std::unique_ptr<AutomationObject> holder;
+    AutomationObject *object = &app;
+    for (const auto &[name, arg] : chain) {
+        holder = object->get(name, arg.isValid() ? AutomationArgs {arg} : AutomationArgs {});
+        object = holder.get();
+    }
+    object->set(member, {}, value);
+}
+
+// Points the desktop's application registry at a folder of our own.
+class FakeDesktop
+{
+public:
+    explicit FakeDesktop(bool withSpreadsheetApp)
+    {
+        for (const char *name :
+             {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
+              "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+              "GNOME_DESKTOP_SESSION_ID", "BROWSER", "DISPLAY"})
+            m_saved.append({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+        const QString root = m_dir.path();
+        for (const char *sub : {"data/applications", "config", "dirs"})
+            QDir(root).mkpath(QString::fromLatin1(sub));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(root + u"/data"_s));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + u"/config"_s));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(root + u"/dirs"_s));
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(root + u"/dirs"_s));
+        qputenv("BROWSER", QFile::encodeName(writeScript(u"browser"_s)));
+        // The desktop's opener starts applications only where there is a display.
+        qputenv("DISPLAY", ":norvale-test");
+        for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                                 "GNOME_DESKTOP_SESSION_ID"})
+            qunsetenv(name);
+        if (!withSpreadsheetApp)
+            return;
+        QFile desktop(root + u"/data/applications/norvale-test-sheet.desktop"_s);
+        desktop.open(QIODevice::WriteOnly);
+        desktop.write("[Desktop Entry]\nType=Application\nName=Sheet\nExec="
+                      + QFile::encodeName(writeScript(u"sheet"_s)) + " %f\nMimeType=" + XlsxType
+                      + ";application/zip;\n");
+        QFile list(root + u"/config/mimeapps.list"_s);
+        list.open(QIODevice::WriteOnly);
+        list.write(QByteArray("[Default Applications]\n") + XlsxType
+                   + "=norvale-test-sheet.desktop\napplication/zip=norvale-test-sheet.desktop\n");
+    }
+    ~FakeDesktop()
+    {
+        for (const auto &s : m_saved) {
+            if (s.wasSet)
+                qputenv(s.name, s.value);
+            else
+                qunsetenv(s.name);
+        }
+    }
+    // What the fake application (or the browser fallback) was asked to open.
+    QString opened(const QString &who) const
+    {
+        QFile f(m_dir.path() + u'/' + who + u".opened"_s);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).trimmed() : QString();
+    }
+
+    static inline const QByteArray XlsxType
+        = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+
+private:
+    QString writeScript(const QString &who)
+    {
+        const QString path = m_dir.path() + u'/' + who + u".sh"_s;
+        QFile script(path);
+        script.open(QIODevice::WriteOnly);
+        script.write("#!/bin/sh\necho \"$1\" > '" + QFile::encodeName(m_dir.path()) + '/'
+                     + who.toUtf8() + ".opened'\n");
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+
+    struct Saved
+    {
+        const char *name;
+        QByteArray value;
+        bool wasSet;
+    };
+    QTemporaryDir m_dir;
+    QList<Saved> m_saved;
+};
+
+} // namespace
+
+class TestWorkbookEngine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rangeTexts_data();
+    void rangeTexts();
+    void refusedOperations_data();
+    void refusedOperations();
+    void exportedWorkbookReadsBack_data();
+    void exportedWorkbookReadsBack();
+    void titleRowOnly();
+    void cellsInAnyOrder_data();
+    void cellsInAnyOrder();
+    void failedExportWritesNothing_data();
+    void failedExportWritesNothing();
+    void eachApplicationStartsEmpty();
+    void desktopWithoutSpreadsheetApplication();
+    void desktopOpensTheWorkbook();
+    void workbookFileName_data();
+    void workbookFileName();
+};
+
+void TestWorkbookEngine::rangeTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("bottom");
+    QTest::addColumn<int>("right");
+
+    QTest::newRow("title range") << u"A1:L1"_s << true << 0 << 0 << 0 << 11;
+    QTest::newRow("whole range") << u"A1:G1001"_s << true << 0 << 0 << 1000 << 6;
+    QTest::newRow("lower case") << u"a2:c9"_s << true << 1 << 0 << 8 << 2;
+    QTest::newRow("absolute") << u"$A$2:$C$9"_s << true << 1 << 0 << 8 << 2;
+    QTest::newRow("one cell") << u"B3"_s << true << 2 << 1 << 2 << 1;
+    QTest::newRow("corners reversed") << u"A2:L1"_s << true << 0 << 0 << 1 << 11;
+    QTest::newRow("last cell of a sheet")
+        << u"XFD1048576"_s << true << 1048575 << 16383 << 1048575 << 16383;
+    QTest::newRow("letter past Z") << u"A1:[1"_s << false << 0 << 0 << 0 << 0;
+    QTest::newRow("letter before A") << u"A1:@5"_s << false << 0 << 0 << 0 << 0;
+    QTest::newRow("row 0") << u"A0"_s << false << 0 << 0 << 0 << 0;
+    QTest::newRow("row past the sheet") << u"A1:B1048577"_s << false << 0 << 0 << 0 << 0;
+    QTest::newRow("column past the sheet") << u"XFE1"_s << false << 0 << 0 << 0 << 0;
+    QTest::newRow("empty") << QString() << false << 0 << 0 << 0 << 0;
+    QTest::newRow("three corners") << u"A1:B2:C3"_s << false << 0 << 0 << 0 << 0;
+    QTest::newRow("blank before") << u" A1"_s << false << 0 << 0 << 0 << 0;
+    QTest::newRow("trailing colon") << u"A1:"_s << false << 0 << 0 << 0 << 0;
+    QTest::newRow("digits first") << u"1A"_s << false << 0 << 0 << 0 << 0;
+}
+
+void TestWorkbookEngine::rangeTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    const auto rect = parseCellRange(text);
+    QCOMPARE(rect.has_value(), valid);
+    if (!valid)
+        return;
+    QFETCH(int, top);
+    QFETCH(int, left);
+    QFETCH(int, bottom);
+    QFETCH(int, right);
+    QCOMPARE(*rect, (CellRect {top, left, bottom, right}));
+}
+
+void TestWorkbookEngine::refusedOperations_data()
+{
+    QTest::addColumn<Operation>("operation");
+
+    auto sheet = [](AutomationObject &app) { return app.get(u"worksheets"_s, {1}); };
+    auto range = [](AutomationObject &app, const QString &text) {
+        return app.get(u"worksheets"_s, {1})->get(u"range"_s, {text});
+    };
+    QTest::newRow("unknown member")
+        << Operation([](AutomationObject &app) { app.get(u"Charts"_s); });
+    QTest::newRow("second worksheet")
+        << Operation([](AutomationObject &app) { app.get(u"worksheets"_s, {2}); });
+    QTest::newRow("range past Z") << Operation(
+        [=](AutomationObject &app) { range(app, u"A1:[1"_s); });
+    QTest::newRow("range as a number")
+        << Operation([=](AutomationObject &app) { sheet(app)->get(u"range"_s, {5}); });
+    QTest::newRow("cell row 0") << Operation([](AutomationObject &app) {
+        app.set(u"Cells"_s, {0, 1}, u"x"_s);
+    });
+    QTest::newRow("cell past the last column") << Operation([](AutomationObject &app) {
+        app.set(u"Cells"_s, {1, 16385}, u"x"_s);
+    });
+    QTest::newRow("cell past the last row") << Operation([](AutomationObject &app) {
+        app.set(u"Cells"_s, {1048577, 1}, u"x"_s);
+    });
+    QTest::newRow("cell with one index")
+        << Operation([](AutomationObject &app) { app.set(u"Cells"_s, {1}, u"x"_s); });
+    QTest::newRow("text too long for a cell") << Operation([](AutomationObject &app) {
+        app.set(u"Cells"_s, {1, 1}, QString(32768, u'x'));
+    });
+    QTest::newRow("font size 0") << Operation(
+        [=](AutomationObject &app) { range(app, u"A1"_s)->get(u"Font"_s)->set(u"Size"_s, {}, 0); });
+    QTest::newRow("font size as text") << Operation([=](AutomationObject &app) {
+        range(app, u"A1"_s)->get(u"Font"_s)->set(u"Size"_s, {}, u"big"_s);
+    });
+    QTest::newRow("empty font name") << Operation([=](AutomationObject &app) {
+        range(app, u"A1"_s)->get(u"Font"_s)->set(u"Name"_s, {}, u" "_s);
+    });
+    QTest::newRow("colour past 24 bits") << Operation([=](AutomationObject &app) {
+        range(app, u"A1"_s)->get(u"Font"_s)->set(u"Color"_s, {}, 0x1000000);
+    });
+    QTest::newRow("unknown line style") << Operation([=](AutomationObject &app) {
+        range(app, u"A1"_s)->get(u"Borders"_s)->set(u"LineStyle"_s, {}, 7);
+    });
+    QTest::newRow("unknown alignment") << Operation(
+        [=](AutomationObject &app) { range(app, u"A1"_s)->set(u"HorizontalAlignment"_s, {}, 5); });
+    QTest::newRow("row too high") << Operation([](AutomationObject &app) {
+        app.get(u"worksheets"_s, {1})->get(u"Rows"_s, {1})->set(u"RowHeight"_s, {}, 410);
+    });
+}
+
+void TestWorkbookEngine::refusedOperations()
+{
+    QFETCH(Operation, operation);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(u"out.xlsx"_s);
+    WorkbookEngine engine(makeSavingPresenter(out));
+    auto app = newApplicationWithBook(engine);
+    QVERIFY_THROWS_EXCEPTION(AutomationError, operation(*app));
+    // Nothing reaches the file until the workbook is shown.
+    QVERIFY(!QFile::exists(out));
+}
+
+void TestWorkbookEngine::exportedWorkbookReadsBack_data()
+{
+    QTest::addColumn<int>("cols");
+    QTest::addColumn<int>("rows");
+
+    QTest::newRow("13 columns") << 13 << 6;
+    QTest::newRow("8 columns") << 8 << 4;
+    QTest::newRow("4 columns") << 4 << 3;
+    QTest::newRow("2 columns") << 2 << 5;
+}
+
+void TestWorkbookEngine::exportedWorkbookReadsBack()
+{
+    QFETCH(int, cols);
+    QFETCH(int, rows);
+
+    RecordGridModel grid;
+    fillGrid(grid, cols, rows);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(u"Buffer.db.xlsx"_s);
+    auto engine = makeSavingWorkbookEngine(out);
+    NoProgress progress;
+    MessageLog messages;
+    exportRecordGrid(grid, true, *engine, progress, messages, nullptr);
+    QCOMPARE(messages.shown, QStringList());
+
+    const QJsonObject book = readBack(out);
+    QVERIFY2(!book.isEmpty(), "openpyxl could not read the workbook");
+    QCOMPARE(book[u"sheets"_s].toInt(), 1);
+    QCOMPARE(book[u"maxRow"_s].toInt(), rows);
+    QCOMPARE(book[u"maxCol"_s].toInt(), cols - 1);
+    // Only row 1 has a height of its own.
+    QCOMPARE(book[u"heights"_s].toObject(), (QJsonObject {{u"1"_s, 18}}));
+
+    const QJsonArray thin {u"thin"_s, u"thin"_s, u"thin"_s, u"thin"_s};
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 1; c < cols; ++c) {
+            const QString ref = colName(c - 1) + QString::number(r + 1);
+            const QJsonObject cell = cellOf(book, ref);
+            QVERIFY2(!cell.isEmpty(), qPrintable(ref));
+            QCOMPARE(cell[u"value"_s].toString(), grid.cell(c, r));
+            QCOMPARE(cell[u"type"_s].toString(), u"s"_s);
+            QCOMPARE(cell[u"border"_s].toArray(), thin);
+            QCOMPARE(cell[u"h"_s].toString(), u"center"_s);
+            QCOMPARE(cell[u"v"_s].toString(), u"center"_s);
+            if (r == 0) {
+                QCOMPARE(cell[u"font"_s].toString(), u"黑体"_s);
+                QCOMPARE(cell[u"size"_s].toDouble(), 11.0);
+                QVERIFY(cell[u"colour"_s].isNull());
+            } else {
+                QCOMPARE(cell[u"font"_s].toString(), u"Calibri"_s);
+                QCOMPARE(cell[u"size"_s].toDouble(), 10.0);
+                QCOMPARE(cell[u"colour"_s].toString(), u"FF008000"_s);
+            }
+        }
+    }
+}
+
+// "A2:L1" names rows 1 and 2, as the application reads it: the titles of a
+// grid without records take the data font too.
+void TestWorkbookEngine::titleRowOnly()
+{
+    RecordGridModel grid;
+    fillGrid(grid, 13, 1);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(u"t.xlsx"_s);
+    auto engine = makeSavingWorkbookEngine(out);
+    NoProgress progress;
+    MessageLog messages;
+    exportRecordGrid(grid, false, *engine, progress, messages, nullptr);
+    QCOMPARE(messages.shown, QStringList());
+
+    const QJsonObject book = readBack(out);
+    QCOMPARE(book[u"maxRow"_s].toInt(), 1);
+    QCOMPARE(book[u"maxCol"_s].toInt(), 12);
+    const QJsonObject l1 = cellOf(book, u"L1"_s);
+    QCOMPARE(l1[u"value"_s].toString(), u"标题12"_s);
+    QCOMPARE(l1[u"font"_s].toString(), u"黑体"_s);
+    QCOMPARE(l1[u"size"_s].toDouble(), 10.0);
+    QCOMPARE(l1[u"colour"_s].toString(), u"FF008000"_s);
+}
+
+void TestWorkbookEngine::cellsInAnyOrder_data()
+{
+    QTest::addColumn<QList<int>>("rowOrder");
+
+    QTest::newRow("rows in order") << QList<int> {1, 2, 3, 4};
+    QTest::newRow("rows backwards") << QList<int> {4, 3, 2, 1};
+    QTest::newRow("a row written twice") << QList<int> {1, 3, 2, 3, 4};
+    QTest::newRow("rows skipped") << QList<int> {1, 4};
+}
+
+void TestWorkbookEngine::cellsInAnyOrder()
+{
+    QFETCH(QList<int>, rowOrder);
+
+    QTemporaryDir dir;
+    const QString out = dir.filePath(u"o.xlsx"_s);
+    WorkbookEngine engine(makeSavingPresenter(out));
+    auto app = newApplicationWithBook(engine);
+    for (int row : rowOrder)
+        for (int col : {3, 1, 2})
+            app->set(u"Cells"_s, {row, col}, u"r%1c%2"_s.arg(row).arg(col));
+    setOn(*app, {{u"Range"_s, u"A1:D4"_s}, {u"Borders"_s, {}}}, u"LineStyle"_s, 1);
+    setOn(*app, {{u"Range"_s, u"B2:B3"_s}, {u"Font"_s, {}}}, u"Color"_s, 0x0000ff); // red
+    setOn(*app, {{u"Rows"_s, 3}}, u"RowHeight"_s, 30);
+    app->set(u"visible"_s, {}, true);
+
+    const QJsonObject book = readBack(out);
+    QVERIFY(!book.isEmpty());
+    QCOMPARE(book[u"heights"_s].toObject(), (QJsonObject {{u"3"_s, 30}}));
+    for (int row = 1; row <= 4; ++row) {
+        for (int col = 1; col <= 4; ++col) {
+            const QString ref = colName(col - 1) + QString::number(row);
+            const QJsonObject cell = cellOf(book, ref);
+            const bool written = col <= 3 && rowOrder.contains(row);
+            QCOMPARE(cell[u"value"_s].toString(),
+                     written ? u"r%1c%2"_s.arg(row).arg(col) : QString());
+            // The border reaches into the used area's cells that got no text,
+            // but not past it.
+            const bool used = col <= 3;
+            QCOMPARE(cell[u"border"_s].toArray().first().toString(), used ? u"thin"_s : QString());
+            const bool red = col == 2 && (row == 2 || row == 3);
+            QCOMPARE(cell[u"colour"_s].toString(), red ? u"FFFF0000"_s : QString());
+        }
+    }
+}
+
+void TestWorkbookEngine::failedExportWritesNothing_data()
+{
+    QTest::addColumn<QString>("longText");
+    QTest::addColumn<bool>("outExists");
+
+    QTest::newRow("a text too long for a cell") << QString(40000, u'x') << false;
+    QTest::newRow("the earlier file stays as it was") << QString(40000, u'x') << true;
+}
+
+void TestWorkbookEngine::failedExportWritesNothing()
+{
+    QFETCH(QString, longText);
+    QFETCH(bool, outExists);
+
+    QTemporaryDir dir;
+    const QString out = dir.filePath(u"out.xlsx"_s);
+    if (outExists) {
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("earlier");
+    }
+    RecordGridModel grid;
+    fillGrid(grid, 4, 5);
+    grid.setCell(2, 3, longText);
+    auto engine = makeSavingWorkbookEngine(out);
+    NoProgress progress;
+    MessageLog messages;
+    exportRecordGrid(grid, false, *engine, progress, messages, nullptr);
+
+    QCOMPARE(messages.shown,
+             QStringList {u"Error: exported failure occurred. Please try again later！"_s});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             outExists ? QStringList {u"out.xlsx"_s} : QStringList());
+    if (outExists) {
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("earlier"));
+    }
+}
+
+void TestWorkbookEngine::eachApplicationStartsEmpty()
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(u"e.xlsx"_s);
+    WorkbookEngine engine(makeSavingPresenter(out));
+    {
+        auto first = newApplicationWithBook(engine);
+        first->set(u"Cells"_s, {5, 5}, u"old"_s);
+    }
+    auto app = engine.create(u"excel.application"_s);
+    // No workbook yet: the application has nothing to address.
+    QVERIFY_THROWS_EXCEPTION(AutomationError, app->set(u"Cells"_s, {1, 1}, u"x"_s));
+    app->get(u"Workbooks"_s)->get(u"Add"_s);
+    app->set(u"cells"_s, {1, 1}, u"new"_s);
+    app->set(u"VISIBLE"_s, {}, true);
+    const QJsonObject book = readBack(out);
+    QCOMPARE(book[u"maxRow"_s].toInt(), 1);
+    QCOMPARE(cellOf(book, u"A1"_s)[u"value"_s].toString(), u"new"_s);
+    QVERIFY(!engine.create(u"Word.Application"_s));
+}
+
+void TestWorkbookEngine::desktopWithoutSpreadsheetApplication()
+{
+    if (QStandardPaths::findExecutable(u"xdg-mime"_s).isEmpty())
+        QSKIP("xdg-mime is not installed");
+    FakeDesktop desktop(false);
+    QVERIFY(!desktopHasSpreadsheetApplication());
+
+    RecordGridModel grid;
+    fillGrid(grid, 13, 4);
+    auto automation = makeDesktopAutomation(u"/logs/Buffer.db"_s);
+    NoProgress progress;
+    MessageLog messages;
+    exportRecordGrid(grid, false, *automation, progress, messages, nullptr);
+    QCOMPARE(messages.shown,
+             QStringList {u"Error: No Excel was installed in the system. Please "
+                          "install it before using this function！"_s});
+}
+
+void TestWorkbookEngine::desktopOpensTheWorkbook()
+{
+    if (QStandardPaths::findExecutable(u"xdg-mime"_s).isEmpty())
+        QSKIP("xdg-mime is not installed");
+    FakeDesktop desktop(true);
+    QVERIFY(desktopHasSpreadsheetApplication());
+
+    RecordGridModel grid;
+    fillGrid(grid, 4, 3);
+    auto automation = makeDesktopAutomation(u"/logs/Alarm.db"_s);
+    NoProgress progress;
+    MessageLog messages;
+    exportRecordGrid(grid, true, *automation, progress, messages, nullptr);
+    QCOMPARE(messages.shown, QStringList());
+
+    QTRY_VERIFY_WITH_TIMEOUT(!desktop.opened(u"sheet"_s).isEmpty(), 20000);
+    const QString opened = desktop.opened(u"sheet"_s);
+    QVERIFY2(opened.endsWith(u"/Alarm.db.xlsx"_s), qPrintable(opened));
+    QVERIFY(opened.startsWith(QDir::tempPath()));
+    QCOMPARE(desktop.opened(u"browser"_s), QString());
+    const QJsonObject book = readBack(opened);
+    QCOMPARE(cellOf(book, u"C3"_s)[u"value"_s].toString(), u"203"_s);
+    QDir(QFileInfo(opened).absolutePath()).removeRecursively();
+}
+
+void TestWorkbookEngine::workbookFileName_data()
+{
+    QTest::addColumn<QString>("logFile");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("data record database") << u"/logs/Buffer.db"_s << u"Buffer.db.xlsx"_s;
+    QTest::newRow("binary file") << u"C:/panel/Data0001.dat"_s << u"Data0001.dat.xlsx"_s;
+    QTest::newRow("no file open") << QString() << u"Norvale.xlsx"_s;
+}
+
+void TestWorkbookEngine::workbookFileName()
+{
+    QFETCH(QString, logFile);
+    QFETCH(QString, name);
+    QCOMPARE(workbookFileNameFor(logFile), name);
+}
+
+QTEST_MAIN(TestWorkbookEngine)
+#include "tst_workbookengine.moc"
