@@ -9,7 +9,7 @@ packages=(
   libgl-dev libxkbcommon-dev
   libsqlite3-dev sqlite3
   libxlsxwriter-dev
-  fonts-wqy-zenhei
+  fonts-wqy-zenhei fonts-arphic-uming
   xvfb xauth
   python3-openpyxl
   clang-format

@@ -1,6 +1,7 @@
 #include "RecordGridView.h"
 
 #include "RecordGridModel.h"
+#include "platform/Fonts.h"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -16,8 +17,7 @@ const QColor TextColour(0, 0, 128);
 RecordGridView::RecordGridView(QWidget *parent)
     : QTableView(parent)
 {
-    QFont face(QStringLiteral("宋体"));
-    face.setPixelSize(14);
+    const QFont face = songFace(14);
     setFont(face);
     horizontalHeader()->setFont(face);
     verticalHeader()->setFont(face);
@@ -54,6 +54,7 @@ RecordGridView::RecordGridView(QWidget *parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setShowGrid(true);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
     setCornerButtonEnabled(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 

@@ -6,6 +6,7 @@
 #include "MainTexts.h"
 #include "curves/LSCurrent.h"
 #include "platform/Automation.h"
+#include "platform/Fonts.h"
 #include "platform/MessageBoxSink.h"
 #include "platform/OptionsStore.h"
 #include "ui_uTestSqlite.h"
@@ -78,13 +79,6 @@ private:
     int m_drawn = -1;
 };
 
-QFont toolbarFace(const QColor &)
-{
-    QFont face(QStringLiteral("宋体"));
-    face.setPixelSize(19);
-    return face;
-}
-
 void setFaceColour(QWidget *w, const QColor &colour)
 {
     QPalette pal = w->palette();
@@ -144,18 +138,15 @@ TMainFrm::~TMainFrm() = default;
 
 void TMainFrm::applyFonts()
 {
-    QFont base(QStringLiteral("MS Sans Serif"));
-    base.setPixelSize(11);
-    setFont(base);
-    const QFont face = toolbarFace(Qt::black);
+    setFont(sansFace(11));
+    const QFont face = songFace(19);
     for (QWidget *w : {static_cast<QWidget *>(ui->BitBtn1), static_cast<QWidget *>(ui->BitBtn2),
                        static_cast<QWidget *>(ui->BitBtn3), static_cast<QWidget *>(ui->BitBtn4),
                        static_cast<QWidget *>(ui->BitBtn5), static_cast<QWidget *>(ui->BufferName),
                        static_cast<QWidget *>(ui->DShow_Format)}) {
         w->setFont(face);
     }
-    QFont listFace(QStringLiteral("宋体"));
-    listFace.setPixelSize(14);
+    const QFont listFace = songFace(14);
     ui->BufferName->setFont(listFace);
     ui->DShow_Format->setFont(listFace);
     setFaceColour(ui->BitBtn1, Qt::black);

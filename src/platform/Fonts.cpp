@@ -1,21 +1,46 @@
 #include "Fonts.h"
 
-#include <QFont>
 #include <QStringList>
+
+namespace {
+
+QStringList songFamilies()
+{
+    // A Song (Ming) face first, as the name asks; a sans CJK face after it.
+    return {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"),
+            QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Serif CJK SC")};
+}
+
+QStringList sansFamilies()
+{
+    return {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+            QStringLiteral("DejaVu Sans"), QStringLiteral("WenQuanYi Zen Hei")};
+}
+
+QFont withFamilies(const QStringList &families, int pixelSize)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setPixelSize(pixelSize > 0 ? pixelSize : 1);
+    return font;
+}
+
+} // namespace
+
+QFont songFace(int pixelSize)
+{
+    return withFamilies(songFamilies(), pixelSize);
+}
+
+QFont sansFace(int pixelSize)
+{
+    return withFamilies(sansFamilies(), pixelSize);
+}
 
 void installFontSubstitutes()
 {
-    const QStringList cjk = {QStringLiteral("SimSun"),
-                             QStringLiteral("NSimSun"),
-                             QStringLiteral("WenQuanYi Zen Hei"),
-                             QStringLiteral("WenQuanYi Zen Hei Sharp"),
-                             QStringLiteral("Noto Sans CJK SC"),
-                             QStringLiteral("Noto Serif CJK SC")};
-    QFont::insertSubstitutions(QStringLiteral("宋体"), cjk);
-    QFont::insertSubstitutions(QStringLiteral("楷体"), QStringList {QStringLiteral("KaiTi")} + cjk);
+    QFont::insertSubstitutions(QStringLiteral("宋体"), songFamilies().mid(1));
     QFont::insertSubstitutions(QStringLiteral("黑体"),
-                               QStringList {QStringLiteral("SimHei")} + cjk);
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Microsoft Sans Serif"),
-                                QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+                               {QStringLiteral("SimHei"), QStringLiteral("WenQuanYi Zen Hei")});
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), sansFamilies().mid(1));
 }

@@ -1,5 +1,13 @@
 #pragma once
 
-// The interface names the face "宋体" throughout; map it, once per run, to
-// a face with Chinese glyphs that this system has.
+#include <QFont>
+#include <QString>
+
+// The interface names the faces "宋体", "黑体" and "MS Sans Serif"; these
+// give each of them, at a pixel size, with faces this system has behind
+// them so that Chinese glyphs always show.
+QFont songFace(int pixelSize);
+QFont sansFace(int pixelSize);
+
+// Maps the names for every QFont made by name alone; once per run.
 void installFontSubstitutes();
