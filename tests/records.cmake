@@ -5,3 +5,6 @@ norvale_add_test(NAME tst_recordgridmodel
 norvale_add_test(NAME tst_binarylogfile
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_binarylogfile.cpp ${CMAKE_CURRENT_LIST_DIR}/support/LogFiles.h
   LIBS norvale_records)
+norvale_add_test(NAME tst_databaseloading
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_databaseloading.cpp ${CMAKE_CURRENT_LIST_DIR}/support/LogFiles.h
+  LIBS norvale_records)
