@@ -16,6 +16,10 @@
 
 namespace {
 
+// A connection and its tables stay on the thread that made them, so the library need not lock
+// around every call; a fetch makes millions of them.
+constexpr int kOneThread = SQLITE_OPEN_NOMUTEX;
+
 // Finalizes a statement however the operation that prepared it ends.
 class StatementGuard
 {
@@ -81,7 +85,8 @@ TSQLiteDatabase::TSQLiteDatabase(const QString &fileName, OpenMode mode)
     int result = SQLITE_OK;
     QString detail;
     if (mode == OpenMode::ReadWriteCreate)
-        result = sqlite3_open(fileName.toUtf8().constData(), &m_handle);
+        result = sqlite3_open_v2(fileName.toUtf8().constData(), &m_handle,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kOneThread, nullptr);
     else
         result = openReadOnly(fileName, detail);
     if (result == SQLITE_OK)
@@ -113,10 +118,10 @@ int TSQLiteDatabase::openReadOnly(const QString &fileName, QString &failure)
     switch (chooseReadOnlyWay(files)) {
     case ReadOnlyWay::Plain:
         return sqlite3_open_v2(fileUri(fileName, "mode=ro").constData(), &m_handle,
-                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | kOneThread, nullptr);
     case ReadOnlyWay::Immutable:
         return sqlite3_open_v2(fileUri(fileName, "mode=ro&immutable=1").constData(), &m_handle,
-                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | kOneThread, nullptr);
     case ReadOnlyWay::Snapshot:
         break;
     }
@@ -134,7 +139,7 @@ int TSQLiteDatabase::openReadOnly(const QString &fileName, QString &failure)
         QFile::setPermissions(copy + s, QFile::ReadOwner | QFile::WriteOwner);
     }
     int result = sqlite3_open_v2(fileUri(copy, {}).constData(), &m_handle,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | kOneThread, nullptr);
     if (result == SQLITE_OK)
         result = sqlite3_exec(m_handle, "PRAGMA query_only=1", nullptr, nullptr, nullptr);
     return result;
@@ -329,10 +334,6 @@ void TSQLiteTable::readColumns(sqlite3_stmt *statement)
 
 void TSQLiteTable::appendRow(sqlite3_stmt *statement)
 {
-    // Grow by half rather than double: the cells are most of the table's memory.
-    if (m_cells.size() + m_columnCount > m_cells.capacity())
-        m_cells.reserve(std::max<size_t>(m_cells.capacity() + m_cells.capacity() / 2,
-                                         m_cells.size() + m_columnCount * 64));
     for (quint32 c = 0; c < m_columnCount; ++c) {
         const int col = int(c);
         Cell cell;
@@ -366,10 +367,9 @@ void TSQLiteTable::appendRow(sqlite3_stmt *statement)
                 const char *nul
                     = text ? static_cast<const char *>(std::memchr(text, 0, size_t(n))) : nullptr;
                 const qsizetype length = text ? (nul ? nul - text : n) : 0;
-                cell.offset = quint64(m_arena.size());
+                cell.offset = m_texts.add(text, length);
                 cell.length = quint32(length);
                 cell.tag = CellTag::Text;
-                m_arena.append(text, length);
                 break;
             }
             }
@@ -440,7 +440,7 @@ double TSQLiteTable::FloatValue(int col) const
 
 QByteArrayView TSQLiteTable::storedText(const Cell &c) const
 {
-    return QByteArrayView(m_arena.constData() + c.offset, c.length);
+    return m_texts.view(c.offset, c.length);
 }
 
 QByteArrayView TSQLiteTable::textView(int col, char *buffer, qsizetype capacity) const

@@ -3,6 +3,7 @@
 // A thin object layer over the SQLite C library: a connection, statements with positional
 // values, and a fully fetched in-memory result table. Every failure is an ESQLiteException.
 
+#include "dataaccess/CellStorage.h"
 #include "dataaccess/SQLite3.h"
 
 #include <QByteArray>
@@ -142,7 +143,7 @@ private:
         union {
             qint64 integer;
             double real;
-            quint64 offset; // text: arena offset; blob: index into m_blobs
+            quint64 offset; // text: place in m_texts; blob: index into m_blobs
         };
         quint32 length = 0; // text length
         CellTag tag = CellTag::Empty;
@@ -157,13 +158,13 @@ private:
     QByteArrayView storedText(const Cell &c) const;
     QByteArrayView textView(int col, char *buffer, qsizetype capacity) const;
 
-    std::vector<Cell> m_cells;
+    ChunkedVector<Cell> m_cells;
     quint32 m_recordCount = 0;
     quint32 m_columnCount = 0;
     std::vector<QString> m_names;
     std::vector<int> m_kinds;
     quint32 m_currentRow = 0;
-    QByteArray m_arena;
+    TextArena m_texts;
     std::vector<std::unique_ptr<QBuffer>> m_blobs;
     QByteArray m_decimalPoint;
 };
