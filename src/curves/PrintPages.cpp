@@ -1,5 +1,8 @@
 #include "PrintPages.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace PrintPages {
 
 std::optional<int> pageCount(int start, int end, int pointsPerScreen)
@@ -7,7 +10,8 @@ std::optional<int> pageCount(int start, int end, int pointsPerScreen)
     if (end <= start || pointsPerScreen <= 0)
         return std::nullopt;
     const qint64 span = qint64(end) - start;
-    return static_cast<int>(span / pointsPerScreen + (span % pointsPerScreen > 0 ? 1 : 0));
+    const qint64 pages = span / pointsPerScreen + (span % pointsPerScreen > 0 ? 1 : 0);
+    return static_cast<int>(std::min<qint64>(pages, std::numeric_limits<int>::max()));
 }
 
 QString pageCountText(int pages, int pointsPerScreen, bool chinese)

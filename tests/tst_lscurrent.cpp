@@ -1,0 +1,409 @@
+// The curve window over a real record grid: its looks, the data range taken
+// at showing, the redraws, the page computation and the captions.
+#include "curves/CurvePicture.h"
+#include "curves/LSCurrent.h"
+#include "mainwindow/RecordGridModel.h"
+#include "mainwindow/RecordSource.h"
+#include "widgets/ColourPanel.h"
+#include "widgets/SpinEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+class Source : public RecordSource
+{
+public:
+    const RecordGridModel &recordGrid() const override { return grid; }
+    bool chineseUi() const override { return chinese; }
+    bool displayFormatEnabled() const override { return enabled; }
+    int displayFormat() const override { return format; }
+
+    // dataRows data records with IDs from firstId, 16-bit layout.
+    void load(int dataRows, int firstId = 1)
+    {
+        grid.makeEmpty();
+        grid.setCols(13);
+        grid.setRows(dataRows + 1);
+        for (int r = 1; r <= dataRows; ++r) {
+            grid.setCell(0, r, QString::number(firstId + r - 1));
+            grid.setCell(1, r,
+                         QStringLiteral("2024-03-%1").arg(r % 28 + 1, 2, 10, QLatin1Char('0')));
+            grid.setCell(2, r, QStringLiteral("10:00:%1").arg(r % 60, 2, 10, QLatin1Char('0')));
+            for (int c = 3; c < 13; ++c)
+                grid.setCell(c, r, QString::number((r * 997 + c * 131) % 40000));
+        }
+        enabled = true;
+    }
+
+    RecordGridModel grid;
+    bool chinese = true;
+    bool enabled = false;
+    int format = 0;
+};
+
+template<typename T> T *child(const QWidget &w, const char *name)
+{
+    T *c = w.findChild<T *>(QLatin1String(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
+}
+
+} // namespace
+
+class TestLSCurrent : public QObject
+{
+    Q_OBJECT
+private slots:
+    void noDataLook_data();
+    void noDataLook();
+    void dataRangeTakenAtShowing_data();
+    void dataRangeTakenAtShowing();
+    void pictureIsTheCoreDrawingOfTheSettings();
+    void scrollBarAlongThePlotBottom();
+    void showKindsResetColoursKept();
+    void scrollPositionComesDownToNewMaximum();
+    void captionsSwitchAtShowingOnly();
+    void settingChangesRedraw_data();
+    void settingChangesRedraw();
+    void rangeFieldsFillDateTimeAndPages();
+    void plotWidthChangeRecomputesPagesAndSize();
+    void closingReturnsToNoDataLook();
+    void controlsAsCreated();
+};
+
+void TestLSCurrent::noDataLook_data()
+{
+    QTest::addColumn<int>("dataRows");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("empty grid") << 0 << false;
+    QTest::newRow("one data row") << 1 << true;
+    QTest::newRow("alarm list") << 50 << false;
+}
+
+void TestLSCurrent::noDataLook()
+{
+    QFETCH(int, dataRows);
+    QFETCH(bool, enabled);
+    Source src;
+    if (dataRows > 0)
+        src.load(dataRows);
+    src.enabled = enabled;
+    TLSCurrentFrm w(src);
+    w.show();
+    QVERIFY(!w.hasCurves());
+    QVERIFY(child<QLabel>(w, "Label2")->isVisible());
+    QVERIFY(!child<QScrollBar>(w, "ScrollBar1")->isVisible());
+    QVERIFY(!child<QPushButton>(w, "BitBtn2")->isEnabled());
+    QCOMPARE(child<QLabel>(w, "Label2")->text(),
+             QStringLiteral("没有可用的曲线数据，请先打开数据库!"));
+    QCOMPARE(w.size(), QSize(907, 554));
+}
+
+void TestLSCurrent::dataRangeTakenAtShowing_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("firstId");
+    QTest::addColumn<QString>("firstCell");
+    QTest::addColumn<int>("startMin");
+    QTest::addColumn<int>("startMax");
+    QTest::addColumn<int>("endMin");
+    QTest::addColumn<int>("endMax");
+    QTest::newRow("100 rows from 1") << 100 << 1 << QString() << 1 << 99 << 2 << 100;
+    QTest::newRow("two rows from 500") << 2 << 500 << QString() << 500 << 500 << 501 << 501;
+    QTest::newRow("first ID not a number") << 10 << 7 << QStringLiteral("abc") << 0 << 8 << 1 << 9;
+}
+
+void TestLSCurrent::dataRangeTakenAtShowing()
+{
+    QFETCH(int, rows);
+    QFETCH(int, firstId);
+    QFETCH(QString, firstCell);
+    QFETCH(int, startMin);
+    QFETCH(int, startMax);
+    QFETCH(int, endMin);
+    QFETCH(int, endMax);
+    Source src;
+    src.load(rows, firstId);
+    if (!firstCell.isNull())
+        src.grid.setCell(0, 1, firstCell);
+    TLSCurrentFrm w(src);
+    w.show();
+    QVERIFY(w.hasCurves());
+    auto *start = child<SpinEdit>(w, "SpinEdit3");
+    auto *end = child<SpinEdit>(w, "SpinEdit4");
+    QCOMPARE(w.firstDataId(), startMin);
+    QCOMPARE(start->minimum(), startMin);
+    QCOMPARE(start->maximum(), startMax);
+    QCOMPARE(start->value(), startMin);
+    QCOMPARE(end->minimum(), endMin);
+    QCOMPARE(end->maximum(), endMax);
+    QCOMPARE(end->value(), endMax);
+    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->maximum(), rows - 1);
+    QVERIFY(child<QPushButton>(w, "BitBtn2")->isEnabled());
+    QVERIFY(!child<QLabel>(w, "Label2")->isVisible());
+}
+
+void TestLSCurrent::pictureIsTheCoreDrawingOfTheSettings()
+{
+    Source src;
+    src.load(100);
+    TLSCurrentFrm w(src);
+    w.show();
+    const QImage shown = w.curvePicture();
+    QCOMPARE(shown.size(), QSize(902, 362));
+    QImage expected;
+    CurvePicture::View v;
+    v.grid = &src.grid;
+    v.scrollMax = 99;
+    CurvePicture::draw(expected, CurveSettings(), v);
+    QCOMPARE(shown, expected);
+    QVERIFY(child<QWidget>(w, "Image1")->isVisible());
+}
+
+void TestLSCurrent::scrollBarAlongThePlotBottom()
+{
+    Source src;
+    src.load(100);
+    TLSCurrentFrm w(src);
+    w.show();
+    auto *bar = child<QScrollBar>(w, "ScrollBar1");
+    QCOMPARE(bar->geometry(), QRect(50, 488, 850, 18));
+    QCOMPARE(bar->pageStep(), 85);
+    child<QCheckBox>(w, "CheckBox4")->click();
+    QCOMPARE(bar->geometry(), QRect(0, 488, 900, 18));
+    QCOMPARE(bar->pageStep(), 90);
+    // Scrolling draws the screen that begins at the new position.
+    const QImage before = w.curvePicture();
+    bar->setValue(10);
+    QVERIFY(w.curvePicture() != before);
+}
+
+void TestLSCurrent::showKindsResetColoursKept()
+{
+    Source src;
+    src.load(100);
+    TLSCurrentFrm w(src);
+    w.show();
+    auto *kind1 = child<QComboBox>(w, "ComboBoxU1");
+    QCOMPARE(kind1->currentIndex(), 1);
+    kind1->setCurrentIndex(0);
+    child<ColourPanel>(w, "RzColorEdit1")->setColour(Qt::blue);
+    child<SpinEdit>(w, "SpinEdit6")->setValue(4);
+    w.close();
+    w.show();
+    QCOMPARE(kind1->currentIndex(), 1);
+    QCOMPARE(child<QComboBox>(w, "ComboBoxU2")->currentIndex(), 2);
+    QCOMPARE(child<QComboBox>(w, "ComboBoxU3")->currentIndex(), 3);
+    QCOMPARE(child<QComboBox>(w, "ComboBoxU4")->currentIndex(), 0);
+    QCOMPARE(child<ColourPanel>(w, "RzColorEdit1")->colour(), QColor(Qt::blue));
+    QCOMPARE(child<SpinEdit>(w, "SpinEdit6")->value(), 4);
+    QCOMPARE(w.settings().curves[0].colour, qRgb(0, 0, 255));
+}
+
+void TestLSCurrent::scrollPositionComesDownToNewMaximum()
+{
+    Source src;
+    src.load(300);
+    TLSCurrentFrm w(src);
+    w.show();
+    auto *bar = child<QScrollBar>(w, "ScrollBar1");
+    bar->setValue(40);
+    w.close();
+    src.load(20);
+    w.show();
+    QCOMPARE(bar->maximum(), 19);
+    QCOMPARE(bar->value(), 19);
+    // The information line counts from the new position.
+    QCOMPARE(w.settings().width, 900);
+}
+
+void TestLSCurrent::captionsSwitchAtShowingOnly()
+{
+    Source src;
+    src.load(100);
+    src.chinese = false;
+    TLSCurrentFrm w(src);
+    w.show();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Database Curve Browser"));
+    QCOMPARE(child<QGroupBox>(w, "GroupBox1")->title(), QStringLiteral("Print Range Settings"));
+    auto *tabs = child<QTabWidget>(w, "RzPageControl2");
+    QCOMPARE(tabs->tabText(tabs->indexOf(child<QWidget>(w, "TabSheet8"))),
+             QStringLiteral("Y Axis"));
+    QCOMPARE(child<QLabel>(w, "Label53")->text(), QStringLiteral("Buffe Position:"));
+    QCOMPARE(child<QCheckBox>(w, "CheckBox5")->text(),
+             QStringLiteral("No Display Current Coordinate Point Value"));
+    QCOMPARE(child<QComboBox>(w, "ComboBoxU1")->currentText(), QStringLiteral("Broken Line"));
+    QCOMPARE(child<QLabel>(w, "Label37")->text(), QStringLiteral("2 / Page Dat Point(85)"));
+
+    src.chinese = true;
+    QCOMPARE(w.windowTitle(), QStringLiteral("Database Curve Browser"));
+    w.close();
+    w.show();
+    QCOMPARE(w.windowTitle(), QStringLiteral("数据库曲线浏览窗口"));
+    QCOMPARE(tabs->tabText(tabs->indexOf(child<QWidget>(w, "TabSheet1"))), QStringLiteral("X 轴"));
+    QCOMPARE(child<QLabel>(w, "Label53")->text(), QStringLiteral("缓冲区资料位置:"));
+    QCOMPARE(child<QComboBox>(w, "ComboBoxU3")->currentText(), QStringLiteral("柱条线"));
+    // Both range fields are set again; the page text is written anew.
+    QCOMPARE(child<QLabel>(w, "Label37")->text(), QStringLiteral("2 / 每页打印数据点(85)"));
+}
+
+void TestLSCurrent::settingChangesRedraw_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("changes");
+    QTest::newRow("CheckBox2 hides the grid") << QStringLiteral("CheckBox2") << true;
+    QTest::newRow("CheckBox3 hides the X information") << QStringLiteral("CheckBox3") << true;
+    QTest::newRow("CheckBox4 hides the labels") << QStringLiteral("CheckBox4") << true;
+    QTest::newRow("CheckBox5 changes nothing") << QStringLiteral("CheckBox5") << false;
+    QTest::newRow("line style of curve 3") << QStringLiteral("ComboBoxL3") << true;
+    QTest::newRow("line width of curve 1") << QStringLiteral("ComboBoxLW1") << true;
+    QTest::newRow("buffer position of curve 3") << QStringLiteral("Qx3_Buffer") << true;
+    QTest::newRow("show kind of curve 4") << QStringLiteral("ComboBoxU4") << true;
+    QTest::newRow("label font class") << QStringLiteral("ComboBox4") << true;
+    QTest::newRow("full scale of curve 2") << QStringLiteral("SpinEdit15") << true;
+    QTest::newRow("label count") << QStringLiteral("SpinEdit11") << true;
+}
+
+void TestLSCurrent::settingChangesRedraw()
+{
+    QFETCH(QString, control);
+    QFETCH(bool, changes);
+    Source src;
+    src.load(100);
+    TLSCurrentFrm w(src);
+    w.show();
+    const QImage before = w.curvePicture();
+    QWidget *c = w.findChild<QWidget *>(control);
+    QVERIFY(c);
+    if (auto *box = qobject_cast<QCheckBox *>(c))
+        box->click();
+    else if (auto *combo = qobject_cast<QComboBox *>(c))
+        combo->setCurrentIndex(combo->currentIndex() == 1 ? 3 : 1);
+    else if (auto *spin = qobject_cast<SpinEdit *>(c))
+        spin->setValue(spin->value() == 3 ? 7 : 3);
+    QCOMPARE(w.curvePicture() != before, changes);
+    // The picture always follows the controls as they now are.
+    QImage expected;
+    CurvePicture::View v;
+    v.grid = &src.grid;
+    v.scrollMax = 99;
+    CurvePicture::draw(expected, w.settings(), v);
+    QCOMPARE(w.curvePicture(), expected);
+}
+
+void TestLSCurrent::rangeFieldsFillDateTimeAndPages()
+{
+    Source src;
+    src.load(100);
+    src.chinese = false;
+    TLSCurrentFrm w(src);
+    w.show();
+    auto *start = child<SpinEdit>(w, "SpinEdit3");
+    auto *end = child<SpinEdit>(w, "SpinEdit4");
+    auto *pages = child<QLabel>(w, "Label37");
+    QCOMPARE(child<QLineEdit>(w, "Edit1")->text(),
+             src.grid.cell(1, 1) + u' ' + src.grid.cell(2, 1));
+    QCOMPARE(child<QLineEdit>(w, "Edit2")->text(),
+             src.grid.cell(1, 100) + u' ' + src.grid.cell(2, 100));
+    QCOMPARE(w.pageCount(), 2);
+    end->setValue(86);
+    QCOMPARE(pages->text(), QStringLiteral("1 / Page Dat Point(85)"));
+    start->setValue(50);
+    end->setValue(120); // typed past the last row: cells are empty
+    QCOMPARE(child<QLineEdit>(w, "Edit2")->text(), QStringLiteral(" "));
+    QCOMPARE(w.pageCount(), 1);
+    // End not above start: no computation, the count stays.
+    end->setValue(40);
+    QCOMPARE(w.pageCount(), 1);
+    // Start below the first ID: nothing changes.
+    const QString edit1 = child<QLineEdit>(w, "Edit1")->text();
+    start->setValue(0);
+    QCOMPARE(child<QLineEdit>(w, "Edit1")->text(), edit1);
+}
+
+void TestLSCurrent::plotWidthChangeRecomputesPagesAndSize()
+{
+    Source src;
+    src.load(1000);
+    TLSCurrentFrm w(src);
+    w.show();
+    QCOMPARE(w.size(), QSize(902, 362 + 147));
+    QCOMPARE(w.pageCount(), 12); // 999 over 85
+    child<SpinEdit>(w, "SpinEdit1")->setValue(1280);
+    QCOMPARE(w.size(), QSize(1282, 362 + 147));
+    QCOMPARE(w.pageCount(), 9); // 999 over 123
+    child<SpinEdit>(w, "SpinEdit2")->setValue(600);
+    QCOMPARE(w.size(), QSize(1282, 602 + 147));
+    // A band change alone changes the points but not the count.
+    child<QCheckBox>(w, "CheckBox4")->click();
+    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->pageStep(), 128);
+    QCOMPARE(w.pageCount(), 9);
+}
+
+void TestLSCurrent::closingReturnsToNoDataLook()
+{
+    Source src;
+    src.load(100);
+    TLSCurrentFrm w(src);
+    w.show();
+    QVERIFY(w.hasCurves());
+    w.close();
+    QVERIFY(w.isHidden());
+    QVERIFY(!w.hasCurves());
+    QVERIFY(!child<QPushButton>(w, "BitBtn2")->isEnabled());
+    // Cleared in the main window while hidden: the next showing has no data.
+    src.grid.makeEmpty();
+    src.enabled = false;
+    w.show();
+    QVERIFY(!w.hasCurves());
+    QVERIFY(child<QLabel>(w, "Label2")->isVisible());
+}
+
+void TestLSCurrent::controlsAsCreated()
+{
+    Source src;
+    TLSCurrentFrm w(src);
+    QCOMPARE(child<QComboBox>(w, "ComboBoxL3")->count(), 7);
+    QCOMPARE(child<QComboBox>(w, "ComboBoxL3")->itemText(6), QStringLiteral("InsideFrame"));
+    QCOMPARE(child<QComboBox>(w, "ComboBoxLW5")->itemText(5), QStringLiteral("6p"));
+    QVERIFY(!child<QComboBox>(w, "ComboBoxLW5")->itemIcon(5).isNull());
+    QVERIFY(!child<QComboBox>(w, "ComboBox6")->isEnabled());
+    QCOMPARE(child<QComboBox>(w, "ComboBox6")->currentText(), QStringLiteral("YY-MM-DD HH:MM:SS"));
+    QCOMPARE(child<QComboBox>(w, "ComboBox8")->itemText(9), QStringLiteral("160x320"));
+    QCOMPARE(child<QComboBox>(w, "Qx5_Buffer")->currentIndex(), 4);
+    QCOMPARE(child<SpinEdit>(w, "SpinEdit19")->value(), 50000);
+    QCOMPARE(child<SpinEdit>(w, "SpinEdit32")->maxLength(), 9);
+    QCOMPARE(child<SpinEdit>(w, "SpinEdit3")->value(), 100000);
+    QCOMPARE(child<SpinEdit>(w, "SpinEdit4")->value(), 50000);
+    QCOMPARE(child<SpinEdit>(w, "SpinEdit8")->toolTip(), QStringLiteral("-32768 ~ 32767"));
+    QCOMPARE(child<ColourPanel>(w, "OrganFrontCol")->colour(), QColor(108, 108, 108));
+    QCOMPARE(child<ColourPanel>(w, "RzColorEditX")->toolTip(), QStringLiteral("选择颜色"));
+    QCOMPARE(child<QLabel>(w, "Label37")->text(), QStringLiteral("0"));
+    QCOMPARE(child<QWidget>(w, "GroupBox1")->geometry(), QRect(610, 5, 286, 138));
+    QVERIFY(child<QTabWidget>(w, "RzPageControl2")->isMovable());
+    QCOMPARE(child<QTabWidget>(w, "RzPageControl2")->currentWidget()->objectName(),
+             QStringLiteral("TabSheet2"));
+    // The defaults of the window are the core's defaults.
+    const CurveSettings s = w.settings();
+    const CurveSettings d;
+    QCOMPARE(s.width, d.width);
+    QCOMPARE(s.markMax, d.markMax);
+    for (int k = 0; k < 5; ++k) {
+        QCOMPARE(s.curves[k].colour, d.curves[k].colour);
+        QCOMPARE(s.curves[k].full, d.curves[k].full);
+        QCOMPARE(s.curves[k].bufferPos, d.curves[k].bufferPos);
+    }
+}
+
+QTEST_MAIN(TestLSCurrent)
+#include "tst_lscurrent.moc"
