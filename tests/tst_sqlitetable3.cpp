@@ -127,6 +127,8 @@ private slots:
     void displayTextViewMatchesDisplayText();
     void stepFailureRetrievesNoData();
     void busyAtStepAndAtPrepare();
+    void damagedFileFailsCleanly_data();
+    void damagedFileFailsCleanly();
 };
 
 // --- opening -----------------------------------------------------------------------------------
@@ -952,6 +954,53 @@ void TestSQLiteTable3::busyAtStepAndAtPrepare()
     sqlite3_exec(locker, "rollback;", nullptr, nullptr, nullptr);
     sqlite3_close(locker);
     QCOMPARE(warm.QueryTable(sql)->RecordCount(), 1u);
+}
+
+void TestSQLiteTable3::damagedFileFailsCleanly_data()
+{
+    QTest::addColumn<int>("keep"); // bytes kept of the original, -1: all
+    QTest::addColumn<int>("scrambleAt"); // offset overwritten with 0xff bytes, -1: none
+    QTest::addColumn<QString>("message"); // how the failure starts
+    QTest::addColumn<int>("code");
+    QTest::newRow("empty file") << 0 << -1 << u"Error executing SQL"_s << 1;
+    QTest::newRow("header only") << 100 << -1 << u"Error executing SQL"_s << 11;
+    QTest::newRow("truncated") << 40000 << -1 << u"Error executing SQL"_s << 11;
+    QTest::newRow("bad signature") << -1 << 0 << u"Error executing SQL"_s << 26;
+    QTest::newRow("scrambled data page") << -1 << 30000 << u"Could not retrieve data"_s << 11;
+    QTest::newRow("scrambled schema") << -1 << 100 << u"Error executing SQL"_s << 11;
+}
+
+void TestSQLiteTable3::damagedFileFailsCleanly()
+{
+    QFETCH(int, keep);
+    QFETCH(int, scrambleAt);
+    QFETCH(QString, message);
+    QFETCH(int, code);
+    makeDb("create table Buffer1(ID INTEGER, N1 TEXT);"
+           "with recursive n(i) as (select 1 union all select i + 1 from n where i < 4000) "
+           "insert into Buffer1 select i, printf('text %08d', i) from n;");
+    QFile f(m_db);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.size() > 100000);
+    if (keep >= 0)
+        QVERIFY(f.resize(keep));
+    if (scrambleAt >= 0) {
+        QVERIFY(f.seek(scrambleAt));
+        f.write(QByteArray(64, '\xff'));
+    }
+    f.close();
+    for (auto mode :
+         {TSQLiteDatabase::OpenMode::ReadOnly, TSQLiteDatabase::OpenMode::ReadWriteCreate}) {
+        TSQLiteDatabase db(m_db, mode);
+        const QString got = failureOf([&] {
+            const auto t = db.QueryTable(u"select * from Buffer1"_s);
+            QByteArray scratch;
+            for (; !t->AtEnd(); t->MoveNext())
+                t->DisplayTextView(1, scratch);
+        });
+        QVERIFY2(got.startsWith(message + u".\rError [%1]: "_s.arg(code)), qPrintable(got));
+        QVERIFY(noOpenStatement(db));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSQLiteTable3)

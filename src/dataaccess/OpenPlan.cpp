@@ -47,6 +47,8 @@ QByteArray fileUri(const QString &path, const QByteArray &query)
     const QString native = QDir::fromNativeSeparators(path);
     if (native.startsWith(u'/'))
         uri += "//";
+    else if (QDir::isAbsolutePath(native))
+        uri += "///"; // a drive letter
     uri += QUrl::toPercentEncoding(native, "/");
     if (!query.isEmpty())
         uri += '?' + query;

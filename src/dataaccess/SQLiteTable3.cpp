@@ -390,7 +390,12 @@ int TSQLiteTable::FieldNumber(const QString &name) const
 {
     if (m_names.empty())
         throw ESQLiteException(QStringLiteral("Field %1 Not found. Empty dataset").arg(name));
-    const QString wanted = upperName(name);
+    // Loaders look up every column of every row: an ASCII name needs no upper-cased copy to
+    // compare the same way.
+    bool ascii = true;
+    for (QChar ch : name)
+        ascii = ascii && ch.unicode() < 0x80;
+    const QString wanted = ascii ? name : upperName(name);
     for (size_t i = 0; i < m_names.size(); ++i) {
         if (m_names[i].compare(wanted, Qt::CaseInsensitive) == 0)
             return int(i);
