@@ -252,6 +252,10 @@ void TestSQLiteTable3::executeStatementFailures_data()
     QTest::newRow("syntax error") << u"selec 1"_s
                                   << u"Error executing SQL.\rError [1]: SQL error or missing "
                                      "database.\r\"selec 1\": near \"selec\": syntax error"_s;
+    QTest::newRow("percent signs in SQL")
+        << u"insert into nowhere values ('%1 %2')"_s
+        << u"Error executing SQL.\rError [1]: SQL error or missing database.\r"
+           "\"insert into nowhere values ('%1 %2')\": no such table: nowhere"_s;
     QTest::newRow("constraint")
         << u"insert into t values (1, 'again')"_s
         << u"Error executing SQL statement.\rError [19]: Abort due to contraint violation.\r"

@@ -133,7 +133,7 @@ int TSQLiteDatabase::openReadOnly(const QString &fileName, QString &failure)
     for (const QString &s : {QString(), QStringLiteral("-wal")}) {
         QFile source(fileName + s);
         if (!m_snapshot->isValid() || !source.copy(copy + s)) {
-            failure = source.errorString();
+            failure = m_snapshot->isValid() ? source.errorString() : m_snapshot->errorString();
             return SQLITE_CANTOPEN;
         }
         QFile::setPermissions(copy + s, QFile::ReadOwner | QFile::WriteOwner);
@@ -182,11 +182,11 @@ void TSQLiteDatabase::RaiseLastError(const QString &message, const QString &sql)
     const int code = sqlite3_errcode(m_handle);
     if (code == SQLITE_OK)
         throw ESQLiteException(message);
-    throw ESQLiteException(
-        QStringLiteral("%1.\rError [%2]: %3.\r\"%4\": %5")
-            .arg(message)
-            .arg(code)
-            .arg(ErrorCodeText(code), sql, QString::fromUtf8(sqlite3_errmsg(m_handle))));
+    // Joined, not formatted: a message or SQL text may hold '%' signs of its own.
+    throw ESQLiteException(message + QStringLiteral(".\rError [") + QString::number(code)
+                           + QStringLiteral("]: ") + ErrorCodeText(code) + QStringLiteral(".\r\"")
+                           + sql + QStringLiteral("\": ")
+                           + QString::fromUtf8(sqlite3_errmsg(m_handle)));
 }
 
 void TSQLiteDatabase::RollbackTransaction()
