@@ -253,9 +253,12 @@ void TLSCurrentFrm::applyCaptions(bool chinese)
         QWidget *w = findChild<QWidget *>(c.objectName);
         if (!w)
             continue;
-        if (auto *l = qobject_cast<QLabel *>(w))
+        if (auto *l = qobject_cast<QLabel *>(w)) {
+            // Labels size themselves to their caption, as on the panel.
             l->setText(text);
-        else if (auto *b = qobject_cast<QAbstractButton *>(w))
+            if (l != ui->Label2)
+                l->adjustSize();
+        } else if (auto *b = qobject_cast<QAbstractButton *>(w))
             b->setText(text);
         else if (auto *g = qobject_cast<QGroupBox *>(w))
             g->setTitle(text);
