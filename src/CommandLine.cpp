@@ -194,8 +194,10 @@ int runHeadless(const CommandLine &command)
     case CommandLine::Output::Png: {
         main.BitBtn4Click();
         if (!curves.hasCurves()) {
+            // The no-data look: its text is the only output.
             const auto *label = curves.findChild<QLabel *>(QStringLiteral("Label2"));
-            printError(label ? label->text() : QStringLiteral("no curve data"));
+            const QByteArray text = (label ? label->text() : QString()).toUtf8() + '\n';
+            std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
             return 1;
         }
         if (!curves.curvePicture().save(command.out, "PNG")) {
