@@ -1,6 +1,5 @@
 // Reading a database file must leave its folder exactly as it was.
 
-#include "dataaccess/OpenPlan.h"
 #include "dataaccess/SQLiteTable3.h"
 #include "tst_sqlitesupport.h"
 
@@ -77,8 +76,6 @@ private slots:
     void namesWithUriCharacters_data();
     void namesWithUriCharacters();
     void fileVanishedBeforeReload();
-    void chooseWay_data();
-    void chooseWay();
 
 private:
     // Builds the database of `setup` in `folder`; returns the rows a reader must see. A live
@@ -237,38 +234,6 @@ void TestSQLiteReadOnly::fileVanishedBeforeReload()
     QCOMPARE(failureOf([&] { TSQLiteDatabase db(file, TSQLiteDatabase::OpenMode::ReadOnly); }),
              u"Failed to open database \"%1\" : unable to open database file"_s.arg(file));
     QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
-}
-
-void TestSQLiteReadOnly::chooseWay_data()
-{
-    QTest::addColumn<bool>("walMode");
-    QTest::addColumn<qint64>("walSize");
-    QTest::addColumn<bool>("shmExists");
-    QTest::addColumn<int>("way");
-    QTest::newRow("rollback journal") << false << qint64(-1) << false << int(ReadOnlyWay::Plain);
-    QTest::newRow("rollback journal, stray -wal")
-        << false << qint64(4096) << false << int(ReadOnlyWay::Plain);
-    QTest::newRow("WAL, no log") << true << qint64(-1) << false << int(ReadOnlyWay::Immutable);
-    QTest::newRow("WAL, empty log") << true << qint64(0) << false << int(ReadOnlyWay::Immutable);
-    QTest::newRow("WAL, empty log, shm") << true << qint64(0) << true << int(ReadOnlyWay::Plain);
-    QTest::newRow("WAL, no log, stale shm")
-        << true << qint64(-1) << true << int(ReadOnlyWay::Immutable);
-    QTest::newRow("WAL, log without shm")
-        << true << qint64(4096) << false << int(ReadOnlyWay::Snapshot);
-    QTest::newRow("WAL, log and shm") << true << qint64(4096) << true << int(ReadOnlyWay::Plain);
-}
-
-void TestSQLiteReadOnly::chooseWay()
-{
-    QFETCH(bool, walMode);
-    QFETCH(qint64, walSize);
-    QFETCH(bool, shmExists);
-    QFETCH(int, way);
-    DatabaseFiles files;
-    files.walMode = walMode;
-    files.walSize = walSize;
-    files.shmExists = shmExists;
-    QCOMPARE(int(chooseReadOnlyWay(files)), way);
 }
 
 QTEST_GUILESS_MAIN(TestSQLiteReadOnly)
