@@ -1,1 +1,4 @@
-# tests of this area
+# The main window, offscreen, and the command line that drives it.
+norvale_add_test(NAME tst_mainwindow
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_mainwindow.cpp ${CMAKE_CURRENT_LIST_DIR}/support/LogFiles.h
+  LIBS norvale_mainwindow)

@@ -1,0 +1,795 @@
+#include "curves/LSCurrent.h"
+#include "mainwindow/RecordGridView.h"
+#include "mainwindow/uTestSqlite.h"
+#include "platform/MessageSink.h"
+#include "platform/OptionsStore.h"
+#include "support/LogFiles.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace logfiles;
+
+namespace {
+
+struct Message
+{
+    QWidget *owner = nullptr;
+    MessageIcon icon = MessageIcon::Information;
+    QString caption;
+    QString text;
+    bool stayOnTop = false;
+};
+
+class RecordingSink : public MessageSink
+{
+public:
+    void showMessage(QWidget *owner, MessageIcon icon, const QString &caption, const QString &text,
+                     bool stayOnTop) override
+    {
+        messages.append({owner, icon, caption, text, stayOnTop});
+    }
+    // "caption: text" of every message so far, then forgets them.
+    QStringList take()
+    {
+        QStringList lines;
+        for (const Message &m : std::as_const(messages))
+            lines << m.caption + u": "_s + m.text;
+        messages.clear();
+        return lines;
+    }
+    QList<Message> messages;
+};
+
+class PickedFile : public FileChooser
+{
+public:
+    QString chooseFileToOpen(QWidget *) override
+    {
+        ++asked;
+        return file;
+    }
+    QString file;
+    int asked = 0;
+};
+
+const QColor Blue(0, 0, 255);
+const QColor Olive(128, 128, 0);
+
+// One main window with recording services, as the program builds it.
+struct Window
+{
+    explicit Window(OptionsStore *options = nullptr)
+    {
+        MainWindowServices services;
+        services.messages = &sink;
+        services.files = &chooser;
+        services.options = options;
+        main = std::make_unique<TMainFrm>(services);
+    }
+
+    template<typename T> T *child(const char *name) const
+    {
+        T *found = main->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qWarning("no control %s", name);
+        return found;
+    }
+    QComboBox *buffers() const { return child<QComboBox>("BufferName"); }
+    QComboBox *formats() const { return child<QComboBox>("DShow_Format"); }
+    QString count() const { return child<QPushButton>("BitBtn5")->text(); }
+    QAction *action(const char *name) const { return child<QAction>(name); }
+
+    void open(const QString &file)
+    {
+        chooser.file = file;
+        child<QPushButton>("BitBtn1")->click();
+    }
+    // Picks an item as a user does: the list must be enabled.
+    bool pick(QComboBox *list, int index)
+    {
+        if (!list->isEnabled())
+            return false;
+        list->setCurrentIndex(index);
+        return true;
+    }
+    QStringList row(int r) const
+    {
+        QStringList cells;
+        for (int c = 0; c < main->grid().cols(); ++c)
+            cells << main->grid().cell(c, r);
+        return cells;
+    }
+
+    RecordingSink sink;
+    PickedFile chooser;
+    std::unique_ptr<TMainFrm> main;
+};
+
+QList<QStringList> gridRows(const RecordGridModel &grid)
+{
+    QList<QStringList> rows;
+    for (int r = 0; r < grid.rows(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < grid.cols(); ++c)
+            cells << grid.cell(c, r);
+        rows << cells;
+    }
+    return rows;
+}
+
+QString emptyGridText()
+{
+    return u"2x2 empty"_s;
+}
+
+// "RxC" and whether every cell is empty, to compare grid states briefly.
+QString shape(const RecordGridModel &grid)
+{
+    bool empty = true;
+    for (int r = 0; r < grid.rows() && empty; ++r)
+        for (int c = 0; c < grid.cols() && empty; ++c)
+            empty = grid.cell(c, r).isEmpty();
+    return u"%1x%2%3"_s.arg(grid.rows()).arg(grid.cols()).arg(empty ? u" empty"_s : QString());
+}
+
+QStringList dataTitles(bool chinese, bool wide)
+{
+    QStringList t = chinese ? QStringList {u"数据ID"_s, u"记录日期"_s, u"记录时间"_s}
+                            : QStringList {u"Data ID"_s, u"Record Date"_s, u"Record Time"_s};
+    for (int i = 0; i < 10; i += wide ? 2 : 1)
+        t << (chinese ? u"数据(%1)"_s : u"Data(%1)"_s).arg(i);
+    return t;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+
+    void startsWithToolbarInPlace_data();
+    void startsWithToolbarInPlace();
+    void optionsAtStart_data();
+    void optionsAtStart();
+    void closingWritesOptions_data();
+    void closingWritesOptions();
+    void languageSwitchAfterOpening();
+
+    void openingEachKindOfFile_data();
+    void openingEachKindOfFile();
+    void cancelledDialogChangesNothing();
+    void pickingBuffers();
+    void clearThenPickBufferLoadsInSelectedFormat();
+    void formatChangesOnDatabase();
+    void formatChangesOnBinaryFile();
+    void binaryFileGoneBeforeFormatChange_data();
+    void binaryFileGoneBeforeFormatChange();
+    void dynamicLoadShowsEachRow_data();
+    void dynamicLoadShowsEachRow();
+    void curveButtonShowsCurveWindow();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    // A data record database: Buffer1 250 rows, Buffer2 none, Buffer3 5, no Buffer12.
+    QString recordDatabase();
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestMainWindow::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+QString TestMainWindow::recordDatabase()
+{
+    const QString file = path(u"records.db"_s);
+    if (!QFile::exists(file))
+        makeSample(
+            {u"data-db"_s, file, u"--records"_s, u"5"_s, u"--buffers"_s, u"1:250,2:0,12:-"_s});
+    return file;
+}
+
+void TestMainWindow::startsWithToolbarInPlace_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("menu button") << u"RzMenuToolbarButton1"_s << QRect(3, 5, 16, 27) << QString();
+    QTest::newRow("open") << u"BitBtn1"_s << QRect(23, 4, 78, 28) << u"打开"_s;
+    QTest::newRow("clear") << u"BitBtn2"_s << QRect(106, 4, 75, 28) << u"清除"_s;
+    QTest::newRow("count") << u"BitBtn5"_s << QRect(187, 4, 156, 28) << u"数据条数:0"_s;
+    QTest::newRow("export") << u"BitBtn3"_s << QRect(620, 4, 118, 28) << u"导出Excel"_s;
+    QTest::newRow("curve") << u"BitBtn4"_s << QRect(742, 4, 118, 28) << u"输出曲线"_s;
+}
+
+void TestMainWindow::startsWithToolbarInPlace()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, caption);
+    Window w;
+    w.main->show();
+    auto *control = w.main->findChild<QWidget *>(name);
+    QVERIFY(control);
+    QCOMPARE(control->geometry(), geometry);
+    if (auto *button = qobject_cast<QPushButton *>(control))
+        QCOMPARE(button->text(), caption);
+    QCOMPARE(w.main->windowTitle(), u"HMI 数据库浏览器 V1.66"_s);
+    QVERIFY(!w.buffers()->isEnabled());
+    QVERIFY(!w.formats()->isEnabled());
+    QCOMPARE(w.buffers()->count(), 12);
+    QCOMPARE(w.buffers()->itemText(11), u"记录#12"_s);
+    QCOMPARE(w.formats()->count(), 5);
+    QCOMPARE(w.formats()->itemText(4), u"32bit Float"_s);
+    QCOMPARE(shape(w.main->grid()), emptyGridText());
+    QVERIFY(w.sink.messages.isEmpty());
+}
+
+void TestMainWindow::optionsAtStart_data()
+{
+    QTest::addColumn<QByteArray>("ini"); // null: no store file; "-": store cannot be created
+    QTest::addColumn<bool>("chinese");
+    QTest::addColumn<bool>("dynamic");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<bool>("storeExistsAfter");
+
+    QTest::newRow("first start: store created, defaults")
+        << QByteArray() << true << false << QStringList {} << true;
+    QTest::newRow("N7 without N2: nothing applied")
+        << QByteArray("[General]\nN7=1\n") << true << false << QStringList {} << true;
+    QTest::newRow("N2=0, N7=5") << QByteArray("[General]\nN2=0\nN7=5\n") << false << true
+                                << QStringList {} << true;
+    QTest::newRow("N2=1, N7=0") << QByteArray("[General]\nN2=1\nN7=0\n") << true << false
+                                << QStringList {} << true;
+    QTest::newRow("N2 no integer: reading stops")
+        << QByteArray("[General]\nN2=yes\nN7=1\n") << true << false << QStringList {} << true;
+    QTest::newRow("N2 read, N7 no integer")
+        << QByteArray("[General]\nN2=0\nN7=abc\n") << false << false << QStringList {} << true;
+    QTest::newRow("empty store") << QByteArray("") << true << false << QStringList {} << true;
+    QTest::newRow("store cannot be created")
+        << QByteArray("-") << true << false << QStringList {u"Registry: CreateKey Fail！"_s}
+        << false;
+}
+
+void TestMainWindow::optionsAtStart()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(bool, chinese);
+    QFETCH(bool, dynamic);
+    QFETCH(QStringList, messages);
+    QFETCH(bool, storeExistsAfter);
+
+    QString file = path(u"config/kt_Norvale/Norvale.conf"_s);
+    if (ini == "-") {
+        // A regular file where the folder should be: no folder can be made.
+        QVERIFY(writeFile(path(u"config"_s), "not a folder"));
+    } else if (!ini.isNull()) {
+        QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
+        QVERIFY(writeFile(file, ini));
+    }
+    OptionsStore store(file);
+    Window w(&store);
+    for (const Message &m : std::as_const(w.sink.messages)) {
+        QCOMPARE(m.icon, MessageIcon::Warning);
+        QVERIFY(m.stayOnTop);
+    }
+    QCOMPARE(w.sink.take(), messages);
+    w.main->show();
+    QCOMPARE(w.main->chineseUi(), chinese);
+    QCOMPARE(w.action("N2")->isChecked(), chinese);
+    QCOMPARE(w.action("N3")->isChecked(), !chinese);
+    QCOMPARE(w.action("N7")->isChecked(), dynamic);
+    QCOMPARE(w.child<QPushButton>("BitBtn1")->text(), chinese ? u"打开"_s : u"Open"_s);
+    QCOMPARE(w.child<QPushButton>("BitBtn3")->text(), chinese ? u"导出Excel"_s : u"ExportXLS"_s);
+    QCOMPARE(w.count(), chinese ? u"数据条数:0"_s : u"Sum Data:0"_s);
+    QCOMPARE(w.main->windowTitle(),
+             chinese ? u"HMI 数据库浏览器 V1.66"_s : u"HMI Database Browser V1.66"_s);
+    QCOMPARE(w.buffers()->itemText(0), chinese ? u"记录#1"_s : u"Reco#1"_s);
+    QCOMPARE(QFileInfo(file).isFile(), storeExistsAfter);
+
+    w.main->close();
+    QCOMPARE(QFileInfo(file).isFile(), storeExistsAfter);
+    if (storeExistsAfter) {
+        QSettings written(file, QSettings::IniFormat);
+        QCOMPARE(written.value(u"N2"_s).toInt(), chinese ? 1 : 0);
+        QCOMPARE(written.value(u"N7"_s).toInt(), dynamic ? 1 : 0);
+    }
+}
+
+void TestMainWindow::closingWritesOptions_data()
+{
+    QTest::addColumn<bool>("throughMenu");
+    QTest::addColumn<bool>("storeExists");
+    QTest::newRow("menu Exit") << true << true;
+    QTest::newRow("close box") << false << true;
+    QTest::newRow("close box, store removed meanwhile") << false << false;
+}
+
+void TestMainWindow::closingWritesOptions()
+{
+    QFETCH(bool, throughMenu);
+    QFETCH(bool, storeExists);
+    const QString file = path(u"Norvale.conf"_s);
+    OptionsStore store(file);
+    Window w(&store);
+    QVERIFY(QFileInfo::exists(file));
+    w.main->show();
+    w.action("N3")->trigger(); // English
+    w.action("N7")->trigger(); // Dynamic Load on
+    QVERIFY(w.action("N7")->isChecked());
+    QVERIFY(!w.main->chineseUi());
+    if (!storeExists)
+        QVERIFY(QFile::remove(file));
+    QSignalSpy closed(w.main.get(), &TMainFrm::closed);
+    if (throughMenu)
+        w.action("N8")->trigger();
+    else
+        w.main->close();
+    QCOMPARE(closed.size(), 1);
+    QVERIFY(!w.main->isVisible());
+    QCOMPARE(QFileInfo::exists(file), storeExists);
+    if (storeExists) {
+        QSettings written(file, QSettings::IniFormat);
+        QCOMPARE(written.value(u"N2"_s).toString(), u"0"_s);
+        QCOMPARE(written.value(u"N7"_s).toString(), u"1"_s);
+        // The next start reads them back.
+        OptionsStore again(file);
+        Window next(&again);
+        QVERIFY(!next.main->chineseUi());
+        QVERIFY(next.action("N7")->isChecked());
+        QVERIFY(next.action("N3")->isChecked());
+    }
+    QVERIFY(w.sink.messages.isEmpty());
+}
+
+void TestMainWindow::languageSwitchAfterOpening()
+{
+    const QString file = path(u"three.bin"_s);
+    QVERIFY(writeFile(file, dataFile(3)));
+    Window w;
+    w.main->show();
+    w.open(file);
+    QCOMPARE(w.main->windowTitle(), u"HMI 数据库浏览器 V1.66 -[ "_s + file + u" ]"_s);
+    QCOMPARE(w.count(), u"数据条数:3"_s);
+
+    w.action("N3")->trigger();
+    QCOMPARE(w.main->windowTitle(), u"HMI Database Browser V1.66"_s);
+    QCOMPARE(w.row(0), dataTitles(true, false)); // titles stay in the old language
+    QCOMPARE(w.count(), u"Sum Data:3"_s);
+    QCOMPARE(w.child<QPushButton>("BitBtn1")->text(), u"Open"_s);
+    QCOMPARE(w.child<QPushButton>("BitBtn2")->text(), u"Clear"_s);
+    QCOMPARE(w.child<QPushButton>("BitBtn3")->text(), u"ExportXLS"_s);
+    QCOMPARE(w.child<QPushButton>("BitBtn4")->text(), u"OutCurve"_s);
+    QCOMPARE(w.action("N7")->text(), u"Dynamic Load(&D)"_s);
+    QCOMPARE(w.action("N8")->text(), u"Exit(&E)"_s);
+    QCOMPARE(w.action("N2")->text(), u"中文(&C)"_s);
+    QCOMPARE(w.action("N3")->text(), u"English(&E)"_s);
+    QVERIFY(w.action("N3")->isChecked());
+    QVERIFY(!w.action("N2")->isChecked());
+
+    // A database showing buffer 3: after the switch the list says Reco#1.
+    w.open(recordDatabase());
+    QVERIFY(w.pick(w.buffers(), 2));
+    QCOMPARE(w.main->grid().rows(), 6);
+    QVERIFY(w.sink.messages.isEmpty());
+    w.action("N2")->trigger();
+    QCOMPARE(w.buffers()->currentText(), u"记录#1"_s);
+    QCOMPARE(w.buffers()->count(), 12);
+    QCOMPARE(w.main->grid().rows(), 6); // nothing reloaded
+    QCOMPARE(w.row(0), dataTitles(false, false));
+    QCOMPARE(w.count(), u"数据条数:5"_s);
+    // Choosing the language already set applies it again.
+    w.action("N2")->trigger();
+    QVERIFY(w.action("N2")->isChecked());
+    QCOMPARE(w.main->windowTitle(), u"HMI 数据库浏览器 V1.66"_s);
+    QVERIFY(w.sink.messages.isEmpty());
+}
+
+void TestMainWindow::openingEachKindOfFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("make"); // how the file is made, see the test
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QString>("grid"); // shape()
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<bool>("buffersOn");
+    QTest::addColumn<bool>("formatsOn");
+
+    const QStringList invalid = {u"Norvale: Invalid Database"_s};
+    QTest::newRow("text file of 100 bytes")
+        << u"notes.db"_s << u"text"_s << false << invalid << emptyGridText() << u"数据条数:0"_s
+        << Blue << false << false;
+    QTest::newRow("text file, English")
+        << u"notes.db"_s << u"text"_s << true << invalid << emptyGridText() << u"Sum Data:0"_s
+        << Blue << false << false;
+    QTest::newRow("10 bytes") << u"ten.db"_s << u"ten"_s << false << QStringList {}
+                              << emptyGridText() << u"数据条数:0"_s << Blue << false << false;
+    QTest::newRow("0 bytes") << u"empty.db"_s << u"zero"_s << false << QStringList {}
+                             << emptyGridText() << u"数据条数:0"_s << Blue << false << false;
+    QTest::newRow("directory") << u"folder.db"_s << u"dir"_s << false << QStringList {}
+                               << emptyGridText() << u"数据条数:0"_s << Blue << false << false;
+    QTest::newRow("missing path") << u"gone.db"_s << u"none"_s << false << QStringList {}
+                                  << emptyGridText() << u"数据条数:0"_s << Blue << false << false;
+    QTest::newRow("binary data, 3 records and 20 bytes")
+        << u"data.bin"_s << u"data3"_s << false << QStringList {} << u"4x13"_s << u"数据条数:3"_s
+        << Blue << false << true;
+    QTest::newRow("binary data, header only")
+        << u"data.bin"_s << u"data0"_s << false << QStringList {} << u"1x13"_s << u"数据条数:0"_s
+        << Blue << false << true;
+    QTest::newRow("binary data, one record")
+        << u"data.bin"_s << u"data1"_s << true << QStringList {} << u"2x13"_s << u"Sum Data:0"_s
+        << Blue << false << true;
+    QTest::newRow("signed file starting with SQLite")
+        << u"data.db"_s << u"sqlite-signed"_s << false << QStringList {} << u"4x13"_s
+        << u"数据条数:3"_s << Blue << false << true;
+    QTest::newRow("binary alarms") << u"Alarm.db"_s << u"alarms2"_s << false << QStringList {}
+                                   << u"3x4"_s << u"数据条数:2"_s << Blue << false << false;
+    QTest::newRow("binary alarms, header only")
+        << u"Alarm.db"_s << u"alarms0"_s << false << QStringList {} << u"1x4"_s << u"数据条数:0"_s
+        << Blue << false << false;
+    QTest::newRow("alarm database, empty Ldata")
+        << u"Alarm.db"_s << u"ldata-empty"_s << false << QStringList {} << u"1x4"_s
+        << u"数据条数:0"_s << Olive << false << false;
+    QTest::newRow("alarm database, 40 alarms")
+        << u"Alarm.db"_s << u"ldata40"_s << false << QStringList {} << u"41x4"_s << u"数据条数:40"_s
+        << Olive << false << false;
+    QTest::newRow("data records saved as Alarm.db")
+        << u"Alarm.db"_s << u"records"_s << false << invalid << u"2x4"_s << u"数据条数:0"_s << Blue
+        << false << false;
+    QTest::newRow("alarm database as alarm.db")
+        << u"alarm.db"_s << u"ldata40"_s << true
+        << QStringList {u"Norvale: < Reco#1 > No Create！"_s} << emptyGridText() << u"Sum Data:0"_s
+        << Blue << true << true;
+    QTest::newRow("data record database")
+        << u"records.db"_s << u"records"_s << false << QStringList {} << u"251x13"_s
+        << u"数据条数:250"_s << Olive << true << true;
+    QTest::newRow("data record database, Buffer1 empty")
+        << u"records.db"_s << u"records-empty1"_s << false
+        << QStringList {u"Ostrevain: < 记录#1 > 没有数据！"_s} << u"2x13"_s << u"数据条数:0"_s
+        << Blue << true << true;
+    QTest::newRow("SQLite header, garbage after")
+        << u"broken.db"_s << u"sqlite-garbage"_s << false
+        << QStringList {u"Norvale: < 记录#1 > 没有创建！"_s} << emptyGridText() << u"数据条数:0"_s
+        << Blue << true << true;
+}
+
+void TestMainWindow::openingEachKindOfFile()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, make);
+    QFETCH(bool, english);
+    QFETCH(QStringList, messages);
+    QFETCH(QString, grid);
+    QFETCH(QString, count);
+    QFETCH(QColor, colour);
+    QFETCH(bool, buffersOn);
+    QFETCH(bool, formatsOn);
+
+    const QString file = path(name);
+    bool made = true;
+    if (make == u"text")
+        made = writeFile(file, QByteArray(100, 'T'));
+    else if (make == u"ten")
+        made = writeFile(file, "0123456789");
+    else if (make == u"zero")
+        made = writeFile(file, "");
+    else if (make == u"dir")
+        made = QDir().mkpath(file);
+    else if (make == u"data3")
+        made = writeFile(file, dataFile(3) + QByteArray(20, 'z'));
+    else if (make == u"data0")
+        made = writeFile(file, dataFile(0));
+    else if (make == u"data1")
+        made = writeFile(file, dataFile(1));
+    else if (make == u"sqlite-signed")
+        made = writeFile(file, dataFile(3).replace(0, 6, "SQLite"));
+    else if (make == u"alarms2")
+        made = writeFile(file, alarmFile({AlarmRecord {}, AlarmRecord {}}));
+    else if (make == u"alarms0")
+        made = writeFile(file, alarmFile({}));
+    else if (make == u"ldata-empty")
+        made = sql(file, "CREATE TABLE Ldata (ID INTEGER, N0 TEXT, N1 TEXT, N2 TEXT);");
+    else if (make == u"ldata40")
+        made = makeSample({u"alarm-db"_s, file, u"--records"_s, u"40"_s});
+    else if (make == u"records")
+        made = makeSample({u"data-db"_s, file, u"--records"_s, u"250"_s});
+    else if (make == u"records-empty1")
+        made = makeSample({u"data-db"_s, file, u"--buffers"_s, u"1:0"_s});
+    else if (make == u"sqlite-garbage")
+        made = writeFile(file, QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\xA5'));
+    QVERIFY(made);
+
+    Window w;
+    w.main->show();
+    if (english)
+        w.action("N3")->trigger();
+    // A previous load, so that a reset shows.
+    const QString previous = path(u"previous.bin"_s);
+    QVERIFY(writeFile(previous, dataFile(7)));
+    w.open(previous);
+    QVERIFY(w.pick(w.formats(), 3));
+    QCOMPARE(w.main->grid().cols(), 8);
+
+    const auto before = folderState(m_dir->path());
+    w.open(file);
+    QCOMPARE(folderState(m_dir->path()), before); // nothing written, created or removed
+    for (const Message &m : std::as_const(w.sink.messages)) {
+        QCOMPARE(m.owner, w.main.get());
+        QCOMPARE(m.icon, MessageIcon::Information);
+    }
+    QCOMPARE(w.sink.take(), messages);
+    QCOMPARE(shape(w.main->grid()), grid);
+    QCOMPARE(w.count(), count);
+    QCOMPARE(w.main->countDisplayColour(), colour);
+    QCOMPARE(w.buffers()->isEnabled(), buffersOn);
+    QCOMPARE(w.formats()->isEnabled(), formatsOn);
+    QCOMPARE(w.formats()->currentIndex(), 0);
+    QCOMPARE(w.buffers()->currentIndex(), 0);
+    QCOMPARE(w.main->openFileName(), file);
+    QVERIFY(w.main->windowTitle().endsWith(u" -[ "_s + file + u" ]"_s));
+    const RecordGridModel &g = w.main->grid();
+    if (g.cols() == 13)
+        QCOMPARE(w.row(0), dataTitles(!english, false));
+    if (g.cols() == 4) {
+        QCOMPARE(g.cell(2, 0), english ? u"Alarm No."_s : u"报警编号"_s);
+        QCOMPARE(g.colWidth(0), 60);
+        QCOMPARE(g.colWidth(1), 150);
+        QCOMPARE(g.colWidth(2), 68);
+        QCOMPARE(g.colWidth(3), 200);
+    }
+}
+
+void TestMainWindow::cancelledDialogChangesNothing()
+{
+    const QString file = path(u"three.bin"_s);
+    QVERIFY(writeFile(file, dataFile(3)));
+    Window w;
+    w.main->show();
+    w.open(file);
+    const QString title = w.main->windowTitle();
+    const auto rows = gridRows(w.main->grid());
+    w.open(QString());
+    QCOMPARE(w.chooser.asked, 2);
+    QCOMPARE(w.main->windowTitle(), title);
+    QCOMPARE(gridRows(w.main->grid()), rows);
+    QCOMPARE(w.count(), u"数据条数:3"_s);
+    QVERIFY(w.formats()->isEnabled());
+    QCOMPARE(w.main->openFileName(), file);
+}
+
+void TestMainWindow::pickingBuffers()
+{
+    Window w;
+    w.main->show();
+    w.open(recordDatabase());
+    QCOMPARE(w.main->grid().rows(), 251);
+    const auto loaded = gridRows(w.main->grid());
+
+    // Buffer2 has no rows: message, grid and count untouched.
+    QVERIFY(w.pick(w.buffers(), 1));
+    QCOMPARE(w.sink.take(), QStringList {u"Ostrevain: < 记录#2 > 没有数据！"_s});
+    QCOMPARE(gridRows(w.main->grid()), loaded);
+    QCOMPARE(w.count(), u"数据条数:250"_s);
+    QCOMPARE(w.buffers()->currentText(), u"记录#2"_s);
+
+    QVERIFY(w.pick(w.buffers(), 2));
+    QVERIFY(w.sink.messages.isEmpty());
+    QCOMPARE(w.main->grid().rows(), 6);
+    QCOMPARE(w.count(), u"数据条数:5"_s);
+    QCOMPARE(w.main->countDisplayColour(), Olive);
+
+    // English, no table Buffer12.
+    w.action("N3")->trigger();
+    QVERIFY(w.pick(w.buffers(), 11));
+    QCOMPARE(w.sink.take(), QStringList {u"Norvale: < Reco#12 > No Create！"_s});
+    QCOMPARE(shape(w.main->grid()), emptyGridText());
+    QCOMPARE(w.count(), u"Sum Data:0"_s);
+    QVERIFY(w.buffers()->isEnabled());
+    QVERIFY(w.formats()->isEnabled());
+
+    // Back to buffer 1 loads it afresh in the language of the moment.
+    QVERIFY(w.pick(w.buffers(), 0));
+    QCOMPARE(w.main->grid().rows(), 251);
+    QCOMPARE(w.row(0), dataTitles(false, false));
+    QCOMPARE(gridRows(w.main->grid()).mid(1), loaded.mid(1));
+}
+
+void TestMainWindow::clearThenPickBufferLoadsInSelectedFormat()
+{
+    Window w;
+    w.main->show();
+    w.open(recordDatabase());
+    QVERIFY(w.pick(w.formats(), 3));
+    QCOMPARE(w.main->grid().cols(), 8);
+    const QColor colour = w.main->countDisplayColour();
+
+    w.child<QPushButton>("BitBtn2")->click();
+    QCOMPARE(shape(w.main->grid()), emptyGridText());
+    QCOMPARE(w.count(), u"数据条数:0"_s);
+    QVERIFY(!w.formats()->isEnabled());
+    QCOMPARE(w.formats()->currentIndex(), 3);
+    QVERIFY(w.buffers()->isEnabled());
+    QCOMPARE(w.main->countDisplayColour(), colour);
+    QVERIFY(w.main->windowTitle().contains(w.main->openFileName()));
+
+    QVERIFY(w.pick(w.buffers(), 2));
+    QVERIFY(w.sink.messages.isEmpty());
+    QCOMPARE(w.main->grid().rows(), 6);
+    QCOMPARE(w.main->grid().cols(), 8);
+    QCOMPARE(w.row(0), dataTitles(true, true));
+    QCOMPARE(w.main->grid().cell(3, 1).size(), 8); // hexadecimal
+    QCOMPARE(w.count(), u"数据条数:5"_s);
+    QVERIFY(!w.formats()->isEnabled());
+}
+
+void TestMainWindow::formatChangesOnDatabase()
+{
+    const QString file = path(u"values.db"_s);
+    QVERIFY(sql(file,
+                createBuffer(1) + insertBuffer(1, 1, "d", "t", {"0", "16320", "-1", "1"})
+                    + insertBuffer(1, 2, "d", "t", {"0", "16320", "-1", "1"})));
+    Window w;
+    w.main->show();
+    w.open(file);
+    QCOMPARE(w.row(1).mid(3, 4), (QStringList {u"0"_s, u"16320"_s, u"-1"_s, u"1"_s}));
+    const QStringList expected[] = {
+        {u"0"_s, u"16320"_s, u"-1"_s, u"1"_s},
+        {u"0"_s, u"16320"_s, u"-1"_s, u"1"_s},
+        {u"1069547520"_s, u"65535"_s, u"0"_s},
+        {u"3FC00000"_s, u"0000FFFF"_s, u"00000000"_s},
+        {u"1.500000"_s, u"0.000000"_s, u"0.000000"_s},
+    };
+    for (int format : {3, 0, 4, 2, 1}) {
+        QVERIFY(w.pick(w.formats(), format));
+        const QStringList &values = expected[format];
+        QCOMPARE(w.main->grid().cols(), format >= 2 ? 8 : 13);
+        QCOMPARE(w.row(0), dataTitles(true, format >= 2));
+        QCOMPARE(w.row(2).mid(3, values.size()), values);
+        QCOMPARE(w.count(), u"数据条数:2"_s);
+    }
+    QVERIFY(w.sink.messages.isEmpty());
+
+    // A NULL makes formats 1 to 3 fail as a whole.
+    QVERIFY(sql(file, "UPDATE Buffer1 SET N5 = NULL WHERE ID = 2;"));
+    QVERIFY(w.pick(w.formats(), 3));
+    QCOMPARE(w.sink.take(), QStringList {u"Norvale: < 记录#1 > 没有创建！"_s});
+    QCOMPARE(shape(w.main->grid()), emptyGridText());
+    QVERIFY(w.pick(w.formats(), 4));
+    QVERIFY(w.sink.messages.isEmpty());
+    QCOMPARE(w.row(2).mid(3, 2), (QStringList {u"1.500000"_s, u"0.0"_s}));
+}
+
+void TestMainWindow::formatChangesOnBinaryFile()
+{
+    DataRecord r;
+    r.words = {0x0000, 0x3FC0, 0xFFFF, 0xFFFF, 0x0000, 0x8000, 0x8000, 0, 0, 0};
+    const QString file = path(u"words.bin"_s);
+    QVERIFY(writeFile(file, dataFile({r, r, r})));
+    Window w;
+    w.main->show();
+    w.open(file);
+    const auto opened = gridRows(w.main->grid());
+    QVERIFY(w.pick(w.formats(), 3));
+    QCOMPARE(w.main->grid().cols(), 8);
+    QCOMPARE(w.main->grid().colWidth(5), 120);
+    QCOMPARE(w.row(0), dataTitles(true, true));
+    QCOMPARE(
+        w.row(3).mid(3),
+        (QStringList {u"3FC00000"_s, u"FFFFFFFF"_s, u"80000000"_s, u"00008000"_s, u"00000000"_s}));
+    QCOMPARE(w.count(), u"数据条数:3"_s);
+    QVERIFY(w.pick(w.formats(), 1));
+    QCOMPARE(w.main->grid().cols(), 13);
+    QCOMPARE(
+        w.row(3).mid(3, 7),
+        (QStringList {u"0"_s, u"16320"_s, u"-1"_s, u"-1"_s, u"0"_s, u"-32768"_s, u"-32768"_s}));
+    QVERIFY(w.pick(w.formats(), 0));
+    QCOMPARE(gridRows(w.main->grid()), opened);
+    QVERIFY(w.sink.messages.isEmpty());
+    QVERIFY(!w.buffers()->isEnabled());
+}
+
+void TestMainWindow::binaryFileGoneBeforeFormatChange_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("grid");
+    QTest::newRow("replaced by a file without the signature") << u"unsigned"_s << emptyGridText();
+    QTest::newRow("replaced by a SQLite file") << u"sqlite"_s << emptyGridText();
+    QTest::newRow("deleted") << u"deleted"_s << u"unchanged"_s;
+    QTest::newRow("cut to 20 bytes") << u"short"_s << u"unchanged"_s;
+}
+
+void TestMainWindow::binaryFileGoneBeforeFormatChange()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, grid);
+    const QString file = path(u"data.bin"_s);
+    QVERIFY(writeFile(file, dataFile(5)));
+    Window w;
+    w.main->show();
+    w.open(file);
+    const auto opened = gridRows(w.main->grid());
+    if (change == u"unsigned")
+        QVERIFY(writeFile(file, QByteArray(32 * 6, 'x')));
+    else if (change == u"sqlite")
+        QVERIFY(QFile::remove(file) && sql(file, createBuffer(1)));
+    else if (change == u"deleted")
+        QVERIFY(QFile::remove(file));
+    else if (change == u"short")
+        QVERIFY(QFile::resize(file, 20));
+    QVERIFY(w.pick(w.formats(), 4));
+    QCOMPARE(w.sink.take(), QStringList {u"Norvale: Invalid Database"_s});
+    if (grid == u"unchanged")
+        QCOMPARE(gridRows(w.main->grid()), opened);
+    else
+        QCOMPARE(shape(w.main->grid()), grid);
+    QCOMPARE(QFileInfo::exists(file), change != u"deleted");
+}
+
+void TestMainWindow::dynamicLoadShowsEachRow_data()
+{
+    QTest::addColumn<bool>("dynamic");
+    QTest::addColumn<bool>("alarms");
+    QTest::newRow("data file, dynamic") << true << false;
+    QTest::newRow("alarm file, dynamic") << true << true;
+    QTest::newRow("data file, at once") << false << false;
+    QTest::newRow("alarm file, at once") << false << true;
+}
+
+void TestMainWindow::dynamicLoadShowsEachRow()
+{
+    QFETCH(bool, dynamic);
+    QFETCH(bool, alarms);
+    QList<AlarmRecord> list(30);
+    const QString file = path(alarms ? u"Alarm.db"_s : u"data.bin"_s);
+    QVERIFY(writeFile(file, alarms ? alarmFile(list) : dataFile(30)));
+    Window w;
+    w.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.main.get()));
+    if (dynamic)
+        w.action("N7")->trigger();
+    QCOMPARE(w.main->dynamicLoad(), dynamic);
+    auto *view = w.child<RecordGridView>("StringGrid1");
+    w.open(file);
+    QCOMPARE(w.main->grid().rows(), 31);
+    // Shown row by row, the grid ends on the last record; loaded at once it
+    // has no current row.
+    if (dynamic)
+        QCOMPARE(view->currentIndex().row(), 29);
+    else
+        QVERIFY(!view->currentIndex().isValid() || view->currentIndex().row() == 0);
+    // The option plays no part in a format change.
+    if (!alarms) {
+        view->setCurrentIndex({});
+        QVERIFY(w.pick(w.formats(), 2));
+        QVERIFY(!view->currentIndex().isValid() || view->currentIndex().row() == 0);
+    }
+}
+
+void TestMainWindow::curveButtonShowsCurveWindow()
+{
+    Window w;
+    TLSCurrentFrm curves(*w.main);
+    w.main->setCurveWindow(&curves);
+    w.main->show();
+    QVERIFY(!curves.isVisible());
+    w.child<QPushButton>("BitBtn4")->click();
+    QVERIFY(curves.isVisible());
+    QVERIFY(!curves.isModal());
+    w.child<QPushButton>("BitBtn4")->click();
+    QVERIFY(curves.isVisible());
+    curves.hide();
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
