@@ -41,7 +41,8 @@ void fillGrid(RecordGridModel &grid, int dataRows,
     }
 }
 
-// Curve 1 flat at 25000, curve 2 at 10000, curve 3 full scale on odd points.
+// Curve 1 flat at 25000, curve 2 at 10000, curve 3 full scale on odd points;
+// columns 6 and 7 for curves 4 and 5 (not shown by default).
 QString exampleValue(int col, int row)
 {
     switch (col) {
@@ -51,6 +52,10 @@ QString exampleValue(int col, int row)
         return QStringLiteral("10000");
     case 5:
         return (row - 1) % 2 == 1 ? QStringLiteral("30000") : QStringLiteral("0");
+    case 6:
+        return QStringLiteral("10000");
+    case 7:
+        return QStringLiteral("5000");
     default:
         return QStringLiteral("1");
     }
@@ -82,7 +87,26 @@ QString rowString(const QImage &img, int y, int x0, int x1, const QHash<QRgb, QC
     return s;
 }
 
+struct Cell
+{
+    int col;
+    int row;
+    QString text;
+};
+using Cells = QList<Cell>;
+
+struct Probe
+{
+    QPoint at;
+    QRgb colour;
+};
+using Probes = QList<Probe>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(CurveSettings)
+Q_DECLARE_METATYPE(Cells)
+Q_DECLARE_METATYPE(Probes)
 
 class TestCurvePicture : public QObject
 {
@@ -107,16 +131,8 @@ private slots:
     void pointHeights_data();
     void pointHeights();
 
-    void hiddenMarksMoveThePlotLeft();
-    void hiddenXInfoGrowsThePlot();
-    void largeXInfoClassLeavesSmallPlot();
-    void valuesBeyondTheScale();
-    void shortDataEndsEveryCurveAtTheLastRow();
-    void realCellsAreRounded();
-    void unreadableCellEndsOnlyThatCurve();
-    void curvesFourAndFiveUseTheirOwnPens();
-    void widestPenMovesFirstPoint();
-    void equalScaleValuesDrawNothing();
+    void edgeCases_data();
+    void edgeCases();
     void degenerateSettingsDoNotCrash_data();
     void degenerateSettingsDoNotCrash();
     void negativeMinimumLabels();
@@ -524,181 +540,170 @@ void TestCurvePicture::pointHeights()
     QCOMPARE(CurveGeometry::pointY(l, value, zero, full).value_or(-1), y);
 }
 
-void TestCurvePicture::hiddenMarksMoveThePlotLeft()
+void TestCurvePicture::edgeCases_data()
 {
-    RecordGridModel grid;
-    fillGrid(grid, 100, exampleValue);
-    CurveSettings s;
-    s.hideYMarks = true;
-    s.curves[2].showKind = 0;
-    const QImage img = drawn(s, grid);
-    // The frame, the grid and the first point move to x 0; 90 points.
-    QCOMPARE(px(img, 0, 100), Grid);
-    QCOMPARE(px(img, 150, 100), Grid); // 900 * 1 div 6
-    QCOMPARE(px(img, 0, 159), Red);
-    QCOMPARE(px(img, 889, 159), Red);
-    QCOMPARE(px(img, 890, 159), Back);
-    for (int y = 0; y < 362; ++y)
-        for (int x = 0; x < 902; ++x)
-            QVERIFY(px(img, x, y) != Yellow);
-}
+    QTest::addColumn<CurveSettings>("settings");
+    QTest::addColumn<int>("pos");
+    QTest::addColumn<bool>("realCells");
+    QTest::addColumn<Cells>("cells");
+    QTest::addColumn<Probes>("probes");
+    QTest::addColumn<QList<QRgb>>("absent");
 
-void TestCurvePicture::hiddenXInfoGrowsThePlot()
-{
-    RecordGridModel grid;
-    fillGrid(grid, 100, exampleValue);
-    CurveSettings s;
-    s.hideXInfo = true;
-    const QImage img = drawn(s, grid);
-    // Hp = 338: frame bottom there; Hv = 337 puts 25000 at h 168.5 -> 168.
-    QCOMPARE(px(img, 301, 338), Grid);
-    QCOMPARE(px(img, 301, 320), Back);
-    QCOMPARE(px(img, 55, 337 - 168), Red);
-    for (int y = 0; y < 362; ++y)
-        for (int x = 0; x < 902; ++x)
-            QVERIFY(px(img, x, y) != Fuchsia);
-}
+    const auto only = [](std::initializer_list<int> shown) {
+        CurveSettings s;
+        for (int k = 0; k < 5; ++k)
+            s.curves[std::size_t(k)].showKind = 0;
+        const CurveSettings d;
+        for (int k : shown)
+            s.curves[std::size_t(k)].showKind = d.curves[std::size_t(k)].showKind;
+        return s;
+    };
+    const auto column = [](int x, int y0, int y1, QRgb c) {
+        Probes p;
+        for (int y = y0; y <= y1; ++y)
+            p << Probe {QPoint(x, y), c};
+        return p;
+    };
+    const auto row = [](int y, int x0, int x1, QRgb c) {
+        Probes p;
+        for (int x = x0; x <= x1; ++x)
+            p << Probe {QPoint(x, y), c};
+        return p;
+    };
 
-void TestCurvePicture::largeXInfoClassLeavesSmallPlot()
-{
-    RecordGridModel grid;
-    fillGrid(grid, 100, exampleValue);
-    CurveSettings s;
-    s.xInfoFontClass = 9;
-    s.hideYMarks = true;
-    const QImage img = drawn(s, grid);
-    QCOMPARE(px(img, 301, 16), Grid); // Hp = 16
-    QCOMPARE(px(img, 301, 17), Back); // no frame further down
-    // Curve 1 at 25000 of 50000 on Hv = 15: nearest(7.5) = 8, y 7.
-    QCOMPARE(px(img, 5, 7), Red);
-    // The information text is drawn from y 18 in the 160x320 class.
-    bool ink = false;
-    for (int y = 18; y < 361; ++y)
-        for (int x = 1; x < 160; ++x)
-            ink |= px(img, x, y) == Fuchsia;
-    QVERIFY(ink);
-}
-
-void TestCurvePicture::valuesBeyondTheScale()
-{
-    RecordGridModel grid;
-    fillGrid(grid, 100, [](int col, int row) {
-        if (col == 3)
-            return row % 2 ? QStringLiteral("99999") : QStringLiteral("-7");
-        return QStringLiteral("x");
-    });
-    CurveSettings s;
-    s.curves[0].showKind = int(ShowKind::Dot);
-    const QImage img = drawn(s, grid);
-    QCOMPARE(px(img, 50, 0), Red); // above full scale: the top frame line
-    QCOMPARE(px(img, 60, 319), Red); // below zero scale: y = Hv
-    QCOMPARE(px(img, 60, 318), Back);
-}
-
-void TestCurvePicture::shortDataEndsEveryCurveAtTheLastRow()
-{
-    RecordGridModel grid;
-    fillGrid(grid, 100, exampleValue);
-    CurveSettings s;
+    {
+        CurveSettings s = only({0, 1});
+        s.hideYMarks = true;
+        // Frame, grid and first point at x 0; 90 points up to x 890.
+        QTest::newRow("no Y marks") << s << 0 << false << Cells {}
+                                    << (Probes {{{0, 100}, Grid},
+                                                {{150, 100}, Grid},
+                                                {{0, 159}, Red},
+                                                {{889, 159}, Red},
+                                                {{890, 159}, Back}})
+                                    << QList<QRgb> {Yellow};
+    }
+    {
+        CurveSettings s;
+        s.hideXInfo = true;
+        // Hp 338, Hv 337: 25000 of 50000 is h 168.5 -> 168, y 169.
+        QTest::newRow("no X information")
+            << s << 0 << false << Cells {}
+            << (Probes {{{301, 338}, Grid}, {{301, 320}, Back}, {{55, 169}, Red}})
+            << QList<QRgb> {Fuchsia};
+    }
+    {
+        CurveSettings s;
+        s.xInfoFontClass = 9;
+        s.hideYMarks = true;
+        // Xh 322, Hp 16, Hv 15: 25000 is h 7.5 -> 8, y 7.
+        QTest::newRow("X class 160x320")
+            << s << 0 << false << Cells {}
+            << (Probes {{{301, 16}, Grid}, {{301, 17}, Back}, {{5, 7}, Red}}) << QList<QRgb> {};
+    }
+    {
+        CurveSettings s = only({0});
+        s.curves[0].showKind = int(ShowKind::Dot);
+        QTest::newRow("values beyond the scale")
+            << s << 0 << false
+            << Cells {{3, 1, QStringLiteral("99999")}, {3, 2, QStringLiteral("-7")}}
+            << (Probes {{{50, 0}, Red}, {{60, 319}, Red}, {{60, 318}, Back}}) << QList<QRgb> {};
+    }
     // Ten rows (91..100) from position 90: the last point is x(9) = 140.
-    const QImage img = drawn(s, grid, 90);
-    QCOMPARE(px(img, 139, 159), Red);
-    QCOMPARE(px(img, 140, 159), Purple); // curve 3's last column, point 9 (odd)
-    QCOMPARE(px(img, 141, 159), Back);
-    QCOMPARE(px(img, 140, 239), Purple);
-    QCOMPARE(px(img, 130, 239), Lime); // curve 2's dots up to the last row
-    QCOMPARE(px(img, 150, 239), Back);
-    QCOMPARE(px(img, 160, 100), Back);
+    QTest::newRow("short data at the end") << CurveSettings() << 90 << false << Cells {}
+                                           << (Probes {{{139, 159}, Red},
+                                                       {{140, 159}, Purple},
+                                                       {{141, 159}, Back},
+                                                       {{140, 239}, Purple},
+                                                       {{130, 239}, Lime},
+                                                       {{150, 239}, Back},
+                                                       {{160, 100}, Back}})
+                                           << QList<QRgb> {};
+    QTest::newRow("real cells rounded half to even")
+        << only({0}) << 0 << true
+        << Cells {{3, 1, QStringLiteral("25000.500000")}, {3, 2, QStringLiteral("24999.5")}}
+        << (Probes {{{55, 159}, Red}}) << QList<QRgb> {};
+    QTest::newRow("real text in an integer format ends the curve")
+        << only({0}) << 0 << false << Cells {{3, 1, QStringLiteral("25000.500000")}} << Probes {}
+        << QList<QRgb> {Red};
+    QTest::newRow("unreadable cell ends only that curve")
+        << CurveSettings() << 0 << false << Cells {{3, 6, QStringLiteral("00A0")}}
+        << (Probes {{{89, 159}, Red}, {{90, 159}, Back}, {{95, 159}, Back}, {{810, 239}, Lime}})
+        << QList<QRgb> {};
+    {
+        CurveSettings s = only({});
+        s.curves[3]
+            = {int(ShowKind::BrokenLine), Blue, int(GdiCanvas::Style::Dash), 0, 3, 20000, 0};
+        s.curves[4] = {int(ShowKind::Dot), White, 0, 5, 4, 10000, 0};
+        // Curve 4: 10000 of 20000 at y 159, dashed but restarting with each
+        // 10-pixel segment; curve 5: 6-pixel dots at y 159, the first at x 53
+        // covering x 50..55, the next 57..62.
+        Probes p = row(159, 63, 66, Blue) + row(160, 50, 55, White) + row(160, 57, 62, White);
+        p << Probe {{56, 159}, Blue} << Probe {{56, 161}, Back};
+        QTest::newRow("curves 4 and 5 with their own pens")
+            << s << 0 << false << Cells {} << p << QList<QRgb> {Red, Lime, Purple};
+        s.curves[3].showKind = int(ShowKind::ColumnLine);
+        // A column from y 159 to Hv 319 shows the 18-6 dash: 163..176 below
+        // the dot, the gap 177..182 in the brush (background) colour.
+        QTest::newRow("curve 4 as columns shows its dash gaps")
+            << s << 0 << false << Cells {}
+            << column(60, 163, 176, Blue) + column(60, 177, 182, Back) + column(60, 183, 183, Blue)
+            << QList<QRgb> {};
+    }
+    {
+        CurveSettings s = only({0});
+        s.curves[0].widthIndex = 5;
+        // A 6-pixel band on rows 156..161; the first point at x 53 keeps the
+        // round end inside the frame.
+        Probes p = column(58, 156, 161, Red);
+        p << Probe {{58, 155}, Back} << Probe {{58, 162}, Back} << Probe {{50, 159}, Red}
+          << Probe {{49, 159}, Back};
+        QTest::newRow("6-pixel pen moves the first point")
+            << s << 0 << false << Cells {} << p << QList<QRgb> {};
+    }
+    {
+        CurveSettings s = only({0});
+        s.curves[0].zero = 50000;
+        QTest::newRow("full scale equal to zero scale")
+            << s << 0 << false << Cells {} << Probes {} << QList<QRgb> {Red};
+        s.curves[0].zero = 0;
+        s.curves[0].style = int(GdiCanvas::Style::Clear);
+        QTest::newRow("clear pen") << s << 0 << false << Cells {} << Probes {} << QList<QRgb> {Red};
+    }
+    {
+        CurveSettings s = only({});
+        s.hideGrid = true;
+        QTest::newRow("no grid lines")
+            << s << 0 << false << Cells {}
+            << (Probes {{{191, 100}, Back}, {{55, 32}, Back}, {{50, 100}, Grid}, {{55, 320}, Grid}})
+            << QList<QRgb> {};
+    }
 }
 
-void TestCurvePicture::realCellsAreRounded()
+void TestCurvePicture::edgeCases()
 {
-    RecordGridModel grid;
-    fillGrid(grid, 10, [](int col, int) {
-        return col == 3 ? QStringLiteral("25000.500000") : QStringLiteral("0.000000");
-    });
-    CurveSettings s;
-    s.curves[1].showKind = 0;
-    s.curves[2].showKind = 0;
-    // 25000.5 rounds to 25000 (even): y 159; read as integers it ends at once.
-    QCOMPARE(px(drawn(s, grid, 0, true), 55, 159), Red);
-    QCOMPARE(px(drawn(s, grid, 0, false), 55, 159), Back);
-}
-
-void TestCurvePicture::unreadableCellEndsOnlyThatCurve()
-{
-    RecordGridModel grid;
-    fillGrid(grid, 100, exampleValue);
-    grid.setCell(3, 6, QStringLiteral("00A0")); // curve 1, point 5
-    const QImage img = drawn(CurveSettings(), grid);
-    QCOMPARE(px(img, 89, 159), Red); // segment 3-4 ends at x 90
-    QCOMPARE(px(img, 90, 159), Back); // segment 4-5 needs point 5
-    QCOMPARE(px(img, 95, 159), Back);
-    QCOMPARE(px(img, 810, 239), Lime); // curve 2 goes on
-}
-
-void TestCurvePicture::curvesFourAndFiveUseTheirOwnPens()
-{
-    RecordGridModel grid;
-    fillGrid(grid, 100, [](int col, int) {
-        return col == 6 ? QStringLiteral("10000") : col == 7 ? QStringLiteral("5000") : QString();
-    });
-    CurveSettings s;
-    s.curves[3] = {int(ShowKind::BrokenLine), Blue, int(GdiCanvas::Style::Dash), 0, 3, 20000, 0};
-    s.curves[4] = {int(ShowKind::Dot), White, 0, 5, 4, 10000, 0};
-    const QImage img = drawn(s, grid);
-    // Curve 4: 10000 of 20000 -> y 159, dashed 18-6 restarting with every
-    // segment, so each 10-pixel segment is all dash; curve 5's dots cover
-    // x 50..55, 57..62, 67..72 ...
-    QCOMPARE(px(img, 56, 159), Blue);
-    for (int x = 63; x <= 66; ++x)
-        QCOMPARE(px(img, x, 159), Blue);
-    QCOMPARE(px(img, 56, 161), Back);
-    // A column from y 159 down to Hv 319 is long enough to show the gap:
-    // 18 blue (the top rows under curve 5's dot), 6 in the background colour.
-    s.curves[3].showKind = int(ShowKind::ColumnLine);
-    const QImage cols = drawn(s, grid);
-    for (int y = 163; y < 177; ++y)
-        QCOMPARE(px(cols, 60, y), Blue);
-    for (int y = 177; y < 183; ++y)
-        QCOMPARE(px(cols, 60, y), Back);
-    QCOMPARE(px(cols, 60, 183), Blue);
-    // Curve 5: 6-pixel white dots at 5000 of 10000 -> y 159, first at
-    // x 50 + 3, covering x 50..55.
-    for (int x = 50; x <= 55; ++x)
-        QCOMPARE(px(img, x, 160), White);
-    for (int x = 57; x <= 62; ++x)
-        QCOMPARE(px(img, x, 160), White);
-}
-
-void TestCurvePicture::widestPenMovesFirstPoint()
-{
-    RecordGridModel grid;
-    fillGrid(grid, 100, exampleValue);
-    CurveSettings s;
-    s.curves[0].widthIndex = 5;
-    s.curves[1].showKind = 0;
-    s.curves[2].showKind = 0;
-    const QImage img = drawn(s, grid);
-    // Band rows 156..161 around y 159; the first point at x 53 keeps the
-    // round end inside the frame.
-    for (int y = 156; y <= 161; ++y)
-        QCOMPARE(px(img, 58, y), Red);
-    QCOMPARE(px(img, 58, 155), Back);
-    QCOMPARE(px(img, 58, 162), Back);
-    QCOMPARE(px(img, 50, 159), Red);
-    QCOMPARE(px(img, 49, 159), Back);
-}
-
-void TestCurvePicture::equalScaleValuesDrawNothing()
-{
+    QFETCH(CurveSettings, settings);
+    QFETCH(int, pos);
+    QFETCH(bool, realCells);
+    QFETCH(Cells, cells);
+    QFETCH(Probes, probes);
+    QFETCH(QList<QRgb>, absent);
     RecordGridModel grid;
     fillGrid(grid, 100, exampleValue);
-    CurveSettings s;
-    s.curves[0].zero = 50000;
-    const QImage img = drawn(s, grid);
-    for (int x = 51; x < 900; ++x)
-        QVERIFY(px(img, x, 159) != Red);
+    for (const Cell &c : cells)
+        grid.setCell(c.col, c.row, c.text);
+    const QImage img = drawn(settings, grid, pos, realCells);
+    for (const Probe &p : probes) {
+        QVERIFY2(px(img, p.at.x(), p.at.y()) == p.colour,
+                 qPrintable(QStringLiteral("%1,%2 is %3, not %4")
+                                .arg(p.at.x())
+                                .arg(p.at.y())
+                                .arg(px(img, p.at.x(), p.at.y()), 8, 16)
+                                .arg(p.colour, 8, 16)));
+    }
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            QVERIFY(!absent.contains(px(img, x, y)));
 }
 
 void TestCurvePicture::degenerateSettingsDoNotCrash_data()
@@ -707,12 +712,16 @@ void TestCurvePicture::degenerateSettingsDoNotCrash_data()
     QTest::addColumn<int>("h");
     QTest::addColumn<int>("marks");
     QTest::addColumn<int>("divisions");
-    QTest::newRow("smallest picture") << 8 << 8 << 5 << 6;
-    QTest::newRow("no plot height") << 900 << 40 << 5 << 6;
-    QTest::newRow("one mark") << 900 << 360 << 1 << 6;
-    QTest::newRow("negative mark count") << 900 << 360 << -9 << 6;
-    QTest::newRow("negative divisions") << 900 << 360 << 5 << -9;
-    QTest::newRow("largest picture") << 1280 << 600 << 15 << 99;
+    QTest::addColumn<int>("markMax");
+    QTest::addColumn<int>("decimals");
+    QTest::newRow("smallest picture") << 8 << 8 << 5 << 6 << 10000 << 1;
+    QTest::newRow("no plot height") << 900 << 40 << 5 << 6 << 10000 << 1;
+    QTest::newRow("one mark") << 900 << 360 << 1 << 6 << 10000 << 1;
+    QTest::newRow("negative mark count") << 900 << 360 << -9 << 6 << 10000 << 1;
+    QTest::newRow("negative divisions") << 900 << 360 << 5 << -9 << 10000 << 1;
+    QTest::newRow("largest picture") << 1280 << 600 << 15 << 99 << 10000 << 1;
+    QTest::newRow("label longer than its band") << 900 << 360 << 5 << 6 << 5 << 3;
+    QTest::newRow("widest labels") << 900 << 360 << 15 << 6 << -999999999 << 3;
 }
 
 void TestCurvePicture::degenerateSettingsDoNotCrash()
@@ -721,6 +730,8 @@ void TestCurvePicture::degenerateSettingsDoNotCrash()
     QFETCH(int, h);
     QFETCH(int, marks);
     QFETCH(int, divisions);
+    QFETCH(int, markMax);
+    QFETCH(int, decimals);
     RecordGridModel grid;
     fillGrid(grid, 100, exampleValue);
     CurveSettings s;
@@ -729,6 +740,8 @@ void TestCurvePicture::degenerateSettingsDoNotCrash()
     s.markCount = marks;
     s.vDivisions = divisions;
     s.hDivisions = divisions;
+    s.markMax = markMax;
+    s.markDecimals = decimals;
     const QImage img = drawn(s, grid);
     QCOMPARE(img.size(), QSize(w + 2, h + 2));
     // Labels may cover a tiny picture's frame; a real plot keeps it.
@@ -736,7 +749,7 @@ void TestCurvePicture::degenerateSettingsDoNotCrash()
         QCOMPARE(px(img, 0, h + 1), Grid);
         QCOMPARE(px(img, w + 1, h + 1), Grid);
     }
-    if (marks < 2) {
+    if (marks < 2 && markMax == 10000) {
         // Bw keeps its width but no label is drawn.
         QCOMPARE(px(img, 50, 100), Grid);
         for (int y = 0; y < h + 2; ++y)

@@ -272,7 +272,11 @@ void TLSCurrentFrm::FormShow()
     const bool chinese = m_source.chineseUi();
     applyCaptions(chinese);
 
-    const QStringList kinds = CurveCaptions::showKinds(chinese);
+    // The show-kind items come from the hidden list of the language.
+    const QComboBox *source = chinese ? ui->ComboBoxU_CH : ui->ComboBoxU_EN;
+    QStringList kinds;
+    for (int i = 0; i < source->count(); ++i)
+        kinds << source->itemText(i);
     for (int k = 0; k < 5; ++k) {
         const QSignalBlocker block(m_showKind[k]);
         m_showKind[k]->clear();
