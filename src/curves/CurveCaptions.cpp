@@ -89,15 +89,6 @@ const std::vector<Caption> &all()
     return captions;
 }
 
-QStringList showKinds(bool chinese)
-{
-    if (chinese)
-        return {QStringLiteral("不用"), QStringLiteral("折线"), QStringLiteral("点"),
-                QStringLiteral("柱条线")};
-    return {QStringLiteral("Not use"), QStringLiteral("Broken Line"), QStringLiteral("Dot"),
-            QStringLiteral("Column Line")};
-}
-
 int defaultShowKind(int curve)
 {
     static constexpr int kinds[5] = {1, 2, 3, 0, 0};
@@ -117,14 +108,6 @@ QStringList lineWidthItems()
     for (int i = 0; i < 6; ++i)
         items << QString::number(i + 1) + QStringLiteral("p");
     return items;
-}
-
-QStringList timeFormatItems()
-{
-    return {QStringLiteral("HH:MM"),          QStringLiteral("HH:MM:SS"),
-            QStringLiteral("DD HH:MM"),       QStringLiteral("DD HH:MM:SS"),
-            QStringLiteral("MM-DD HH:MM"),    QStringLiteral("MM-DD HH:MM:SS"),
-            QStringLiteral("YY-MM-DD HH:MM"), QStringLiteral("YY-MM-DD HH:MM:SS")};
 }
 
 } // namespace CurveCaptions

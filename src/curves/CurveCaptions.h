@@ -18,14 +18,11 @@ struct Caption
 
 const std::vector<Caption> &all();
 
-// Show-kind items "不用" ... or "Not use" ...
-QStringList showKinds(bool chinese);
 // The item each curve's show kind is reset to at every showing.
 int defaultShowKind(int curve);
 
 // Fixed items, the same in both languages.
 QStringList lineStyleItems();
 QStringList lineWidthItems();
-QStringList timeFormatItems();
 
 } // namespace CurveCaptions

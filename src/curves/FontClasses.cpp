@@ -66,22 +66,9 @@ FontClass at(int index)
     return table[static_cast<std::size_t>(qBound(0, index, Count - 1))];
 }
 
-QStringList itemTexts()
-{
-    return {QStringLiteral("8X16"),   QStringLiteral("12X24"),  QStringLiteral("16X32"),
-            QStringLiteral("24X48"),  QStringLiteral("32X64"),  QStringLiteral("48X96"),
-            QStringLiteral("64x128"), QStringLiteral("96x192"), QStringLiteral("128x256"),
-            QStringLiteral("160x320")};
-}
-
 int pixelSize(int points)
 {
     return static_cast<int>(std::lround(points * 96.0 / 72.0));
-}
-
-QString faceName()
-{
-    return songFace();
 }
 
 QFont pictureFont(int points)

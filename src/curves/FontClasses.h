@@ -19,15 +19,13 @@ struct FontClass
 
 // Index outside 0..9 is taken as the nearest valid class.
 FontClass at(int index);
-QStringList itemTexts();
 
 // Points are taken at 96 dots per inch whatever the screen: the picture is a
 // bitmap of fixed pixel geometry, so its text must not grow with the screen.
 int pixelSize(int points);
 
-// The picture's font face. Its Windows name has no font on Linux; the
+// The picture's font in face "宋体". That face has no font on Linux; the
 // substitution to a fixed-pitch CJK face is registered once.
-QString faceName();
 QFont pictureFont(int points);
 
 // The window's own texts: the 14-pixel face, and the bold heading face.
