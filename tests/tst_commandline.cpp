@@ -1,0 +1,326 @@
+#include "support/LogFiles.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace logfiles;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// The 13 titles of the 16-bit data record layout as one CSV line.
+QByteArray dataTitleLine(bool chinese)
+{
+    QByteArray line = chinese ? "数据ID,记录日期,记录时间" : "Data ID,Record Date,Record Time";
+    for (int i = 0; i < 10; ++i)
+        line += (chinese ? ",数据(" : ",Data(") + QByteArray::number(i) + ')';
+    return line + "\r\n";
+}
+
+} // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void usageErrors_data();
+    void usageErrors();
+    void csvOutput_data();
+    void csvOutput();
+    void csvToFile();
+    void listNotAvailable_data();
+    void listNotAvailable();
+
+private:
+    Run run(const QStringList &arguments);
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString makeFile(const QString &name, const QString &make);
+
+    QTemporaryDir m_dir;
+    QTemporaryDir m_home;
+};
+
+void TestCommandLine::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QVERIFY(m_home.isValid());
+}
+
+Run TestCommandLine::run(const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // Headless, and with a home of its own, so a stray options write shows.
+    env.remove(u"DISPLAY"_s);
+    env.remove(u"WAYLAND_DISPLAY"_s);
+    env.remove(u"QT_QPA_PLATFORM"_s);
+    env.insert(u"HOME"_s, m_home.path());
+    env.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
+    env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(NORVALE_PROGRAM), arguments);
+    Run result;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        qWarning("norvale did not finish");
+        return result;
+    }
+    if (process.exitStatus() == QProcess::NormalExit)
+        result.exitCode = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+QString TestCommandLine::makeFile(const QString &name, const QString &make)
+{
+    const QString file = path(name);
+    QFile::remove(file);
+    bool made = false;
+    if (make == u"text") {
+        made = writeFile(file, QByteArray(100, 'T'));
+    } else if (make == u"data2") {
+        DataRecord a;
+        a.id = 1;
+        a.words = {0x0000, 0x3FC0, 0xFFFF, 0xFFFF, 0x0000, 0x8000, 0x8000, 0x0001, 7, 65535};
+        DataRecord b;
+        b.id = -1;
+        b.year = 2005;
+        b.month = 5;
+        b.day = 7;
+        b.hour = 8;
+        b.minute = 4;
+        b.second = 59;
+        b.words[0] = 0x1234;
+        made = writeFile(file, dataFile({a, b}, "partial"));
+    } else if (make == u"alarms-quoted") {
+        made = sql(file,
+                   "CREATE TABLE Ldata (ID INTEGER, N0 TEXT, N1 TEXT, N2 TEXT);"
+                   "INSERT INTO Ldata VALUES (1, '2013-05-07 08:04:59', '3', "
+                   "'Pump, stage 2 \"hot\"');"
+                   "INSERT INTO Ldata VALUES (2, 't', '4', 'line one' || char(13, 10) || "
+                   "'line two');"
+                   "INSERT INTO Ldata VALUES (NULL, NULL, NULL, '电机过热');");
+    } else if (make == u"records") {
+        made = sql(file,
+                   createBuffer(1)
+                       + insertBuffer(1, 1, "2013-05-07", "08:04:59", {"0", "16320", "-1", "1"})
+                       + insertBuffer(1, 2, "d,2", "t\"2", {"65535", "65535"}) + createBuffer(2));
+    } else if (make == u"binary-alarms") {
+        AlarmRecord a;
+        a.number = 200;
+        a.text = u"T=\U0001F525, ok";
+        made = writeFile(file, alarmFile({a}));
+    }
+    if (!made)
+        qWarning("could not make %s", qPrintable(file));
+    return file;
+}
+
+void TestCommandLine::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("error"); // the first line of stderr starts with it
+    const QString f = u"any.db"_s;
+    QTest::newRow("--to without value") << QStringList {u"--to"_s} << QByteArray("norvale: --to");
+    QTest::newRow("--to csv without FILE")
+        << QStringList {u"--to"_s, u"csv"_s} << QByteArray("norvale: --to");
+    QTest::newRow("unknown output")
+        << QStringList {u"--to"_s, u"bmp"_s, f} << QByteArray("norvale: --to");
+    QTest::newRow("xlsx without OUT")
+        << QStringList {u"--to"_s, u"xlsx"_s, f} << QByteArray("norvale: --to");
+    QTest::newRow("buffer 0") << QStringList {u"--to"_s, u"csv"_s, f, u"--buffer"_s, u"0"_s}
+                              << QByteArray("norvale: --buffer");
+    QTest::newRow("buffer 13") << QStringList {u"--to"_s, u"csv"_s, f, u"--buffer"_s, u"13"_s}
+                               << QByteArray("norvale: --buffer");
+    QTest::newRow("buffer text") << QStringList {u"--to"_s, u"csv"_s, f, u"--buffer"_s, u"two"_s}
+                                 << QByteArray("norvale: --buffer");
+    QTest::newRow("buffer without value")
+        << QStringList {u"--to"_s, u"csv"_s, f, u"--buffer"_s} << QByteArray("norvale: --buffer");
+    QTest::newRow("format 5") << QStringList {u"--to"_s, u"csv"_s, f, u"--format"_s, u"5"_s}
+                              << QByteArray("norvale: --format");
+    QTest::newRow("format -1") << QStringList {u"--to"_s, u"csv"_s, f, u"--format"_s, u"-1"_s}
+                               << QByteArray("norvale: --format");
+    QTest::newRow("lang fr") << QStringList {u"--to"_s, u"csv"_s, f, u"--lang"_s, u"fr"_s}
+                             << QByteArray("norvale: --lang");
+    QTest::newRow("unknown option")
+        << QStringList {u"--to"_s, u"csv"_s, f, u"--fast"_s} << QByteArray("norvale: ");
+    QTest::newRow("two files") << QStringList {u"--to"_s, u"csv"_s, f, u"other.db"_s}
+                               << QByteArray("norvale: ");
+    QTest::newRow("-o without --to")
+        << QStringList {u"-o"_s, u"out.csv"_s, f} << QByteArray("norvale: ");
+    QTest::newRow("--format without --to")
+        << QStringList {u"--format"_s, u"1"_s, f} << QByteArray("norvale: ");
+}
+
+void TestCommandLine::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, error);
+    const Run r = run(arguments);
+    QCOMPARE(r.exitCode, 2);
+    QCOMPARE(r.out, QByteArray());
+    QVERIFY2(r.err.startsWith(error), r.err.constData());
+    QVERIFY2(r.err.contains("usage: norvale"), r.err.constData());
+    QVERIFY(!QFileInfo::exists(m_dir.filePath(u"out.csv"_s)));
+}
+
+void TestCommandLine::csvOutput_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("err");
+
+    const QByteArray data2zh = dataTitleLine(true)
+        + "1,2013-05-07,08:04:59,0,16320,65535,65535,0,32768,32768,1,7,65535\r\n"
+          "-1,2005-05-07,08:04:59,4660,0,0,0,0,0,0,0,0,0\r\n";
+    QTest::newRow("binary data file")
+        << u"data.bin"_s << u"data2"_s << QStringList {} << 0 << data2zh << QByteArray();
+    QTest::newRow("binary data file, English")
+        << u"data.bin"_s << u"data2"_s << QStringList {u"--lang"_s, u"en"_s} << 0
+        << dataTitleLine(false)
+            + "1,2013-05-07,08:04:59,0,16320,65535,65535,0,32768,32768,1,7,65535\r\n"
+              "-1,2005-05-07,08:04:59,4660,0,0,0,0,0,0,0,0,0\r\n"
+        << QByteArray();
+    QTest::newRow("binary data file, format 3")
+        << u"data.bin"_s << u"data2"_s << QStringList {u"--format"_s, u"3"_s} << 0
+        << QByteArray("数据ID,记录日期,记录时间,数据(0),数据(2),数据(4),数据(6),数据(8)\r\n"
+                      "1,2013-05-07,08:04:59,3FC00000,FFFFFFFF,80000000,00018000,FFFF0007\r\n"
+                      "-1,2005-05-07,08:04:59,00001234,00000000,00000000,00000000,00000000\r\n")
+        << QByteArray();
+    QTest::newRow("binary data file, format 1, English")
+        << u"data.bin"_s << u"data2"_s << QStringList {u"--format"_s, u"1"_s, u"--lang"_s, u"en"_s}
+        << 0
+        << dataTitleLine(false)
+            + "1,2013-05-07,08:04:59,0,16320,-1,-1,0,-32768,-32768,1,7,-1\r\n"
+              "-1,2005-05-07,08:04:59,4660,0,0,0,0,0,0,0,0,0\r\n"
+        << QByteArray();
+    QTest::newRow("binary alarm file")
+        << u"Alarm.db"_s << u"binary-alarms"_s << QStringList {} << 0
+        << QByteArray("数据ID,报警时间,报警编号,报警内容\r\n"
+                      "1,2013-05-07/08:04:59,200,\"T=\xF0\x9F\x94\xA5, ok\"\r\n")
+        << QByteArray();
+    QTest::newRow("alarm database: quoting and empty fields")
+        << u"Alarm.db"_s << u"alarms-quoted"_s << QStringList {u"--lang"_s, u"en"_s} << 0
+        << QByteArray("Data ID,Alarm Time,Alarm No.,Alarm Content\r\n"
+                      "1,2013-05-07 08:04:59,3,\"Pump, stage 2 \"\"hot\"\"\"\r\n"
+                      "2,t,4,\"line one\r\nline two\"\r\n"
+                      "0,,,电机过热\r\n")
+        << QByteArray();
+    QTest::newRow("data record database") << u"records.db"_s << u"records"_s << QStringList {} << 0
+                                          << dataTitleLine(true)
+            + "1,2013-05-07,08:04:59,0,16320,-1,1,0,0,0,0,0,0\r\n"
+              "2,\"d,2\",\"t\"\"2\",65535,65535,0,0,0,0,0,0,0,0\r\n"
+                                          << QByteArray();
+    QTest::newRow("data record database, format 2")
+        << u"records.db"_s << u"records"_s << QStringList {u"--format"_s, u"2"_s} << 0
+        << QByteArray("数据ID,记录日期,记录时间,数据(0),数据(2),数据(4),数据(6),数据(8)\r\n"
+                      "1,2013-05-07,08:04:59,1069547520,65535,0,0,0\r\n"
+                      "2,\"d,2\",\"t\"\"2\",-1,0,0,0,0\r\n")
+        << QByteArray();
+    QTest::newRow("empty buffer: message, then the grid of buffer 1")
+        << u"records.db"_s << u"records"_s << QStringList {u"--buffer"_s, u"2"_s} << 1
+        << dataTitleLine(true)
+            + "1,2013-05-07,08:04:59,0,16320,-1,1,0,0,0,0,0,0\r\n"
+              "2,\"d,2\",\"t\"\"2\",65535,65535,0,0,0,0,0,0,0,0\r\n"
+        << QByteArray("Ostrevain: < 记录#2 > 没有数据！\n");
+    QTest::newRow("missing buffer in English: message, empty grid")
+        << u"records.db"_s << u"records"_s
+        << QStringList {u"--buffer"_s, u"12"_s, u"--lang"_s, u"en"_s} << 1
+        << QByteArray(",\r\n,\r\n") << QByteArray("Norvale: < Reco#12 > No Create！\n");
+    QTest::newRow("text file") << u"notes.txt"_s << u"text"_s << QStringList {} << 1
+                               << QByteArray(",\r\n,\r\n")
+                               << QByteArray("Norvale: Invalid Database\n");
+    QTest::newRow("data records saved as Alarm.db")
+        << u"Alarm.db"_s << u"records"_s << QStringList {} << 1
+        << QByteArray("数据ID,报警时间,报警编号,报警内容\r\n,,,\r\n")
+        << QByteArray("Norvale: Invalid Database\n");
+    QTest::newRow("missing file: silent, empty grid")
+        << u"gone.db"_s << u"none"_s << QStringList {} << 0 << QByteArray(",\r\n,\r\n")
+        << QByteArray();
+}
+
+void TestCommandLine::csvOutput()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, make);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+
+    const QString file = make == u"none" ? path(name) : makeFile(name, make);
+    const QByteArray bytes = readFile(file);
+    const Run r = run(QStringList {u"--to"_s, u"csv"_s, file} + options);
+    QCOMPARE(r.err, err);
+    QCOMPARE(r.out, out);
+    QCOMPARE(r.exitCode, exitCode);
+    QCOMPARE(readFile(file), bytes);
+    QVERIFY2(!QFileInfo::exists(m_home.filePath(u"config/kt_Norvale"_s)),
+             "the command line must not touch the options store");
+}
+
+void TestCommandLine::csvToFile()
+{
+    const QString file = makeFile(u"data.bin"_s, u"data2"_s);
+    const QString out = path(u"out.csv"_s);
+    QVERIFY(writeFile(out, QByteArray(10000, '#'))); // replaced, not appended to
+    const Run r = run({u"--to"_s, u"csv"_s, file, u"-o"_s, out, u"--lang"_s, u"en"_s});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QByteArray());
+    QCOMPARE(r.err, QByteArray());
+    const QByteArray csv = readFile(out);
+    QVERIFY(csv.startsWith(dataTitleLine(false)));
+    QCOMPARE(csv.count("\r\n"), 3);
+    QVERIFY(csv.endsWith("0,0,0,0,0,0,0,0,0\r\n"));
+}
+
+void TestCommandLine::listNotAvailable_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("err");
+    QTest::newRow("--buffer on a binary data file")
+        << u"data.bin"_s << u"data2"_s << QStringList {u"--buffer"_s, u"2"_s}
+        << QByteArray("norvale: --buffer: not available for ");
+    QTest::newRow("--buffer 1 on a binary data file")
+        << u"data.bin"_s << u"data2"_s << QStringList {u"--buffer"_s, u"1"_s}
+        << QByteArray("norvale: --buffer: not available for ");
+    QTest::newRow("--format on an alarm database")
+        << u"Alarm.db"_s << u"alarms-quoted"_s << QStringList {u"--format"_s, u"4"_s}
+        << QByteArray("norvale: --format: not available for ");
+    QTest::newRow("--format on a text file")
+        << u"notes.txt"_s << u"text"_s << QStringList {u"--format"_s, u"1"_s}
+        << QByteArray("Norvale: Invalid Database\nnorvale: --format: not available for ");
+}
+
+void TestCommandLine::listNotAvailable()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, make);
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, err);
+    const QString file = makeFile(name, make);
+    const Run r = run(QStringList {u"--to"_s, u"csv"_s, file} + options);
+    QCOMPARE(r.exitCode, 2);
+    QCOMPARE(r.out, QByteArray());
+    QCOMPARE(r.err, err + file.toUtf8() + '\n');
+}
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
