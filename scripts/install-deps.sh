@@ -10,7 +10,7 @@ packages=(
   libsqlite3-dev sqlite3
   libxlsxwriter-dev
   fonts-wqy-zenhei fonts-arphic-uming
-  xvfb xauth
+  xvfb xauth xdg-utils
   python3-openpyxl
   clang-format
 )

@@ -7,11 +7,21 @@
 #include "platform/MessageSink.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 
 #include <cstdio>
 
 namespace {
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const QFileInfo x(a);
+    const QFileInfo y(b);
+    if (x.exists() && y.exists())
+        return x.canonicalFilePath() == y.canonicalFilePath();
+    return x.absoluteFilePath() == y.absoluteFilePath();
+}
 
 bool parseInteger(const QString &text, qint64 low, qint64 high, qint64 &value)
 {
@@ -142,6 +152,9 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
         error = QStringLiteral("--to: missing FILE");
     else if (command.out.isEmpty() && command.to != Output::Csv)
         error = QStringLiteral("--to: missing -o OUT");
+    else if (!command.out.isEmpty() && sameFile(command.out, command.file))
+        // The browser never writes to the file it shows.
+        error = QStringLiteral("-o: OUT is FILE itself");
     return command;
 }
 
