@@ -41,7 +41,9 @@ constexpr qint64 ChunkSize = 1 << 20;
 bool LogFile::open(const QString &path)
 {
     close();
-    if (QFileInfo(path).isDir())
+    // Only regular files: a folder cannot be read, and opening a named pipe
+    // would wait for a writer forever.
+    if (!QFileInfo(path).isFile())
         return false;
     m_file.setFileName(path);
     // Unbuffered: we keep our own buffer and never want QFile's second copy.
