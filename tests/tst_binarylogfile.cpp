@@ -6,6 +6,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
+
 using namespace Qt::StringLiterals;
 using namespace logfiles;
 
@@ -57,6 +63,7 @@ private slots:
     void unreadableFilesGiveNoHeader_data();
     void unreadableFilesGiveNoHeader();
     void readingNeverChangesTheFile();
+    void namedPipeIsNotOpened();
 
     void dataRowCount_data();
     void dataRowCount();
@@ -73,6 +80,7 @@ private slots:
 
     void fileShrinkingDuringReadKeepsRowsRead_data();
     void fileShrinkingDuringReadKeepsRowsRead();
+    void fileShrunkBeforeRecordsGivesFewerRows();
     void sampleFilesAreRead_data();
     void sampleFilesAreRead();
 
@@ -193,6 +201,31 @@ void TestBinaryLogFile::readingNeverChangesTheFile()
     QVERIFY(loadData(file, grid));
     QCOMPARE(folderState(dir.path()), before);
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+void TestBinaryLogFile::namedPipeIsNotOpened()
+{
+    // Opening a pipe for reading waits for a writer: the browser would hang.
+    const QString pipe = path(u"pipe.db"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    std::atomic<bool> done = false;
+    std::thread unblock([&] {
+        for (int i = 0; i < 50 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!done) {
+            const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    });
+    LogFile file;
+    QElapsedTimer timer;
+    timer.start();
+    const bool opened = file.open(pipe);
+    done = true;
+    unblock.join();
+    QVERIFY2(!opened, "a named pipe must not be opened as a log file");
+    QVERIFY2(timer.elapsed() < 4000, "opening waited for a writer");
 }
 
 void TestBinaryLogFile::dataRowCount_data()
@@ -514,6 +547,22 @@ void TestBinaryLogFile::fileShrinkingDuringReadKeepsRowsRead()
         QVERIFY2(grid.cell(c, kept + 1).isEmpty(), "a partial record must not be shown");
         QVERIFY(grid.cell(c, records).isEmpty());
     }
+}
+
+void TestBinaryLogFile::fileShrunkBeforeRecordsGivesFewerRows()
+{
+    const QString file = path(u"shrunk.bin"_s);
+    QVERIFY(writeFile(file, dataFile(10)));
+    LogFile log;
+    QByteArray header;
+    QVERIFY(log.open(file) && log.readHeaderBlock(header));
+    // Cut between the header and the records: the rows follow the new size.
+    QVERIFY(QFile::resize(file, 32 + 4 * 32 + 5));
+    RecordGridModel grid;
+    GridLayout::setDataRecords(grid, true, 0);
+    QVERIFY(readBinaryDataRecords(log, grid, 0));
+    QCOMPARE(grid.rows(), 5);
+    QCOMPARE(grid.cell(0, 4), u"4"_s);
 }
 
 void TestBinaryLogFile::sampleFilesAreRead_data()
