@@ -120,6 +120,7 @@ private slots:
     void widePenIsSolidBand_data();
     void widePenIsSolidBand();
     void textHasOpaqueBackground();
+    void pictureFontHasChineseGlyphsAndHalfWidthDigits();
     void lineSamples();
 
     void layout_data();
@@ -283,6 +284,24 @@ void TestCurvePicture::textHasOpaqueBackground()
         }
     }
     QVERIFY(ink > 10);
+}
+
+void TestCurvePicture::pictureFontHasChineseGlyphsAndHalfWidthDigits()
+{
+    const QFont f = FontClasses::pictureFont(FontClasses::at(0).points);
+    QCOMPARE(f.pixelSize(), 16);
+    // Digits fill the 8-pixel cell the label layout counts with.
+    QCOMPARE(QFontMetrics(f).horizontalAdvance(QStringLiteral("1000.0")), 48);
+    QImage img(40, 24, QImage::Format_RGB32);
+    img.fill(White);
+    GdiCanvas c(img);
+    c.setBrush(White);
+    c.text(QPoint(2, 2), QStringLiteral("宋"), f, Black);
+    int ink = 0;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 40; ++x)
+            ink += px(img, x, y) == Black;
+    QVERIFY2(ink > 20, "a substitute face draws the Chinese glyph");
 }
 
 void TestCurvePicture::lineSamples()

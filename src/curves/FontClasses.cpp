@@ -32,13 +32,18 @@ const QString &kaiFace()
     return face;
 }
 
+// A Ming face with half-width Latin glyphs first: at 16 pixels it fills the
+// 8 x 16 cell of class "8X16" exactly, as the Windows face does.
+QStringList songFallbacks()
+{
+    return {QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"),
+            QStringLiteral("WenQuanYi Zen Hei Mono"), QStringLiteral("WenQuanYi Zen Hei")};
+}
+
 void registerSubstitutions()
 {
     static const bool done = [] {
-        QFont::insertSubstitutions(songFace(),
-                                   {QStringLiteral("SimSun"),
-                                    QStringLiteral("WenQuanYi Zen Hei Mono"),
-                                    QStringLiteral("WenQuanYi Zen Hei")});
+        QFont::insertSubstitutions(songFace(), songFallbacks());
         QFont::insertSubstitutions(kaiFace(),
                                    {QStringLiteral("KaiTi"), QStringLiteral("WenQuanYi Zen Hei"),
                                     QStringLiteral("WenQuanYi Zen Hei Mono")});
@@ -73,9 +78,7 @@ int pixelSize(int points)
 
 QFont pictureFont(int points)
 {
-    QFont f = makeFont(
-        songFace(), {QStringLiteral("WenQuanYi Zen Hei Mono"), QStringLiteral("WenQuanYi Zen Hei")},
-        pixelSize(points));
+    QFont f = makeFont(songFace(), songFallbacks().mid(1), pixelSize(points));
     // Pure text pixels in the brush's colour, as on the panel.
     f.setStyleStrategy(QFont::NoAntialias);
     return f;
@@ -83,9 +86,7 @@ QFont pictureFont(int points)
 
 QFont windowFont(int pixels)
 {
-    return makeFont(songFace(),
-                    {QStringLiteral("WenQuanYi Zen Hei Mono"), QStringLiteral("WenQuanYi Zen Hei")},
-                    pixels);
+    return makeFont(songFace(), songFallbacks().mid(1), pixels);
 }
 
 QFont headingFont(int pixels)
