@@ -120,6 +120,8 @@ void TestLSCurrent::dataRangeTakenAtShowing_data()
     QTest::addColumn<int>("endMax");
     QTest::newRow("100 rows from 1") << 100 << 1 << QString() << 1 << 99 << 2 << 100;
     QTest::newRow("two rows from 500") << 2 << 500 << QString() << 500 << 500 << 501 << 501;
+    QTest::newRow("IDs longer than the typing limit")
+        << 10 << 1234567 << QString() << 1234567 << 1234575 << 1234568 << 1234576;
     QTest::newRow("first ID not a number") << 10 << 7 << QStringLiteral("abc") << 0 << 8 << 1 << 9;
 }
 

@@ -143,6 +143,10 @@ void TestSpinEdit::keysAndLength()
     // Letters and points are refused; six characters at most.
     QCOMPARE(edit->text(), QStringLiteral("-12345"));
     QCOMPARE(e.value(), -12345);
+    // The limit is on typing: an ID the program writes keeps all its digits.
+    e.setRange(0, 100000000);
+    e.setValue(1234567);
+    QCOMPARE(e.value(), 1234567);
 }
 
 void TestSpinEdit::rangeChangeKeepsText()

@@ -59,12 +59,13 @@ void SpinEdit::setValue(int value)
 
 int SpinEdit::maxLength() const
 {
-    return lineEdit()->maxLength();
+    return m_maxLength;
 }
 
 void SpinEdit::setMaxLength(int length)
 {
-    lineEdit()->setMaxLength(length);
+    // Checked on typing only: a value the program writes is never cut.
+    m_maxLength = length;
 }
 
 void SpinEdit::stepBy(int steps)
@@ -76,6 +77,8 @@ void SpinEdit::stepBy(int steps)
 
 QValidator::State SpinEdit::validate(QString &input, int &) const
 {
+    if (input.size() > m_maxLength)
+        return QValidator::Invalid;
     // Keys other than a minus and digits are refused; any text made of those
     // is kept, even one that is not (yet) a number.
     for (QChar c : input) {

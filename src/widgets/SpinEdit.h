@@ -29,6 +29,7 @@ public:
     // Writes the decimal text of value (a change whenever the text changes).
     void setValue(int value);
 
+    // Characters that can be typed; the program may write longer texts.
     int maxLength() const;
     void setMaxLength(int length);
 
@@ -56,4 +57,5 @@ private:
     int m_min = 0;
     int m_max = 100;
     int m_tag = 0;
+    int m_maxLength = 32767;
 };
