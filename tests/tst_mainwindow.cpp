@@ -7,10 +7,13 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace logfiles;
@@ -175,6 +178,7 @@ private slots:
     void dynamicLoadShowsEachRow_data();
     void dynamicLoadShowsEachRow();
     void curveButtonShowsCurveWindow();
+    void gridViewFollowsLayout();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -419,6 +423,8 @@ void TestMainWindow::openingEachKindOfFile_data()
                              << emptyGridText() << u"数据条数:0"_s << Blue << false << false;
     QTest::newRow("directory") << u"folder.db"_s << u"dir"_s << false << QStringList {}
                                << emptyGridText() << u"数据条数:0"_s << Blue << false << false;
+    QTest::newRow("named pipe") << u"pipe.db"_s << u"fifo"_s << false << QStringList {}
+                                << emptyGridText() << u"数据条数:0"_s << Blue << false << false;
     QTest::newRow("missing path") << u"gone.db"_s << u"none"_s << false << QStringList {}
                                   << emptyGridText() << u"数据条数:0"_s << Blue << false << false;
     QTest::newRow("binary data, 3 records and 20 bytes")
@@ -486,6 +492,8 @@ void TestMainWindow::openingEachKindOfFile()
         made = writeFile(file, "");
     else if (make == u"dir")
         made = QDir().mkpath(file);
+    else if (make == u"fifo")
+        made = ::mkfifo(QFile::encodeName(file).constData(), 0600) == 0;
     else if (make == u"data3")
         made = writeFile(file, dataFile(3) + QByteArray(20, 'z'));
     else if (make == u"data0")
@@ -789,6 +797,44 @@ void TestMainWindow::curveButtonShowsCurveWindow()
     w.child<QPushButton>("BitBtn4")->click();
     QVERIFY(curves.isVisible());
     curves.hide();
+}
+
+void TestMainWindow::gridViewFollowsLayout()
+{
+    const QString data = path(u"data.bin"_s);
+    QVERIFY(writeFile(data, dataFile(12)));
+    const QString alarms = path(u"Alarm.db"_s);
+    QVERIFY(writeFile(alarms, alarmFile({AlarmRecord {}})));
+    Window w;
+    w.main->show();
+    auto *view = w.child<RecordGridView>("StringGrid1");
+    QHeaderView *top = view->horizontalHeader();
+    QHeaderView *left = view->verticalHeader();
+    QCOMPARE(left->sectionResizeMode(0), QHeaderView::Fixed);
+    QCOMPARE(left->defaultSectionSize(), 20);
+    QCOMPARE(view->selectionBehavior(), QAbstractItemView::SelectRows);
+    QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
+
+    w.open(data);
+    QVERIFY(w.pick(w.formats(), 3));
+    // The ID column is the row header; grid column c is section c - 1.
+    QCOMPARE(view->model()->rowCount(), 12);
+    QCOMPARE(view->model()->columnCount(), 7);
+    QCOMPARE(left->width(), 60);
+    QCOMPARE(top->sectionSize(0), 80);
+    QCOMPARE(top->sectionSize(1), 80);
+    QCOMPARE(top->sectionSize(2), 120);
+    QCOMPARE(top->sectionSize(6), 120);
+    QCOMPARE(view->model()->headerData(2, Qt::Horizontal).toString(), u"数据(0)"_s);
+    QCOMPARE(view->model()->headerData(11, Qt::Vertical).toString(), u"12"_s);
+
+    w.open(alarms);
+    QCOMPARE(view->model()->columnCount(), 3);
+    QCOMPARE(left->width(), 60);
+    QCOMPARE(top->sectionSize(0), 150);
+    QCOMPARE(top->sectionSize(1), 68);
+    QCOMPARE(top->sectionSize(2), 200);
+    QCOMPARE(view->model()->headerData(2, Qt::Horizontal).toString(), u"报警内容"_s);
 }
 
 QTEST_MAIN(TestMainWindow)

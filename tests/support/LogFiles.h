@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
 #include <QString>
@@ -175,8 +176,8 @@ inline QMap<QString, QByteArray> folderState(const QString &dir)
     for (const QString &name :
          d.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
         QFile f(d.filePath(name));
-        QByteArray digest = "<unreadable>";
-        if (f.open(QIODevice::ReadOnly))
+        QByteArray digest = "<not a file>";
+        if (QFileInfo(f).isFile() && f.open(QIODevice::ReadOnly))
             digest = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
         state.insert(name, digest);
     }
