@@ -117,6 +117,8 @@ QString TestCommandLine::makeFile(const QString &name, const QString &make)
                    createBuffer(1)
                        + insertBuffer(1, 1, "2013-05-07", "08:04:59", {"0", "16320", "-1", "1"})
                        + insertBuffer(1, 2, "d,2", "t\"2", {"65535", "65535"}) + createBuffer(2));
+    } else if (make == u"records-empty1") {
+        made = sql(file, createBuffer(1) + createBuffer(2) + insertBuffer(2, 1, "d", "t", {}));
     } else if (make == u"binary-alarms") {
         AlarmRecord a;
         a.number = 200;
@@ -242,6 +244,15 @@ void TestCommandLine::csvOutput_data()
         << u"records.db"_s << u"records"_s
         << QStringList {u"--buffer"_s, u"12"_s, u"--lang"_s, u"en"_s} << 1
         << QByteArray(",\r\n,\r\n") << QByteArray("Norvale: < Reco#12 > No Create！\n");
+    QTest::newRow("buffer 1 and format 0 pick nothing: one message only")
+        << u"records.db"_s << u"records-empty1"_s
+        << QStringList {u"--buffer"_s, u"1"_s, u"--format"_s, u"0"_s} << 1
+        << QByteArray(dataTitleLine(true) + ",,,,,,,,,,,,\r\n")
+        << QByteArray("Ostrevain: < 记录#1 > 没有数据！\n");
+    QTest::newRow("buffer 2 after an empty buffer 1")
+        << u"records.db"_s << u"records-empty1"_s << QStringList {u"--buffer"_s, u"2"_s} << 1
+        << QByteArray(dataTitleLine(true) + "1,d,t,0,0,0,0,0,0,0,0,0,0\r\n")
+        << QByteArray("Ostrevain: < 记录#1 > 没有数据！\n");
     QTest::newRow("text file") << u"notes.txt"_s << u"text"_s << QStringList {} << 1
                                << QByteArray(",\r\n,\r\n")
                                << QByteArray("Norvale: Invalid Database\n");

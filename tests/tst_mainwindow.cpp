@@ -388,6 +388,8 @@ void TestMainWindow::languageSwitchAfterOpening()
     w.action("N2")->trigger();
     QCOMPARE(w.buffers()->currentText(), u"记录#1"_s);
     QCOMPARE(w.buffers()->count(), 12);
+    QVERIFY(w.buffers()->isEnabled());
+    QVERIFY(w.formats()->isEnabled());
     QCOMPARE(w.main->grid().rows(), 6); // nothing reloaded
     QCOMPARE(w.row(0), dataTitles(false, false));
     QCOMPARE(w.count(), u"数据条数:5"_s);
