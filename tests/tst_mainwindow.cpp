@@ -586,8 +586,13 @@ void TestMainWindow::pickingBuffers()
     QCOMPARE(w.main->grid().rows(), 251);
     const auto loaded = gridRows(w.main->grid());
 
-    // Buffer2 has no rows: message, grid and count untouched.
+    // Buffer2 has no rows: message, grid and count untouched, and the view
+    // keeps its current row.
+    auto *view = w.main->findChild<QTableView *>(u"StringGrid1"_s);
+    QVERIFY(view);
+    view->setCurrentIndex(view->model()->index(120, 2));
     QVERIFY(w.pick(w.buffers(), 1));
+    QCOMPARE(view->currentIndex().row(), 120);
     QCOMPARE(w.sink.take(), QStringList {u"Ostrevain: < 记录#2 > 没有数据！"_s});
     QCOMPARE(gridRows(w.main->grid()), loaded);
     QCOMPARE(w.count(), u"数据条数:250"_s);
@@ -744,6 +749,9 @@ void TestMainWindow::binaryFileGoneBeforeFormatChange()
     else
         QCOMPARE(shape(w.main->grid()), grid);
     QCOMPARE(QFileInfo::exists(file), change != u"deleted");
+    // A lost signature leaves the count display's text as it was, although
+    // the grid is emptied; otherwise the grid and so the count are unchanged.
+    QCOMPARE(w.count(), u"数据条数:5"_s);
 }
 
 void TestMainWindow::dynamicLoadShowsEachRow_data()

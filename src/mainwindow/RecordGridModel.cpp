@@ -16,8 +16,7 @@ void RecordGridModel::resize(int rows, int cols)
     cols = std::max(cols, 1);
     if (rows == m_rows && cols == m_cols)
         return;
-    if (m_batchDepth == 0)
-        beginResetModel();
+    const bool own = openReset();
     if (cols == m_cols) {
         m_spans.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
     } else {
@@ -38,12 +37,31 @@ void RecordGridModel::resize(int rows, int cols)
     // Texts of cells cut away are garbage now; compact when it pays.
     m_garbage = std::max<qsizetype>(m_garbage, 0);
     compactIfWasteful();
-    if (m_batchDepth == 0) {
-        endResetModel();
-        if (m_layoutDirty) {
-            m_layoutDirty = false;
-            emit columnWidthsChanged();
+    closeReset(own);
+}
+
+bool RecordGridModel::openReset()
+{
+    if (m_batchDepth > 0) {
+        // A batch resets the views once, and only if something changes.
+        if (!m_resetOpen) {
+            beginResetModel();
+            m_resetOpen = true;
         }
+        return false;
+    }
+    beginResetModel();
+    return true;
+}
+
+void RecordGridModel::closeReset(bool own)
+{
+    if (!own)
+        return;
+    endResetModel();
+    if (m_layoutDirty) {
+        m_layoutDirty = false;
+        emit columnWidthsChanged();
     }
 }
 
@@ -110,8 +128,10 @@ void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
 
 void RecordGridModel::changed(int col, int row)
 {
-    if (m_batchDepth > 0)
+    if (m_batchDepth > 0) {
+        openReset();
         return;
+    }
     if (row == 0 || col == 0) {
         // Grid column c is the view's section c - 1. Cell (0,0) is the corner,
         // which has no section: the first one is named so the views hear of it.
@@ -152,8 +172,7 @@ void RecordGridModel::reserveText(qsizetype bytes)
 
 void RecordGridModel::makeEmpty()
 {
-    if (m_batchDepth == 0)
-        beginResetModel();
+    const bool own = openReset();
     const int oldCols = m_cols;
     m_rows = 2;
     m_cols = 2;
@@ -164,13 +183,7 @@ void RecordGridModel::makeEmpty()
     m_colWidths.resize(2, m_defaultColWidth);
     if (oldCols != 2)
         m_layoutDirty = true;
-    if (m_batchDepth == 0) {
-        endResetModel();
-        if (m_layoutDirty) {
-            m_layoutDirty = false;
-            emit columnWidthsChanged();
-        }
-    }
+    closeReset(own);
 }
 
 void RecordGridModel::setDefaultColWidth(int width)
@@ -203,8 +216,7 @@ void RecordGridModel::setColWidth(int col, int width)
 
 void RecordGridModel::beginBatch()
 {
-    if (m_batchDepth++ == 0)
-        beginResetModel();
+    ++m_batchDepth;
 }
 
 void RecordGridModel::endBatch()
@@ -212,7 +224,10 @@ void RecordGridModel::endBatch()
     if (m_batchDepth == 0 || --m_batchDepth > 0)
         return;
     compactIfWasteful();
-    endResetModel();
+    if (m_resetOpen) {
+        m_resetOpen = false;
+        endResetModel();
+    }
     if (m_layoutDirty) {
         m_layoutDirty = false;
         emit columnWidthsChanged();

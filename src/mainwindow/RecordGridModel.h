@@ -58,7 +58,7 @@ public:
     void setColWidth(int col, int width);
 
     // Batch updates: while a batch is open the views hear nothing; closing
-    // it resets them once.
+    // it resets them once if anything changed.
     void beginBatch();
     void endBatch();
 
@@ -90,6 +90,11 @@ private:
         return col >= 0 && row >= 0 && col < m_cols && row < m_rows;
     }
     void resize(int rows, int cols);
+    // Around a change of the grid's shape or texts: outside a batch each
+    // change resets the views; inside one the first change opens a single
+    // reset that the batch's end closes.
+    bool openReset();
+    void closeReset(bool own);
     void compactIfWasteful();
     void changed(int col, int row);
 
@@ -102,4 +107,5 @@ private:
     std::vector<int> m_colWidths;
     int m_batchDepth = 0;
     bool m_layoutDirty = false;
+    bool m_resetOpen = false;
 };

@@ -503,11 +503,11 @@ void TMainFrm::DShow_FormatChange()
         SQLite_Annals_Loading(m_openFileName);
         return;
     }
-    rereadBinaryData();
-    updateCountDisplay();
+    if (rereadBinaryData())
+        updateCountDisplay();
 }
 
-void TMainFrm::rereadBinaryData()
+bool TMainFrm::rereadBinaryData()
 {
     const bool zh = chineseUi();
     const int format = displayFormat();
@@ -515,13 +515,14 @@ void TMainFrm::rereadBinaryData()
     QByteArray header;
     if (!file.open(m_openFileName) || !file.readHeaderBlock(header)) {
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
-        return;
+        return true;
     }
     if (!LogKind::hasSignature(header)) {
+        // A file that lost its signature: the count display keeps its text.
         file.close();
         m_grid.makeEmpty();
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
-        return;
+        return false;
     }
     m_grid.beginBatch();
     m_grid.setRows(int(std::clamp<qint64>(file.size() / 32, 1, INT_MAX - 1)));
@@ -531,4 +532,5 @@ void TMainFrm::rereadBinaryData()
     file.close();
     if (!read)
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
+    return true;
 }

@@ -99,7 +99,9 @@ private:
     void setCountColour(const QColor &colour);
     void updateCountDisplay();
     void message(const QString &caption, const QString &text);
-    void rereadBinaryData();
+    // Re-reads the binary data file in the selected format; false when the
+    // count display is to keep its text.
+    bool rereadBinaryData();
     QString bufferText() const;
 
     std::unique_ptr<Ui::TMainFrm> ui;
