@@ -188,8 +188,9 @@ void TMainFrm::buildMenu()
 
 void TMainFrm::FormCreate()
 {
-    ui->BitBtn1->setToolTip(QLatin1String(MainTexts::Version));
-    ui->BitBtn1->setToolTipDuration(1); // kept with the window, never shown
+    // Kept with the window as the open button's status tip: the window has
+    // no status bar, so it is never shown.
+    ui->BitBtn1->setStatusTip(QLatin1String(MainTexts::Version));
     OptionsStore *store = m_services.options;
     if (store) {
         if (store->keyExists()) {
