@@ -8,8 +8,11 @@
 #include "FontClasses.h"
 #include "LineSamples.h"
 #include "PrintPages.h"
+#include "PrintRun.h"
 #include "mainwindow/RecordGridModel.h"
 #include "mainwindow/RecordSource.h"
+#include "platform/MessageBoxSink.h"
+#include "platform/PrintJobSink.h"
 #include "widgets/ColourPanel.h"
 #include "widgets/ImageView.h"
 #include "widgets/SpinEdit.h"
@@ -20,6 +23,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
@@ -347,8 +351,9 @@ void TLSCurrentFrm::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     ui->Panel1->resize(width(), PrintPages::PanelHeight);
     ui->Panel1Caption->resize(width(), PrintPages::PanelHeight);
-    ui->Image1->setGeometry(0, PrintPages::PanelHeight, width(),
-                            std::max(0, height() - PrintPages::PanelHeight));
+    // While printing the panel is hidden and the picture sits at the top.
+    const int top = ui->Panel1->isHidden() ? 0 : PrintPages::PanelHeight;
+    ui->Image1->setGeometry(0, top, width(), std::max(0, height() - top));
 }
 
 void TLSCurrentFrm::ScrollBar1Change()
@@ -432,12 +437,78 @@ void TLSCurrentFrm::Print_Page()
     setFixedSize(PrintPages::windowClientSize(picture));
 }
 
+PrintJobSink &TLSCurrentFrm::printer()
+{
+    if (m_printSink)
+        return *m_printSink;
+    if (!m_printer)
+        m_printer = std::make_unique<PrinterJobSink>();
+    return *m_printer;
+}
+
+MessageSink &TLSCurrentFrm::messages()
+{
+    if (m_messages)
+        return *m_messages;
+    if (!m_messageBoxes)
+        m_messageBoxes = std::make_unique<MessageBoxSink>();
+    return *m_messageBoxes;
+}
+
+bool TLSCurrentFrm::printClientArea(PrintJobSink &sink)
+{
+    if (!sink.beginJob())
+        return false;
+    // The client area as the window paints it, on its face colour.
+    QImage page(size(), QImage::Format_RGB32);
+    page.fill(palette().color(QPalette::Window));
+    {
+        QPainter p(&page);
+        p.drawPixmap(0, 0, grab());
+    }
+    sink.drawPage(page, QSizeF(logicalDpiX(), logicalDpiY()));
+    return sink.endJob();
+}
+
 void TLSCurrentFrm::BitBtn2Click()
 {
-    // The print run comes with the printing seam.
+    PrintJobSink &sink = printer();
+    sink.setOrientation(QPageLayout::Landscape);
+
+    const int panel = ui->Panel1->height();
+    const QRect barPlace = ui->ScrollBar1->geometry();
+    ui->Panel1->hide();
+    ui->ScrollBar1->hide();
+    setFixedSize(width(), height() - panel);
+
+    QScrollBar *bar = ui->ScrollBar1;
+    const PageWalk walk(ui->SpinEdit3->value(), firstDataId(), bar->pageStep(), m_pageCount,
+                        bar->maximum());
+    if (walk.pages() > 0)
+        bar->setValue(walk.firstPosition());
+    for (int n = 0; n < walk.pages(); ++n) {
+        if (!printClientArea(sink)) {
+            // Stop at the first job the printer refuses; the window comes back.
+            const bool chinese = m_source.chineseUi();
+            QString text = chinese ? QStringLiteral("打印机无法开始打印作业！")
+                                   : QStringLiteral("The printer could not start a print job!");
+            if (!sink.errorText().isEmpty())
+                text += QStringLiteral(" (") + sink.errorText() + QLatin1Char(')');
+            messages().showMessage(this, MessageIcon::Warning,
+                                   chinese ? QStringLiteral("错误") : QStringLiteral("Error"),
+                                   text);
+            break;
+        }
+        bar->setValue(walk.positionAfter(n));
+    }
+
+    ui->Panel1->show();
+    setFixedSize(width(), height() + panel);
+    bar->setGeometry(barPlace);
+    bar->show();
 }
 
 void TLSCurrentFrm::BitBtn1Click()
 {
-    // The printer set-up comes with the printing seam.
+    printer().setUp(this);
 }

@@ -8,6 +8,8 @@
 #include <memory>
 
 class ColourPanel;
+class MessageSink;
+class PrintJobSink;
 class QComboBox;
 class RecordSource;
 class SpinEdit;
@@ -36,6 +38,11 @@ public:
     int firstDataId() const;
     int pageCount() const { return m_pageCount; }
 
+    // Where print jobs go; the current printer when none is set. Not owned.
+    void setPrintJobSink(PrintJobSink *sink) { m_printSink = sink; }
+    // Where this window's messages go; message boxes when none is set.
+    void setMessageSink(MessageSink *sink) { m_messages = sink; }
+
 public slots:
     // Redraws: the change handler of the scroll bar and every setting control.
     void ScrollBar1Change();
@@ -47,8 +54,9 @@ public slots:
     void SpinEdit3Change();
     void SpinEdit4Change();
     void Print_Page();
-    // Printing and the printer set-up are wired but do nothing yet.
+    // Prints the pages of the range, one job per screen page.
     void BitBtn2Click();
+    // The printer set-up dialog.
     void BitBtn1Click();
     void LSQx_Draw();
 
@@ -65,6 +73,9 @@ private:
     void rangeEndText(SpinEdit *field, QWidget *edit);
     void connectControls();
     void placeScrollBar(const QRect &relative);
+    PrintJobSink &printer();
+    MessageSink &messages();
+    bool printClientArea(PrintJobSink &sink);
 
     std::unique_ptr<Ui::TLSCurrentFrm> ui;
     const RecordSource &m_source;
@@ -79,4 +90,8 @@ private:
     ColourPanel *m_colour[5] = {};
     SpinEdit *m_full[5] = {};
     SpinEdit *m_zero[5] = {};
+    PrintJobSink *m_printSink = nullptr;
+    std::unique_ptr<PrintJobSink> m_printer;
+    MessageSink *m_messages = nullptr;
+    std::unique_ptr<MessageSink> m_messageBoxes;
 };
