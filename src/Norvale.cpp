@@ -66,6 +66,7 @@ int main(int argc, char **argv)
     TLSCurrentFrm curves(mainFrm);
     TMyColorFrm colours;
     mainFrm.setCurveWindow(&curves);
+    curves.setColourDialog(&colours);
     QObject::connect(&mainFrm, &TMainFrm::closed, &app, &QApplication::quit);
     mainFrm.show();
     if (!command.file.isEmpty()) {

@@ -13,8 +13,10 @@
 #include "mainwindow/RecordSource.h"
 #include "platform/MessageBoxSink.h"
 #include "platform/PrintJobSink.h"
+#include "colourdialog/MyColorDlg.h"
 #include "widgets/ColourPanel.h"
 #include "widgets/ImageView.h"
+#include "widgets/LinePickerDelegate.h"
 #include "widgets/SpinEdit.h"
 
 #include <QCloseEvent>
@@ -170,6 +172,13 @@ void TLSCurrentFrm::FormCreate()
         for (int i = 0; i < widths.size(); ++i)
             m_width[k]->addItem(widthIcons()[static_cast<std::size_t>(i)], widths[i]);
         m_width[k]->setCurrentIndex(0);
+    }
+    // The pickers paint their own items: ComboBoxL1DrawItem ... ComboBoxLW5DrawItem.
+    for (QComboBox *const *pickers : {m_style, m_width}) {
+        for (int k = 0; k < 5; ++k) {
+            auto *drawItem = new LinePickerDelegate(pickers[k]);
+            drawItem->setObjectName(pickers[k]->objectName() + QStringLiteral("DrawItem"));
+        }
     }
 }
 
@@ -366,8 +375,29 @@ void TLSCurrentFrm::CheckBox2Click()
     LSQx_Draw();
 }
 
-void TLSCurrentFrm::OrganBackColClick(ColourPanel *)
+void TLSCurrentFrm::setColourDialog(TMyColorFrm *dialog)
 {
+    m_colourDialog = dialog;
+    // A panel's remembered colour starts as the colour it shows, so that a
+    // first dialog starts there and "Custom..." then cancel keeps it.
+    for (ColourPanel *p : findChildren<ColourPanel *>())
+        p->setRememberedColour(p->colour());
+}
+
+void TLSCurrentFrm::OrganBackColClick(ColourPanel *sender)
+{
+    if (sender && m_colourDialog) {
+        const QRect panel(sender->mapTo(this, QPoint(0, 0)), sender->size());
+        m_colourDialog->move(ColourChoice::dialogPosition(frameGeometry().topLeft(), panel));
+        m_colourDialog->setColour(ColourChoice::toColourWord(sender->rememberedColour()));
+        if (m_colourDialog->exec() == QDialog::Accepted) {
+            const QColor chosen = ColourChoice::fromColourWord(m_colourDialog->colour());
+            if (chosen.isValid()) {
+                sender->setRememberedColour(chosen);
+                sender->setColour(chosen);
+            }
+        }
+    }
     LSQx_Draw();
 }
 

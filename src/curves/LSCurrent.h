@@ -13,6 +13,7 @@ class PrintJobSink;
 class QComboBox;
 class RecordSource;
 class SpinEdit;
+class TMyColorFrm;
 
 namespace Ui {
 class TLSCurrentFrm;
@@ -38,6 +39,10 @@ public:
     int firstDataId() const;
     int pageCount() const { return m_pageCount; }
 
+    // The colour dialog the colour panels open (not owned). Without one a
+    // panel click only redraws.
+    void setColourDialog(TMyColorFrm *dialog);
+
     // Where print jobs go; the current printer when none is set. Not owned.
     void setPrintJobSink(PrintJobSink *sink) { m_printSink = sink; }
     // Where this window's messages go; message boxes when none is set.
@@ -48,8 +53,8 @@ public slots:
     void ScrollBar1Change();
     // Redraws: the click handler of the four appearance check boxes.
     void CheckBox2Click();
-    // A click on a colour panel. Choosing the colour needs the colour dialog,
-    // which is not wired yet: the click only redraws.
+    // A click on a colour panel: the colour dialog opens below it, and an OK
+    // sets the panel's colour. Redraws in either case.
     void OrganBackColClick(ColourPanel *sender);
     void SpinEdit3Change();
     void SpinEdit4Change();
@@ -83,6 +88,7 @@ private:
     int m_pageCount = 0;
     int m_lastPictureSize = -1;
     bool m_placed = false;
+    TMyColorFrm *m_colourDialog = nullptr;
     QComboBox *m_showKind[5] = {};
     QComboBox *m_style[5] = {};
     QComboBox *m_width[5] = {};
