@@ -5,12 +5,16 @@
 #include "mainwindow/uTestSqlite.h"
 #include "platform/Automation.h"
 #include "platform/MessageSink.h"
+#include "platform/PrintJobSink.h"
+#include "widgets/SpinEdit.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -69,13 +73,18 @@ QString CommandLine::usage()
 {
     return QStringLiteral(
         "usage: norvale [FILE]\n"
-        "       norvale --to csv|xlsx|png FILE [-o OUT] [--buffer N] [--format F] [--lang zh|en]\n"
+        "       norvale --to csv|xlsx|png|pdf FILE [-o OUT] [--buffer N] [--format F] [--lang "
+        "zh|en]\n"
+        "               [--start ID] [--end ID]\n"
         "  --to csv    the record grid as CSV (to OUT, or to stdout)\n"
         "  --to xlsx   the export of the record grid, saved to OUT\n"
         "  --to png    the curve picture, saved to OUT\n"
+        "  --to pdf    the printed curve pages, one file per page: OUT-1.pdf, OUT-2.pdf, ...\n"
         "  --buffer N  record buffer 1..12 (data record databases)\n"
         "  --format F  display format 0..4\n"
-        "  --lang L    UI language, zh (default) or en\n");
+        "  --lang L    UI language, zh (default) or en\n"
+        "  --start ID  first ID to print (pdf)\n"
+        "  --end ID    last ID to print (pdf)\n");
 }
 
 CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
@@ -104,6 +113,8 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
                 command.to = Output::Xlsx;
             else if (*v == QLatin1String("png"))
                 command.to = Output::Png;
+            else if (*v == QLatin1String("pdf"))
+                command.to = Output::Pdf;
             else
                 error = QStringLiteral("--to: unknown output '%1'").arg(*v);
         } else if (arg == QLatin1String("-o")) {
@@ -130,6 +141,16 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
                 else
                     error = QStringLiteral("--lang: expected zh or en");
             }
+        } else if (arg == QLatin1String("--start") || arg == QLatin1String("--end")) {
+            if (const auto v = valueOf(i, arg)) {
+                if (!parseInteger(*v, std::numeric_limits<qint64>::min(),
+                                  std::numeric_limits<qint64>::max(), number))
+                    error = arg + QStringLiteral(": expected an integer");
+                else if (arg == QLatin1String("--start"))
+                    command.start = number;
+                else
+                    command.end = number;
+            }
         } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
             error = QStringLiteral("unknown option %1").arg(arg);
         } else {
@@ -146,6 +167,8 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
     if (command.to == Output::None) {
         if (!command.out.isEmpty() || command.buffer || command.format)
             error = QStringLiteral("-o, --buffer and --format need --to");
+        else if (command.start || command.end)
+            error = QStringLiteral("--start and --end need --to pdf");
         return command;
     }
     if (command.file.isEmpty())
@@ -219,7 +242,32 @@ int runHeadless(const CommandLine &command)
         }
         break;
     }
-    case CommandLine::Output::Pdf:
+    case CommandLine::Output::Pdf: {
+        main.BitBtn4Click();
+        if (!curves.hasCurves()) {
+            const auto *label = curves.findChild<QLabel *>(QStringLiteral("Label2"));
+            const QByteArray text = (label ? label->text() : QString()).toUtf8() + '\n';
+            std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+            return 1;
+        }
+        // The fields hold what a user could type; larger IDs stop at the ends.
+        const auto setField = [&curves](const char *name, qint64 id) {
+            if (auto *field = curves.findChild<SpinEdit *>(QLatin1String(name)))
+                field->setValue(int(std::clamp<qint64>(id, std::numeric_limits<int>::min(),
+                                                       std::numeric_limits<int>::max())));
+        };
+        if (command.start)
+            setField("SpinEdit3", *command.start);
+        if (command.end)
+            setField("SpinEdit4", *command.end);
+        PdfFileJobSink pdf(command.out);
+        pdf.setProtectedFile(command.file);
+        curves.setPrintJobSink(&pdf);
+        curves.setMessageSink(&messages);
+        curves.BitBtn2Click();
+        curves.setPrintJobSink(nullptr);
+        break;
+    }
     case CommandLine::Output::None:
         break;
     }

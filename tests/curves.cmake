@@ -3,3 +3,7 @@ norvale_add_test(NAME tst_curvedata SOURCES tst_curvedata.cpp LIBS norvale_curve
 norvale_add_test(NAME tst_curvepicture SOURCES tst_curvepicture.cpp LIBS norvale_curves_core)
 norvale_add_test(NAME tst_spinedit SOURCES tst_spinedit.cpp LIBS norvale_widgets)
 norvale_add_test(NAME tst_lscurrent SOURCES tst_lscurrent.cpp LIBS norvale_curves)
+norvale_add_test(NAME tst_printrun SOURCES tst_printrun.cpp LIBS norvale_curves_core)
+norvale_add_test(NAME tst_printing
+  SOURCES tst_printing.cpp support/PdfFile.h LIBS norvale_curves norvale_printing)
+norvale_add_test(NAME tst_linepicker SOURCES tst_linepicker.cpp LIBS norvale_widgets norvale_curves_core)

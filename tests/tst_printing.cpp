@@ -1,0 +1,545 @@
+// Printing the curve pages: the print run of the curve window through a sink
+// that keeps every job, and the real PDF files of the file printer.
+#include "curves/CurvePicture.h"
+#include "curves/LSCurrent.h"
+#include "mainwindow/RecordGridModel.h"
+#include "mainwindow/RecordSource.h"
+#include "platform/MessageSink.h"
+#include "platform/PrintJobSink.h"
+#include "support/PdfFile.h"
+#include "widgets/SpinEdit.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class Source : public RecordSource
+{
+public:
+    const RecordGridModel &recordGrid() const override { return grid; }
+    bool chineseUi() const override { return chinese; }
+    bool displayFormatEnabled() const override { return true; }
+    int displayFormat() const override { return 0; }
+
+    // dataRows 16-bit data records with IDs from firstId.
+    void load(int dataRows, int firstId = 1)
+    {
+        grid.makeEmpty();
+        grid.setCols(13);
+        grid.setRows(dataRows + 1);
+        for (int r = 1; r <= dataRows; ++r) {
+            grid.setCell(0, r, QString::number(firstId + r - 1));
+            grid.setCell(1, r, u"2024-03-01"_s);
+            grid.setCell(2, r, QStringLiteral("10:%1:00").arg(r % 60, 2, 10, QLatin1Char('0')));
+            for (int c = 3; c < 13; ++c)
+                grid.setCell(c, r, QString::number((r * 997 + c * 131) % 40000));
+        }
+    }
+
+    RecordGridModel grid;
+    bool chinese = false;
+};
+
+// Keeps every job with what the window looked like when it began.
+class RecordingSink : public PrintJobSink
+{
+public:
+    struct Job
+    {
+        QPageLayout::Orientation orientation = QPageLayout::Portrait;
+        int position = -1;
+        bool panelShown = true;
+        QSize windowSize;
+        QImage image;
+        QSizeF screenDpi;
+        bool ended = false;
+    };
+
+    explicit RecordingSink(QWidget &window)
+        : m_window(window)
+    { }
+
+    void setOrientation(QPageLayout::Orientation o) override { m_orientation = o; }
+    QPageLayout::Orientation orientation() const override { return m_orientation; }
+    bool beginJob() override
+    {
+        if (refuseFrom >= 0 && jobs.size() >= refuseFrom)
+            return false;
+        Job job;
+        job.orientation = m_orientation;
+        job.position = m_window.findChild<QScrollBar *>(u"ScrollBar1"_s)->value();
+        job.panelShown = m_window.findChild<QWidget *>(u"Panel1"_s)->isVisible();
+        job.windowSize = m_window.size();
+        jobs << job;
+        return true;
+    }
+    void drawPage(const QImage &page, QSizeF screenDpi) override
+    {
+        jobs.last().image = page;
+        jobs.last().screenDpi = screenDpi;
+    }
+    bool endJob() override
+    {
+        jobs.last().ended = true;
+        return true;
+    }
+    QString errorText() const override { return u"queue stopped"_s; }
+    // The user picks portrait in the dialog.
+    void setUp(QWidget *) override
+    {
+        ++setUps;
+        m_orientation = QPageLayout::Portrait;
+    }
+
+    QList<Job> jobs;
+    int refuseFrom = -1;
+    int setUps = 0;
+
+private:
+    QWidget &m_window;
+    QPageLayout::Orientation m_orientation = QPageLayout::Portrait;
+};
+
+class Messages : public MessageSink
+{
+public:
+    void showMessage(QWidget *owner, MessageIcon icon, const QString &caption, const QString &text,
+                     bool) override
+    {
+        shown << caption + u": "_s + text;
+        owners << owner;
+        icons << icon;
+    }
+    QStringList shown;
+    QList<QWidget *> owners;
+    QList<MessageIcon> icons;
+};
+
+template<typename T> T *child(const QWidget &w, const char *name)
+{
+    T *c = w.findChild<T *>(QLatin1String(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
+}
+
+// The window's look outside a run, to see it restored.
+struct Look
+{
+    QSize size;
+    QRect bar;
+    QRect picture;
+    bool panel = false;
+    bool barShown = false;
+    QString pages;
+
+    static Look of(const QWidget &w)
+    {
+        return {w.size(),
+                child<QScrollBar>(w, "ScrollBar1")->geometry(),
+                child<QWidget>(w, "Image1")->geometry(),
+                child<QWidget>(w, "Panel1")->isVisible(),
+                child<QScrollBar>(w, "ScrollBar1")->isVisible(),
+                child<QLabel>(w, "Label37")->text()};
+    }
+    bool operator==(const Look &) const = default;
+};
+
+char *toString(const Look &l)
+{
+    return qstrdup(QStringLiteral("size %1x%2 bar %3,%4 picture y %5 panel %6 bar shown %7 \"%8\"")
+                       .arg(l.size.width())
+                       .arg(l.size.height())
+                       .arg(l.bar.x())
+                       .arg(l.bar.y())
+                       .arg(l.picture.y())
+                       .arg(l.panel)
+                       .arg(l.barShown)
+                       .arg(l.pages)
+                       .toUtf8()
+                       .constData());
+}
+
+void setRange(TLSCurrentFrm &w, int start, int end)
+{
+    child<SpinEdit>(w, "SpinEdit3")->setValue(start);
+    child<SpinEdit>(w, "SpinEdit4")->setValue(end);
+}
+
+// The curve picture of the window's settings for the screen at pos.
+QImage screenAt(const TLSCurrentFrm &w, const Source &src, int pos)
+{
+    QImage picture;
+    CurvePicture::View v;
+    v.grid = &src.grid;
+    v.pos = pos;
+    v.scrollMax = src.grid.rows() - 2;
+    CurvePicture::draw(picture, w.settings(), v);
+    return picture;
+}
+
+} // namespace
+
+class TestPrinting : public QObject
+{
+    Q_OBJECT
+private slots:
+    void printsOneJobPerScreenPage_data();
+    void printsOneJobPerScreenPage();
+    void landscapeEvenAfterPortraitSetUp();
+    void nothingToPrint_data();
+    void nothingToPrint();
+    void refusedJobStopsTheRun_data();
+    void refusedJobStopsTheRun();
+    void noPrinterInstalled();
+    void drawnAtPrinterScale_data();
+    void drawnAtPrinterScale();
+    void jobFileNames_data();
+    void jobFileNames();
+    void pdfFilesOnePagePerJob();
+    void pdfPageShowsThePictureAtScreenSize();
+    void pdfNeverOverwritesTheBrowsedFile();
+};
+
+void TestPrinting::printsOneJobPerScreenPage_data()
+{
+    QTest::addColumn<int>("endBefore"); // an end set first, or 0
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<QList<int>>("positions");
+    QTest::addColumn<int>("finalPosition");
+    QTest::addColumn<QString>("pages");
+
+    // 300 data rows from ID 1; 85 points per screen; scroll maximum 299.
+    QTest::newRow("1 to 100: two pages")
+        << 0 << 1 << 100 << QList<int> {0, 85} << 170 << u"2 / Page Dat Point(85)"_s;
+    QTest::newRow("1 to 86: one page")
+        << 0 << 1 << 86 << QList<int> {0} << 85 << u"1 / Page Dat Point(85)"_s;
+    QTest::newRow("50 to 120: the page holding 50")
+        << 0 << 50 << 120 << QList<int> {0} << 85 << u"1 / Page Dat Point(85)"_s;
+    QTest::newRow("200 to 280: from row 171")
+        << 0 << 200 << 280 << QList<int> {170} << 255 << u"1 / Page Dat Point(85)"_s;
+    QTest::newRow("1 to 300: last move stops at the maximum")
+        << 0 << 1 << 300 << QList<int> {0, 85, 170, 255} << 299 << u"4 / Page Dat Point(85)"_s;
+    QTest::newRow("end not above start: the previous count from the start page")
+        << 100 << 200 << 150 << QList<int> {170, 255} << 299 << u"2 / Page Dat Point(85)"_s;
+}
+
+void TestPrinting::printsOneJobPerScreenPage()
+{
+    QFETCH(int, endBefore);
+    QFETCH(int, start);
+    QFETCH(int, end);
+    QFETCH(QList<int>, positions);
+    QFETCH(int, finalPosition);
+    QFETCH(QString, pages);
+
+    Source src;
+    src.load(300);
+    TLSCurrentFrm w(src);
+    RecordingSink sink(w);
+    Messages messages;
+    w.setPrintJobSink(&sink);
+    w.setMessageSink(&messages);
+    w.show();
+    if (endBefore)
+        setRange(w, 1, endBefore);
+    setRange(w, start, end);
+    QCOMPARE(child<QLabel>(w, "Label37")->text(), pages);
+    const Look before = Look::of(w);
+
+    w.BitBtn2Click();
+
+    QCOMPARE(sink.jobs.size(), positions.size());
+    for (qsizetype n = 0; n < sink.jobs.size(); ++n) {
+        const RecordingSink::Job &job = sink.jobs.at(n);
+        QCOMPARE(job.position, positions.at(n));
+        QCOMPARE(job.orientation, QPageLayout::Landscape);
+        QVERIFY(job.ended);
+        // The window without its panel holds just the picture.
+        QVERIFY(!job.panelShown);
+        QCOMPARE(job.windowSize, before.size - QSize(0, 147));
+        QCOMPARE(job.image.size(), QSize(902, 362));
+        QCOMPARE(job.image.convertToFormat(QImage::Format_RGB32),
+                 screenAt(w, src, job.position).convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(job.screenDpi, QSizeF(w.logicalDpiX(), w.logicalDpiY()));
+    }
+    QCOMPARE(Look::of(w), before);
+    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->value(), finalPosition);
+    // The picture shows the screen the run left the scroll bar at.
+    QCOMPARE(w.curvePicture(), screenAt(w, src, finalPosition));
+    QVERIFY(messages.shown.isEmpty());
+}
+
+void TestPrinting::landscapeEvenAfterPortraitSetUp()
+{
+    Source src;
+    src.load(300);
+    TLSCurrentFrm w(src);
+    RecordingSink sink(w);
+    w.setPrintJobSink(&sink);
+    w.show();
+    setRange(w, 1, 100);
+    sink.setOrientation(QPageLayout::Landscape);
+    child<QPushButton>(w, "BitBtn1")->click();
+    QCOMPARE(sink.setUps, 1);
+    QCOMPARE(sink.orientation(), QPageLayout::Portrait);
+    child<QPushButton>(w, "BitBtn2")->click();
+    QCOMPARE(sink.jobs.size(), 2);
+    for (const RecordingSink::Job &job : std::as_const(sink.jobs))
+        QCOMPARE(job.orientation, QPageLayout::Landscape);
+}
+
+void TestPrinting::nothingToPrint_data()
+{
+    QTest::addColumn<bool>("narrowBeforeShowing");
+    QTest::addColumn<int>("pageCount");
+    // A plot narrower than its label band holds no points: the count stays 0.
+    QTest::newRow("page count 0") << true << 0;
+    // The count of a wider plot stays when the points per screen drop to 0.
+    QTest::newRow("no points per screen, pages left from before") << false << 4;
+}
+
+void TestPrinting::nothingToPrint()
+{
+    QFETCH(bool, narrowBeforeShowing);
+    QFETCH(int, pageCount);
+    Source src;
+    src.load(300);
+    TLSCurrentFrm w(src);
+    RecordingSink sink(w);
+    Messages messages;
+    w.setPrintJobSink(&sink);
+    w.setMessageSink(&messages);
+    if (narrowBeforeShowing)
+        child<SpinEdit>(w, "SpinEdit1")->setValue(40);
+    w.show();
+    if (!narrowBeforeShowing)
+        child<SpinEdit>(w, "SpinEdit1")->setValue(40);
+    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->pageStep(), 0);
+    QCOMPARE(w.pageCount(), pageCount);
+    child<QScrollBar>(w, "ScrollBar1")->setValue(7);
+    const Look before = Look::of(w);
+
+    w.BitBtn2Click();
+
+    QVERIFY(sink.jobs.isEmpty());
+    QVERIFY(messages.shown.isEmpty());
+    QCOMPARE(Look::of(w), before);
+    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->value(), 7);
+}
+
+void TestPrinting::refusedJobStopsTheRun_data()
+{
+    QTest::addColumn<bool>("chinese");
+    QTest::addColumn<int>("refuseFrom");
+    QTest::addColumn<int>("finalPosition");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("first job refused") << false << 0 << 0
+                                       << u"Error: The printer could not start a print job! "
+                                          u"(queue stopped)"_s;
+    QTest::newRow("second job refused, Chinese")
+        << true << 1 << 85 << u"错误: 打印机无法开始打印作业！ (queue stopped)"_s;
+}
+
+void TestPrinting::refusedJobStopsTheRun()
+{
+    QFETCH(bool, chinese);
+    QFETCH(int, refuseFrom);
+    QFETCH(int, finalPosition);
+    QFETCH(QString, message);
+    Source src;
+    src.chinese = chinese;
+    src.load(300);
+    TLSCurrentFrm w(src);
+    RecordingSink sink(w);
+    sink.refuseFrom = refuseFrom;
+    Messages messages;
+    w.setPrintJobSink(&sink);
+    w.setMessageSink(&messages);
+    w.show();
+    setRange(w, 1, 300);
+    const Look before = Look::of(w);
+
+    w.BitBtn2Click();
+
+    QCOMPARE(sink.jobs.size(), refuseFrom);
+    QCOMPARE(messages.shown, QStringList {message});
+    QCOMPARE(messages.owners, QList<QWidget *> {&w});
+    QCOMPARE(messages.icons, QList<MessageIcon> {MessageIcon::Warning});
+    QCOMPARE(Look::of(w), before);
+    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->value(), finalPosition);
+}
+
+void TestPrinting::noPrinterInstalled()
+{
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        QSKIP("a printer is installed here");
+    Source src;
+    src.load(300);
+    TLSCurrentFrm w(src);
+    Messages messages;
+    w.setMessageSink(&messages);
+    w.show();
+    const Look before = Look::of(w);
+    w.BitBtn2Click();
+    QCOMPARE(messages.shown,
+             QStringList {u"Error: The printer could not start a print job! (no printer)"_s});
+    QCOMPARE(Look::of(w), before);
+}
+
+void TestPrinting::drawnAtPrinterScale_data()
+{
+    QTest::addColumn<QSizeF>("deviceDpi");
+    QTest::addColumn<QSizeF>("screenDpi");
+    QTest::addColumn<QSize>("drawn"); // the image's size on the device
+    QTest::newRow("twice the screen") << QSizeF(192, 192) << QSizeF(96, 96) << QSize(8, 6);
+    QTest::newRow("same as the screen") << QSizeF(96, 96) << QSizeF(96, 96) << QSize(4, 3);
+    QTest::newRow("each direction its own ratio")
+        << QSizeF(288, 96) << QSizeF(96, 96) << QSize(12, 3);
+    QTest::newRow("a finer screen") << QSizeF(300, 300) << QSizeF(150, 100) << QSize(8, 9);
+    QTest::newRow("no screen resolution") << QSizeF(300, 300) << QSizeF(0, 96) << QSize(0, 0);
+}
+
+void TestPrinting::drawnAtPrinterScale()
+{
+    QFETCH(QSizeF, deviceDpi);
+    QFETCH(QSizeF, screenDpi);
+    QFETCH(QSize, drawn);
+    // Every pixel its own colour, so a smoothed or shifted copy shows.
+    QImage image(4, 3, QImage::Format_RGB32);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            image.setPixel(x, y, qRgb(40 * x + 10, 60 * y + 20, 5));
+    QImage device(20, 20, QImage::Format_RGB32);
+    device.fill(Qt::white);
+    {
+        QPainter p(&device);
+        drawPageImage(p, image, deviceDpi, screenDpi);
+    }
+    for (int y = 0; y < device.height(); ++y) {
+        for (int x = 0; x < device.width(); ++x) {
+            const bool inside = x < drawn.width() && y < drawn.height();
+            const QRgb expected = inside
+                ? image.pixel(x * 4 / drawn.width(), y * 3 / drawn.height())
+                : qRgb(255, 255, 255);
+            if (device.pixel(x, y) != expected)
+                QFAIL(qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+        }
+    }
+}
+
+void TestPrinting::jobFileNames_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("job");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("first job") << u"out.pdf"_s << 1 << u"out-1.pdf"_s;
+    QTest::newRow("twelfth job") << u"/tmp/out.pdf"_s << 12 << u"/tmp/out-12.pdf"_s;
+    QTest::newRow("no extension") << u"out"_s << 2 << u"out-2"_s;
+    QTest::newRow("dot in the folder only") << u"run.d/out"_s << 1 << u"run.d/out-1"_s;
+    QTest::newRow("two dots") << u"a/b.c.pdf"_s << 3 << u"a/b.c-3.pdf"_s;
+    QTest::newRow("hidden file") << u"/tmp/.pdf"_s << 1 << u"/tmp/.pdf-1"_s;
+}
+
+void TestPrinting::jobFileNames()
+{
+    QFETCH(QString, output);
+    QFETCH(int, job);
+    QFETCH(QString, file);
+    QCOMPARE(PdfFileJobSink::jobFileName(output, job), file);
+}
+
+void TestPrinting::pdfFilesOnePagePerJob()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    Source src;
+    src.load(300);
+    TLSCurrentFrm w(src);
+    PdfFileJobSink pdf(dir.filePath(u"out.pdf"_s));
+    // A portrait set-up before: the run turns it.
+    pdf.setOrientation(QPageLayout::Portrait);
+    Messages messages;
+    w.setPrintJobSink(&pdf);
+    w.setMessageSink(&messages);
+    w.show();
+    setRange(w, 1, 100);
+    w.BitBtn2Click();
+    QVERIFY(messages.shown.isEmpty());
+
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+             (QStringList {u"out-1.pdf"_s, u"out-2.pdf"_s}));
+    for (const QString &name : {u"out-1.pdf"_s, u"out-2.pdf"_s}) {
+        const QByteArray bytes = pdffile::read(dir.filePath(name));
+        QVERIFY(bytes.startsWith("%PDF-"));
+        QCOMPARE(pdffile::pageCount(bytes), 1);
+        const QList<QSizeF> boxes = pdffile::mediaBoxes(bytes);
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes.first().width() > boxes.first().height());
+        // The client area, without lossy compression.
+        QCOMPARE(pdffile::imageSizes(bytes), QList<QSize> {QSize(902, 362)});
+        QVERIFY(!bytes.contains("/DCTDecode"));
+    }
+    QVERIFY(pdffile::read(dir.filePath(u"out-1.pdf"_s))
+            != pdffile::read(dir.filePath(u"out-2.pdf"_s)));
+}
+
+void TestPrinting::pdfPageShowsThePictureAtScreenSize()
+{
+    if (!pdffile::canRender())
+        QSKIP("Ghostscript (gs) is not installed");
+    QTemporaryDir dir;
+    Source src;
+    src.load(300);
+    TLSCurrentFrm w(src);
+    PdfFileJobSink pdf(dir.filePath(u"page.pdf"_s));
+    w.setPrintJobSink(&pdf);
+    w.show();
+    setRange(w, 1, 50);
+    w.BitBtn2Click();
+    // Rendered at the screen's resolution, the picture keeps its pixel size.
+    const QImage page = pdffile::renderFirstPage(dir.filePath(u"page-1.pdf"_s), w.logicalDpiX());
+    QVERIFY(!page.isNull());
+    QVERIFY(page.width() > page.height());
+    const QRect ink = pdffile::inkBounds(page);
+    QVERIFY(!ink.isEmpty());
+    QVERIFY2(qAbs(ink.width() - 902) <= 2 && qAbs(ink.height() - 362) <= 2,
+             qPrintable(QStringLiteral("%1x%2").arg(ink.width()).arg(ink.height())));
+    // In the page's top-left corner, within the printer's margins.
+    QVERIFY(ink.left() < page.width() / 8 && ink.top() < page.height() / 8);
+    // The picture's black background came through.
+    QCOMPARE(QColor(page.pixel(ink.center())).value() < 64, true);
+}
+
+void TestPrinting::pdfNeverOverwritesTheBrowsedFile()
+{
+    QTemporaryDir dir;
+    const QString browsed = dir.filePath(u"log-1.pdf"_s);
+    {
+        QFile f(browsed);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("the browsed file");
+    }
+    PdfFileJobSink pdf(dir.filePath(u"log.pdf"_s));
+    pdf.setProtectedFile(browsed);
+    QVERIFY(!pdf.beginJob());
+    QCOMPARE(pdf.errorText(), browsed);
+    QCOMPARE(pdffile::read(browsed), QByteArray("the browsed file"));
+    // The next job has a file of its own.
+    QVERIFY(pdf.beginJob());
+    pdf.drawPage(QImage(4, 4, QImage::Format_RGB32), QSizeF(96, 96));
+    QVERIFY(pdf.endJob());
+    QCOMPARE(pdffile::pageCount(pdffile::read(dir.filePath(u"log-2.pdf"_s))), 1);
+}
+
+QTEST_MAIN(TestPrinting)
+#include "tst_printing.moc"
