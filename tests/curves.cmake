@@ -7,3 +7,4 @@ norvale_add_test(NAME tst_printrun SOURCES tst_printrun.cpp LIBS norvale_curves_
 norvale_add_test(NAME tst_printing
   SOURCES tst_printing.cpp support/PdfFile.h LIBS norvale_curves norvale_printing)
 norvale_add_test(NAME tst_linepicker SOURCES tst_linepicker.cpp LIBS norvale_widgets norvale_curves_core)
+norvale_add_test(NAME tst_colourpalette SOURCES tst_colourpalette.cpp LIBS norvale_widgets)
