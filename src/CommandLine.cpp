@@ -250,11 +250,12 @@ int runHeadless(const CommandLine &command)
             std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
             return 1;
         }
-        // The fields hold what a user could type; larger IDs stop at the ends.
+        // As a value typed by hand, brought into the field's range when it
+        // loses the focus: a far end must not print millions of pages.
         const auto setField = [&curves](const char *name, qint64 id) {
             if (auto *field = curves.findChild<SpinEdit *>(QLatin1String(name)))
-                field->setValue(int(std::clamp<qint64>(id, std::numeric_limits<int>::min(),
-                                                       std::numeric_limits<int>::max())));
+                field->setValue(int(
+                    std::max<qint64>(field->minimum(), std::min<qint64>(id, field->maximum()))));
         };
         if (command.start)
             setField("SpinEdit3", *command.start);

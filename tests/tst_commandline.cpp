@@ -1,4 +1,5 @@
 #include "support/LogFiles.h"
+#include "support/PdfFile.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -40,6 +41,11 @@ private slots:
     void csvToFile();
     void listNotAvailable_data();
     void listNotAvailable();
+    void pdfPages_data();
+    void pdfPages();
+    void pdfNoData();
+    void pdfUsageErrors_data();
+    void pdfUsageErrors();
 
 private:
     Run run(const QStringList &arguments);
@@ -331,6 +337,96 @@ void TestCommandLine::listNotAvailable()
     QCOMPARE(r.exitCode, 2);
     QCOMPARE(r.out, QByteArray());
     QCOMPARE(r.err, err + file.toUtf8() + '\n');
+}
+
+void TestCommandLine::pdfPages_data()
+{
+    QTest::addColumn<QStringList>("range");
+    QTest::addColumn<int>("files");
+    // 300 records from ID 1, 85 points per screen.
+    QTest::newRow("the whole range") << QStringList {} << 4;
+    QTest::newRow("1 to 100") << QStringList {u"--start"_s, u"1"_s, u"--end"_s, u"100"_s} << 2;
+    QTest::newRow("1 to 86") << QStringList {u"--start"_s, u"1"_s, u"--end"_s, u"86"_s} << 1;
+    QTest::newRow("200 to 280") << QStringList {u"--start"_s, u"200"_s, u"--end"_s, u"280"_s} << 1;
+    QTest::newRow("end not above start keeps the count")
+        << QStringList {u"--start"_s, u"5"_s, u"--end"_s, u"3"_s} << 4;
+    QTest::newRow("far end comes down to the last ID")
+        << QStringList {u"--start"_s, u"290"_s, u"--end"_s, u"99999999999"_s} << 1;
+}
+
+void TestCommandLine::pdfPages()
+{
+    QFETCH(QStringList, range);
+    QFETCH(int, files);
+    const QString db = path(u"curves.db"_s);
+    if (!QFileInfo::exists(db)) {
+        QProcess make;
+        make.start(QStringLiteral(NORVALE_SAMPLE_TOOL),
+                   {u"data-db"_s, db, u"--records"_s, u"300"_s});
+        QVERIFY(make.waitForFinished(60000) && make.exitCode() == 0);
+    }
+    QTemporaryDir out;
+    const Run r = run(QStringList {u"--to"_s, u"pdf"_s, db, u"-o"_s, out.filePath(u"c.pdf"_s),
+                                   u"--lang"_s, u"en"_s}
+                      + range);
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(r.exitCode, 0);
+    QStringList expected;
+    for (int n = 1; n <= files; ++n)
+        expected << u"c-%1.pdf"_s.arg(n);
+    QStringList written = QDir(out.path()).entryList(QDir::Files);
+    std::sort(written.begin(), written.end(), [](const QString &a, const QString &b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    QCOMPARE(written, expected);
+    for (const QString &name : std::as_const(written)) {
+        const QByteArray pdf = readFile(out.filePath(name));
+        QVERIFY(pdf.startsWith("%PDF-"));
+        QCOMPARE(pdffile::pageCount(pdf), 1);
+        const QList<QSizeF> boxes = pdffile::mediaBoxes(pdf);
+        QVERIFY(boxes.size() == 1 && boxes.first().width() > boxes.first().height());
+    }
+}
+
+void TestCommandLine::pdfNoData()
+{
+    const QString file = makeFile(u"Alarm.db"_s, u"alarms-quoted"_s);
+    QTemporaryDir out;
+    const Run r = run({u"--to"_s, u"pdf"_s, file, u"-o"_s, out.filePath(u"c.pdf"_s)});
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.err, QByteArray("没有可用的曲线数据，请先打开数据库!\n"));
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList());
+}
+
+void TestCommandLine::pdfUsageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("error");
+    const QString f = u"any.db"_s;
+    const QString o = u"out.pdf"_s;
+    QTest::newRow("pdf without OUT")
+        << QStringList {u"--to"_s, u"pdf"_s, f} << QByteArray("norvale: --to");
+    QTest::newRow("start not a number")
+        << QStringList {u"--to"_s, u"pdf"_s, f, u"-o"_s, o, u"--start"_s, u"one"_s}
+        << QByteArray("norvale: --start");
+    QTest::newRow("end past 64 bits")
+        << QStringList {u"--to"_s, u"pdf"_s, f, u"-o"_s, o, u"--end"_s, u"9223372036854775808"_s}
+        << QByteArray("norvale: --end");
+    QTest::newRow("end without value")
+        << QStringList {u"--to"_s, u"pdf"_s, f, u"-o"_s, o, u"--end"_s}
+        << QByteArray("norvale: --end");
+    QTest::newRow("start without --to")
+        << QStringList {f, u"--start"_s, u"5"_s} << QByteArray("norvale: --start");
+}
+
+void TestCommandLine::pdfUsageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, error);
+    const Run r = run(arguments);
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(r.err.startsWith(error), r.err.constData());
+    QVERIFY2(r.err.contains("[--start ID] [--end ID]"), r.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
