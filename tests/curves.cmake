@@ -8,3 +8,4 @@ norvale_add_test(NAME tst_printing
   SOURCES tst_printing.cpp support/PdfFile.h LIBS norvale_curves norvale_printing)
 norvale_add_test(NAME tst_linepicker SOURCES tst_linepicker.cpp LIBS norvale_widgets norvale_curves_core)
 norvale_add_test(NAME tst_colourpalette SOURCES tst_colourpalette.cpp LIBS norvale_widgets)
+norvale_add_test(NAME tst_mycolordlg SOURCES tst_mycolordlg.cpp LIBS norvale_colourdialog)
