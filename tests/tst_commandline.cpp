@@ -46,6 +46,7 @@ private slots:
     void pdfNoData();
     void pdfUsageErrors_data();
     void pdfUsageErrors();
+    void pdfUnwritable();
 
 private:
     Run run(const QStringList &arguments);
@@ -427,6 +428,19 @@ void TestCommandLine::pdfUsageErrors()
     QCOMPARE(r.exitCode, 2);
     QVERIFY2(r.err.startsWith(error), r.err.constData());
     QVERIFY2(r.err.contains("[--start ID] [--end ID]"), r.err.constData());
+}
+
+void TestCommandLine::pdfUnwritable()
+{
+    const QString file = makeFile(u"data.bin"_s, u"data2"_s);
+    const QString out = path(u"missing/c.pdf"_s);
+    const Run r = run({u"--to"_s, u"pdf"_s, file, u"-o"_s, out, u"--lang"_s, u"en"_s});
+    // Reported as a message, and the run ends.
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.err,
+             "Error: The printer could not start a print job! ("
+                 + path(u"missing/c-1.pdf"_s).toUtf8() + ")\n");
+    QVERIFY(!QFileInfo::exists(path(u"missing"_s)));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
