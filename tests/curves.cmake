@@ -9,3 +9,4 @@ norvale_add_test(NAME tst_printing
 norvale_add_test(NAME tst_linepicker SOURCES tst_linepicker.cpp LIBS norvale_widgets norvale_curves_core)
 norvale_add_test(NAME tst_colourpalette SOURCES tst_colourpalette.cpp LIBS norvale_widgets)
 norvale_add_test(NAME tst_mycolordlg SOURCES tst_mycolordlg.cpp LIBS norvale_colourdialog)
+norvale_add_test(NAME tst_colourchoice SOURCES tst_colourchoice.cpp LIBS norvale_curves)
