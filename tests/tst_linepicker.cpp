@@ -110,8 +110,6 @@ private slots:
     void itemPainting();
     void pureRedShowsTheBrush_data();
     void pureRedShowsTheBrush();
-    void itemWithoutPictureWritesAtItsLeft();
-    void listRowsAreTwentyPixelsHigh();
     void closedClearItemShowsBlankPicture();
     void openListHighlightsSelectedRowKeepingWhiteSample();
 };
@@ -191,34 +189,6 @@ void TestLinePicker::pureRedShowsTheBrush()
     QVERIFY(regionIs(img, QRect(2 + 5, 2 + 4, 10, 5), brush));
     QCOMPARE(img.pixelColor(2 + 20, 2 + 8), QColor(254, 0, 0));
     QCOMPARE(img.pixelColor(2 + 0, 2 + 0), QColor(Qt::white));
-}
-
-void TestLinePicker::itemWithoutPictureWritesAtItsLeft()
-{
-    QComboBox box;
-    box.setFont(pureFont());
-    box.addItem(QStringLiteral("IIII"));
-    new LinePickerDelegate(&box);
-    const QRect r(0, 0, 100, 20);
-    const QImage img = paintItem(box, 0, r, false);
-    // Text from x = 0: ink in the first few columns, none past the word.
-    QVERIFY(countOf(img, QRect(0, 0, 8, 20), Text) > 0);
-    QVERIFY(regionIs(img, QRect(60, 0, 40, 20), Base));
-}
-
-void TestLinePicker::listRowsAreTwentyPixelsHigh()
-{
-    QComboBox box;
-    fill(box, false);
-    new LinePickerDelegate(&box);
-    box.resize(118, 23);
-    box.show();
-    box.showPopup();
-    QAbstractItemView *view = box.view();
-    QTRY_VERIFY(view->isVisible());
-    for (int i = 0; i < box.count(); ++i)
-        QCOMPARE(view->visualRect(box.model()->index(i, 0)).height(), 20);
-    box.hidePopup();
 }
 
 void TestLinePicker::closedClearItemShowsBlankPicture()

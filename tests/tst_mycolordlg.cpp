@@ -70,7 +70,6 @@ class TestMyColorDlg : public QObject
 {
     Q_OBJECT
 private slots:
-    void layout();
     void showingSelectsFirstMatch_data();
     void showingSelectsFirstMatch();
     void paletteClickClosesWithItsColour_data();
@@ -83,24 +82,6 @@ private slots:
     void otherKeysDoNothing();
     void standardChooserStartsWithWhiteCustomColours();
 };
-
-void TestMyColorDlg::layout()
-{
-    TMyColorFrm d;
-    QCOMPARE(d.size(), QSize(153, 119));
-    QVERIFY(d.windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(paletteOf(d)->geometry(), QRect(1, 1, 152, 98));
-    QCOMPARE(d.findChild<QWidget *>(QStringLiteral("Panel1"))->palette().color(QPalette::Window),
-             QColor(160, 160, 164));
-    QCOMPARE(button(d, "SpeedButton4")->geometry(), QRect(2, 99, 53, 20));
-    QCOMPARE(button(d, "SpeedButton4")->text(), QStringLiteral("ESC(&N)"));
-    QCOMPARE(button(d, "SpeedButton1")->geometry(), QRect(57, 99, 95, 20));
-    QCOMPARE(button(d, "SpeedButton1")->text(), QStringLiteral("Custom..."));
-    for (const char *b : {"SpeedButton1", "SpeedButton4"}) {
-        QCOMPARE(button(d, b)->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(button(d, b)->font().pixelSize(), 14);
-    }
-}
 
 void TestMyColorDlg::showingSelectsFirstMatch_data()
 {
