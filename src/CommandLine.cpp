@@ -120,19 +120,15 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
         } else if (arg == QLatin1String("-o")) {
             if (const auto v = valueOf(i, arg))
                 command.out = *v;
-        } else if (arg == QLatin1String("--buffer")) {
+        } else if (arg == QLatin1String("--buffer") || arg == QLatin1String("--format")) {
+            const bool buffer = arg == QLatin1String("--buffer");
+            const int low = buffer ? 1 : 0;
+            const int high = buffer ? 12 : 4;
             if (const auto v = valueOf(i, arg)) {
-                if (parseInteger(*v, 1, 12, number))
-                    command.buffer = int(number);
+                if (parseInteger(*v, low, high, number))
+                    (buffer ? command.buffer : command.format) = int(number);
                 else
-                    error = QStringLiteral("--buffer: expected 1 to 12");
-            }
-        } else if (arg == QLatin1String("--format")) {
-            if (const auto v = valueOf(i, arg)) {
-                if (parseInteger(*v, 0, 4, number))
-                    command.format = int(number);
-                else
-                    error = QStringLiteral("--format: expected 0 to 4");
+                    error = arg + QStringLiteral(": expected %1 to %2").arg(low).arg(high);
             }
         } else if (arg == QLatin1String("--lang")) {
             if (const auto v = valueOf(i, arg)) {
