@@ -11,6 +11,7 @@ packages=(
   libxlsxwriter-dev
   fonts-wqy-zenhei fonts-arphic-uming
   xvfb xauth xdg-utils
+  ghostscript
   python3-openpyxl
   clang-format
 )
