@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6svg6
+  qt6-base-dev qt6-base-dev-tools
   libgl-dev libxkbcommon-dev
   libsqlite3-dev sqlite3
   libxlsxwriter-dev
