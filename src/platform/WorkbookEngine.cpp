@@ -141,10 +141,12 @@ void expectFirstSheet(const QString &member, const AutomationArgs &args)
     }
 }
 
-class FontObject : public AutomationObject
+// A part of a range (its font, its borders): nothing to read, properties
+// that style the range's cells.
+class RangeStyleObject : public AutomationObject
 {
 public:
-    FontObject(std::shared_ptr<WorkbookEngineSheet> sheet, CellRect rect)
+    RangeStyleObject(std::shared_ptr<WorkbookEngineSheet> sheet, CellRect rect)
         : m_sheet(std::move(sheet))
         , m_rect(rect)
     { }
@@ -152,6 +154,19 @@ public:
     {
         unknownName(member);
     }
+
+protected:
+    void apply(const CellStyle &style) { m_sheet->applyStyle(m_rect, style); }
+
+private:
+    std::shared_ptr<WorkbookEngineSheet> m_sheet;
+    CellRect m_rect;
+};
+
+class FontObject : public RangeStyleObject
+{
+public:
+    using RangeStyleObject::RangeStyleObject;
     void set(const QString &member, const AutomationArgs &indexes, const QVariant &value) override
     {
         expectArgs(member, indexes, 0);
@@ -175,25 +190,14 @@ public:
         } else {
             unknownName(member);
         }
-        m_sheet->applyStyle(m_rect, style);
+        apply(style);
     }
-
-private:
-    std::shared_ptr<WorkbookEngineSheet> m_sheet;
-    CellRect m_rect;
 };
 
-class BordersObject : public AutomationObject
+class BordersObject : public RangeStyleObject
 {
 public:
-    BordersObject(std::shared_ptr<WorkbookEngineSheet> sheet, CellRect rect)
-        : m_sheet(std::move(sheet))
-        , m_rect(rect)
-    { }
-    std::unique_ptr<AutomationObject> get(const QString &member, const AutomationArgs &) override
-    {
-        unknownName(member);
-    }
+    using RangeStyleObject::RangeStyleObject;
     void set(const QString &member, const AutomationArgs &indexes, const QVariant &value) override
     {
         expectArgs(member, indexes, 0);
@@ -219,12 +223,8 @@ public:
         default:
             badArgument(member);
         }
-        m_sheet->applyStyle(m_rect, style);
+        apply(style);
     }
-
-private:
-    std::shared_ptr<WorkbookEngineSheet> m_sheet;
-    CellRect m_rect;
 };
 
 class RangeObject : public AutomationObject
