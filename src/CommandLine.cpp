@@ -6,6 +6,7 @@
 #include "platform/Automation.h"
 #include "platform/MessageSink.h"
 #include "platform/PrintJobSink.h"
+#include "platform/SameFile.h"
 #include "widgets/SpinEdit.h"
 
 #include <QFile>
@@ -17,15 +18,6 @@
 #include <limits>
 
 namespace {
-
-bool sameFile(const QString &a, const QString &b)
-{
-    const QFileInfo x(a);
-    const QFileInfo y(b);
-    if (x.exists() && y.exists())
-        return x.canonicalFilePath() == y.canonicalFilePath();
-    return x.absoluteFilePath() == y.absoluteFilePath();
-}
 
 bool parseInteger(const QString &text, qint64 low, qint64 high, qint64 &value)
 {
@@ -60,6 +52,19 @@ public:
 private:
     QString m_file;
 };
+
+// Shows the curve window as its button does. In the no-data look its text
+// is the only output and the answer is false.
+bool showCurves(TMainFrm &main, TLSCurrentFrm &curves)
+{
+    main.BitBtn4Click();
+    if (curves.hasCurves())
+        return true;
+    const auto *label = curves.findChild<QLabel *>(QStringLiteral("Label2"));
+    const QByteArray text = (label ? label->text() : QString()).toUtf8() + '\n';
+    std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+    return false;
+}
 
 void printError(const QString &text)
 {
@@ -171,7 +176,7 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
         error = QStringLiteral("--to: missing FILE");
     else if (command.out.isEmpty() && command.to != Output::Csv)
         error = QStringLiteral("--to: missing -o OUT");
-    else if (!command.out.isEmpty() && sameFile(command.out, command.file))
+    else if (!command.out.isEmpty() && isSameFile(command.out, command.file))
         // The browser never writes to the file it shows.
         error = QStringLiteral("-o: OUT is FILE itself");
     return command;
@@ -224,14 +229,8 @@ int runHeadless(const CommandLine &command)
         main.BitBtn3Click();
         break;
     case CommandLine::Output::Png: {
-        main.BitBtn4Click();
-        if (!curves.hasCurves()) {
-            // The no-data look: its text is the only output.
-            const auto *label = curves.findChild<QLabel *>(QStringLiteral("Label2"));
-            const QByteArray text = (label ? label->text() : QString()).toUtf8() + '\n';
-            std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+        if (!showCurves(main, curves))
             return 1;
-        }
         if (!curves.curvePicture().save(command.out, "PNG")) {
             printError(QStringLiteral("cannot write ") + command.out);
             return 1;
@@ -239,13 +238,8 @@ int runHeadless(const CommandLine &command)
         break;
     }
     case CommandLine::Output::Pdf: {
-        main.BitBtn4Click();
-        if (!curves.hasCurves()) {
-            const auto *label = curves.findChild<QLabel *>(QStringLiteral("Label2"));
-            const QByteArray text = (label ? label->text() : QString()).toUtf8() + '\n';
-            std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+        if (!showCurves(main, curves))
             return 1;
-        }
         // As a value typed by hand, brought into the field's range when it
         // loses the focus: a far end must not print millions of pages.
         const auto setField = [&curves](const char *name, qint64 id) {

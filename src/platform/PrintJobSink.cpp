@@ -1,5 +1,7 @@
 #include "PrintJobSink.h"
 
+#include "SameFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
@@ -101,19 +103,6 @@ void PrinterJobSink::setUp(QWidget *parent)
     dialog.exec();
 }
 
-namespace {
-
-bool sameFile(const QString &a, const QString &b)
-{
-    const QFileInfo x(a);
-    const QFileInfo y(b);
-    if (x.exists() && y.exists())
-        return x.canonicalFilePath() == y.canonicalFilePath();
-    return x.absoluteFilePath() == y.absoluteFilePath();
-}
-
-} // namespace
-
 PdfFileJobSink::PdfFileJobSink(QString outputName)
     : m_output(std::move(outputName))
 {
@@ -134,7 +123,7 @@ QString PdfFileJobSink::jobFileName(const QString &outputName, int job)
 bool PdfFileJobSink::prepareJob()
 {
     const QString file = jobFileName(m_output, ++m_jobs);
-    if (!m_protected.isEmpty() && sameFile(file, m_protected)) {
+    if (!m_protected.isEmpty() && isSameFile(file, m_protected)) {
         // Never overwrite the file being browsed.
         setErrorText(file);
         return false;
