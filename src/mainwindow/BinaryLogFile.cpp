@@ -76,7 +76,9 @@ bool LogFile::fill(qint64 wanted)
     m_buffer.remove(0, m_bufferPos);
     m_bufferPos = 0;
     const qint64 have = m_buffer.size();
-    const qint64 want = std::max(wanted, ChunkSize);
+    // A chunk, or what is left of the file when that is less.
+    const qint64 left = m_file.size() - m_file.pos();
+    const qint64 want = std::max(wanted, std::min(ChunkSize, std::max<qint64>(left, 0)));
     m_buffer.resize(have + want);
     const qint64 got = m_file.read(m_buffer.data() + have, want);
     m_buffer.resize(have + std::max<qint64>(got, 0));
