@@ -218,6 +218,19 @@ void TestCommandLine::csvOutput_data()
             + "1,2013-05-07,08:04:59,0,16320,-1,-1,0,-32768,-32768,1,7,-1\r\n"
               "-1,2005-05-07,08:04:59,4660,0,0,0,0,0,0,0,0,0\r\n"
         << QByteArray();
+    QTest::newRow("binary data file, format 2")
+        << u"data.bin"_s << u"data2"_s << QStringList {u"--format"_s, u"2"_s} << 0
+        << QByteArray("数据ID,记录日期,记录时间,数据(0),数据(2),数据(4),数据(6),数据(8)\r\n"
+                      "1,2013-05-07,08:04:59,1069547520,-1,-2147483648,98304,-65529\r\n"
+                      "-1,2005-05-07,08:04:59,4660,0,0,0,0\r\n")
+        << QByteArray();
+    QTest::newRow("binary data file, format 4, English")
+        << u"data.bin"_s << u"data2"_s << QStringList {u"--format"_s, u"4"_s, u"--lang"_s, u"en"_s}
+        << 0
+        << QByteArray("Data ID,Record Date,Record Time,Data(0),Data(2),Data(4),Data(6),Data(8)\r\n"
+                      "1,2013-05-07,08:04:59,1.500000,NAN,0.000000,0.000000,NAN\r\n"
+                      "-1,2005-05-07,08:04:59,0.000000,0.000000,0.000000,0.000000,0.000000\r\n")
+        << QByteArray();
     QTest::newRow("binary alarm file")
         << u"Alarm.db"_s << u"binary-alarms"_s << QStringList {} << 0
         << QByteArray("数据ID,报警时间,报警编号,报警内容\r\n"
@@ -240,6 +253,25 @@ void TestCommandLine::csvOutput_data()
         << QByteArray("数据ID,记录日期,记录时间,数据(0),数据(2),数据(4),数据(6),数据(8)\r\n"
                       "1,2013-05-07,08:04:59,1069547520,65535,0,0,0\r\n"
                       "2,\"d,2\",\"t\"\"2\",-1,0,0,0,0\r\n")
+        << QByteArray();
+    QTest::newRow("data record database, format 1")
+        << u"records.db"_s << u"records"_s << QStringList {u"--format"_s, u"1"_s} << 0
+        << dataTitleLine(true)
+            + "1,2013-05-07,08:04:59,0,16320,-1,1,0,0,0,0,0,0\r\n"
+              "2,\"d,2\",\"t\"\"2\",-1,-1,0,0,0,0,0,0,0,0\r\n"
+        << QByteArray();
+    QTest::newRow("data record database, format 3")
+        << u"records.db"_s << u"records"_s << QStringList {u"--format"_s, u"3"_s} << 0
+        << QByteArray("数据ID,记录日期,记录时间,数据(0),数据(2),数据(4),数据(6),数据(8)\r\n"
+                      "1,2013-05-07,08:04:59,3FC00000,0000FFFF,00000000,00000000,00000000\r\n"
+                      "2,\"d,2\",\"t\"\"2\",FFFFFFFF,00000000,00000000,00000000,00000000\r\n")
+        << QByteArray();
+    QTest::newRow("data record database, format 4, English")
+        << u"records.db"_s << u"records"_s
+        << QStringList {u"--format"_s, u"4"_s, u"--lang"_s, u"en"_s} << 0
+        << QByteArray("Data ID,Record Date,Record Time,Data(0),Data(2),Data(4),Data(6),Data(8)\r\n"
+                      "1,2013-05-07,08:04:59,1.500000,0.000000,0.000000,0.000000,0.000000\r\n"
+                      "2,\"d,2\",\"t\"\"2\",NAN,0.000000,0.000000,0.000000,0.000000\r\n")
         << QByteArray();
     QTest::newRow("empty buffer: message, then the grid of buffer 1")
         << u"records.db"_s << u"records"_s << QStringList {u"--buffer"_s, u"2"_s} << 1
