@@ -40,21 +40,9 @@ QStringList songFallbacks()
             QStringLiteral("WenQuanYi Zen Hei Mono"), QStringLiteral("WenQuanYi Zen Hei")};
 }
 
-void registerSubstitutions()
-{
-    static const bool done = [] {
-        QFont::insertSubstitutions(songFace(), songFallbacks());
-        QFont::insertSubstitutions(kaiFace(),
-                                   {QStringLiteral("KaiTi"), QStringLiteral("WenQuanYi Zen Hei"),
-                                    QStringLiteral("WenQuanYi Zen Hei Mono")});
-        return true;
-    }();
-    (void)done;
-}
-
 QFont makeFont(const QString &face, const QStringList &fallbacks, int pixels)
 {
-    registerSubstitutions();
+    // The whole family list is given, so no name substitution is needed.
     QFont f;
     QStringList families {face};
     families += fallbacks;
