@@ -6,9 +6,9 @@
 //
 //   bench_curves [repetitions]      (default 300)
 #include "curves/CurvePicture.h"
-#include "curves/LSCurrent.h"
-#include "mainwindow/RecordGridModel.h"
-#include "mainwindow/RecordSource.h"
+#include "curves/RecordSource.h"
+#include "curvewindow/LSCurrent.h"
+#include "records/RecordGridModel.h"
 #include "widgets/SpinEdit.h"
 
 #include <QApplication>

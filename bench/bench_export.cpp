@@ -7,7 +7,7 @@
 // alternating) so that peak memory is per run: the peak is taken above the
 // resident size once the grid is loaded.
 
-#include "mainwindow/ExcelExport.h"
+#include "export/ExcelExport.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // Start-up: the three windows and the message loop, or a command line run.
 
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 #include "colourdialog/MyColorDlg.h"
-#include "curves/LSCurrent.h"
+#include "curvewindow/LSCurrent.h"
 #include "mainwindow/uTestSqlite.h"
 #include "platform/Fonts.h"
 #include "platform/OptionsStore.h"
@@ -65,7 +65,7 @@ int main(int argc, char **argv)
     TMainFrm mainFrm(services);
     TLSCurrentFrm curves(mainFrm);
     TMyColorFrm colours;
-    mainFrm.setCurveWindow(&curves);
+    QObject::connect(&mainFrm, &TMainFrm::curvesRequested, &curves, &TLSCurrentFrm::showAndRaise);
     curves.setColourDialog(&colours);
     QObject::connect(&mainFrm, &TMainFrm::closed, &app, &QApplication::quit);
     mainFrm.show();

@@ -1,6 +1,7 @@
-#include "mainwindow/BinaryLogFile.h"
-#include "mainwindow/MainTexts.h"
-#include "mainwindow/RecordGridModel.h"
+#include "records/BinaryLogFile.h"
+#include "records/GridLayout.h"
+#include "records/MainTexts.h"
+#include "records/RecordGridModel.h"
 #include "support/LogFiles.h"
 
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 #include "curves/CurveData.h"
 #include "curves/CurveGeometry.h"
 #include "curves/PrintPages.h"
-#include "mainwindow/RecordGridModel.h"
+#include "records/RecordGridModel.h"
 
 #include <QTest>
 

@@ -6,7 +6,7 @@
 #include "curves/FontClasses.h"
 #include "curves/GdiCanvas.h"
 #include "curves/LineSamples.h"
-#include "mainwindow/RecordGridModel.h"
+#include "records/RecordGridModel.h"
 
 #include <QFontMetrics>
 #include <QTest>

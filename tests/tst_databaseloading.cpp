@@ -1,6 +1,7 @@
-#include "mainwindow/DatabaseLoading.h"
-#include "mainwindow/MainTexts.h"
-#include "mainwindow/RecordGridModel.h"
+#include "records/DatabaseLoading.h"
+#include "records/GridLayout.h"
+#include "records/MainTexts.h"
+#include "records/RecordGridModel.h"
 #include "support/LogFiles.h"
 
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "mainwindow/ExcelExport.h"
-#include "platform/AutomationRecorder.h"
+#include "export/ExcelExport.h"
+#include "support/AutomationRecorder.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 // The curve window over a real record grid: its looks, the data range taken
 // at showing, the redraws, the page computation and the captions.
 #include "curves/CurvePicture.h"
-#include "curves/LSCurrent.h"
-#include "mainwindow/RecordGridModel.h"
-#include "mainwindow/RecordSource.h"
+#include "curves/RecordSource.h"
+#include "curvewindow/LSCurrent.h"
+#include "records/RecordGridModel.h"
 #include "widgets/ColourPanel.h"
 #include "widgets/SpinEdit.h"
 

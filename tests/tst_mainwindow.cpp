@@ -1,4 +1,4 @@
-#include "curves/LSCurrent.h"
+#include "curvewindow/LSCurrent.h"
 #include "mainwindow/RecordGridView.h"
 #include "mainwindow/uTestSqlite.h"
 #include "platform/MessageSink.h"
@@ -798,7 +798,8 @@ void TestMainWindow::curveButtonShowsCurveWindow()
 {
     Window w;
     TLSCurrentFrm curves(*w.main);
-    w.main->setCurveWindow(&curves);
+    QObject::connect(w.main.get(), &TMainFrm::curvesRequested, &curves,
+                     &TLSCurrentFrm::showAndRaise);
     w.main->show();
     QVERIFY(!curves.isVisible());
     w.child<QPushButton>("BitBtn4")->click();

@@ -1,11 +1,11 @@
 // Printing the curve pages: the print run of the curve window through a sink
 // that keeps every job, and the real PDF files of the file printer.
 #include "curves/CurvePicture.h"
-#include "curves/LSCurrent.h"
-#include "mainwindow/RecordGridModel.h"
-#include "mainwindow/RecordSource.h"
+#include "curves/RecordSource.h"
+#include "curvewindow/LSCurrent.h"
 #include "platform/MessageSink.h"
-#include "platform/PrintJobSink.h"
+#include "printing/PrintJobSink.h"
+#include "records/RecordGridModel.h"
 #include "support/PdfFile.h"
 #include "widgets/SpinEdit.h"
 

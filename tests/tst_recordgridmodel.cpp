@@ -1,5 +1,6 @@
-#include "mainwindow/MainTexts.h"
-#include "mainwindow/RecordGridModel.h"
+#include "records/GridLayout.h"
+#include "records/MainTexts.h"
+#include "records/RecordGridModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

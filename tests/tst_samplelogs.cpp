@@ -1,6 +1,6 @@
 // The sample log writer: file layouts, content rules, reproducibility and
 // its command line, checked by decoding the files it writes.
-#include "mainwindow/LogFileFormat.h"
+#include "records/LogFileFormat.h"
 
 #include <QDateTime>
 #include <QDir>

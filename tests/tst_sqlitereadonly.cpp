@@ -1,7 +1,7 @@
 // Reading a database file must leave its folder exactly as it was.
 
 #include "dataaccess/SQLiteTable3.h"
-#include "tst_sqlitesupport.h"
+#include "support/SqliteSupport.h"
 
 #include <QCryptographicHash>
 #include <QDir>

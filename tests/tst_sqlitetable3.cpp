@@ -2,7 +2,7 @@
 
 #include "dataaccess/SQLiteTable3.h"
 #include "dataaccess/ValueText.h"
-#include "tst_sqlitesupport.h"
+#include "support/SqliteSupport.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "mainwindow/ValueFormat.h"
+#include "records/ValueFormat.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
-#include "mainwindow/ExcelExport.h"
-#include "platform/WorkbookEngine.h"
-#include "platform/WorkbookEngineSheet.h"
+#include "automation/WorkbookEngine.h"
+#include "automation/WorkbookEngineSheet.h"
+#include "export/ExcelExport.h"
 
 #include <QDir>
 #include <QFile>

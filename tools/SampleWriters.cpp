@@ -1,7 +1,7 @@
 #include "SampleWriters.h"
 #include "SampleContent.h"
 
-#include "mainwindow/LogFileFormat.h"
+#include "records/LogFileFormat.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "ColourChoice.h"
+#include "colourdialog/ColourChoice.h"
 
 namespace ColourChoice {
 

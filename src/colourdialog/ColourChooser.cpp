@@ -1,4 +1,4 @@
-#include "ColourChooser.h"
+#include "colourdialog/ColourChooser.h"
 
 #include <QColorDialog>
 

@@ -1,8 +1,8 @@
-#include "MyColorDlg.h"
+#include "colourdialog/MyColorDlg.h"
 
 #include "ui_MyColorDlg.h"
 
-#include "ColourChooser.h"
+#include "colourdialog/ColourChooser.h"
 #include "platform/Fonts.h"
 #include "widgets/ColourPalette.h"
 

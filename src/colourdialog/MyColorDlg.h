@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ColourChoice.h"
+#include "colourdialog/ColourChoice.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "CurveCaptions.h"
+#include "curves/CurveCaptions.h"
 
 namespace CurveCaptions {
 

@@ -1,6 +1,6 @@
-#include "CurveData.h"
+#include "curves/CurveData.h"
 
-#include "mainwindow/RecordGridModel.h"
+#include "records/RecordGridModel.h"
 
 #include <QLocale>
 

@@ -1,7 +1,7 @@
-#include "CurveGeometry.h"
+#include "curves/CurveGeometry.h"
 
-#include "CurveData.h"
-#include "FontClasses.h"
+#include "curves/CurveData.h"
+#include "curves/FontClasses.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CurveSettings.h"
+#include "curves/CurveSettings.h"
 
 #include <QPoint>
 #include <QRect>

@@ -1,8 +1,8 @@
-#include "CurvePicture.h"
+#include "curves/CurvePicture.h"
 
-#include "CurveData.h"
-#include "FontClasses.h"
-#include "GdiCanvas.h"
+#include "curves/CurveData.h"
+#include "curves/FontClasses.h"
+#include "curves/GdiCanvas.h"
 
 namespace CurvePicture {
 

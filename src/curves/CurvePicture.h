@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CurveGeometry.h"
-#include "CurveSettings.h"
+#include "curves/CurveGeometry.h"
+#include "curves/CurveSettings.h"
 
 #include <QImage>
 

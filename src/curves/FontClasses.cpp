@@ -1,4 +1,4 @@
-#include "FontClasses.h"
+#include "curves/FontClasses.h"
 
 #include <array>
 #include <cmath>

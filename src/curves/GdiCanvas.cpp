@@ -1,4 +1,4 @@
-#include "GdiCanvas.h"
+#include "curves/GdiCanvas.h"
 
 #include <QFontMetrics>
 #include <QPainter>

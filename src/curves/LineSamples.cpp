@@ -1,6 +1,6 @@
-#include "LineSamples.h"
+#include "curves/LineSamples.h"
 
-#include "GdiCanvas.h"
+#include "curves/GdiCanvas.h"
 
 namespace LineSamples {
 

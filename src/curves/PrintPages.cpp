@@ -1,4 +1,4 @@
-#include "PrintPages.h"
+#include "curves/PrintPages.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "PrintRun.h"
+#include "curves/PrintRun.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "RecordGridView.h"
+#include "mainwindow/RecordGridView.h"
 
-#include "RecordGridModel.h"
 #include "platform/Fonts.h"
+#include "records/RecordGridModel.h"
 
 #include <QAbstractButton>
 #include <QEvent>

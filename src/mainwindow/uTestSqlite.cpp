@@ -1,15 +1,15 @@
-#include "uTestSqlite.h"
+#include "mainwindow/uTestSqlite.h"
 
-#include "BinaryLogFile.h"
-#include "DatabaseLoading.h"
-#include "ExcelExport.h"
-#include "MainTexts.h"
-#include "curves/LSCurrent.h"
-#include "platform/Automation.h"
+#include "automation/Automation.h"
+#include "export/ExcelExport.h"
 #include "platform/Fonts.h"
-#include "platform/MessageBoxSink.h"
 #include "platform/OptionsStore.h"
+#include "records/BinaryLogFile.h"
+#include "records/DatabaseLoading.h"
+#include "records/GridLayout.h"
+#include "records/MainTexts.h"
 #include "ui_uTestSqlite.h"
+#include "widgets/MessageBoxSink.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -328,11 +328,7 @@ void TMainFrm::BitBtn2Click()
 
 void TMainFrm::BitBtn4Click()
 {
-    if (!m_curves)
-        return;
-    m_curves->show();
-    m_curves->raise();
-    m_curves->activateWindow();
+    emit curvesRequested();
 }
 
 void TMainFrm::BitBtn3Click()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RecordGridModel.h"
-#include "RecordSource.h"
+#include "curves/RecordSource.h"
+#include "records/RecordGridModel.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -14,7 +14,6 @@ class AutomationFactory;
 class MessageSink;
 class OptionsStore;
 class QMenu;
-class TLSCurrentFrm;
 namespace Ui {
 class TMainFrm;
 }
@@ -46,8 +45,6 @@ class TMainFrm : public QMainWindow, public RecordSource
 public:
     explicit TMainFrm(const MainWindowServices &services = {}, QWidget *parent = nullptr);
     ~TMainFrm() override;
-
-    void setCurveWindow(TLSCurrentFrm *curves) { m_curves = curves; }
 
     // RecordSource
     const RecordGridModel &recordGrid() const override { return m_grid; }
@@ -87,6 +84,8 @@ public slots:
 
 signals:
     void closed();
+    // The curve button asks for the curve window.
+    void curvesRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -109,7 +108,6 @@ private:
     std::unique_ptr<MessageSink> m_ownMessages;
     std::unique_ptr<FileChooser> m_ownFiles;
     QMenu *PopupMenu1 = nullptr;
-    TLSCurrentFrm *m_curves = nullptr;
 
     RecordGridModel m_grid;
     QString m_openFileName;

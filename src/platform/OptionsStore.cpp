@@ -1,4 +1,4 @@
-#include "OptionsStore.h"
+#include "platform/OptionsStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "ColourPalette.h"
+#include "widgets/ColourPalette.h"
 
-#include "PaletteCells.h"
+#include "widgets/PaletteCells.h"
 
 #include <QLabel>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "ColourPanel.h"
+#include "widgets/ColourPanel.h"
 
 #include <QMouseEvent>
 #include <QPainter>

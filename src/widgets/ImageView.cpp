@@ -1,4 +1,4 @@
-#include "ImageView.h"
+#include "widgets/ImageView.h"
 
 #include <QPaintEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "LinePickerDelegate.h"
+#include "widgets/LinePickerDelegate.h"
 
-#include "LinePickerItem.h"
+#include "widgets/LinePickerItem.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "LinePickerItem.h"
+#include "widgets/LinePickerItem.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "PaletteCells.h"
+#include "widgets/PaletteCells.h"
 
 #include <array>
 

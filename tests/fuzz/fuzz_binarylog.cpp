@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the binary log reader, as a data file and as an
 // alarm file, in every display format.
 
-#include "mainwindow/BinaryLogFile.h"
-#include "mainwindow/RecordGridModel.h"
+#include "records/BinaryLogFile.h"
+#include "records/RecordGridModel.h"
 
 #include <QCoreApplication>
 #include <QFile>

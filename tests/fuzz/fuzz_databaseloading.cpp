@@ -2,8 +2,8 @@
 // list, and a record buffer in every display format. Seed it with real
 // databases from make-sample-logs.
 
-#include "mainwindow/DatabaseLoading.h"
-#include "mainwindow/RecordGridModel.h"
+#include "records/DatabaseLoading.h"
+#include "records/RecordGridModel.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 // Real log files for the tests, written byte by byte or through the SQLite
 // library, and a way to see that a browsed folder is left as it was.
 
-#include "mainwindow/LogFileFormat.h"
+#include "records/LogFileFormat.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>

@@ -1,0 +1,299 @@
+#include "automation/WorkbookEngineWriter.h"
+
+#include "automation/Automation.h"
+#include "automation/WorkbookEngineSheet.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+[[noreturn]] void fail(const char *what, lxw_error error)
+{
+    throw AutomationError(std::string(what) + ": " + lxw_strerror(error));
+}
+
+void check(const char *what, lxw_error error)
+{
+    if (error != LXW_NO_ERROR)
+        fail(what, error);
+}
+
+std::uint8_t lxwBorder(CellStyle::Border border)
+{
+    switch (border) {
+    case CellStyle::Border::None:
+        return LXW_BORDER_NONE;
+    case CellStyle::Border::Thin:
+        return LXW_BORDER_THIN;
+    case CellStyle::Border::Dashed:
+        return LXW_BORDER_DASHED;
+    case CellStyle::Border::Dotted:
+        return LXW_BORDER_DOTTED;
+    case CellStyle::Border::Double:
+        return LXW_BORDER_DOUBLE;
+    }
+    return LXW_BORDER_NONE;
+}
+
+std::uint8_t lxwHAlign(CellStyle::HAlign align)
+{
+    switch (align) {
+    case CellStyle::HAlign::General:
+        return LXW_ALIGN_NONE;
+    case CellStyle::HAlign::Left:
+        return LXW_ALIGN_LEFT;
+    case CellStyle::HAlign::Centre:
+        return LXW_ALIGN_CENTER;
+    case CellStyle::HAlign::Right:
+        return LXW_ALIGN_RIGHT;
+    }
+    return LXW_ALIGN_NONE;
+}
+
+std::uint8_t lxwVAlign(CellStyle::VAlign align)
+{
+    switch (align) {
+    case CellStyle::VAlign::Top:
+        return LXW_ALIGN_VERTICAL_TOP;
+    case CellStyle::VAlign::Centre:
+        return LXW_ALIGN_VERTICAL_CENTER;
+    case CellStyle::VAlign::Bottom:
+        return LXW_ALIGN_VERTICAL_BOTTOM;
+    }
+    return LXW_ALIGN_VERTICAL_BOTTOM;
+}
+
+// The formats of the sheet resolved per band of rows and per column of the
+// used area: a band is a run of rows that the same ranges cover, so each cell
+// finds its format with one lookup instead of testing every range.
+class FormatBands
+{
+public:
+    FormatBands(lxw_workbook *workbook, const WorkbookEngineSheet &sheet)
+        : m_workbook(workbook)
+        , m_cols(sheet.lastCol() + 1)
+    {
+        std::vector<int> starts {0};
+        for (const auto &op : sheet.styles()) {
+            starts.push_back(op.rect.top);
+            starts.push_back(op.rect.bottom + 1);
+        }
+        std::sort(starts.begin(), starts.end());
+        starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+        for (int start : starts) {
+            m_starts.push_back(start);
+            std::vector<lxw_format *> formats(static_cast<std::size_t>(m_cols), nullptr);
+            for (int col = 0; col < m_cols; ++col) {
+                CellStyle style;
+                for (const auto &op : sheet.styles())
+                    if (op.rect.contains(start, col))
+                        style.overlay(op.style);
+                formats[static_cast<std::size_t>(col)] = format(style);
+            }
+            m_formats.push_back(std::move(formats));
+        }
+    }
+
+    // The format of every column of the used area in `row`.
+    const std::vector<lxw_format *> &row(int row) const
+    {
+        const auto it = std::upper_bound(m_starts.begin(), m_starts.end(), row);
+        return m_formats[static_cast<std::size_t>(it - m_starts.begin() - 1)];
+    }
+    int cols() const { return m_cols; }
+
+private:
+    lxw_format *format(const CellStyle &style)
+    {
+        if (style.isDefault())
+            return nullptr;
+        const auto found = m_cache.find(style);
+        if (found != m_cache.end())
+            return found->second;
+        lxw_format *f = workbook_add_format(m_workbook);
+        if (!f)
+            fail("format", LXW_ERROR_MEMORY_MALLOC_FAILED);
+        if (style.fontName)
+            format_set_font_name(f, style.fontName->c_str());
+        if (style.fontSize)
+            format_set_font_size(f, *style.fontSize);
+        if (style.fontColour)
+            format_set_font_color(f, *style.fontColour);
+        if (style.border)
+            format_set_border(f, lxwBorder(*style.border));
+        if (style.hAlign)
+            format_set_align(f, lxwHAlign(*style.hAlign));
+        if (style.vAlign)
+            format_set_align(f, lxwVAlign(*style.vAlign));
+        m_cache.emplace(style, f);
+        return f;
+    }
+
+    lxw_workbook *m_workbook;
+    int m_cols;
+    std::vector<int> m_starts;
+    std::vector<std::vector<lxw_format *>> m_formats;
+    std::map<CellStyle, lxw_format *> m_cache;
+};
+
+class SheetWriter
+{
+public:
+    SheetWriter(lxw_workbook *workbook, lxw_worksheet *worksheet, const WorkbookEngineSheet &sheet)
+        : m_ws(worksheet)
+        , m_sheet(sheet)
+        , m_bands(workbook, sheet)
+        , m_written(static_cast<std::size_t>(std::max(sheet.lastCol() + 1, 0)), 0)
+    {
+        for (const auto &op : sheet.heights())
+            m_lastRow = std::max(m_lastRow, op.bottom);
+        m_lastRow = std::max(m_lastRow, sheet.lastRow());
+    }
+
+    // Rows strictly in order: each row is started, filled and left for good.
+    void streamRows()
+    {
+        int current = -1;
+        m_sheet.forEachCell([&](const WorkbookEngineSheet::Cell &cell) {
+            if (cell.row != current) {
+                if (current >= 0)
+                    fillBlanks(current);
+                startRow(cell.row);
+                current = cell.row;
+            }
+            writeText(cell);
+            m_written[static_cast<std::size_t>(cell.col)] = 1;
+        });
+        if (current >= 0)
+            fillBlanks(current);
+        if (m_lastRow >= 0)
+            startRow(m_lastRow + 1);
+    }
+
+    // Any order: formats and heights first, then the texts over them.
+    void writeAnyOrder()
+    {
+        for (int row = 0; row <= m_lastRow; ++row) {
+            setHeight(row);
+            fillBlanks(row);
+        }
+        m_sheet.forEachCell([&](const WorkbookEngineSheet::Cell &cell) { writeText(cell); });
+    }
+
+private:
+    // Finishes the rows before `row` that have no cells and opens `row`.
+    void startRow(int row)
+    {
+        std::fill(m_written.begin(), m_written.end(), 0);
+        for (; m_nextRow < row; ++m_nextRow) {
+            setHeight(m_nextRow);
+            fillBlanks(m_nextRow);
+        }
+        if (row <= m_lastRow)
+            setHeight(row);
+        m_nextRow = row + 1;
+    }
+
+    void setHeight(int row)
+    {
+        if (const auto height = m_sheet.rowHeight(row))
+            check("row height",
+                  worksheet_set_row(m_ws, static_cast<lxw_row_t>(row), *height, nullptr));
+    }
+
+    // A range format shows on every cell of the used area it covers, so
+    // cells that got no text still get a formatted blank.
+    void fillBlanks(int row)
+    {
+        if (row > m_sheet.lastRow())
+            return;
+        const auto &formats = m_bands.row(row);
+        for (int col = 0; col < m_bands.cols(); ++col) {
+            lxw_format *f = formats[static_cast<std::size_t>(col)];
+            if (f && !m_written[static_cast<std::size_t>(col)])
+                check("blank",
+                      worksheet_write_blank(m_ws, static_cast<lxw_row_t>(row),
+                                            static_cast<lxw_col_t>(col), f));
+        }
+    }
+
+    void writeText(const WorkbookEngineSheet::Cell &cell)
+    {
+        lxw_format *f = m_bands.row(cell.row)[static_cast<std::size_t>(cell.col)];
+        const auto row = static_cast<lxw_row_t>(cell.row);
+        const auto col = static_cast<lxw_col_t>(cell.col);
+        // An empty text leaves a blank cell, which only a format keeps.
+        const lxw_error error = *cell.text ? worksheet_write_string(m_ws, row, col, cell.text, f)
+                                           : worksheet_write_blank(m_ws, row, col, f);
+        check("cell", error);
+    }
+
+    lxw_worksheet *m_ws;
+    const WorkbookEngineSheet &m_sheet;
+    FormatBands m_bands;
+    std::vector<char> m_written;
+    int m_lastRow = -1;
+    int m_nextRow = 0;
+};
+
+void writeTo(const WorkbookEngineSheet &sheet, const QByteArray &fileName)
+{
+    lxw_workbook_options options {};
+    options.constant_memory = sheet.rowsInOrder() ? LXW_TRUE : LXW_FALSE;
+    const QByteArray tmpDir = QFile::encodeName(QDir::tempPath());
+    options.tmpdir = const_cast<char *>(tmpDir.constData());
+    lxw_workbook *workbook = workbook_new_opt(fileName.constData(), &options);
+    if (!workbook)
+        fail("workbook", LXW_ERROR_CREATING_TMPFILE);
+    try {
+        lxw_worksheet *worksheet = workbook_add_worksheet(workbook, nullptr);
+        if (!worksheet)
+            fail("worksheet", LXW_ERROR_MEMORY_MALLOC_FAILED);
+        SheetWriter writer(workbook, worksheet, sheet);
+        if (sheet.rowsInOrder())
+            writer.streamRows();
+        else
+            writer.writeAnyOrder();
+    } catch (...) {
+        workbook_close(workbook);
+        throw;
+    }
+    check("close", workbook_close(workbook));
+}
+
+} // namespace
+
+void writeWorkbookFile(const WorkbookEngineSheet &sheet, const QString &path)
+{
+    // Written beside the target under a name of its own, then renamed over
+    // it, so a failure never leaves a broken workbook behind.
+    static std::atomic<unsigned> serial {0};
+    const QFileInfo target(path);
+    const QString partial = target.absolutePath() + QLatin1String("/.") + target.fileName()
+        + QLatin1Char('.') + QString::number(QCoreApplication::applicationPid()) + QLatin1Char('-')
+        + QString::number(serial++) + QLatin1String(".partial");
+    const QByteArray from = QFile::encodeName(partial);
+    const QByteArray to = QFile::encodeName(target.absoluteFilePath());
+    try {
+        writeTo(sheet, from);
+        if (std::rename(from.constData(), to.constData()) != 0) {
+            // Some platforms will not rename over an existing file.
+            QFile::remove(target.absoluteFilePath());
+            if (std::rename(from.constData(), to.constData()) != 0)
+                throw AutomationError("cannot write " + to.toStdString());
+        }
+    } catch (...) {
+        QFile::remove(partial);
+        throw;
+    }
+}

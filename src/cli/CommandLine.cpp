@@ -1,0 +1,253 @@
+#include "cli/CommandLine.h"
+
+#include "automation/Automation.h"
+#include "curvewindow/LSCurrent.h"
+#include "mainwindow/uTestSqlite.h"
+#include "platform/MessageSink.h"
+#include "platform/SameFile.h"
+#include "printing/PrintJobSink.h"
+#include "records/CsvWriter.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+bool parseInteger(const QString &text, qint64 low, qint64 high, qint64 &value)
+{
+    bool ok = false;
+    value = text.toLongLong(&ok);
+    return ok && value >= low && value <= high;
+}
+
+// Every message box becomes one line on stderr: caption, ": ", text.
+class StderrMessages : public MessageSink
+{
+public:
+    void showMessage(QWidget *, MessageIcon, const QString &caption, const QString &text,
+                     bool) override
+    {
+        const QByteArray line = (caption + QStringLiteral(": ") + text).toUtf8() + '\n';
+        std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+        std::fflush(stderr);
+        ++count;
+    }
+    int count = 0;
+};
+
+class FixedFile : public FileChooser
+{
+public:
+    explicit FixedFile(QString file)
+        : m_file(std::move(file))
+    { }
+    QString chooseFileToOpen(QWidget *) override { return m_file; }
+
+private:
+    QString m_file;
+};
+
+// Shows the curve window as its button does. In the no-data look its text
+// is the only output and the answer is false.
+bool showCurves(TMainFrm &main, TLSCurrentFrm &curves)
+{
+    main.BitBtn4Click();
+    if (curves.hasCurves())
+        return true;
+    const QByteArray text = curves.noDataText().toUtf8() + '\n';
+    std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+    return false;
+}
+
+void printError(const QString &text)
+{
+    const QByteArray line = (QStringLiteral("norvale: ") + text).toUtf8() + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+}
+
+} // namespace
+
+QString CommandLine::usage()
+{
+    return QStringLiteral(
+        "usage: norvale [FILE]\n"
+        "       norvale --to csv|xlsx|png|pdf FILE [-o OUT] [--buffer N] [--format F] [--lang "
+        "zh|en]\n"
+        "               [--start ID] [--end ID]\n"
+        "  --to csv    the record grid as CSV (to OUT, or to stdout)\n"
+        "  --to xlsx   the export of the record grid, saved to OUT\n"
+        "  --to png    the curve picture, saved to OUT\n"
+        "  --to pdf    the printed curve pages, one file per page: OUT-1.pdf, OUT-2.pdf, ...\n"
+        "  --buffer N  record buffer 1..12 (data record databases)\n"
+        "  --format F  display format 0..4\n"
+        "  --lang L    UI language, zh (default) or en\n"
+        "  --start ID  first ID to print (pdf)\n"
+        "  --end ID    last ID to print (pdf)\n");
+}
+
+CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
+{
+    CommandLine command;
+    QStringList positional;
+    const auto valueOf = [&](qsizetype &i, const QString &name) -> std::optional<QString> {
+        if (i + 1 >= arguments.size()) {
+            error = name + QStringLiteral(": missing value");
+            return std::nullopt;
+        }
+        return arguments.at(++i);
+    };
+    for (qsizetype i = 0; i < arguments.size() && error.isEmpty(); ++i) {
+        const QString &arg = arguments.at(i);
+        qint64 number = 0;
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            command.help = true;
+        } else if (arg == QLatin1String("--to")) {
+            const auto v = valueOf(i, arg);
+            if (!v)
+                break;
+            if (*v == QLatin1String("csv"))
+                command.to = Output::Csv;
+            else if (*v == QLatin1String("xlsx"))
+                command.to = Output::Xlsx;
+            else if (*v == QLatin1String("png"))
+                command.to = Output::Png;
+            else if (*v == QLatin1String("pdf"))
+                command.to = Output::Pdf;
+            else
+                error = QStringLiteral("--to: unknown output '%1'").arg(*v);
+        } else if (arg == QLatin1String("-o")) {
+            if (const auto v = valueOf(i, arg))
+                command.out = *v;
+        } else if (arg == QLatin1String("--buffer") || arg == QLatin1String("--format")) {
+            const bool buffer = arg == QLatin1String("--buffer");
+            const int low = buffer ? 1 : 0;
+            const int high = buffer ? 12 : 4;
+            if (const auto v = valueOf(i, arg)) {
+                if (parseInteger(*v, low, high, number))
+                    (buffer ? command.buffer : command.format) = int(number);
+                else
+                    error = arg + QStringLiteral(": expected %1 to %2").arg(low).arg(high);
+            }
+        } else if (arg == QLatin1String("--lang")) {
+            if (const auto v = valueOf(i, arg)) {
+                if (*v == QLatin1String("zh") || *v == QLatin1String("en"))
+                    command.english = *v == QLatin1String("en");
+                else
+                    error = QStringLiteral("--lang: expected zh or en");
+            }
+        } else if (arg == QLatin1String("--start") || arg == QLatin1String("--end")) {
+            if (const auto v = valueOf(i, arg)) {
+                if (!parseInteger(*v, std::numeric_limits<qint64>::min(),
+                                  std::numeric_limits<qint64>::max(), number))
+                    error = arg + QStringLiteral(": expected an integer");
+                else if (arg == QLatin1String("--start"))
+                    command.start = number;
+                else
+                    command.end = number;
+            }
+        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
+            error = QStringLiteral("unknown option %1").arg(arg);
+        } else {
+            positional << arg;
+        }
+    }
+    if (!error.isEmpty() || command.help)
+        return command;
+    if (positional.size() > 1) {
+        error = QStringLiteral("more than one FILE");
+        return command;
+    }
+    command.file = positional.value(0);
+    if (command.to == Output::None) {
+        if (!command.out.isEmpty() || command.buffer || command.format)
+            error = QStringLiteral("-o, --buffer and --format need --to");
+        else if (command.start || command.end)
+            error = QStringLiteral("--start and --end need --to pdf");
+        return command;
+    }
+    if (command.file.isEmpty())
+        error = QStringLiteral("--to: missing FILE");
+    else if (command.out.isEmpty() && command.to != Output::Csv)
+        error = QStringLiteral("--to: missing -o OUT");
+    else if (!command.out.isEmpty() && isSameFile(command.out, command.file))
+        // The browser never writes to the file it shows.
+        error = QStringLiteral("-o: OUT is FILE itself");
+    return command;
+}
+
+int runHeadless(const CommandLine &command)
+{
+    StderrMessages messages;
+    FixedFile file(command.file);
+    MainWindowServices services;
+    services.messages = &messages;
+    services.files = &file;
+    if (command.to == CommandLine::Output::Xlsx) {
+        const QString out = command.out;
+        services.automation = [out](const QString &) { return makeSavingWorkbookEngine(out); };
+    }
+    TMainFrm main(services);
+    TLSCurrentFrm curves(main);
+    QObject::connect(&main, &TMainFrm::curvesRequested, &curves, &TLSCurrentFrm::showAndRaise);
+    if (command.english)
+        main.N3Click();
+    else
+        main.N2Click();
+    main.OpenClick();
+
+    if (command.buffer && !main.pickBuffer(*command.buffer - 1)) {
+        printError(QStringLiteral("--buffer: not available for ") + command.file);
+        return 2;
+    }
+    if (command.format && !main.pickFormat(*command.format)) {
+        printError(QStringLiteral("--format: not available for ") + command.file);
+        return 2;
+    }
+
+    switch (command.to) {
+    case CommandLine::Output::Csv: {
+        QFile out;
+        const bool opened = command.out.isEmpty()
+            ? out.open(stdout, QIODevice::WriteOnly)
+            : (out.setFileName(command.out), out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        if (!opened || !writeGridCsv(main.recordGrid(), out)) {
+            printError(QStringLiteral("cannot write ")
+                       + (command.out.isEmpty() ? QStringLiteral("stdout") : command.out));
+            return 1;
+        }
+        out.close();
+        break;
+    }
+    case CommandLine::Output::Xlsx:
+        main.BitBtn3Click();
+        break;
+    case CommandLine::Output::Png: {
+        if (!showCurves(main, curves))
+            return 1;
+        if (!curves.curvePicture().save(command.out, "PNG")) {
+            printError(QStringLiteral("cannot write ") + command.out);
+            return 1;
+        }
+        break;
+    }
+    case CommandLine::Output::Pdf: {
+        if (!showCurves(main, curves))
+            return 1;
+        curves.setPrintRange(command.start, command.end);
+        PdfFileJobSink pdf(command.out);
+        pdf.setProtectedFile(command.file);
+        curves.setPrintJobSink(&pdf);
+        curves.setMessageSink(&messages);
+        curves.BitBtn2Click();
+        curves.setPrintJobSink(nullptr);
+        break;
+    }
+    case CommandLine::Output::None:
+        break;
+    }
+    return messages.count > 0 ? 1 : 0;
+}

@@ -1,0 +1,568 @@
+#include "curvewindow/LSCurrent.h"
+
+#include "ui_LSCurrent.h"
+
+#include "colourdialog/MyColorDlg.h"
+#include "curves/CurveCaptions.h"
+#include "curves/CurveData.h"
+#include "curves/CurvePicture.h"
+#include "curves/FontClasses.h"
+#include "curves/LineSamples.h"
+#include "curves/PrintPages.h"
+#include "curves/PrintRun.h"
+#include "curves/RecordSource.h"
+#include "printing/PrintJobSink.h"
+#include "records/RecordGridModel.h"
+#include "widgets/ColourPanel.h"
+#include "widgets/ImageView.h"
+#include "widgets/LinePickerDelegate.h"
+#include "widgets/MessageBoxSink.h"
+#include "widgets/SpinEdit.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTabWidget>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+int clampToInt(qint64 v)
+{
+    return static_cast<int>(
+        std::clamp<qint64>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+QRgb rgbOf(const ColourPanel *panel)
+{
+    return panel->colour().rgb();
+}
+
+// The sample pictures live as long as the program; the lists share them.
+const std::vector<QIcon> &styleIcons()
+{
+    static const std::vector<QIcon> icons = [] {
+        std::vector<QIcon> v;
+        for (int i = 0; i < 7; ++i)
+            v.emplace_back(QPixmap::fromImage(LineSamples::styleSample(i)));
+        return v;
+    }();
+    return icons;
+}
+
+const std::vector<QIcon> &widthIcons()
+{
+    static const std::vector<QIcon> icons = [] {
+        std::vector<QIcon> v;
+        for (int i = 0; i < 6; ++i)
+            v.emplace_back(QPixmap::fromImage(LineSamples::widthSample(i)));
+        return v;
+    }();
+    return icons;
+}
+
+} // namespace
+
+TLSCurrentFrm::TLSCurrentFrm(const RecordSource &source, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint)
+    , ui(std::make_unique<Ui::TLSCurrentFrm>())
+    , m_source(source)
+{
+    setFont(FontClasses::windowFont(14));
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("TLSCurrentFrm"));
+    // Closing this window hides it; it never ends the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFixedSize(907, 554);
+
+    m_showKind[0] = ui->ComboBoxU1;
+    m_showKind[1] = ui->ComboBoxU2;
+    m_showKind[2] = ui->ComboBoxU3;
+    m_showKind[3] = ui->ComboBoxU4;
+    m_showKind[4] = ui->ComboBoxU5;
+    m_style[0] = ui->ComboBoxL1;
+    m_style[1] = ui->ComboBoxL2;
+    m_style[2] = ui->ComboBoxL3;
+    m_style[3] = ui->ComboBoxL4;
+    m_style[4] = ui->ComboBoxL5;
+    m_width[0] = ui->ComboBoxLW1;
+    m_width[1] = ui->ComboBoxLW2;
+    m_width[2] = ui->ComboBoxLW3;
+    m_width[3] = ui->ComboBoxLW4;
+    m_width[4] = ui->ComboBoxLW5;
+    m_buffer[0] = ui->Qx1_Buffer;
+    m_buffer[1] = ui->Qx2_Buffer;
+    m_buffer[2] = ui->Qx3_Buffer;
+    m_buffer[3] = ui->Qx4_Buffer;
+    m_buffer[4] = ui->Qx5_Buffer;
+    m_colour[0] = ui->RzColorEdit1;
+    m_colour[1] = ui->RzColorEdit2;
+    m_colour[2] = ui->RzColorEdit3;
+    m_colour[3] = ui->RzColorEdit4;
+    m_colour[4] = ui->RzColorEdit5;
+    m_full[0] = ui->SpinEdit19;
+    m_full[1] = ui->SpinEdit15;
+    m_full[2] = ui->SpinEdit23;
+    m_full[3] = ui->SpinEdit30;
+    m_full[4] = ui->SpinEdit32;
+    m_zero[0] = ui->SpinEdit20;
+    m_zero[1] = ui->SpinEdit16;
+    m_zero[2] = ui->SpinEdit24;
+    m_zero[3] = ui->SpinEdit31;
+    m_zero[4] = ui->SpinEdit33;
+
+    // Look of the controls the form cannot say.
+    ui->Label2->setFont(FontClasses::headingFont(29));
+    for (QPushButton *b : {ui->BitBtn1, ui->BitBtn2}) {
+        QFont f = font();
+        f.setPixelSize(19);
+        b->setFont(f);
+    }
+    ui->BitBtn1->setStyleSheet(QStringLiteral("QPushButton { color: #ff00ff; }"));
+    ui->BitBtn2->setStyleSheet(QStringLiteral("QPushButton { color: #800080; }"));
+    ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ui->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    ui->Label39->setStyleSheet(QStringLiteral("color: red;"));
+    ui->Label37->setStyleSheet(QStringLiteral("color: red;"));
+    ui->RzPageControl2->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { border: 1px solid #909090; border-bottom: none;"
+        " border-top-left-radius: 5px; border-top-right-radius: 5px; padding: 2px 5px;"
+        " background: #e6e6e6; }"
+        "QTabBar::tab:selected { background: #ffffff; color: blue; font-weight: bold; }"));
+    ui->RzPageControl2->setCurrentIndex(0);
+    ui->Label2->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // No points per screen until the first draw.
+    ui->ScrollBar1->setPageStep(0);
+
+    FormCreate();
+    connectControls();
+}
+
+TLSCurrentFrm::~TLSCurrentFrm() = default;
+
+void TLSCurrentFrm::FormCreate()
+{
+    // Qt widgets paint double-buffered already.
+    const QStringList styles = CurveCaptions::lineStyleItems();
+    const QStringList widths = CurveCaptions::lineWidthItems();
+    for (int k = 0; k < 5; ++k) {
+        const QSignalBlocker bs(m_style[k]);
+        m_style[k]->clear();
+        m_style[k]->setIconSize(QSize(30, 16));
+        for (int i = 0; i < styles.size(); ++i)
+            m_style[k]->addItem(styleIcons()[static_cast<std::size_t>(i)], styles[i]);
+        m_style[k]->setCurrentIndex(0);
+
+        const QSignalBlocker bw(m_width[k]);
+        m_width[k]->clear();
+        m_width[k]->setIconSize(QSize(70, 16));
+        for (int i = 0; i < widths.size(); ++i)
+            m_width[k]->addItem(widthIcons()[static_cast<std::size_t>(i)], widths[i]);
+        m_width[k]->setCurrentIndex(0);
+    }
+    // The pickers paint their own items: ComboBoxL1DrawItem ... ComboBoxLW5DrawItem.
+    for (QComboBox *const *pickers : {m_style, m_width}) {
+        for (int k = 0; k < 5; ++k) {
+            auto *drawItem = new LinePickerDelegate(pickers[k]);
+            drawItem->setObjectName(pickers[k]->objectName() + QStringLiteral("DrawItem"));
+        }
+    }
+}
+
+void TLSCurrentFrm::connectControls()
+{
+    const auto redraw = [this] { ScrollBar1Change(); };
+    for (SpinEdit *s : {ui->SpinEdit1, ui->SpinEdit2, ui->SpinEdit5, ui->SpinEdit6, ui->SpinEdit7,
+                        ui->SpinEdit8, ui->SpinEdit10, ui->SpinEdit11})
+        connect(s, &SpinEdit::valueChanged, this, redraw);
+    for (int k = 0; k < 5; ++k) {
+        for (QComboBox *c : {m_showKind[k], m_style[k], m_width[k], m_buffer[k]})
+            connect(c, &QComboBox::currentIndexChanged, this, redraw);
+        connect(m_full[k], &SpinEdit::valueChanged, this, redraw);
+        connect(m_zero[k], &SpinEdit::valueChanged, this, redraw);
+    }
+    connect(ui->ComboBox8, &QComboBox::currentIndexChanged, this, redraw);
+    connect(ui->ComboBox4, &QComboBox::currentIndexChanged, this, redraw);
+    connect(ui->ScrollBar1, &QScrollBar::valueChanged, this, redraw);
+
+    for (QCheckBox *c : {ui->CheckBox2, ui->CheckBox3, ui->CheckBox4, ui->CheckBox5})
+        connect(c, &QCheckBox::clicked, this, [this] { CheckBox2Click(); });
+
+    for (ColourPanel *p :
+         {ui->OrganBackCol, ui->OrganFrontCol, ui->RzColorEdit1, ui->RzColorEdit2, ui->RzColorEdit3,
+          ui->RzColorEdit4, ui->RzColorEdit5, ui->RzColorEditX, ui->RzColorEditY})
+        connect(p, &ColourPanel::clicked, this, &TLSCurrentFrm::OrganBackColClick);
+
+    connect(ui->SpinEdit3, &SpinEdit::valueChanged, this, [this] { SpinEdit3Change(); });
+    connect(ui->SpinEdit4, &SpinEdit::valueChanged, this, [this] { SpinEdit4Change(); });
+    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(ui->BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+}
+
+bool TLSCurrentFrm::hasCurves() const
+{
+    return !ui->Image1->isHidden();
+}
+
+void TLSCurrentFrm::showAndRaise()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+QString TLSCurrentFrm::noDataText() const
+{
+    return ui->Label2->text();
+}
+
+void TLSCurrentFrm::setPrintRange(std::optional<qint64> start, std::optional<qint64> end)
+{
+    const auto set = [](SpinEdit *field, qint64 id) {
+        field->setValue(
+            int(std::max<qint64>(field->minimum(), std::min<qint64>(id, field->maximum()))));
+    };
+    if (start)
+        set(ui->SpinEdit3, *start);
+    if (end)
+        set(ui->SpinEdit4, *end);
+}
+
+int TLSCurrentFrm::firstDataId() const
+{
+    return ui->SpinEdit3->tag();
+}
+
+CurveSettings TLSCurrentFrm::settings() const
+{
+    CurveSettings s;
+    for (int k = 0; k < 5; ++k) {
+        CurveSpec &c = s.curves[static_cast<std::size_t>(k)];
+        c.showKind = m_showKind[k]->currentIndex();
+        c.colour = rgbOf(m_colour[k]);
+        c.style = m_style[k]->currentIndex();
+        c.widthIndex = m_width[k]->currentIndex();
+        c.bufferPos = m_buffer[k]->currentIndex();
+        c.full = m_full[k]->value();
+        c.zero = m_zero[k]->value();
+    }
+    s.width = ui->SpinEdit1->value();
+    s.height = ui->SpinEdit2->value();
+    s.vDivisions = ui->SpinEdit5->value();
+    s.hDivisions = ui->SpinEdit6->value();
+    s.background = rgbOf(ui->OrganBackCol);
+    s.grid = rgbOf(ui->OrganFrontCol);
+    s.hideGrid = ui->CheckBox2->isChecked();
+    s.hideXInfo = ui->CheckBox3->isChecked();
+    s.hideYMarks = ui->CheckBox4->isChecked();
+    s.xInfoColour = rgbOf(ui->RzColorEditX);
+    s.xInfoFontClass = ui->ComboBox8->currentIndex();
+    s.markMax = ui->SpinEdit7->value();
+    s.markMin = ui->SpinEdit8->value();
+    s.markDecimals = ui->SpinEdit10->value();
+    s.markCount = ui->SpinEdit11->value();
+    s.markColour = rgbOf(ui->RzColorEditY);
+    s.markFontClass = ui->ComboBox4->currentIndex();
+    return s;
+}
+
+void TLSCurrentFrm::applyCaptions(bool chinese)
+{
+    for (const CurveCaptions::Caption &c : CurveCaptions::all()) {
+        const QString &text = chinese ? c.chinese : c.english;
+        if (c.objectName == objectName()) {
+            setWindowTitle(text);
+            continue;
+        }
+        QWidget *w = findChild<QWidget *>(c.objectName);
+        if (!w)
+            continue;
+        if (auto *l = qobject_cast<QLabel *>(w)) {
+            // Labels size themselves to their caption, as on the panel.
+            l->setText(text);
+            if (l != ui->Label2)
+                l->adjustSize();
+        } else if (auto *b = qobject_cast<QAbstractButton *>(w))
+            b->setText(text);
+        else if (auto *g = qobject_cast<QGroupBox *>(w))
+            g->setTitle(text);
+        else if (const int i = ui->RzPageControl2->indexOf(w); i >= 0)
+            ui->RzPageControl2->setTabText(i, text);
+    }
+}
+
+void TLSCurrentFrm::FormShow()
+{
+    const bool chinese = m_source.chineseUi();
+    applyCaptions(chinese);
+
+    // The show-kind items come from the hidden list of the language.
+    const QComboBox *source = chinese ? ui->ComboBoxU_CH : ui->ComboBoxU_EN;
+    QStringList kinds;
+    for (int i = 0; i < source->count(); ++i)
+        kinds << source->itemText(i);
+    for (int k = 0; k < 5; ++k) {
+        const QSignalBlocker block(m_showKind[k]);
+        m_showKind[k]->clear();
+        m_showKind[k]->addItems(kinds);
+        m_showKind[k]->setCurrentIndex(CurveCaptions::defaultShowKind(k));
+    }
+
+    const RecordGridModel &grid = m_source.recordGrid();
+    const int rows = grid.rows();
+    if (rows <= 2 || !m_source.displayFormatEnabled())
+        return;
+
+    const int first = CurveData::GridReader(grid, false).firstDataId();
+    ui->SpinEdit3->setTag(first);
+    ui->SpinEdit3->setRange(first, clampToInt(qint64(first) + rows - 3));
+    ui->SpinEdit3->setValue(first);
+    const int last = clampToInt(qint64(first) + rows - 2);
+    ui->SpinEdit4->setRange(clampToInt(qint64(first) + 1), last);
+    ui->SpinEdit4->setValue(last);
+    SpinEdit3Change();
+    SpinEdit4Change();
+
+    m_lastPictureSize = -1;
+    // A position beyond the new maximum comes down to it, which redraws.
+    ui->ScrollBar1->setMaximum(rows - 2);
+    ui->ScrollBar1->show();
+    ui->Image1->show();
+    ui->Label2->hide();
+    m_pageCount = 0;
+    LSQx_Draw();
+    ui->BitBtn2->setEnabled(true);
+}
+
+void TLSCurrentFrm::FormClose()
+{
+    ui->ScrollBar1->hide();
+    ui->Image1->hide();
+    ui->BitBtn2->setEnabled(false);
+    ui->Label2->show();
+}
+
+void TLSCurrentFrm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Only a change from hidden to shown is a showing, not a restore by the
+    // window system.
+    if (event->spontaneous())
+        return;
+    if (!m_placed) {
+        m_placed = true;
+        if (const QScreen *screen = this->screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    FormShow();
+}
+
+void TLSCurrentFrm::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TLSCurrentFrm::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    ui->Panel1->resize(width(), PrintPages::PanelHeight);
+    ui->Panel1Caption->resize(width(), PrintPages::PanelHeight);
+    // While printing the panel is hidden and the picture sits at the top.
+    const int top = ui->Panel1->isHidden() ? 0 : PrintPages::PanelHeight;
+    ui->Image1->setGeometry(0, top, width(), std::max(0, height() - top));
+}
+
+void TLSCurrentFrm::ScrollBar1Change()
+{
+    LSQx_Draw();
+}
+
+void TLSCurrentFrm::CheckBox2Click()
+{
+    LSQx_Draw();
+}
+
+void TLSCurrentFrm::setColourDialog(TMyColorFrm *dialog)
+{
+    m_colourDialog = dialog;
+    // A panel's remembered colour starts as the colour it shows, so that a
+    // first dialog starts there and "Custom..." then cancel keeps it.
+    for (ColourPanel *p : findChildren<ColourPanel *>())
+        p->setRememberedColour(p->colour());
+}
+
+void TLSCurrentFrm::OrganBackColClick(ColourPanel *sender)
+{
+    if (sender && m_colourDialog) {
+        const QRect panel(sender->mapTo(this, QPoint(0, 0)), sender->size());
+        m_colourDialog->move(ColourChoice::dialogPosition(frameGeometry().topLeft(), panel));
+        m_colourDialog->setColour(ColourChoice::toColourWord(sender->rememberedColour()));
+        if (m_colourDialog->exec() == QDialog::Accepted) {
+            const QColor chosen = ColourChoice::fromColourWord(m_colourDialog->colour());
+            if (chosen.isValid()) {
+                sender->setRememberedColour(chosen);
+                sender->setColour(chosen);
+            }
+        }
+    }
+    LSQx_Draw();
+}
+
+void TLSCurrentFrm::placeScrollBar(const QRect &relative)
+{
+    const QPoint origin = ui->Image1->pos();
+    // Kept within the picture's top when the height leaves no room for it.
+    ui->ScrollBar1->setGeometry(origin.x() + relative.x(), origin.y() + std::max(0, relative.y()),
+                                relative.width(), relative.height());
+    ui->ScrollBar1->raise();
+}
+
+void TLSCurrentFrm::LSQx_Draw()
+{
+    const CurveSettings s = settings();
+    CurvePicture::View view;
+    view.grid = &m_source.recordGrid();
+    view.realCells = m_source.displayFormat() == 4;
+    view.pos = ui->ScrollBar1->value();
+    view.scrollMax = ui->ScrollBar1->maximum();
+    const CurveGeometry::Layout l = CurvePicture::draw(m_picture, s, view);
+    ui->Image1->setImage(m_picture);
+
+    placeScrollBar(l.scrollBar);
+    ui->ScrollBar1->setPageStep(l.points);
+
+    const int size = s.width + s.height;
+    if (size != m_lastPictureSize) {
+        m_lastPictureSize = size;
+        Print_Page();
+    }
+}
+
+void TLSCurrentFrm::rangeEndText(SpinEdit *field, QWidget *edit)
+{
+    const int first = ui->SpinEdit3->tag();
+    const int v = field->value();
+    if (v < first)
+        return;
+    const qint64 row = PrintPages::rowOfId(v, first);
+    const CurveData::GridReader reader(m_source.recordGrid(), false);
+    const int r = row > std::numeric_limits<int>::max() ? -1 : static_cast<int>(row);
+    static_cast<QLineEdit *>(edit)->setText(reader.dateTime(r));
+    Print_Page();
+}
+
+void TLSCurrentFrm::SpinEdit3Change()
+{
+    rangeEndText(ui->SpinEdit3, ui->Edit1);
+}
+
+void TLSCurrentFrm::SpinEdit4Change()
+{
+    rangeEndText(ui->SpinEdit4, ui->Edit2);
+}
+
+void TLSCurrentFrm::Print_Page()
+{
+    const int p = ui->ScrollBar1->pageStep();
+    const std::optional<int> pages
+        = PrintPages::pageCount(ui->SpinEdit3->value(), ui->SpinEdit4->value(), p);
+    if (!pages)
+        return;
+    m_pageCount = *pages;
+    ui->Label37->setText(PrintPages::pageCountText(m_pageCount, p, m_source.chineseUi()));
+    const QSize picture(ui->SpinEdit1->value() + 2, ui->SpinEdit2->value() + 2);
+    setFixedSize(PrintPages::windowClientSize(picture));
+}
+
+PrintJobSink &TLSCurrentFrm::printer()
+{
+    if (m_printSink)
+        return *m_printSink;
+    if (!m_printer)
+        m_printer = std::make_unique<PrinterJobSink>();
+    return *m_printer;
+}
+
+MessageSink &TLSCurrentFrm::messages()
+{
+    if (m_messages)
+        return *m_messages;
+    if (!m_messageBoxes)
+        m_messageBoxes = std::make_unique<MessageBoxSink>();
+    return *m_messageBoxes;
+}
+
+bool TLSCurrentFrm::printClientArea(PrintJobSink &sink)
+{
+    if (!sink.beginJob())
+        return false;
+    // The client area as the window paints it, on its face colour.
+    QImage page(size(), QImage::Format_RGB32);
+    page.fill(palette().color(QPalette::Window));
+    {
+        QPainter p(&page);
+        p.drawPixmap(0, 0, grab());
+    }
+    sink.drawPage(page, QSizeF(logicalDpiX(), logicalDpiY()));
+    return sink.endJob();
+}
+
+void TLSCurrentFrm::BitBtn2Click()
+{
+    PrintJobSink &sink = printer();
+    sink.setOrientation(QPageLayout::Landscape);
+
+    const int panel = ui->Panel1->height();
+    const QRect barPlace = ui->ScrollBar1->geometry();
+    ui->Panel1->hide();
+    ui->ScrollBar1->hide();
+    setFixedSize(width(), height() - panel);
+
+    QScrollBar *bar = ui->ScrollBar1;
+    const PageWalk walk(ui->SpinEdit3->value(), firstDataId(), bar->pageStep(), m_pageCount,
+                        bar->maximum());
+    if (walk.pages() > 0)
+        bar->setValue(walk.firstPosition());
+    for (int n = 0; n < walk.pages(); ++n) {
+        if (!printClientArea(sink)) {
+            // Stop at the first job the printer refuses; the window comes back.
+            const bool chinese = m_source.chineseUi();
+            QString text = chinese ? QStringLiteral("打印机无法开始打印作业！")
+                                   : QStringLiteral("The printer could not start a print job!");
+            if (!sink.errorText().isEmpty())
+                text += QStringLiteral(" (") + sink.errorText() + QLatin1Char(')');
+            messages().showMessage(this, MessageIcon::Warning,
+                                   chinese ? QStringLiteral("错误") : QStringLiteral("Error"),
+                                   text);
+            break;
+        }
+        bar->setValue(walk.positionAfter(n));
+    }
+
+    ui->Panel1->show();
+    setFixedSize(width(), height() + panel);
+    bar->setGeometry(barPlace);
+    bar->show();
+}
+
+void TLSCurrentFrm::BitBtn1Click()
+{
+    printer().setUp(this);
+}

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "curves/CurveSettings.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class ColourPanel;
+class MessageSink;
+class PrintJobSink;
+class QComboBox;
+class RecordSource;
+class SpinEdit;
+class TMyColorFrm;
+
+namespace Ui {
+class TLSCurrentFrm;
+}
+
+// The curve window: its controls are the curve settings, read afresh at every
+// redraw; it draws up to five value columns of the main window's record grid.
+// Created hidden at start-up and hidden, not destroyed, when closed.
+class TLSCurrentFrm : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TLSCurrentFrm(const RecordSource &source, QWidget *parent = nullptr);
+    ~TLSCurrentFrm() override;
+
+    // The curves look is shown (picture and scroll bar, print button enabled).
+    bool hasCurves() const;
+    // The picture of the last draw, plot width + 2 by plot height + 2.
+    QImage curvePicture() const { return m_picture; }
+
+    // The no-data look's text, as the window shows it.
+    QString noDataText() const;
+    // Sets the print range fields as values typed by hand, brought into each
+    // field's range (a far end must not print millions of pages).
+    void setPrintRange(std::optional<qint64> start, std::optional<qint64> end);
+
+    // The settings as the controls hold them now.
+    CurveSettings settings() const;
+    int firstDataId() const;
+    int pageCount() const { return m_pageCount; }
+
+    // The colour dialog the colour panels open (not owned). Without one a
+    // panel click only redraws.
+    void setColourDialog(TMyColorFrm *dialog);
+
+    // Where print jobs go; the current printer when none is set. Not owned.
+    void setPrintJobSink(PrintJobSink *sink) { m_printSink = sink; }
+    // Where this window's messages go; message boxes when none is set.
+    void setMessageSink(MessageSink *sink) { m_messages = sink; }
+
+public slots:
+    // Shows the window in front, as the main window's curve button asks.
+    void showAndRaise();
+    // Redraws: the change handler of the scroll bar and every setting control.
+    void ScrollBar1Change();
+    // Redraws: the click handler of the four appearance check boxes.
+    void CheckBox2Click();
+    // A click on a colour panel: the colour dialog opens below it, and an OK
+    // sets the panel's colour. Redraws in either case.
+    void OrganBackColClick(ColourPanel *sender);
+    void SpinEdit3Change();
+    void SpinEdit4Change();
+    void Print_Page();
+    // Prints the pages of the range, one job per screen page.
+    void BitBtn2Click();
+    // The printer set-up dialog.
+    void BitBtn1Click();
+    void LSQx_Draw();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void applyCaptions(bool chinese);
+    void rangeEndText(SpinEdit *field, QWidget *edit);
+    void connectControls();
+    void placeScrollBar(const QRect &relative);
+    PrintJobSink &printer();
+    MessageSink &messages();
+    bool printClientArea(PrintJobSink &sink);
+
+    std::unique_ptr<Ui::TLSCurrentFrm> ui;
+    const RecordSource &m_source;
+    QImage m_picture;
+    int m_pageCount = 0;
+    int m_lastPictureSize = -1;
+    bool m_placed = false;
+    TMyColorFrm *m_colourDialog = nullptr;
+    QComboBox *m_showKind[5] = {};
+    QComboBox *m_style[5] = {};
+    QComboBox *m_width[5] = {};
+    QComboBox *m_buffer[5] = {};
+    ColourPanel *m_colour[5] = {};
+    SpinEdit *m_full[5] = {};
+    SpinEdit *m_zero[5] = {};
+    PrintJobSink *m_printSink = nullptr;
+    std::unique_ptr<PrintJobSink> m_printer;
+    MessageSink *m_messages = nullptr;
+    std::unique_ptr<MessageSink> m_messageBoxes;
+};

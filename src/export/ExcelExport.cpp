@@ -1,0 +1,173 @@
+#include "export/ExcelExport.h"
+
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A worksheet's capacity: titles in row 1, data below, letters A to Z.
+constexpr int MaxWorksheetRows = 1048576;
+constexpr int MinExportCols = 2;
+constexpr int MaxExportCols = 27;
+
+QString noDataText(bool chinese)
+{
+    return chinese ? u"没有可用数据导出 ！"_s : u"No data is available for export!"_s;
+}
+
+QString notInstalledText(bool chinese)
+{
+    return chinese
+        ? u"未发现系统中安装了Microsoft Excel，在使用该功能前，请先将其安装！"_s
+        : u"No Excel was installed in the system. Please install it before using this function！"_s;
+}
+
+QString failedText(bool chinese)
+{
+    return chinese ? u"数据导出到Excel时，发生意外失败。请稍候再试！"_s
+                   : u"exported failure occurred. Please try again later！"_s;
+}
+
+// One run of the export against the application object. Every object that a
+// step obtains is kept until the run ends and released with it.
+class ExportRun
+{
+public:
+    ExportRun(const RecordGridModel &grid, ExportProgress &progress,
+              std::unique_ptr<AutomationObject> app, std::unique_ptr<AutomationObject> sheet)
+        : m_grid(grid)
+        , m_progress(progress)
+        , m_app(std::move(app))
+        , m_book(std::move(sheet))
+    { }
+
+    ~ExportRun()
+    {
+        for (auto &object : m_obtained)
+            object.reset();
+        m_book.reset();
+        m_app.reset();
+    }
+
+    void run()
+    {
+        const int rows = m_grid.rows();
+        const int cols = m_grid.cols();
+        const int n = rows - 1;
+
+        // The new workbook takes the place of the sheet object.
+        {
+            auto workbooks = m_app->get(u"workBooks"_s);
+            auto book = workbooks->get(u"add"_s);
+            m_obtained.push_back(std::move(workbooks));
+            m_book = std::move(book);
+        }
+
+        // Ranges past Z or past the last worksheet row would name other cells
+        // or none at all; such a grid cannot be exported faithfully.
+        if (cols < MinExportCols || cols > MaxExportCols || rows < 1 || rows > MaxWorksheetRows)
+            throw AutomationError("grid does not fit a worksheet");
+        const QString letter = exportLastColumnLetter(cols);
+        const QString count = QString::number(rows);
+        const QString titleRange = "A1:"_L1 + letter + u'1';
+        const QString wholeRange = "A1:"_L1 + letter + count;
+        const QString dataRange = "A2:"_L1 + letter + count;
+
+        set(chain({{u"worksheets"_s, 1}, {u"Rows"_s, 1}}), u"RowHeight"_s, 18);
+        set(chain({{u"worksheets"_s, 1}, {u"range"_s, titleRange}, {u"Font"_s, {}}}), u"Size"_s,
+            11);
+        set(chain({{u"worksheets"_s, 1}, {u"range"_s, titleRange}, {u"Font"_s, {}}}), u"Name"_s,
+            u"黑体"_s);
+
+        for (int j = 1; j < cols; ++j)
+            m_app->set(u"Cells"_s, {1, j}, m_grid.cell(j, 0));
+
+        m_progress.start(n);
+        for (int i = 1; i <= n; ++i) {
+            m_progress.setPosition(i);
+            for (int j = 1; j < cols; ++j)
+                m_app->set(u"Cells"_s, {i + 1, j}, m_grid.cell(j, i));
+        }
+
+        set(chain({{u"worksheets"_s, 1}, {u"Range"_s, wholeRange}, {u"Borders"_s, {}}}),
+            u"LineStyle"_s, 1);
+        set(chain({{u"worksheets"_s, 1}, {u"range"_s, wholeRange}}), u"HorizontalAlignment"_s,
+            -4108);
+        set(chain({{u"worksheets"_s, 1}, {u"range"_s, wholeRange}}), u"VerticalAlignment"_s, -4108);
+        set(chain({{u"worksheets"_s, 1}, {u"range"_s, dataRange}, {u"Font"_s, {}}}), u"Color"_s,
+            32768);
+        set(chain({{u"worksheets"_s, 1}, {u"range"_s, dataRange}, {u"Font"_s, {}}}), u"Size"_s, 10);
+        m_app->set(u"visible"_s, {}, true);
+    }
+
+private:
+    struct Step
+    {
+        QString member;
+        QVariant arg; // none when invalid
+    };
+
+    // Fetches a chain of members anew from the application object.
+    AutomationObject &chain(std::initializer_list<Step> steps)
+    {
+        AutomationObject *object = m_app.get();
+        for (const Step &step : steps) {
+            const AutomationArgs args
+                = step.arg.isValid() ? AutomationArgs {step.arg} : AutomationArgs {};
+            m_obtained.push_back(object->get(step.member, args));
+            object = m_obtained.back().get();
+        }
+        return *object;
+    }
+
+    static void set(AutomationObject &object, const QString &member, const QVariant &value)
+    {
+        object.set(member, {}, value);
+    }
+
+    const RecordGridModel &m_grid;
+    ExportProgress &m_progress;
+    std::unique_ptr<AutomationObject> m_app;
+    std::unique_ptr<AutomationObject> m_book;
+    std::vector<std::unique_ptr<AutomationObject>> m_obtained;
+};
+
+} // namespace
+
+QString exportLastColumnLetter(int cols)
+{
+    const auto code = static_cast<unsigned char>('A' + cols - 2);
+    return QString(QChar(static_cast<char16_t>(code)));
+}
+
+void exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFactory &automation,
+                      ExportProgress &progress, MessageSink &messages, QWidget *owner)
+{
+    const QString caption = chinese ? u"错误"_s : u"Error"_s;
+    if (grid.rows() == 2) {
+        messages.showMessage(owner, MessageIcon::Warning, caption, noDataText(chinese));
+        return;
+    }
+
+    std::unique_ptr<AutomationObject> app = automation.create(u"Excel.application"_s);
+    std::unique_ptr<AutomationObject> sheet;
+    if (app)
+        sheet = automation.create(u"excel.sheet"_s);
+    if (!app || !sheet) {
+        messages.showMessage(owner, MessageIcon::Warning, caption, notInstalledText(chinese));
+        return;
+    }
+
+    ExportRun run(grid, progress, std::move(app), std::move(sheet));
+    bool failed = false;
+    try {
+        run.run();
+    } catch (const std::exception &) {
+        // Any failure of the application or the engine, memory included.
+        failed = true;
+    }
+    progress.finish();
+    if (failed)
+        messages.showMessage(owner, MessageIcon::Error, caption, failedText(chinese));
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "automation/Automation.h"
+#include "platform/MessageSink.h"
+#include "records/RecordGridModel.h"
+
+class QWidget;
+
+// The progress bar under the grid while an export runs.
+class ExportProgress
+{
+public:
+    virtual ~ExportProgress() = default;
+    // Shows the bar with the range 0 .. maximum.
+    virtual void start(int maximum) = 0;
+    // Advances the bar; called once per data row, so an adapter should
+    // repaint only when the drawn bar changes.
+    virtual void setPosition(int position) = 0;
+    // Hides the bar.
+    virtual void finish() = 0;
+};
+
+// The export button: copies grid columns 1 .. cols-1 of every row into the
+// first worksheet of a new workbook through `automation`, formats it and makes
+// the application visible. Reports no data, no spreadsheet application and a
+// failure on the way through `messages`, in Chinese or English.
+void exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFactory &automation,
+                      ExportProgress &progress, MessageSink &messages, QWidget *owner);
+
+// The last worksheet column filled for a grid of `cols` columns: one
+// character, wrapping on 8 bits; meaningful for 2 to 27 columns (A to Z).
+QString exportLastColumnLetter(int cols);

@@ -1,0 +1,38 @@
+#include "records/GridLayout.h"
+
+#include "records/MainTexts.h"
+#include "records/RecordGridModel.h"
+
+namespace GridLayout {
+
+bool isWideFormat(int format)
+{
+    return format >= 2 && format <= 4;
+}
+
+void setAlarmList(RecordGridModel &grid, bool chinese)
+{
+    grid.setCols(4);
+    grid.setColWidth(1, 150);
+    grid.setColWidth(2, 68);
+    grid.setColWidth(3, 200);
+    for (int c = 0; c < 4; ++c)
+        grid.setCell(c, 0, MainTexts::alarmTitle(chinese, c));
+}
+
+void setDataRecords(RecordGridModel &grid, bool chinese, int format)
+{
+    const bool wide = isWideFormat(format);
+    grid.setDefaultColWidth(wide ? 120 : 60);
+    grid.setCols(wide ? 8 : 13);
+    for (int c = 3; c < grid.cols(); ++c)
+        grid.setCell(c, 0, MainTexts::wordTitle(chinese, wide ? 2 * (c - 3) : c - 3));
+    grid.setColWidth(0, 60);
+    grid.setColWidth(1, 80);
+    grid.setColWidth(2, 80);
+    grid.setCell(0, 0, MainTexts::idTitle(chinese));
+    grid.setCell(1, 0, MainTexts::recordDateTitle(chinese));
+    grid.setCell(2, 0, MainTexts::recordTimeTitle(chinese));
+}
+
+} // namespace GridLayout

@@ -1,0 +1,16 @@
+#pragma once
+
+class RecordGridModel;
+
+// The grid layouts that the loaders set up before filling the rows, their
+// titles in the language of the moment.
+namespace GridLayout {
+
+// 4 columns, widths 150, 68, 200 for columns 1 to 3, the alarm titles.
+void setAlarmList(RecordGridModel &grid, bool chinese);
+// Formats 0 and 1: 13 columns of default width 60; formats 2 to 4: 8 of 120.
+// Columns 0 to 2 are 60, 80, 80 wide. Titles in the given language.
+void setDataRecords(RecordGridModel &grid, bool chinese, int format);
+bool isWideFormat(int format);
+
+} // namespace GridLayout

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+// The main window's fixed texts in its two UI languages.
+namespace MainTexts {
+
+inline constexpr auto Version = "V1.66";
+
+QString titlePrefix(bool chinese);
+// Title prefix and version, as every language switch sets it.
+QString windowTitle(bool chinese);
+// The title after a file has been chosen: prefix, version, " -[ ", path, " ]".
+QString windowTitleWithFile(bool chinese, const QString &path);
+
+QString openCaption(bool chinese);
+QString clearCaption(bool chinese);
+QString exportCaption(bool chinese);
+QString curveCaption(bool chinese);
+QString languageMenu(bool chinese);
+QString dynamicLoadMenu(bool chinese);
+QString exitMenu(bool chinese);
+QString chineseMenu();
+QString englishMenu();
+// "数据条数:" / "Sum Data:" followed by the count, without a blank.
+QString countDisplay(bool chinese, int count);
+// "记录#1" … / "Reco#1" …, index 0 .. 11.
+QString bufferItem(bool chinese, int index);
+inline constexpr int BufferCount = 12;
+// The display format list's items, the same in both languages.
+QString formatItem(int format);
+inline constexpr int FormatCount = 5;
+
+QString captionNorvale();
+QString captionNoData();
+QString invalidDatabase();
+// "< " + buffer text + " > 没有数据！" / " > No Data！"
+QString noDataMessage(bool chinese, const QString &bufferText);
+// "< " + buffer text + " > 没有创建！" / " > No Create！"
+QString notCreatedMessage(bool chinese, const QString &bufferText);
+// The grid's title row: the ID column, the alarm list's columns 1 to 3, the
+// data records' date and time, and "数据(" index ")" for a logged word.
+QString idTitle(bool chinese);
+QString alarmTitle(bool chinese, int column);
+QString recordDateTitle(bool chinese);
+QString recordTimeTitle(bool chinese);
+QString wordTitle(bool chinese, int index);
+
+QString registryCaption();
+QString createKeyFail();
+
+} // namespace MainTexts
