@@ -13,7 +13,7 @@ ALLOWED = {
     'automation': {'platform'},
     'records': {'dataaccess'},
     'export': {'records', 'automation', 'platform'},
-    'curves': {'records'},
+    'curves': {'records', 'platform'},
     'printing': {'platform'},
     'widgets': {'platform'},
     'colourdialog': {'widgets', 'platform'},

@@ -25,8 +25,6 @@ private slots:
     void pageCount();
     void pageCountText_data();
     void pageCountText();
-    void firstPagePosition_data();
-    void firstPagePosition();
     void markText_data();
     void markText();
     void labelLength_data();
@@ -204,29 +202,6 @@ void TestCurveData::pageCountText()
     QFETCH(bool, chinese);
     QFETCH(QString, text);
     QCOMPARE(PrintPages::pageCountText(pages, points, chinese), text);
-}
-
-void TestCurveData::firstPagePosition_data()
-{
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("first");
-    QTest::addColumn<int>("points");
-    QTest::addColumn<int>("pos");
-    QTest::newRow("start 1") << 1 << 1 << 85 << 0;
-    QTest::newRow("start 50") << 50 << 1 << 85 << 0;
-    QTest::newRow("start 200") << 200 << 1 << 85 << 170;
-    QTest::newRow("start 86") << 86 << 1 << 85 << 85;
-    QTest::newRow("no points") << 86 << 1 << 0 << -1;
-}
-
-void TestCurveData::firstPagePosition()
-{
-    QFETCH(int, start);
-    QFETCH(int, first);
-    QFETCH(int, points);
-    QFETCH(int, pos);
-    const auto p = PrintPages::firstPagePosition(start, first, points);
-    QCOMPARE(p.value_or(-1), pos);
 }
 
 void TestCurveData::markText_data()

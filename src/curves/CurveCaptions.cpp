@@ -1,5 +1,7 @@
 #include "curves/CurveCaptions.h"
 
+#include "curves/CurveSettings.h"
+
 namespace CurveCaptions {
 
 namespace {
@@ -20,7 +22,7 @@ std::vector<Caption> build()
         {QStringLiteral("Label5"), QStringLiteral("格子:"), QStringLiteral("Grid:")},
     };
     const char *const sheets[] = {"TabSheet2", "TabSheet3", "TabSheet5", "TabSheet6", "TabSheet7"};
-    for (int k = 0; k < 5; ++k)
+    for (int k = 0; k < CurveCount; ++k)
         c.push_back({QLatin1String(sheets[k]), QStringLiteral("曲线%1").arg(k + 1),
                      QStringLiteral("Curve%1").arg(k + 1)});
     c.push_back({QStringLiteral("TabSheet4"), QStringLiteral("外观"), QStringLiteral("Other")});
@@ -28,7 +30,7 @@ std::vector<Caption> build()
     c.push_back({QStringLiteral("TabSheet8"), QStringLiteral("Y 轴"), QStringLiteral("Y Axis")});
 
     // The seven labels of each curve tab, curve by curve.
-    const char *const labels[7][5] = {
+    const char *const labels[7][CurveCount] = {
         {"Label26", "Label27", "Label35", "Label32", "Label46"},
         {"Label8", "Label33", "Label41", "Label36", "Label47"},
         {"Label14", "Label34", "Label42", "Label38", "Label48"},
@@ -45,7 +47,7 @@ std::vector<Caption> build()
                            QStringLiteral("Line:"),           QStringLiteral("Width:"),
                            QStringLiteral("Buffe Position:"), QStringLiteral("Full LineVal.K:"),
                            QStringLiteral("Zero LineVal.K:")};
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < CurveCount; ++k) {
         for (int i = 0; i < 7; ++i)
             c.push_back({QLatin1String(labels[i][k]), zh[i], en[i]});
     }
@@ -91,8 +93,8 @@ const std::vector<Caption> &all()
 
 int defaultShowKind(int curve)
 {
-    static constexpr int kinds[5] = {1, 2, 3, 0, 0};
-    return curve >= 0 && curve < 5 ? kinds[curve] : 0;
+    static const CurveSettings defaults;
+    return curve >= 0 && curve < CurveCount ? defaults.curves[std::size_t(curve)].showKind : 0;
 }
 
 QStringList lineStyleItems()

@@ -5,18 +5,18 @@
 #include <array>
 #include <cstdint>
 
+// The curves the window draws, one tab each.
+inline constexpr int CurveCount = 5;
+
 // How a curve is drawn (item index of its show-kind list).
 enum class ShowKind { NotUsed = 0, BrokenLine = 1, Dot = 2, ColumnLine = 3 };
-
-// Pen styles in the order of the line-style list.
-enum class LineStyle { Solid = 0, Dash, Dot, DashDot, DashDotDot, Clear, InsideFrame };
 
 // One curve's settings, as its tab holds them.
 struct CurveSpec
 {
     int showKind = 0; // ShowKind as an index
     QRgb colour = 0xff000000;
-    int style = 0; // LineStyle as an index
+    int style = 0; // item of the line-style list: Solid, Dash, Dot, DashDot, ...
     int widthIndex = 0; // pen width - 1
     int bufferPos = 0; // value column - 3
     std::int64_t full = 0;
@@ -27,7 +27,7 @@ struct CurveSpec
 // with the values the window starts with.
 struct CurveSettings
 {
-    std::array<CurveSpec, 5> curves = {{
+    std::array<CurveSpec, CurveCount> curves = {{
         {1, 0xffff0000, 0, 0, 0, 50000, 0},
         {2, 0xff00ff00, 0, 0, 1, 40000, 0},
         {3, 0xff800080, 0, 0, 2, 30000, 0},

@@ -1,5 +1,7 @@
 #include "curves/FontClasses.h"
 
+#include "platform/Fonts.h"
+
 #include <array>
 #include <cmath>
 
@@ -20,32 +22,16 @@ constexpr std::array<FontClass, Count> table = {{
     {246, 160, 320},
 }};
 
-const QString &songFace()
-{
-    static const QString face = QStringLiteral("宋体");
-    return face;
-}
-
 const QString &kaiFace()
 {
     static const QString face = QStringLiteral("楷体");
     return face;
 }
 
-// A Ming face with half-width Latin glyphs first: at 16 pixels it fills the
-// 8 x 16 cell of class "8X16" exactly, as the Windows face does.
-QStringList songFallbacks()
+// The whole family list is given, so no name substitution is needed.
+QFont makeFont(const QStringList &families, int pixels)
 {
-    return {QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"),
-            QStringLiteral("WenQuanYi Zen Hei Mono"), QStringLiteral("WenQuanYi Zen Hei")};
-}
-
-QFont makeFont(const QString &face, const QStringList &fallbacks, int pixels)
-{
-    // The whole family list is given, so no name substitution is needed.
     QFont f;
-    QStringList families {face};
-    families += fallbacks;
     f.setFamilies(families);
     f.setPixelSize(pixels > 0 ? pixels : 1);
     f.setStyleHint(QFont::TypeWriter);
@@ -66,7 +52,7 @@ int pixelSize(int points)
 
 QFont pictureFont(int points)
 {
-    QFont f = makeFont(songFace(), songFallbacks().mid(1), pixelSize(points));
+    QFont f = makeFont(songFamilies(), pixelSize(points));
     // Pure text pixels in the brush's colour, as on the panel.
     f.setStyleStrategy(QFont::NoAntialias);
     return f;
@@ -74,13 +60,13 @@ QFont pictureFont(int points)
 
 QFont windowFont(int pixels)
 {
-    return makeFont(songFace(), songFallbacks().mid(1), pixels);
+    return makeFont(songFamilies(), pixels);
 }
 
 QFont headingFont(int pixels)
 {
     QFont f = makeFont(
-        kaiFace(), {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Zen Hei Mono")},
+        {kaiFace(), QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Zen Hei Mono")},
         pixels);
     f.setBold(true);
     return f;

@@ -24,8 +24,8 @@ FontClass at(int index);
 // bitmap of fixed pixel geometry, so its text must not grow with the screen.
 int pixelSize(int points);
 
-// The picture's font in face "宋体". That face has no font on Linux; the
-// substitution to a fixed-pitch CJK face is registered once.
+// The picture's font in face "宋体", with the faces this system has behind it
+// in its family list (no name substitution needed).
 QFont pictureFont(int points);
 
 // The window's own texts: the 14-pixel face, and the bold heading face.

@@ -26,12 +26,4 @@ QSize windowClientSize(QSize picture)
     return QSize(picture.width(), picture.height() + PanelHeight);
 }
 
-std::optional<int> firstPagePosition(int start, int firstDataId, int pointsPerScreen)
-{
-    if (pointsPerScreen <= 0)
-        return std::nullopt;
-    const qint64 index = (qint64(start) - firstDataId) / pointsPerScreen;
-    return static_cast<int>(index * pointsPerScreen);
-}
-
 } // namespace PrintPages

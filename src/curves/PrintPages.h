@@ -22,10 +22,6 @@ QString pageCountText(int pages, int pointsPerScreen, bool chinese);
 // size.
 QSize windowClientSize(QSize picture);
 
-// Scroll position of the first page for a start ID: the screen page that
-// holds it. None when there are no points per screen.
-std::optional<int> firstPagePosition(int start, int firstDataId, int pointsPerScreen);
-
 // Grid row of an ID, IDs running one per row from the first data ID.
 inline qint64 rowOfId(qint64 id, qint64 firstDataId)
 {

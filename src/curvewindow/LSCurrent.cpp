@@ -8,8 +8,8 @@
 #include "curves/CurvePicture.h"
 #include "curves/FontClasses.h"
 #include "curves/LineSamples.h"
+#include "curves/PageWalk.h"
 #include "curves/PrintPages.h"
-#include "curves/PrintRun.h"
 #include "curves/RecordSource.h"
 #include "printing/PrintJobSink.h"
 #include "records/RecordGridModel.h"
@@ -158,7 +158,7 @@ void TLSCurrentFrm::FormCreate()
     // Qt widgets paint double-buffered already.
     const QStringList styles = CurveCaptions::lineStyleItems();
     const QStringList widths = CurveCaptions::lineWidthItems();
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < CurveCount; ++k) {
         const QSignalBlocker bs(m_style[k]);
         m_style[k]->clear();
         m_style[k]->setIconSize(QSize(30, 16));
@@ -175,7 +175,7 @@ void TLSCurrentFrm::FormCreate()
     }
     // The pickers paint their own items: ComboBoxL1DrawItem ... ComboBoxLW5DrawItem.
     for (QComboBox *const *pickers : {m_style, m_width}) {
-        for (int k = 0; k < 5; ++k) {
+        for (int k = 0; k < CurveCount; ++k) {
             auto *drawItem = new LinePickerDelegate(pickers[k]);
             drawItem->setObjectName(pickers[k]->objectName() + QStringLiteral("DrawItem"));
         }
@@ -188,7 +188,7 @@ void TLSCurrentFrm::connectControls()
     for (SpinEdit *s : {ui->SpinEdit1, ui->SpinEdit2, ui->SpinEdit5, ui->SpinEdit6, ui->SpinEdit7,
                         ui->SpinEdit8, ui->SpinEdit10, ui->SpinEdit11})
         connect(s, &SpinEdit::valueChanged, this, redraw);
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < CurveCount; ++k) {
         for (QComboBox *c : {m_showKind[k], m_style[k], m_width[k], m_buffer[k]})
             connect(c, &QComboBox::currentIndexChanged, this, redraw);
         connect(m_full[k], &SpinEdit::valueChanged, this, redraw);
@@ -249,7 +249,7 @@ int TLSCurrentFrm::firstDataId() const
 CurveSettings TLSCurrentFrm::settings() const
 {
     CurveSettings s;
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < CurveCount; ++k) {
         CurveSpec &c = s.curves[static_cast<std::size_t>(k)];
         c.showKind = m_showKind[k]->currentIndex();
         c.colour = rgbOf(m_colour[k]);
@@ -314,7 +314,7 @@ void TLSCurrentFrm::FormShow()
     QStringList kinds;
     for (int i = 0; i < source->count(); ++i)
         kinds << source->itemText(i);
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < CurveCount; ++k) {
         const QSignalBlocker block(m_showKind[k]);
         m_showKind[k]->clear();
         m_showKind[k]->addItems(kinds);

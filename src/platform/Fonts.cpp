@@ -2,13 +2,16 @@
 
 #include <QStringList>
 
-namespace {
-
 QStringList songFamilies()
 {
-    // A Song (Ming) face first, as the name asks; a sans CJK face after it.
-    return {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"),
-            QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Serif CJK SC")};
+    // A Ming face with half-width Latin glyphs first: at 16 pixels it fills an
+    // 8 x 16 cell exactly, as the Windows face does; sans CJK faces after it.
+    return {QStringLiteral("宋体"),
+            QStringLiteral("SimSun"),
+            QStringLiteral("AR PL UMing CN"),
+            QStringLiteral("WenQuanYi Zen Hei Mono"),
+            QStringLiteral("WenQuanYi Zen Hei"),
+            QStringLiteral("Noto Serif CJK SC")};
 }
 
 QStringList sansFamilies()
@@ -16,6 +19,8 @@ QStringList sansFamilies()
     return {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
             QStringLiteral("DejaVu Sans"), QStringLiteral("WenQuanYi Zen Hei")};
 }
+
+namespace {
 
 QFont withFamilies(const QStringList &families, int pixelSize)
 {

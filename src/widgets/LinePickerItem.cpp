@@ -21,7 +21,7 @@ void paint(QPainter &painter, const QRect &rect, const QColor &brush, const QCol
         for (int y = 0; y < copy.height(); ++y) {
             auto *line = reinterpret_cast<QRgb *>(copy.scanLine(y));
             for (int x = 0; x < copy.width(); ++x) {
-                if ((line[x] | 0xff000000u) == Transparent)
+                if ((line[x] | 0xff000000u) == MaskColour)
                     line[x] = fill;
             }
         }

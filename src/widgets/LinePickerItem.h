@@ -14,7 +14,7 @@ class QPainter;
 namespace LinePickerItem {
 
 constexpr int Height = 20;
-constexpr QRgb Transparent = 0xffff0000;
+constexpr QRgb MaskColour = 0xffff0000;
 
 // Where the text starts, from the item's left: the picture's width + 8, or 0
 // without a picture.

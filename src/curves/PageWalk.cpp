@@ -1,4 +1,4 @@
-#include "curves/PrintRun.h"
+#include "curves/PageWalk.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 // The scroll positions a print run walks through.
-#include "curves/PrintRun.h"
+#include "curves/PageWalk.h"
 
 #include <QTest>
 
 #include <limits>
 
-class TestPrintRun : public QObject
+class TestPageWalk : public QObject
 {
     Q_OBJECT
 private slots:
@@ -13,7 +13,7 @@ private slots:
     void walk();
 };
 
-void TestPrintRun::walk_data()
+void TestPageWalk::walk_data()
 {
     QTest::addColumn<int>("start");
     QTest::addColumn<int>("firstId");
@@ -47,7 +47,7 @@ void TestPrintRun::walk_data()
     QTest::newRow("one point per screen") << 5 << 1 << 1 << 3 << 10 << 4 << QList<int> {5, 6, 7};
 }
 
-void TestPrintRun::walk()
+void TestPageWalk::walk()
 {
     QFETCH(int, start);
     QFETCH(int, firstId);
@@ -68,5 +68,5 @@ void TestPrintRun::walk()
     QCOMPARE(moves, after);
 }
 
-QTEST_GUILESS_MAIN(TestPrintRun)
-#include "tst_printrun.moc"
+QTEST_GUILESS_MAIN(TestPageWalk)
+#include "tst_pagewalk.moc"
