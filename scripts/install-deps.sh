@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests and the program need.
 # Runs apt-get only when something is missing; does nothing otherwise.
+# --sanitizers adds clang and its sanitizer and libFuzzer runtimes.
 set -euo pipefail
 
 packages=(
@@ -15,6 +16,10 @@ packages=(
   python3-openpyxl
   clang-format
 )
+
+if [ "${1:-}" = "--sanitizers" ]; then
+  packages+=(clang libclang-rt-14-dev llvm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
