@@ -7,3 +7,8 @@ norvale_add_test(NAME tst_commandline
   LIBS norvale_records)
 target_compile_definitions(tst_commandline PRIVATE NORVALE_PROGRAM="$<TARGET_FILE:norvale>")
 add_dependencies(tst_commandline norvale)
+norvale_add_test(NAME tst_outputsafety
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_outputsafety.cpp ${CMAKE_CURRENT_LIST_DIR}/support/LogFiles.h
+  LIBS norvale_records)
+target_compile_definitions(tst_outputsafety PRIVATE NORVALE_PROGRAM="$<TARGET_FILE:norvale>")
+add_dependencies(tst_outputsafety norvale)

@@ -299,9 +299,9 @@ void TestCommandLine::csvOutput_data()
         << u"Alarm.db"_s << u"records"_s << QStringList {} << 1
         << QByteArray("数据ID,报警时间,报警编号,报警内容\r\n,,,\r\n")
         << QByteArray("Norvale: Invalid Database\n");
-    QTest::newRow("missing file: silent, empty grid")
-        << u"gone.db"_s << u"none"_s << QStringList {} << 0 << QByteArray(",\r\n,\r\n")
-        << QByteArray();
+    QTest::newRow("missing file: no output, the reason")
+        << u"gone.db"_s << u"none"_s << QStringList {} << 1 << QByteArray()
+        << "norvale: cannot open " + path(u"gone.db"_s).toUtf8() + ": No such file or directory\n";
 }
 
 void TestCommandLine::csvOutput()

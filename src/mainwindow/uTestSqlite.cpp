@@ -339,7 +339,8 @@ void TMainFrm::BitBtn3Click()
 {
     std::unique_ptr<AutomationFactory> automation = m_services.automation(m_openFileName);
     GaugeProgress progress(ui->Gauge1);
-    exportRecordGrid(m_grid, chineseUi(), *automation, progress, *m_services.messages, this);
+    m_exportFailure
+        = exportRecordGrid(m_grid, chineseUi(), *automation, progress, *m_services.messages, this);
 }
 
 bool TMainFrm::pickBuffer(int index)

@@ -57,6 +57,8 @@ public:
 
     RecordGridModel &grid() { return m_grid; }
     QString openFileName() const { return m_openFileName; }
+    // Why the last export failed, empty when it did not.
+    QString exportFailure() const { return m_exportFailure; }
     QColor countDisplayColour() const { return m_countColour; }
     bool dynamicLoad() const;
 
@@ -113,6 +115,7 @@ private:
 
     RecordGridModel m_grid;
     QString m_openFileName;
+    QString m_exportFailure;
     bool m_isSqlite = false;
     QColor m_countColour = QColor(0, 0, 255);
     int m_bufferIndex = 0;

@@ -8,7 +8,7 @@ add_library(norvale_automation STATIC
   WorkbookEngineSheet.cpp WorkbookEngineSheet.h
   WorkbookEngineWriter.cpp WorkbookEngineWriter.h)
 target_include_directories(norvale_automation PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(norvale_automation PUBLIC Qt6::Core PRIVATE Qt6::Gui PkgConfig::XLSXWRITER)
+target_link_libraries(norvale_automation PUBLIC Qt6::Core PRIVATE norvale_platform Qt6::Gui PkgConfig::XLSXWRITER)
 
 if(WIN32)
   find_package(Qt6 QUIET COMPONENTS AxContainer)
