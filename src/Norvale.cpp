@@ -103,7 +103,9 @@ int main(int argc, char **argv)
     mainFrm.show();
     if (!command.file.isEmpty()) {
         const QString file = command.file;
-        QTimer::singleShot(0, &mainFrm, [&mainFrm, file] { mainFrm.openFile(file); });
+        const QString shownName = command.fileLabel;
+        QTimer::singleShot(0, &mainFrm,
+                           [&mainFrm, file, shownName] { mainFrm.openFile(file, shownName); });
     }
     return app.exec();
 }

@@ -359,7 +359,7 @@ bool TMainFrm::pickFormat(int format)
     return true;
 }
 
-void TMainFrm::openFile(const QString &path)
+void TMainFrm::openFile(const QString &path, const QString &shownName)
 {
     class Chosen : public FileChooser
     {
@@ -375,6 +375,8 @@ void TMainFrm::openFile(const QString &path)
     FileChooser *usual = std::exchange(m_services.files, &chosen);
     OpenClick();
     m_services.files = usual;
+    if (!shownName.isEmpty())
+        setWindowTitle(MainTexts::windowTitleWithFile(chineseUi(), shownName));
 }
 
 void TMainFrm::OpenClick()

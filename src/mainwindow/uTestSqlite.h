@@ -66,8 +66,9 @@ public:
     // would: nothing happens for the item already selected. False when the
     // list is disabled.
     bool pickBuffer(int index);
-    // Opens `path` as if it had been chosen with Open.
-    void openFile(const QString &path);
+    // Opens `path` as if it had been chosen with Open; the title shows
+    // `shownName` instead when given (a name `path` only leads to).
+    void openFile(const QString &path, const QString &shownName = {});
     bool pickFormat(int format);
 
 public slots:
