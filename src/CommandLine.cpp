@@ -19,7 +19,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
-#include <utility>
 
 namespace {
 
@@ -171,6 +170,14 @@ QString CommandLine::usage()
         "  --lang L    UI language, zh (default) or en\n"
         "  --start ID  first ID to print (pdf)\n"
         "  --end ID    last ID to print (pdf)\n");
+}
+
+bool CommandLine::takesValue(const QString &option)
+{
+    for (const char *name : {"--to", "-o", "--buffer", "--format", "--lang", "--start", "--end"})
+        if (option == QLatin1String(name))
+            return true;
+    return false;
 }
 
 CommandLine CommandLine::parse(const QStringList &arguments, QString &error)

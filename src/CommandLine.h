@@ -26,6 +26,8 @@ struct CommandLine
     // `error` says what is wrong and nothing else is meaningful.
     static CommandLine parse(const QStringList &arguments, QString &error);
     static QString usage();
+    // Whether the option takes the next argument as its value.
+    static bool takesValue(const QString &option);
     QString fileShown() const { return fileLabel.isEmpty() ? file : fileLabel; }
 };
 

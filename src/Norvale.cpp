@@ -37,13 +37,16 @@ QString reachableName(const char *argument)
     return name;
 }
 
-// The arguments, and the names to show for those reached through a link.
+// The arguments, and the names to show for files reached through a link.
+// Only FILE is: an option's value (OUT among them) keeps its text.
 QStringList argumentsOf(int argc, char **argv, QHash<QString, QString> &shown)
 {
     QStringList list;
     for (int i = 1; i < argc; ++i) {
-        const QString name = reachableName(argv[i]);
         const QString text = QString::fromLocal8Bit(argv[i]);
+        const bool positional = !text.startsWith(QLatin1Char('-'))
+            && (list.isEmpty() || !CommandLine::takesValue(list.last()));
+        const QString name = positional ? reachableName(argv[i]) : text;
         if (name != text)
             shown.insert(name, text);
         list << name;

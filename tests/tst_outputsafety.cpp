@@ -439,6 +439,18 @@ void TestOutputSafety::fileNameNotUtf8()
     QCOMPARE(r.out.count("\r\n"), 3);
     QVERIFY(r.out.contains("\r\n2,"));
     QCOMPARE(snapshot(dir.path()), before);
+
+    // Known by its identity too.
+    const QString hard = dir.filePath(u"hard.csv"_s);
+    QCOMPARE(::link(name.constData(), local(hard).constData()), 0);
+    const auto linked = snapshot(dir.path());
+    const Run refused
+        = runProgram(u"/bin/sh"_s,
+                     {u"-c"_s, u"exec \"$0\" --to csv \"$1/$(printf 'log\\377.bin')\" -o \"$2\""_s,
+                      QStringLiteral(NORVALE_PROGRAM), dir.path(), hard});
+    QCOMPARE(refused.exitCode, 2);
+    QVERIFY2(refused.err.startsWith("norvale: -o: OUT is FILE itself\n"), refused.err.constData());
+    QCOMPARE(snapshot(dir.path()), linked);
     QCOMPARE(::unlink(name.constData()), 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include "SameFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -54,8 +55,10 @@ bool syncFile(QFile &file)
 bool replaceFile(const QString &from, const QString &to)
 {
 #ifdef Q_OS_WIN
-    return MoveFileExW(reinterpret_cast<const wchar_t *>(from.utf16()),
-                       reinterpret_cast<const wchar_t *>(to.utf16()),
+    const QString source = QDir::toNativeSeparators(from);
+    const QString target = QDir::toNativeSeparators(to);
+    return MoveFileExW(reinterpret_cast<const wchar_t *>(source.utf16()),
+                       reinterpret_cast<const wchar_t *>(target.utf16()),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 #else
     return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
@@ -121,7 +124,8 @@ bool SafeOutputFile::open(const QString &protectedFile)
                 m_file.setPermissions(QFile::permissions(m_target));
             return true;
         }
-        if (m_file.error() != QFileDevice::OpenError || QFileInfo::exists(name) == false)
+        // Only a name taken already is worth another try.
+        if (m_file.error() != QFileDevice::OpenError || !QFileInfo::exists(name))
             break;
     }
     return fail(m_file.errorString());
@@ -144,9 +148,10 @@ bool SafeOutputFile::write(QByteArrayView bytes)
 
 bool SafeOutputFile::commit()
 {
-    if (m_temporary.isEmpty())
+    if (m_temporary.isEmpty() || !m_file.isOpen())
         return false;
-    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadWrite))
+    // A write through device() that failed leaves its error behind.
+    if (m_file.error() != QFileDevice::NoError)
         return fail(m_file.errorString());
     if (!m_file.flush())
         return fail(m_file.errorString());

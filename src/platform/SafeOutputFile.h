@@ -31,11 +31,11 @@ public:
     // refuses a target that is not replaceable. False with errorString().
     bool open(const QString &protectedFile = {});
     bool write(QByteArrayView bytes);
-    // The open temporary file, for writers that take a device; a failed
-    // write there must end in discard().
+    // The open temporary file, for writers that take a device; a write that
+    // failed there makes commit() fail.
     QIODevice &device() { return m_file; }
-    // The temporary file, for writers that take a name: they may reopen and
-    // truncate it, commit() still syncs it.
+    // The temporary file, for writers that take a name: they may open and
+    // truncate it while it stays open here; commit() syncs it.
     QString temporaryName() const { return m_temporary; }
     // Syncs and closes the temporary and renames it over the target.
     bool commit();

@@ -1,5 +1,6 @@
 #include "SameFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
