@@ -8,17 +8,49 @@
 #include "platform/OptionsStore.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QHash>
 #include <QTimer>
 
 #include <cstdio>
 
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#endif
+
 namespace {
 
-QStringList argumentsOf(int argc, char **argv)
+// A name of bytes that the locale's encoding cannot hold (a file name that is
+// not valid UTF-8) does not survive the way through text. Such a file is
+// reached through the process's own link to it, opened here by its bytes;
+// the link leads to the file itself, not to a copy.
+QString reachableName(const char *argument)
+{
+    const QString name = QFile::decodeName(argument);
+#ifdef Q_OS_LINUX
+    if (QFile::encodeName(name) != argument) {
+        const int fd = ::open(argument, O_PATH | O_CLOEXEC);
+        if (fd >= 0)
+            return QStringLiteral("/proc/self/fd/%1").arg(fd);
+    }
+#endif
+    return name;
+}
+
+// The arguments, and the names to show for files reached through a link.
+// Only FILE is: an option's value (OUT among them) keeps its text.
+QStringList argumentsOf(int argc, char **argv, QHash<QString, QString> &shown)
 {
     QStringList list;
-    for (int i = 1; i < argc; ++i)
-        list << QString::fromLocal8Bit(argv[i]);
+    for (int i = 1; i < argc; ++i) {
+        const QString text = QString::fromLocal8Bit(argv[i]);
+        const bool positional = !text.startsWith(QLatin1Char('-'))
+            && (list.isEmpty() || !CommandLine::takesValue(list.last()));
+        const QString name = positional ? reachableName(argv[i]) : text;
+        if (name != text)
+            shown.insert(name, text);
+        list << name;
+    }
     return list;
 }
 
@@ -33,7 +65,9 @@ void printText(FILE *stream, const QString &text)
 int main(int argc, char **argv)
 {
     QString error;
-    const CommandLine command = CommandLine::parse(argumentsOf(argc, argv), error);
+    QHash<QString, QString> shown;
+    CommandLine command = CommandLine::parse(argumentsOf(argc, argv, shown), error);
+    command.fileLabel = shown.value(command.file);
     if (!error.isEmpty()) {
         printText(stderr,
                   QStringLiteral("norvale: ") + error + QLatin1Char('\n') + CommandLine::usage());
@@ -46,10 +80,11 @@ int main(int argc, char **argv)
     const bool headless = command.to != CommandLine::Output::None;
     if (headless) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        // stderr carries the windows' messages, one per line, and nothing else.
+        // stderr carries the windows' messages and the program's own lines,
+        // nothing of the toolkit's.
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
-            if (type == QtCriticalMsg || type == QtFatalMsg)
-                printText(stderr, text + QLatin1Char('\n'));
+            if (type == QtFatalMsg)
+                printText(stderr, QStringLiteral("norvale: ") + text + QLatin1Char('\n'));
         });
     }
 
@@ -71,7 +106,9 @@ int main(int argc, char **argv)
     mainFrm.show();
     if (!command.file.isEmpty()) {
         const QString file = command.file;
-        QTimer::singleShot(0, &mainFrm, [&mainFrm, file] { mainFrm.openFile(file); });
+        const QString shownName = command.fileLabel;
+        QTimer::singleShot(0, &mainFrm,
+                           [&mainFrm, file, shownName] { mainFrm.openFile(file, shownName); });
     }
     return app.exec();
 }

@@ -169,6 +169,8 @@ void TestCommandLine::usageErrors_data()
                                << QByteArray("norvale: ");
     QTest::newRow("-o without --to")
         << QStringList {u"-o"_s, u"out.csv"_s, f} << QByteArray("norvale: ");
+    QTest::newRow("-o - for other than csv")
+        << QStringList {u"--to"_s, u"png"_s, f, u"-o"_s, u"-"_s} << QByteArray("norvale: -o");
     QTest::newRow("--format without --to")
         << QStringList {u"--format"_s, u"1"_s, f} << QByteArray("norvale: ");
 }
@@ -199,6 +201,9 @@ void TestCommandLine::csvOutput_data()
           "-1,2005-05-07,08:04:59,4660,0,0,0,0,0,0,0,0,0\r\n";
     QTest::newRow("binary data file")
         << u"data.bin"_s << u"data2"_s << QStringList {} << 0 << data2zh << QByteArray();
+    QTest::newRow("binary data file, -o - for stdout")
+        << u"data.bin"_s << u"data2"_s << QStringList {u"-o"_s, u"-"_s} << 0 << data2zh
+        << QByteArray();
     QTest::newRow("binary data file, English")
         << u"data.bin"_s << u"data2"_s << QStringList {u"--lang"_s, u"en"_s} << 0
         << dataTitleLine(false)
@@ -299,9 +304,9 @@ void TestCommandLine::csvOutput_data()
         << u"Alarm.db"_s << u"records"_s << QStringList {} << 1
         << QByteArray("数据ID,报警时间,报警编号,报警内容\r\n,,,\r\n")
         << QByteArray("Norvale: Invalid Database\n");
-    QTest::newRow("missing file: silent, empty grid")
-        << u"gone.db"_s << u"none"_s << QStringList {} << 0 << QByteArray(",\r\n,\r\n")
-        << QByteArray();
+    QTest::newRow("missing file: no output, the reason")
+        << u"gone.db"_s << u"none"_s << QStringList {} << 1 << QByteArray()
+        << "norvale: cannot open " + path(u"gone.db"_s).toUtf8() + ": No such file or directory\n";
 }
 
 void TestCommandLine::csvOutput()

@@ -339,22 +339,33 @@ void TestExcelExport::gridOutsideAWorksheet_data()
 {
     QTest::addColumn<int>("cols");
     QTest::addColumn<int>("rows");
+    QTest::addColumn<qsizetype>("titleLength"); // of the first title exported
+    QTest::addColumn<QString>("reason"); // the returned reason holds it
 
-    QTest::newRow("28 columns: past Z") << 28 << 3;
-    QTest::newRow("one column: nothing to export") << 1 << 3;
-    QTest::newRow("one row more than a worksheet") << 2 << 1048577;
+    QTest::newRow("28 columns: past Z") << 28 << 3 << qsizetype(0) << u"27 columns"_s;
+    QTest::newRow("one column: nothing to export") << 1 << 3 << qsizetype(0) << u"0 columns"_s;
+    QTest::newRow("one row more than a worksheet")
+        << 2 << 1048577 << qsizetype(0) << u"1048576 data rows"_s;
+    QTest::newRow("a title longer than a cell holds")
+        << 2 << 3 << qsizetype(32768) << u"32768 characters"_s;
 }
 
 void TestExcelExport::gridOutsideAWorksheet()
 {
     QFETCH(int, cols);
     QFETCH(int, rows);
+    QFETCH(qsizetype, titleLength);
+    QFETCH(QString, reason);
 
     RecordGridModel grid;
     grid.setCols(cols);
     grid.setRows(rows);
+    if (titleLength > 0)
+        grid.setCell(1, 0, QString(titleLength, u'x'));
     Run run;
-    exportRecordGrid(grid, false, run.recorder, run.progress, run.messages, nullptr);
+    const QString why
+        = exportRecordGrid(grid, false, run.recorder, run.progress, run.messages, nullptr);
+    QVERIFY2(why.contains(reason), qPrintable(why));
 
     for (const QString &line : run.recorder.log())
         QVERIFY2(!line.contains(u"Cells"_s) && !line.contains(u"visible"_s), qPrintable(line));

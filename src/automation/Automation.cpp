@@ -17,7 +17,10 @@ std::unique_ptr<AutomationFactory> makeDesktopAutomation(const QString &logFileN
 #endif
 }
 
-std::unique_ptr<AutomationFactory> makeSavingWorkbookEngine(const QString &outFile)
+std::unique_ptr<AutomationFactory> makeSavingWorkbookEngine(const QString &outFile,
+                                                            const QString &protectedFile,
+                                                            QString *writeFailure)
 {
-    return std::make_unique<WorkbookEngine>(makeSavingPresenter(outFile));
+    return std::make_unique<WorkbookEngine>(
+        makeSavingPresenter(outFile, protectedFile, writeFailure));
 }

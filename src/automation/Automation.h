@@ -51,5 +51,8 @@ public:
 // (named after the open log file) in the desktop's spreadsheet application.
 std::unique_ptr<AutomationFactory> makeDesktopAutomation(const QString &logFileName);
 
-// The workbook engine saving to `outFile` instead of showing the workbook.
-std::unique_ptr<AutomationFactory> makeSavingWorkbookEngine(const QString &outFile);
+// The workbook engine saving to `outFile` instead of showing the workbook,
+// never over `protectedFile`; see makeSavingPresenter for `writeFailure`.
+std::unique_ptr<AutomationFactory> makeSavingWorkbookEngine(const QString &outFile,
+                                                            const QString &protectedFile = {},
+                                                            QString *writeFailure = nullptr);

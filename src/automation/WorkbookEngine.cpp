@@ -456,7 +456,7 @@ public:
         dir.setAutoRemove(false);
         const QString path = dir.filePath(workbookFileNameFor(m_logFileName));
         try {
-            writeWorkbookFile(sheet, path);
+            writeWorkbookFile(sheet, path, m_logFileName);
         } catch (...) {
             dir.remove();
             throw;
@@ -485,13 +485,28 @@ private:
 class SavingPresenter : public WorkbookPresenter
 {
 public:
-    explicit SavingPresenter(QString outFile)
+    SavingPresenter(QString outFile, QString protectedFile, QString *writeFailure)
         : m_outFile(std::move(outFile))
+        , m_protectedFile(std::move(protectedFile))
+        , m_writeFailure(writeFailure)
     { }
-    void present(const WorkbookEngineSheet &sheet) override { writeWorkbookFile(sheet, m_outFile); }
+    void present(const WorkbookEngineSheet &sheet) override
+    {
+        if (!m_writeFailure) {
+            writeWorkbookFile(sheet, m_outFile, m_protectedFile);
+            return;
+        }
+        try {
+            writeWorkbookFile(sheet, m_outFile, m_protectedFile);
+        } catch (const WorkbookWriteError &error) {
+            *m_writeFailure = QString::fromStdString(error.what());
+        }
+    }
 
 private:
     QString m_outFile;
+    QString m_protectedFile;
+    QString *m_writeFailure;
 };
 
 } // namespace
@@ -520,9 +535,10 @@ std::shared_ptr<WorkbookPresenter> makeDesktopPresenter(const QString &logFileNa
     return std::make_shared<DesktopPresenter>(logFileName);
 }
 
-std::shared_ptr<WorkbookPresenter> makeSavingPresenter(const QString &outFile)
+std::shared_ptr<WorkbookPresenter>
+makeSavingPresenter(const QString &outFile, const QString &protectedFile, QString *writeFailure)
 {
-    return std::make_shared<SavingPresenter>(outFile);
+    return std::make_shared<SavingPresenter>(outFile, protectedFile, writeFailure);
 }
 
 QString workbookFileNameFor(const QString &logFileName)

@@ -40,8 +40,12 @@ private:
 // Writes the workbook into a new temporary folder, named after the log file,
 // and opens it with the desktop's spreadsheet application.
 std::shared_ptr<WorkbookPresenter> makeDesktopPresenter(const QString &logFileName);
-// Saves the workbook to `outFile`.
-std::shared_ptr<WorkbookPresenter> makeSavingPresenter(const QString &outFile);
+// Saves the workbook to `outFile`, never over `protectedFile`. With
+// `writeFailure`, a file that cannot be written is no failure of the
+// automation: the reason is left there instead.
+std::shared_ptr<WorkbookPresenter> makeSavingPresenter(const QString &outFile,
+                                                       const QString &protectedFile = {},
+                                                       QString *writeFailure = nullptr);
 
 // "Buffer.db" → "Buffer.db.xlsx"; the folder part is dropped.
 QString workbookFileNameFor(const QString &logFileName);

@@ -2,18 +2,24 @@
 
 #include "automation/Automation.h"
 #include "automation/WorkbookEngineSheet.h"
+#include "platform/SafeOutputFile.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <map>
+
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -246,8 +252,54 @@ private:
     int m_nextRow = 0;
 };
 
+// The library reports some failures on stderr as well as in its return
+// codes; the codes are what counts, and stderr is the program's own. The
+// redirection holds only while the library runs.
+class QuietStderr
+{
+public:
+    QuietStderr()
+    {
+        std::fflush(stderr);
+#ifdef Q_OS_WIN
+        m_saved = _dup(2);
+        const int null = _open("NUL", _O_WRONLY);
+        if (m_saved >= 0 && null >= 0)
+            _dup2(null, 2);
+        if (null >= 0)
+            _close(null);
+#else
+        m_saved = ::dup(2);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && null >= 0)
+            ::dup2(null, 2);
+        if (null >= 0)
+            ::close(null);
+#endif
+    }
+    ~QuietStderr()
+    {
+        std::fflush(stderr);
+        if (m_saved < 0)
+            return;
+#ifdef Q_OS_WIN
+        _dup2(m_saved, 2);
+        _close(m_saved);
+#else
+        ::dup2(m_saved, 2);
+        ::close(m_saved);
+#endif
+    }
+    QuietStderr(const QuietStderr &) = delete;
+    QuietStderr &operator=(const QuietStderr &) = delete;
+
+private:
+    int m_saved = -1;
+};
+
 void writeTo(const WorkbookEngineSheet &sheet, const QByteArray &fileName)
 {
+    const QuietStderr quiet;
     lxw_workbook_options options {};
     options.constant_memory = sheet.rowsInOrder() ? LXW_TRUE : LXW_FALSE;
     const QByteArray tmpDir = QFile::encodeName(QDir::tempPath());
@@ -268,32 +320,23 @@ void writeTo(const WorkbookEngineSheet &sheet, const QByteArray &fileName)
         workbook_close(workbook);
         throw;
     }
-    check("close", workbook_close(workbook));
+    // Closing writes the file.
+    const lxw_error closed = workbook_close(workbook);
+    if (closed != LXW_NO_ERROR)
+        throw WorkbookWriteError(lxw_strerror(closed));
 }
 
 } // namespace
 
-void writeWorkbookFile(const WorkbookEngineSheet &sheet, const QString &path)
+void writeWorkbookFile(const WorkbookEngineSheet &sheet, const QString &path,
+                       const QString &protectedFile)
 {
-    // Written beside the target under a name of its own, then renamed over
-    // it, so a failure never leaves a broken workbook behind.
-    static std::atomic<unsigned> serial {0};
-    const QFileInfo target(path);
-    const QString partial = target.absolutePath() + QLatin1String("/.") + target.fileName()
-        + QLatin1Char('.') + QString::number(QCoreApplication::applicationPid()) + QLatin1Char('-')
-        + QString::number(serial++) + QLatin1String(".partial");
-    const QByteArray from = QFile::encodeName(partial);
-    const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-    try {
-        writeTo(sheet, from);
-        if (std::rename(from.constData(), to.constData()) != 0) {
-            // Some platforms will not rename over an existing file.
-            QFile::remove(target.absoluteFilePath());
-            if (std::rename(from.constData(), to.constData()) != 0)
-                throw AutomationError("cannot write " + to.toStdString());
-        }
-    } catch (...) {
-        QFile::remove(partial);
-        throw;
-    }
+    // The library writes by name: it gets the temporary file beside the
+    // target, which replaces the target only when the library reports success.
+    SafeOutputFile out(path);
+    if (!out.open(protectedFile))
+        throw WorkbookWriteError(out.errorString().toStdString());
+    writeTo(sheet, QFile::encodeName(out.temporaryName()));
+    if (!out.commit())
+        throw WorkbookWriteError(out.errorString().toStdString());
 }

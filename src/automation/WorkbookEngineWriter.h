@@ -1,5 +1,7 @@
 #pragma once
 
+#include "automation/Automation.h"
+
 #include <QString>
 
 class WorkbookEngineSheet;
@@ -7,5 +9,15 @@ class WorkbookEngineSheet;
 // Writes the sheet as the only worksheet of an .xlsx file at `path`, texts as
 // strings, each cell with the formats of every range over it applied in order.
 // Streams in constant memory when the rows came in order. The file appears
-// whole or not at all. Throws AutomationError on failure.
-void writeWorkbookFile(const WorkbookEngineSheet &sheet, const QString &path);
+// whole or not at all, and never over `protectedFile` or anything but a
+// regular file. Throws WorkbookWriteError when the file could not be
+// written, AutomationError when the sheet could not be turned into one.
+void writeWorkbookFile(const WorkbookEngineSheet &sheet, const QString &path,
+                       const QString &protectedFile = {});
+
+// The workbook file could not be written; what() is the reason.
+class WorkbookWriteError : public AutomationError
+{
+public:
+    using AutomationError::AutomationError;
+};

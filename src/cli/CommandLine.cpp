@@ -4,10 +4,13 @@
 #include "curvewindow/LSCurrent.h"
 #include "mainwindow/uTestSqlite.h"
 #include "platform/MessageSink.h"
+#include "platform/SafeOutputFile.h"
 #include "platform/SameFile.h"
 #include "printing/PrintJobSink.h"
 #include "records/CsvWriter.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -69,6 +72,83 @@ void printError(const QString &text)
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
+bool isStdout(const QString &out)
+{
+    return out.isEmpty() || out == QLatin1String("-");
+}
+
+// What keeps OUT from being written, for a usage error; empty when nothing.
+QString outputProblem(const QString &out, const QString &file)
+{
+    switch (SafeOutputFile::check(out, file)) {
+    case SafeOutputFile::Target::Replaceable:
+        return {};
+    case SafeOutputFile::Target::NotRegular:
+        return QStringLiteral("-o: OUT is not a regular file");
+    case SafeOutputFile::Target::Protected:
+        // The browser never writes to the file it shows.
+        return QStringLiteral("-o: OUT is FILE itself");
+    }
+    return {};
+}
+
+// The same for every page file of a PDF run that exists already.
+QString pageFilesProblem(const QString &out, const QString &file)
+{
+    const QFileInfo info(out);
+    const QString first = PdfFileJobSink::jobFileName(info.fileName(), 1);
+    const qsizetype tag = first.lastIndexOf(QLatin1String("-1"));
+    const QString head = first.left(tag + 1);
+    const QString tail = first.mid(tag + 2);
+    const QDir folder = info.absoluteDir();
+    const QStringList names
+        = folder.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        if (!name.startsWith(head) || !name.endsWith(tail))
+            continue;
+        const QStringView number
+            = QStringView(name).mid(head.size(), name.size() - head.size() - tail.size());
+        bool ok = false;
+        if (number.toInt(&ok) <= 0 || !ok)
+            continue;
+        const QString problem = outputProblem(folder.filePath(name), file);
+        if (!problem.isEmpty())
+            return problem;
+    }
+    return {};
+}
+
+// Writes `bytes` to OUT whole or not at all.
+bool writeOutput(const QString &out, const QString &file, const QByteArray &bytes)
+{
+    SafeOutputFile output(out);
+    if (output.open(file) && output.write(bytes) && output.commit())
+        return true;
+    printError(QStringLiteral("cannot write ") + out + QStringLiteral(": ") + output.errorString());
+    return false;
+}
+
+// Passes the windows' messages on, except the print run's own report of a
+// page file that could not be written, which the command reports itself.
+class PdfRunMessages : public MessageSink
+{
+public:
+    PdfRunMessages(MessageSink &messages, const PdfFileJobSink &pdf)
+        : m_messages(messages)
+        , m_pdf(pdf)
+    { }
+    void showMessage(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text,
+                     bool beep) override
+    {
+        if (m_pdf.writeFailure().isEmpty())
+            m_messages.showMessage(parent, icon, caption, text, beep);
+    }
+
+private:
+    MessageSink &m_messages;
+    const PdfFileJobSink &m_pdf;
+};
+
 } // namespace
 
 QString CommandLine::usage()
@@ -87,6 +167,14 @@ QString CommandLine::usage()
         "  --lang L    UI language, zh (default) or en\n"
         "  --start ID  first ID to print (pdf)\n"
         "  --end ID    last ID to print (pdf)\n");
+}
+
+bool CommandLine::takesValue(const QString &option)
+{
+    for (const char *name : {"--to", "-o", "--buffer", "--format", "--lang", "--start", "--end"})
+        if (option == QLatin1String(name))
+            return true;
+    return false;
 }
 
 CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
@@ -173,22 +261,33 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
         error = QStringLiteral("--to: missing FILE");
     else if (command.out.isEmpty() && command.to != Output::Csv)
         error = QStringLiteral("--to: missing -o OUT");
-    else if (!command.out.isEmpty() && isSameFile(command.out, command.file))
-        // The browser never writes to the file it shows.
-        error = QStringLiteral("-o: OUT is FILE itself");
+    else if (command.out == QLatin1String("-") && command.to != Output::Csv)
+        error = QStringLiteral("-o: standard output takes only csv");
+    else if (command.to == Output::Pdf)
+        error = pageFilesProblem(command.out, command.file);
+    else if (!isStdout(command.out))
+        error = outputProblem(command.out, command.file);
     return command;
 }
 
 int runHeadless(const CommandLine &command)
 {
+    const QString problem = inputFileProblem(command.file);
+    if (!problem.isEmpty()) {
+        printError(QStringLiteral("cannot open ") + command.fileShown() + QStringLiteral(": ")
+                   + problem);
+        return 1;
+    }
     StderrMessages messages;
     FixedFile file(command.file);
     MainWindowServices services;
     services.messages = &messages;
     services.files = &file;
+    QString writeFailure;
     if (command.to == CommandLine::Output::Xlsx) {
-        const QString out = command.out;
-        services.automation = [out](const QString &) { return makeSavingWorkbookEngine(out); };
+        services.automation = [&command, &writeFailure](const QString &) {
+            return makeSavingWorkbookEngine(command.out, command.file, &writeFailure);
+        };
     }
     TMainFrm main(services);
     TLSCurrentFrm curves(main);
@@ -200,38 +299,61 @@ int runHeadless(const CommandLine &command)
     main.OpenClick();
 
     if (command.buffer && !main.pickBuffer(*command.buffer - 1)) {
-        printError(QStringLiteral("--buffer: not available for ") + command.file);
+        printError(QStringLiteral("--buffer: not available for ") + command.fileShown());
         return 2;
     }
     if (command.format && !main.pickFormat(*command.format)) {
-        printError(QStringLiteral("--format: not available for ") + command.file);
+        printError(QStringLiteral("--format: not available for ") + command.fileShown());
         return 2;
     }
 
     switch (command.to) {
     case CommandLine::Output::Csv: {
-        QFile out;
-        const bool opened = command.out.isEmpty()
-            ? out.open(stdout, QIODevice::WriteOnly)
-            : (out.setFileName(command.out), out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        if (!opened || !writeGridCsv(main.recordGrid(), out)) {
-            printError(QStringLiteral("cannot write ")
-                       + (command.out.isEmpty() ? QStringLiteral("stdout") : command.out));
+        if (isStdout(command.out)) {
+            QFile out;
+            if (!out.open(stdout, QIODevice::WriteOnly) || !writeGridCsv(main.recordGrid(), out)
+                || !out.flush()) {
+                printError(QStringLiteral("cannot write stdout: ") + out.errorString());
+                return 1;
+            }
+            break;
+        }
+        SafeOutputFile out(command.out);
+        if (!out.open(command.file) || !writeGridCsv(main.recordGrid(), out.device())
+            || !out.commit()) {
+            const QString reason
+                = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
+            out.discard();
+            printError(QStringLiteral("cannot write ") + command.out + QStringLiteral(": ")
+                       + reason);
             return 1;
         }
-        out.close();
         break;
     }
     case CommandLine::Output::Xlsx:
         main.BitBtn3Click();
+        if (!writeFailure.isEmpty()) {
+            printError(QStringLiteral("cannot write ") + command.out + QStringLiteral(": ")
+                       + writeFailure);
+            return 1;
+        }
+        // The export's message says it failed; this line says why.
+        if (!main.exportFailure().isEmpty())
+            printError(main.exportFailure());
         break;
     case CommandLine::Output::Png: {
         if (!showCurves(main, curves))
             return 1;
-        if (!curves.curvePicture().save(command.out, "PNG")) {
-            printError(QStringLiteral("cannot write ") + command.out);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!curves.curvePicture().save(&buffer, "PNG")) {
+            printError(QStringLiteral("cannot write ") + command.out
+                       + QStringLiteral(": the picture could not be encoded"));
             return 1;
         }
+        if (!writeOutput(command.out, command.file, bytes))
+            return 1;
         break;
     }
     case CommandLine::Output::Pdf: {
@@ -240,10 +362,16 @@ int runHeadless(const CommandLine &command)
         curves.setPrintRange(command.start, command.end);
         PdfFileJobSink pdf(command.out);
         pdf.setProtectedFile(command.file);
+        PdfRunMessages pdfMessages(messages, pdf);
         curves.setPrintJobSink(&pdf);
-        curves.setMessageSink(&messages);
+        curves.setMessageSink(&pdfMessages);
         curves.BitBtn2Click();
         curves.setPrintJobSink(nullptr);
+        curves.setMessageSink(&messages);
+        if (!pdf.writeFailure().isEmpty()) {
+            printError(QStringLiteral("cannot write ") + pdf.writeFailure());
+            return 1;
+        }
         break;
     }
     case CommandLine::Output::None:

@@ -12,6 +12,8 @@ struct CommandLine
 
     Output to = Output::None;
     QString file;
+    // FILE as it was given, for messages, when `file` is another way to it.
+    QString fileLabel;
     QString out;
     std::optional<int> buffer;
     std::optional<int> format;
@@ -24,6 +26,9 @@ struct CommandLine
     // `error` says what is wrong and nothing else is meaningful.
     static CommandLine parse(const QStringList &arguments, QString &error);
     static QString usage();
+    // Whether the option takes the next argument as its value.
+    static bool takesValue(const QString &option);
+    QString fileShown() const { return fileLabel.isEmpty() ? file : fileLabel; }
 };
 
 // Runs a `--to` command with the real windows hidden; returns the exit status.

@@ -1,5 +1,6 @@
 #include "export/ExcelExport.h"
 
+#include <string>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -10,6 +11,7 @@ namespace {
 constexpr int MaxWorksheetRows = 1048576;
 constexpr int MinExportCols = 2;
 constexpr int MaxExportCols = 27;
+constexpr qsizetype MaxCellChars = 32767;
 
 QString noDataText(bool chinese)
 {
@@ -66,8 +68,12 @@ public:
 
         // Ranges past Z or past the last worksheet row would name other cells
         // or none at all; such a grid cannot be exported faithfully.
-        if (cols < MinExportCols || cols > MaxExportCols || rows < 1 || rows > MaxWorksheetRows)
-            throw AutomationError("grid does not fit a worksheet");
+        if (rows < 1 || rows > MaxWorksheetRows)
+            throw AutomationError("the grid has " + std::to_string(n)
+                                  + " data rows, a worksheet holds at most 1,048,575");
+        if (cols < MinExportCols || cols > MaxExportCols)
+            throw AutomationError("the grid has " + std::to_string(cols - 1)
+                                  + " columns, a worksheet export holds 1 to 26");
         const QString letter = exportLastColumnLetter(cols);
         const QString count = QString::number(rows);
         const QString titleRange = "A1:"_L1 + letter + u'1';
@@ -81,13 +87,13 @@ public:
             u"黑体"_s);
 
         for (int j = 1; j < cols; ++j)
-            m_app->set(u"Cells"_s, {1, j}, m_grid.cell(j, 0));
+            setCell(1, j, m_grid.cell(j, 0));
 
         m_progress.start(n);
         for (int i = 1; i <= n; ++i) {
             m_progress.setPosition(i);
             for (int j = 1; j < cols; ++j)
-                m_app->set(u"Cells"_s, {i + 1, j}, m_grid.cell(j, i));
+                setCell(i + 1, j, m_grid.cell(j, i));
         }
 
         set(chain({{u"worksheets"_s, 1}, {u"Range"_s, wholeRange}, {u"Borders"_s, {}}}),
@@ -121,6 +127,16 @@ private:
         return *object;
     }
 
+    // A longer text would be cut or refused by the worksheet.
+    void setCell(int row, int col, const QString &text)
+    {
+        if (text.size() > MaxCellChars)
+            throw AutomationError("row " + std::to_string(row) + " column " + std::to_string(col)
+                                  + " holds " + std::to_string(text.size())
+                                  + " characters, a worksheet cell holds at most 32,767");
+        m_app->set(u"Cells"_s, {row, col}, text);
+    }
+
     static void set(AutomationObject &object, const QString &member, const QVariant &value)
     {
         object.set(member, {}, value);
@@ -141,13 +157,13 @@ QString exportLastColumnLetter(int cols)
     return QString(QChar(static_cast<char16_t>(code)));
 }
 
-void exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFactory &automation,
-                      ExportProgress &progress, MessageSink &messages, QWidget *owner)
+QString exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFactory &automation,
+                         ExportProgress &progress, MessageSink &messages, QWidget *owner)
 {
     const QString caption = chinese ? u"错误"_s : u"Error"_s;
     if (grid.rows() == 2) {
         messages.showMessage(owner, MessageIcon::Warning, caption, noDataText(chinese));
-        return;
+        return {};
     }
 
     std::unique_ptr<AutomationObject> app = automation.create(u"Excel.application"_s);
@@ -156,18 +172,21 @@ void exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFacto
         sheet = automation.create(u"excel.sheet"_s);
     if (!app || !sheet) {
         messages.showMessage(owner, MessageIcon::Warning, caption, notInstalledText(chinese));
-        return;
+        return {};
     }
 
     ExportRun run(grid, progress, std::move(app), std::move(sheet));
     bool failed = false;
+    QString reason;
     try {
         run.run();
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
         // Any failure of the application or the engine, memory included.
         failed = true;
+        reason = QString::fromUtf8(error.what());
     }
     progress.finish();
     if (failed)
         messages.showMessage(owner, MessageIcon::Error, caption, failedText(chinese));
+    return reason;
 }

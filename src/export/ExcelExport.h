@@ -23,9 +23,11 @@ public:
 // The export button: copies grid columns 1 .. cols-1 of every row into the
 // first worksheet of a new workbook through `automation`, formats it and makes
 // the application visible. Reports no data, no spreadsheet application and a
-// failure on the way through `messages`, in Chinese or English.
-void exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFactory &automation,
-                      ExportProgress &progress, MessageSink &messages, QWidget *owner);
+// failure on the way through `messages`, in Chinese or English. Returns why
+// a started export failed (for example, a grid too large for a worksheet),
+// empty otherwise.
+QString exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFactory &automation,
+                         ExportProgress &progress, MessageSink &messages, QWidget *owner);
 
 // The last worksheet column filled for a grid of `cols` columns: one
 // character, wrapping on 8 bits; meaningful for 2 to 27 columns (A to Z).

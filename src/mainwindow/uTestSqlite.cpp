@@ -335,7 +335,8 @@ void TMainFrm::BitBtn3Click()
 {
     std::unique_ptr<AutomationFactory> automation = m_services.automation(m_openFileName);
     GaugeProgress progress(ui->Gauge1);
-    exportRecordGrid(m_grid, chineseUi(), *automation, progress, *m_services.messages, this);
+    m_exportFailure
+        = exportRecordGrid(m_grid, chineseUi(), *automation, progress, *m_services.messages, this);
 }
 
 bool TMainFrm::pickBuffer(int index)
@@ -354,7 +355,7 @@ bool TMainFrm::pickFormat(int format)
     return true;
 }
 
-void TMainFrm::openFile(const QString &path)
+void TMainFrm::openFile(const QString &path, const QString &shownName)
 {
     class Chosen : public FileChooser
     {
@@ -370,6 +371,8 @@ void TMainFrm::openFile(const QString &path)
     FileChooser *usual = std::exchange(m_services.files, &chosen);
     OpenClick();
     m_services.files = usual;
+    if (!shownName.isEmpty())
+        setWindowTitle(MainTexts::windowTitleWithFile(chineseUi(), shownName));
 }
 
 void TMainFrm::OpenClick()

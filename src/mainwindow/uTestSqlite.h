@@ -54,6 +54,8 @@ public:
 
     RecordGridModel &grid() { return m_grid; }
     QString openFileName() const { return m_openFileName; }
+    // Why the last export failed, empty when it did not.
+    QString exportFailure() const { return m_exportFailure; }
     QColor countDisplayColour() const { return m_countColour; }
     bool dynamicLoad() const;
 
@@ -61,8 +63,9 @@ public:
     // would: nothing happens for the item already selected. False when the
     // list is disabled.
     bool pickBuffer(int index);
-    // Opens `path` as if it had been chosen with Open.
-    void openFile(const QString &path);
+    // Opens `path` as if it had been chosen with Open; the title shows
+    // `shownName` instead when given (a name `path` only leads to).
+    void openFile(const QString &path, const QString &shownName = {});
     bool pickFormat(int format);
 
 public slots:
@@ -111,6 +114,7 @@ private:
 
     RecordGridModel m_grid;
     QString m_openFileName;
+    QString m_exportFailure;
     bool m_isSqlite = false;
     QColor m_countColour = QColor(0, 0, 255);
     int m_bufferIndex = 0;

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <QFileInfo>
 #include <QString>
 
-// Whether two names lead to one file: by the real paths when both exist,
-// else by the absolute names.
-inline bool isSameFile(const QString &a, const QString &b)
-{
-    const QFileInfo x(a);
-    const QFileInfo y(b);
-    if (x.exists() && y.exists())
-        return x.canonicalFilePath() == y.canonicalFilePath();
-    return x.absoluteFilePath() == y.absoluteFilePath();
-}
+// Whether two names lead to one file, by identity (device and inode, or the
+// volume and file index on Windows), links followed: a hard link or a link to
+// a file is that file. Names of which one does not exist are one file only
+// when their absolute names are equal.
+bool isSameFile(const QString &a, const QString &b);
+
+// Why `path` cannot be read as a log file (missing, unreadable, a folder, a
+// FIFO, a device, a loop of links), or empty when it can. Never blocks and
+// changes nothing.
+QString inputFileProblem(const QString &path);

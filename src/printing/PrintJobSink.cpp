@@ -1,10 +1,13 @@
 #include "printing/PrintJobSink.h"
 
+#include "platform/SafeOutputFile.h"
 #include "platform/SameFile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -103,10 +106,94 @@ void PrinterJobSink::setUp(QWidget *parent)
     dialog.exec();
 }
 
+struct PdfFileJobSink::Job
+{
+    QString file;
+    QBuffer bytes;
+    std::unique_ptr<QPdfWriter> writer;
+    QPainter painter;
+};
+
 PdfFileJobSink::PdfFileJobSink(QString outputName)
     : m_output(std::move(outputName))
 {
-    printer().setOutputFormat(QPrinter::PdfFormat);
+    // The page the PDF printer would give, so the files look as they would
+    // when printed to a PDF printer.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    m_layout = printer.pageLayout();
+    m_resolution = printer.resolution();
+}
+
+PdfFileJobSink::~PdfFileJobSink()
+{
+    if (m_job && m_job->painter.isActive())
+        m_job->painter.end();
+}
+
+void PdfFileJobSink::setOrientation(QPageLayout::Orientation orientation)
+{
+    m_layout.setOrientation(orientation);
+}
+
+QPageLayout::Orientation PdfFileJobSink::orientation() const
+{
+    return m_layout.orientation();
+}
+
+bool PdfFileJobSink::beginJob()
+{
+    m_error.clear();
+    m_writeFailure.clear();
+    if (m_job && m_job->painter.isActive())
+        m_job->painter.end();
+    m_job.reset();
+    const QString file = jobFileName(m_output, ++m_jobs);
+    // Never overwrite the file being browsed, nor anything but a file.
+    if (SafeOutputFile::check(file, m_protected) != SafeOutputFile::Target::Replaceable
+        || !QFileInfo(file).absoluteDir().exists()) {
+        m_error = file;
+        return false;
+    }
+    auto job = std::make_unique<Job>();
+    job->file = file;
+    job->bytes.open(QIODevice::WriteOnly);
+    job->writer = std::make_unique<QPdfWriter>(&job->bytes);
+    job->writer->setPageLayout(m_layout);
+    job->writer->setResolution(m_resolution);
+    if (!job->painter.begin(job->writer.get())) {
+        m_error = file;
+        return false;
+    }
+    m_job = std::move(job);
+    return true;
+}
+
+void PdfFileJobSink::drawPage(const QImage &page, QSizeF screenDpi)
+{
+    if (!m_job || !m_job->painter.isActive())
+        return;
+    drawPageImage(m_job->painter, page,
+                  QSizeF(m_job->writer->logicalDpiX(), m_job->writer->logicalDpiY()), screenDpi);
+}
+
+bool PdfFileJobSink::endJob()
+{
+    if (!m_job || !m_job->painter.isActive())
+        return false;
+    const std::unique_ptr<Job> job = std::move(m_job);
+    if (!job->painter.end()) {
+        m_error = job->file;
+        return false;
+    }
+    job->writer.reset();
+    SafeOutputFile out(job->file);
+    if (!out.open(m_protected) || !out.write(job->bytes.data()) || !out.commit()) {
+        m_error = job->file;
+        m_writeFailure = job->file + QStringLiteral(": ") + out.errorString();
+        return false;
+    }
+    return true;
 }
 
 QString PdfFileJobSink::jobFileName(const QString &outputName, int job)
@@ -118,21 +205,4 @@ QString PdfFileJobSink::jobFileName(const QString &outputName, int job)
     if (dot <= slash + 1)
         return outputName + tag;
     return outputName.left(dot) + tag + outputName.mid(dot);
-}
-
-bool PdfFileJobSink::prepareJob()
-{
-    const QString file = jobFileName(m_output, ++m_jobs);
-    if (!m_protected.isEmpty() && isSameFile(file, m_protected)) {
-        // Never overwrite the file being browsed.
-        setErrorText(file);
-        return false;
-    }
-    QFileInfo info(file);
-    if (!info.absoluteDir().exists()) {
-        setErrorText(file);
-        return false;
-    }
-    printer().setOutputFileName(file);
-    return true;
 }

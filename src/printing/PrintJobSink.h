@@ -71,23 +71,41 @@ private:
 };
 
 // A printer that writes job n to its own PDF file: the output name with "-n"
-// before its extension (out.pdf gives out-1.pdf, out-2.pdf, ...).
-class PdfFileJobSink : public PrinterJobSink
+// before its extension (out.pdf gives out-1.pdf, out-2.pdf, ...). Each page is
+// drawn in memory with the PDF printer's page layout and resolution, then
+// written whole or not at all.
+class PdfFileJobSink : public PrintJobSink
 {
 public:
     explicit PdfFileJobSink(QString outputName);
+    ~PdfFileJobSink() override;
 
     // A file that must never be written (the browsed file).
     void setProtectedFile(const QString &path) { m_protected = path; }
+
+    void setOrientation(QPageLayout::Orientation orientation) override;
+    QPageLayout::Orientation orientation() const override;
+    bool beginJob() override;
+    void drawPage(const QImage &page, QSizeF screenDpi) override;
+    bool endJob() override;
+    QString errorText() const override { return m_error; }
     void setUp(QWidget *) override { }
+
+    // Why the last page file could not be written ("NAME: reason"), empty
+    // when none failed that way.
+    QString writeFailure() const { return m_writeFailure; }
 
     static QString jobFileName(const QString &outputName, int job);
 
-protected:
-    bool prepareJob() override;
-
 private:
+    struct Job;
+
     QString m_output;
     QString m_protected;
+    QPageLayout m_layout;
+    int m_resolution = 1200;
     int m_jobs = 0;
+    std::unique_ptr<Job> m_job;
+    QString m_error;
+    QString m_writeFailure;
 };

@@ -30,6 +30,18 @@ void appendField(QByteArray &buffer, QByteArrayView field)
     buffer.append('"');
 }
 
+// Retries a short write, so that the write that fails says why.
+bool writeAll(QIODevice &out, const QByteArray &bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
 } // namespace
 
 bool writeGridCsv(const RecordGridModel &grid, QIODevice &out)
@@ -45,10 +57,10 @@ bool writeGridCsv(const RecordGridModel &grid, QIODevice &out)
         }
         buffer.append("\r\n", 2);
         if (buffer.size() >= FlushAt) {
-            if (out.write(buffer) != buffer.size())
+            if (!writeAll(out, buffer))
                 return false;
             buffer.clear();
         }
     }
-    return out.write(buffer) == buffer.size();
+    return writeAll(out, buffer);
 }
