@@ -41,6 +41,11 @@ QString invalidDatabase();
 QString noDataMessage(bool chinese, const QString &bufferText);
 // "< " + buffer text + " > 没有创建！" / " > No Create！"
 QString notCreatedMessage(bool chinese, const QString &bufferText);
+// "文件太大：" … / "File too large: " …: the records, the memory they need
+// in GB (rounded up) and the file's size.
+QString fileTooLarge(bool chinese, qint64 records, qint64 memoryBytes, qint64 fileBytes);
+// A size in GB with one decimal, MB below a GB, KB below a MB.
+QString sizeText(qint64 bytes);
 QString registryCaption();
 QString createKeyFail();
 
