@@ -23,11 +23,11 @@ void RecordGridModel::resize(int rows, int cols)
     // fails leaves the grid as it was.
     std::vector<Span> spans;
     if (cols == m_cols) {
-        checkGrowth(count, 0);
+        checkGrowth(count);
         m_spans.reserve(count);
     } else {
         // A new column count builds a second table beside the first.
-        checkGrowth(count + m_spans.size(), 0);
+        checkGrowth(count + m_spans.size());
         spans.resize(count);
         const int keepRows = std::min(rows, m_rows);
         const int keepCols = std::min(cols, m_cols);
@@ -41,6 +41,7 @@ void RecordGridModel::resize(int rows, int cols)
     else
         m_spans.swap(spans);
     std::vector<Span>().swap(spans);
+    updateTextRoom();
     const int oldCols = m_cols;
     m_rows = rows;
     m_cols = cols;
@@ -98,21 +99,6 @@ void RecordGridModel::setCols(int cols)
     m_garbage += cut;
 }
 
-QByteArrayView RecordGridModel::text(Span s) const
-{
-    const char *at = m_arena.constData() + s.offset();
-    if (!s.isLong())
-        return QByteArrayView(at, qsizetype(s.length()));
-    qint64 length = 0;
-    std::memcpy(&length, at, sizeof length);
-    return QByteArrayView(at + sizeof length, qsizetype(length));
-}
-
-qint64 RecordGridModel::storedSize(Span s) const
-{
-    return s.isLong() ? text(s).size() + qint64(sizeof(qint64)) : qint64(s.length());
-}
-
 QByteArrayView RecordGridModel::cellUtf8(int col, int row) const
 {
     if (!inside(col, row))
@@ -130,13 +116,20 @@ void RecordGridModel::setCell(int col, int row, const QString &text)
     setCellUtf8(col, row, text.toUtf8());
 }
 
-void RecordGridModel::checkGrowth(std::size_t spans, qint64 textBytes) const
+void RecordGridModel::checkGrowth(std::size_t spans) const
 {
-    const qint64 arena = m_arena.size() + textBytes;
-    if (arena > MaxTextBytes || spans > m_spans.max_size())
+    if (spans > m_spans.max_size()
+        || (m_memoryLimit >= 0
+            && qint64(spans) * BytesPerCell + qint64(m_arena.size()) > m_memoryLimit))
         throw std::bad_alloc();
-    if (m_memoryLimit >= 0 && qint64(spans) * BytesPerCell + arena > m_memoryLimit)
-        throw std::bad_alloc();
+}
+
+void RecordGridModel::updateTextRoom()
+{
+    m_textRoom = MaxTextBytes;
+    if (m_memoryLimit >= 0)
+        m_textRoom
+            = std::min<qint64>(m_textRoom, m_memoryLimit - qint64(m_spans.size()) * BytesPerCell);
 }
 
 void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
@@ -144,26 +137,37 @@ void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
     if (!inside(col, row))
         return;
     Span &s = m_spans[slot(col, row)];
-    const qint64 old = storedSize(s);
+    const Span old = s;
     if (utf8.isEmpty()) {
         s = Span {};
-    } else {
-        const bool isLong = std::uint64_t(utf8.size()) >= Span::LongText;
-        const qint64 bytes = utf8.size() + (isLong ? qint64(sizeof(qint64)) : 0);
-        checkGrowth(m_spans.size(), bytes);
-        // Room first, so that growth that fails leaves the arena as it was.
-        if (m_arena.size() + bytes > m_arena.capacity())
-            m_arena.reserve(std::max<qsizetype>(m_arena.capacity() * 2, m_arena.size() + bytes));
+    } else if (std::uint64_t(utf8.size()) < Span::LongText) {
         const qint64 offset = m_arena.size();
-        if (isLong) {
-            const qint64 length = utf8.size();
-            m_arena.append(reinterpret_cast<const char *>(&length), sizeof length);
-        }
+        if (offset + utf8.size() > m_textRoom)
+            throw std::bad_alloc();
+        // An append that cannot grow the arena throws with the arena as it was.
         m_arena.append(utf8.data(), utf8.size());
         s = Span::make(std::uint64_t(offset), std::uint64_t(utf8.size()));
+    } else {
+        s = appendLongText(utf8);
     }
-    m_garbage += old;
+    m_garbage += storedSize(old);
     changed(col, row);
+}
+
+RecordGridModel::Span RecordGridModel::appendLongText(QByteArrayView utf8)
+{
+    const qint64 length = utf8.size();
+    const qint64 offset = m_arena.size();
+    if (offset + qint64(sizeof length) + length > m_textRoom)
+        throw std::bad_alloc();
+    // Room for both parts first, so that a failure leaves no stray length.
+    const qint64 needed = offset + qint64(sizeof length) + length;
+    if (needed > m_arena.capacity())
+        m_arena.reserve(
+            std::max<qint64>(needed, std::min<qint64>(2 * m_arena.capacity(), m_textRoom)));
+    m_arena.append(reinterpret_cast<const char *>(&length), sizeof length);
+    m_arena.append(utf8.data(), utf8.size());
+    return Span::make(std::uint64_t(offset), std::uint64_t(length));
 }
 
 void RecordGridModel::changed(int col, int row)
@@ -218,8 +222,8 @@ void RecordGridModel::reserveText(qsizetype bytes)
     if (bytes <= 0)
         return;
     try {
-        checkGrowth(m_spans.size(), bytes);
-        m_arena.reserve(m_arena.size() + bytes);
+        if (m_arena.size() + bytes <= m_textRoom)
+            m_arena.reserve(m_arena.size() + bytes);
     } catch (const std::bad_alloc &) { }
 }
 
@@ -237,6 +241,7 @@ void RecordGridModel::makeEmpty()
     // The memory goes back, not only the texts.
     std::vector<Span>(4).swap(m_spans);
     QByteArray().swap(m_arena);
+    updateTextRoom();
     m_garbage = 0;
     m_colWidths.resize(2, m_defaultColWidth);
     if (oldCols != 2)

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -64,7 +65,11 @@ public:
     qint64 memoryUse() const;
     // A ceiling on memoryUse() below the system's own, so that running out
     // can be tried without running the machine out; negative for none.
-    void setMemoryLimit(qint64 bytes) { m_memoryLimit = bytes; }
+    void setMemoryLimit(qint64 bytes)
+    {
+        m_memoryLimit = bytes;
+        updateTextRoom();
+    }
 
     // The empty grid: 2 rows, 2 columns, every cell empty.
     void makeEmpty();
@@ -153,11 +158,25 @@ private:
     void changed(int col, int row);
     // The text's bytes and the room the arena gives it (a long text's length
     // included).
-    QByteArrayView text(Span s) const;
-    qint64 storedSize(Span s) const;
-    // Throws std::bad_alloc when `spans` cells and `textBytes` of text would
-    // pass the memory limit or the arena's range.
-    void checkGrowth(std::size_t spans, qint64 textBytes) const;
+    QByteArrayView text(Span s) const
+    {
+        const char *at = m_arena.constData() + s.offset();
+        if (!s.isLong())
+            return QByteArrayView(at, qsizetype(s.length()));
+        qint64 length = 0;
+        std::memcpy(&length, at, sizeof length);
+        return QByteArrayView(at + sizeof length, qsizetype(length));
+    }
+    qint64 storedSize(Span s) const
+    {
+        return s.isLong() ? text(s).size() + qint64(sizeof(qint64)) : qint64(s.length());
+    }
+    // Throws std::bad_alloc when `spans` cells would pass the memory limit.
+    void checkGrowth(std::size_t spans) const;
+    // The arena's size that the next text must stay within: its range, less
+    // what the limit leaves after the spans.
+    void updateTextRoom();
+    Span appendLongText(QByteArrayView utf8);
 
     int m_rows = 2;
     int m_cols = 2;
@@ -165,6 +184,7 @@ private:
     QByteArray m_arena;
     qsizetype m_garbage = 0;
     qint64 m_memoryLimit = -1;
+    qint64 m_textRoom = MaxTextBytes;
     int m_defaultColWidth = DefaultColWidth;
     std::vector<int> m_colWidths;
     int m_batchDepth = 0;
