@@ -1,7 +1,9 @@
 #include "records/BinaryLogFile.h"
 #include "records/GridLayout.h"
+#include "records/GridSizeGuard.h"
 #include "records/MainTexts.h"
 #include "records/RecordGridModel.h"
+#include "records/ValueFormat.h"
 #include "support/LogFiles.h"
 
 #include <QTemporaryDir>
@@ -11,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -84,6 +87,11 @@ private slots:
     void fileShrunkBeforeRecordsGivesFewerRows();
     void sampleFilesAreRead_data();
     void sampleFilesAreRead();
+
+    void sizeGuard_data();
+    void sizeGuard();
+    void longestTextsAreCounted_data();
+    void longestTextsAreCounted();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -589,6 +597,126 @@ void TestBinaryLogFile::sampleFilesAreRead()
         QCOMPARE(grid.cell(0, r), QString::number(r - 6));
         QVERIFY(!grid.cell(1, r).isEmpty());
     }
+}
+
+void TestBinaryLogFile::sizeGuard_data()
+{
+    QTest::addColumn<qint64>("fileBytes");
+    QTest::addColumn<bool>("alarms");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<qint64>("budget"); // -1: unknown
+    QTest::addColumn<qint64>("records");
+    QTest::addColumn<qint64>("gridBytes");
+    QTest::addColumn<bool>("fits");
+
+    constexpr qint64 GB = qint64(1) << 30;
+    constexpr qint64 maxRows = RecordGridModel::MaxRows;
+    // 13 spans of 8 bytes and the longest texts: ID 11, date 13, time 11, values.
+    QTest::newRow("empty file") << qint64(0) << false << 0 << qint64(-1) << qint64(0) << qint64(0)
+                                << true;
+    QTest::newRow("header only") << qint64(32) << false << 0 << qint64(0) << qint64(0) << qint64(0)
+                                 << true;
+    QTest::newRow("a record and a cut one")
+        << qint64(95) << false << 0 << qint64(-1) << qint64(1) << qint64(189) << true;
+    QTest::newRow("budget just enough")
+        << qint64(64) << false << 0 << qint64(189) << qint64(1) << qint64(189) << true;
+    QTest::newRow("budget a byte short")
+        << qint64(64) << false << 0 << qint64(188) << qint64(1) << qint64(189) << false;
+    QTest::newRow("16bit Signed") << qint64(64) << false << 1 << qint64(-1) << qint64(1)
+                                  << qint64(199) << true;
+    QTest::newRow("32bit Signed: 8 columns")
+        << qint64(64) << false << 2 << qint64(-1) << qint64(1) << qint64(154) << true;
+    QTest::newRow("32bit HEX") << qint64(64) << false << 3 << qint64(-1) << qint64(1) << qint64(139)
+                               << true;
+    QTest::newRow("32bit Float, widest separator")
+        << qint64(64) << false << 4 << qint64(-1) << qint64(1) << qint64(209) << true;
+    QTest::newRow("alarm header only")
+        << qint64(112 + 111) << true << 0 << qint64(-1) << qint64(0) << qint64(0) << true;
+    // 4 spans, ID 11, time 25, number 3, 50 units of text at 3 bytes.
+    QTest::newRow("an alarm") << qint64(224) << true << 0 << qint64(-1) << qint64(1) << qint64(221)
+                              << true;
+    QTest::newRow("8 GB data file, 16 GB free")
+        << 8 * GB << false << 0 << 16 * GB << qint64(268435455) << qint64(268435455) * 189 << false;
+    QTest::newRow("8 GB data file, 64 GB free")
+        << 8 * GB << false << 0 << 64 * GB << qint64(268435455) << qint64(268435455) * 189 << true;
+    QTest::newRow("the grid's last row")
+        << maxRows * 32 << false << 0 << qint64(-1) << maxRows - 1 << (maxRows - 1) * 189 << true;
+    QTest::newRow("a record past the last row")
+        << (maxRows + 1) * 32 << false << 0 << qint64(-1) << maxRows << maxRows * 189 << false;
+    QTest::newRow("alarms past the last row")
+        << (maxRows + 1) * 112 << true << 0 << qint64(-1) << maxRows << maxRows * 221 << false;
+}
+
+void TestBinaryLogFile::sizeGuard()
+{
+    QFETCH(qint64, fileBytes);
+    QFETCH(bool, alarms);
+    QFETCH(int, format);
+    QFETCH(qint64, budget);
+    QFETCH(qint64, records);
+    QFETCH(qint64, gridBytes);
+    QFETCH(bool, fits);
+    using namespace GridSizeGuard;
+    const Need need
+        = binaryFileNeed(fileBytes, alarms ? RecordKind::Alarm : RecordKind::Data, format);
+    QCOMPARE(need.fileBytes, fileBytes);
+    QCOMPARE(need.records, records);
+    QCOMPARE(need.gridBytes, gridBytes);
+    QCOMPARE(GridSizeGuard::fits(need, budget < 0 ? std::nullopt : std::optional(budget)), fits);
+}
+
+void TestBinaryLogFile::longestTextsAreCounted_data()
+{
+    QTest::addColumn<bool>("alarms");
+    QTest::addColumn<int>("format");
+    for (int format = 0; format < MainTexts::FormatCount; ++format)
+        QTest::addRow("%s", qPrintable(MainTexts::formatItem(format))) << false << format;
+    QTest::newRow("alarms") << true << 0;
+}
+
+void TestBinaryLogFile::longestTextsAreCounted()
+{
+    QFETCH(bool, alarms);
+    QFETCH(int, format);
+    const QString file = m_dir.filePath(u"longest.bin"_s);
+    RecordGridModel grid;
+    if (alarms) {
+        AlarmRecord a;
+        a.id = std::numeric_limits<qint32>::min();
+        a.year = 65535;
+        a.month = a.day = a.hour = a.minute = a.second = a.number = 255;
+        a.text = std::u16string(50, u'电');
+        QVERIFY(writeFile(file, alarmFile({a})));
+        QVERIFY(loadAlarms(file, grid));
+    } else {
+        DataRecord r;
+        r.id = std::numeric_limits<qint32>::min();
+        r.year = 65535;
+        r.month = r.day = r.hour = r.minute = r.second = 255;
+        // Each format's longest value: 65535, -32768, -2^31, any, -9999999.0f.
+        const quint32 pair = format == 4 ? std::bit_cast<quint32>(-9999999.0f) : 0x80000000u;
+        for (int v = 0; v < 10; v += 2) {
+            r.words[size_t(v)] = format == 0 ? 65535 : format == 1 ? 0x8000 : quint16(pair);
+            r.words[size_t(v + 1)] = format == 0 ? 65535
+                : format == 1                    ? 0x8000
+                                                 : quint16(pair >> 16);
+        }
+        QVERIFY(writeFile(file, dataFile({r})));
+        QVERIFY(loadData(file, grid, format));
+    }
+    QCOMPARE(grid.rows(), 2);
+    qint64 text = 0;
+    for (int c = 0; c < grid.cols(); ++c)
+        text += grid.cellUtf8(c, 1).size();
+    const auto kind = alarms ? GridSizeGuard::RecordKind::Alarm : GridSizeGuard::RecordKind::Data;
+    // The float estimate allows for the widest decimal separator.
+    const qint64 separatorRoom = format == 4 ? 5
+            * (ValueFormat::DecimalSeparator::MaxBytes
+               - ValueFormat::DecimalSeparator::system().view().size())
+                                             : 0;
+    QCOMPARE(text + separatorRoom, GridSizeGuard::textBytesPerRecord(kind, format));
+    QCOMPARE(grid.cols() * RecordGridModel::BytesPerCell + text + separatorRoom,
+             GridSizeGuard::bytesPerRecord(kind, format));
 }
 
 QTEST_GUILESS_MAIN(TestBinaryLogFile)

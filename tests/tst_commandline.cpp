@@ -1,9 +1,13 @@
+#include "records/GridSizeGuard.h"
+#include "platform/MemoryBudget.h"
 #include "support/LogFiles.h"
 #include "support/PdfFile.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 using namespace logfiles;
@@ -47,6 +51,8 @@ private slots:
     void pdfUsageErrors_data();
     void pdfUsageErrors();
     void pdfUnwritable();
+    void binaryFileTooLarge_data();
+    void binaryFileTooLarge();
 
 private:
     Run run(const QStringList &arguments);
@@ -478,6 +484,48 @@ void TestCommandLine::pdfUnwritable()
              "Error: The printer could not start a print job! ("
                  + path(u"missing/c-1.pdf"_s).toUtf8() + ")\n");
     QVERIFY(!QFileInfo::exists(path(u"missing"_s)));
+}
+
+void TestCommandLine::binaryFileTooLarge_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<QByteArray>("message");
+
+    constexpr qint64 GB = qint64(1) << 30;
+    // 268,435,455 records of 189 bytes at most.
+    QTest::newRow("8 GB")
+        << 8 * GB << u"zh"_s
+        << "Norvale: 文件太大：268435455 条记录需要约 47.3 GB 内存（文件大小 8.0 GB）\n"_ba;
+    // More records than the grid has rows, whatever the memory.
+    QTest::newRow("80 GB, past the grid's rows")
+        << 80 * GB << u"en"_s
+        << "Norvale: File too large: 2684354559 records need about 472.5 GB of memory "
+           "(file size 80.0 GB)\n"_ba;
+}
+
+void TestCommandLine::binaryFileTooLarge()
+{
+    QFETCH(qint64, size);
+    QFETCH(QString, lang);
+    QFETCH(QByteArray, message);
+    const auto need = GridSizeGuard::binaryFileNeed(size, GridSizeGuard::RecordKind::Data, 0);
+    if (GridSizeGuard::fits(need, availablePhysicalMemory()))
+        QSKIP("this machine has the memory for these records");
+    // A signature and a hole: the file takes no disk.
+    const QString file = path(u"huge.bin"_s);
+    QVERIFY(writeFile(file, signedHeader()));
+    if (!QFile::resize(file, size))
+        QSKIP("the file system takes no file this large");
+    const Run r = run({u"--to"_s, u"csv"_s, file, u"--lang"_s, lang});
+    QFile::remove(file);
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.err, message);
+    QCOMPARE(r.out, ",\r\n,\r\n"_ba);
+    // The largest of the program's runs so far (Linux counts in KiB).
+    rusage usage {};
+    QCOMPARE(getrusage(RUSAGE_CHILDREN, &usage), 0);
+    QVERIFY2(usage.ru_maxrss < 200 * 1024, qPrintable(u"%1 KiB"_s.arg(usage.ru_maxrss)));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

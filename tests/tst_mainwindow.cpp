@@ -1,6 +1,7 @@
 #include "curvewindow/LSCurrent.h"
 #include "mainwindow/RecordGridView.h"
 #include "mainwindow/uTestSqlite.h"
+#include "platform/MemoryBudget.h"
 #include "platform/MessageSink.h"
 #include "platform/OptionsStore.h"
 #include "support/LogFiles.h"
@@ -73,6 +74,9 @@ struct Window
         services.messages = &sink;
         services.files = &chooser;
         services.options = options;
+        services.memoryBudget = [this]() -> std::optional<qint64> {
+            return budget ? budget : availablePhysicalMemory();
+        };
         main = std::make_unique<TMainFrm>(services);
     }
 
@@ -111,6 +115,8 @@ struct Window
 
     RecordingSink sink;
     PickedFile chooser;
+    // Memory the grid may take; the machine's when not set.
+    std::optional<qint64> budget;
     std::unique_ptr<TMainFrm> main;
 };
 
@@ -179,6 +185,8 @@ private slots:
     void dynamicLoadShowsEachRow();
     void curveButtonShowsCurveWindow();
     void gridViewFollowsLayout();
+    void binaryFileTooLarge_data();
+    void binaryFileTooLarge();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -846,6 +854,74 @@ void TestMainWindow::gridViewFollowsLayout()
     QCOMPARE(top->sectionSize(1), 68);
     QCOMPARE(top->sectionSize(2), 200);
     QCOMPARE(view->model()->headerData(2, Qt::Horizontal).toString(), u"报警内容"_s);
+}
+
+void TestMainWindow::binaryFileTooLarge_data()
+{
+    QTest::addColumn<bool>("alarms");
+    QTest::addColumn<QString>("when");
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QString>("message");
+
+    // 1000 records of 189 bytes at most; the file is 32,032 bytes.
+    const QString data = u"Norvale: 文件太大：1000 条记录需要约 0.1 GB 内存（文件大小 32 KB）"_s;
+    QTest::newRow("refused before reading") << false << u"budget"_s << false << data;
+    QTest::newRow("refused, English")
+        << false << u"budget"_s << true
+        << u"Norvale: File too large: 1000 records need about 0.1 GB of memory (file size 32 KB)"_s;
+    QTest::newRow("no memory for the rows") << false << u"rows"_s << false << data;
+    QTest::newRow("no memory for the texts") << false << u"texts"_s << false << data;
+    QTest::newRow("no memory for the texts, dynamic load")
+        << false << u"dynamic"_s << false << data;
+    QTest::newRow("format change refused") << false << u"format budget"_s << false << data;
+    QTest::newRow("no memory for a format change") << false << u"format"_s << false << data;
+    // 1000 alarms of 221 bytes at most in a file of 112,112 bytes.
+    const QString alarms = u"Norvale: 文件太大：1000 条记录需要约 0.1 GB 内存（文件大小 110 KB）"_s;
+    QTest::newRow("alarms refused") << true << u"budget"_s << false << alarms;
+    QTest::newRow("no memory for the alarms") << true << u"texts"_s << false << alarms;
+}
+
+void TestMainWindow::binaryFileTooLarge()
+{
+    QFETCH(bool, alarms);
+    QFETCH(QString, when);
+    QFETCH(bool, english);
+    QFETCH(QString, message);
+    QList<AlarmRecord> alarmList(1000);
+    const QString file = alarms ? path(u"Alarm.db"_s) : path(u"data.bin"_s);
+    QVERIFY(writeFile(file, alarms ? alarmFile(alarmList) : dataFile(1000)));
+    Window w;
+    w.main->show();
+    if (english)
+        w.main->N3Click();
+    RecordGridModel &grid = w.main->grid();
+    // Spans of all rows fit, the texts do not; the rows alone do not fit.
+    const qint64 rowsOnly = 1001 * (alarms ? 4 : 13) * RecordGridModel::BytesPerCell;
+    if (when == u"budget")
+        w.budget = 100'000;
+    else if (when == u"rows")
+        grid.setMemoryLimit(rowsOnly - 1);
+    else if (when == u"texts" || when == u"dynamic")
+        grid.setMemoryLimit(rowsOnly + 2000);
+    if (when == u"dynamic")
+        w.action("N7")->trigger();
+    w.open(file);
+    if (when.startsWith(u"format")) {
+        QCOMPARE(grid.rows(), 1001);
+        QVERIFY(w.sink.take().isEmpty());
+        if (when == u"format budget")
+            w.budget = 100'000;
+        else
+            grid.setMemoryLimit(grid.memoryUse() + 1000);
+        QVERIFY(w.pick(w.formats(), 2));
+    }
+    QCOMPARE(w.sink.take(), QStringList {message});
+    QCOMPARE(shape(grid), emptyGridText());
+    QCOMPARE(w.count(), english ? u"Sum Data:0"_s : u"数据条数:0"_s);
+    // Refused on opening, the format list stays off; after a format change
+    // it stays on for a narrower format to be tried.
+    QCOMPARE(w.formats()->isEnabled(), when.startsWith(u"format"));
+    QCOMPARE(grid.rowCount(), 1);
 }
 
 QTEST_MAIN(TestMainWindow)

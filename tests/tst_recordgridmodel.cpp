@@ -39,6 +39,11 @@ private slots:
     void textsRoundTrip_data();
     void textsRoundTrip();
     void compactionKeepsEveryText();
+    void spansReachPastFourGigabytes_data();
+    void spansReachPastFourGigabytes();
+    void textsLongerThanASpanSaysKeepTheirLength();
+    void growthPastTheLimitChangesNothing_data();
+    void growthPastTheLimitChangesNothing();
     void makeEmptyClearsEverything();
     void columnWidths();
     void modelShowsDataRowsAndTitlesAsHeaders();
@@ -226,6 +231,115 @@ void TestRecordGridModel::compactionKeepsEveryText()
         QCOMPARE(grid.cell(1, r), label(1, r) + pad);
         QVERIFY(grid.cell(2, r).isEmpty());
     }
+}
+
+void TestRecordGridModel::spansReachPastFourGigabytes_data()
+{
+    QTest::addColumn<quint64>("offset");
+    QTest::addColumn<quint64>("length");
+    QTest::addColumn<quint64>("spanLength");
+
+    const quint64 longText = RecordGridModel::Span::LongText;
+    QTest::newRow("start") << quint64(0) << quint64(3) << quint64(3);
+    QTest::newRow("last 32-bit offset") << quint64(0xFFFFFFFF) << quint64(9) << quint64(9);
+    QTest::newRow("first offset past 4 GiB") << (quint64(1) << 32) << quint64(0) << quint64(0);
+    QTest::newRow("70 million records in") << quint64(4'600'000'000) << quint64(10) << quint64(10);
+    QTest::newRow("last offset") << quint64(RecordGridModel::MaxTextBytes) << quint64(1)
+                                 << quint64(1);
+    QTest::newRow("longest short text") << quint64(5'000'000'000) << longText - 1 << longText - 1;
+    QTest::newRow("long text") << quint64(5'000'000'000) << longText << longText;
+    QTest::newRow("longer text") << quint64(5'000'000'000) << longText * 3 << longText;
+}
+
+void TestRecordGridModel::spansReachPastFourGigabytes()
+{
+    QFETCH(quint64, offset);
+    QFETCH(quint64, length);
+    QFETCH(quint64, spanLength);
+    const auto span = RecordGridModel::Span::make(offset, length);
+    QCOMPARE(span.offset(), offset);
+    QCOMPARE(span.length(), spanLength);
+    QCOMPARE(span.isLong(), length >= RecordGridModel::Span::LongText);
+}
+
+void TestRecordGridModel::textsLongerThanASpanSaysKeepTheirLength()
+{
+    RecordGridModel grid;
+    grid.setCols(3);
+    grid.setRows(4);
+    QByteArray longText(qsizetype(RecordGridModel::Span::LongText) + 1000, 'L');
+    longText[0] = 'A';
+    longText[longText.size() - 1] = 'Z';
+    const QByteArray twice(2 * qsizetype(RecordGridModel::Span::LongText), 'E');
+    grid.setCellUtf8(0, 1, "before");
+    grid.setCellUtf8(1, 1, longText);
+    grid.setCellUtf8(2, 1, twice);
+    grid.setCellUtf8(0, 2, "after");
+    QCOMPARE(grid.cellUtf8(1, 1).size(), longText.size());
+    QVERIFY(grid.cellUtf8(1, 1) == longText);
+    QVERIFY(grid.cellUtf8(2, 1) == twice);
+    QCOMPARE(grid.cell(0, 1), u"before"_s);
+    QCOMPARE(grid.cell(0, 2), u"after"_s);
+    // Overwriting the longer one makes garbage enough to pack the texts.
+    grid.setCellUtf8(2, 1, "short");
+    grid.setRows(3);
+    QVERIFY(grid.memoryUse() < longText.size() + 1000);
+    QVERIFY(grid.cellUtf8(1, 1) == longText);
+    QCOMPARE(grid.cell(2, 1), u"short"_s);
+    QCOMPARE(grid.cell(0, 2), u"after"_s);
+}
+
+void TestRecordGridModel::growthPastTheLimitChangesNothing_data()
+{
+    QTest::addColumn<QString>("growth");
+
+    QTest::newRow("more rows") << u"rows"_s;
+    QTest::newRow("more columns") << u"cols"_s;
+    QTest::newRow("a text") << u"text"_s;
+    QTest::newRow("a long text") << u"long text"_s;
+}
+
+void TestRecordGridModel::growthPastTheLimitChangesNothing()
+{
+    QFETCH(QString, growth);
+    RecordGridModel grid;
+    grid.setCols(4);
+    grid.setRows(100);
+    fill(grid);
+    const QList<QString> before = [&] {
+        QList<QString> cells;
+        for (int r = 0; r < grid.rows(); ++r)
+            for (int c = 0; c < grid.cols(); ++c)
+                cells << grid.cell(c, r);
+        return cells;
+    }();
+    const qint64 used = grid.memoryUse();
+    // Room for a few bytes of text, not for a row more.
+    grid.setMemoryLimit(used + 20);
+    QSignalSpy resets(&grid, &QAbstractItemModel::modelAboutToBeReset);
+    const auto grow = [&] {
+        if (growth == u"rows")
+            grid.setRows(101);
+        else if (growth == u"cols")
+            grid.setCols(5);
+        else if (growth == u"long text")
+            grid.setCellUtf8(1, 1, QByteArray(qsizetype(RecordGridModel::Span::LongText), 't'));
+        else
+            grid.setCellUtf8(1, 1, QByteArray(21, 't'));
+    };
+    QVERIFY_THROWS_EXCEPTION(std::bad_alloc, grow());
+    // Room asked for ahead is only a hint: none is taken, nothing thrown.
+    grid.reserveText(1 << 20);
+    QCOMPARE(resets.count(), 0);
+    QCOMPARE(grid.rows(), 100);
+    QCOMPARE(grid.cols(), 4);
+    QCOMPARE(grid.memoryUse(), used);
+    for (int r = 0, i = 0; r < grid.rows(); ++r)
+        for (int c = 0; c < grid.cols(); ++c, ++i)
+            QCOMPARE(grid.cell(c, r), before[i]);
+    // What fits still goes in.
+    grid.setCellUtf8(1, 1, "fits");
+    QCOMPARE(grid.cell(1, 1), u"fits"_s);
 }
 
 void TestRecordGridModel::makeEmptyClearsEverything()

@@ -3,10 +3,12 @@
 #include "automation/Automation.h"
 #include "export/ExcelExport.h"
 #include "platform/Fonts.h"
+#include "platform/MemoryBudget.h"
 #include "platform/OptionsStore.h"
 #include "records/BinaryLogFile.h"
 #include "records/DatabaseLoading.h"
 #include "records/GridLayout.h"
+#include "records/GridSizeGuard.h"
 #include "records/MainTexts.h"
 #include "ui_uTestSqlite.h"
 #include "widgets/MessageBoxSink.h"
@@ -106,6 +108,8 @@ TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
     }
     if (!m_services.automation)
         m_services.automation = [](const QString &file) { return makeDesktopAutomation(file); };
+    if (!m_services.memoryBudget)
+        m_services.memoryBudget = [] { return availablePhysicalMemory(); };
 
     ui->StringGrid1->setRecordGrid(&m_grid);
     resize(880, 524);
@@ -428,11 +432,8 @@ void TMainFrm::OpenClick()
             if (m_isSqlite) {
                 SQLite_Alarm_Loading(path);
             } else {
-                if (!dynamic)
-                    m_grid.beginBatch();
-                readBinaryAlarms(file, m_grid, rowWritten);
-                if (!dynamic)
-                    m_grid.endBatch();
+                fillBinary(file.size(), true, 0, dynamic,
+                           [&] { return readBinaryAlarms(file, m_grid, rowWritten); });
             }
         } else {
             GridLayout::setDataRecords(m_grid, zh, 0);
@@ -440,11 +441,10 @@ void TMainFrm::OpenClick()
             if (m_isSqlite) {
                 SQLite_Annals_Loading(path);
             } else {
-                if (!dynamic)
-                    m_grid.beginBatch();
-                read = readBinaryDataRecords(file, m_grid, 0, rowWritten);
-                if (!dynamic)
-                    m_grid.endBatch();
+                read
+                    = fillBinary(file.size(), false, 0, dynamic,
+                                 [&] { return readBinaryDataRecords(file, m_grid, 0, rowWritten); })
+                    == Fill::Read;
             }
             if (read)
                 ui->DShow_Format->setEnabled(true);
@@ -524,13 +524,40 @@ bool TMainFrm::rereadBinaryData()
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
         return false;
     }
-    m_grid.beginBatch();
-    m_grid.setRows(int(std::clamp<qint64>(file.size() / 32, 1, INT_MAX - 1)));
-    GridLayout::setDataRecords(m_grid, zh, format);
-    const bool read = readBinaryDataRecords(file, m_grid, format);
-    m_grid.endBatch();
+    const Fill fill = fillBinary(file.size(), false, format, false, [&] {
+        m_grid.setRows(int(std::clamp<qint64>(file.size() / 32, 1, INT_MAX - 1)));
+        GridLayout::setDataRecords(m_grid, zh, format);
+        return readBinaryDataRecords(file, m_grid, format);
+    });
     file.close();
-    if (!read)
+    if (fill == Fill::ShortRead)
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
     return true;
+}
+
+TMainFrm::Fill TMainFrm::fillBinary(qint64 fileSize, bool alarms, int format, bool dynamic,
+                                    const std::function<bool()> &read)
+{
+    using namespace GridSizeGuard;
+    const Need need
+        = binaryFileNeed(fileSize, alarms ? RecordKind::Alarm : RecordKind::Data, format);
+    bool fits = GridSizeGuard::fits(need, m_services.memoryBudget());
+    bool complete = false;
+    if (fits) {
+        try {
+            std::optional<RecordGridModel::Batch> batch;
+            if (!dynamic)
+                batch.emplace(m_grid);
+            complete = read();
+        } catch (const std::bad_alloc &) {
+            fits = false;
+        }
+    }
+    if (!fits) {
+        m_grid.makeEmpty();
+        message(MainTexts::captionNorvale(),
+                MainTexts::fileTooLarge(chineseUi(), need.records, need.gridBytes, need.fileBytes));
+        return Fill::TooLarge;
+    }
+    return complete ? Fill::Read : Fill::ShortRead;
 }

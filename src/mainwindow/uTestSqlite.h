@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AutomationFactory;
 class MessageSink;
@@ -36,6 +37,9 @@ struct MainWindowServices
     OptionsStore *options = nullptr;
     // Makes the spreadsheet automation for one export of the open file.
     std::function<std::unique_ptr<AutomationFactory>(const QString &openFileName)> automation;
+    // Memory a binary file's records may take in the grid (empty: unknown).
+    // Left empty, the machine's available physical memory.
+    std::function<std::optional<qint64>()> memoryBudget;
 };
 
 // The main window: toolbar, record grid, options, opening and loading.
@@ -104,6 +108,13 @@ private:
     // Re-reads the binary data file in the selected format; false when the
     // count display is to keep its text.
     bool rereadBinaryData();
+    enum class Fill { Read, ShortRead, TooLarge };
+    // A binary file's records into the grid through `read` (false on a short
+    // read), inside a batch unless `dynamic`. Records that cannot fit are
+    // refused before, and memory that runs out on the way ends the same:
+    // the empty grid and the too-large message.
+    Fill fillBinary(qint64 fileSize, bool alarms, int format, bool dynamic,
+                    const std::function<bool()> &read);
     QString bufferText() const;
 
     std::unique_ptr<Ui::TMainFrm> ui;

@@ -1,5 +1,6 @@
 #include "records/BinaryLogFile.h"
 
+#include "records/GridSizeGuard.h"
 #include "records/LogFileFormat.h"
 #include "records/RecordGridModel.h"
 #include "records/ValueFormat.h"
@@ -128,7 +129,8 @@ bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, int format,
     const int rows = rowsFor(file.size(), DataRecordSize);
     grid.setRows(rows);
     // Room for the longest texts a record gives; pages never written cost nothing.
-    grid.reserveText(qsizetype(rows) * 96);
+    grid.reserveText(qsizetype(rows)
+                     * GridSizeGuard::textBytesPerRecord(GridSizeGuard::RecordKind::Data, format));
     unsigned char record[DataRecordSize];
     for (int r = 1; r < rows; ++r) {
         if (!file.readExact(reinterpret_cast<char *>(record), DataRecordSize))

@@ -49,6 +49,7 @@ private:
 };
 
 // Called after each record written to the grid (row 1 = first record).
+// Growth the grid cannot have throws std::bad_alloc out of both readers.
 using RowWritten = std::function<void(int row)>;
 
 // Sets the row count to size div 32 (at least 1) and fills every row with a

@@ -1,5 +1,7 @@
 #include "records/MainTexts.h"
 
+#include <algorithm>
+
 namespace MainTexts {
 
 namespace {
@@ -129,6 +131,42 @@ QString recordTimeTitle(bool chinese)
 QString wordTitle(bool chinese, int index)
 {
     return pick(chinese, u"数据(", u"Data(") + QString::number(index) + QLatin1Char(')');
+}
+
+namespace {
+constexpr qint64 KB = 1024;
+constexpr qint64 MB = KB * 1024;
+constexpr qint64 GB = MB * 1024;
+
+// Tenths of `unit`, rounded up: "about" a need never says less than it is.
+QString tenthsUp(qint64 bytes, qint64 unit)
+{
+    const qint64 part = bytes % unit * 10;
+    const qint64 tenths = bytes / unit * 10 + part / unit + (part % unit != 0 ? 1 : 0);
+    return QString::number(tenths / 10) + QLatin1Char('.') + QString::number(tenths % 10);
+}
+} // namespace
+
+QString sizeText(qint64 bytes)
+{
+    bytes = std::max<qint64>(bytes, 0);
+    if (bytes >= GB)
+        return QString::number(double(bytes) / double(GB), 'f', 1) + QStringLiteral(" GB");
+    if (bytes >= MB)
+        return QString::number(double(bytes) / double(MB), 'f', 1) + QStringLiteral(" MB");
+    return QString::number((bytes + KB - 1) / KB) + QStringLiteral(" KB");
+}
+
+QString fileTooLarge(bool chinese, qint64 records, qint64 memoryBytes, qint64 fileBytes)
+{
+    const QString count = QString::number(records);
+    const QString memory = tenthsUp(std::max<qint64>(memoryBytes, 0), GB);
+    if (chinese)
+        return QStringLiteral("文件太大：") + count + QStringLiteral(" 条记录需要约 ") + memory
+            + QStringLiteral(" GB 内存（文件大小 ") + sizeText(fileBytes) + QStringLiteral("）");
+    return QStringLiteral("File too large: ") + count + QStringLiteral(" records need about ")
+        + memory + QStringLiteral(" GB of memory (file size ") + sizeText(fileBytes)
+        + QLatin1Char(')');
 }
 
 QString registryCaption()

@@ -46,6 +46,11 @@ QString recordDateTitle(bool chinese);
 QString recordTimeTitle(bool chinese);
 QString wordTitle(bool chinese, int index);
 
+// "文件太大：" … / "File too large: " …: the records, the memory they need
+// in GB (rounded up) and the file's size.
+QString fileTooLarge(bool chinese, qint64 records, qint64 memoryBytes, qint64 fileBytes);
+// A size in GB with one decimal, MB below a GB, KB below a MB.
+QString sizeText(qint64 bytes);
 QString registryCaption();
 QString createKeyFail();
 

@@ -1,7 +1,9 @@
 #include "records/RecordGridModel.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
+#include <new>
 
 RecordGridModel::RecordGridModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -16,18 +18,30 @@ void RecordGridModel::resize(int rows, int cols)
     cols = std::max(cols, 1);
     if (rows == m_rows && cols == m_cols)
         return;
-    const bool own = openReset();
+    const std::size_t count = static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols);
+    // Memory is taken before the views hear of a change, so that growth that
+    // fails leaves the grid as it was.
+    std::vector<Span> spans;
     if (cols == m_cols) {
-        m_spans.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
+        checkGrowth(count);
+        m_spans.reserve(count);
     } else {
-        std::vector<Span> spans(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
+        // A new column count builds a second table beside the first.
+        checkGrowth(count + m_spans.size());
+        spans.resize(count);
         const int keepRows = std::min(rows, m_rows);
         const int keepCols = std::min(cols, m_cols);
         for (int r = 0; r < keepRows; ++r)
             for (int c = 0; c < keepCols; ++c)
                 spans[static_cast<std::size_t>(r) * cols + c] = m_spans[slot(c, r)];
-        m_spans.swap(spans);
     }
+    const bool own = openReset();
+    if (cols == m_cols)
+        m_spans.resize(count);
+    else
+        m_spans.swap(spans);
+    std::vector<Span>().swap(spans);
+    updateTextRoom();
     const int oldCols = m_cols;
     m_rows = rows;
     m_cols = cols;
@@ -67,30 +81,29 @@ void RecordGridModel::closeReset(bool own)
 
 void RecordGridModel::setRows(int rows)
 {
-    if (rows < m_rows) {
-        for (int r = std::max(rows, 1); r < m_rows; ++r)
-            for (int c = 0; c < m_cols; ++c)
-                m_garbage += m_spans[slot(c, r)].length;
-    }
+    qsizetype cut = 0;
+    for (int r = std::max(rows, 1); r < m_rows; ++r)
+        for (int c = 0; c < m_cols; ++c)
+            cut += storedSize(m_spans[slot(c, r)]);
     resize(rows, m_cols);
+    m_garbage += cut;
 }
 
 void RecordGridModel::setCols(int cols)
 {
-    if (cols < m_cols) {
-        for (int r = 0; r < m_rows; ++r)
-            for (int c = std::max(cols, 1); c < m_cols; ++c)
-                m_garbage += m_spans[slot(c, r)].length;
-    }
+    qsizetype cut = 0;
+    for (int r = 0; r < m_rows; ++r)
+        for (int c = std::max(cols, 1); c < m_cols; ++c)
+            cut += storedSize(m_spans[slot(c, r)]);
     resize(m_rows, cols);
+    m_garbage += cut;
 }
 
 QByteArrayView RecordGridModel::cellUtf8(int col, int row) const
 {
     if (!inside(col, row))
         return {};
-    const Span &s = m_spans[slot(col, row)];
-    return QByteArrayView(m_arena.constData() + s.offset, s.length);
+    return text(m_spans[slot(col, row)]);
 }
 
 QString RecordGridModel::cell(int col, int row) const
@@ -103,27 +116,58 @@ void RecordGridModel::setCell(int col, int row, const QString &text)
     setCellUtf8(col, row, text.toUtf8());
 }
 
+void RecordGridModel::checkGrowth(std::size_t spans) const
+{
+    if (spans > m_spans.max_size()
+        || (m_memoryLimit >= 0
+            && qint64(spans) * BytesPerCell + qint64(m_arena.size()) > m_memoryLimit))
+        throw std::bad_alloc();
+}
+
+void RecordGridModel::updateTextRoom()
+{
+    m_textRoom = MaxTextBytes;
+    if (m_memoryLimit >= 0)
+        m_textRoom
+            = std::min<qint64>(m_textRoom, m_memoryLimit - qint64(m_spans.size()) * BytesPerCell);
+}
+
 void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
 {
     if (!inside(col, row))
         return;
     Span &s = m_spans[slot(col, row)];
-    m_garbage += s.length;
+    const Span old = s;
     if (utf8.isEmpty()) {
         s = Span {};
+    } else if (std::uint64_t(utf8.size()) < Span::LongText) {
+        const qint64 offset = m_arena.size();
+        if (offset + utf8.size() > m_textRoom)
+            throw std::bad_alloc();
+        // An append that cannot grow the arena throws with the arena as it was.
+        m_arena.append(utf8.data(), utf8.size());
+        s = Span::make(std::uint64_t(offset), std::uint64_t(utf8.size()));
     } else {
-        // Offsets are 32-bit; an arena that would outgrow them is compacted
-        // first, and a text that still does not fit is cut to what fits.
-        if (m_arena.size() + utf8.size() > std::numeric_limits<std::uint32_t>::max())
-            compactIfWasteful();
-        const qsizetype room
-            = qsizetype(std::numeric_limits<std::uint32_t>::max()) - m_arena.size();
-        const qsizetype len = std::min<qsizetype>(utf8.size(), std::max<qsizetype>(room, 0));
-        s.offset = static_cast<std::uint32_t>(m_arena.size());
-        s.length = static_cast<std::uint32_t>(len);
-        m_arena.append(utf8.data(), len);
+        s = appendLongText(utf8);
     }
+    m_garbage += storedSize(old);
     changed(col, row);
+}
+
+RecordGridModel::Span RecordGridModel::appendLongText(QByteArrayView utf8)
+{
+    const qint64 length = utf8.size();
+    const qint64 offset = m_arena.size();
+    if (offset + qint64(sizeof length) + length > m_textRoom)
+        throw std::bad_alloc();
+    // Room for both parts first, so that a failure leaves no stray length.
+    const qint64 needed = offset + qint64(sizeof length) + length;
+    if (needed > m_arena.capacity())
+        m_arena.reserve(
+            std::max<qint64>(needed, std::min<qint64>(2 * m_arena.capacity(), m_textRoom)));
+    m_arena.append(reinterpret_cast<const char *>(&length), sizeof length);
+    m_arena.append(utf8.data(), utf8.size());
+    return Span::make(std::uint64_t(offset), std::uint64_t(length));
 }
 
 void RecordGridModel::changed(int col, int row)
@@ -145,20 +189,29 @@ void RecordGridModel::changed(int col, int row)
     emit dataChanged(i, i, {Qt::DisplayRole});
 }
 
-void RecordGridModel::compactIfWasteful()
+void RecordGridModel::compactIfWasteful() noexcept
 {
     if (m_garbage < (1 << 20) || m_garbage * 2 < m_arena.size())
         return;
+    qint64 live = 0;
+    for (const Span s : m_spans)
+        live += storedSize(s);
     QByteArray packed;
-    packed.reserve(m_arena.size() - m_garbage);
+    try {
+        packed.reserve(live);
+    } catch (const std::bad_alloc &) {
+        // Packing only saves room: without room for the copy the garbage stays.
+        return;
+    }
     for (Span &s : m_spans) {
-        if (s.length == 0) {
-            s.offset = 0;
+        if (s.length() == 0) {
+            s = Span {};
             continue;
         }
-        const auto offset = static_cast<std::uint32_t>(packed.size());
-        packed.append(m_arena.constData() + s.offset, s.length);
-        s.offset = offset;
+        const qint64 bytes = storedSize(s);
+        const qint64 offset = packed.size();
+        packed.append(m_arena.constData() + s.offset(), bytes);
+        s = Span::make(std::uint64_t(offset), s.length());
     }
     m_arena.swap(packed);
     m_garbage = 0;
@@ -166,8 +219,17 @@ void RecordGridModel::compactIfWasteful()
 
 void RecordGridModel::reserveText(qsizetype bytes)
 {
-    if (bytes > 0 && m_arena.size() + bytes <= qsizetype(std::numeric_limits<std::uint32_t>::max()))
-        m_arena.reserve(m_arena.size() + bytes);
+    if (bytes <= 0)
+        return;
+    try {
+        if (m_arena.size() + bytes <= m_textRoom)
+            m_arena.reserve(m_arena.size() + bytes);
+    } catch (const std::bad_alloc &) { }
+}
+
+qint64 RecordGridModel::memoryUse() const
+{
+    return qint64(m_spans.size()) * BytesPerCell + m_arena.size();
 }
 
 void RecordGridModel::makeEmpty()
@@ -176,9 +238,10 @@ void RecordGridModel::makeEmpty()
     const int oldCols = m_cols;
     m_rows = 2;
     m_cols = 2;
-    m_spans.assign(4, Span {});
-    m_arena.clear();
-    m_arena.squeeze();
+    // The memory goes back, not only the texts.
+    std::vector<Span>(4).swap(m_spans);
+    QByteArray().swap(m_arena);
+    updateTextRoom();
     m_garbage = 0;
     m_colWidths.resize(2, m_defaultColWidth);
     if (oldCols != 2)
@@ -219,7 +282,7 @@ void RecordGridModel::beginBatch()
     ++m_batchDepth;
 }
 
-void RecordGridModel::endBatch()
+void RecordGridModel::endBatch() noexcept
 {
     if (m_batchDepth == 0 || --m_batchDepth > 0)
         return;

@@ -6,7 +6,10 @@
 #include <QColor>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <vector>
 
 // The record grid's cells: a grid of text cells with row 0 as the title row
@@ -14,9 +17,13 @@
 // window see it (Cells[col][row] addressing, row and column counts that keep
 // the cells inside the new bounds).
 //
-// Texts are kept as UTF-8 in one arena with an (offset, length) pair per
-// cell, so a million rows of short texts cost a few bytes per cell instead of
-// one QString object each.
+// Texts are kept as UTF-8 in one arena with an (offset, length) pair packed
+// into 8 bytes per cell, so a million rows of short texts cost a few bytes
+// per cell instead of one QString object each.
+//
+// Growth that cannot be had (memory, or the arena's offset range) throws
+// std::bad_alloc; the grid is then still whole, without the change that
+// failed, and the loader decides what to show.
 //
 // As a Qt model it shows rows 1 .. rows()-1 as data rows; the title row is
 // the horizontal header and the ID column the vertical header.
@@ -26,6 +33,14 @@ class RecordGridModel : public QAbstractTableModel
 public:
     static constexpr int DefaultColWidth = 60;
     static constexpr int DefaultRowHeight = 20;
+    // What one cell costs besides its text.
+    static constexpr qint64 BytesPerCell = 8;
+    // The most rows the grid holds (the views count rows in int).
+    static constexpr qint64 MaxRows = std::numeric_limits<int>::max() - 1;
+    // The arena's offset range: 40 bits, a terabyte of text (less where the
+    // address space is smaller).
+    static constexpr qint64 MaxTextBytes
+        = std::min<qint64>((qint64(1) << 40) - 1, std::numeric_limits<qsizetype>::max());
 
     explicit RecordGridModel(QObject *parent = nullptr);
 
@@ -42,7 +57,19 @@ public:
     void setCellUtf8(int col, int row, QByteArrayView utf8);
 
     // Room for `bytes` more text, so a large load does not regrow the store.
+    // Only a hint: room that cannot be had is not taken.
     void reserveText(qsizetype bytes);
+
+    // Bytes the cells and their texts take (room reserved and not yet
+    // written costs no memory until it is).
+    qint64 memoryUse() const;
+    // A ceiling on memoryUse() below the system's own, so that running out
+    // can be tried without running the machine out; negative for none.
+    void setMemoryLimit(qint64 bytes)
+    {
+        m_memoryLimit = bytes;
+        updateTextRoom();
+    }
 
     // The empty grid: 2 rows, 2 columns, every cell empty.
     void makeEmpty();
@@ -60,7 +87,24 @@ public:
     // Batch updates: while a batch is open the views hear nothing; closing
     // it resets them once if anything changed.
     void beginBatch();
-    void endBatch();
+    void endBatch() noexcept;
+
+    // A batch for a scope, closed on every way out of it.
+    class Batch
+    {
+    public:
+        explicit Batch(RecordGridModel &grid)
+            : m_grid(grid)
+        {
+            m_grid.beginBatch();
+        }
+        ~Batch() { m_grid.endBatch(); }
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        RecordGridModel &m_grid;
+    };
 
     // QAbstractTableModel
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -73,13 +117,28 @@ public:
 signals:
     void columnWidthsChanged();
 
-private:
+public:
+    // A cell's place in the arena, packed: 40 bits of offset, 24 of length.
+    // A text of LongText bytes or more keeps its length in the 8 bytes in
+    // front of it, and the span's length says LongText.
     struct Span
     {
-        std::uint32_t offset = 0;
-        std::uint32_t length = 0;
-    };
+        static constexpr int LengthBits = 24;
+        static constexpr std::uint64_t LongText = (std::uint64_t(1) << LengthBits) - 1;
 
+        std::uint64_t bits = 0;
+
+        static Span make(std::uint64_t offset, std::uint64_t length)
+        {
+            return Span {offset << LengthBits | std::min(length, LongText)};
+        }
+        std::uint64_t offset() const { return bits >> LengthBits; }
+        std::uint64_t length() const { return bits & LongText; }
+        bool isLong() const { return length() == LongText; }
+    };
+    static_assert(sizeof(Span) == BytesPerCell);
+
+private:
     std::size_t slot(int col, int row) const
     {
         return static_cast<std::size_t>(row) * static_cast<std::size_t>(m_cols)
@@ -95,14 +154,37 @@ private:
     // reset that the batch's end closes.
     bool openReset();
     void closeReset(bool own);
-    void compactIfWasteful();
+    void compactIfWasteful() noexcept;
     void changed(int col, int row);
+    // The text's bytes and the room the arena gives it (a long text's length
+    // included).
+    QByteArrayView text(Span s) const
+    {
+        const char *at = m_arena.constData() + s.offset();
+        if (!s.isLong())
+            return QByteArrayView(at, qsizetype(s.length()));
+        qint64 length = 0;
+        std::memcpy(&length, at, sizeof length);
+        return QByteArrayView(at + sizeof length, qsizetype(length));
+    }
+    qint64 storedSize(Span s) const
+    {
+        return s.isLong() ? text(s).size() + qint64(sizeof(qint64)) : qint64(s.length());
+    }
+    // Throws std::bad_alloc when `spans` cells would pass the memory limit.
+    void checkGrowth(std::size_t spans) const;
+    // The arena's size that the next text must stay within: its range, less
+    // what the limit leaves after the spans.
+    void updateTextRoom();
+    Span appendLongText(QByteArrayView utf8);
 
     int m_rows = 2;
     int m_cols = 2;
     std::vector<Span> m_spans;
     QByteArray m_arena;
     qsizetype m_garbage = 0;
+    qint64 m_memoryLimit = -1;
+    qint64 m_textRoom = MaxTextBytes;
     int m_defaultColWidth = DefaultColWidth;
     std::vector<int> m_colWidths;
     int m_batchDepth = 0;
