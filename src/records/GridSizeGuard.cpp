@@ -1,5 +1,6 @@
 #include "records/GridSizeGuard.h"
 
+#include "records/GridLayout.h"
 #include "records/LogFileFormat.h"
 #include "records/MainTexts.h"
 #include "records/RecordGridModel.h"
