@@ -3,4 +3,4 @@ norvale_add_test(NAME tst_sqlitetable3 SOURCES tst_sqlitetable3.cpp tst_sqlitesu
   LIBS norvale_dataaccess)
 norvale_add_test(NAME tst_sqlite3 SOURCES tst_sqlite3.cpp LIBS norvale_dataaccess)
 norvale_add_test(NAME tst_sqlitereadonly SOURCES tst_sqlitereadonly.cpp tst_sqlitesupport.h
-  LIBS norvale_dataaccess)
+  support/ChildWriter.h LIBS norvale_dataaccess norvale_platform_files)
