@@ -154,6 +154,10 @@ int TSQLiteDatabase::openReadOnly(const QString &fileName, QString &failure)
     // A log being written is the normal case: wait for its writer a while.
     if (result == SQLITE_OK)
         sqlite3_busy_timeout(m_handle, ReadOnlyBusyWaitMs);
+    // A query's sorts and temporary tables stay in memory, where a fetch's limits see them,
+    // rather than growing files in the system's temporary folder.
+    if (result == SQLITE_OK)
+        result = sqlite3_exec(m_handle, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
     return result;
 }
 
@@ -378,14 +382,19 @@ bool TSQLiteTable::pastLimits(bool withLibrary) const
     return m_limits.bytes != 0 && m_heldBytes + library > m_limits.bytes;
 }
 
-void TSQLiteTable::raiseTooLarge() const
+void TSQLiteTable::raiseTooLarge(quint64 library) const
 {
-    throw ESQLiteTooLarge(m_recordCount, m_heldBytes + quint64(sqlite3_memory_used()));
+    throw ESQLiteTooLarge(m_recordCount, m_heldBytes + library);
 }
 
-int TSQLiteTable::progress(void *table)
+int TSQLiteTable::progress(void *context)
 {
-    return static_cast<const TSQLiteTable *>(table)->pastLimits(true) ? 1 : 0;
+    auto *table = static_cast<TSQLiteTable *>(context);
+    if (!table->pastLimits(true))
+        return 0;
+    // Measured now: the library frees what the query held before the step returns.
+    table->m_stoppedWith = quint64(sqlite3_memory_used());
+    return 1;
 }
 
 void TSQLiteTable::fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QString &sql)
@@ -398,8 +407,8 @@ void TSQLiteTable::fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QSt
          result = sqlite3_step(statement)) {
         if (result == SQLITE_BUSY)
             raise("Could not prepare SQL statement");
-        if (result == SQLITE_INTERRUPT && limited && pastLimits(true))
-            raiseTooLarge();
+        if (result == SQLITE_INTERRUPT && m_stoppedWith)
+            raiseTooLarge(*m_stoppedWith);
         if (result != SQLITE_ROW) {
             sqlite3_reset(statement);
             db.RaiseLastError(QStringLiteral("Could not retrieve data"), sql);
@@ -412,7 +421,7 @@ void TSQLiteTable::fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QSt
             readColumns(statement);
         appendRow(statement);
         if (limited && pastLimits(false))
-            raiseTooLarge();
+            raiseTooLarge(quint64(sqlite3_memory_used()));
     }
 }
 

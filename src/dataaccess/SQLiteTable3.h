@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <variant>
 #include <vector>
@@ -186,8 +187,8 @@ private:
 
     void fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QString &sql);
     bool pastLimits(bool withLibrary) const;
-    [[noreturn]] void raiseTooLarge() const;
-    static int progress(void *table);
+    [[noreturn]] void raiseTooLarge(quint64 library) const;
+    static int progress(void *context);
     void readColumns(sqlite3_stmt *statement);
     void appendRow(sqlite3_stmt *statement);
     const Cell &cell(int col) const;
@@ -206,4 +207,5 @@ private:
     QByteArray m_decimalPoint;
     TSQLiteDatabase::FetchLimits m_limits;
     quint64 m_heldBytes = 0; // cells, texts and blobs so far
+    std::optional<quint64> m_stoppedWith; // the library's memory when the limits stopped a step
 };

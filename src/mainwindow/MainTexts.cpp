@@ -2,6 +2,8 @@
 
 #include "RecordGridModel.h"
 
+#include <algorithm>
+
 namespace MainTexts {
 
 namespace {
@@ -101,6 +103,17 @@ QString noDataMessage(bool chinese, const QString &bufferText)
 QString notCreatedMessage(bool chinese, const QString &bufferText)
 {
     return QStringLiteral("< ") + bufferText + pick(chinese, u" > 没有创建！", u" > No Create！");
+}
+
+QString tooLargeMessage(bool chinese, quint64 records, quint64 bytes)
+{
+    const QString count = QString::number(records);
+    // Never "0.0": a refused load needs at least a tenth.
+    const double gb = std::max(0.1, double(bytes) / double(quint64(1) << 30));
+    const QString size = QString::number(gb, 'f', 1);
+    return chinese
+        ? QStringLiteral("文件太大：%1 条记录需要约 %2 GB 内存").arg(count, size)
+        : QStringLiteral("File too large: %1 records need about %2 GB of memory").arg(count, size);
 }
 
 QString registryCaption()

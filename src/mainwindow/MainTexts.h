@@ -41,6 +41,8 @@ QString invalidDatabase();
 QString noDataMessage(bool chinese, const QString &bufferText);
 // "< " + buffer text + " > 没有创建！" / " > No Create！"
 QString notCreatedMessage(bool chinese, const QString &bufferText);
+// "文件太大：… 条记录需要约 … GB 内存" / "File too large: … records need about … GB of memory"
+QString tooLargeMessage(bool chinese, quint64 records, quint64 bytes);
 QString registryCaption();
 QString createKeyFail();
 
