@@ -425,16 +425,32 @@ void TestSQLiteReadOnly::copyIsPrivateAndGoesOnSignal()
 
 void TestSQLiteReadOnly::abandonedCopiesAreRemoved()
 {
-    // A process that is gone, and one that lives (the test's parent).
+    // A run killed outright: its folder stays behind, and its process is gone.
+    int up[2];
+    QVERIFY(::pipe(up) == 0);
     const pid_t gone = ::fork();
-    if (gone == 0)
+    if (gone == 0) {
+        ::close(up[0]);
+        auto *folder = new PrivateFolder; // never destroyed, as in a run killed outright
+        logfiles::writeFile(folder->filePath(u"snapshot.db"_s), "x");
+        const QByteArray path = QFile::encodeName(folder->path());
+        (void)!::write(up[1], path.constData(), size_t(path.size()));
         ::_exit(0);
+    }
+    ::close(up[1]);
+    QByteArray path(4096, '\0');
+    const ssize_t n = ::read(up[0], path.data(), size_t(path.size()));
+    ::close(up[0]);
     QCOMPARE(::waitpid(gone, nullptr, 0), gone);
+    QVERIFY(n > 0);
+    const QString abandoned = QFile::decodeName(path.left(n));
+    QVERIFY(QFileInfo::exists(abandoned + u"/snapshot.db"_s));
+
+    // One of a process that lives (the test's parent), and one not named as ours.
     const QString prefix = QDir::tempPath() + u'/' + PrivateFolder::namePrefix();
-    const QString abandoned = prefix + QString::number(gone) + u"-aB3dE9"_s;
     const QString living = prefix + QString::number(::getppid()) + u"-aB3dE9"_s;
     const QString notOurs = prefix + QString::number(gone) + u"-other"_s;
-    for (const QString &folder : {abandoned, living, notOurs}) {
+    for (const QString &folder : {living, notOurs}) {
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(logfiles::writeFile(folder + u"/snapshot.db"_s, "x"));
     }
