@@ -9,7 +9,7 @@ import sys
 # start-up (src/Norvale.cpp).
 ALLOWED = {
     'platform': set(),
-    'dataaccess': set(),
+    'dataaccess': {'platform'},
     'automation': {'platform'},
     'records': {'dataaccess'},
     'export': {'records', 'automation', 'platform'},

@@ -6,6 +6,7 @@
 #include "mainwindow/uTestSqlite.h"
 #include "platform/Fonts.h"
 #include "platform/OptionsStore.h"
+#include "platform/PrivateFolder.h"
 
 #include <QApplication>
 #include <QFile>
@@ -90,6 +91,8 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Norvale"));
+    // Private copies of databases that a killed run could not remove.
+    PrivateFolder::removeAbandoned();
     installFontSubstitutes();
     if (headless)
         return runHeadless(command);

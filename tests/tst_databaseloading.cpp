@@ -80,6 +80,10 @@ private slots:
     void loadsLeaveFolderUnchanged_data();
     void loadsLeaveFolderUnchanged();
     void lockedDatabaseShowsNoUncommittedRows();
+    void runawayQueriesAreRefused_data();
+    void runawayQueriesAreRefused();
+    void tooLargeMessage_data();
+    void tooLargeMessage();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -528,6 +532,93 @@ void TestDatabaseLoading::lockedDatabaseShowsNoUncommittedRows()
     QCOMPARE(loadDataRecords(file, 1, 0, true, grid).status, RecordLoadStatus::Loaded);
     QCOMPARE(grid.rows(), 4);
     QCOMPARE(grid.cell(1, 3), u"uncommitted"_s);
+}
+
+void TestDatabaseLoading::runawayQueriesAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("setup");
+    QTest::addColumn<bool>("alarms");
+    QTest::addColumn<bool>("atRowLimit"); // else stopped by memory first
+    const QByteArray columns = "n AS ID, 'd' AS N1, 't' AS N2, 1 AS N3, 2 AS N4, 3 AS N5, 4 AS N6,"
+                               " 5 AS N7, 6 AS N8, 7 AS N9, 8 AS N10, 9 AS N11, 10 AS N12";
+    const QByteArray endless = "WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) ";
+    const QByteArray ten = "CREATE TABLE t (n INTEGER);"
+                           "INSERT INTO t VALUES (0), (1), (2), (3), (4), (5), (6), (7), (8), (9);";
+    QTest::newRow("recursive view")
+        << "CREATE VIEW Buffer1 AS " + endless + "SELECT " + columns + " FROM r;" << false << true;
+    // Sorting an endless set yields no row at all: only the library's memory grows.
+    QTest::newRow("recursive view, sorted")
+        << "CREATE VIEW Buffer1 AS " + endless + "SELECT " + columns + " FROM r ORDER BY n DESC;"
+        << false << false;
+    QTest::newRow("cartesian view") << ten
+            + "CREATE VIEW Buffer1 AS SELECT a.n * 100000 + b.n * 10000 + c.n * 1000 "
+              "+ d.n * 100 + e.n * 10 + f.n AS n, "
+            + columns.mid(8) + " FROM t a, t b, t c, t d, t e, t f;"
+                                    << false << true;
+    QTest::newRow("cartesian view, wide texts")
+        << ten + "CREATE VIEW Buffer1 AS SELECT a.n AS ID, printf('%.4000c', 'x') AS N1, "
+            + columns.mid(19) + " FROM t a, t b, t c, t d, t e, t f;"
+        << false << false;
+    QTest::newRow("recursive alarm view") << "CREATE VIEW Ldata AS " + endless
+            + "SELECT n AS ID, 't' AS N0, 'n' AS N1, 'x' AS N2 FROM r;"
+                                          << true << true;
+}
+
+void TestDatabaseLoading::runawayQueriesAreRefused()
+{
+    QFETCH(QByteArray, setup);
+    QFETCH(bool, alarms);
+    QFETCH(bool, atRowLimit);
+    const QString file = path(u"records.db"_s);
+    QVERIFY(sql(file, setup));
+    const LoadLimits limits {20000, 64 << 20};
+    RecordGridModel grid;
+    fillSentinel(grid);
+    const QList<QStringList> untouched = snapshot(grid);
+    TooLarge refused;
+    if (alarms) {
+        const AlarmLoadResult result = loadAlarmDatabase(file, grid, limits);
+        QVERIFY(!result.failed);
+        QVERIFY(!result.fetched);
+        refused = result.tooLarge;
+    } else {
+        const RecordLoadResult result = loadDataRecords(file, 1, 0, true, grid, limits);
+        QCOMPARE(result.status, RecordLoadStatus::TooLarge);
+        QVERIFY(!result.fetchedRows);
+        refused = result.tooLarge;
+    }
+    QVERIFY(refused.refused);
+    // No row of a refused result reaches the grid.
+    QCOMPARE(snapshot(grid), untouched);
+    if (atRowLimit)
+        QCOMPARE(refused.records, limits.records + 1);
+    else
+        QVERIFY2(refused.records <= limits.records, qPrintable(QString::number(refused.records)));
+    QVERIFY(refused.bytesNeeded > (atRowLimit ? refused.records * 13 * 8 : limits.bytes));
+}
+
+void TestDatabaseLoading::tooLargeMessage_data()
+{
+    QTest::addColumn<bool>("chinese");
+    QTest::addColumn<quint64>("records");
+    QTest::addColumn<quint64>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("English") << false << quint64(70000000) << quint64(7) * (1 << 30)
+                             << u"File too large: 70000000 records need about 7.0 GB of memory"_s;
+    QTest::newRow("Chinese") << true << quint64(20001) << quint64(3) * (1 << 29)
+                             << u"文件太大：20001 条记录需要约 1.5 GB 内存"_s;
+    QTest::newRow("less than a tenth")
+        << false << quint64(1) << quint64(1000)
+        << u"File too large: 1 records need about 0.1 GB of memory"_s;
+}
+
+void TestDatabaseLoading::tooLargeMessage()
+{
+    QFETCH(bool, chinese);
+    QFETCH(quint64, records);
+    QFETCH(quint64, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(MainTexts::tooLargeMessage(chinese, records, bytes), text);
 }
 
 QTEST_GUILESS_MAIN(TestDatabaseLoading)

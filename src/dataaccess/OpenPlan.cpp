@@ -1,5 +1,7 @@
 #include "dataaccess/OpenPlan.h"
 
+#include "platform/FileLocks.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +17,7 @@ qint64 sizeOrMissing(const QString &path)
 
 } // namespace
 
-DatabaseFiles inspectDatabaseFiles(const QString &fileName)
+DatabaseFiles peekDatabaseFiles(const QString &fileName)
 {
     DatabaseFiles files;
     QFile file(fileName);
@@ -23,18 +25,27 @@ DatabaseFiles inspectDatabaseFiles(const QString &fileName)
     if (!file.open(QIODevice::ReadOnly))
         return files;
     const QByteArray header = file.read(20);
-    files.walMode = header.size() == 20 && header[18] == 2 && header[19] == 2;
+    files.walMode = header.size() == 20 && header[19] == 2;
     files.walSize = sizeOrMissing(fileName + QStringLiteral("-wal"));
-    files.shmExists = QFileInfo::exists(fileName + QStringLiteral("-shm"));
     return files;
 }
 
-ReadOnlyWay chooseReadOnlyWay(const DatabaseFiles &files)
+DatabaseFiles inspectDatabaseFiles(const QString &fileName)
 {
-    if (!files.walMode)
+    DatabaseFiles files = peekDatabaseFiles(fileName);
+    const QString shm = fileName + QStringLiteral("-shm");
+    files.shmExists = QFileInfo::exists(shm);
+    files.writerLive = files.shmExists
+        && FileLocks::lockHolder(shm, kShmDeadManSwitch, 1) == FileLocks::Holder::Someone;
+    return files;
+}
+
+ReadOnlyWay chooseReadOnlyWay(const DatabaseFiles &files, bool filesKept)
+{
+    if (!files.usesLog())
         return ReadOnlyWay::Plain;
-    // A log and its shared index are a writer's, live or not: share them.
-    if (files.walSize >= 0 && files.shmExists)
+    // A live writer's log and index are shared, as long as they cannot vanish under the open.
+    if (files.writerLive && filesKept && files.walSize >= 0 && files.shmExists)
         return ReadOnlyWay::Plain;
     return files.walSize > 0 ? ReadOnlyWay::Snapshot : ReadOnlyWay::Immutable;
 }

@@ -2,12 +2,14 @@
 
 #include "dataaccess/OpenPlan.h"
 #include "dataaccess/ValueText.h"
+#include "platform/FileLocks.h"
+#include "platform/PrivateFolder.h"
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QLocale>
-#include <QTemporaryDir>
 
 #include <cmath>
 #include <cstdlib>
@@ -78,6 +80,14 @@ ESQLiteException::ESQLiteException(const char *utf8Message)
     : std::runtime_error(utf8Message)
 { }
 
+ESQLiteTooLarge::ESQLiteTooLarge(quint64 records, quint64 bytes)
+    : ESQLiteException(QStringLiteral("Could not retrieve data: %1 records need more than %2 bytes")
+                           .arg(records)
+                           .arg(bytes))
+    , m_records(records)
+    , m_bytes(bytes)
+{ }
+
 // --- TSQLiteDatabase ----------------------------------------------------------------------------
 
 TSQLiteDatabase::TSQLiteDatabase(const QString &fileName, OpenMode mode)
@@ -114,26 +124,63 @@ TSQLiteDatabase::~TSQLiteDatabase()
 
 int TSQLiteDatabase::openReadOnly(const QString &fileName, QString &failure)
 {
-    const DatabaseFiles files = inspectDatabaseFiles(fileName);
-    switch (chooseReadOnlyWay(files)) {
+    // The files that matter lie beside the file itself, not beside a link to it.
+    const QString canonical = QFileInfo(fileName).canonicalFilePath();
+    const QString path = canonical.isEmpty() ? fileName : canonical;
+
+    // A writer that closes removes its log and index unless another connection holds the
+    // database: hold it as a reader does before looking, so what is seen stays until the open.
+    bool kept = false;
+    if (peekDatabaseFiles(path).usesLog()) {
+        m_keep = std::make_unique<FileLocks::SharedLock>();
+        kept = m_keep->acquire(path, kSharedLockFirst, kSharedLockSize, ReadOnlyBusyWaitMs);
+    }
+    int result = SQLITE_OK;
+    switch (chooseReadOnlyWay(inspectDatabaseFiles(path), kept)) {
     case ReadOnlyWay::Plain:
-        return sqlite3_open_v2(fileUri(fileName, "mode=ro").constData(), &m_handle,
-                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | kOneThread, nullptr);
+        result = sqlite3_open_v2(fileUri(path, "mode=ro").constData(), &m_handle,
+                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | kOneThread, nullptr);
+        break;
     case ReadOnlyWay::Immutable:
-        return sqlite3_open_v2(fileUri(fileName, "mode=ro&immutable=1").constData(), &m_handle,
-                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | kOneThread, nullptr);
+        m_keep.reset();
+        result = sqlite3_open_v2(fileUri(path, "mode=ro&immutable=1").constData(), &m_handle,
+                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | kOneThread, nullptr);
+        break;
     case ReadOnlyWay::Snapshot:
+        result = openSnapshot(path, failure);
+        m_keep.reset();
         break;
     }
+    // A log being written is the normal case: wait for its writer a while.
+    if (result == SQLITE_OK)
+        sqlite3_busy_timeout(m_handle, ReadOnlyBusyWaitMs);
+    // A query's sorts and temporary tables stay in memory, where a fetch's limits see them,
+    // rather than growing files in the system's temporary folder.
+    if (result == SQLITE_OK)
+        result = sqlite3_exec(m_handle, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
+    return result;
+}
+
+int TSQLiteDatabase::openSnapshot(const QString &path, QString &failure)
+{
+    // Copies left by runs that were killed outright go first.
+    static const bool swept = (PrivateFolder::removeAbandoned(), true);
+    Q_UNUSED(swept);
 
     // The copy is ours: the library may add its "-shm" there, and the connection is made
     // query-only so it still behaves as read-only.
-    m_snapshot = std::make_unique<QTemporaryDir>();
+    m_snapshot = std::make_unique<PrivateFolder>();
+    if (!m_snapshot->isValid()) {
+        failure = m_snapshot->errorString();
+        return SQLITE_CANTOPEN;
+    }
     const QString copy = m_snapshot->filePath(QStringLiteral("snapshot.db"));
+    for (const char *added : {"-wal", "-shm", "-journal"})
+        m_snapshot->filePath(QStringLiteral("snapshot.db") + QLatin1String(added));
     for (const QString &s : {QString(), QStringLiteral("-wal")}) {
-        QFile source(fileName + s);
-        if (!m_snapshot->isValid() || !source.copy(copy + s)) {
-            failure = m_snapshot->isValid() ? source.errorString() : m_snapshot->errorString();
+        QFile source(path + s);
+        if (!source.copy(copy + s)) {
+            failure = source.errorString();
             return SQLITE_CANTOPEN;
         }
         QFile::setPermissions(copy + s, QFile::ReadOwner | QFile::WriteOwner);
@@ -292,18 +339,76 @@ TSQLiteTable::TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const TSQLit
         db.RaiseLastError(QStringLiteral("Could not prepare SQL statement"), sql);
     db.BindData(statement.get(), values);
     m_decimalPoint = QLocale::system().decimalPoint().toUtf8();
+    m_limits = db.Limits();
     fetch(db, statement.get(), sql);
     m_currentRow = 0;
 }
 
 TSQLiteTable::~TSQLiteTable() = default;
 
+namespace {
+
+// Keeps a progress handler on the connection for one fetch.
+class ProgressHandler
+{
+public:
+    ProgressHandler(sqlite3 *db, int (*handler)(void *), void *context)
+        : m_db(handler ? db : nullptr)
+    {
+        // Often enough to stop a query that grows inside the library within a few megabytes.
+        if (m_db)
+            sqlite3_progress_handler(m_db, 10000, handler, context);
+    }
+    ~ProgressHandler()
+    {
+        if (m_db)
+            sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+    }
+    ProgressHandler(const ProgressHandler &) = delete;
+    ProgressHandler &operator=(const ProgressHandler &) = delete;
+
+private:
+    sqlite3 *m_db;
+};
+
+} // namespace
+
+bool TSQLiteTable::pastLimits(bool withLibrary) const
+{
+    if (m_limits.rows != 0 && m_recordCount > m_limits.rows)
+        return true;
+    // The library's count takes a lock: once per row would slow a large fetch down.
+    const quint64 library = withLibrary ? quint64(sqlite3_memory_used()) : 0;
+    return m_limits.bytes != 0 && m_heldBytes + library > m_limits.bytes;
+}
+
+void TSQLiteTable::raiseTooLarge(quint64 library) const
+{
+    throw ESQLiteTooLarge(m_recordCount, m_heldBytes + library);
+}
+
+int TSQLiteTable::progress(void *context)
+{
+    auto *table = static_cast<TSQLiteTable *>(context);
+    if (!table->pastLimits(true))
+        return 0;
+    // Measured now: the library frees what the query held before the step returns.
+    table->m_stoppedWith = quint64(sqlite3_memory_used());
+    return 1;
+}
+
 void TSQLiteTable::fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QString &sql)
 {
+    // A query may also grow inside the library without yielding rows (a sort, a recursive
+    // union): the handler looks at the library's memory as well while a step runs.
+    const bool limited = m_limits.rows != 0 || m_limits.bytes != 0;
+    const ProgressHandler handler(db.Handle(), limited ? &TSQLiteTable::progress : nullptr, this);
     for (int result = sqlite3_step(statement); result != SQLITE_DONE;
          result = sqlite3_step(statement)) {
         if (result == SQLITE_BUSY)
             raise("Could not prepare SQL statement");
+        if (result == SQLITE_INTERRUPT && m_stoppedWith)
+            raiseTooLarge(*m_stoppedWith);
         if (result != SQLITE_ROW) {
             sqlite3_reset(statement);
             db.RaiseLastError(QStringLiteral("Could not retrieve data"), sql);
@@ -315,6 +420,8 @@ void TSQLiteTable::fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QSt
         if (m_recordCount == 1)
             readColumns(statement);
         appendRow(statement);
+        if (limited && pastLimits(false))
+            raiseTooLarge(quint64(sqlite3_memory_used()));
     }
 }
 
@@ -354,6 +461,7 @@ void TSQLiteTable::appendRow(sqlite3_stmt *statement)
                 auto stream = std::make_unique<QBuffer>();
                 stream->open(QIODevice::ReadWrite);
                 stream->write(static_cast<const char *>(sqlite3_column_blob(statement, col)), n);
+                m_heldBytes += quint64(n) + sizeof(QBuffer) + 64;
                 cell.offset = m_blobs.size();
                 cell.tag = CellTag::Blob;
                 m_blobs.push_back(std::move(stream));
@@ -368,6 +476,7 @@ void TSQLiteTable::appendRow(sqlite3_stmt *statement)
                     = text ? static_cast<const char *>(std::memchr(text, 0, size_t(n))) : nullptr;
                 const qsizetype length = text ? (nul ? nul - text : n) : 0;
                 cell.offset = m_texts.add(text, length);
+                m_heldBytes += quint64(length);
                 cell.length = quint32(length);
                 cell.tag = CellTag::Text;
                 break;
@@ -376,6 +485,7 @@ void TSQLiteTable::appendRow(sqlite3_stmt *statement)
         }
         m_cells.push_back(cell);
     }
+    m_heldBytes += quint64(m_columnCount) * sizeof(Cell);
 }
 
 bool TSQLiteTable::MoveNext()

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <variant>
 #include <vector>
@@ -20,8 +21,12 @@ QT_BEGIN_NAMESPACE
 class QBuffer;
 class QIODevice;
 class QObject;
-class QTemporaryDir;
 QT_END_NAMESPACE
+
+class PrivateFolder;
+namespace FileLocks {
+class SharedLock;
+}
 
 class ESQLiteException : public std::runtime_error
 {
@@ -31,6 +36,20 @@ public:
 
     // what() as text.
     QString message() const { return QString::fromUtf8(what()); }
+};
+
+// A fetch stopped because its result passed the connection's limits: `records` rows had been
+// fetched and `bytes` were held by the table and the library when it stopped.
+class ESQLiteTooLarge : public ESQLiteException
+{
+public:
+    ESQLiteTooLarge(quint64 records, quint64 bytes);
+    quint64 records() const { return m_records; }
+    quint64 bytes() const { return m_bytes; }
+
+private:
+    quint64 m_records;
+    quint64 m_bytes;
 };
 
 // An object of a kind no statement parameter can take (a class reference, a currency, a variant,
@@ -62,8 +81,17 @@ public:
         // As sqlite3_open: read-write, a missing file is created.
         ReadWriteCreate,
         // Reads only: never creates, changes or adds files next to the database; a missing
-        // file fails at open.
+        // file fails at open. Waits up to ReadOnlyBusyWaitMs for a writer's lock.
         ReadOnly,
+    };
+    static constexpr int ReadOnlyBusyWaitMs = 2000;
+
+    // Bounds on what one fetch from this connection may take: rows, and bytes held by the table
+    // and the library together (0: no bound). A fetch that passes one raises ESQLiteTooLarge.
+    struct FetchLimits
+    {
+        quint64 rows = 0;
+        quint64 bytes = 0;
     };
 
     explicit TSQLiteDatabase(const QString &fileName, OpenMode mode = OpenMode::ReadWriteCreate);
@@ -89,14 +117,21 @@ public:
     sqlite3 *Handle() const { return m_handle; }
     bool InTransaction() const { return m_inTransaction; }
 
+    void SetFetchLimits(const FetchLimits &limits) { m_limits = limits; }
+    const FetchLimits &Limits() const { return m_limits; }
+
 private:
     int openReadOnly(const QString &fileName, QString &failure);
+    int openSnapshot(const QString &path, QString &failure);
     void close() noexcept;
 
     sqlite3 *m_handle = nullptr;
     bool m_inTransaction = false;
+    FetchLimits m_limits;
+    // Held while a live writer's files are read in place, so that they stay.
+    std::unique_ptr<FileLocks::SharedLock> m_keep;
     // The private copy a read-only connection reads when the file cannot be read in place.
-    std::unique_ptr<QTemporaryDir> m_snapshot;
+    std::unique_ptr<PrivateFolder> m_snapshot;
 };
 
 // The whole result of one query, held in memory, with a forward-only cursor over its rows.
@@ -151,6 +186,9 @@ private:
     static_assert(sizeof(Cell) == 16);
 
     void fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QString &sql);
+    bool pastLimits(bool withLibrary) const;
+    [[noreturn]] void raiseTooLarge(quint64 library) const;
+    static int progress(void *context);
     void readColumns(sqlite3_stmt *statement);
     void appendRow(sqlite3_stmt *statement);
     const Cell &cell(int col) const;
@@ -167,4 +205,7 @@ private:
     TextArena m_texts;
     std::vector<std::unique_ptr<QBuffer>> m_blobs;
     QByteArray m_decimalPoint;
+    TSQLiteDatabase::FetchLimits m_limits;
+    quint64 m_heldBytes = 0; // cells, texts and blobs so far
+    std::optional<quint64> m_stoppedWith; // the library's memory when the limits stopped a step
 };

@@ -458,11 +458,17 @@ void TMainFrm::SQLite_Alarm_Loading(const QString &fileName)
 {
     m_grid.beginBatch();
     const AlarmLoadResult result = loadAlarmDatabase(fileName, m_grid);
+    if (result.tooLarge.refused)
+        m_grid.makeEmpty();
     m_grid.endBatch();
     if (result.fetched)
         setCountColour(Olive);
     if (result.failed)
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
+    if (result.tooLarge.refused)
+        message(MainTexts::captionNorvale(),
+                MainTexts::tooLargeMessage(chineseUi(), result.tooLarge.records,
+                                           result.tooLarge.bytesNeeded));
 }
 
 void TMainFrm::SQLite_Annals_Loading(const QString &fileName)
@@ -487,6 +493,14 @@ void TMainFrm::SQLite_Annals_Loading(const QString &fileName)
         m_grid.makeEmpty();
         m_grid.endBatch();
         message(MainTexts::captionNorvale(), MainTexts::notCreatedMessage(zh, buffer));
+        ui->BitBtn5->setText(MainTexts::countDisplay(zh, 0));
+        break;
+    case RecordLoadStatus::TooLarge:
+        m_grid.makeEmpty();
+        m_grid.endBatch();
+        message(
+            MainTexts::captionNorvale(),
+            MainTexts::tooLargeMessage(zh, result.tooLarge.records, result.tooLarge.bytesNeeded));
         ui->BitBtn5->setText(MainTexts::countDisplay(zh, 0));
         break;
     }

@@ -50,18 +50,44 @@ void setInteger(RecordGridModel &grid, int col, int row, qint64 value)
 struct UnreadableValue
 { };
 
+// Text the grid keeps per record beyond the cells' own places, as the loaders reserve it.
+constexpr quint64 kGridTextPerRecord = 96;
+constexpr quint64 kGridBytesPerCell = 8;
+
+TSQLiteDatabase::FetchLimits fetchLimits(const LoadLimits &limits)
+{
+    return {limits.records, limits.bytes};
+}
+
+TooLarge refusal(const ESQLiteTooLarge &e, int columns)
+{
+    // The table's share was measured; the grid's copy is estimated from its layout.
+    const quint64 grid = e.records() * (quint64(columns) * kGridBytesPerCell + kGridTextPerRecord);
+    return {true, e.records(), e.bytes() + grid};
+}
+
 } // namespace
+
+LoadLimits LoadLimits::standard()
+{
+    // Rows are counted in an int with the title row; the memory is what a 64-bit process can
+    // spend on one result without pushing the rest of the system out.
+    constexpr quint64 gib = quint64(1) << 30;
+    return {quint64(INT_MAX - 2), sizeof(void *) >= 8 ? 4 * gib : gib / 2};
+}
 
 QString bufferQuery(int buffer)
 {
     return QStringLiteral("select * from Buffer") + QString::number(buffer);
 }
 
-AlarmLoadResult loadAlarmDatabase(const QString &fileName, RecordGridModel &grid)
+AlarmLoadResult loadAlarmDatabase(const QString &fileName, RecordGridModel &grid,
+                                  const LoadLimits &limits)
 {
     AlarmLoadResult result;
     try {
         TSQLiteDatabase db(fileName, TSQLiteDatabase::OpenMode::ReadOnly);
+        db.SetFetchLimits(fetchLimits(limits));
         std::unique_ptr<TSQLiteTable> table = db.QueryTable(QStringLiteral("select * from Ldata"));
         result.fetched = true;
         const int records = int(std::min<quint32>(table->RecordCount(), INT_MAX - 1));
@@ -83,6 +109,8 @@ AlarmLoadResult loadAlarmDatabase(const QString &fileName, RecordGridModel &grid
                 setUtf8Text(grid, c, i, table->DisplayTextView(at(c), scratch));
             table->MoveNext();
         }
+    } catch (const ESQLiteTooLarge &e) {
+        result.tooLarge = refusal(e, grid.cols());
     } catch (const ESQLiteException &) {
         result.failed = true;
     } catch (const std::bad_alloc &) {
@@ -92,13 +120,14 @@ AlarmLoadResult loadAlarmDatabase(const QString &fileName, RecordGridModel &grid
 }
 
 RecordLoadResult loadDataRecords(const QString &fileName, int buffer, int format, bool chinese,
-                                 RecordGridModel &grid)
+                                 RecordGridModel &grid, const LoadLimits &limits)
 {
     RecordLoadResult result;
     const auto fmt = static_cast<ValueFormat::Format>(format);
     const bool pairs = ValueFormat::isPairFormat(fmt);
     try {
         TSQLiteDatabase db(fileName, TSQLiteDatabase::OpenMode::ReadOnly);
+        db.SetFetchLimits(fetchLimits(limits));
         std::unique_ptr<TSQLiteTable> table = db.QueryTable(bufferQuery(buffer));
         if (table->RecordCount() == 0) {
             result.status = RecordLoadStatus::NoData;
@@ -150,6 +179,9 @@ RecordLoadResult loadDataRecords(const QString &fileName, int buffer, int format
             table->MoveNext();
         }
         result.status = RecordLoadStatus::Loaded;
+    } catch (const ESQLiteTooLarge &e) {
+        result.status = RecordLoadStatus::TooLarge;
+        result.tooLarge = refusal(e, GridLayout::isWideFormat(format) ? 8 : 13);
     } catch (const ESQLiteException &) {
         result.status = RecordLoadStatus::NotCreated;
     } catch (const UnreadableValue &) {

@@ -4,6 +4,24 @@
 
 class RecordGridModel;
 
+// How much one load may take before it is refused as too large: records (the grid's row limit)
+// and bytes of memory for the fetched result.
+struct LoadLimits
+{
+    quint64 records = 0;
+    quint64 bytes = 0;
+    static LoadLimits standard();
+};
+
+// A load refused as too large: the records fetched when it stopped and the memory that they
+// and the grid would need (at least).
+struct TooLarge
+{
+    bool refused = false;
+    quint64 records = 0;
+    quint64 bytesNeeded = 0;
+};
+
 // Filling the record grid from the panel's SQLite files. The databases are
 // opened read-only; nothing next to them is created or changed.
 
@@ -13,11 +31,14 @@ struct AlarmLoadResult
     bool fetched = false;
     // The load failed ("Invalid Database"); the rows written so far stay.
     bool failed = false;
+    // Stopped before any row was written: the result would not fit.
+    TooLarge tooLarge;
 };
 
 // The alarm history of table Ldata into the alarm list layout that is
 // already set up: row count = alarms + 1, ID, time, number and text.
-AlarmLoadResult loadAlarmDatabase(const QString &fileName, RecordGridModel &grid);
+AlarmLoadResult loadAlarmDatabase(const QString &fileName, RecordGridModel &grid,
+                                  const LoadLimits &limits = LoadLimits::standard());
 
 enum class RecordLoadStatus {
     Loaded,
@@ -25,6 +46,8 @@ enum class RecordLoadStatus {
     NoData,
     // Anything failed: the caller makes the grid empty.
     NotCreated,
+    // The result would not fit (see tooLarge): the caller makes the grid empty.
+    TooLarge,
 };
 
 struct RecordLoadResult
@@ -32,12 +55,14 @@ struct RecordLoadResult
     RecordLoadStatus status = RecordLoadStatus::NotCreated;
     // A result with rows was fetched (the count display turns olive).
     bool fetchedRows = false;
+    TooLarge tooLarge;
 };
 
 // Table Buffer<buffer> (1 .. 12) into the data record layout of `format`,
 // titles in the given language.
 RecordLoadResult loadDataRecords(const QString &fileName, int buffer, int format, bool chinese,
-                                 RecordGridModel &grid);
+                                 RecordGridModel &grid,
+                                 const LoadLimits &limits = LoadLimits::standard());
 
 // "select * from Buffer" followed by the buffer number.
 QString bufferQuery(int buffer);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <algorithm>
+
 namespace MainTexts {
 
 namespace {
@@ -157,16 +159,22 @@ QString sizeText(qint64 bytes)
     return QString::number((bytes + KB - 1) / KB) + QStringLiteral(" KB");
 }
 
-QString fileTooLarge(bool chinese, qint64 records, qint64 memoryBytes, qint64 fileBytes)
+QString tooLargeMessage(bool chinese, quint64 records, quint64 bytes)
 {
     const QString count = QString::number(records);
-    const QString memory = tenthsUp(std::max<qint64>(memoryBytes, 0), GB);
+    const QString memory = tenthsUp(qint64(std::min<quint64>(bytes, quint64(INT64_MAX))), GB);
+    return chinese ? QStringLiteral("文件太大：%1 条记录需要约 %2 GB 内存").arg(count, memory)
+                   : QStringLiteral("File too large: %1 records need about %2 GB of memory")
+                         .arg(count, memory);
+}
+
+QString fileTooLarge(bool chinese, qint64 records, qint64 memoryBytes, qint64 fileBytes)
+{
+    const QString text = tooLargeMessage(chinese, quint64(std::max<qint64>(records, 0)),
+                                         quint64(std::max<qint64>(memoryBytes, 0)));
     if (chinese)
-        return QStringLiteral("文件太大：") + count + QStringLiteral(" 条记录需要约 ") + memory
-            + QStringLiteral(" GB 内存（文件大小 ") + sizeText(fileBytes) + QStringLiteral("）");
-    return QStringLiteral("File too large: ") + count + QStringLiteral(" records need about ")
-        + memory + QStringLiteral(" GB of memory (file size ") + sizeText(fileBytes)
-        + QLatin1Char(')');
+        return text + QStringLiteral("（文件大小 ") + sizeText(fileBytes) + QStringLiteral("）");
+    return text + QStringLiteral(" (file size ") + sizeText(fileBytes) + QLatin1Char(')');
 }
 
 QString registryCaption()

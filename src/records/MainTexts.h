@@ -46,8 +46,10 @@ QString recordDateTitle(bool chinese);
 QString recordTimeTitle(bool chinese);
 QString wordTitle(bool chinese, int index);
 
-// "文件太大：" … / "File too large: " …: the records, the memory they need
-// in GB (rounded up) and the file's size.
+// "文件太大：… 条记录需要约 … GB 内存" / "File too large: … records need about
+// … GB of memory", the memory in GB rounded up to a tenth.
+QString tooLargeMessage(bool chinese, quint64 records, quint64 bytes);
+// The same, followed by the file's size: "（文件大小 …）" / " (file size …)".
 QString fileTooLarge(bool chinese, qint64 records, qint64 memoryBytes, qint64 fileBytes);
 // A size in GB with one decimal, MB below a GB, KB below a MB.
 QString sizeText(qint64 bytes);
