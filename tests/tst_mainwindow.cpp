@@ -1,9 +1,9 @@
 #include "curvewindow/LSCurrent.h"
 #include "mainwindow/RecordGridView.h"
 #include "mainwindow/uTestSqlite.h"
-#include "platform/MessageSink.h"
 #include "platform/OptionsStore.h"
 #include "support/LogFiles.h"
+#include "support/MessageRecorder.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -19,35 +19,6 @@ using namespace Qt::StringLiterals;
 using namespace logfiles;
 
 namespace {
-
-struct Message
-{
-    QWidget *owner = nullptr;
-    MessageIcon icon = MessageIcon::Information;
-    QString caption;
-    QString text;
-    bool stayOnTop = false;
-};
-
-class RecordingSink : public MessageSink
-{
-public:
-    void showMessage(QWidget *owner, MessageIcon icon, const QString &caption, const QString &text,
-                     bool stayOnTop) override
-    {
-        messages.append({owner, icon, caption, text, stayOnTop});
-    }
-    // "caption: text" of every message so far, then forgets them.
-    QStringList take()
-    {
-        QStringList lines;
-        for (const Message &m : std::as_const(messages))
-            lines << m.caption + u": "_s + m.text;
-        messages.clear();
-        return lines;
-    }
-    QList<Message> messages;
-};
 
 class PickedFile : public FileChooser
 {
@@ -109,7 +80,7 @@ struct Window
         return cells;
     }
 
-    RecordingSink sink;
+    MessageRecorder sink;
     PickedFile chooser;
     std::unique_ptr<TMainFrm> main;
 };
@@ -282,7 +253,7 @@ void TestMainWindow::optionsAtStart()
     }
     OptionsStore store(file);
     Window w(&store);
-    for (const Message &m : std::as_const(w.sink.messages)) {
+    for (const RecordedMessage &m : std::as_const(w.sink.messages)) {
         QCOMPARE(m.icon, MessageIcon::Warning);
         QVERIFY(m.stayOnTop);
     }
@@ -534,7 +505,7 @@ void TestMainWindow::openingEachKindOfFile()
     const auto before = folderState(m_dir->path());
     w.open(file);
     QCOMPARE(folderState(m_dir->path()), before); // nothing written, created or removed
-    for (const Message &m : std::as_const(w.sink.messages)) {
+    for (const RecordedMessage &m : std::as_const(w.sink.messages)) {
         QCOMPARE(m.owner, w.main.get());
         QCOMPARE(m.icon, MessageIcon::Information);
     }
