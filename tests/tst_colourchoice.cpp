@@ -2,12 +2,12 @@
 // opens, the remembered colour, and the picture redrawn after each choice;
 // and a line style picked from the owner-drawn list.
 #include "colourdialog/ColourChoice.h"
-#include "colourdialog/ColourChooser.h"
 #include "colourdialog/MyColorDlg.h"
 #include "curves/CurvePicture.h"
-#include "curves/RecordSource.h"
 #include "curvewindow/LSCurrent.h"
 #include "records/RecordGridModel.h"
+#include "support/FakeColourChooser.h"
+#include "support/GridSource.h"
 #include "widgets/ColourPalette.h"
 #include "widgets/ColourPanel.h"
 #include "widgets/LinePickerDelegate.h"
@@ -26,7 +26,7 @@ using ColourChoice::ColourWord;
 
 namespace {
 
-class Source : public RecordSource
+class Source : public GridSource
 {
 public:
     Source()
@@ -41,18 +41,6 @@ public:
                 grid.setCell(c, r, QString::number((r * 997 + c * 131) % 40000));
         }
     }
-    const RecordGridModel &recordGrid() const override { return grid; }
-    bool chineseUi() const override { return false; }
-    bool displayFormatEnabled() const override { return true; }
-    int displayFormat() const override { return 0; }
-
-    RecordGridModel grid;
-};
-
-class FakeChooser : public ColourChooser
-{
-public:
-    std::optional<QColor> choose(QWidget *, const QColor &) override { return std::nullopt; }
 };
 
 // A curve window with its colour dialog, shown with 100 records.
@@ -104,7 +92,7 @@ struct Window
     Source src;
     TLSCurrentFrm w;
     TMyColorFrm dialog;
-    FakeChooser chooser;
+    FakeColourChooser chooser;
     bool shown = false;
     QPoint at;
     QPoint windowAt;

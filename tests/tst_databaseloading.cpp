@@ -35,7 +35,7 @@ const QStringList AlarmTitles = {u"数据ID"_s, u"报警时间"_s, u"报警编�
 void fillSentinel(RecordGridModel &grid)
 {
     grid.makeEmpty();
-    GridLayout::setDataRecords(grid, true, 0);
+    GridLayout::setDataRecords(grid, true, ValueFormat::Format::Unsigned16);
     grid.setRows(4);
     for (int r = 1; r < 4; ++r)
         for (int c = 0; c < grid.cols(); ++c)

@@ -1,9 +1,9 @@
 // The curve window over a real record grid: its looks, the data range taken
 // at showing, the redraws, the page computation and the captions.
 #include "curves/CurvePicture.h"
-#include "curves/RecordSource.h"
 #include "curvewindow/LSCurrent.h"
 #include "records/RecordGridModel.h"
+#include "support/GridSource.h"
 #include "widgets/ColourPanel.h"
 #include "widgets/SpinEdit.h"
 
@@ -19,13 +19,14 @@
 
 namespace {
 
-class Source : public RecordSource
+class Source : public GridSource
 {
 public:
-    const RecordGridModel &recordGrid() const override { return grid; }
-    bool chineseUi() const override { return chinese; }
-    bool displayFormatEnabled() const override { return enabled; }
-    int displayFormat() const override { return format; }
+    Source()
+    {
+        chinese = true;
+        enabled = false;
+    }
 
     // dataRows data records with IDs from firstId, 16-bit layout.
     void load(int dataRows, int firstId = 1)
@@ -43,11 +44,6 @@ public:
         }
         enabled = true;
     }
-
-    RecordGridModel grid;
-    bool chinese = true;
-    bool enabled = false;
-    int format = 0;
 };
 
 template<typename T> T *child(const QWidget &w, const char *name)

@@ -5,6 +5,7 @@
 #include "platform/MessageSink.h"
 #include "platform/OptionsStore.h"
 #include "support/LogFiles.h"
+#include "support/MessageRecorder.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -20,35 +21,6 @@ using namespace Qt::StringLiterals;
 using namespace logfiles;
 
 namespace {
-
-struct Message
-{
-    QWidget *owner = nullptr;
-    MessageIcon icon = MessageIcon::Information;
-    QString caption;
-    QString text;
-    bool stayOnTop = false;
-};
-
-class RecordingSink : public MessageSink
-{
-public:
-    void showMessage(QWidget *owner, MessageIcon icon, const QString &caption, const QString &text,
-                     bool stayOnTop) override
-    {
-        messages.append({owner, icon, caption, text, stayOnTop});
-    }
-    // "caption: text" of every message so far, then forgets them.
-    QStringList take()
-    {
-        QStringList lines;
-        for (const Message &m : std::as_const(messages))
-            lines << m.caption + u": "_s + m.text;
-        messages.clear();
-        return lines;
-    }
-    QList<Message> messages;
-};
 
 class PickedFile : public FileChooser
 {
@@ -113,7 +85,7 @@ struct Window
         return cells;
     }
 
-    RecordingSink sink;
+    MessageRecorder sink;
     PickedFile chooser;
     // Memory the grid may take; the machine's when not set.
     std::optional<qint64> budget;
@@ -290,7 +262,7 @@ void TestMainWindow::optionsAtStart()
     }
     OptionsStore store(file);
     Window w(&store);
-    for (const Message &m : std::as_const(w.sink.messages)) {
+    for (const RecordedMessage &m : std::as_const(w.sink.messages)) {
         QCOMPARE(m.icon, MessageIcon::Warning);
         QVERIFY(m.stayOnTop);
     }
@@ -542,7 +514,7 @@ void TestMainWindow::openingEachKindOfFile()
     const auto before = folderState(m_dir->path());
     w.open(file);
     QCOMPARE(folderState(m_dir->path()), before); // nothing written, created or removed
-    for (const Message &m : std::as_const(w.sink.messages)) {
+    for (const RecordedMessage &m : std::as_const(w.sink.messages)) {
         QCOMPARE(m.owner, w.main.get());
         QCOMPARE(m.icon, MessageIcon::Information);
     }

@@ -2,6 +2,7 @@
 // click, "Custom..." through a fake standard chooser, and cancel.
 #include "colourdialog/ColourChooser.h"
 #include "colourdialog/MyColorDlg.h"
+#include "support/FakeColourChooser.h"
 #include "widgets/ColourPalette.h"
 #include "widgets/PaletteCells.h"
 
@@ -15,22 +16,6 @@
 #include <functional>
 
 namespace {
-
-class FakeChooser : public ColourChooser
-{
-public:
-    std::optional<QColor> choose(QWidget *parent, const QColor &start) override
-    {
-        ++runs;
-        startedAt = start;
-        owner = parent;
-        return answer;
-    }
-    std::optional<QColor> answer;
-    QColor startedAt;
-    QWidget *owner = nullptr;
-    int runs = 0;
-};
 
 ColourPalette *paletteOf(TMyColorFrm &d)
 {
@@ -172,7 +157,7 @@ void TestMyColorDlg::customClosesWithOk()
     QFETCH(QColor, answer);
     QFETCH(uint, chosen);
     TMyColorFrm d;
-    FakeChooser fake;
+    FakeColourChooser fake;
     if (confirm)
         fake.answer = answer;
     d.setColourChooser(&fake);

@@ -1,11 +1,11 @@
 // Printing the curve pages: the print run of the curve window through a sink
 // that keeps every job, and the real PDF files of the file printer.
 #include "curves/CurvePicture.h"
-#include "curves/RecordSource.h"
 #include "curvewindow/LSCurrent.h"
-#include "platform/MessageSink.h"
 #include "printing/PrintJobSink.h"
 #include "records/RecordGridModel.h"
+#include "support/GridSource.h"
+#include "support/MessageRecorder.h"
 #include "support/PdfFile.h"
 #include "widgets/SpinEdit.h"
 
@@ -21,14 +21,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class Source : public RecordSource
+class Source : public GridSource
 {
 public:
-    const RecordGridModel &recordGrid() const override { return grid; }
-    bool chineseUi() const override { return chinese; }
-    bool displayFormatEnabled() const override { return true; }
-    int displayFormat() const override { return 0; }
-
     // dataRows 16-bit data records with IDs from firstId.
     void load(int dataRows, int firstId = 1)
     {
@@ -43,9 +38,6 @@ public:
                 grid.setCell(c, r, QString::number((r * 997 + c * 131) % 40000));
         }
     }
-
-    RecordGridModel grid;
-    bool chinese = false;
 };
 
 // Keeps every job with what the window looked like when it began.
@@ -106,21 +98,6 @@ public:
 private:
     QWidget &m_window;
     QPageLayout::Orientation m_orientation = QPageLayout::Portrait;
-};
-
-class Messages : public MessageSink
-{
-public:
-    void showMessage(QWidget *owner, MessageIcon icon, const QString &caption, const QString &text,
-                     bool) override
-    {
-        shown << caption + u": "_s + text;
-        owners << owner;
-        icons << icon;
-    }
-    QStringList shown;
-    QList<QWidget *> owners;
-    QList<MessageIcon> icons;
 };
 
 template<typename T> T *child(const QWidget &w, const char *name)
@@ -246,7 +223,7 @@ void TestPrinting::printsOneJobPerScreenPage()
     src.load(300);
     TLSCurrentFrm w(src);
     RecordingSink sink(w);
-    Messages messages;
+    MessageRecorder messages;
     w.setPrintJobSink(&sink);
     w.setMessageSink(&messages);
     w.show();
@@ -276,7 +253,7 @@ void TestPrinting::printsOneJobPerScreenPage()
     QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->value(), finalPosition);
     // The picture shows the screen the run left the scroll bar at.
     QCOMPARE(w.curvePicture(), screenAt(w, src, finalPosition));
-    QVERIFY(messages.shown.isEmpty());
+    QVERIFY(messages.lines().isEmpty());
 }
 
 void TestPrinting::landscapeEvenAfterPortraitSetUp()
@@ -316,7 +293,7 @@ void TestPrinting::nothingToPrint()
     src.load(300);
     TLSCurrentFrm w(src);
     RecordingSink sink(w);
-    Messages messages;
+    MessageRecorder messages;
     w.setPrintJobSink(&sink);
     w.setMessageSink(&messages);
     if (narrowBeforeShowing)
@@ -332,7 +309,7 @@ void TestPrinting::nothingToPrint()
     w.BitBtn2Click();
 
     QVERIFY(sink.jobs.isEmpty());
-    QVERIFY(messages.shown.isEmpty());
+    QVERIFY(messages.lines().isEmpty());
     QCOMPARE(Look::of(w), before);
     QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->value(), 7);
 }
@@ -362,7 +339,7 @@ void TestPrinting::refusedJobStopsTheRun()
     TLSCurrentFrm w(src);
     RecordingSink sink(w);
     sink.refuseFrom = refuseFrom;
-    Messages messages;
+    MessageRecorder messages;
     w.setPrintJobSink(&sink);
     w.setMessageSink(&messages);
     w.show();
@@ -372,9 +349,9 @@ void TestPrinting::refusedJobStopsTheRun()
     w.BitBtn2Click();
 
     QCOMPARE(sink.jobs.size(), refuseFrom);
-    QCOMPARE(messages.shown, QStringList {message});
-    QCOMPARE(messages.owners, QList<QWidget *> {&w});
-    QCOMPARE(messages.icons, QList<MessageIcon> {MessageIcon::Warning});
+    QCOMPARE(messages.lines(), QStringList {message});
+    QCOMPARE(messages.owners(), QList<QWidget *> {&w});
+    QCOMPARE(messages.icons(), QList<MessageIcon> {MessageIcon::Warning});
     QCOMPARE(Look::of(w), before);
     QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->value(), finalPosition);
 }
@@ -386,12 +363,12 @@ void TestPrinting::noPrinterInstalled()
     Source src;
     src.load(300);
     TLSCurrentFrm w(src);
-    Messages messages;
+    MessageRecorder messages;
     w.setMessageSink(&messages);
     w.show();
     const Look before = Look::of(w);
     w.BitBtn2Click();
-    QCOMPARE(messages.shown,
+    QCOMPARE(messages.lines(),
              QStringList {u"Error: The printer could not start a print job! (no printer)"_s});
     QCOMPARE(Look::of(w), before);
 }
@@ -468,13 +445,13 @@ void TestPrinting::pdfFilesOnePagePerJob()
     PdfFileJobSink pdf(dir.filePath(u"out.pdf"_s));
     // A portrait set-up before: the run turns it.
     pdf.setOrientation(QPageLayout::Portrait);
-    Messages messages;
+    MessageRecorder messages;
     w.setPrintJobSink(&pdf);
     w.setMessageSink(&messages);
     w.show();
     setRange(w, 1, 100);
     w.BitBtn2Click();
-    QVERIFY(messages.shown.isEmpty());
+    QVERIFY(messages.lines().isEmpty());
 
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
              (QStringList {u"out-1.pdf"_s, u"out-2.pdf"_s}));

@@ -1,6 +1,7 @@
 #include "automation/WorkbookEngine.h"
 #include "automation/WorkbookEngineSheet.h"
 #include "export/ExcelExport.h"
+#include "support/MessageRecorder.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,17 +28,6 @@ public:
     void start(int) override { }
     void setPosition(int) override { }
     void finish() override { }
-};
-
-class MessageLog : public MessageSink
-{
-public:
-    void showMessage(QWidget *, MessageIcon, const QString &caption, const QString &text,
-                     bool) override
-    {
-        shown.append(caption + u": "_s + text);
-    }
-    QStringList shown;
 };
 
 // What openpyxl reads back from a workbook.
@@ -281,9 +271,9 @@ void TestWorkbookEngine::exportedWorkbookReadsBack()
     const QString out = dir.filePath(u"Buffer.db.xlsx"_s);
     auto engine = makeSavingWorkbookEngine(out);
     NoProgress progress;
-    MessageLog messages;
+    MessageRecorder messages;
     exportRecordGrid(grid, true, *engine, progress, messages, nullptr);
-    QCOMPARE(messages.shown, QStringList());
+    QCOMPARE(messages.lines(), QStringList());
 
     const QJsonObject book = readBack(out);
     QVERIFY2(!book.isEmpty(), "openpyxl could not read the workbook");
@@ -389,10 +379,10 @@ void TestWorkbookEngine::failedExportWritesNothing()
     grid.setCell(2, 3, longText);
     auto engine = makeSavingWorkbookEngine(out);
     NoProgress progress;
-    MessageLog messages;
+    MessageRecorder messages;
     exportRecordGrid(grid, false, *engine, progress, messages, nullptr);
 
-    QCOMPARE(messages.shown,
+    QCOMPARE(messages.lines(),
              QStringList {u"Error: exported failure occurred. Please try again later！"_s});
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
              outExists ? QStringList {u"out.xlsx"_s} : QStringList());
@@ -435,9 +425,9 @@ void TestWorkbookEngine::desktopWithoutSpreadsheetApplication()
     fillGrid(grid, 13, 4);
     auto automation = makeDesktopAutomation(u"/logs/Buffer.db"_s);
     NoProgress progress;
-    MessageLog messages;
+    MessageRecorder messages;
     exportRecordGrid(grid, false, *automation, progress, messages, nullptr);
-    QCOMPARE(messages.shown,
+    QCOMPARE(messages.lines(),
              QStringList {u"Error: No Excel was installed in the system. Please "
                           "install it before using this function！"_s});
 }
@@ -453,9 +443,9 @@ void TestWorkbookEngine::desktopOpensTheWorkbook()
     fillGrid(grid, 4, 3);
     auto automation = makeDesktopAutomation(u"/logs/Alarm.db"_s);
     NoProgress progress;
-    MessageLog messages;
+    MessageRecorder messages;
     exportRecordGrid(grid, true, *automation, progress, messages, nullptr);
-    QCOMPARE(messages.shown, QStringList());
+    QCOMPARE(messages.lines(), QStringList());
 
     QTRY_VERIFY_WITH_TIMEOUT(!desktop.opened(u"sheet"_s).isEmpty(), 20000);
     const QString opened = desktop.opened(u"sheet"_s);

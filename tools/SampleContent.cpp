@@ -122,8 +122,8 @@ namespace {
 constexpr char16_t FullEnglish[] = u"Conveyor 3 drive overload: check motor and breaker";
 constexpr char16_t FullChinese[] = u"一号输送线主驱动电机过载保护已动作请检查电机绕组温度及断路器状"
                                    u"态确认安全后按复位键重新启动设备谢谢。";
-static_assert(std::size(FullEnglish) - 1 == 50);
-static_assert(std::size(FullChinese) - 1 == 50);
+static_assert(std::size(FullEnglish) - 1 == LogFileFormat::AlarmTextUnits);
+static_assert(std::size(FullChinese) - 1 == LogFileFormat::AlarmTextUnits);
 
 const Alarm Catalogue[] = {
     {1, u"急停按钮被按下"},

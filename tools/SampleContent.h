@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/LogFileFormat.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -53,7 +55,7 @@ struct Timestamp
 class PlantSignals
 {
 public:
-    using Words = std::array<std::uint16_t, 10>;
+    using Words = std::array<std::uint16_t, LogFileFormat::ValueWords>;
 
     explicit PlantSignals(std::uint64_t seed);
     // Words of record number index (0-based); call with index 0, 1, 2, ...

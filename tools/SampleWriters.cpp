@@ -33,15 +33,17 @@ void put32(char *at, std::uint32_t value)
     put16(at + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
-// Date and time as the panel packs them at record offsets 4..10.
-void putTime(char *at, const Timestamp &time)
+// The ID, date and time that begin every record, as the panel packs them.
+void putIdAndTime(char *record, std::uint32_t id, const Timestamp &time)
 {
-    put16(at, static_cast<std::uint16_t>(time.year));
-    at[2] = static_cast<char>(time.month);
-    at[3] = static_cast<char>(time.day);
-    at[4] = static_cast<char>(time.hour);
-    at[5] = static_cast<char>(time.minute);
-    at[6] = static_cast<char>(time.second);
+    using namespace LogFileFormat;
+    put32(record + IdOffset, id);
+    put16(record + YearOffset, static_cast<std::uint16_t>(time.year));
+    record[MonthOffset] = static_cast<char>(time.month);
+    record[DayOffset] = static_cast<char>(time.day);
+    record[HourOffset] = static_cast<char>(time.hour);
+    record[MinuteOffset] = static_cast<char>(time.minute);
+    record[SecondOffset] = static_cast<char>(time.second);
 }
 
 // A record ID stored in 32 bits wraps like the panel's counter does.
@@ -235,11 +237,10 @@ QString writeDataBin(const QString &path, const Content &content)
     char record[LogFileFormat::DataRecordSize];
     for (std::int64_t i = 0; i < content.records; ++i) {
         std::memset(record, 0, sizeof record);
-        put32(record, id32(content, i));
-        putTime(record + 4, time);
+        putIdAndTime(record, id32(content, i), time);
         const PlantSignals::Words words = plant.next();
         for (int v = 0; v < LogFileFormat::ValueWords; ++v)
-            put16(record + 12 + 2 * v, words[static_cast<std::size_t>(v)]);
+            put16(record + LogFileFormat::ValuesOffset + 2 * v, words[static_cast<std::size_t>(v)]);
         file.append(record, sizeof record);
         time.advance(1);
     }
@@ -259,12 +260,12 @@ QString writeAlarmBin(const QString &path, const Content &content)
     for (std::int64_t i = 0; i < content.records; ++i) {
         const Alarm &alarm = history.next();
         std::memset(record, 0, sizeof record);
-        put32(record, id32(content, i));
-        putTime(record + 4, history.time());
-        record[11] = static_cast<char>(alarm.number);
+        putIdAndTime(record, id32(content, i), history.time());
+        record[LogFileFormat::AlarmNumberOffset] = static_cast<char>(alarm.number);
         // Shorter texts end in a zero unit; 50-unit texts fill the field.
         for (std::size_t u = 0; u < alarm.text.size(); ++u)
-            put16(record + 12 + 2 * u, static_cast<std::uint16_t>(alarm.text[u]));
+            put16(record + LogFileFormat::AlarmTextOffset + 2 * u,
+                  static_cast<std::uint16_t>(alarm.text[u]));
         file.append(record, sizeof record);
     }
     return file.commit();

@@ -1,5 +1,6 @@
 #include "automation/WorkbookEngine.h"
 
+#include "automation/RangeStyleCodes.h"
 #include "automation/WorkbookEngineSheet.h"
 #include "automation/WorkbookEngineWriter.h"
 
@@ -205,19 +206,19 @@ public:
             unknownName(member);
         CellStyle style;
         switch (integer(member, value)) {
-        case 1:
+        case RangeStyleCodes::LineContinuous:
             style.border = CellStyle::Border::Thin;
             break;
-        case -4115:
+        case RangeStyleCodes::LineDash:
             style.border = CellStyle::Border::Dashed;
             break;
-        case -4118:
+        case RangeStyleCodes::LineDot:
             style.border = CellStyle::Border::Dotted;
             break;
-        case -4119:
+        case RangeStyleCodes::LineDouble:
             style.border = CellStyle::Border::Double;
             break;
-        case -4142:
+        case RangeStyleCodes::LineNone:
             style.border = CellStyle::Border::None;
             break;
         default:
@@ -257,16 +258,16 @@ public:
         }
         if (is(member, "HorizontalAlignment"_L1)) {
             switch (integer(member, value)) {
-            case 1:
+            case RangeStyleCodes::AlignGeneral:
                 style.hAlign = CellStyle::HAlign::General;
                 break;
-            case -4131:
+            case RangeStyleCodes::AlignLeft:
                 style.hAlign = CellStyle::HAlign::Left;
                 break;
-            case -4108:
+            case RangeStyleCodes::AlignCentre:
                 style.hAlign = CellStyle::HAlign::Centre;
                 break;
-            case -4152:
+            case RangeStyleCodes::AlignRight:
                 style.hAlign = CellStyle::HAlign::Right;
                 break;
             default:
@@ -274,13 +275,13 @@ public:
             }
         } else if (is(member, "VerticalAlignment"_L1)) {
             switch (integer(member, value)) {
-            case -4160:
+            case RangeStyleCodes::AlignTop:
                 style.vAlign = CellStyle::VAlign::Top;
                 break;
-            case -4108:
+            case RangeStyleCodes::AlignCentre:
                 style.vAlign = CellStyle::VAlign::Centre;
                 break;
-            case -4107:
+            case RangeStyleCodes::AlignBottom:
                 style.vAlign = CellStyle::VAlign::Bottom;
                 break;
             default:

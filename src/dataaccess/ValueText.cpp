@@ -1,5 +1,7 @@
 #include "dataaccess/ValueText.h"
 
+#include "dataaccess/TextWriter.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -8,38 +10,6 @@
 namespace {
 
 constexpr int kSignificantDigits = 15;
-
-// Appends bytes to a bounded buffer.
-class Writer
-{
-public:
-    Writer(char *out, qsizetype capacity)
-        : m_out(out)
-        , m_end(out + capacity)
-    { }
-    void put(char c)
-    {
-        if (m_pos < m_end)
-            *m_pos++ = c;
-    }
-    void put(const char *s, qsizetype n)
-    {
-        for (qsizetype i = 0; i < n; ++i)
-            put(s[i]);
-    }
-    void put(QByteArrayView s) { put(s.data(), s.size()); }
-    void repeat(char c, int n)
-    {
-        for (int i = 0; i < n; ++i)
-            put(c);
-    }
-    qsizetype length() const { return m_pos - m_out; }
-
-private:
-    char *m_out;
-    char *m_end;
-    char *m_pos = m_out;
-};
 
 } // namespace
 
@@ -52,7 +22,7 @@ qsizetype formatInteger(qint64 value, char *out, qsizetype capacity)
 qsizetype formatGeneralFloat(double value, QByteArrayView decimalPoint, char *out,
                              qsizetype capacity)
 {
-    Writer w(out, capacity);
+    TextWriter w(out, capacity);
     if (std::isnan(value)) {
         w.put("NAN", 3);
         return w.length();

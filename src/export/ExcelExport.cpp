@@ -1,5 +1,7 @@
 #include "export/ExcelExport.h"
 
+#include "automation/RangeStyleCodes.h"
+
 #include <string>
 #include <vector>
 
@@ -97,12 +99,13 @@ public:
         }
 
         set(chain({{u"worksheets"_s, 1}, {u"Range"_s, wholeRange}, {u"Borders"_s, {}}}),
-            u"LineStyle"_s, 1);
+            u"LineStyle"_s, RangeStyleCodes::LineContinuous);
         set(chain({{u"worksheets"_s, 1}, {u"range"_s, wholeRange}}), u"HorizontalAlignment"_s,
-            -4108);
-        set(chain({{u"worksheets"_s, 1}, {u"range"_s, wholeRange}}), u"VerticalAlignment"_s, -4108);
+            RangeStyleCodes::AlignCentre);
+        set(chain({{u"worksheets"_s, 1}, {u"range"_s, wholeRange}}), u"VerticalAlignment"_s,
+            RangeStyleCodes::AlignCentre);
         set(chain({{u"worksheets"_s, 1}, {u"range"_s, dataRange}, {u"Font"_s, {}}}), u"Color"_s,
-            32768);
+            RangeStyleCodes::colourWord(0, 128, 0));
         set(chain({{u"worksheets"_s, 1}, {u"range"_s, dataRange}, {u"Font"_s, {}}}), u"Size"_s, 10);
         m_app->set(u"visible"_s, {}, true);
     }

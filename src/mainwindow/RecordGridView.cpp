@@ -31,7 +31,7 @@ RecordGridView::RecordGridView(QWidget *parent)
 
     // Never measure rows: a million of them must show at once.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(20);
+    verticalHeader()->setDefaultSectionSize(RecordGridModel::DefaultRowHeight);
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);

@@ -135,20 +135,28 @@ bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, int format,
     for (int r = 1; r < rows; ++r) {
         if (!file.readExact(reinterpret_cast<char *>(record), DataRecordSize))
             return false;
-        grid.setCellUtf8(0, r, ValueFormat::decimal(qFromLittleEndian<qint32>(record)).view());
+        grid.setCellUtf8(0, r,
+                         ValueFormat::decimal(qFromLittleEndian<qint32>(record + IdOffset)).view());
         grid.setCellUtf8(1, r,
-                         ValueFormat::recordDate(word(record, 4), record[6], record[7]).view());
-        grid.setCellUtf8(2, r, ValueFormat::recordTime(record[8], record[9], record[10]).view());
+                         ValueFormat::recordDate(word(record, YearOffset), record[MonthOffset],
+                                                 record[DayOffset])
+                             .view());
+        grid.setCellUtf8(
+            2, r,
+            ValueFormat::recordTime(record[HourOffset], record[MinuteOffset], record[SecondOffset])
+                .view());
         if (pairs) {
             for (int p = 0; p < ValueWords / 2; ++p) {
-                const auto text = ValueFormat::pairText(fmt, word(record, 12 + 4 * p),
-                                                        word(record, 14 + 4 * p), separator);
+                const auto text
+                    = ValueFormat::pairText(fmt, word(record, ValuesOffset + 4 * p),
+                                            word(record, ValuesOffset + 2 + 4 * p), separator);
                 grid.setCellUtf8(3 + p, r, text.view());
             }
         } else {
             for (int v = 0; v < ValueWords; ++v)
-                grid.setCellUtf8(3 + v, r,
-                                 ValueFormat::wordText(fmt, word(record, 12 + 2 * v)).view());
+                grid.setCellUtf8(
+                    3 + v, r,
+                    ValueFormat::wordText(fmt, word(record, ValuesOffset + 2 * v)).view());
         }
         if (rowWritten)
             rowWritten(r);
@@ -166,16 +174,18 @@ bool readBinaryAlarms(LogFile &file, RecordGridModel &grid, const RowWritten &ro
     for (int r = 1; r < rows; ++r) {
         if (!file.readExact(reinterpret_cast<char *>(record), AlarmRecordSize))
             return false;
-        grid.setCellUtf8(0, r, ValueFormat::decimal(qFromLittleEndian<qint32>(record)).view());
+        grid.setCellUtf8(0, r,
+                         ValueFormat::decimal(qFromLittleEndian<qint32>(record + IdOffset)).view());
         grid.setCellUtf8(1, r,
-                         ValueFormat::alarmTime(word(record, 4), record[6], record[7], record[8],
-                                                record[9], record[10])
+                         ValueFormat::alarmTime(word(record, YearOffset), record[MonthOffset],
+                                                record[DayOffset], record[HourOffset],
+                                                record[MinuteOffset], record[SecondOffset])
                              .view());
-        grid.setCellUtf8(2, r, ValueFormat::decimal(record[11]).view());
+        grid.setCellUtf8(2, r, ValueFormat::decimal(record[AlarmNumberOffset]).view());
         char16_t text[AlarmTextUnits];
         int units = 0;
         while (units < AlarmTextUnits) {
-            text[units] = char16_t(word(record, 12 + 2 * units));
+            text[units] = char16_t(word(record, AlarmTextOffset + 2 * units));
             if (text[units] == 0)
                 break;
             ++units;

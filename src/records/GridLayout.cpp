@@ -5,11 +5,6 @@
 
 namespace GridLayout {
 
-bool isWideFormat(int format)
-{
-    return format >= 2 && format <= 4;
-}
-
 void setAlarmList(RecordGridModel &grid, bool chinese)
 {
     grid.setCols(4);
@@ -20,9 +15,9 @@ void setAlarmList(RecordGridModel &grid, bool chinese)
         grid.setCell(c, 0, MainTexts::alarmTitle(chinese, c));
 }
 
-void setDataRecords(RecordGridModel &grid, bool chinese, int format)
+void setDataRecords(RecordGridModel &grid, bool chinese, ValueFormat::Format format)
 {
-    const bool wide = isWideFormat(format);
+    const bool wide = ValueFormat::isPairFormat(format);
     grid.setDefaultColWidth(wide ? 120 : 60);
     grid.setCols(wide ? 8 : 13);
     for (int c = 3; c < grid.cols(); ++c)
@@ -33,6 +28,11 @@ void setDataRecords(RecordGridModel &grid, bool chinese, int format)
     grid.setCell(0, 0, MainTexts::idTitle(chinese));
     grid.setCell(1, 0, MainTexts::recordDateTitle(chinese));
     grid.setCell(2, 0, MainTexts::recordTimeTitle(chinese));
+}
+
+void setDataRecords(RecordGridModel &grid, bool chinese, int format)
+{
+    setDataRecords(grid, chinese, static_cast<ValueFormat::Format>(format));
 }
 
 } // namespace GridLayout

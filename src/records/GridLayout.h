@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/ValueFormat.h"
+
 class RecordGridModel;
 
 // The grid layouts that the loaders set up before filling the rows, their
@@ -10,7 +12,8 @@ namespace GridLayout {
 void setAlarmList(RecordGridModel &grid, bool chinese);
 // Formats 0 and 1: 13 columns of default width 60; formats 2 to 4: 8 of 120.
 // Columns 0 to 2 are 60, 80, 80 wide. Titles in the given language.
+void setDataRecords(RecordGridModel &grid, bool chinese, ValueFormat::Format format);
+// The list index of a format, for callers that still hold one.
 void setDataRecords(RecordGridModel &grid, bool chinese, int format);
-bool isWideFormat(int format);
 
 } // namespace GridLayout

@@ -45,7 +45,7 @@ int columns(RecordKind kind, int format)
 {
     if (kind == RecordKind::Alarm)
         return 4;
-    return GridLayout::isWideFormat(format) ? 8 : 13;
+    return ValueFormat::isPairFormat(ValueFormat::Format(format)) ? 8 : 13;
 }
 
 } // namespace

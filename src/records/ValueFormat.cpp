@@ -1,5 +1,8 @@
 #include "records/ValueFormat.h"
 
+#include "dataaccess/TextWriter.h"
+#include "records/UInt128.h"
+
 #include <QLocale>
 
 #include <cstring>
@@ -8,66 +11,21 @@ namespace ValueFormat {
 
 namespace {
 
-__extension__ typedef unsigned __int128 u128;
+using u128 = Wide::UInt128;
 
-// Appends to a Text; every caller stays far below the capacity.
-class Writer
+// Runs write(TextWriter &) into a fresh Text.
+template<typename Write> Text textOf(Write write) noexcept
 {
-public:
-    explicit Writer(Text &text) noexcept
-        : m_text(text)
-    {
-        m_text.size = 0;
-    }
-
-    void put(char c) noexcept { m_text.data[m_text.size++] = c; }
-    void put(QByteArrayView bytes) noexcept
-    {
-        std::memcpy(m_text.data + m_text.size, bytes.data(), std::size_t(bytes.size()));
-        m_text.size += int(bytes.size());
-    }
-    void putRepeated(char c, int count) noexcept
-    {
-        for (int i = 0; i < count; ++i)
-            put(c);
-    }
-    void putUnsigned(std::uint64_t value) noexcept
-    {
-        char digits[20];
-        int n = 0;
-        do {
-            digits[n++] = char('0' + value % 10);
-            value /= 10;
-        } while (value != 0);
-        while (n > 0)
-            put(digits[--n]);
-    }
-    void putSigned(std::int64_t value) noexcept
-    {
-        if (value < 0) {
-            put('-');
-            // Negate in unsigned arithmetic so the most negative value survives.
-            putUnsigned(0 - std::uint64_t(value));
-        } else {
-            putUnsigned(std::uint64_t(value));
-        }
-    }
-    void putTwoDigit(std::uint8_t value) noexcept
-    {
-        if (value < 10)
-            put('0');
-        putUnsigned(value);
-    }
-
-private:
-    Text &m_text;
-};
+    Text t;
+    TextWriter w(t.data, Text::Capacity);
+    write(w);
+    t.size = int(w.length());
+    return t;
+}
 
 Text literal(QByteArrayView bytes) noexcept
 {
-    Text t;
-    Writer(t).put(bytes);
-    return t;
+    return textOf([&](TextWriter &w) { w.put(bytes); });
 }
 
 // 10^0 .. 10^38; 10^38 < 2^128 < 10^39, so every 128-bit integer has at most 39 digits.
@@ -127,59 +85,52 @@ DecimalSeparator DecimalSeparator::system()
 
 Text decimal(std::int64_t value) noexcept
 {
-    Text t;
-    Writer(t).putSigned(value);
-    return t;
+    return textOf([&](TextWriter &w) { w.putSigned(value); });
 }
 
 Text twoDigit(std::uint8_t value) noexcept
 {
-    Text t;
-    Writer(t).putTwoDigit(value);
-    return t;
+    return textOf([&](TextWriter &w) { w.putTwoDigit(value); });
 }
 
 Text recordDate(std::uint16_t year, std::uint8_t month, std::uint8_t day) noexcept
 {
-    Text t;
-    Writer w(t);
-    w.putUnsigned(year);
-    w.put('-');
-    w.putTwoDigit(month);
-    w.put('-');
-    w.putTwoDigit(day);
-    return t;
+    return textOf([&](TextWriter &w) {
+        w.putUnsigned(year);
+        w.put('-');
+        w.putTwoDigit(month);
+        w.put('-');
+        w.putTwoDigit(day);
+    });
 }
 
 Text recordTime(std::uint8_t hour, std::uint8_t minute, std::uint8_t second) noexcept
 {
-    Text t;
-    Writer w(t);
-    w.putTwoDigit(hour);
-    w.put(':');
-    w.putTwoDigit(minute);
-    w.put(':');
-    w.putTwoDigit(second);
-    return t;
+    return textOf([&](TextWriter &w) {
+        w.putTwoDigit(hour);
+        w.put(':');
+        w.putTwoDigit(minute);
+        w.put(':');
+        w.putTwoDigit(second);
+    });
 }
 
 Text alarmTime(std::uint16_t year, std::uint8_t month, std::uint8_t day, std::uint8_t hour,
                std::uint8_t minute, std::uint8_t second) noexcept
 {
-    Text t;
-    Writer w(t);
-    w.putUnsigned(year);
-    w.put('-');
-    w.putTwoDigit(month);
-    w.put('-');
-    w.putTwoDigit(day);
-    w.put('/');
-    w.putTwoDigit(hour);
-    w.put(':');
-    w.putTwoDigit(minute);
-    w.put(':');
-    w.putTwoDigit(second);
-    return t;
+    return textOf([&](TextWriter &w) {
+        w.putUnsigned(year);
+        w.put('-');
+        w.putTwoDigit(month);
+        w.put('-');
+        w.putTwoDigit(day);
+        w.put('/');
+        w.putTwoDigit(hour);
+        w.put(':');
+        w.putTwoDigit(minute);
+        w.put(':');
+        w.putTwoDigit(second);
+    });
 }
 
 Text wordText(Format format, std::uint16_t word) noexcept
@@ -192,12 +143,101 @@ Text wordText(Format format, std::uint16_t word) noexcept
 Text hexText(std::uint32_t bits) noexcept
 {
     static constexpr char Digits[] = "0123456789ABCDEF";
-    Text t;
-    Writer w(t);
-    for (int shift = 28; shift >= 0; shift -= 4)
-        w.put(Digits[(bits >> shift) & 0xF]);
-    return t;
+    return textOf([&](TextWriter &w) {
+        for (int shift = 28; shift >= 0; shift -= 4)
+            w.put(Digits[(bits >> shift) & 0xF]);
+    });
 }
+
+namespace {
+
+// A finite float's magnitude rounded to at most 7 significant digits and at
+// most 6 decimals: digits * 10^unit, the digits least significant first.
+struct RoundedFloat
+{
+    char digits[20];
+    int count = 0; // 0 when the magnitude rounds to zero
+    int unit = 0;
+
+    // Digits before the decimal point.
+    int integerDigits() const noexcept { return count + unit; }
+};
+
+// Rounds |x| half away from zero at 10^unit: the 7th significant digit, or
+// the 6th decimal when that comes first.
+RoundedFloat roundMagnitude(std::uint32_t bits) noexcept
+{
+    // |x| = m * 2^exp exactly, m < 2^24.
+    const std::uint32_t fraction = bits & FractionMask;
+    const int biased = int((bits & ExponentMask) >> 23);
+    const std::uint64_t m = biased == 0 ? fraction : (fraction | 0x00800000u);
+    const int exp = biased == 0 ? -149 : biased - 150;
+
+    // The largest float is below 2^128, so its integer part fits in 128 bits.
+    const u128 integerPart = exp >= 0 ? (u128(m) << exp) : (exp > -24 ? u128(m >> -exp) : u128(0));
+    const int intDigits = digitCount(integerPart);
+
+    RoundedFloat r;
+    r.unit = intDigits - MaxSignificant > -MaxDecimals ? intDigits - MaxSignificant : -MaxDecimals;
+    std::uint64_t rounded = 0;
+    if (r.unit > 0) {
+        // Here |x| >= 10^7 > 2^23: x is an integer.
+        const u128 divisor = Pow10.v[r.unit];
+        const u128 quotient = integerPart / divisor;
+        const u128 remainder = integerPart % divisor;
+        rounded = std::uint64_t(quotient) + (remainder * 2 >= divisor ? 1 : 0);
+    } else {
+        const std::uint64_t scale = std::uint64_t(Pow10.v[-r.unit]);
+        if (exp >= 0) {
+            rounded = (m << exp) * scale; // below 10^7 * 10^6: exact
+        } else {
+            const int shift = -exp;
+            const std::uint64_t scaled = m * scale; // below 2^24 * 10^6 < 2^44
+            // Beyond 2^45 the scaled value is below one half: it rounds to 0.
+            if (shift <= 62)
+                rounded = (scaled + (std::uint64_t(1) << (shift - 1))) >> shift;
+        }
+    }
+    for (std::uint64_t v = rounded; v != 0; v /= 10)
+        r.digits[r.count++] = char('0' + v % 10);
+    return r;
+}
+
+// Fixed notation with six decimals; unit is -6 .. 0 here.
+void writeFixed(TextWriter &w, const RoundedFloat &r, const DecimalSeparator &separator) noexcept
+{
+    const int decimals = -r.unit;
+    if (r.count > decimals) {
+        for (int i = r.count - 1; i >= decimals; --i)
+            w.put(r.digits[i]);
+    } else {
+        w.put('0');
+    }
+    w.put(separator.view());
+    w.repeat('0', decimals - r.count);
+    for (int i = qMin(r.count, decimals) - 1; i >= 0; --i)
+        w.put(r.digits[i]);
+    w.repeat('0', MaxDecimals - decimals);
+}
+
+// The first digit, the rest without trailing zeros, the exponent.
+void writeScientific(TextWriter &w, const RoundedFloat &r,
+                     const DecimalSeparator &separator) noexcept
+{
+    int last = 0;
+    while (last < r.count - 1 && r.digits[last] == '0')
+        ++last;
+    w.put(r.digits[r.count - 1]);
+    if (last < r.count - 1) {
+        w.put(separator.view());
+        for (int i = r.count - 2; i >= last; --i)
+            w.put(r.digits[i]);
+    }
+    w.put('E');
+    w.putSigned(r.integerDigits() - 1);
+}
+
+} // namespace
 
 Text floatText(std::uint32_t bits, const DecimalSeparator &separator) noexcept
 {
@@ -212,88 +252,22 @@ Text floatText(std::uint32_t bits, const DecimalSeparator &separator) noexcept
         return literal("0.0"); // signalling NaN: the conversion refuses it
     }
 
-    // |x| = m * 2^exp exactly, m < 2^24.
-    const int biased = int((bits & ExponentMask) >> 23);
-    const std::uint64_t m = biased == 0 ? fraction : (fraction | 0x00800000u);
-    const int exp = biased == 0 ? -149 : biased - 150;
-
-    // The largest float is below 2^128, so its integer part fits in 128 bits.
-    const u128 integerPart = exp >= 0 ? (u128(m) << exp) : (exp > -24 ? u128(m >> -exp) : 0);
-    const int intDigits = digitCount(integerPart);
-
-    // Round at 10^unit: the 7th significant digit, or the 6th decimal when
-    // that comes first. Half away from zero on the magnitude is round half up.
-    const int unit
-        = intDigits - MaxSignificant > -MaxDecimals ? intDigits - MaxSignificant : -MaxDecimals;
-    std::uint64_t rounded = 0;
-    if (unit > 0) {
-        // Here |x| >= 10^7 > 2^23: x is an integer.
-        const u128 divisor = Pow10.v[unit];
-        const u128 quotient = integerPart / divisor;
-        const u128 remainder = integerPart % divisor;
-        rounded = std::uint64_t(quotient) + (remainder * 2 >= divisor ? 1 : 0);
-    } else {
-        const std::uint64_t scale = std::uint64_t(Pow10.v[-unit]);
-        if (exp >= 0) {
-            rounded = (m << exp) * scale; // below 10^7 * 10^6: exact
-        } else {
-            const int shift = -exp;
-            const std::uint64_t scaled = m * scale; // below 2^24 * 10^6 < 2^44
-            // Beyond 2^45 the scaled value is below one half: it rounds to 0.
-            if (shift <= 62)
-                rounded = (scaled + (std::uint64_t(1) << (shift - 1))) >> shift;
-        }
-    }
-
-    Text t;
-    Writer w(t);
-    if (rounded == 0) {
-        // Also -0 and tiny negatives: no sign.
-        w.put('0');
-        w.put(separator.view());
-        w.putRepeated('0', MaxDecimals);
-        return t;
-    }
-
-    char digits[20];
-    int count = 0;
-    for (std::uint64_t v = rounded; v != 0; v /= 10)
-        digits[count++] = char('0' + v % 10);
-    // digits[] holds the least significant digit first.
-    const int roundedDigits = count + unit; // digits before the point after rounding
-
-    if (negative)
-        w.put('-');
-
-    if (roundedDigits <= MaxSignificant) {
-        const int decimals = -unit; // 0 .. 6 here
-        if (count > decimals) {
-            for (int i = count - 1; i >= decimals; --i)
-                w.put(digits[i]);
-        } else {
+    const RoundedFloat rounded = roundMagnitude(bits);
+    return textOf([&](TextWriter &w) {
+        if (rounded.count == 0) {
+            // Also -0 and tiny negatives: no sign.
             w.put('0');
+            w.put(separator.view());
+            w.repeat('0', MaxDecimals);
+            return;
         }
-        w.put(separator.view());
-        w.putRepeated('0', decimals - count);
-        for (int i = qMin(count, decimals) - 1; i >= 0; --i)
-            w.put(digits[i]);
-        w.putRepeated('0', MaxDecimals - decimals);
-        return t;
-    }
-
-    // Scientific: the first digit, the rest without trailing zeros, the exponent.
-    int last = 0;
-    while (last < count - 1 && digits[last] == '0')
-        ++last;
-    w.put(digits[count - 1]);
-    if (last < count - 1) {
-        w.put(separator.view());
-        for (int i = count - 2; i >= last; --i)
-            w.put(digits[i]);
-    }
-    w.put('E');
-    w.putSigned(roundedDigits - 1);
-    return t;
+        if (negative)
+            w.put('-');
+        if (rounded.integerDigits() <= MaxSignificant)
+            writeFixed(w, rounded, separator);
+        else
+            writeScientific(w, rounded, separator);
+    });
 }
 
 Text pairText(Format format, std::uint16_t low, std::uint16_t high,

@@ -37,12 +37,14 @@ inline QByteArray readFile(const QString &path)
 
 // A header block of `size` bytes whose bytes 12..31 are the signature;
 // `lead` overwrites the first bytes (e.g. "SQLite").
-inline QByteArray signedHeader(int size = 32, const QByteArray &lead = {})
+inline QByteArray signedHeader(int size = int(LogFileFormat::HeaderBlockSize),
+                               const QByteArray &lead = {})
 {
     using namespace LogFileFormat;
     QByteArray h(size, '\0');
     std::memcpy(h.data() + SignatureOffset, Signature, SignatureLength);
-    std::memcpy(h.data(), lead.constData(), size_t(std::min<qsizetype>(lead.size(), 12)));
+    std::memcpy(h.data(), lead.constData(),
+                size_t(std::min<qsizetype>(lead.size(), qsizetype(SignatureOffset))));
     return h;
 }
 
@@ -61,22 +63,30 @@ struct DataRecord
     qint32 id = 1;
     quint16 year = 2013;
     quint8 month = 5, day = 7, hour = 8, minute = 4, second = 59;
-    std::array<quint16, 10> words {};
+    std::array<quint16, LogFileFormat::ValueWords> words {};
 };
+
+// The ID, date and time that begin every record.
+template<typename Record> void putIdAndTime(QByteArray &b, const Record &r)
+{
+    using namespace LogFileFormat;
+    putLe32(b, IdOffset, r.id);
+    putLe16(b, YearOffset, r.year);
+    b[MonthOffset] = char(r.month);
+    b[DayOffset] = char(r.day);
+    b[HourOffset] = char(r.hour);
+    b[MinuteOffset] = char(r.minute);
+    b[SecondOffset] = char(r.second);
+}
 
 inline QByteArray dataRecordBytes(const DataRecord &r)
 {
-    QByteArray b(32, '\0');
-    putLe32(b, 0, r.id);
-    putLe16(b, 4, r.year);
-    b[6] = char(r.month);
-    b[7] = char(r.day);
-    b[8] = char(r.hour);
-    b[9] = char(r.minute);
-    b[10] = char(r.second);
-    b[11] = char(0xEE); // unused byte: must not matter
-    for (int v = 0; v < 10; ++v)
-        putLe16(b, 12 + 2 * v, r.words[size_t(v)]);
+    using namespace LogFileFormat;
+    QByteArray b(DataRecordSize, '\0');
+    putIdAndTime(b, r);
+    b[DataSpareOffset] = char(0xEE); // must not matter
+    for (int v = 0; v < ValueWords; ++v)
+        putLe16(b, ValuesOffset + 2 * v, r.words[size_t(v)]);
     return b;
 }
 
@@ -95,7 +105,7 @@ inline QByteArray dataFile(int count)
     for (int i = 1; i <= count; ++i) {
         DataRecord r;
         r.id = i;
-        for (int v = 0; v < 10; ++v)
+        for (int v = 0; v < LogFileFormat::ValueWords; ++v)
             r.words[size_t(v)] = quint16(i * 10 + v);
         records << r;
     }
@@ -114,23 +124,18 @@ struct AlarmRecord
 
 inline QByteArray alarmRecordBytes(const AlarmRecord &r)
 {
-    QByteArray b(112, '\0');
-    putLe32(b, 0, r.id);
-    putLe16(b, 4, r.year);
-    b[6] = char(r.month);
-    b[7] = char(r.day);
-    b[8] = char(r.hour);
-    b[9] = char(r.minute);
-    b[10] = char(r.second);
-    b[11] = char(r.number);
-    for (size_t u = 0; u < r.text.size() && u < 50; ++u)
-        putLe16(b, 12 + 2 * int(u), quint16(r.text[u]));
+    using namespace LogFileFormat;
+    QByteArray b(AlarmRecordSize, '\0');
+    putIdAndTime(b, r);
+    b[AlarmNumberOffset] = char(r.number);
+    for (size_t u = 0; u < r.text.size() && u < size_t(AlarmTextUnits); ++u)
+        putLe16(b, AlarmTextOffset + 2 * int(u), quint16(r.text[u]));
     return b;
 }
 
 inline QByteArray alarmFile(const QList<AlarmRecord> &records, const QByteArray &trailing = {})
 {
-    QByteArray b = signedHeader(112);
+    QByteArray b = signedHeader(int(LogFileFormat::AlarmHeaderSize));
     for (const AlarmRecord &r : records)
         b += alarmRecordBytes(r);
     return b + trailing;
