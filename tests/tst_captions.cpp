@@ -194,10 +194,6 @@ QStringList takeCaptions(const QString &folder)
             curves.close();
             settle();
         }
-        // A buffer that holds no table.
-        messages.moment = moment;
-        main.openFile(folder + QStringLiteral("/Buffer.db"));
-        main.pickBuffer(11);
         // Grid titles keep the language they were written in.
         if (s.english)
             main.N2Click();
@@ -206,6 +202,10 @@ QStringList takeCaptions(const QString &folder)
         settle();
         table.take(moment + QStringLiteral("-switched"), main, folder);
         table.takeGridTitles(moment + QStringLiteral("-switched"), main.grid());
+        // A buffer that holds no table.
+        messages.moment = moment;
+        main.openFile(folder + QStringLiteral("/Buffer.db"));
+        main.pickBuffer(11);
     }
     return table.lines() + messages.lines;
 }
