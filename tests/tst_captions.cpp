@@ -39,13 +39,13 @@ public:
         auto add = [&](const QString &object, const QString &what, QString text) {
             if (!folder.isEmpty())
                 text.replace(folder, QStringLiteral("<folder>"));
-            m_lines << QStringList{name, moment, object, what, escaped(text)}.join(QLatin1Char('\t'));
+            m_lines << QStringList {name, moment, object, what, escaped(text)}.join(
+                QLatin1Char('\t'));
         };
         add(name, QStringLiteral("windowTitle"), window.windowTitle());
         QList<QObject *> objects = window.findChildren<QObject *>();
-        std::stable_sort(objects.begin(), objects.end(), [](QObject *a, QObject *b) {
-            return a->objectName() < b->objectName();
-        });
+        std::stable_sort(objects.begin(), objects.end(),
+                         [](QObject *a, QObject *b) { return a->objectName() < b->objectName(); });
         for (QObject *o : objects) {
             const QString object = o->objectName();
             // Controls of the toolkit's own making carry no caption of ours.
@@ -81,9 +81,9 @@ public:
     void takeGridTitles(const QString &moment, const RecordGridModel &grid)
     {
         for (int c = 0; c < grid.cols(); ++c)
-            m_lines << QStringList{QStringLiteral("StringGrid1"), moment,
-                                   QStringLiteral("cell%1").arg(c), QStringLiteral("title"),
-                                   escaped(grid.cell(c, 0))}
+            m_lines << QStringList {QStringLiteral("StringGrid1"), moment,
+                                    QStringLiteral("cell%1").arg(c), QStringLiteral("title"),
+                                    escaped(grid.cell(c, 0))}
                            .join(QLatin1Char('\t'));
     }
 
@@ -100,8 +100,8 @@ public:
     void showMessage(QWidget *owner, MessageIcon, const QString &caption, const QString &text,
                      bool) override
     {
-        lines << QStringList{owner ? owner->objectName() : QString(), moment,
-                             QStringLiteral("message"), escaped(caption), escaped(text)}
+        lines << QStringList {owner ? owner->objectName() : QString(), moment,
+                              QStringLiteral("message"), escaped(caption), escaped(text)}
                      .join(QLatin1Char('\t'));
     }
     QString moment;
@@ -264,7 +264,7 @@ void TestCaptions::translationFileIsComplete()
     QString context;
     QString source;
     while (!xml.atEnd()) {
-        if (!xml.readNextStartElement())
+        if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         if (xml.name() == QLatin1String("name"))
             context = xml.readElementText();

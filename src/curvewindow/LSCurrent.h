@@ -78,9 +78,11 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void FormCreate();
+    void fillShowKindLists();
     void FormShow();
     void FormClose();
     void applyCaptions(bool chinese);

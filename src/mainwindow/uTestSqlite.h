@@ -90,8 +90,12 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    void fillBufferLists();
+    // The captions of the buttons and the menu in the language asked for.
+    void applyCaptions(bool chinese);
     void FormCreate();
     void buildMenu();
     void applyFonts();
