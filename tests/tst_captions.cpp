@@ -5,6 +5,7 @@
 #include "curvewindow/LSCurrent.h"
 #include "mainwindow/uTestSqlite.h"
 #include "platform/MessageSink.h"
+#include "records/Translations.h"
 #include "support/LogFiles.h"
 
 #include <QAbstractButton>
@@ -229,6 +230,8 @@ class TestCaptions : public QObject
 private slots:
     void windowsShowTheTextsTheyShowedBefore();
     void translationFileIsComplete();
+    void switchInstallsTheCatalogue_data();
+    void switchInstallsTheCatalogue();
 };
 
 void TestCaptions::windowsShowTheTextsTheyShowedBefore()
@@ -281,6 +284,41 @@ void TestCaptions::translationFileIsComplete()
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QVERIFY(messages > 50);
+}
+
+void TestCaptions::switchInstallsTheCatalogue_data()
+{
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QString>("open");
+    QTest::addColumn<QString>("dot");
+    QTest::newRow("Chinese") << false << QStringLiteral("打开") << QStringLiteral("点");
+    QTest::newRow("English") << true << QStringLiteral("Open") << QStringLiteral("Dot");
+}
+
+// What tr() in any window finds follows the switch; the windows hear of it.
+void TestCaptions::switchInstallsTheCatalogue()
+{
+    QFETCH(bool, english);
+    QFETCH(QString, open);
+    QFETCH(QString, dot);
+    TMainFrm main;
+    TLSCurrentFrm curves(main);
+    english ? main.N2Click() : main.N3Click();
+    settle();
+    QCOMPARE(curves.windowTitle(),
+             english ? QStringLiteral("数据库曲线浏览窗口")
+                     : QStringLiteral("Database Curve Browser"));
+    english ? main.N3Click() : main.N2Click();
+    QCOMPARE(QCoreApplication::translate("TMainFrm", "Open"), open);
+    QCOMPARE(QCoreApplication::translate("TLSCurrentFrm", "Dot"), dot);
+    // The hidden curve window takes the language with the change event.
+    settle();
+    QCOMPARE(curves.windowTitle(),
+             english ? QStringLiteral("Database Curve Browser")
+                     : QStringLiteral("数据库曲线浏览窗口"));
+    // A text the catalogue lacks stays English in either language.
+    QCOMPARE(Translations::text(!english, "TMainFrm", "No such text"),
+             QStringLiteral("No such text"));
 }
 
 QTEST_MAIN(TestCaptions)
