@@ -151,7 +151,7 @@ TLSCurrentFrm::TLSCurrentFrm(const RecordSource &source, QWidget *parent)
     connectControls();
 }
 
-void TLSCurrentFrm::fillShowKindLists()
+void TLSCurrentFrm::writeInitialTexts()
 {
     for (int i = 0; i < CurveCaptions::ShowKindCount; ++i) {
         ui->ComboBoxU_CH->addItem(CurveCaptions::showKindItem(true, i));
@@ -171,7 +171,7 @@ TLSCurrentFrm::~TLSCurrentFrm() = default;
 
 void TLSCurrentFrm::FormCreate()
 {
-    fillShowKindLists();
+    writeInitialTexts();
     // Qt widgets paint double-buffered already.
     const QStringList styles = CurveCaptions::lineStyleItems();
     const QStringList widths = CurveCaptions::lineWidthItems();

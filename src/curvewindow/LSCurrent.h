@@ -82,7 +82,8 @@ protected:
 
 private:
     void FormCreate();
-    void fillShowKindLists();
+    // The hidden show-kind lists of both languages and the Chinese captions.
+    void writeInitialTexts();
     void FormShow();
     void FormClose();
     void applyCaptions(bool chinese);

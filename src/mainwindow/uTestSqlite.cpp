@@ -132,15 +132,24 @@ TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
     connect(ui->BufferName_EN, &QComboBox::currentIndexChanged, this, &TMainFrm::BufferNameChange);
     connect(ui->DShow_Format, &QComboBox::currentIndexChanged, this, &TMainFrm::DShow_FormatChange);
 
-    fillBufferLists();
+    writeInitialTexts();
     FormCreate();
     Translations::install(chineseUi());
 }
 
 TMainFrm::~TMainFrm() = default;
 
-void TMainFrm::fillBufferLists()
+void TMainFrm::writeInitialTexts()
 {
+    ui->N2->setText(MainTexts::chineseMenu());
+    ui->N3->setText(MainTexts::englishMenu());
+    {
+        const QSignalBlocker block(ui->DShow_Format);
+        for (int f = 0; f < MainTexts::FormatCount; ++f)
+            ui->DShow_Format->addItem(MainTexts::formatItem(f));
+        ui->DShow_Format->setCurrentIndex(0);
+    }
+
     const QSignalBlocker blockChinese(ui->BufferName_CH);
     const QSignalBlocker blockEnglish(ui->BufferName_EN);
     for (int i = 0; i < MainTexts::BufferCount; ++i) {

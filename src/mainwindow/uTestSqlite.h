@@ -93,7 +93,9 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void fillBufferLists();
+    // The texts the window carries from its creation: the fixed ones, the
+    // hidden buffer lists of both languages, and the Chinese captions.
+    void writeInitialTexts();
     // The captions of the buttons and the menu in the language asked for.
     void applyCaptions(bool chinese);
     void FormCreate();
