@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools
+  qt6-tools-dev qt6-l10n-tools
   libgl-dev libxkbcommon-dev
   libsqlite3-dev sqlite3
   libxlsxwriter-dev

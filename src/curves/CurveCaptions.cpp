@@ -1,33 +1,42 @@
 #include "curves/CurveCaptions.h"
 
 #include "curves/CurveSettings.h"
+#include "records/Translations.h"
+
+#include <QtGlobal>
 
 namespace CurveCaptions {
 
 namespace {
 
+constexpr auto Context = "TLSCurrentFrm";
+
 std::vector<Caption> build()
 {
     std::vector<Caption> c = {
-        {QStringLiteral("TLSCurrentFrm"), QStringLiteral("数据库曲线浏览窗口"),
-         QStringLiteral("Database Curve Browser")},
-        {QStringLiteral("Label2"), QStringLiteral("没有可用的曲线数据，请先打开数据库!"),
-         QStringLiteral("No Curve Data Available, Please Open The Database!")},
-        {QStringLiteral("GroupBox7"), QStringLiteral("特性"), QStringLiteral("Characteristic")},
-        {QStringLiteral("Label11"), QStringLiteral("宽 度:"), QStringLiteral("Width:")},
-        {QStringLiteral("Label12"), QStringLiteral("高 度:"), QStringLiteral("Height:")},
-        {QStringLiteral("Label4"), QStringLiteral("横 格:"), QStringLiteral("H.Grid:")},
-        {QStringLiteral("Label7"), QStringLiteral("纵 格:"), QStringLiteral("V.Grid:")},
-        {QStringLiteral("Label1"), QStringLiteral("背景:"), QStringLiteral("Back.:")},
-        {QStringLiteral("Label5"), QStringLiteral("格子:"), QStringLiteral("Grid:")},
+        {QStringLiteral("TLSCurrentFrm"),
+         {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Database Curve Browser")}},
+        {QStringLiteral("Label2"),
+         {QT_TRANSLATE_NOOP("TLSCurrentFrm",
+                            "No Curve Data Available, Please Open The Database!")}},
+        {QStringLiteral("GroupBox7"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Characteristic")}},
+        {QStringLiteral("Label11"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Width:")}},
+        {QStringLiteral("Label12"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Height:")}},
+        {QStringLiteral("Label4"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "H.Grid:")}},
+        {QStringLiteral("Label7"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "V.Grid:")}},
+        {QStringLiteral("Label1"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Back.:")}},
+        {QStringLiteral("Label5"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Grid:")}},
     };
     const char *const sheets[] = {"TabSheet2", "TabSheet3", "TabSheet5", "TabSheet6", "TabSheet7"};
+    const char *const curves[] = {
+        QT_TRANSLATE_NOOP("TLSCurrentFrm", "Curve1"), QT_TRANSLATE_NOOP("TLSCurrentFrm", "Curve2"),
+        QT_TRANSLATE_NOOP("TLSCurrentFrm", "Curve3"), QT_TRANSLATE_NOOP("TLSCurrentFrm", "Curve4"),
+        QT_TRANSLATE_NOOP("TLSCurrentFrm", "Curve5")};
     for (int k = 0; k < CurveCount; ++k)
-        c.push_back({QLatin1String(sheets[k]), QStringLiteral("曲线%1").arg(k + 1),
-                     QStringLiteral("Curve%1").arg(k + 1)});
-    c.push_back({QStringLiteral("TabSheet4"), QStringLiteral("外观"), QStringLiteral("Other")});
-    c.push_back({QStringLiteral("TabSheet1"), QStringLiteral("X 轴"), QStringLiteral("X Axis")});
-    c.push_back({QStringLiteral("TabSheet8"), QStringLiteral("Y 轴"), QStringLiteral("Y Axis")});
+        c.push_back({QLatin1String(sheets[k]), {curves[k]}});
+    c.push_back({QStringLiteral("TabSheet4"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Other")}});
+    c.push_back({QStringLiteral("TabSheet1"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "X Axis")}});
+    c.push_back({QStringLiteral("TabSheet8"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Y Axis")}});
 
     // The seven labels of each curve tab, curve by curve.
     const char *const labels[7][CurveCount] = {
@@ -39,45 +48,42 @@ std::vector<Caption> build()
         {"Label24", "Label23", "Label30", "Label44", "Label54"},
         {"Label25", "Label28", "Label31", "Label45", "Label55"},
     };
-    const QString zh[7] = {QStringLiteral("显示:"),           QStringLiteral("颜色:"),
-                           QStringLiteral("线型:"),           QStringLiteral("线宽:"),
-                           QStringLiteral("缓冲区资料位置:"), QStringLiteral("显示满额度值 K:"),
-                           QStringLiteral("显示零额度值 K:")};
-    const QString en[7] = {QStringLiteral("Show:"),           QStringLiteral("Color:"),
-                           QStringLiteral("Line:"),           QStringLiteral("Width:"),
-                           QStringLiteral("Buffe Position:"), QStringLiteral("Full LineVal.K:"),
-                           QStringLiteral("Zero LineVal.K:")};
+    // "Width:" is also the picture's width: the line's has a disambiguation.
+    const Source curveLabels[7] = {{QT_TRANSLATE_NOOP("TLSCurrentFrm", "Show:")},
+                                   {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Color:")},
+                                   {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Line:")},
+                                   QT_TRANSLATE_NOOP3("TLSCurrentFrm", "Width:", "line"),
+                                   {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Buffe Position:")},
+                                   {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Full LineVal.K:")},
+                                   {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Zero LineVal.K:")}};
     for (int k = 0; k < CurveCount; ++k) {
         for (int i = 0; i < 7; ++i)
-            c.push_back({QLatin1String(labels[i][k]), zh[i], en[i]});
+            c.push_back({QLatin1String(labels[i][k]), curveLabels[i]});
     }
 
     const std::vector<Caption> rest = {
-        {QStringLiteral("CheckBox2"), QStringLiteral("不显示 网格"),
-         QStringLiteral("No Display Grid")},
-        {QStringLiteral("CheckBox3"), QStringLiteral("不显示 X 轴信息"),
-         QStringLiteral("No Display X axis Inf")},
-        {QStringLiteral("CheckBox4"), QStringLiteral("不显示 Y 轴标注"),
-         QStringLiteral("No Display Y axis Annotation")},
-        {QStringLiteral("CheckBox5"), QStringLiteral("不显示 当前坐标点数值"),
-         QStringLiteral("No Display Current Coordinate Point Value")},
-        {QStringLiteral("Label20"), QStringLiteral("时间格式:"), QStringLiteral("TimeFormat:")},
-        {QStringLiteral("Label19"), QStringLiteral("信息颜色:"), QStringLiteral("Inf.Color:")},
-        {QStringLiteral("Label21"), QStringLiteral("信息字体:"), QStringLiteral("Inf.Font:")},
-        {QStringLiteral("Label9"), QStringLiteral("最大坐标:"), QStringLiteral("Max Coor.:")},
-        {QStringLiteral("Label10"), QStringLiteral("最小坐标:"), QStringLiteral("Min Coor.:")},
-        {QStringLiteral("Label13"), QStringLiteral("小数位数:"), QStringLiteral("Decimal:")},
-        {QStringLiteral("Label16"), QStringLiteral("标注颜色:"), QStringLiteral("MarkColor:")},
-        {QStringLiteral("Label17"), QStringLiteral("标注字体:"), QStringLiteral("Mark Font:")},
-        {QStringLiteral("Label15"), QStringLiteral("标注个数:"), QStringLiteral("Mark Num:")},
-        {QStringLiteral("GroupBox1"), QStringLiteral("打印范围设置"),
-         QStringLiteral("Print Range Settings")},
-        {QStringLiteral("Label3"), QStringLiteral("起始ID:"), QStringLiteral("StartID:")},
-        {QStringLiteral("Label6"), QStringLiteral("结束ID:"), QStringLiteral("EndID:")},
-        {QStringLiteral("Label39"), QStringLiteral("需要打印页数:"),
-         QStringLiteral("Print Pages:")},
-        {QStringLiteral("BitBtn1"), QStringLiteral("打印机设置"), QStringLiteral("PrinterSet")},
-        {QStringLiteral("BitBtn2"), QStringLiteral("打印开始"), QStringLiteral("PrintStart")},
+        {QStringLiteral("CheckBox2"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "No Display Grid")}},
+        {QStringLiteral("CheckBox3"),
+         {QT_TRANSLATE_NOOP("TLSCurrentFrm", "No Display X axis Inf")}},
+        {QStringLiteral("CheckBox4"),
+         {QT_TRANSLATE_NOOP("TLSCurrentFrm", "No Display Y axis Annotation")}},
+        {QStringLiteral("CheckBox5"),
+         {QT_TRANSLATE_NOOP("TLSCurrentFrm", "No Display Current Coordinate Point Value")}},
+        {QStringLiteral("Label20"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "TimeFormat:")}},
+        {QStringLiteral("Label19"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Inf.Color:")}},
+        {QStringLiteral("Label21"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Inf.Font:")}},
+        {QStringLiteral("Label9"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Max Coor.:")}},
+        {QStringLiteral("Label10"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Min Coor.:")}},
+        {QStringLiteral("Label13"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Decimal:")}},
+        {QStringLiteral("Label16"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "MarkColor:")}},
+        {QStringLiteral("Label17"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Mark Font:")}},
+        {QStringLiteral("Label15"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Mark Num:")}},
+        {QStringLiteral("GroupBox1"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Print Range Settings")}},
+        {QStringLiteral("Label3"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "StartID:")}},
+        {QStringLiteral("Label6"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "EndID:")}},
+        {QStringLiteral("Label39"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Print Pages:")}},
+        {QStringLiteral("BitBtn1"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "PrinterSet")}},
+        {QStringLiteral("BitBtn2"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "PrintStart")}},
     };
     c.insert(c.end(), rest.begin(), rest.end());
     return c;
@@ -91,12 +97,42 @@ const std::vector<Caption> &all()
     return captions;
 }
 
+QString text(const Caption &caption, bool chinese)
+{
+    return Translations::text(chinese, Context, caption.text.source, caption.text.comment);
+}
+
+QString showKindItem(bool chinese, int index)
+{
+    static const char *const kinds[ShowKindCount]
+        = {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Not use"),
+           QT_TRANSLATE_NOOP("TLSCurrentFrm", "Broken Line"),
+           QT_TRANSLATE_NOOP("TLSCurrentFrm", "Dot"),
+           QT_TRANSLATE_NOOP("TLSCurrentFrm", "Column Line")};
+    return index >= 0 && index < ShowKindCount ? Translations::text(chinese, Context, kinds[index])
+                                               : QString();
+}
+
 int defaultShowKind(int curve)
 {
     static const CurveSettings defaults;
     return curve >= 0 && curve < CurveCount ? defaults.curves[std::size_t(curve)].showKind : 0;
 }
 
+QString printFailed(bool chinese)
+{
+    return Translations::text(
+        chinese, Context,
+        QT_TRANSLATE_NOOP("TLSCurrentFrm", "The printer could not start a print job!"));
+}
+
+QString errorCaption(bool chinese)
+{
+    return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("TLSCurrentFrm", "Error"));
+}
+
+// The line-style and line-width items read the same in both languages: not
+// translated.
 QStringList lineStyleItems()
 {
     return {QStringLiteral("Solid"),      QStringLiteral("Dash"),       QStringLiteral("Dot"),

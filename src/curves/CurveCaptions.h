@@ -6,20 +6,36 @@
 #include <vector>
 
 // The curve window's captions in both UI languages, in the order a showing
-// writes them. The window itself is named "TLSCurrentFrm".
+// writes them, from the translation file (context "TLSCurrentFrm", the
+// window's name).
 namespace CurveCaptions {
+
+// The English text, the key of the translation, and what tells it apart
+// from the same English text elsewhere in the window.
+struct Source
+{
+    const char *source;
+    const char *comment = nullptr;
+};
 
 struct Caption
 {
     QString objectName;
-    QString chinese;
-    QString english;
+    Source text;
 };
 
 const std::vector<Caption> &all();
+QString text(const Caption &caption, bool chinese);
 
+// The show-kind items: not used, broken line, dot, column line.
+QString showKindItem(bool chinese, int index);
+inline constexpr int ShowKindCount = 4;
 // The item each curve's show kind is reset to at every showing.
 int defaultShowKind(int curve);
+
+// The print failure message and its caption.
+QString printFailed(bool chinese);
+QString errorCaption(bool chinese);
 
 // Fixed items, the same in both languages.
 QStringList lineStyleItems();

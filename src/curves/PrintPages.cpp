@@ -1,5 +1,7 @@
 #include "curves/PrintPages.h"
 
+#include "records/Translations.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -16,9 +18,10 @@ std::optional<int> pageCount(int start, int end, int pointsPerScreen)
 
 QString pageCountText(int pages, int pointsPerScreen, bool chinese)
 {
-    return QString::number(pages)
-        + (chinese ? QStringLiteral(" / 每页打印数据点(") : QStringLiteral(" / Page Dat Point("))
-        + QString::number(pointsPerScreen) + QStringLiteral(")");
+    return Translations::text(chinese, "TLSCurrentFrm",
+                              QT_TRANSLATE_NOOP("TLSCurrentFrm", "%1 / Page Dat Point(%2)"))
+        .arg(pages)
+        .arg(pointsPerScreen);
 }
 
 QSize windowClientSize(QSize picture)

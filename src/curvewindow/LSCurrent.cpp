@@ -151,10 +151,27 @@ TLSCurrentFrm::TLSCurrentFrm(const RecordSource &source, QWidget *parent)
     connectControls();
 }
 
+void TLSCurrentFrm::writeInitialTexts()
+{
+    for (int i = 0; i < CurveCaptions::ShowKindCount; ++i) {
+        ui->ComboBoxU_CH->addItem(CurveCaptions::showKindItem(true, i));
+        ui->ComboBoxU_EN->addItem(CurveCaptions::showKindItem(false, i));
+    }
+    // Until the first showing the window reads as designed, in Chinese.
+    for (int k = 0; k < 5; ++k) {
+        const QSignalBlocker block(m_showKind[k]);
+        for (int i = 0; i < CurveCaptions::ShowKindCount; ++i)
+            m_showKind[k]->addItem(CurveCaptions::showKindItem(true, i));
+        m_showKind[k]->setCurrentIndex(0);
+    }
+    applyCaptions(true);
+}
+
 TLSCurrentFrm::~TLSCurrentFrm() = default;
 
 void TLSCurrentFrm::FormCreate()
 {
+    writeInitialTexts();
     // Qt widgets paint double-buffered already.
     const QStringList styles = CurveCaptions::lineStyleItems();
     const QStringList widths = CurveCaptions::lineWidthItems();
@@ -282,7 +299,7 @@ CurveSettings TLSCurrentFrm::settings() const
 void TLSCurrentFrm::applyCaptions(bool chinese)
 {
     for (const CurveCaptions::Caption &c : CurveCaptions::all()) {
-        const QString &text = chinese ? c.chinese : c.english;
+        const QString text = CurveCaptions::text(c, chinese);
         if (c.objectName == objectName()) {
             setWindowTitle(text);
             continue;
@@ -371,6 +388,15 @@ void TLSCurrentFrm::showEvent(QShowEvent *event)
         }
     }
     FormShow();
+}
+
+void TLSCurrentFrm::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // An open window keeps its captions until its next showing; a hidden
+    // one takes the new language at once.
+    if (event->type() == QEvent::LanguageChange && isHidden())
+        applyCaptions(m_source.chineseUi());
 }
 
 void TLSCurrentFrm::closeEvent(QCloseEvent *event)
@@ -544,12 +570,10 @@ void TLSCurrentFrm::BitBtn2Click()
         if (!printClientArea(sink)) {
             // Stop at the first job the printer refuses; the window comes back.
             const bool chinese = m_source.chineseUi();
-            QString text = chinese ? QStringLiteral("打印机无法开始打印作业！")
-                                   : QStringLiteral("The printer could not start a print job!");
+            QString text = CurveCaptions::printFailed(chinese);
             if (!sink.errorText().isEmpty())
                 text += QStringLiteral(" (") + sink.errorText() + QLatin1Char(')');
-            messages().showMessage(this, MessageIcon::Warning,
-                                   chinese ? QStringLiteral("错误") : QStringLiteral("Error"),
+            messages().showMessage(this, MessageIcon::Warning, CurveCaptions::errorCaption(chinese),
                                    text);
             break;
         }

@@ -78,9 +78,12 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void FormCreate();
+    // The hidden show-kind lists of both languages and the Chinese captions.
+    void writeInitialTexts();
     void FormShow();
     void FormClose();
     void applyCaptions(bool chinese);

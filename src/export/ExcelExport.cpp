@@ -2,6 +2,8 @@
 
 #include "automation/RangeStyleCodes.h"
 
+#include "records/Translations.h"
+
 #include <string>
 #include <vector>
 
@@ -15,22 +17,30 @@ constexpr int MinExportCols = 2;
 constexpr int MaxExportCols = 27;
 constexpr qsizetype MaxCellChars = 32767;
 
+// The export's messages, under the main window that shows them.
+QString text(bool chinese, const char *source)
+{
+    return Translations::text(chinese, "TMainFrm", source);
+}
+
 QString noDataText(bool chinese)
 {
-    return chinese ? u"没有可用数据导出 ！"_s : u"No data is available for export!"_s;
+    return text(chinese, QT_TRANSLATE_NOOP("TMainFrm", "No data is available for export!"));
 }
 
 QString notInstalledText(bool chinese)
 {
-    return chinese
-        ? u"未发现系统中安装了Microsoft Excel，在使用该功能前，请先将其安装！"_s
-        : u"No Excel was installed in the system. Please install it before using this function！"_s;
+    return text(chinese,
+                QT_TRANSLATE_NOOP("TMainFrm",
+                                  "No Excel was installed in the system. Please "
+                                  "install it before using this function！"));
 }
 
 QString failedText(bool chinese)
 {
-    return chinese ? u"数据导出到Excel时，发生意外失败。请稍候再试！"_s
-                   : u"exported failure occurred. Please try again later！"_s;
+    return text(
+        chinese,
+        QT_TRANSLATE_NOOP("TMainFrm", "exported failure occurred. Please try again later！"));
 }
 
 // One run of the export against the application object. Every object that a
@@ -86,7 +96,7 @@ public:
         set(chain({{u"worksheets"_s, 1}, {u"range"_s, titleRange}, {u"Font"_s, {}}}), u"Size"_s,
             11);
         set(chain({{u"worksheets"_s, 1}, {u"range"_s, titleRange}, {u"Font"_s, {}}}), u"Name"_s,
-            u"黑体"_s);
+            u"黑体"_s); // a font face, not a text
 
         for (int j = 1; j < cols; ++j)
             setCell(1, j, m_grid.cell(j, 0));
@@ -163,7 +173,7 @@ QString exportLastColumnLetter(int cols)
 QString exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFactory &automation,
                          ExportProgress &progress, MessageSink &messages, QWidget *owner)
 {
-    const QString caption = chinese ? u"错误"_s : u"Error"_s;
+    const QString caption = text(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Error"));
     if (grid.rows() == 2) {
         messages.showMessage(owner, MessageIcon::Warning, caption, noDataText(chinese));
         return {};

@@ -10,6 +10,7 @@
 #include "records/GridLayout.h"
 #include "records/GridSizeGuard.h"
 #include "records/MainTexts.h"
+#include "records/Translations.h"
 #include "ui_uTestSqlite.h"
 #include "widgets/MessageBoxSink.h"
 
@@ -135,10 +136,60 @@ TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
     connect(ui->BufferName_EN, &QComboBox::currentIndexChanged, this, &TMainFrm::BufferNameChange);
     connect(ui->DShow_Format, &QComboBox::currentIndexChanged, this, &TMainFrm::DShow_FormatChange);
 
+    writeInitialTexts();
     FormCreate();
+    Translations::install(chineseUi());
 }
 
 TMainFrm::~TMainFrm() = default;
+
+void TMainFrm::writeInitialTexts()
+{
+    ui->N2->setText(MainTexts::chineseMenu());
+    ui->N3->setText(MainTexts::englishMenu());
+    {
+        const QSignalBlocker block(ui->DShow_Format);
+        for (int f = 0; f < MainTexts::FormatCount; ++f)
+            ui->DShow_Format->addItem(MainTexts::formatItem(f));
+        ui->DShow_Format->setCurrentIndex(0);
+    }
+
+    const QSignalBlocker blockChinese(ui->BufferName_CH);
+    const QSignalBlocker blockEnglish(ui->BufferName_EN);
+    for (int i = 0; i < MainTexts::BufferCount; ++i) {
+        ui->BufferName_CH->addItem(MainTexts::bufferItem(true, i));
+        ui->BufferName_EN->addItem(MainTexts::bufferItem(false, i));
+    }
+    // Until the first showing the window reads as designed, in Chinese.
+    const QSignalBlocker block(ui->BufferName);
+    for (int i = 0; i < MainTexts::BufferCount; ++i)
+        ui->BufferName->addItem(MainTexts::bufferItem(true, i));
+    ui->BufferName->setCurrentIndex(0);
+    setWindowTitle(MainTexts::titlePrefix(true).trimmed());
+    applyCaptions(true);
+    ui->BitBtn5->setText(MainTexts::countDisplay(true, 0));
+}
+
+void TMainFrm::applyCaptions(bool chinese)
+{
+    ui->BitBtn1->setText(MainTexts::openCaption(chinese));
+    ui->BitBtn2->setText(MainTexts::clearCaption(chinese));
+    ui->BitBtn3->setText(MainTexts::exportCaption(chinese));
+    ui->BitBtn4->setText(MainTexts::curveCaption(chinese));
+    if (auto *n1 = PopupMenu1->findChild<QMenu *>())
+        n1->setTitle(MainTexts::languageMenu(chinese));
+    ui->N7->setText(MainTexts::dynamicLoadMenu(chinese));
+    ui->N8->setText(MainTexts::exitMenu(chinese));
+}
+
+void TMainFrm::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // The captions follow the language; the title, the count and the buffer
+    // list change only where the language is applied (FormShow).
+    if (event->type() == QEvent::LanguageChange)
+        applyCaptions(chineseUi());
+}
 
 void TMainFrm::applyFonts()
 {
@@ -250,16 +301,9 @@ void TMainFrm::closeEvent(QCloseEvent *event)
 void TMainFrm::FormShow()
 {
     const bool zh = chineseUi();
-    ui->BitBtn1->setText(MainTexts::openCaption(zh));
-    ui->BitBtn2->setText(MainTexts::clearCaption(zh));
-    ui->BitBtn3->setText(MainTexts::exportCaption(zh));
-    ui->BitBtn4->setText(MainTexts::curveCaption(zh));
+    applyCaptions(zh);
     ui->BitBtn5->setText(MainTexts::countDisplay(zh, m_grid.recordCount()));
     setWindowTitle(MainTexts::windowTitle(zh));
-    if (auto *n1 = PopupMenu1->findChild<QMenu *>())
-        n1->setTitle(MainTexts::languageMenu(zh));
-    ui->N7->setText(MainTexts::dynamicLoadMenu(zh));
-    ui->N8->setText(MainTexts::exitMenu(zh));
 
     const QComboBox *source = zh ? ui->BufferName_CH : ui->BufferName_EN;
     const QSignalBlocker block(ui->BufferName);
@@ -282,6 +326,7 @@ void TMainFrm::N2Click()
 {
     ui->N2->setChecked(true);
     ui->N3->setChecked(false);
+    Translations::install(true);
     FormShow();
 }
 
@@ -289,6 +334,7 @@ void TMainFrm::N3Click()
 {
     ui->N3->setChecked(true);
     ui->N2->setChecked(false);
+    Translations::install(false);
     FormShow();
 }
 

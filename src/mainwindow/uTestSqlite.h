@@ -97,8 +97,14 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    // The texts the window carries from its creation: the fixed ones, the
+    // hidden buffer lists of both languages, and the Chinese captions.
+    void writeInitialTexts();
+    // The captions of the buttons and the menu in the language asked for.
+    void applyCaptions(bool chinese);
     void FormCreate();
     void buildMenu();
     void applyFonts();

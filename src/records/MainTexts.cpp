@@ -1,21 +1,26 @@
 #include "records/MainTexts.h"
 
-#include <algorithm>
+#include "records/Translations.h"
+
+#include <QtGlobal>
 
 #include <algorithm>
 
 namespace MainTexts {
 
 namespace {
-QString pick(bool chinese, const char16_t *zh, const char16_t *en)
+
+// The main window's texts, under its class name in the translation file.
+QString pick(bool chinese, const char *source)
 {
-    return QString::fromUtf16(chinese ? zh : en);
+    return Translations::text(chinese, "TMainFrm", source);
 }
+
 } // namespace
 
 QString titlePrefix(bool chinese)
 {
-    return pick(chinese, u"HMI 数据库浏览器 ", u"HMI Database Browser ");
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "HMI Database Browser "));
 }
 
 QString windowTitle(bool chinese)
@@ -30,32 +35,33 @@ QString windowTitleWithFile(bool chinese, const QString &path)
 
 QString openCaption(bool chinese)
 {
-    return pick(chinese, u"打开", u"Open");
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Open"));
 }
 QString clearCaption(bool chinese)
 {
-    return pick(chinese, u"清除", u"Clear");
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Clear"));
 }
 QString exportCaption(bool chinese)
 {
-    return pick(chinese, u"导出Excel", u"ExportXLS");
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "ExportXLS"));
 }
 QString curveCaption(bool chinese)
 {
-    return pick(chinese, u"输出曲线", u"OutCurve");
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "OutCurve"));
 }
 QString languageMenu(bool chinese)
 {
-    return pick(chinese, u"语言选择(&L)", u"Language Selection(&L)");
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Language Selection(&L)"));
 }
 QString dynamicLoadMenu(bool chinese)
 {
-    return pick(chinese, u"动态加载(&D)", u"Dynamic Load(&D)");
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Dynamic Load(&D)"));
 }
 QString exitMenu(bool chinese)
 {
-    return pick(chinese, u"退出(&E)", u"Exit(&E)");
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Exit(&E)"));
 }
+// Each language's menu item is named in its own language, in both languages.
 QString chineseMenu()
 {
     return QStringLiteral("中文(&C)");
@@ -67,14 +73,15 @@ QString englishMenu()
 
 QString countDisplay(bool chinese, int count)
 {
-    return pick(chinese, u"数据条数:", u"Sum Data:") + QString::number(count);
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Sum Data:%1")).arg(count);
 }
 
 QString bufferItem(bool chinese, int index)
 {
-    return pick(chinese, u"记录#", u"Reco#") + QString::number(index + 1);
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Reco#%1")).arg(index + 1);
 }
 
+// The format names read the same in both languages: not translated.
 QString formatItem(int format)
 {
     static const char *const items[FormatCount]
@@ -82,6 +89,8 @@ QString formatItem(int format)
     return format >= 0 && format < FormatCount ? QLatin1String(items[format]) : QString();
 }
 
+// The message captions and "Invalid Database" read the same in both
+// languages: not translated.
 QString captionNorvale()
 {
     return QStringLiteral("Norvale");
@@ -97,42 +106,42 @@ QString invalidDatabase()
 
 QString noDataMessage(bool chinese, const QString &bufferText)
 {
-    return QStringLiteral("< ") + bufferText + pick(chinese, u" > 没有数据！", u" > No Data！");
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "< %1 > No Data！")).arg(bufferText);
 }
 
 QString notCreatedMessage(bool chinese, const QString &bufferText)
 {
-    return QStringLiteral("< ") + bufferText + pick(chinese, u" > 没有创建！", u" > No Create！");
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "< %1 > No Create！")).arg(bufferText);
 }
 
 QString idTitle(bool chinese)
 {
-    return pick(chinese, u"数据ID", u"Data ID");
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Data ID"));
 }
 QString alarmTitle(bool chinese, int column)
 {
     switch (column) {
     case 1:
-        return pick(chinese, u"报警时间", u"Alarm Time");
+        return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Alarm Time"));
     case 2:
-        return pick(chinese, u"报警编号", u"Alarm No.");
+        return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Alarm No."));
     case 3:
-        return pick(chinese, u"报警内容", u"Alarm Content");
+        return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Alarm Content"));
     default:
         return idTitle(chinese);
     }
 }
 QString recordDateTitle(bool chinese)
 {
-    return pick(chinese, u"记录日期", u"Record Date");
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Record Date"));
 }
 QString recordTimeTitle(bool chinese)
 {
-    return pick(chinese, u"记录时间", u"Record Time");
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Record Time"));
 }
 QString wordTitle(bool chinese, int index)
 {
-    return pick(chinese, u"数据(", u"Data(") + QString::number(index) + QLatin1Char(')');
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Data(%1)")).arg(index);
 }
 
 namespace {
@@ -163,20 +172,21 @@ QString tooLargeMessage(bool chinese, quint64 records, quint64 bytes)
 {
     const QString count = QString::number(records);
     const QString memory = tenthsUp(qint64(std::min<quint64>(bytes, quint64(INT64_MAX))), GB);
-    return chinese ? QStringLiteral("文件太大：%1 条记录需要约 %2 GB 内存").arg(count, memory)
-                   : QStringLiteral("File too large: %1 records need about %2 GB of memory")
-                         .arg(count, memory);
+    return pick(chinese,
+                QT_TRANSLATE_NOOP("TMainFrm",
+                                  "File too large: %1 records need about %2 GB of memory"))
+        .arg(count, memory);
 }
 
 QString fileTooLarge(bool chinese, qint64 records, qint64 memoryBytes, qint64 fileBytes)
 {
     const QString text = tooLargeMessage(chinese, quint64(std::max<qint64>(records, 0)),
                                          quint64(std::max<qint64>(memoryBytes, 0)));
-    if (chinese)
-        return text + QStringLiteral("（文件大小 ") + sizeText(fileBytes) + QStringLiteral("）");
-    return text + QStringLiteral(" (file size ") + sizeText(fileBytes) + QLatin1Char(')');
+    return text
+        + pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", " (file size %1)")).arg(sizeText(fileBytes));
 }
 
+// The start-up registry message is English in both languages: not translated.
 QString registryCaption()
 {
     return QStringLiteral("Registry");

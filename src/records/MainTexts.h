@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// The main window's fixed texts in its two UI languages.
+// The main window's fixed texts in its two UI languages, from the translation
+// file (context "TMainFrm").
 namespace MainTexts {
 
 inline constexpr auto Version = "V1.66";

@@ -9,6 +9,7 @@ ColourPanel::ColourPanel(QWidget *parent)
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
     setCursor(Qt::PointingHandCursor);
+    // The hint reads the same in both languages: not translated.
     setToolTip(QStringLiteral("选择颜色"));
 }
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The program's texts are written in English, marked with QT_TRANSLATE_NOOP
+// under a context per window, and translated in translations/*.ts, which the
+// build compiles into the program.
+namespace Translations {
+
+// `source` in Chinese when `chinese`, else `source` itself, whichever
+// translator is installed: a window applies the language of its own moment.
+// A text the catalogue lacks stays in English.
+QString text(bool chinese, const char *context, const char *source,
+             const char *disambiguation = nullptr);
+
+// Makes Chinese or English the language of the moment by installing the
+// Chinese translator or removing it; the windows hear of it by a
+// LanguageChange event. Needs the application object.
+void install(bool chinese);
+
+} // namespace Translations

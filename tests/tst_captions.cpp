@@ -1,0 +1,325 @@
+// Every text the three windows show, in both languages and through the
+// language switches, against the table in tests/data/captions.tsv; and the
+// translation file has nothing left to translate.
+#include "colourdialog/MyColorDlg.h"
+#include "curvewindow/LSCurrent.h"
+#include "mainwindow/uTestSqlite.h"
+#include "platform/MessageSink.h"
+#include "records/Translations.h"
+#include "support/LogFiles.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+
+namespace {
+
+QString escaped(QString text)
+{
+    return text.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('\t'), QLatin1String("\\t"))
+        .replace(QLatin1Char('\n'), QLatin1String("\\n"));
+}
+
+// One line per text a control shows: window, moment, control, what, text.
+class CaptionTable
+{
+public:
+    void take(const QString &moment, const QWidget &window, const QString &folder = {})
+    {
+        const QString name = window.objectName();
+        auto add = [&](const QString &object, const QString &what, QString text) {
+            if (!folder.isEmpty())
+                text.replace(folder, QStringLiteral("<folder>"));
+            m_lines << QStringList {name, moment, object, what, escaped(text)}.join(
+                QLatin1Char('\t'));
+        };
+        add(name, QStringLiteral("windowTitle"), window.windowTitle());
+        QList<QObject *> objects = window.findChildren<QObject *>();
+        std::stable_sort(objects.begin(), objects.end(),
+                         [](QObject *a, QObject *b) { return a->objectName() < b->objectName(); });
+        for (QObject *o : objects) {
+            const QString object = o->objectName();
+            // Controls of the toolkit's own making carry no caption of ours.
+            if (object.isEmpty() || object.startsWith(QLatin1String("qt_")))
+                continue;
+            if (auto *a = qobject_cast<QAction *>(o)) {
+                add(object, QStringLiteral("text"), a->text());
+                continue;
+            }
+            auto *w = qobject_cast<QWidget *>(o);
+            if (!w)
+                continue;
+            if (auto *l = qobject_cast<QLabel *>(w))
+                add(object, QStringLiteral("text"), l->text());
+            else if (auto *b = qobject_cast<QAbstractButton *>(w))
+                add(object, QStringLiteral("text"), b->text());
+            else if (auto *g = qobject_cast<QGroupBox *>(w))
+                add(object, QStringLiteral("title"), g->title());
+            else if (auto *c = qobject_cast<QComboBox *>(w)) {
+                for (int i = 0; i < c->count(); ++i)
+                    add(object, QStringLiteral("item%1").arg(i), c->itemText(i));
+            } else if (auto *t = qobject_cast<QTabWidget *>(w)) {
+                for (int i = 0; i < t->count(); ++i)
+                    add(object, QStringLiteral("tab%1").arg(i), t->tabText(i));
+            }
+            if (!w->toolTip().isEmpty())
+                add(object, QStringLiteral("toolTip"), w->toolTip());
+            if (!w->statusTip().isEmpty())
+                add(object, QStringLiteral("statusTip"), w->statusTip());
+        }
+    }
+
+    void takeGridTitles(const QString &moment, const RecordGridModel &grid)
+    {
+        for (int c = 0; c < grid.cols(); ++c)
+            m_lines << QStringList {QStringLiteral("StringGrid1"), moment,
+                                    QStringLiteral("cell%1").arg(c), QStringLiteral("title"),
+                                    escaped(grid.cell(c, 0))}
+                           .join(QLatin1Char('\t'));
+    }
+
+    const QStringList &lines() const { return m_lines; }
+
+private:
+    QStringList m_lines;
+};
+
+// The messages the windows show, as lines of the table.
+class MessageLines : public MessageSink
+{
+public:
+    void showMessage(QWidget *owner, MessageIcon, const QString &caption, const QString &text,
+                     bool) override
+    {
+        lines << QStringList {owner ? owner->objectName() : QString(), moment,
+                              QStringLiteral("message"), escaped(caption), escaped(text)}
+                     .join(QLatin1Char('\t'));
+    }
+    QString moment;
+    QStringList lines;
+};
+
+// Lets posted events, among them a language change, arrive.
+void settle()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+// The windows as the program makes them, walked through the moments that set
+// or keep texts: creation, showing, both switches, a switch while the curve
+// window is open, and a data file loaded in each language.
+QStringList takeCaptions(const QString &folder)
+{
+    CaptionTable table;
+    MessageLines messages;
+    MainWindowServices services;
+    services.messages = &messages;
+    TMainFrm main(services);
+    TLSCurrentFrm curves(main);
+    TMyColorFrm colours;
+    curves.setColourDialog(&colours);
+    QObject::connect(&main, &TMainFrm::curvesRequested, &curves, &TLSCurrentFrm::showAndRaise);
+    table.take(QStringLiteral("created"), main);
+    table.take(QStringLiteral("created"), curves);
+    table.take(QStringLiteral("created"), colours);
+
+    main.show();
+    settle();
+    table.take(QStringLiteral("shown"), main);
+
+    const struct
+    {
+        const char *moment;
+        bool english;
+    } switches[] = {{"en", true}, {"zh", false}, {"en-again", true}, {"zh-again", false}};
+    for (const auto &s : switches) {
+        const QString moment = QLatin1String(s.moment);
+        if (s.english)
+            main.N3Click();
+        else
+            main.N2Click();
+        settle();
+        table.take(moment, main);
+        main.BitBtn4Click();
+        settle();
+        table.take(moment, curves);
+        colours.show();
+        settle();
+        table.take(moment, colours);
+        colours.hide();
+
+        // A switch while the curve window is open reaches it at its next showing.
+        if (s.english)
+            main.N2Click();
+        else
+            main.N3Click();
+        settle();
+        table.take(moment + QStringLiteral("-open-switched"), curves);
+        curves.close();
+        settle();
+        if (s.english)
+            main.N3Click();
+        else
+            main.N2Click();
+        settle();
+    }
+
+    for (const auto &s : switches) {
+        const QString moment = QLatin1String(s.moment) + QStringLiteral("-data");
+        if (s.english)
+            main.N3Click();
+        else
+            main.N2Click();
+        settle();
+        for (const char *file : {"Data.bin", "Alarm.db", "Buffer.db", "binary/Alarm.db"}) {
+            const QString at = moment + QLatin1Char('-') + QLatin1String(file);
+            messages.moment = at;
+            main.openFile(folder + QLatin1Char('/') + QLatin1String(file));
+            settle();
+            table.take(at, main, folder);
+            table.takeGridTitles(at, main.grid());
+            main.BitBtn4Click();
+            settle();
+            table.take(at, curves, folder);
+            curves.close();
+            settle();
+        }
+        // Grid titles keep the language they were written in.
+        if (s.english)
+            main.N2Click();
+        else
+            main.N3Click();
+        settle();
+        table.take(moment + QStringLiteral("-switched"), main, folder);
+        table.takeGridTitles(moment + QStringLiteral("-switched"), main.grid());
+        // A buffer that holds no table.
+        messages.moment = moment;
+        main.openFile(folder + QStringLiteral("/Buffer.db"));
+        main.pickBuffer(11);
+    }
+    return table.lines() + messages.lines;
+}
+
+QStringList readLines(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+} // namespace
+
+class TestCaptions : public QObject
+{
+    Q_OBJECT
+private slots:
+    void windowsShowTheTextsTheyShowedBefore();
+    void translationFileIsComplete();
+    void switchInstallsTheCatalogue_data();
+    void switchInstallsTheCatalogue();
+};
+
+void TestCaptions::windowsShowTheTextsTheyShowedBefore()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(logfiles::makeSample({QStringLiteral("samples"), dir.path()}));
+    const QStringList now = takeCaptions(dir.path());
+
+    // NORVALE_WRITE_CAPTIONS=FILE writes the table instead of comparing.
+    const QString out = qEnvironmentVariable("NORVALE_WRITE_CAPTIONS");
+    if (!out.isEmpty()) {
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(f.write((now.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) > 0);
+        QVERIFY(f.flush());
+        QSKIP("table written");
+    }
+
+    const QStringList before = readLines(QStringLiteral(NORVALE_CAPTIONS));
+    QVERIFY(before.size() > 1000);
+    for (qsizetype i = 0; i < std::min(before.size(), now.size()); ++i)
+        QCOMPARE(now.at(i), before.at(i));
+    QCOMPARE(now.size(), before.size());
+}
+
+void TestCaptions::translationFileIsComplete()
+{
+    QFile ts(QStringLiteral(NORVALE_TS_FILE));
+    QVERIFY(ts.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&ts);
+    int messages = 0;
+    QString context;
+    QString source;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("name"))
+            context = xml.readElementText();
+        else if (xml.name() == QLatin1String("source"))
+            source = xml.readElementText();
+        else if (xml.name() == QLatin1String("translation")) {
+            const QString type = xml.attributes().value(QLatin1String("type")).toString();
+            const QString text = xml.readElementText();
+            const QString where = context + QStringLiteral(": ") + source;
+            QVERIFY2(type.isEmpty(), qPrintable(type + QStringLiteral(" ") + where));
+            QVERIFY2(!text.isEmpty(), qPrintable(QStringLiteral("empty ") + where));
+            ++messages;
+        }
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QVERIFY(messages > 50);
+}
+
+void TestCaptions::switchInstallsTheCatalogue_data()
+{
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QString>("open");
+    QTest::addColumn<QString>("dot");
+    QTest::newRow("Chinese") << false << QStringLiteral("打开") << QStringLiteral("点");
+    QTest::newRow("English") << true << QStringLiteral("Open") << QStringLiteral("Dot");
+}
+
+// What tr() in any window finds follows the switch; the windows hear of it.
+void TestCaptions::switchInstallsTheCatalogue()
+{
+    QFETCH(bool, english);
+    QFETCH(QString, open);
+    QFETCH(QString, dot);
+    TMainFrm main;
+    TLSCurrentFrm curves(main);
+    english ? main.N2Click() : main.N3Click();
+    settle();
+    QCOMPARE(curves.windowTitle(),
+             english ? QStringLiteral("数据库曲线浏览窗口")
+                     : QStringLiteral("Database Curve Browser"));
+    english ? main.N3Click() : main.N2Click();
+    QCOMPARE(QCoreApplication::translate("TMainFrm", "Open"), open);
+    QCOMPARE(QCoreApplication::translate("TLSCurrentFrm", "Dot"), dot);
+    // The hidden curve window takes the language with the change event.
+    settle();
+    QCOMPARE(curves.windowTitle(),
+             english ? QStringLiteral("Database Curve Browser")
+                     : QStringLiteral("数据库曲线浏览窗口"));
+    // A text the catalogue lacks stays English in either language.
+    QCOMPARE(Translations::text(!english, "TMainFrm", "No such text"),
+             QStringLiteral("No such text"));
+}
+
+QTEST_MAIN(TestCaptions)
+#include "tst_captions.moc"

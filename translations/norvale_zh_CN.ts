@@ -1,0 +1,311 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>TLSCurrentFrm</name>
+    <message>
+        <source>Database Curve Browser</source>
+        <translation>数据库曲线浏览窗口</translation>
+    </message>
+    <message>
+        <source>No Curve Data Available, Please Open The Database!</source>
+        <translation>没有可用的曲线数据，请先打开数据库!</translation>
+    </message>
+    <message>
+        <source>Characteristic</source>
+        <translation>特性</translation>
+    </message>
+    <message>
+        <source>Width:</source>
+        <translation>宽 度:</translation>
+    </message>
+    <message>
+        <source>Height:</source>
+        <translation>高 度:</translation>
+    </message>
+    <message>
+        <source>H.Grid:</source>
+        <translation>横 格:</translation>
+    </message>
+    <message>
+        <source>V.Grid:</source>
+        <translation>纵 格:</translation>
+    </message>
+    <message>
+        <source>Back.:</source>
+        <translation>背景:</translation>
+    </message>
+    <message>
+        <source>Grid:</source>
+        <translation>格子:</translation>
+    </message>
+    <message>
+        <source>Curve1</source>
+        <translation>曲线1</translation>
+    </message>
+    <message>
+        <source>Curve2</source>
+        <translation>曲线2</translation>
+    </message>
+    <message>
+        <source>Curve3</source>
+        <translation>曲线3</translation>
+    </message>
+    <message>
+        <source>Curve4</source>
+        <translation>曲线4</translation>
+    </message>
+    <message>
+        <source>Curve5</source>
+        <translation>曲线5</translation>
+    </message>
+    <message>
+        <source>Other</source>
+        <translation>外观</translation>
+    </message>
+    <message>
+        <source>X Axis</source>
+        <translation>X 轴</translation>
+    </message>
+    <message>
+        <source>Y Axis</source>
+        <translation>Y 轴</translation>
+    </message>
+    <message>
+        <source>Show:</source>
+        <translation>显示:</translation>
+    </message>
+    <message>
+        <source>Color:</source>
+        <translation>颜色:</translation>
+    </message>
+    <message>
+        <source>Line:</source>
+        <translation>线型:</translation>
+    </message>
+    <message>
+        <source>Buffe Position:</source>
+        <translation>缓冲区资料位置:</translation>
+    </message>
+    <message>
+        <source>Full LineVal.K:</source>
+        <translation>显示满额度值 K:</translation>
+    </message>
+    <message>
+        <source>Zero LineVal.K:</source>
+        <translation>显示零额度值 K:</translation>
+    </message>
+    <message>
+        <source>No Display Grid</source>
+        <translation>不显示 网格</translation>
+    </message>
+    <message>
+        <source>No Display X axis Inf</source>
+        <translation>不显示 X 轴信息</translation>
+    </message>
+    <message>
+        <source>No Display Y axis Annotation</source>
+        <translation>不显示 Y 轴标注</translation>
+    </message>
+    <message>
+        <source>No Display Current Coordinate Point Value</source>
+        <translation>不显示 当前坐标点数值</translation>
+    </message>
+    <message>
+        <source>TimeFormat:</source>
+        <translation>时间格式:</translation>
+    </message>
+    <message>
+        <source>Inf.Color:</source>
+        <translation>信息颜色:</translation>
+    </message>
+    <message>
+        <source>Inf.Font:</source>
+        <translation>信息字体:</translation>
+    </message>
+    <message>
+        <source>Max Coor.:</source>
+        <translation>最大坐标:</translation>
+    </message>
+    <message>
+        <source>Min Coor.:</source>
+        <translation>最小坐标:</translation>
+    </message>
+    <message>
+        <source>Decimal:</source>
+        <translation>小数位数:</translation>
+    </message>
+    <message>
+        <source>MarkColor:</source>
+        <translation>标注颜色:</translation>
+    </message>
+    <message>
+        <source>Mark Font:</source>
+        <translation>标注字体:</translation>
+    </message>
+    <message>
+        <source>Mark Num:</source>
+        <translation>标注个数:</translation>
+    </message>
+    <message>
+        <source>Print Range Settings</source>
+        <translation>打印范围设置</translation>
+    </message>
+    <message>
+        <source>StartID:</source>
+        <translation>起始ID:</translation>
+    </message>
+    <message>
+        <source>EndID:</source>
+        <translation>结束ID:</translation>
+    </message>
+    <message>
+        <source>Print Pages:</source>
+        <translation>需要打印页数:</translation>
+    </message>
+    <message>
+        <source>PrinterSet</source>
+        <translation>打印机设置</translation>
+    </message>
+    <message>
+        <source>PrintStart</source>
+        <translation>打印开始</translation>
+    </message>
+    <message>
+        <source>Not use</source>
+        <translation>不用</translation>
+    </message>
+    <message>
+        <source>Broken Line</source>
+        <translation>折线</translation>
+    </message>
+    <message>
+        <source>Dot</source>
+        <translation>点</translation>
+    </message>
+    <message>
+        <source>Column Line</source>
+        <translation>柱条线</translation>
+    </message>
+    <message>
+        <source>The printer could not start a print job!</source>
+        <translation>打印机无法开始打印作业！</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>%1 / Page Dat Point(%2)</source>
+        <translation>%1 / 每页打印数据点(%2)</translation>
+    </message>
+    <message>
+        <source>Width:</source>
+        <comment>line</comment>
+        <translation>线宽:</translation>
+    </message>
+</context>
+<context>
+    <name>TMainFrm</name>
+    <message>
+        <source>No data is available for export!</source>
+        <translation>没有可用数据导出 ！</translation>
+    </message>
+    <message>
+        <source>No Excel was installed in the system. Please install it before using this function！</source>
+        <translation>未发现系统中安装了Microsoft Excel，在使用该功能前，请先将其安装！</translation>
+    </message>
+    <message>
+        <source>exported failure occurred. Please try again later！</source>
+        <translation>数据导出到Excel时，发生意外失败。请稍候再试！</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>HMI Database Browser </source>
+        <translation>HMI 数据库浏览器 </translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>清除</translation>
+    </message>
+    <message>
+        <source>ExportXLS</source>
+        <translation>导出Excel</translation>
+    </message>
+    <message>
+        <source>OutCurve</source>
+        <translation>输出曲线</translation>
+    </message>
+    <message>
+        <source>Language Selection(&amp;L)</source>
+        <translation>语言选择(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Dynamic Load(&amp;D)</source>
+        <translation>动态加载(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Exit(&amp;E)</source>
+        <translation>退出(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Sum Data:%1</source>
+        <translation>数据条数:%1</translation>
+    </message>
+    <message>
+        <source>Reco#%1</source>
+        <translation>记录#%1</translation>
+    </message>
+    <message>
+        <source>&lt; %1 &gt; No Data！</source>
+        <translation>&lt; %1 &gt; 没有数据！</translation>
+    </message>
+    <message>
+        <source>&lt; %1 &gt; No Create！</source>
+        <translation>&lt; %1 &gt; 没有创建！</translation>
+    </message>
+    <message>
+        <source>Data ID</source>
+        <translation>数据ID</translation>
+    </message>
+    <message>
+        <source>Alarm Time</source>
+        <translation>报警时间</translation>
+    </message>
+    <message>
+        <source>Alarm No.</source>
+        <translation>报警编号</translation>
+    </message>
+    <message>
+        <source>Alarm Content</source>
+        <translation>报警内容</translation>
+    </message>
+    <message>
+        <source>Record Date</source>
+        <translation>记录日期</translation>
+    </message>
+    <message>
+        <source>Record Time</source>
+        <translation>记录时间</translation>
+    </message>
+    <message>
+        <source>Data(%1)</source>
+        <translation>数据(%1)</translation>
+    </message>
+    <message>
+        <source>File too large: %1 records need about %2 GB of memory</source>
+        <translation>文件太大：%1 条记录需要约 %2 GB 内存</translation>
+    </message>
+    <message>
+        <source> (file size %1)</source>
+        <translation>（文件大小 %1）</translation>
+    </message>
+</context>
+</TS>
