@@ -15,7 +15,7 @@ cmake --build "$build" -j"$(nproc)"
 
 supp="$PWD/tests/sanitizers"
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
+export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:"
 export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
