@@ -1,6 +1,7 @@
 // Start-up: the three windows and the message loop, or a command line run.
 
 #include "cli/CommandLine.h"
+#include "cli/ProgramInfo.h"
 #include "colourdialog/MyColorDlg.h"
 #include "curvewindow/LSCurrent.h"
 #include "mainwindow/uTestSqlite.h"
@@ -8,6 +9,9 @@
 #include "platform/OptionsStore.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
@@ -28,6 +32,23 @@ void printText(FILE *stream, const QString &text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
+// The help follows the language the browser was left in; English when the
+// options hold none.
+bool chineseHelp()
+{
+    const OptionsStore options;
+    const auto n2 = options.readInteger(QStringLiteral("N2"));
+    return n2 && *n2 != 0;
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/norvale/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -40,7 +61,11 @@ int main(int argc, char **argv)
         return 2;
     }
     if (command.help) {
-        printText(stdout, CommandLine::usage());
+        printText(stdout, ProgramInfo::helpText(chineseHelp()));
+        return 0;
+    }
+    if (command.version) {
+        printText(stdout, ProgramInfo::versionText());
         return 0;
     }
     const bool headless = command.to != CommandLine::Output::None;
@@ -55,6 +80,8 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Norvale"));
+    QApplication::setDesktopFileName(QStringLiteral("tech.norvale.Norvale"));
+    QApplication::setWindowIcon(programIcon());
     installFontSubstitutes();
     if (headless)
         return runHeadless(command);
@@ -70,7 +97,8 @@ int main(int argc, char **argv)
     QObject::connect(&mainFrm, &TMainFrm::closed, &app, &QApplication::quit);
     mainFrm.show();
     if (!command.file.isEmpty()) {
-        const QString file = command.file;
+        // Shown in the title and reloaded by its full name.
+        const QString file = QDir::cleanPath(QFileInfo(command.file).absoluteFilePath());
         QTimer::singleShot(0, &mainFrm, [&mainFrm, file] { mainFrm.openFile(file); });
     }
     return app.exec();

@@ -2,6 +2,8 @@
 
 #include "automation/Automation.h"
 #include "export/ExcelExport.h"
+#include "mainwindow/FileDrop.h"
+#include "mainwindow/RecentFilesMenu.h"
 #include "platform/Fonts.h"
 #include "platform/OptionsStore.h"
 #include "records/BinaryLogFile.h"
@@ -32,7 +34,8 @@ public:
         QFileDialog dialog(owner);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setNameFilter(QStringLiteral("db (*.db)"));
+        const auto *frm = qobject_cast<const TMainFrm *>(owner);
+        dialog.setNameFilters(MainTexts::openFilters(!frm || frm->chineseUi()));
         dialog.setDefaultSuffix(QStringLiteral("bin"));
         dialog.setSizeGripEnabled(true);
         if (!m_lastFile.isEmpty())
@@ -119,6 +122,7 @@ TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
         QStringLiteral("QProgressBar::chunk { background-color: rgb(0,255,0); }"));
     applyFonts();
     buildMenu();
+    new FileDrop(this, [this](const QString &path) { openFile(path); });
 
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TMainFrm::OpenClick);
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TMainFrm::BitBtn2Click);
@@ -173,6 +177,9 @@ void TMainFrm::buildMenu()
     PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N5"));
     PopupMenu1->addAction(ui->N7);
     PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N6"));
+    m_recentMenu = new RecentFilesMenu(m_services.options, this);
+    PopupMenu1->addMenu(m_recentMenu);
+    connect(m_recentMenu, &RecentFilesMenu::fileChosen, this, &TMainFrm::openFile);
     PopupMenu1->addAction(ui->N8);
     ui->RzMenuToolbarButton1->setMenu(PopupMenu1);
 
@@ -256,6 +263,7 @@ void TMainFrm::FormShow()
         n1->setTitle(MainTexts::languageMenu(zh));
     ui->N7->setText(MainTexts::dynamicLoadMenu(zh));
     ui->N8->setText(MainTexts::exitMenu(zh));
+    m_recentMenu->retitle(zh);
 
     const QComboBox *source = zh ? ui->BufferName_CH : ui->BufferName_EN;
     const QSignalBlocker block(ui->BufferName);
@@ -377,6 +385,7 @@ void TMainFrm::OpenClick()
     const QString path = m_services.files->chooseFileToOpen(this);
     if (path.isEmpty())
         return;
+    m_recentMenu->add(path);
     m_openFileName = path;
     const bool zh = chineseUi();
     setWindowTitle(MainTexts::windowTitleWithFile(zh, path));

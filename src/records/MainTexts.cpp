@@ -131,6 +131,20 @@ QString wordTitle(bool chinese, int index)
     return pick(chinese, u"数据(", u"Data(") + QString::number(index) + QLatin1Char(')');
 }
 
+QString recentFilesMenu(bool chinese)
+{
+    return pick(chinese, u"最近打开的文件(&R)", u"Recent Files(&R)");
+}
+QString clearRecentFiles(bool chinese)
+{
+    return pick(chinese, u"清除列表", u"Clear List");
+}
+QStringList openFilters(bool chinese)
+{
+    return {QStringLiteral("db (*.db)"), QStringLiteral("bin (*.bin)"),
+            pick(chinese, u"所有文件 (*)", u"All files (*)")};
+}
+
 QString registryCaption()
 {
     return QStringLiteral("Registry");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The main window's fixed texts in its two UI languages.
 namespace MainTexts {
@@ -45,6 +46,12 @@ QString alarmTitle(bool chinese, int column);
 QString recordDateTitle(bool chinese);
 QString recordTimeTitle(bool chinese);
 QString wordTitle(bool chinese, int index);
+
+// The pop-up menu's list of recently opened files and its last item.
+QString recentFilesMenu(bool chinese);
+QString clearRecentFiles(bool chinese);
+// The open dialog's filters, "db (*.db)" first.
+QStringList openFilters(bool chinese);
 
 QString registryCaption();
 QString createKeyFail();
