@@ -8,6 +8,7 @@ check-install.py files|validate|mime BUILD_DIR SAMPLE_TOOL
 Exits 77 (skipped) with the reason when a tool it needs is missing.
 """
 
+import gzip
 import os
 import shutil
 import struct
@@ -55,7 +56,9 @@ def expected_files():
              f"share/icons/hicolor/scalable/apps/{APP_ID}.svg",
              f"share/mime/packages/{APP_ID}.xml",
              f"share/metainfo/{APP_ID}.metainfo.xml",
-             "share/man/man1/norvale.1"]
+             "share/man/man1/norvale.1.gz",
+             "share/doc/norvale/changelog.gz",
+             "share/doc/norvale/copyright"]
     files += [f"share/icons/hicolor/{s}x{s}/apps/{APP_ID}.png" for s in ICON_SIZES]
     return files
 
@@ -97,7 +100,9 @@ def check_files(prefix):
     for key in ["GenericName", "Comment"]:
         check(f"\n{key}=" in desktop and f"\n{key}[zh_CN]=" in desktop,
               f"desktop entry has {key} in English and Chinese")
-    man = open(os.path.join(prefix, "share/man/man1/norvale.1"), encoding="utf-8").read()
+    with gzip.open(os.path.join(prefix, "share/man/man1/norvale.1.gz"), "rt",
+                   encoding="utf-8") as f:
+        man = f.read()
     for text in ["csv", "xlsx", "png", "pdf", "EXIT STATUS", "EXAMPLES", "Norvale.conf",
                  "\\-\\-version", "\\-\\-help"]:
         check(text in man, "manual page names " + text)
