@@ -1,7 +1,6 @@
 // render-icon SVG SIZE OUT.png: the program's icon at one pixel size, drawn
 // from its scalable artwork, so every PNG comes from the one drawing.
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSaveFile>
@@ -15,8 +14,6 @@ int main(int argc, char **argv)
         std::fputs("usage: render-icon SVG SIZE OUT.png\n", stderr);
         return 2;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
     const QString svg = QString::fromLocal8Bit(argv[1]);
     bool ok = false;
     const int size = QString::fromLocal8Bit(argv[2]).toInt(&ok);
