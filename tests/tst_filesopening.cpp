@@ -117,6 +117,7 @@ private slots:
     void dropOnMainWindow_data();
     void dropOnMainWindow();
     void dropWhileCurveWindowIsOpen();
+    void dropsAnywhereReachMainWindow();
 
     void recentList_data();
     void recentList();
@@ -215,6 +216,22 @@ void TestFilesOpening::dropWhileCurveWindowIsOpen()
     QTRY_COMPARE(w.main->grid().recordCount(), 7);
     QCOMPARE(w.main->openFileName(), path(u"b.bin"_s));
     QVERIFY(curves.isVisible());
+}
+
+void TestFilesOpening::dropsAnywhereReachMainWindow()
+{
+    // A drag goes to the nearest widget that takes drops: no control of the
+    // window may take it before the window does.
+    Window w;
+    w.main->show();
+    QVERIFY(w.main->acceptDrops());
+    QStringList takers;
+    for (const QWidget *child : w.main->findChildren<QWidget *>()) {
+        if (child->acceptDrops())
+            takers << QString::fromLatin1(child->metaObject()->className()) + u' '
+                    + child->objectName();
+    }
+    QCOMPARE(takers, QStringList());
 }
 
 void TestFilesOpening::recentList_data()
