@@ -11,6 +11,7 @@
 #include "support/LogFiles.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -112,6 +113,7 @@ class TestFilesOpening : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
 
     void dropOnMainWindow_data();
@@ -119,6 +121,8 @@ private slots:
     void dropWhileCurveWindowIsOpen();
     void dropsAnywhereReachMainWindow();
 
+    void openDialogFilters_data();
+    void openDialogFilters();
     void recentList_data();
     void recentList();
     void recentMenuShowsFullPathsAndDisablesMissing();
@@ -137,6 +141,12 @@ private:
     }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
+
+void TestFilesOpening::initTestCase()
+{
+    // The open dialog keeps its history in the user's settings: not the real ones.
+    QStandardPaths::setTestModeEnabled(true);
+}
 
 void TestFilesOpening::init()
 {
@@ -232,6 +242,43 @@ void TestFilesOpening::dropsAnywhereReachMainWindow()
                     + child->objectName();
     }
     QCOMPARE(takers, QStringList());
+}
+
+void TestFilesOpening::openDialogFilters_data()
+{
+    QTest::addColumn<bool>("chinese");
+    QTest::addColumn<QStringList>("filters");
+    QTest::newRow("Chinese") << true
+                             << QStringList {u"db (*.db)"_s, u"bin (*.bin)"_s, u"所有文件 (*)"_s};
+    QTest::newRow("English") << false
+                             << QStringList {u"db (*.db)"_s, u"bin (*.bin)"_s, u"All files (*)"_s};
+}
+
+void TestFilesOpening::openDialogFilters()
+{
+    QFETCH(bool, chinese);
+    QFETCH(QStringList, filters);
+    // The window's own open dialog, read while it is up and then cancelled.
+    SilentSink sink;
+    MainWindowServices services;
+    services.messages = &sink;
+    TMainFrm main(services);
+    main.show();
+    main.findChild<QAction *>(chinese ? u"N2"_s : u"N3"_s)->trigger();
+    QStringList seen;
+    QString selected;
+    QTimer::singleShot(0, &main, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        seen = dialog->nameFilters();
+        selected = dialog->selectedNameFilter();
+        dialog->reject();
+    });
+    main.OpenClick();
+    QCOMPARE(seen, filters);
+    QCOMPARE(selected, filters.constFirst());
+    QCOMPARE(main.openFileName(), QString());
 }
 
 void TestFilesOpening::recentList_data()
