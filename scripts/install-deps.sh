@@ -16,6 +16,9 @@ packages=(
   ghostscript
   python3-openpyxl
   clang-format
+  qt6-svg-dev
+  desktop-file-utils appstream shared-mime-info libglib2.0-bin libxml2-utils dpkg-dev lintian
+  fonts-dejavu-core
 )
 
 if [ "${1:-}" = "--sanitizers" ]; then

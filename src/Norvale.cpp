@@ -1,6 +1,7 @@
 // Start-up: the three windows and the message loop, or a command line run.
 
 #include "cli/CommandLine.h"
+#include "cli/ProgramInfo.h"
 #include "colourdialog/MyColorDlg.h"
 #include "curvewindow/LSCurrent.h"
 #include "mainwindow/uTestSqlite.h"
@@ -9,8 +10,11 @@
 #include "platform/PrivateFolder.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
@@ -61,6 +65,23 @@ void printText(FILE *stream, const QString &text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
+// The help follows the language the browser was left in; English when the
+// options hold none.
+bool chineseHelp()
+{
+    const OptionsStore options;
+    const auto n2 = options.readInteger(QStringLiteral("N2"));
+    return n2 && *n2 != 0;
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/norvale/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -75,7 +96,11 @@ int main(int argc, char **argv)
         return 2;
     }
     if (command.help) {
-        printText(stdout, CommandLine::usage());
+        printText(stdout, ProgramInfo::helpText(chineseHelp()));
+        return 0;
+    }
+    if (command.version) {
+        printText(stdout, ProgramInfo::versionText());
         return 0;
     }
     const bool headless = command.to != CommandLine::Output::None;
@@ -93,6 +118,8 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Norvale"));
     // Private copies of databases that a killed run could not remove.
     PrivateFolder::removeAbandoned();
+    QApplication::setDesktopFileName(QStringLiteral("tech.norvale.Norvale"));
+    QApplication::setWindowIcon(programIcon());
     installFontSubstitutes();
     if (headless)
         return runHeadless(command);
@@ -108,7 +135,11 @@ int main(int argc, char **argv)
     QObject::connect(&mainFrm, &TMainFrm::closed, &app, &QApplication::quit);
     mainFrm.show();
     if (!command.file.isEmpty()) {
-        const QString file = command.file;
+        // Shown in the title and reloaded by its full name; a name that is not
+        // valid text is opened through its descriptor and shown as given.
+        const QString file = command.fileLabel.isEmpty()
+            ? QDir::cleanPath(QFileInfo(command.file).absoluteFilePath())
+            : command.file;
         const QString shownName = command.fileLabel;
         QTimer::singleShot(0, &mainFrm,
                            [&mainFrm, file, shownName] { mainFrm.openFile(file, shownName); });

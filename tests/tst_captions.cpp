@@ -253,9 +253,16 @@ void TestCaptions::windowsShowTheTextsTheyShowedBefore()
 
     const QStringList before = readLines(QStringLiteral(NORVALE_CAPTIONS));
     QVERIFY(before.size() > 1000);
-    for (qsizetype i = 0; i < std::min(before.size(), now.size()); ++i)
-        QCOMPARE(now.at(i), before.at(i));
-    QCOMPARE(now.size(), before.size());
+    // Every text of the table shows as it did, in the same order; controls
+    // added since (menu items, a find bar) may show texts in between.
+    qsizetype at = 0;
+    for (const QString &line : before) {
+        while (at < now.size() && now.at(at) != line)
+            ++at;
+        if (at == now.size())
+            QFAIL(qPrintable(QStringLiteral("no longer shown: ") + line));
+        ++at;
+    }
 }
 
 void TestCaptions::translationFileIsComplete()

@@ -307,5 +307,17 @@
         <source> (file size %1)</source>
         <translation>（文件大小 %1）</translation>
     </message>
+    <message>
+        <source>Recent Files(&amp;R)</source>
+        <translation>最近打开的文件(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Clear List</source>
+        <translation>清除列表</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>所有文件 (*)</translation>
+    </message>
 </context>
 </TS>

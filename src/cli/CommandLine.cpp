@@ -193,6 +193,8 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
         qint64 number = 0;
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             command.help = true;
+        } else if (arg == QLatin1String("--version")) {
+            command.version = true;
         } else if (arg == QLatin1String("--to")) {
             const auto v = valueOf(i, arg);
             if (!v)
@@ -243,7 +245,7 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
             positional << arg;
         }
     }
-    if (!error.isEmpty() || command.help)
+    if (!error.isEmpty() || command.help || command.version)
         return command;
     if (positional.size() > 1) {
         error = QStringLiteral("more than one FILE");

@@ -21,6 +21,7 @@ struct CommandLine
     std::optional<qint64> start;
     std::optional<qint64> end;
     bool help = false;
+    bool version = false;
 
     // Parses the arguments after the program name. On a usage error,
     // `error` says what is wrong and nothing else is meaningful.

@@ -2,6 +2,8 @@
 
 #include "automation/Automation.h"
 #include "export/ExcelExport.h"
+#include "mainwindow/FileDrop.h"
+#include "mainwindow/RecentFilesMenu.h"
 #include "platform/Fonts.h"
 #include "platform/MemoryBudget.h"
 #include "platform/OptionsStore.h"
@@ -35,7 +37,8 @@ public:
         QFileDialog dialog(owner);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setNameFilter(QStringLiteral("db (*.db)"));
+        const auto *frm = qobject_cast<const TMainFrm *>(owner);
+        dialog.setNameFilters(MainTexts::openFilters(!frm || frm->chineseUi()));
         dialog.setDefaultSuffix(QStringLiteral("bin"));
         dialog.setSizeGripEnabled(true);
         if (!m_lastFile.isEmpty())
@@ -124,6 +127,7 @@ TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
         QStringLiteral("QProgressBar::chunk { background-color: rgb(0,255,0); }"));
     applyFonts();
     buildMenu();
+    new FileDrop(this, [this](const QString &path) { openFile(path); });
 
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TMainFrm::OpenClick);
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TMainFrm::BitBtn2Click);
@@ -180,6 +184,8 @@ void TMainFrm::applyCaptions(bool chinese)
         n1->setTitle(MainTexts::languageMenu(chinese));
     ui->N7->setText(MainTexts::dynamicLoadMenu(chinese));
     ui->N8->setText(MainTexts::exitMenu(chinese));
+    if (m_recentMenu)
+        m_recentMenu->retitle(chinese);
 }
 
 void TMainFrm::changeEvent(QEvent *event)
@@ -228,6 +234,10 @@ void TMainFrm::buildMenu()
     PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N5"));
     PopupMenu1->addAction(ui->N7);
     PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N6"));
+    m_recentMenu = new RecentFilesMenu(m_services.options, this);
+    PopupMenu1->addMenu(m_recentMenu);
+    connect(m_recentMenu, &RecentFilesMenu::fileChosen, this,
+            [this](const QString &path) { openFile(path); });
     PopupMenu1->addAction(ui->N8);
     ui->RzMenuToolbarButton1->setMenu(PopupMenu1);
 
@@ -430,6 +440,7 @@ void TMainFrm::OpenClick()
     const QString path = m_services.files->chooseFileToOpen(this);
     if (path.isEmpty())
         return;
+    m_recentMenu->add(path);
     m_openFileName = path;
     const bool zh = chineseUi();
     setWindowTitle(MainTexts::windowTitleWithFile(zh, path));

@@ -15,6 +15,7 @@ class AutomationFactory;
 class MessageSink;
 class OptionsStore;
 class QMenu;
+class RecentFilesMenu;
 namespace Ui {
 class TMainFrm;
 }
@@ -128,6 +129,7 @@ private:
     std::unique_ptr<MessageSink> m_ownMessages;
     std::unique_ptr<FileChooser> m_ownFiles;
     QMenu *PopupMenu1 = nullptr;
+    RecentFilesMenu *m_recentMenu = nullptr;
 
     RecordGridModel m_grid;
     QString m_openFileName;

@@ -86,3 +86,40 @@ void OptionsStore::writeInteger(const QString &name, qint64 value)
     key.setValue(name, value);
     key.sync();
 }
+
+namespace {
+QString itemName(int index)
+{
+    return QStringLiteral("Item%1").arg(index + 1);
+}
+} // namespace
+
+QStringList OptionsStore::readList(const QString &key) const
+{
+    if (!keyExists())
+        return {};
+    QSettings store(m_location, m_native ? QSettings::NativeFormat : QSettings::IniFormat);
+    store.beginGroup(key);
+    QStringList values;
+    // Items are numbered from 1; the list ends at the first gap.
+    for (int i = 0;; ++i) {
+        const QVariant value = store.value(itemName(i));
+        if (!value.isValid())
+            break;
+        values << value.toString();
+    }
+    return values;
+}
+
+void OptionsStore::writeList(const QString &key, const QStringList &values)
+{
+    if (!keyExists())
+        return;
+    QSettings store(m_location, m_native ? QSettings::NativeFormat : QSettings::IniFormat);
+    store.remove(key);
+    store.beginGroup(key);
+    for (int i = 0; i < values.size(); ++i)
+        store.setValue(itemName(i), values.at(i));
+    store.endGroup();
+    store.sync();
+}

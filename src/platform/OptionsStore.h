@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -26,6 +27,12 @@ public:
     std::optional<qint64> readInteger(const QString &name) const;
     // Writes without checking, as the window's close does.
     void writeInteger(const QString &name, qint64 value);
+
+    // A list of texts in a key of its own below the store's key (an INI
+    // group), kept apart from the two options. Written only while the
+    // store's key exists, so it never creates the key.
+    QStringList readList(const QString &key) const;
+    void writeList(const QString &key, const QStringList &values);
 
     QString location() const { return m_location; }
 

@@ -186,6 +186,20 @@ QString fileTooLarge(bool chinese, qint64 records, qint64 memoryBytes, qint64 fi
         + pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", " (file size %1)")).arg(sizeText(fileBytes));
 }
 
+QString recentFilesMenu(bool chinese)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Recent Files(&R)"));
+}
+QString clearRecentFiles(bool chinese)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Clear List"));
+}
+QStringList openFilters(bool chinese)
+{
+    return {QStringLiteral("db (*.db)"), QStringLiteral("bin (*.bin)"),
+            pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "All files (*)"))};
+}
+
 // The start-up registry message is English in both languages: not translated.
 QString registryCaption()
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The main window's fixed texts in its two UI languages, from the translation
 // file (context "TMainFrm").
@@ -54,6 +55,12 @@ QString tooLargeMessage(bool chinese, quint64 records, quint64 bytes);
 QString fileTooLarge(bool chinese, qint64 records, qint64 memoryBytes, qint64 fileBytes);
 // A size in GB with one decimal, MB below a GB, KB below a MB.
 QString sizeText(qint64 bytes);
+// The pop-up menu's list of recently opened files and its last item.
+QString recentFilesMenu(bool chinese);
+QString clearRecentFiles(bool chinese);
+// The open dialog's filters, "db (*.db)" first.
+QStringList openFilters(bool chinese);
+
 QString registryCaption();
 QString createKeyFail();
 

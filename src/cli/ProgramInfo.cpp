@@ -1,0 +1,84 @@
+#include "cli/ProgramInfo.h"
+
+#include "records/MainTexts.h"
+
+#include <string_view>
+
+// The window title's version and the build's version are one number.
+static_assert(std::string_view(MainTexts::Version) == std::string_view("V" NORVALE_VERSION));
+
+namespace ProgramInfo {
+
+QString versionText()
+{
+    return QStringLiteral("Norvale " NORVALE_VERSION "\n");
+}
+
+QString helpText(bool chinese)
+{
+    if (chinese) {
+        return QStringLiteral(
+            "用法: norvale [FILE]\n"
+            "      norvale --to csv|xlsx|png|pdf FILE [-o OUT] [--buffer N] [--format F]\n"
+            "              [--lang zh|en] [--start ID] [--end ID]\n"
+            "      norvale --help | --version\n"
+            "\n"
+            "浏览 HMI 操作面板的日志文件 (SQLite 数据库或二进制日志文件)。\n"
+            "给出 FILE 时启动浏览器并打开它，如同用“打开”按钮选择。\n"
+            "\n"
+            "选项:\n"
+            "  --to csv    把记录表格写成 CSV (写到 OUT，无 -o 时写到标准输出)\n"
+            "  --to xlsx   把记录表格导出为工作簿，保存到 OUT\n"
+            "  --to png    把曲线图保存到 OUT\n"
+            "  --to pdf    打印曲线，每页一个文件: OUT-1.pdf, OUT-2.pdf, ...\n"
+            "  -o OUT      输出文件\n"
+            "  --buffer N  数据记录 1..12 (数据记录数据库)\n"
+            "  --format F  显示格式 0..4\n"
+            "  --lang L    界面语言 zh (默认) 或 en\n"
+            "  --start ID  打印的第一个 ID (pdf)\n"
+            "  --end ID    打印的最后一个 ID (pdf)\n"
+            "  -h, --help  显示本帮助并退出\n"
+            "  --version   显示程序名称和版本并退出\n"
+            "\n"
+            "--to 在隐藏的窗口中运行，不需要显示器，不读写选项文件；\n"
+            "每个消息框作为一行“标题: 文本”写到标准错误。\n"
+            "\n"
+            "退出状态:\n"
+            "  0  成功 (--to: 没有显示消息)\n"
+            "  1  --to 显示了消息，或 FILE 无法打开，或 OUT 无法写入\n"
+            "  2  用法错误 (未知选项、错误的值、缺少 FILE 或 OUT)\n");
+    }
+    return QStringLiteral(
+        "usage: norvale [FILE]\n"
+        "       norvale --to csv|xlsx|png|pdf FILE [-o OUT] [--buffer N] [--format F]\n"
+        "               [--lang zh|en] [--start ID] [--end ID]\n"
+        "       norvale --help | --version\n"
+        "\n"
+        "Browses the log files of HMI operator panels (SQLite databases or binary log\n"
+        "files). With FILE the browser starts with FILE opened, as if chosen with Open.\n"
+        "\n"
+        "Options:\n"
+        "  --to csv    the record grid as CSV (to OUT, or to stdout without -o)\n"
+        "  --to xlsx   the export of the record grid, saved to OUT\n"
+        "  --to png    the curve picture, saved to OUT\n"
+        "  --to pdf    the printed curve pages, one file per page: OUT-1.pdf, OUT-2.pdf, ...\n"
+        "  -o OUT      the output file\n"
+        "  --buffer N  record buffer 1..12 (data record databases)\n"
+        "  --format F  display format 0..4\n"
+        "  --lang L    UI language, zh (default) or en\n"
+        "  --start ID  first ID to print (pdf)\n"
+        "  --end ID    last ID to print (pdf)\n"
+        "  -h, --help  print this help and exit\n"
+        "  --version   print the program's name and version and exit\n"
+        "\n"
+        "--to runs the windows hidden: no display is needed and the options file is\n"
+        "neither read nor written; every message box is one line on stderr,\n"
+        "\"caption: text\".\n"
+        "\n"
+        "Exit status:\n"
+        "  0  success (--to: no message was shown)\n"
+        "  1  --to showed a message, or FILE could not be opened, or OUT not written\n"
+        "  2  usage error (unknown option, bad value, missing FILE or OUT)\n");
+}
+
+} // namespace ProgramInfo

@@ -1,0 +1,170 @@
+// --help, --version and a relative FILE, through the real program.
+
+#include "support/LogFiles.h"
+
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace logfiles;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QByteArray err;
+};
+
+} // namespace
+
+class TestHelpVersion : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+
+    void version();
+    void helpLanguage_data();
+    void helpLanguage();
+    void helpNamesEveryOption_data();
+    void helpNamesEveryOption();
+    void relativeFileOpensByFullPath();
+
+private:
+    QProcessEnvironment environment() const;
+    Run run(const QStringList &arguments);
+    QString optionsFile() const { return m_home->filePath(u"config/kt_Norvale/Norvale.conf"_s); }
+    std::unique_ptr<QTemporaryDir> m_home;
+};
+
+void TestHelpVersion::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_home->isValid());
+}
+
+QProcessEnvironment TestHelpVersion::environment() const
+{
+    // A home of its own, so the options file is the test's.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(u"DISPLAY"_s);
+    env.remove(u"WAYLAND_DISPLAY"_s);
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    env.insert(u"HOME"_s, m_home->path());
+    env.insert(u"XDG_CONFIG_HOME"_s, m_home->filePath(u"config"_s));
+    env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+    return env;
+}
+
+Run TestHelpVersion::run(const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment());
+    process.start(QStringLiteral(NORVALE_PROGRAM), arguments);
+    Run result;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+void TestHelpVersion::version()
+{
+    const Run r = run({u"--version"_s});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, u"Norvale " NORVALE_VERSION "\n"_s);
+    QCOMPARE(r.err, QByteArray());
+}
+
+void TestHelpVersion::helpLanguage_data()
+{
+    QTest::addColumn<QByteArray>("options"); // null: no options file
+    QTest::addColumn<bool>("chinese");
+
+    QTest::newRow("no options file: English") << QByteArray() << false;
+    QTest::newRow("options without a language: English") << QByteArray("[General]\n") << false;
+    QTest::newRow("Chinese chosen") << QByteArray("[General]\nN2=1\nN7=0\n") << true;
+    QTest::newRow("English chosen") << QByteArray("[General]\nN2=0\nN7=1\n") << false;
+}
+
+void TestHelpVersion::helpLanguage()
+{
+    QFETCH(QByteArray, options);
+    QFETCH(bool, chinese);
+    if (!options.isNull()) {
+        QVERIFY(QDir().mkpath(QFileInfo(optionsFile()).absolutePath()));
+        QVERIFY(writeFile(optionsFile(), options));
+    }
+    for (const QString &option : {u"--help"_s, u"-h"_s}) {
+        const Run r = run({option});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, QByteArray());
+        QVERIFY2(
+            r.out.startsWith(chinese ? u"用法: norvale [FILE]\n"_s : u"usage: norvale [FILE]\n"_s),
+            qPrintable(r.out));
+    }
+    // Only read: a missing options file stays missing, a present one unchanged.
+    if (options.isNull())
+        QVERIFY(!QFile::exists(optionsFile()));
+    else
+        QCOMPARE(readFile(optionsFile()), options);
+}
+
+void TestHelpVersion::helpNamesEveryOption_data()
+{
+    QTest::addColumn<QString>("text");
+    for (const char *option :
+         {"--to csv", "--to xlsx", "--to png", "--to pdf", "-o OUT", "--buffer N", "--format F",
+          "--lang L", "--start ID", "--end ID", "-h, --help", "--version"})
+        QTest::newRow(option) << QString::fromLatin1(option);
+    QTest::newRow("status 0") << u"\n  0  "_s;
+    QTest::newRow("status 1") << u"\n  1  "_s;
+    QTest::newRow("status 2") << u"\n  2  "_s;
+}
+
+void TestHelpVersion::helpNamesEveryOption()
+{
+    QFETCH(QString, text);
+    QVERIFY(run({u"--help"_s}).out.contains(text));
+    QVERIFY(QDir().mkpath(QFileInfo(optionsFile()).absolutePath()));
+    QVERIFY(writeFile(optionsFile(), "[General]\nN2=1\n"));
+    QVERIFY(run({u"--help"_s}).out.contains(text));
+}
+
+void TestHelpVersion::relativeFileOpensByFullPath()
+{
+    // The browser records what it opened in the recent files list: that is
+    // the name its title shows and a reload reads.
+    const QString folder = m_home->filePath(u"logs"_s);
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(writeFile(folder + u"/Data.bin"_s, dataFile(3)));
+    QVERIFY(QDir(folder).mkdir(u"sub"_s));
+    QProcess process;
+    process.setProcessEnvironment(environment());
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(NORVALE_PROGRAM), {u"./sub/../Data.bin"_s});
+    QVERIFY(process.waitForStarted());
+    const QString full = QFileInfo(folder + u"/Data.bin"_s).absoluteFilePath();
+    QStringList recent;
+    for (int i = 0; i < 300 && recent.isEmpty(); ++i) {
+        QTest::qWait(100);
+        QSettings options(optionsFile(), QSettings::IniFormat);
+        recent << options.value(u"RecentFiles/Item1"_s).toString();
+        recent.removeAll(QString());
+    }
+    process.kill();
+    process.waitForFinished();
+    QCOMPARE(recent, QStringList {full});
+}
+
+QTEST_MAIN(TestHelpVersion)
+#include "tst_helpversion.moc"
