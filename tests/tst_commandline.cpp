@@ -1,5 +1,5 @@
-#include "records/GridSizeGuard.h"
 #include "platform/MemoryBudget.h"
+#include "records/GridSizeGuard.h"
 #include "support/LogFiles.h"
 #include "support/PdfFile.h"
 
@@ -51,6 +51,8 @@ private slots:
     void pdfUsageErrors_data();
     void pdfUsageErrors();
     void pdfUnwritable();
+    void pngScale_data();
+    void pngScale();
     void binaryFileTooLarge_data();
     void binaryFileTooLarge();
 
@@ -179,6 +181,16 @@ void TestCommandLine::usageErrors_data()
         << QStringList {u"--to"_s, u"png"_s, f, u"-o"_s, u"-"_s} << QByteArray("norvale: -o");
     QTest::newRow("--format without --to")
         << QStringList {u"--format"_s, u"1"_s, f} << QByteArray("norvale: ");
+    QTest::newRow("scale 0") << QStringList {u"--to"_s,  u"png"_s,     f,     u"-o"_s,
+                                             u"o.png"_s, u"--scale"_s, u"0"_s}
+                             << QByteArray("norvale: --scale");
+    QTest::newRow("scale 5") << QStringList {u"--to"_s,  u"png"_s,     f,     u"-o"_s,
+                                             u"o.png"_s, u"--scale"_s, u"5"_s}
+                             << QByteArray("norvale: --scale");
+    QTest::newRow("scale for a csv") << QStringList {u"--to"_s, u"csv"_s, f, u"--scale"_s, u"2"_s}
+                                     << QByteArray("norvale: --scale");
+    QTest::newRow("scale without --to")
+        << QStringList {u"--scale"_s, u"2"_s, f} << QByteArray("norvale: --scale");
 }
 
 void TestCommandLine::usageErrors()
@@ -526,6 +538,45 @@ void TestCommandLine::binaryFileTooLarge()
     rusage usage {};
     QCOMPARE(getrusage(RUSAGE_CHILDREN, &usage), 0);
     QVERIFY2(usage.ru_maxrss < 200 * 1024, qPrintable(u"%1 KiB"_s.arg(usage.ru_maxrss)));
+}
+
+void TestCommandLine::pngScale_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::newRow("2") << 2;
+    QTest::newRow("4") << 4;
+}
+
+void TestCommandLine::pngScale()
+{
+    QFETCH(int, scale);
+    const QString in = path(u"curves.bin"_s);
+    QVERIFY(makeSample({u"data-bin"_s, in, u"--records"_s, u"200"_s}));
+    const QString one = path(u"one.png"_s);
+    const QString many = path(u"many.png"_s);
+    QCOMPARE(run({u"--to"_s, u"png"_s, in, u"-o"_s, one}).exitCode, 0);
+    const QByteArray plainBytes = readFile(one);
+    QCOMPARE(run({u"--to"_s, u"png"_s, in, u"-o"_s, one, u"--scale"_s, u"1"_s}).exitCode, 0);
+    // --scale 1 is the picture as it always was.
+    QCOMPARE(readFile(one), plainBytes);
+    const Run r
+        = run({u"--to"_s, u"png"_s, in, u"-o"_s, many, u"--scale"_s, QString::number(scale)});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err, QByteArray());
+    const QImage plain = QImage(one).convertToFormat(QImage::Format_RGB32);
+    const QImage scaled = QImage(many).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(scaled.size(), plain.size() * scale);
+    // Same size on paper.
+    QCOMPARE(scaled.dotsPerMeterX(), plain.dotsPerMeterX() * scale);
+    // The same layout: the centre of each scaled pixel block is the pixel,
+    // but for the edges of texts and sloped lines.
+    qint64 same = 0;
+    for (int y = 0; y < plain.height(); ++y)
+        for (int x = 0; x < plain.width(); ++x)
+            if (scaled.pixel(x * scale + scale / 2, y * scale + scale / 2) == plain.pixel(x, y))
+                ++same;
+    const double share = double(same) / (qint64(plain.width()) * plain.height());
+    QVERIFY2(share > 0.97, qPrintable(QString::number(share)));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -9,6 +9,7 @@
 #include "records/RecordGridModel.h"
 
 #include <QFontMetrics>
+#include <QPainter>
 #include <QTest>
 
 #include <functional>
@@ -137,6 +138,11 @@ private slots:
     void degenerateSettingsDoNotCrash_data();
     void degenerateSettingsDoNotCrash();
     void negativeMinimumLabels();
+
+    void scaledPictureSameLayout_data();
+    void scaledPictureSameLayout();
+    void painterCanvasPaintsTheBitmapPixels_data();
+    void painterCanvasPaintsTheBitmapPixels();
 };
 
 void TestCurvePicture::thinLineStyles_data()
@@ -789,6 +795,117 @@ void TestCurvePicture::negativeMinimumLabels()
     QCOMPARE(m.back().at, QPoint(25, 321));
     QCOMPARE(m.front().text, QStringLiteral("1000.0"));
     QCOMPARE(m.front().at, QPoint(9, 1));
+}
+
+// The picture's pixel x, y taken from one drawn at scale: every one of the
+// scale x scale device pixels it became, or none when they differ.
+std::optional<QRgb> scaledPixel(const QImage &scaled, int scale, int x, int y)
+{
+    const QRgb c = scaled.pixel(x * scale, y * scale);
+    for (int dy = 0; dy < scale; ++dy)
+        for (int dx = 0; dx < scale; ++dx)
+            if (scaled.pixel(x * scale + dx, y * scale + dy) != c)
+                return std::nullopt;
+    return c;
+}
+
+void TestCurvePicture::scaledPictureSameLayout_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<bool>("texts");
+    QTest::addColumn<int>("kind"); // of curve 1
+    QTest::addColumn<int>("style");
+    QTest::addColumn<double>("sameShare"); // of the picture's pixels
+    QTest::newRow("2, frames and grid") << 2 << false << 0 << 0 << 1.0;
+    QTest::newRow("3, frames and grid") << 3 << false << 0 << 0 << 1.0;
+    QTest::newRow("2, dashed columns") << 2 << false << 3 << 1 << 1.0;
+    QTest::newRow("2, dots") << 2 << false << 2 << 0 << 1.0;
+    QTest::newRow("2, with texts") << 2 << true << 0 << 0 << 0.98;
+    QTest::newRow("4, broken lines and texts") << 4 << true << 1 << 0 << 0.97;
+}
+
+void TestCurvePicture::scaledPictureSameLayout()
+{
+    QFETCH(int, scale);
+    QFETCH(bool, texts);
+    QFETCH(int, kind);
+    QFETCH(int, style);
+    QFETCH(double, sameShare);
+    RecordGridModel grid;
+    fillGrid(grid, 100, [](int c, int r) { return QString::number((r * 997 + c * 131) % 50000); });
+    CurveSettings s;
+    s.hideXInfo = !texts;
+    s.hideYMarks = !texts;
+    s.curves[0].showKind = kind;
+    s.curves[0].style = style;
+    for (int k = 1; k < CurveCount; ++k)
+        s.curves[k].showKind = 0;
+    CurvePicture::View v;
+    v.grid = &grid;
+    v.scrollMax = 99;
+    QImage plain;
+    const auto l1 = CurvePicture::draw(plain, s, v);
+    QImage scaled;
+    const auto l2 = CurvePicture::draw(scaled, s, v, scale);
+    QCOMPARE(scaled.size(), plain.size() * scale);
+    QCOMPARE(scaled.devicePixelRatio(), qreal(scale));
+    QCOMPARE(scaled.deviceIndependentSize(), QSizeF(plain.size()));
+    QCOMPARE(l2.points, l1.points);
+    QCOMPARE(l2.scrollBar, l1.scrollBar);
+    qint64 same = 0;
+    for (int y = 0; y < plain.height(); ++y)
+        for (int x = 0; x < plain.width(); ++x)
+            if (scaledPixel(scaled, scale, x, y) == plain.pixel(x, y))
+                ++same;
+    const double share = double(same) / (qint64(plain.width()) * plain.height());
+    QVERIFY2(share >= sameShare, qPrintable(QString::number(share)));
+    // The frame and every grid line stay where they were (where no curve
+    // crosses them).
+    if (kind != 0)
+        return;
+    for (int x : CurveGeometry::verticalGrid(s, l1))
+        QCOMPARE(scaledPixel(scaled, scale, x, l1.plotBottom / 2 + 3).value_or(0), Grid);
+    for (int y : CurveGeometry::horizontalGrid(s, l1))
+        QCOMPARE(scaledPixel(scaled, scale, l1.bandWidth + 3, y).value_or(0), Grid);
+}
+
+void TestCurvePicture::painterCanvasPaintsTheBitmapPixels_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("widthIndex");
+    QTest::newRow("solid columns") << 3 << 0 << 0;
+    QTest::newRow("dotted columns") << 3 << 2 << 0;
+    QTest::newRow("dash-dot-dot columns") << 3 << 4 << 0;
+    QTest::newRow("clear") << 1 << 5 << 0;
+    QTest::newRow("dots") << 2 << 0 << 0;
+}
+
+void TestCurvePicture::painterCanvasPaintsTheBitmapPixels()
+{
+    QFETCH(int, kind);
+    QFETCH(int, style);
+    QFETCH(int, widthIndex);
+    RecordGridModel grid;
+    fillGrid(grid, 100, [](int c, int r) { return QString::number((r * 733 + c * 57) % 50000); });
+    CurveSettings s;
+    s.hideXInfo = true;
+    s.hideYMarks = true;
+    s.curves[0] = {kind, Red, style, widthIndex, 0, 50000, 0};
+    s.curves[1].showKind = 0;
+    s.curves[2].showKind = 0;
+    CurvePicture::View v;
+    v.grid = &grid;
+    QImage bitmap;
+    CurvePicture::draw(bitmap, s, v);
+    QImage painted(bitmap.size(), QImage::Format_RGB32);
+    painted.fill(White);
+    {
+        QPainter p(&painted);
+        CurvePicture::paint(p, s, v);
+    }
+    // Straight lines, frames and dashes land on the very same pixels.
+    QCOMPARE(painted, bitmap);
 }
 
 QTEST_MAIN(TestCurvePicture)

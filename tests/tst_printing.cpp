@@ -9,6 +9,8 @@
 #include "support/PdfFile.h"
 #include "widgets/SpinEdit.h"
 
+#include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPrinterInfo>
@@ -73,9 +75,9 @@ public:
         jobs << job;
         return true;
     }
-    void drawPage(const QImage &page, QSizeF screenDpi) override
+    void drawPage(const PagePicture &page, QSizeF screenDpi) override
     {
-        jobs.last().image = page;
+        jobs.last().image = page.image();
         jobs.last().screenDpi = screenDpi;
     }
     bool endJob() override
@@ -184,6 +186,8 @@ private slots:
     void pdfFilesOnePagePerJob();
     void pdfPageShowsThePictureAtScreenSize();
     void pdfNeverOverwritesTheBrowsedFile();
+    void pdfPageMatchesTheScreenPicture_data();
+    void pdfPageMatchesTheScreenPicture();
 };
 
 void TestPrinting::printsOneJobPerScreenPage_data()
@@ -462,8 +466,8 @@ void TestPrinting::pdfFilesOnePagePerJob()
         const QList<QSizeF> boxes = pdffile::mediaBoxes(bytes);
         QCOMPARE(boxes.size(), 1);
         QVERIFY(boxes.first().width() > boxes.first().height());
-        // The client area, without lossy compression.
-        QCOMPARE(pdffile::imageSizes(bytes), QList<QSize> {QSize(902, 362)});
+        // The picture is drawn as shapes and text, not as a bitmap.
+        QCOMPARE(pdffile::imageSizes(bytes), QList<QSize> {});
         QVERIFY(!bytes.contains("/DCTDecode"));
     }
     QVERIFY(pdffile::read(dir.filePath(u"out-1.pdf"_s))
@@ -513,9 +517,112 @@ void TestPrinting::pdfNeverOverwritesTheBrowsedFile()
     QCOMPARE(pdffile::read(browsed), QByteArray("the browsed file"));
     // The next job has a file of its own.
     QVERIFY(pdf.beginJob());
-    pdf.drawPage(QImage(4, 4, QImage::Format_RGB32), QSizeF(96, 96));
+    pdf.drawPage(ImagePage(QImage(4, 4, QImage::Format_RGB32)), QSizeF(96, 96));
     QVERIFY(pdf.endJob());
     QCOMPARE(pdffile::pageCount(pdffile::read(dir.filePath(u"log-2.pdf"_s))), 1);
+}
+
+void TestPrinting::pdfPageMatchesTheScreenPicture_data()
+{
+    QTest::addColumn<int>("style"); // of curve 1
+    QTest::addColumn<int>("widthIndex");
+    QTest::newRow("solid lines") << 0 << 0;
+    QTest::newRow("dashed lines") << 1 << 0;
+    QTest::newRow("wide lines") << 0 << 3;
+}
+
+void TestPrinting::pdfPageMatchesTheScreenPicture()
+{
+    QFETCH(int, style);
+    QFETCH(int, widthIndex);
+    if (!pdffile::canRender())
+        QSKIP("Ghostscript (gs) is not installed");
+    QTemporaryDir dir;
+    Source src;
+    src.load(300);
+    TLSCurrentFrm w(src);
+    w.show();
+    child<QComboBox>(w, "ComboBoxL1")->setCurrentIndex(style);
+    child<QComboBox>(w, "ComboBoxLW1")->setCurrentIndex(widthIndex);
+    setRange(w, 1, 50);
+
+    // The page as the screen shows it, printed the way it used to be: the
+    // bitmap stretched to the printer's resolution.
+    RecordingSink screen(w);
+    w.setPrintJobSink(&screen);
+    w.BitBtn2Click();
+    QCOMPARE(screen.jobs.size(), 1);
+    const QImage shown = screen.jobs.first().image;
+    PdfFileJobSink stretched(dir.filePath(u"stretched.pdf"_s));
+    stretched.setOrientation(QPageLayout::Landscape);
+    QVERIFY(stretched.beginJob());
+    stretched.drawPage(ImagePage(shown), screen.jobs.first().screenDpi);
+    QVERIFY(stretched.endJob());
+
+    PdfFileJobSink pdf(dir.filePath(u"page.pdf"_s));
+    w.setPrintJobSink(&pdf);
+    w.BitBtn2Click();
+
+    // Rendered at four times the screen's resolution; the centre of each
+    // 4 x 4 block stands for one screen pixel, clear of the renderer's
+    // rounding at shape edges.
+    constexpr int Fine = 4;
+    const int dpi = w.logicalDpiX() * Fine;
+    const QImage oldPage = pdffile::renderFirstPage(dir.filePath(u"stretched-1.pdf"_s), dpi);
+    const QImage newPage = pdffile::renderFirstPage(dir.filePath(u"page-1.pdf"_s), dpi);
+    QVERIFY(!oldPage.isNull() && !newPage.isNull());
+    QCOMPARE(newPage.size(), oldPage.size());
+    // The same place and size on the page, to within a screen pixel.
+    const QRect oldInk = pdffile::inkBounds(oldPage);
+    const QRect newInk = pdffile::inkBounds(newPage);
+    for (int d : {newInk.left() - oldInk.left(), newInk.top() - oldInk.top(),
+                  newInk.right() - oldInk.right(), newInk.bottom() - oldInk.bottom()})
+        QVERIFY2(std::abs(d) <= Fine,
+                 qPrintable(u"%1,%2 %3x%4 against %5,%6 %7x%8"_s.arg(newInk.x())
+                                .arg(newInk.y())
+                                .arg(newInk.width())
+                                .arg(newInk.height())
+                                .arg(oldInk.x())
+                                .arg(oldInk.y())
+                                .arg(oldInk.width())
+                                .arg(oldInk.height())));
+    // At the screen's pixels it is the screen's picture: all but the edges of
+    // texts and sloped lines agree.
+    const QImage picture = shown.convertToFormat(QImage::Format_RGB32);
+    const auto compare = [&](const QImage &rendered, QPoint origin, qint64 &same, qint64 &finer) {
+        const QImage page = rendered.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const QPoint block = origin + QPoint(x, y) * Fine;
+                const QColor a = page.pixelColor(block + QPoint(Fine / 2, Fine / 2));
+                const QColor b = picture.pixelColor(x, y);
+                if (std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                              std::abs(a.blue() - b.blue())})
+                    <= 64)
+                    ++same;
+                const QRgb first = page.pixel(block + QPoint(1, 1));
+                bool uniform = true;
+                for (int dy = 1; dy < Fine && uniform; ++dy)
+                    for (int dx = 1; dx < Fine && uniform; ++dx)
+                        uniform = page.pixel(block + QPoint(dx, dy)) == first;
+                if (!uniform)
+                    ++finer;
+            }
+        }
+    };
+    // finer counts blocks of more than one colour away from their edges:
+    // detail below a screen pixel, which a stretched bitmap cannot have.
+    qint64 same = 0;
+    qint64 finer = 0;
+    compare(newPage, newInk.topLeft(), same, finer);
+    qint64 oldSame = 0;
+    qint64 oldFiner = 0;
+    compare(oldPage, oldInk.topLeft(), oldSame, oldFiner);
+    const qint64 pixels = qint64(picture.width()) * picture.height();
+    QVERIFY2(same > pixels * 99 / 100, qPrintable(QString::number(same)));
+    QVERIFY2(oldSame > pixels * 99 / 100, qPrintable(QString::number(oldSame)));
+    QVERIFY2(finer > 200 && finer > 20 * oldFiner, qPrintable(u"%1 %2"_s.arg(finer).arg(oldFiner)));
+    QCOMPARE(pdffile::imageSizes(pdffile::read(dir.filePath(u"page-1.pdf"_s))), QList<QSize> {});
 }
 
 QTEST_MAIN(TestPrinting)

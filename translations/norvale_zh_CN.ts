@@ -204,6 +204,30 @@
         <comment>line</comment>
         <translation>线宽:</translation>
     </message>
+    <message>
+        <source>ID %1  %2</source>
+        <translation>编号 %1  %2</translation>
+    </message>
+    <message>
+        <source>Buffer%1: %2</source>
+        <translation>缓冲区%1: %2</translation>
+    </message>
+    <message>
+        <source>A: ID %1  B: ID %2</source>
+        <translation>A: 编号 %1  B: 编号 %2</translation>
+    </message>
+    <message>
+        <source>B − A time: %1</source>
+        <translation>B − A 时间: %1</translation>
+    </message>
+    <message>
+        <source>Buffer%1 B − A: %2</source>
+        <translation>缓冲区%1 B − A: %2</translation>
+    </message>
+    <message>
+        <source>A: ID %1 (click again for B)</source>
+        <translation>A: 编号 %1 (再单击设置 B)</translation>
+    </message>
 </context>
 <context>
     <name>TMainFrm</name>

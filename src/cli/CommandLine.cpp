@@ -157,7 +157,7 @@ QString CommandLine::usage()
         "usage: norvale [FILE]\n"
         "       norvale --to csv|xlsx|png|pdf FILE [-o OUT] [--buffer N] [--format F] [--lang "
         "zh|en]\n"
-        "               [--start ID] [--end ID]\n"
+        "               [--start ID] [--end ID] [--scale N]\n"
         "  --to csv    the record grid as CSV (to OUT, or to stdout)\n"
         "  --to xlsx   the export of the record grid, saved to OUT\n"
         "  --to png    the curve picture, saved to OUT\n"
@@ -166,12 +166,14 @@ QString CommandLine::usage()
         "  --format F  display format 0..4\n"
         "  --lang L    UI language, zh (default) or en\n"
         "  --start ID  first ID to print (pdf)\n"
-        "  --end ID    last ID to print (pdf)\n");
+        "  --end ID    last ID to print (pdf)\n"
+        "  --scale N   N times the pixels in each direction, 1..4 (png)\n");
 }
 
 bool CommandLine::takesValue(const QString &option)
 {
-    for (const char *name : {"--to", "-o", "--buffer", "--format", "--lang", "--start", "--end"})
+    for (const char *name :
+         {"--to", "-o", "--buffer", "--format", "--lang", "--start", "--end", "--scale"})
         if (option == QLatin1String(name))
             return true;
     return false;
@@ -239,6 +241,13 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
                 else
                     command.end = number;
             }
+        } else if (arg == QLatin1String("--scale")) {
+            if (const auto v = valueOf(i, arg)) {
+                if (parseInteger(*v, 1, 4, number))
+                    command.scale = int(number);
+                else
+                    error = arg + QStringLiteral(": expected 1 to 4");
+            }
         } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
             error = QStringLiteral("unknown option %1").arg(arg);
         } else {
@@ -252,6 +261,10 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
         return command;
     }
     command.file = positional.value(0);
+    if (command.scale != 1 && command.to != Output::Png) {
+        error = QStringLiteral("--scale needs --to png");
+        return command;
+    }
     if (command.to == Output::None) {
         if (!command.out.isEmpty() || command.buffer || command.format)
             error = QStringLiteral("-o, --buffer and --format need --to");
@@ -349,7 +362,16 @@ int runHeadless(const CommandLine &command)
         QByteArray bytes;
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        if (!curves.curvePicture().save(&buffer, "PNG")) {
+        QImage picture = curves.curvePicture();
+        if (command.scale != 1) {
+            // Finer pixels, the same size on paper.
+            const int dpmX = picture.dotsPerMeterX();
+            const int dpmY = picture.dotsPerMeterY();
+            picture = curves.curvePicture(command.scale);
+            picture.setDotsPerMeterX(dpmX * command.scale);
+            picture.setDotsPerMeterY(dpmY * command.scale);
+        }
+        if (!picture.save(&buffer, "PNG")) {
             printError(QStringLiteral("cannot write ") + command.out
                        + QStringLiteral(": the picture could not be encoded"));
             return 1;

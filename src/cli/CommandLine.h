@@ -20,6 +20,7 @@ struct CommandLine
     bool english = false;
     std::optional<qint64> start;
     std::optional<qint64> end;
+    int scale = 1; // --scale: pixels per picture pixel (png)
     bool help = false;
     bool version = false;
 

@@ -3,6 +3,11 @@
 #include "curves/CurveData.h"
 #include "curves/FontClasses.h"
 #include "curves/GdiCanvas.h"
+#include "curves/PainterCanvas.h"
+
+#include <QPainter>
+
+#include <cmath>
 
 namespace CurvePicture {
 
@@ -10,14 +15,15 @@ namespace {
 
 using CurveGeometry::Layout;
 
-void drawMarks(GdiCanvas &canvas, const CurveSettings &s, const Layout &l)
+template<class Canvas> void drawMarks(Canvas &canvas, const CurveSettings &s, const Layout &l)
 {
     const QFont font = FontClasses::pictureFont(FontClasses::at(s.markFontClass).points);
     for (const CurveGeometry::Mark &m : CurveGeometry::marks(s, l))
         canvas.text(m.at, m.text, font, s.markColour);
 }
 
-void drawXInfo(GdiCanvas &canvas, const CurveSettings &s, const Layout &l, const View &v)
+template<class Canvas>
+void drawXInfo(Canvas &canvas, const CurveSettings &s, const Layout &l, const View &v)
 {
     if (!v.grid)
         return;
@@ -26,7 +32,7 @@ void drawXInfo(GdiCanvas &canvas, const CurveSettings &s, const Layout &l, const
     canvas.text(l.xInfoAt, reader.xInfoText(v.pos, v.scrollMax), font, s.xInfoColour);
 }
 
-void drawGrid(GdiCanvas &canvas, const CurveSettings &s, const Layout &l)
+template<class Canvas> void drawGrid(Canvas &canvas, const CurveSettings &s, const Layout &l)
 {
     for (int x : CurveGeometry::verticalGrid(s, l))
         canvas.line(QPoint(x, 0), QPoint(x, l.plotBottom));
@@ -34,7 +40,8 @@ void drawGrid(GdiCanvas &canvas, const CurveSettings &s, const Layout &l)
         canvas.line(QPoint(l.bandWidth, y), QPoint(s.width + 1, y));
 }
 
-void drawCurve(GdiCanvas &canvas, const CurveSpec &c, const Layout &l, const View &v)
+template<class Canvas>
+void drawCurve(Canvas &canvas, const CurveSpec &c, const Layout &l, const View &v)
 {
     if (l.points < 2 || !v.grid)
         return;
@@ -76,15 +83,12 @@ void drawCurve(GdiCanvas &canvas, const CurveSpec &c, const Layout &l, const Vie
     }
 }
 
-} // namespace
-
-Layout draw(QImage &image, const CurveSettings &s, const View &v)
+// Both canvases take the same calls: the bitmap one paints the exact
+// pixels of the panel's platform, the painter one the same shapes at any
+// resolution.
+template<class Canvas> Layout drawOn(Canvas &canvas, const CurveSettings &s, const View &v)
 {
     const Layout l = CurveGeometry::layout(s);
-    const QSize size(std::max(l.pictureWidth, 1), std::max(l.pictureHeight, 1));
-    if (image.size() != size || image.format() != QImage::Format_RGB32)
-        image = QImage(size, QImage::Format_RGB32);
-    GdiCanvas canvas(image);
 
     // The whole bitmap in the background colour, framed in the grid colour.
     canvas.setBrush(s.background);
@@ -111,6 +115,46 @@ Layout draw(QImage &image, const CurveSettings &s, const View &v)
             drawCurve(canvas, c, l, v);
     }
     return l;
+}
+
+QSize pictureSize(const Layout &l)
+{
+    return QSize(std::max(l.pictureWidth, 1), std::max(l.pictureHeight, 1));
+}
+
+} // namespace
+
+Layout draw(QImage &image, const CurveSettings &s, const View &v)
+{
+    const QSize size = pictureSize(CurveGeometry::layout(s));
+    if (image.size() != size || image.format() != QImage::Format_RGB32
+        || image.devicePixelRatio() != 1.0)
+        image = QImage(size, QImage::Format_RGB32);
+    GdiCanvas canvas(image);
+    return drawOn(canvas, s, v);
+}
+
+Layout draw(QImage &image, const CurveSettings &s, const View &v, qreal scale)
+{
+    if (!(scale > 1.0))
+        return draw(image, s, v);
+    const QSize size = pictureSize(CurveGeometry::layout(s));
+    const QSize pixels(static_cast<int>(std::ceil(size.width() * scale)),
+                       static_cast<int>(std::ceil(size.height() * scale)));
+    if (image.size() != pixels || image.format() != QImage::Format_RGB32
+        || image.devicePixelRatio() != scale) {
+        image = QImage(pixels, QImage::Format_RGB32);
+        image.setDevicePixelRatio(scale);
+    }
+    QPainter painter(&image);
+    PainterCanvas canvas(painter, size);
+    return drawOn(canvas, s, v);
+}
+
+Layout paint(QPainter &painter, const CurveSettings &s, const View &v)
+{
+    PainterCanvas canvas(painter, pictureSize(CurveGeometry::layout(s)));
+    return drawOn(canvas, s, v);
 }
 
 } // namespace CurvePicture

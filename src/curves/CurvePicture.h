@@ -5,6 +5,8 @@
 
 #include <QImage>
 
+class QPainter;
+
 class RecordGridModel;
 
 // One draw of the curve picture from the settings and the record grid as it
@@ -21,5 +23,16 @@ struct View
 
 // Draws into image (resized as needed) and returns the layout it used.
 CurveGeometry::Layout draw(QImage &image, const CurveSettings &settings, const View &view);
+
+// The same picture with scale times the pixels in each direction and that
+// device pixel ratio: the same layout in picture pixels, drawn sharp at the
+// finer resolution. A scale of 1 or less draws the plain picture above.
+CurveGeometry::Layout draw(QImage &image, const CurveSettings &settings, const View &view,
+                           qreal scale);
+
+// The picture through a painter, in picture pixels from the painter's
+// origin and clipped to the picture: at whatever resolution the device and
+// transform give (a printer page), without a bitmap in between.
+CurveGeometry::Layout paint(QPainter &painter, const CurveSettings &settings, const View &view);
 
 } // namespace CurvePicture

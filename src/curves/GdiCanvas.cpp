@@ -7,10 +7,18 @@
 #include <cstdlib>
 #include <span>
 
-namespace {
+GdiCanvas::GdiCanvas(QImage &image)
+    : m_image(image)
+{
+    if (m_image.format() != QImage::Format_RGB32 && m_image.format() != QImage::Format_ARGB32)
+        m_image = m_image.convertToFormat(QImage::Format_RGB32);
+    m_bits = reinterpret_cast<QRgb *>(m_image.bits());
+    m_w = m_image.width();
+    m_h = m_image.height();
+    m_stride = static_cast<int>(m_image.bytesPerLine() / 4);
+}
 
-// On/off run lengths of the cosmetic pen styles, in pixels.
-std::span<const int> dashPattern(GdiCanvas::Style style)
+std::span<const int> GdiCanvas::dashPattern(Style style)
 {
     static constexpr int dash[] = {18, 6};
     static constexpr int dot[] = {3, 3};
@@ -28,19 +36,6 @@ std::span<const int> dashPattern(GdiCanvas::Style style)
     default:
         return {};
     }
-}
-
-} // namespace
-
-GdiCanvas::GdiCanvas(QImage &image)
-    : m_image(image)
-{
-    if (m_image.format() != QImage::Format_RGB32 && m_image.format() != QImage::Format_ARGB32)
-        m_image = m_image.convertToFormat(QImage::Format_RGB32);
-    m_bits = reinterpret_cast<QRgb *>(m_image.bits());
-    m_w = m_image.width();
-    m_h = m_image.height();
-    m_stride = static_cast<int>(m_image.bytesPerLine() / 4);
 }
 
 void GdiCanvas::span(int x1, int x2, int y, QRgb c)

@@ -6,6 +6,8 @@
 #include <QRgb>
 #include <QString>
 
+#include <span>
+
 // Drawing on a 32-bit bitmap with the conventions of the panel's desktop
 // platform: a line paints from its start up to, not including, its end; an
 // outlined rectangle (x1, y1)-(x2, y2) has its outline on x1, x2 - 1, y1,
@@ -36,6 +38,10 @@ public:
     void rectangle(int x1, int y1, int x2, int y2);
     void line(QPoint from, QPoint to);
     void text(QPoint topLeft, const QString &text, const QFont &font, QRgb colour);
+
+    // On/off run lengths of a styled 1-pixel pen, in pixels; empty for a
+    // solid one.
+    static std::span<const int> dashPattern(Style style);
 
 private:
     void plot(int x, int y, QRgb c)

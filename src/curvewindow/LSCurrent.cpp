@@ -6,11 +6,13 @@
 #include "curves/CurveCaptions.h"
 #include "curves/CurveData.h"
 #include "curves/CurvePicture.h"
+#include "curves/CurveReadout.h"
 #include "curves/FontClasses.h"
 #include "curves/LineSamples.h"
 #include "curves/PageWalk.h"
 #include "curves/PrintPages.h"
 #include "curves/RecordSource.h"
+#include "curvewindow/CurveReadoutOverlay.h"
 #include "printing/PrintJobSink.h"
 #include "records/RecordGridModel.h"
 #include "widgets/ColourPanel.h"
@@ -25,11 +27,13 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -62,6 +66,47 @@ const std::vector<QIcon> &styleIcons()
     }();
     return icons;
 }
+
+// The window's client area as a print job shows it: the face colour, and the
+// curve picture where the picture control stands, drawn for the device.
+class ClientAreaPage : public PagePicture
+{
+public:
+    ClientAreaPage(QSize size, QColor face, QPoint pictureAt, CurveSettings settings,
+                   CurvePicture::View view)
+        : m_size(size)
+        , m_face(face)
+        , m_at(pictureAt)
+        , m_settings(std::move(settings))
+        , m_view(view)
+    { }
+    QSize size() const override { return m_size; }
+    void paint(QPainter &painter) const override
+    {
+        painter.fillRect(QRect(QPoint(0, 0), m_size), m_face);
+        painter.save();
+        painter.translate(m_at);
+        CurvePicture::paint(painter, m_settings, m_view);
+        painter.restore();
+    }
+    QImage image() const override
+    {
+        QImage page(m_size, QImage::Format_RGB32);
+        page.fill(m_face);
+        QImage picture;
+        CurvePicture::draw(picture, m_settings, m_view);
+        QPainter p(&page);
+        p.drawImage(m_at, picture);
+        return page;
+    }
+
+private:
+    QSize m_size;
+    QColor m_face;
+    QPoint m_at;
+    CurveSettings m_settings;
+    CurvePicture::View m_view;
+};
 
 const std::vector<QIcon> &widthIcons()
 {
@@ -146,6 +191,15 @@ TLSCurrentFrm::TLSCurrentFrm(const RecordSource &source, QWidget *parent)
     ui->Label2->setAttribute(Qt::WA_TransparentForMouseEvents);
     // No points per screen until the first draw.
     ui->ScrollBar1->setPageStep(0);
+
+    // The readout lies over the picture and follows the pointer.
+    m_overlay = new CurveReadoutOverlay(ui->Image1);
+    m_overlay->setObjectName(QStringLiteral("CurveReadout"));
+    m_overlay->setGeometry(ui->Image1->rect());
+    ui->Image1->setMouseTracking(true);
+    ui->Image1->installEventFilter(this);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &TLSCurrentFrm::clearMarkers);
 
     FormCreate();
     connectControls();
@@ -354,6 +408,9 @@ void TLSCurrentFrm::FormShow()
     SpinEdit4Change();
 
     m_lastPictureSize = -1;
+    // Markers belong to the rows of the last showing.
+    m_markerA.reset();
+    m_markerB.reset();
     // A position beyond the new maximum comes down to it, which redraws.
     ui->ScrollBar1->setMaximum(rows - 2);
     ui->ScrollBar1->show();
@@ -413,6 +470,100 @@ void TLSCurrentFrm::resizeEvent(QResizeEvent *event)
     // While printing the panel is hidden and the picture sits at the top.
     const int top = ui->Panel1->isHidden() ? 0 : PrintPages::PanelHeight;
     ui->Image1->setGeometry(0, top, width(), std::max(0, height() - top));
+    if (m_overlay)
+        m_overlay->setGeometry(ui->Image1->rect());
+}
+
+std::optional<int> TLSCurrentFrm::rowUnder(int x) const
+{
+    const std::optional<int> i = CurveReadout::pointAt(m_layout, x);
+    if (!i)
+        return std::nullopt;
+    const qint64 row = qint64(m_shownPos) + 1 + *i;
+    if (row >= m_source.recordGrid().rows())
+        return std::nullopt;
+    return static_cast<int>(row);
+}
+
+void TLSCurrentFrm::refreshOverlay()
+{
+    if (!m_overlay)
+        return;
+    const auto markerX = [this](std::optional<int> row) -> std::optional<int> {
+        if (!row)
+            return std::nullopt;
+        const qint64 i = qint64(*row) - 1 - m_shownPos;
+        if (i < 0 || i >= m_layout.points)
+            return std::nullopt;
+        return CurveReadout::markerX(m_layout, static_cast<int>(i));
+    };
+    m_overlay->setMarkers(markerX(m_markerA), markerX(m_markerB), m_layout.plotBottom);
+
+    QList<CurveReadout::Line> lines;
+    const std::optional<int> row = m_pointer ? rowUnder(m_pointer->x()) : std::nullopt;
+    // The check box that asks for no point values hides the readout.
+    if (row && hasCurves() && !ui->CheckBox5->isChecked()
+        && m_pointer->y() <= m_layout.plotBottom) {
+        CurveReadout::Source src;
+        src.grid = &m_source.recordGrid();
+        src.format = m_source.displayFormat();
+        src.chinese = m_source.chineseUi();
+        lines = CurveReadout::readout(settings(), src, *row, m_markerA, m_markerB);
+    }
+    m_overlay->setReadout(lines, m_pointer.value_or(QPoint()));
+}
+
+void TLSCurrentFrm::pointerAt(std::optional<QPoint> pointer)
+{
+    m_pointer = pointer;
+    refreshOverlay();
+}
+
+void TLSCurrentFrm::clickAt(int x)
+{
+    const std::optional<int> row = rowUnder(x);
+    if (!row || !hasCurves())
+        return;
+    // A third click starts a new pair.
+    if (!m_markerA || m_markerB) {
+        m_markerA = row;
+        m_markerB.reset();
+    } else {
+        m_markerB = row;
+    }
+    refreshOverlay();
+}
+
+void TLSCurrentFrm::clearMarkers()
+{
+    m_markerA.reset();
+    m_markerB.reset();
+    refreshOverlay();
+}
+
+bool TLSCurrentFrm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->Image1) {
+        switch (event->type()) {
+        case QEvent::MouseMove:
+            pointerAt(static_cast<QMouseEvent *>(event)->position().toPoint());
+            break;
+        case QEvent::Leave:
+            pointerAt(std::nullopt);
+            break;
+        case QEvent::MouseButtonPress: {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            if (mouse->button() == Qt::LeftButton) {
+                clickAt(mouse->position().toPoint().x());
+                pointerAt(mouse->position().toPoint());
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TLSCurrentFrm::ScrollBar1Change()
@@ -460,16 +611,33 @@ void TLSCurrentFrm::placeScrollBar(const QRect &relative)
     ui->ScrollBar1->raise();
 }
 
-void TLSCurrentFrm::LSQx_Draw()
+CurvePicture::View TLSCurrentFrm::pictureView() const
 {
-    const CurveSettings s = settings();
     CurvePicture::View view;
     view.grid = &m_source.recordGrid();
     view.realCells = m_source.displayFormat() == 4;
     view.pos = ui->ScrollBar1->value();
     view.scrollMax = ui->ScrollBar1->maximum();
-    const CurveGeometry::Layout l = CurvePicture::draw(m_picture, s, view);
+    return view;
+}
+
+QImage TLSCurrentFrm::curvePicture(qreal scale) const
+{
+    QImage picture;
+    CurvePicture::draw(picture, settings(), pictureView(), scale);
+    return picture;
+}
+
+void TLSCurrentFrm::LSQx_Draw()
+{
+    const CurveSettings s = settings();
+    const CurvePicture::View view = pictureView();
+    // At the screen's own resolution: a scale of 1 gives the exact bitmap.
+    const CurveGeometry::Layout l = CurvePicture::draw(m_picture, s, view, devicePixelRatioF());
     ui->Image1->setImage(m_picture);
+    m_layout = l;
+    m_shownPos = view.pos;
+    refreshOverlay();
 
     placeScrollBar(l.scrollBar);
     ui->ScrollBar1->setPageStep(l.points);
@@ -539,13 +707,11 @@ bool TLSCurrentFrm::printClientArea(PrintJobSink &sink)
 {
     if (!sink.beginJob())
         return false;
-    // The client area as the window paints it, on its face colour.
-    QImage page(size(), QImage::Format_RGB32);
-    page.fill(palette().color(QPalette::Window));
-    {
-        QPainter p(&page);
-        p.drawPixmap(0, 0, grab());
-    }
+    // The client area as the window paints it, on its face colour; the
+    // picture is drawn afresh for the device, and the pointer's readout and
+    // markers are no part of it.
+    const ClientAreaPage page(size(), palette().color(QPalette::Window), ui->Image1->pos(),
+                              settings(), pictureView());
     sink.drawPage(page, QSizeF(logicalDpiX(), logicalDpiY()));
     return sink.endJob();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "curves/CurveGeometry.h"
+#include "curves/CurvePicture.h"
 #include "curves/CurveSettings.h"
 
 #include <QImage>
@@ -9,6 +11,7 @@
 #include <optional>
 
 class ColourPanel;
+class CurveReadoutOverlay;
 class MessageSink;
 class PrintJobSink;
 class QComboBox;
@@ -34,6 +37,15 @@ public:
     bool hasCurves() const;
     // The picture of the last draw, plot width + 2 by plot height + 2.
     QImage curvePicture() const { return m_picture; }
+    // The picture of the last draw drawn afresh with scale times the pixels
+    // in each direction (the same picture for a scale of 1).
+    QImage curvePicture(qreal scale) const;
+
+    // The grid rows of the two markers set by clicks on the picture.
+    std::optional<int> markerA() const { return m_markerA; }
+    std::optional<int> markerB() const { return m_markerB; }
+    // Esc: both markers go.
+    void clearMarkers();
 
     // The no-data look's text, as the window shows it.
     QString noDataText() const;
@@ -79,6 +91,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    // The pointer over the picture: the readout follows it, clicks set the
+    // markers.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
@@ -93,10 +108,21 @@ private:
     PrintJobSink &printer();
     MessageSink &messages();
     bool printClientArea(PrintJobSink &sink);
+    CurvePicture::View pictureView() const;
+    std::optional<int> rowUnder(int x) const;
+    void pointerAt(std::optional<QPoint> pointer);
+    void clickAt(int x);
+    void refreshOverlay();
 
     std::unique_ptr<Ui::TLSCurrentFrm> ui;
     const RecordSource &m_source;
     QImage m_picture;
+    CurveGeometry::Layout m_layout;
+    int m_shownPos = 0; // scroll position of the last draw
+    CurveReadoutOverlay *m_overlay = nullptr;
+    std::optional<QPoint> m_pointer;
+    std::optional<int> m_markerA;
+    std::optional<int> m_markerB;
     int m_pageCount = 0;
     int m_lastPictureSize = -1;
     bool m_placed = false;

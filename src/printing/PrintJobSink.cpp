@@ -23,6 +23,26 @@ void drawPageImage(QPainter &painter, const QImage &image, QSizeF deviceDpi, QSi
     painter.drawImage(QRectF(0, 0, image.width() * sx, image.height() * sy), image);
 }
 
+void ImagePage::paint(QPainter &painter) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::LosslessImageRendering, true);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QPoint(0, 0), m_image);
+    painter.restore();
+}
+
+void drawPagePicture(QPainter &painter, const PagePicture &page, QSizeF deviceDpi, QSizeF screenDpi)
+{
+    if (screenDpi.width() <= 0 || screenDpi.height() <= 0)
+        return;
+    painter.save();
+    painter.scale(deviceDpi.width() / screenDpi.width(), deviceDpi.height() / screenDpi.height());
+    painter.setClipRect(QRect(QPoint(0, 0), page.size()), Qt::IntersectClip);
+    page.paint(painter);
+    painter.restore();
+}
+
 PrinterJobSink::PrinterJobSink()
     : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
@@ -79,12 +99,12 @@ bool PrinterJobSink::beginJob()
     return true;
 }
 
-void PrinterJobSink::drawPage(const QImage &page, QSizeF screenDpi)
+void PrinterJobSink::drawPage(const PagePicture &page, QSizeF screenDpi)
 {
     if (!m_painter || !m_painter->isActive())
         return;
-    drawPageImage(*m_painter, page, QSizeF(m_printer->logicalDpiX(), m_printer->logicalDpiY()),
-                  screenDpi);
+    drawPagePicture(*m_painter, page, QSizeF(m_printer->logicalDpiX(), m_printer->logicalDpiY()),
+                    screenDpi);
 }
 
 bool PrinterJobSink::endJob()
@@ -169,12 +189,12 @@ bool PdfFileJobSink::beginJob()
     return true;
 }
 
-void PdfFileJobSink::drawPage(const QImage &page, QSizeF screenDpi)
+void PdfFileJobSink::drawPage(const PagePicture &page, QSizeF screenDpi)
 {
     if (!m_job || !m_job->painter.isActive())
         return;
-    drawPageImage(m_job->painter, page,
-                  QSizeF(m_job->writer->logicalDpiX(), m_job->writer->logicalDpiY()), screenDpi);
+    drawPagePicture(m_job->painter, page,
+                    QSizeF(m_job->writer->logicalDpiX(), m_job->writer->logicalDpiY()), screenDpi);
 }
 
 bool PdfFileJobSink::endJob()

@@ -11,8 +11,37 @@ class QPainter;
 class QPrinter;
 class QWidget;
 
+// What one printed page shows, in screen pixels from the page's top-left:
+// painted through the device's own painter, so it is as sharp as the device
+// allows, or taken as the screen's bitmap.
+class PagePicture
+{
+public:
+    virtual ~PagePicture() = default;
+    virtual QSize size() const = 0;
+    // Paints the page in screen pixels through painter.
+    virtual void paint(QPainter &painter) const = 0;
+    // The page as the screen shows it, one pixel per screen pixel.
+    virtual QImage image() const = 0;
+};
+
+// A page that is a bitmap: on a device it is stretched, not redrawn.
+class ImagePage : public PagePicture
+{
+public:
+    explicit ImagePage(QImage image)
+        : m_image(std::move(image))
+    { }
+    QSize size() const override { return m_image.size(); }
+    void paint(QPainter &painter) const override;
+    QImage image() const override { return m_image; }
+
+private:
+    QImage m_image;
+};
+
 // Where the curve window's print run sends its pages: one job per page, each
-// a document of one page holding one image.
+// a document of one page holding one picture.
 class PrintJobSink
 {
 public:
@@ -24,9 +53,9 @@ public:
     // Starts a document of one page. False when no job can be started;
     // errorText() then says why.
     virtual bool beginJob() = 0;
-    // Draws the image at the page's top-left corner, scaled by the page's
+    // Draws the page at the device page's top-left corner, scaled by its
     // pixels per inch over screenDpi, so it keeps its size on screen.
-    virtual void drawPage(const QImage &page, QSizeF screenDpi) = 0;
+    virtual void drawPage(const PagePicture &page, QSizeF screenDpi) = 0;
     // Ends the document and hands it over. False when it could not be.
     virtual bool endJob() = 0;
     virtual QString errorText() const = 0;
@@ -41,6 +70,12 @@ public:
 // resolution that is not positive.
 void drawPageImage(QPainter &painter, const QImage &image, QSizeF deviceDpi, QSizeF screenDpi);
 
+// Paints the page at the device's top-left through painter, its screen
+// pixels scaled by deviceDpi over screenDpi in each direction. Nothing for a
+// screen resolution that is not positive.
+void drawPagePicture(QPainter &painter, const PagePicture &page, QSizeF deviceDpi,
+                     QSizeF screenDpi);
+
 // The platform's current printer: the one last chosen in the set-up dialog,
 // or else the system's default.
 class PrinterJobSink : public PrintJobSink
@@ -52,7 +87,7 @@ public:
     void setOrientation(QPageLayout::Orientation orientation) override;
     QPageLayout::Orientation orientation() const override;
     bool beginJob() override;
-    void drawPage(const QImage &page, QSizeF screenDpi) override;
+    void drawPage(const PagePicture &page, QSizeF screenDpi) override;
     bool endJob() override;
     QString errorText() const override { return m_error; }
     void setUp(QWidget *parent) override;
@@ -86,7 +121,7 @@ public:
     void setOrientation(QPageLayout::Orientation orientation) override;
     QPageLayout::Orientation orientation() const override;
     bool beginJob() override;
-    void drawPage(const QImage &page, QSizeF screenDpi) override;
+    void drawPage(const PagePicture &page, QSizeF screenDpi) override;
     bool endJob() override;
     QString errorText() const override { return m_error; }
     void setUp(QWidget *) override { }

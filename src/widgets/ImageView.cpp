@@ -3,6 +3,17 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+namespace {
+
+// A picture drawn for a high-resolution screen covers its size over its
+// device pixel ratio.
+QRect logicalRect(const QImage &image)
+{
+    return QRect(QPoint(0, 0), image.deviceIndependentSize().toSize());
+}
+
+} // namespace
+
 ImageView::ImageView(QWidget *parent)
     : QWidget(parent)
 {
@@ -11,9 +22,9 @@ ImageView::ImageView(QWidget *parent)
 
 void ImageView::setImage(const QImage &image)
 {
-    const QRect old = m_image.rect();
+    const QRect old = logicalRect(m_image);
     m_image = image;
-    update(old.united(m_image.rect()));
+    update(old.united(logicalRect(m_image)));
 }
 
 void ImageView::paintEvent(QPaintEvent *event)

@@ -3,8 +3,9 @@
 #include <QImage>
 #include <QWidget>
 
-// Shows a picture unscaled at its top-left corner; the rest of the widget
-// keeps the window's face colour.
+// Shows a picture unscaled at its top-left corner (a picture with a device
+// pixel ratio at its size in logical pixels); the rest of the widget keeps
+// the window's face colour.
 class ImageView : public QWidget
 {
     Q_OBJECT

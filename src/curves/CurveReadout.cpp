@@ -1,0 +1,176 @@
+#include "curves/CurveReadout.h"
+
+#include "curves/CurveReadoutText.h"
+#include "records/RecordGridModel.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+#include <QTimeZone>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace CurveReadout {
+
+namespace {
+
+constexpr int PointSpacing = 10;
+
+std::optional<QDateTime> recordDateTime(const QString &date, const QString &time)
+{
+    QString d = date.trimmed();
+    d.replace(QLatin1Char('/'), QLatin1Char('-'));
+    const QDate day = QDate::fromString(d, QStringLiteral("yyyy-M-d"));
+    const QTime at = QTime::fromString(time.trimmed(), QStringLiteral("H:m:s"));
+    if (!day.isValid() || !at.isValid())
+        return std::nullopt;
+    // Panel clocks keep no time zone: count plain wall-clock seconds.
+    return QDateTime(day, at, QTimeZone::utc());
+}
+
+QString duration(qint64 seconds)
+{
+    const QString sign = seconds < 0 ? QStringLiteral("-") : QString();
+    const qint64 s = std::llabs(seconds);
+    const QString clock = QStringLiteral("%1:%2:%3")
+                              .arg(s / 3600 % 24, 2, 10, QLatin1Char('0'))
+                              .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+                              .arg(s % 60, 2, 10, QLatin1Char('0'));
+    if (s >= 86400)
+        return sign + QStringLiteral("%1d ").arg(s / 86400) + clock;
+    return sign + clock;
+}
+
+QString signedText(qint64 v, int base)
+{
+    const QString digits
+        = QString::number(v < 0 ? -static_cast<quint64>(v) : quint64(v), base).toUpper();
+    return (v < 0 ? QStringLiteral("-") : QStringLiteral("+")) + digits;
+}
+
+int decimalsOf(const QString &t)
+{
+    const qsizetype dot
+        = std::max(t.lastIndexOf(QLatin1Char('.')), t.lastIndexOf(QLatin1Char(',')));
+    return dot < 0 ? 0 : static_cast<int>(t.size() - dot - 1);
+}
+
+bool hasRow(const RecordGridModel &grid, int row)
+{
+    return row >= 1 && row < grid.rows() && !grid.cellUtf8(0, row).isEmpty();
+}
+
+} // namespace
+
+std::optional<int> pointAt(const CurveGeometry::Layout &l, int x)
+{
+    if (l.points < 1 || x < l.bandWidth || x > l.pictureWidth - 2)
+        return std::nullopt;
+    const int i = (x - l.bandWidth + PointSpacing / 2) / PointSpacing;
+    if (i >= l.points)
+        return std::nullopt;
+    return i;
+}
+
+int markerX(const CurveGeometry::Layout &l, int i)
+{
+    return l.bandWidth + PointSpacing * i;
+}
+
+std::optional<qint64> secondsBetween(const QString &dateA, const QString &timeA,
+                                     const QString &dateB, const QString &timeB)
+{
+    const auto a = recordDateTime(dateA, timeA);
+    const auto b = recordDateTime(dateB, timeB);
+    if (!a || !b)
+        return std::nullopt;
+    return a->secsTo(*b);
+}
+
+std::optional<QString> valueChange(const QString &a, const QString &b, int format)
+{
+    bool okA = false;
+    bool okB = false;
+    if (format == 4) {
+        QString ta = a.trimmed();
+        QString tb = b.trimmed();
+        const int decimals = std::max(decimalsOf(ta), decimalsOf(tb));
+        ta.replace(QLatin1Char(','), QLatin1Char('.'));
+        tb.replace(QLatin1Char(','), QLatin1Char('.'));
+        const double va = ta.toDouble(&okA);
+        const double vb = tb.toDouble(&okB);
+        if (!okA || !okB || !std::isfinite(vb - va))
+            return std::nullopt;
+        const double d = vb - va;
+        return (d < 0 ? QString() : QStringLiteral("+")) + QString::number(d, 'f', decimals);
+    }
+    const int base = format == 3 ? 16 : 10;
+    QString ta = a.trimmed();
+    QString tb = b.trimmed();
+    if (base == 16) {
+        for (QString *t : {&ta, &tb})
+            if (t->startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+                t->remove(0, 2);
+    }
+    const qint64 va = ta.toLongLong(&okA, base);
+    const qint64 vb = tb.toLongLong(&okB, base);
+    if (!okA || !okB)
+        return std::nullopt;
+    return signedText(vb - va, base);
+}
+
+QList<Line> readout(const CurveSettings &s, const Source &src, int row, std::optional<int> markerA,
+                    std::optional<int> markerB)
+{
+    QList<Line> lines;
+    if (!src.grid || !hasRow(*src.grid, row))
+        return lines;
+    const RecordGridModel &g = *src.grid;
+    const bool zh = src.chinese;
+    lines.append(
+        Line {std::nullopt,
+              CurveReadoutText::row(g.cell(0, row),
+                                    g.cell(1, row) + QLatin1Char(' ') + g.cell(2, row), zh)});
+    for (const CurveSpec &c : s.curves) {
+        if (c.showKind == static_cast<int>(ShowKind::NotUsed))
+            continue;
+        lines.append(Line {
+            c.colour, CurveReadoutText::value(c.bufferPos + 1, g.cell(c.bufferPos + 3, row), zh)});
+    }
+    const bool haveA = markerA && hasRow(g, *markerA);
+    const bool haveB = markerB && hasRow(g, *markerB);
+    if (haveA && !haveB) {
+        lines.append(Line {std::nullopt, CurveReadoutText::markerA(g.cell(0, *markerA), zh)});
+    } else if (haveA && haveB) {
+        const int a = *markerA;
+        const int b = *markerB;
+        lines.append(
+            Line {std::nullopt, CurveReadoutText::markers(g.cell(0, a), g.cell(0, b), zh)});
+        const auto secs = secondsBetween(g.cell(1, a), g.cell(2, a), g.cell(1, b), g.cell(2, b));
+        lines.append(Line {std::nullopt,
+                           CurveReadoutText::timeChange(
+                               secs ? duration(*secs) : CurveReadoutText::noChange(), zh)});
+        for (const CurveSpec &c : s.curves) {
+            if (c.showKind == static_cast<int>(ShowKind::NotUsed))
+                continue;
+            const auto change
+                = valueChange(g.cell(c.bufferPos + 3, a), g.cell(c.bufferPos + 3, b), src.format);
+            lines.append(
+                Line {c.colour,
+                      CurveReadoutText::valueChange(
+                          c.bufferPos + 1, change.value_or(CurveReadoutText::noChange()), zh)});
+        }
+    }
+    return lines;
+}
+
+QString plainText(const QList<Line> &lines)
+{
+    QStringList texts;
+    for (const Line &l : lines)
+        texts << l.text;
+    return texts.join(QLatin1Char('\n'));
+}
+
+} // namespace CurveReadout
