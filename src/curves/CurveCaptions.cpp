@@ -97,6 +97,21 @@ int defaultShowKind(int curve)
     return curve >= 0 && curve < CurveCount ? defaults.curves[std::size_t(curve)].showKind : 0;
 }
 
+QString printerSetupTitle(bool chinese)
+{
+    return chinese ? QStringLiteral("打印机设置") : QStringLiteral("Printer Setup");
+}
+
+QString okCaption(bool chinese)
+{
+    return chinese ? QStringLiteral("确定") : QStringLiteral("OK");
+}
+
+QString cancelCaption(bool chinese)
+{
+    return chinese ? QStringLiteral("取消") : QStringLiteral("Cancel");
+}
+
 QStringList lineStyleItems()
 {
     return {QStringLiteral("Solid"),      QStringLiteral("Dash"),       QStringLiteral("Dot"),

@@ -21,6 +21,11 @@ const std::vector<Caption> &all();
 // The item each curve's show kind is reset to at every showing.
 int defaultShowKind(int curve);
 
+// The printer set-up dialog's title and its two buttons.
+QString printerSetupTitle(bool chinese);
+QString okCaption(bool chinese);
+QString cancelCaption(bool chinese);
+
 // Fixed items, the same in both languages.
 QStringList lineStyleItems();
 QStringList lineWidthItems();

@@ -564,5 +564,8 @@ void TLSCurrentFrm::BitBtn2Click()
 
 void TLSCurrentFrm::BitBtn1Click()
 {
-    printer().setUp(this);
+    const bool chinese = m_source.chineseUi();
+    printer().setUp(this,
+                    {CurveCaptions::printerSetupTitle(chinese), CurveCaptions::okCaption(chinese),
+                     CurveCaptions::cancelCaption(chinese)});
 }

@@ -8,8 +8,22 @@
 #include <memory>
 
 class QPainter;
+class QPrintDialog;
 class QPrinter;
 class QWidget;
+
+// The printer set-up dialog's title and buttons, in the interface's language.
+struct PrinterSetupTexts
+{
+    QString title;
+    QString ok;
+    QString cancel;
+};
+
+// Makes a print dialog the printer set-up: it chooses the printer, its paper
+// and orientation and closes with OK; it offers no page range, copies or
+// printing to a file, which the print run would not honour.
+void makePrinterSetup(QPrintDialog &dialog, const PrinterSetupTexts &texts);
 
 // Where the curve window's print run sends its pages: one job per page, each
 // a document of one page holding one image.
@@ -29,11 +43,14 @@ public:
     virtual void drawPage(const QImage &page, QSizeF screenDpi) = 0;
     // Ends the document and hands it over. False when it could not be.
     virtual bool endJob() = 0;
+    // The printer or file that refused the last job, by name; empty when
+    // there is none to name. Never a sentence, so that a message in either
+    // language can carry it.
     virtual QString errorText() const = 0;
 
     // The printer set-up dialog, modal over parent; its choices hold for
     // later jobs.
-    virtual void setUp(QWidget *parent) = 0;
+    virtual void setUp(QWidget *parent, const PrinterSetupTexts &texts) = 0;
 };
 
 // Draws image at the device's top-left, each direction scaled by deviceDpi
@@ -55,7 +72,7 @@ public:
     void drawPage(const QImage &page, QSizeF screenDpi) override;
     bool endJob() override;
     QString errorText() const override { return m_error; }
-    void setUp(QWidget *parent) override;
+    void setUp(QWidget *parent, const PrinterSetupTexts &texts) override;
 
 protected:
     QPrinter &printer() { return *m_printer; }
@@ -79,7 +96,7 @@ public:
 
     // A file that must never be written (the browsed file).
     void setProtectedFile(const QString &path) { m_protected = path; }
-    void setUp(QWidget *) override { }
+    void setUp(QWidget *, const PrinterSetupTexts &) override { }
 
     static QString jobFileName(const QString &outputName, int job);
 
