@@ -6,6 +6,8 @@
 #include <QRgb>
 #include <QString>
 
+#include <span>
+
 // Drawing on a 32-bit bitmap with the conventions of the panel's desktop
 // platform: a line paints from its start up to, not including, its end; an
 // outlined rectangle (x1, y1)-(x2, y2) has its outline on x1, x2 - 1, y1,
@@ -35,6 +37,9 @@ public:
     // Filled with the brush, outlined with a solid 1-pixel pen of the pen's colour.
     void rectangle(int x1, int y1, int x2, int y2);
     void line(QPoint from, QPoint to);
+    // One line through the points: a styled pattern runs on from segment to
+    // segment instead of restarting at each point.
+    void polyline(std::span<const QPoint> points);
     void text(QPoint topLeft, const QString &text, const QFont &font, QRgb colour);
 
 private:
@@ -44,7 +49,14 @@ private:
             m_bits[y * m_stride + x] = c;
     }
     void span(int x1, int x2, int y, QRgb c); // x1..x2 inclusive
-    void thinLine(QPoint from, QPoint to);
+    // Where a styled pattern stands: the run being drawn and the pixels
+    // left in it.
+    struct PatternPhase
+    {
+        int run = 0;
+        int left = 0;
+    };
+    void thinLine(QPoint from, QPoint to, PatternPhase &phase);
     void wideLine(QPoint from, QPoint to);
     void disc(int cx, int cy);
 
