@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   libgl-dev libxkbcommon-dev
   libsqlite3-dev sqlite3
-  libxlsxwriter-dev
+  libxlsxwriter-dev zlib1g-dev
   fonts-wqy-zenhei fonts-arphic-uming
   xvfb xauth xdg-utils
   ghostscript

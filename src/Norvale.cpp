@@ -1,5 +1,6 @@
 // Start-up: the three windows and the message loop, or a command line run.
 
+#include "automation/WorkbookTemplate.h"
 #include "cli/CommandLine.h"
 #include "colourdialog/MyColorDlg.h"
 #include "curvewindow/LSCurrent.h"
@@ -8,6 +9,8 @@
 #include "platform/OptionsStore.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -58,6 +61,9 @@ int main(int argc, char **argv)
     installFontSubstitutes();
     if (headless)
         return runHeadless(command);
+
+    // Exports handed to the spreadsheet application a day ago or more.
+    WorkbookTemplate::removeStaleExports(QDir::tempPath(), QDateTime::currentDateTime());
 
     OptionsStore options;
     MainWindowServices services;
