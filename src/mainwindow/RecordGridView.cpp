@@ -12,11 +12,24 @@
 namespace {
 const QColor FixedColour(244, 243, 234);
 const QColor TextColour(0, 0, 128);
+
+// The ID column as the row header: its width is the column's, so its size
+// hint never measures a label; measuring them after every record read made
+// a load with Dynamic Load many times slower.
+class IdColumnHeader : public QHeaderView
+{
+public:
+    explicit IdColumnHeader(QWidget *parent)
+        : QHeaderView(Qt::Vertical, parent)
+    { }
+    QSize sizeHint() const override { return QSize(width(), defaultSectionSize()); }
+};
 } // namespace
 
 RecordGridView::RecordGridView(QWidget *parent)
     : QTableView(parent)
 {
+    setVerticalHeader(new IdColumnHeader(this));
     const QFont face = songFace(14);
     setFont(face);
     horizontalHeader()->setFont(face);
@@ -50,6 +63,8 @@ RecordGridView::RecordGridView(QWidget *parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab moves the focus on to the next control, not to the next cell.
+    setTabKeyNavigation(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setShowGrid(true);
@@ -96,8 +111,15 @@ void RecordGridView::showRowNow(int row)
     const QModelIndex index = m_grid->index(row - 1, 0);
     setCurrentIndex(index);
     scrollTo(index);
+    if (!m_frames.frameDue()) {
+        // The last rows are painted once the run returns to the event loop.
+        viewport()->update();
+        verticalHeader()->viewport()->update();
+        return;
+    }
     viewport()->repaint();
     verticalHeader()->viewport()->repaint();
+    m_frames.frameDrawn();
 }
 
 bool RecordGridView::eventFilter(QObject *watched, QEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FramePacer.h"
+
 #include <QTableView>
 
 class RecordGridModel;
@@ -17,7 +19,8 @@ public:
     RecordGridModel *recordGrid() const { return m_grid; }
 
     // Makes grid row `row` (1 = first data row) the current row, scrolled into
-    // view, and paints the grid at once.
+    // view, and paints the grid at once when a picture is due (about 60 a
+    // second); rows between pictures are painted when the run returns.
     void showRowNow(int row);
 
 protected:
@@ -28,4 +31,5 @@ private:
 
     RecordGridModel *m_grid = nullptr;
     QWidget *m_corner = nullptr;
+    FramePacer m_frames;
 };

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -89,10 +90,17 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The window's outer size, frame included.
+    static constexpr QSize DesignSize {880, 524};
+
     void FormCreate();
+    QSize minimumClientSize() const;
+    // Makes the outer size the design size once the frame is known.
+    void fitOuterSize();
     void buildMenu();
     void applyFonts();
     void setCountColour(const QColor &colour);
@@ -115,4 +123,5 @@ private:
     QColor m_countColour = QColor(0, 0, 255);
     int m_bufferIndex = 0;
     int m_formatIndex = 0;
+    bool m_outerFitted = false;
 };
