@@ -10,7 +10,7 @@ packages=(
   libgl-dev libxkbcommon-dev
   libsqlite3-dev sqlite3
   libxlsxwriter-dev zlib1g-dev
-  fonts-wqy-zenhei fonts-arphic-uming
+  fonts-wqy-zenhei fonts-arphic-uming fonts-liberation
   xvfb xauth xdg-utils
   ghostscript
   python3-openpyxl

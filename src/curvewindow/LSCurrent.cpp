@@ -11,6 +11,7 @@
 #include "curves/PageWalk.h"
 #include "curves/PrintPages.h"
 #include "curves/RecordSource.h"
+#include "platform/WindowPlacement.h"
 #include "printing/PrintJobSink.h"
 #include "records/RecordGridModel.h"
 #include "widgets/ColourPanel.h"
@@ -488,7 +489,26 @@ void TLSCurrentFrm::Print_Page()
     m_pageCount = *pages;
     ui->Label37->setText(PrintPages::pageCountText(m_pageCount, p, m_source.chineseUi()));
     const QSize picture(ui->SpinEdit1->value() + 2, ui->SpinEdit2->value() + 2);
-    setFixedSize(PrintPages::windowClientSize(picture));
+    fitOnScreen(PrintPages::windowClientSize(picture));
+}
+
+void TLSCurrentFrm::fitOnScreen(QSize client)
+{
+    const QScreen *screen = this->screen();
+    if (!screen) {
+        setFixedSize(client);
+        return;
+    }
+    const QRect available = screen->availableGeometry();
+    const QRect outer = frameGeometry();
+    const QMargins frame = WindowPlacement::frameOf(outer, geometry());
+    // Never larger than the screen allows; a larger picture is cut at the
+    // window's edge.
+    setFixedSize(client.boundedTo(WindowPlacement::largestClient(available, frame)));
+    const QRect wanted(outer.topLeft(), size().grownBy(frame));
+    const QRect kept = WindowPlacement::keptInside(wanted, available);
+    if (kept != wanted)
+        move(kept.topLeft());
 }
 
 PrintJobSink &TLSCurrentFrm::printer()
