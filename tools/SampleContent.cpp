@@ -89,11 +89,11 @@ PlantSignals::Words PlantSignals::next()
     // Words 0 to 4 fill most of the curve window's default full scales of
     // 50000, 40000, 30000, 20000 and 10000.
     const double temperature
-        = 25000.0 + 20000.0 * std::sin(Tau * t / 600.0 + m_phase) + 300.0 * m_rng.signedUnit();
+        = 25000.0 + 20000.0 * std::sin(Tau * t / 150.0 + m_phase) + 300.0 * m_rng.signedUnit();
     words[0] = static_cast<std::uint16_t>(std::lround(temperature));
 
-    const std::uint64_t second = (m_index + static_cast<std::uint64_t>(m_phase * 100)) % 3600;
-    words[1] = static_cast<std::uint16_t>(second * 10);
+    const std::uint64_t second = (m_index + static_cast<std::uint64_t>(m_phase * 100)) % 80;
+    words[1] = static_cast<std::uint16_t>(second * 450);
 
     m_level += 0.02 * (18000.0 - m_level) + 150.0 * m_rng.signedUnit();
     words[2] = static_cast<std::uint16_t>(std::lround(m_level + 2500.0 * m_rng.signedUnit()));

@@ -46,8 +46,8 @@ struct Timestamp
 
 // Ten raw words per record, shaped like the signals a panel logs; words 0
 // to 4 fill the curve window's default full scales (50000 ... 10000):
-//   0 temperature (slow wave, 5000 .. 45000)
-//   1 batch timer in tenths of a second (ramp, 0 .. 35990)
+//   0 temperature (slow wave of 150 records, 5000 .. 45000)
+//   1 batch progress (ramp of 80 records, 0 .. 35550)
 //   2 tank level (noisy level about 18000)
 //   3 valve position (steps of 4500 up to 18000)
 //   4 pump running (on/off, 8000 or 0)
