@@ -25,11 +25,21 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
+    bool viewportEvent(QEvent *event) override;
 
 private:
     void applyColumnWidths();
+    // Makes index current, scrolled into view, and paints the grid now.
+    void showCurrentRow(const QModelIndex &index);
 
     RecordGridModel *m_grid = nullptr;
     QWidget *m_corner = nullptr;
     FramePacer m_frames;
+    bool m_catchUpPosted = false;
+    // An update of the cells or the row header is asked for and not yet
+    // painted: asking again changes nothing.
+    bool m_paintPending = false;
+    bool m_headerPaintPending = false;
 };
