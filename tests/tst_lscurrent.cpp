@@ -352,6 +352,12 @@ void TestLSCurrent::plotWidthChangeRecomputesPagesAndSize()
     QCOMPARE(w.size(), QSize(1282, 362 + 147));
     // Grown past the screen's right edge, the window moved back inside.
     QVERIFY(w.screen()->availableGeometry().contains(w.frameGeometry()));
+    // The panel's caption stays under the tab row, not in a gap between groups.
+    const QRect tabs = child<QWidget>(w, "RzPageControl2")->geometry();
+    const QLabel *caption = child<QLabel>(w, "Panel1Caption");
+    const int textWidth = caption->fontMetrics().horizontalAdvance(caption->text());
+    QVERIFY(tabs.left() < caption->geometry().center().x() - textWidth / 2);
+    QVERIFY(caption->geometry().center().x() + textWidth / 2 < tabs.right());
     QCOMPARE(w.pageCount(), 9); // 999 over 123
     child<SpinEdit>(w, "SpinEdit2")->setValue(600);
     QCOMPARE(w.size(), QSize(1282, 602 + 147));

@@ -384,7 +384,8 @@ void TLSCurrentFrm::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     ui->Panel1->resize(width(), PrintPages::PanelHeight);
-    ui->Panel1Caption->resize(width(), PrintPages::PanelHeight);
+    // The caption keeps its place under the tab row, where no gap between
+    // the groups lets it show, however wide the window grows.
     // While printing the panel is hidden and the picture sits at the top.
     const int top = ui->Panel1->isHidden() ? 0 : PrintPages::PanelHeight;
     ui->Image1->setGeometry(0, top, width(), std::max(0, height() - top));
