@@ -10,7 +10,8 @@ cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target norvale make-sample-logs >/dev/null
-if [ ! -f build/samples/Buffer.db ]; then
+# Made again when the sample writer is newer than the samples.
+if [ ! -f build/samples/Buffer.db ] || [ build/tools/make-sample-logs -nt build/samples/Buffer.db ]; then
   build/tools/make-sample-logs samples build/samples
 fi
 if [ -z "$file" ]; then

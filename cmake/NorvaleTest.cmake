@@ -13,6 +13,7 @@ function(norvale_add_test)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set_tests_properties(${T_NAME} PROPERTIES
     LABELS ${T_LIBRARY}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8"
+    # A screen as large as the one the windows are looked at on, with frames.
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen:configfile=${PROJECT_SOURCE_DIR}/tests/screen-1600x1000.json;LC_ALL=C.UTF-8;LANG=C.UTF-8"
     TIMEOUT 600)
 endfunction()

@@ -21,7 +21,7 @@ ALLOWED = {
     'mainwindow': {'records', 'export', 'curves', 'automation', 'widgets', 'platform'},
     'cli': {'mainwindow', 'curvewindow', 'records', 'curves', 'export', 'automation',
             'printing', 'widgets', 'platform'},
-    '': {'cli', 'mainwindow', 'curvewindow', 'colourdialog', 'platform'},
+    '': {'cli', 'mainwindow', 'curvewindow', 'colourdialog', 'automation', 'platform'},
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)

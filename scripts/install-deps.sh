@@ -10,8 +10,8 @@ packages=(
   qt6-tools-dev qt6-l10n-tools
   libgl-dev libxkbcommon-dev
   libsqlite3-dev sqlite3
-  libxlsxwriter-dev
-  fonts-wqy-zenhei fonts-arphic-uming
+  libxlsxwriter-dev zlib1g-dev
+  fonts-wqy-zenhei fonts-arphic-uming fonts-liberation
   xvfb xauth xdg-utils
   ghostscript
   python3-openpyxl

@@ -1,5 +1,6 @@
 // Start-up: the three windows and the message loop, or a command line run.
 
+#include "automation/WorkbookTemplate.h"
 #include "cli/CommandLine.h"
 #include "cli/ProgramInfo.h"
 #include "colourdialog/MyColorDlg.h"
@@ -10,6 +11,7 @@
 #include "platform/PrivateFolder.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -123,6 +125,9 @@ int main(int argc, char **argv)
     installFontSubstitutes();
     if (headless)
         return runHeadless(command);
+
+    // Exports handed to the spreadsheet application a day ago or more.
+    WorkbookTemplate::removeStaleExports(QDir::tempPath(), QDateTime::currentDateTime());
 
     OptionsStore options;
     MainWindowServices services;

@@ -135,6 +135,8 @@ private slots:
 
     void edgeCases_data();
     void edgeCases();
+    void brokenLineKeepsItsPattern_data();
+    void brokenLineKeepsItsPattern();
     void degenerateSettingsDoNotCrash_data();
     void degenerateSettingsDoNotCrash();
     void negativeMinimumLabels();
@@ -177,6 +179,14 @@ void TestCurvePicture::thinLineStyles()
     QCOMPARE(rowString(img, 1, 0, 40, names), pixels);
     QCOMPARE(px(img, 40, 1), White); // the end point stays unpainted
     QCOMPARE(rowString(img, 0, 0, 50, names), QString(50, u'.'));
+
+    // The same line drawn as a broken line of four segments and a dog-leg:
+    // the pattern runs on across the joints.
+    img.fill(White);
+    const QPoint joints[] = {{0, 1}, {10, 1}, {20, 1}, {27, 1}, {40, 1}};
+    c.polyline(joints);
+    QCOMPARE(rowString(img, 1, 0, 40, names), pixels);
+    QCOMPARE(px(img, 40, 1), White);
 }
 
 void TestCurvePicture::lineExcludesItsEnd_data()
@@ -660,8 +670,8 @@ void TestCurvePicture::edgeCases_data()
         s.curves[3]
             = {int(ShowKind::BrokenLine), Blue, int(GdiCanvas::Style::Dash), 0, 3, 20000, 0};
         s.curves[4] = {int(ShowKind::Dot), White, 0, 5, 4, 10000, 0};
-        // Curve 4: 10000 of 20000 at y 159, dashed but restarting with each
-        // 10-pixel segment; curve 5: 6-pixel dots at y 159, the first at x 53
+        // Curve 4: 10000 of 20000 at y 159, dashed from x 50 (on to 67);
+        // curve 5: 6-pixel dots at y 159, the first at x 53
         // covering x 50..55, the next 57..62.
         Probes p = row(159, 63, 66, Blue) + row(160, 50, 55, White) + row(160, 57, 62, White);
         p << Probe {{56, 159}, Blue} << Probe {{56, 161}, Back};
@@ -729,6 +739,33 @@ void TestCurvePicture::edgeCases()
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
             QVERIFY(!absent.contains(px(img, x, y)));
+}
+
+void TestCurvePicture::brokenLineKeepsItsPattern_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<QString>("pixels"); // X pen, b background, from the first point on
+    QTest::newRow("Solid") << 0 << QString(48, u'X');
+    QTest::newRow("Dash") << 1 << (QString(18, u'X') + QString(6, u'b')).repeated(2);
+    QTest::newRow("Dot") << 2 << QStringLiteral("XXXbbb").repeated(8);
+    QTest::newRow("DashDot") << 3 << QStringLiteral("XXXXXXXXXbbbbbbXXXbbbbbb").repeated(2);
+    QTest::newRow("DashDotDot") << 4 << QStringLiteral("XXXXXXXXXbbbXXXbbbXXXbbb").repeated(2);
+}
+
+void TestCurvePicture::brokenLineKeepsItsPattern()
+{
+    // Curve 1 flat at y 159 with a point every 10 pixels from x 50.
+    QFETCH(int, style);
+    QFETCH(QString, pixels);
+    RecordGridModel grid;
+    fillGrid(grid, 100, exampleValue);
+    CurveSettings s;
+    for (int k = 1; k < 5; ++k)
+        s.curves[std::size_t(k)].showKind = 0;
+    s.curves[0].style = style;
+    const QImage img = drawn(s, grid, 0, false);
+    const QHash<QRgb, QChar> names {{Red, u'X'}, {Back, u'b'}};
+    QCOMPARE(rowString(img, 159, 50, 50 + 48, names), pixels);
 }
 
 void TestCurvePicture::degenerateSettingsDoNotCrash_data()

@@ -13,9 +13,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -75,6 +78,10 @@ private slots:
     void plotWidthChangeRecomputesPagesAndSize();
     void closingReturnsToNoDataLook();
     void controlsAsCreated();
+    void captionsFitTheirControls_data();
+    void captionsFitTheirControls();
+    void groupsHideThePanelCaption_data();
+    void groupsHideThePanelCaption();
 };
 
 void TestLSCurrent::noDataLook_data()
@@ -339,6 +346,14 @@ void TestLSCurrent::plotWidthChangeRecomputesPagesAndSize()
     QCOMPARE(w.pageCount(), 12); // 999 over 85
     child<SpinEdit>(w, "SpinEdit1")->setValue(1280);
     QCOMPARE(w.size(), QSize(1282, 362 + 147));
+    // Grown past the screen's right edge, the window moved back inside.
+    QVERIFY(w.screen()->availableGeometry().contains(w.frameGeometry()));
+    // The panel's caption stays under the tab row, not in a gap between groups.
+    const QRect tabs = child<QWidget>(w, "RzPageControl2")->geometry();
+    const QLabel *caption = child<QLabel>(w, "Panel1Caption");
+    const int textWidth = caption->fontMetrics().horizontalAdvance(caption->text());
+    QVERIFY(tabs.left() < caption->geometry().center().x() - textWidth / 2);
+    QVERIFY(caption->geometry().center().x() + textWidth / 2 < tabs.right());
     QCOMPARE(w.pageCount(), 9); // 999 over 123
     child<SpinEdit>(w, "SpinEdit2")->setValue(600);
     QCOMPARE(w.size(), QSize(1282, 602 + 147));
@@ -405,3 +420,103 @@ void TestLSCurrent::controlsAsCreated()
 
 QTEST_MAIN(TestLSCurrent)
 #include "tst_lscurrent.moc"
+
+void TestLSCurrent::captionsFitTheirControls_data()
+{
+    QTest::addColumn<bool>("chinese");
+    QTest::newRow("Chinese") << true;
+    QTest::newRow("English") << false;
+}
+
+void TestLSCurrent::captionsFitTheirControls()
+{
+    QFETCH(bool, chinese);
+    Source src;
+    src.chinese = chinese;
+    src.load(100);
+    TLSCurrentFrm w(src);
+    w.show();
+    const QWidget *panel = child<QWidget>(w, "Panel1");
+    int checked = 0;
+    for (const QLabel *label : panel->findChildren<QLabel *>()) {
+        if (label->objectName() == QLatin1String("Panel1Caption") || label->isHidden())
+            continue;
+        // The nearest control to its right on the same line.
+        const QRect place = label->geometry();
+        const QWidget *beside = nullptr;
+        for (const QObject *o : label->parent()->children()) {
+            const auto *other = qobject_cast<const QWidget *>(o);
+            if (!other || other == label || other->isHidden())
+                continue;
+            const QRect g = other->geometry();
+            if (g.x() > place.x() && g.top() <= place.bottom() && g.bottom() >= place.top()
+                && (!beside || g.x() < beside->x()))
+                beside = other;
+        }
+        const int room = (beside ? beside->x() : label->parentWidget()->width()) - place.x();
+        QVERIFY2(label->sizeHint().width() <= room,
+                 qPrintable(QStringLiteral("%1 \"%2\" needs %3, has %4")
+                                .arg(label->objectName(), label->text())
+                                .arg(label->sizeHint().width())
+                                .arg(room)));
+        ++checked;
+    }
+    QVERIFY(checked > 40);
+    for (const QCheckBox *box : panel->findChildren<QCheckBox *>())
+        QVERIFY2(box->x() + box->sizeHint().width() <= box->parentWidget()->width(),
+                 qPrintable(box->text()));
+    for (const QGroupBox *group : panel->findChildren<QGroupBox *>())
+        QVERIFY2(group->fontMetrics().horizontalAdvance(group->title()) + 16 <= group->width(),
+                 qPrintable(group->title()));
+    for (const QPushButton *button : panel->findChildren<QPushButton *>())
+        QVERIFY2(button->sizeHint().width() <= button->width(), qPrintable(button->text()));
+    // Every tab in one row, no scroll arrows.
+    auto *tabs = child<QTabWidget>(w, "RzPageControl2");
+    QTabBar *bar = tabs->tabBar();
+    QVERIFY2(bar->sizeHint().width() <= tabs->width(),
+             qPrintable(QString::number(bar->sizeHint().width())));
+    for (const QToolButton *arrow : bar->findChildren<QToolButton *>())
+        QVERIFY(!arrow->isVisible());
+    QVERIFY(bar->tabRect(bar->count() - 1).right() < tabs->width());
+}
+
+void TestLSCurrent::groupsHideThePanelCaption_data()
+{
+    QTest::addColumn<QString>("group");
+    QTest::newRow("picture group") << QStringLiteral("GroupBox7");
+    QTest::newRow("curve tabs") << QStringLiteral("RzPageControl2");
+    QTest::newRow("print range group") << QStringLiteral("GroupBox1");
+}
+
+void TestLSCurrent::groupsHideThePanelCaption()
+{
+    // The panel's caption lies under the groups; wherever a width puts it,
+    // the group over it paints its whole area.
+    QFETCH(QString, group);
+    Source src;
+    src.load(100);
+    TLSCurrentFrm w(src);
+    w.show();
+    auto *over = w.findChild<QWidget *>(group);
+    QVERIFY(over);
+    auto *caption = child<QLabel>(w, "Panel1Caption");
+    caption->setGeometry(over->geometry());
+    // A colour nothing else in the panel has.
+    caption->setStyleSheet(QStringLiteral("color: #00ffff; font-size: 40px;"));
+    caption->show();
+    auto *panel = child<QWidget>(w, "Panel1");
+    const auto captionPixels = [&] {
+        const QImage image = panel->grab(over->geometry()).toImage();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                n += c.red() < 80 && c.green() > 180 && c.blue() > 180;
+            }
+        return n;
+    };
+    QCOMPARE(captionPixels(), 0);
+    // The caption does show where nothing covers it.
+    caption->raise();
+    QVERIFY(captionPixels() > 100);
+}

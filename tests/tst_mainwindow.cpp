@@ -8,10 +8,15 @@
 #include "support/MessageRecorder.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
+#include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -159,6 +164,13 @@ private slots:
     void gridViewFollowsLayout();
     void binaryFileTooLarge_data();
     void binaryFileTooLarge();
+    void disabledListsLookDisabled();
+    void toolbarCaptionsFit_data();
+    void toolbarCaptionsFit();
+    void outerSizeAndMinimumSize();
+    void tabLeavesTheGrid_data();
+    void tabLeavesTheGrid();
+    void dynamicLoadPaintsAtFramePace();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -894,6 +906,171 @@ void TestMainWindow::binaryFileTooLarge()
     // it stays on for a narrower format to be tried.
     QCOMPARE(w.formats()->isEnabled(), when.startsWith(u"format"));
     QCOMPARE(grid.rowCount(), 1);
+}
+
+void TestMainWindow::disabledListsLookDisabled()
+{
+    Window w;
+    w.main->show();
+    const auto lookOf = [](const QComboBox *list, QPalette::ColorGroup group) {
+        return QList<QColor> {list->palette().color(group, QPalette::Text),
+                              list->palette().color(group, QPalette::ButtonText)};
+    };
+    const auto platformDisabled = [&](const QComboBox *list) {
+        const QPalette platform = QApplication::palette(list);
+        return QList<QColor> {platform.color(QPalette::Disabled, QPalette::Text),
+                              platform.color(QPalette::Disabled, QPalette::ButtonText)};
+    };
+    const QList<QColor> black {Qt::black, Qt::black};
+    for (QComboBox *list : {w.buffers(), w.formats()}) {
+        QVERIFY(!list->isEnabled());
+        QCOMPARE(lookOf(list, QPalette::Disabled), platformDisabled(list));
+        QVERIFY(lookOf(list, QPalette::Disabled) != black);
+        QCOMPARE(lookOf(list, QPalette::Active), black);
+    }
+    // Enabled by a database, in their black face; disabled again by Clear.
+    w.open(recordDatabase());
+    QVERIFY(w.buffers()->isEnabled() && w.formats()->isEnabled());
+    QCOMPARE(lookOf(w.buffers(), QPalette::Active), black);
+    QCOMPARE(lookOf(w.formats(), QPalette::Inactive), black);
+    w.child<QPushButton>("BitBtn2")->click();
+    QVERIFY(!w.formats()->isEnabled());
+    QCOMPARE(lookOf(w.formats(), QPalette::Disabled), platformDisabled(w.formats()));
+}
+
+void TestMainWindow::toolbarCaptionsFit_data()
+{
+    QTest::addColumn<bool>("chinese");
+    QTest::newRow("Chinese") << true;
+    QTest::newRow("English") << false;
+}
+
+void TestMainWindow::toolbarCaptionsFit()
+{
+    QFETCH(bool, chinese);
+    Window w;
+    w.main->show();
+    if (!chinese)
+        w.action("N3")->trigger();
+    QCOMPARE(w.main->chineseUi(), chinese);
+    w.open(recordDatabase());
+    for (const QPushButton *button : w.main->findChildren<QPushButton *>()) {
+        // Caption and picture inside the frame, with a little room each side.
+        const int needed = button->fontMetrics().horizontalAdvance(button->text())
+            + (button->icon().isNull() ? 0 : button->iconSize().width() + 4)
+            + 2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button)
+            + 2 * 2;
+        QVERIFY2(needed <= button->width(),
+                 qPrintable(u"%1 needs %2"_s.arg(button->text()).arg(needed)));
+    }
+    for (const QComboBox *list : {w.buffers(), w.formats()}) {
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                          QStyle::SC_ComboBoxEditField, list);
+        for (int i = 0; i < list->count(); ++i)
+            QVERIFY2(list->fontMetrics().horizontalAdvance(list->itemText(i)) <= field.width(),
+                     qPrintable(list->itemText(i)));
+    }
+}
+
+void TestMainWindow::outerSizeAndMinimumSize()
+{
+    Window w;
+    w.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.main.get()));
+    // The test screen frames its windows: the frame is within the size.
+    QVERIFY(w.main->frameGeometry().size() != w.main->size());
+    QTRY_COMPARE(w.main->frameGeometry().size(), QSize(880, 524));
+    const QRect available = w.main->screen()->availableGeometry();
+    QVERIFY((w.main->frameGeometry().center() - available.center()).manhattanLength() <= 2);
+
+    // Shrunk as far as it goes, the whole toolbar and every column of the
+    // widest layout are still there.
+    const QString data = path(u"data.bin"_s);
+    QVERIFY(writeFile(data, dataFile(40)));
+    w.open(data);
+    QCOMPARE(w.main->grid().cols(), 13);
+    w.main->resize(100, 100);
+    QCOMPARE(w.main->size(), w.main->minimumSize());
+    QVERIFY(w.main->width() < 880 && w.main->height() < 300);
+    const auto *curve = w.child<QPushButton>("BitBtn4");
+    QVERIFY(curve->mapTo(w.main.get(), QPoint(curve->width(), 0)).x() <= w.main->width());
+    auto *view = w.child<RecordGridView>("StringGrid1");
+    QApplication::processEvents();
+    QHeaderView *top = view->horizontalHeader();
+    const int last = top->count() - 1;
+    QVERIFY2(top->sectionViewportPosition(last) + top->sectionSize(last)
+                 <= view->viewport()->width(),
+             qPrintable(QString::number(view->viewport()->width())));
+    QVERIFY(view->verticalScrollBar()->isVisible());
+    // Larger stays free.
+    w.main->resize(1400, 900);
+    QCOMPARE(w.main->size(), QSize(1400, 900));
+}
+
+void TestMainWindow::tabLeavesTheGrid_data()
+{
+    QTest::addColumn<bool>("backwards");
+    QTest::newRow("Tab") << false;
+    QTest::newRow("Shift+Tab") << true;
+}
+
+void TestMainWindow::tabLeavesTheGrid()
+{
+    QFETCH(bool, backwards);
+    const QString data = path(u"data.bin"_s);
+    QVERIFY(writeFile(data, dataFile(20)));
+    Window w;
+    w.main->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.main.get()));
+    w.open(data);
+    auto *view = w.child<RecordGridView>("StringGrid1");
+    view->setFocus();
+    view->setCurrentIndex(view->model()->index(3, 2));
+    QCOMPARE(QApplication::focusWidget(), view);
+    QTest::keyClick(view, Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+    QVERIFY(QApplication::focusWidget() != view);
+    // The current cell did not move.
+    QCOMPARE(view->currentIndex(), view->model()->index(3, 2));
+}
+
+void TestMainWindow::dynamicLoadPaintsAtFramePace()
+{
+    // With Dynamic Load every record becomes the current row, but the grid
+    // is painted at most once per sixtieth of a second, and once at the end.
+    const int records = 20000;
+    const QString file = path(u"data.bin"_s);
+    QVERIFY(writeFile(file, dataFile(records)));
+    Window w;
+    w.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.main.get()));
+    w.action("N7")->trigger();
+    auto *view = w.child<RecordGridView>("StringGrid1");
+
+    struct PaintCounter : QObject
+    {
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    view->viewport()->installEventFilter(&counter);
+    QElapsedTimer clock;
+    clock.start();
+    w.open(file);
+    const qint64 elapsed = clock.elapsed();
+    const int during = counter.paints;
+    QCOMPARE(w.main->grid().rows(), records + 1);
+    QCOMPARE(view->currentIndex().row(), records - 1);
+    QVERIFY2(during >= 1, "no picture while loading");
+    QVERIFY2(during <= elapsed * 60 / 1000 + 2,
+             qPrintable(u"%1 paints in %2 ms"_s.arg(during).arg(elapsed)));
+    // The last rows show once the load returns.
+    QTRY_VERIFY(counter.paints > during);
+    QVERIFY(view->viewport()->rect().intersects(view->visualRect(view->currentIndex())));
 }
 
 QTEST_MAIN(TestMainWindow)

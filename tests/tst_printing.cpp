@@ -10,12 +10,18 @@
 #include "widgets/SpinEdit.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -85,17 +91,19 @@ public:
         jobs.last().ended = true;
         return true;
     }
-    QString errorText() const override { return u"queue stopped"_s; }
+    QString errorText() const override { return u"Office-Laser"_s; }
     // The user picks portrait in the dialog.
-    void setUp(QWidget *) override
+    void setUp(QWidget *, const PrinterSetupTexts &texts) override
     {
         ++setUps;
+        setUpTexts = texts;
         m_orientation = QPageLayout::Portrait;
     }
 
     QList<Job> jobs;
     int refuseFrom = -1;
     int setUps = 0;
+    PrinterSetupTexts setUpTexts;
 
 private:
     QWidget &m_window;
@@ -178,7 +186,10 @@ private slots:
     void nothingToPrint();
     void refusedJobStopsTheRun_data();
     void refusedJobStopsTheRun();
+    void noPrinterInstalled_data();
     void noPrinterInstalled();
+    void setUpInTheInterfaceLanguage_data();
+    void setUpInTheInterfaceLanguage();
     void drawnAtPrinterScale_data();
     void drawnAtPrinterScale();
     void jobFileNames_data();
@@ -326,9 +337,9 @@ void TestPrinting::refusedJobStopsTheRun_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("first job refused") << false << 0 << 0
                                        << u"Error: The printer could not start a print job! "
-                                          u"(queue stopped)"_s;
+                                          u"(Office-Laser)"_s;
     QTest::newRow("second job refused, Chinese")
-        << true << 1 << 85 << u"错误: 打印机无法开始打印作业！ (queue stopped)"_s;
+        << true << 1 << 85 << u"错误: 打印机无法开始打印作业！ (Office-Laser)"_s;
 }
 
 void TestPrinting::refusedJobStopsTheRun()
@@ -360,11 +371,22 @@ void TestPrinting::refusedJobStopsTheRun()
     QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->value(), finalPosition);
 }
 
+void TestPrinting::noPrinterInstalled_data()
+{
+    QTest::addColumn<bool>("chinese");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("English") << false << u"Error: The printer could not start a print job!"_s;
+    QTest::newRow("Chinese, no English reason") << true << u"错误: 打印机无法开始打印作业！"_s;
+}
+
 void TestPrinting::noPrinterInstalled()
 {
+    QFETCH(bool, chinese);
+    QFETCH(QString, message);
     if (!QPrinterInfo::availablePrinters().isEmpty())
         QSKIP("a printer is installed here");
     Source src;
+    src.chinese = chinese;
     src.load(300);
     TLSCurrentFrm w(src);
     MessageRecorder messages;
@@ -372,9 +394,56 @@ void TestPrinting::noPrinterInstalled()
     w.show();
     const Look before = Look::of(w);
     w.BitBtn2Click();
-    QCOMPARE(messages.lines(),
-             QStringList {u"Error: The printer could not start a print job! (no printer)"_s});
+    QCOMPARE(messages.lines(), QStringList {message});
     QCOMPARE(Look::of(w), before);
+}
+
+void TestPrinting::setUpInTheInterfaceLanguage_data()
+{
+    QTest::addColumn<bool>("chinese");
+    QTest::addColumn<QStringList>("texts"); // title, OK, Cancel
+    QTest::newRow("Chinese") << true << QStringList {u"打印机设置"_s, u"确定"_s, u"取消"_s};
+    QTest::newRow("English") << false << QStringList {u"Printer Setup"_s, u"OK"_s, u"Cancel"_s};
+}
+
+void TestPrinting::setUpInTheInterfaceLanguage()
+{
+    QFETCH(bool, chinese);
+    QFETCH(QStringList, texts);
+    Source src;
+    src.chinese = chinese;
+    src.load(300);
+    TLSCurrentFrm w(src);
+    RecordingSink sink(w);
+    w.setPrintJobSink(&sink);
+    w.show();
+    child<QPushButton>(w, "BitBtn1")->click();
+    QCOMPARE(sink.setUps, 1);
+    QCOMPARE((QStringList {sink.setUpTexts.title, sink.setUpTexts.ok, sink.setUpTexts.cancel}),
+             texts);
+
+    // The platform's print dialog made a set-up with those texts.
+    QPrinter printer;
+    QPrintDialog dialog(&printer);
+    makePrinterSetup(dialog, sink.setUpTexts);
+    dialog.show();
+    QCOMPARE(dialog.windowTitle(), texts[0]);
+    auto *buttons = dialog.findChild<QDialogButtonBox *>();
+    QVERIFY(buttons);
+    QCOMPARE(buttons->button(QDialogButtonBox::Ok)->text(), texts[1]);
+    QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), texts[2]);
+    // No page range, copies or file to print to, on any page of the dialog.
+    for (QTabWidget *pages : dialog.findChildren<QTabWidget *>()) {
+        for (int i = 0; i < pages->count(); ++i) {
+            QWidget *page = pages->widget(i);
+            QVERIFY(page->findChildren<QSpinBox *>().isEmpty());
+        }
+    }
+    for (QSpinBox *field : dialog.findChildren<QSpinBox *>())
+        QVERIFY(!field->isVisibleTo(&dialog) || !field->isEnabled());
+    QVERIFY(!dialog.testOption(QAbstractPrintDialog::PrintToFile));
+    for (QLineEdit *field : dialog.findChildren<QLineEdit *>())
+        QVERIFY(!field->isVisible());
 }
 
 void TestPrinting::drawnAtPrinterScale_data()

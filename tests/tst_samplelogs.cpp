@@ -14,6 +14,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
@@ -208,32 +209,51 @@ void TestSampleLogs::dataWordsLookLikeSignals()
     QCOMPARE(runTool({u"data-bin"_s, file, u"--records"_s, u"3000"_s}).exitCode, 0);
     const QByteArray bytes = readAll(file);
 
+    // Words 0 to 4 against the curve window's default full scales.
+    const int fullScale[5] = {50000, 40000, 30000, 20000, 10000};
+    int low[5] = {65536, 65536, 65536, 65536, 65536};
+    int high[5] = {-1, -1, -1, -1, -1};
     QSet<quint16> distinct[10];
-    int negativeWord3 = 0, negativeFlow = 0;
+    int rampBreaks = 0, negativeWord5 = 0, negativeFlow = 0;
     qint32 totaliser = 65535;
     for (qsizetype r = 32; r < bytes.size(); r += 32) {
         for (int v = 0; v < 10; ++v)
             distinct[v].insert(le16(bytes, r + 12 + 2 * v));
-        float pressure, flow;
-        const qint32 pressureBits = le32(bytes, r + 12 + 8);
+        for (int v = 0; v < 5; ++v) {
+            low[v] = std::min<int>(low[v], le16(bytes, r + 12 + 2 * v));
+            high[v] = std::max<int>(high[v], le16(bytes, r + 12 + 2 * v));
+        }
+        if (r > 32 && le16(bytes, r + 12 + 2) != le16(bytes, r - 32 + 12 + 2) + 450) {
+            QCOMPARE(le16(bytes, r + 12 + 2), 0); // the ramp starts again
+            ++rampBreaks;
+        }
+        float flow;
         const qint32 flowBits = le32(bytes, r + 12 + 16);
-        std::memcpy(&pressure, &pressureBits, sizeof pressure);
         std::memcpy(&flow, &flowBits, sizeof flow);
-        QVERIFY2(pressure > 2.0f && pressure < 6.0f, qPrintable(QString::number(pressure)));
         QVERIFY2(flow > -16.0f && flow < 12.0f, qPrintable(QString::number(flow)));
         negativeFlow += flow < 0.0f;
         // A counter past 16 bits: the high word carries, low word first.
         const qint32 count = le32(bytes, r + 12 + 12);
         QVERIFY2(count > totaliser, qPrintable(QString::number(count)));
         totaliser = count;
-        negativeWord3 += le16(bytes, r + 12 + 6) >= 0x8000;
+        negativeWord5 += le16(bytes, r + 12 + 10) >= 0x8000;
     }
-    // Every word but the counter's high one moves; the step signal only
-    // now and then.
-    for (int v : {0, 1, 2, 3, 4, 5, 6, 8, 9})
+    // Each default curve stays on its scale and uses a good part of it.
+    for (int v = 0; v < 5; ++v) {
+        QVERIFY2(high[v] <= fullScale[v], qPrintable(QString::number(v)));
+        QVERIFY2(high[v] - low[v] >= fullScale[v] / 5, qPrintable(QString::number(v)));
+    }
+    QVERIFY(high[0] - low[0] > 30000); // the slow wave
+    QVERIFY(rampBreaks >= 37 && rampBreaks <= 38); // one ramp every 80 records
+    QVERIFY(distinct[2].size() > 100); // the noisy level
+    QVERIFY(distinct[3].size() > 1 && distinct[3].size() <= 5); // the valve steps
+    for (quint16 step : std::as_const(distinct[3]))
+        QCOMPARE(step % 4500, 0);
+    QCOMPARE(distinct[4], (QSet<quint16> {0, 8000})); // the pump on and off
+    // Every other word but the counter's high one moves.
+    for (int v : {5, 6, 8, 9})
         QVERIFY2(distinct[v].size() > 1, qPrintable(QString::number(v)));
-    QVERIFY(distinct[2].size() <= 5);
-    QVERIFY(negativeWord3 > 100);
+    QVERIFY(negativeWord5 > 100);
     QVERIFY(negativeFlow > 100);
 }
 

@@ -1,5 +1,6 @@
 #include "automation/WorkbookEngine.h"
 #include "automation/WorkbookEngineSheet.h"
+#include "automation/WorkbookTemplate.h"
 #include "export/ExcelExport.h"
 #include "support/MessageRecorder.h"
 
@@ -29,6 +30,34 @@ public:
     void setPosition(int) override { }
     void finish() override { }
 };
+
+class MessageLog : public MessageSink
+{
+public:
+    void showMessage(QWidget *, MessageIcon, const QString &caption, const QString &text,
+                     bool) override
+    {
+        shown.append(caption + u": "_s + text);
+    }
+    QStringList shown;
+};
+
+// The text of one part of a package, as Python's zip module reads it after
+// checking every entry's CRC; empty when the package is damaged.
+QString packagePart(const QString &path, const QString &part)
+{
+    QProcess python;
+    python.start(u"/usr/bin/python3"_s,
+                 {u"-c"_s,
+                  u"import sys, zipfile\n"
+                  "z = zipfile.ZipFile(sys.argv[1])\n"
+                  "assert z.testzip() is None\n"
+                  "sys.stdout.write(z.read(sys.argv[2]).decode())\n"_s,
+                  path, part});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(python.readAllStandardOutput());
+}
 
 // What openpyxl reads back from a workbook.
 QJsonObject readBack(const QString &path)
@@ -111,12 +140,14 @@ public:
         const QByteArray type = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
         QFile desktop(root + u"/data/applications/norvale-test-sheet.desktop"_s);
         desktop.open(QIODevice::WriteOnly);
+        const QByteArray templ
+            = "application/vnd.openxmlformats-officedocument.spreadsheetml.template";
         desktop.write("[Desktop Entry]\nType=Application\nName=Sheet\nExec="
-                      + QFile::encodeName(writeScript(u"sheet"_s)) + " %f\nMimeType=" + type
-                      + ";application/zip;\n");
+                      + QFile::encodeName(writeScript(u"sheet"_s)) + " %f\nMimeType=" + type + ";"
+                      + templ + ";application/zip;\n");
         QFile list(root + u"/config/mimeapps.list"_s);
         list.open(QIODevice::WriteOnly);
-        list.write("[Default Applications]\n" + type
+        list.write("[Default Applications]\n" + type + "=norvale-test-sheet.desktop\n" + templ
                    + "=norvale-test-sheet.desktop\napplication/zip=norvale-test-sheet.desktop\n");
     }
     // What the fake application (or the browser fallback) was asked to open.
@@ -161,6 +192,10 @@ private slots:
     void eachApplicationStartsEmpty();
     void desktopWithoutSpreadsheetApplication();
     void desktopOpensTheWorkbook();
+    void templateHoldsTheWorkbook();
+    void templateOfDamagedPackage_data();
+    void templateOfDamagedPackage();
+    void staleExportsRemoved();
 };
 
 void TestWorkbookEngine::rangeTexts_data()
@@ -449,12 +484,100 @@ void TestWorkbookEngine::desktopOpensTheWorkbook()
 
     QTRY_VERIFY_WITH_TIMEOUT(!desktop.opened(u"sheet"_s).isEmpty(), 20000);
     const QString opened = desktop.opened(u"sheet"_s);
-    QVERIFY2(opened.endsWith(u"/Alarm.db.xlsx"_s), qPrintable(opened));
-    QVERIFY(opened.startsWith(QDir::tempPath()));
+    // A template, which the application opens as a new, untitled workbook,
+    // alone in a folder of the program's own.
+    QVERIFY2(opened.endsWith(u"/Alarm.db.xltx"_s), qPrintable(opened));
+    QVERIFY(opened.startsWith(QDir::tempPath() + u"/norvale-export-"_s));
+    QCOMPARE(QDir(QFileInfo(opened).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+             QStringList {u"Alarm.db.xltx"_s});
     QCOMPARE(desktop.opened(u"browser"_s), QString());
     const QJsonObject book = readBack(opened);
     QCOMPARE(cellOf(book, u"C3"_s)[u"value"_s].toString(), u"203"_s);
     QDir(QFileInfo(opened).absolutePath()).removeRecursively();
+}
+
+void TestWorkbookEngine::templateHoldsTheWorkbook()
+{
+    RecordGridModel grid;
+    fillGrid(grid, 13, 6);
+    QTemporaryDir dir;
+    const QString workbook = dir.filePath(u"Buffer.db.xlsx"_s);
+    auto engine = makeSavingWorkbookEngine(workbook);
+    NoProgress progress;
+    MessageLog messages;
+    exportRecordGrid(grid, true, *engine, progress, messages, nullptr);
+    QCOMPARE(messages.shown, QStringList());
+
+    const QString templ = dir.filePath(u"Buffer.db.xltx"_s);
+    WorkbookTemplate::writeTemplateFile(workbook, templ);
+    const QString types = packagePart(templ, u"[Content_Types].xml"_s);
+    QVERIFY2(types.contains(u"spreadsheetml.template.main+xml"_s), qPrintable(types));
+    QVERIFY(!types.contains(u"spreadsheetml.sheet.main+xml"_s));
+    // Every other part as it was; cells and their formats read back the same.
+    QCOMPARE(packagePart(templ, u"xl/styles.xml"_s), packagePart(workbook, u"xl/styles.xml"_s));
+    const QJsonObject fromWorkbook = readBack(workbook);
+    QVERIFY(!fromWorkbook.isEmpty());
+    QCOMPARE(readBack(templ), fromWorkbook);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void TestWorkbookEngine::templateOfDamagedPackage_data()
+{
+    QTest::addColumn<QByteArray>("package");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("no zip") << QByteArray(4000, 'x');
+    QTest::newRow("end record only") << QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0');
+    QTest::newRow("directory past the end")
+        << QByteArray("PK\x05\x06\0\0\0\0\x01\0\x01\0\x2e\0\0\0\xff\xff\0\0\0\0", 22);
+}
+
+void TestWorkbookEngine::templateOfDamagedPackage()
+{
+    QFETCH(QByteArray, package);
+    QCOMPARE(WorkbookTemplate::fromWorkbook(package), QByteArray());
+    // Nor a workbook cut short.
+    RecordGridModel grid;
+    fillGrid(grid, 4, 3);
+    QTemporaryDir dir;
+    const QString workbook = dir.filePath(u"a.xlsx"_s);
+    auto engine = makeSavingWorkbookEngine(workbook);
+    NoProgress progress;
+    MessageLog messages;
+    exportRecordGrid(grid, true, *engine, progress, messages, nullptr);
+    QFile file(workbook);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+    QVERIFY(!WorkbookTemplate::fromWorkbook(whole).isEmpty());
+    QCOMPARE(WorkbookTemplate::fromWorkbook(whole.left(whole.size() - 30)), QByteArray());
+    QCOMPARE(WorkbookTemplate::fromWorkbook(whole.left(whole.size() / 2) + package), QByteArray());
+}
+
+void TestWorkbookEngine::staleExportsRemoved()
+{
+    QTemporaryDir root;
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto make = [&](const QString &folder, const QString &file, qint64 ageSeconds) {
+        QDir(root.path()).mkpath(folder);
+        QFile f(root.filePath(folder + u'/' + file));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.write("x") == 1);
+        QVERIFY(f.flush());
+        QVERIFY(f.setFileTime(now.addSecs(-ageSeconds), QFileDevice::FileModificationTime));
+        f.close();
+    };
+    const qint64 day = 24 * 3600;
+    make(u"norvale-export-aB3dE9"_s, u"Buffer.db.xltx"_s, day + 60); // stale: removed
+    make(u"norvale-export-Zz0001"_s, u"Alarm.db.xlsx"_s, 3 * day); // stale: removed
+    make(u"norvale-export-fresh1"_s, u"Buffer.db.xltx"_s, day - 60); // a day not yet past
+    make(u"norvale-export-other1"_s, u"notes.txt"_s, 3 * day); // not ours
+    make(u"norvale-export-toolong"_s, u"Buffer.db.xltx"_s, 3 * day); // not our name
+    make(u"someone-else-aB3dE9"_s, u"Buffer.db.xltx"_s, 3 * day); // not ours
+    QCOMPARE(WorkbookTemplate::removeStaleExports(root.path(), now), 2);
+    QCOMPARE(QDir(root.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+             (QStringList {u"norvale-export-fresh1"_s, u"norvale-export-other1"_s,
+                           u"norvale-export-toolong"_s, u"someone-else-aB3dE9"_s}));
+    // Nothing left to remove the second time.
+    QCOMPARE(WorkbookTemplate::removeStaleExports(root.path(), now), 0);
 }
 
 QTEST_MAIN(TestWorkbookEngine)

@@ -86,24 +86,29 @@ PlantSignals::Words PlantSignals::next()
     const double t = static_cast<double>(m_index);
     Words words {};
 
+    // Words 0 to 4 fill most of the curve window's default full scales of
+    // 50000, 40000, 30000, 20000 and 10000.
     const double temperature
-        = 650.0 + 120.0 * std::sin(Tau * t / 600.0 + m_phase) + 3.0 * m_rng.signedUnit();
+        = 25000.0 + 20000.0 * std::sin(Tau * t / 150.0 + m_phase) + 300.0 * m_rng.signedUnit();
     words[0] = static_cast<std::uint16_t>(std::lround(temperature));
 
-    words[1]
-        = static_cast<std::uint16_t>((m_index + static_cast<std::uint64_t>(m_phase * 100)) % 3600);
+    const std::uint64_t second = (m_index + static_cast<std::uint64_t>(m_phase * 100)) % 80;
+    words[1] = static_cast<std::uint16_t>(second * 450);
+
+    m_level += 0.02 * (18000.0 - m_level) + 150.0 * m_rng.signedUnit();
+    words[2] = static_cast<std::uint16_t>(std::lround(m_level + 2500.0 * m_rng.signedUnit()));
 
     if (m_index % 250 == 0)
-        m_valve = static_cast<std::uint16_t>(m_rng.below(5) * 25);
-    words[2] = m_valve;
+        m_valve = static_cast<std::uint16_t>(m_rng.below(5) * 4500);
+    words[3] = m_valve;
+
+    if (m_index % 40 == 0 && m_rng.below(3) == 0)
+        m_pump = !m_pump;
+    words[4] = m_pump ? 8000 : 0;
 
     const long current
         = std::lround(1500.0 * std::sin(Tau * t / 450.0 - m_phase) + 40.0 * m_rng.signedUnit());
-    words[3] = static_cast<std::uint16_t>(static_cast<std::int16_t>(current));
-
-    const float pressure = static_cast<float>(4.0 + 1.5 * std::sin(Tau * t / 900.0 + m_phase)
-                                              + 0.01 * m_rng.signedUnit());
-    putPair(words, 4, floatBits(pressure));
+    words[5] = static_cast<std::uint16_t>(static_cast<std::int16_t>(current));
 
     putPair(words, 6, static_cast<std::uint32_t>(70000 + m_index * 17 + m_rng.below(17)));
 

@@ -46,10 +46,14 @@ struct Timestamp
     std::string dateTimeText() const; // 2013-05-07 08:04:59
 };
 
-// Ten raw words per record, shaped like the signals a panel logs:
-//   0 temperature x10 (sine)        1 batch timer (ramp)
-//   2 valve position (steps)        3 current deviation (signed 16-bit)
-//   4,5 pressure in bar (float, low word first)
+// Ten raw words per record, shaped like the signals a panel logs; words 0
+// to 4 fill the curve window's default full scales (50000 ... 10000):
+//   0 temperature (slow wave of 150 records, 5000 .. 45000)
+//   1 batch progress (ramp of 80 records, 0 .. 35550)
+//   2 tank level (noisy level about 18000)
+//   3 valve position (steps of 4500 up to 18000)
+//   4 pump running (on/off, 8000 or 0)
+//   5 current deviation (signed 16-bit)
 //   6,7 totaliser (32-bit integer, low word first)
 //   8,9 flow in m3/h (float, swings negative)
 class PlantSignals
@@ -65,7 +69,9 @@ private:
     Rng m_rng;
     double m_phase;
     std::uint64_t m_index = 0;
-    std::uint16_t m_valve = 50;
+    std::uint16_t m_valve = 9000;
+    double m_level = 18000.0;
+    bool m_pump = false;
 };
 
 // One entry of the panel's alarm list.

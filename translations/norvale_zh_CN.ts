@@ -228,6 +228,18 @@
         <source>A: ID %1 (click again for B)</source>
         <translation>A: 编号 %1 (再单击设置 B)</translation>
     </message>
+    <message>
+        <source>Printer Setup</source>
+        <translation>打印机设置</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
 </context>
 <context>
     <name>TMainFrm</name>

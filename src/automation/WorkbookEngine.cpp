@@ -3,9 +3,11 @@
 #include "automation/RangeStyleCodes.h"
 #include "automation/WorkbookEngineSheet.h"
 #include "automation/WorkbookEngineWriter.h"
+#include "automation/WorkbookTemplate.h"
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
@@ -450,14 +452,21 @@ public:
     { }
     void present(const WorkbookEngineSheet &sheet) override
     {
-        // The folder stays: the spreadsheet application reads the file after we return.
-        QTemporaryDir dir(QDir::tempPath() + "/norvale-XXXXXX"_L1);
+        // The folder stays: the spreadsheet application reads the file after
+        // we return. The next start removes it when a day old.
+        QTemporaryDir dir(QDir::tempPath() + u'/' + WorkbookTemplate::exportFolderPattern());
         if (!dir.isValid())
             throw AutomationError("cannot create a temporary folder");
         dir.setAutoRemove(false);
-        const QString path = dir.filePath(workbookFileNameFor(m_logFileName));
+        const QString workbook = dir.filePath(workbookFileNameFor(m_logFileName));
+        QString path = workbook;
+        path.replace(path.size() - 4, 4, "xltx"_L1);
         try {
-            writeWorkbookFile(sheet, path, m_logFileName);
+            writeWorkbookFile(sheet, workbook, m_logFileName);
+            // Opened as a template, it is a new workbook that the user saves
+            // where they choose.
+            WorkbookTemplate::writeTemplateFile(workbook, path);
+            QFile::remove(workbook);
         } catch (...) {
             dir.remove();
             throw;

@@ -38,7 +38,8 @@ private:
 };
 
 // Writes the workbook into a new temporary folder, named after the log file,
-// and opens it with the desktop's spreadsheet application.
+// as a workbook template, and opens it with the desktop's spreadsheet
+// application, which makes a new, untitled workbook of it.
 std::shared_ptr<WorkbookPresenter> makeDesktopPresenter(const QString &logFileName);
 // Saves the workbook to `outFile`, never over `protectedFile`. With
 // `writeFailure`, a file that cannot be written is no failure of the

@@ -131,6 +131,22 @@ QString errorCaption(bool chinese)
     return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("TLSCurrentFrm", "Error"));
 }
 
+QString printerSetupTitle(bool chinese)
+{
+    return Translations::text(chinese, Context,
+                              QT_TRANSLATE_NOOP("TLSCurrentFrm", "Printer Setup"));
+}
+
+QString okCaption(bool chinese)
+{
+    return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("TLSCurrentFrm", "OK"));
+}
+
+QString cancelCaption(bool chinese)
+{
+    return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("TLSCurrentFrm", "Cancel"));
+}
+
 // The line-style and line-width items read the same in both languages: not
 // translated.
 QStringList lineStyleItems()

@@ -36,6 +36,10 @@ int defaultShowKind(int curve);
 // The print failure message and its caption.
 QString printFailed(bool chinese);
 QString errorCaption(bool chinese);
+// The printer set-up dialog's title and its two buttons.
+QString printerSetupTitle(bool chinese);
+QString okCaption(bool chinese);
+QString cancelCaption(bool chinese);
 
 // Fixed items, the same in both languages.
 QStringList lineStyleItems();

@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+#include <vector>
+
 namespace CurvePicture {
 
 namespace {
@@ -51,23 +53,28 @@ void drawCurve(Canvas &canvas, const CurveSpec &c, const Layout &l, const View &
     const auto kind = static_cast<ShowKind>(c.showKind);
     const int hv = l.valueHeight;
 
+    // A broken line is drawn as one line through its points, at the end.
+    std::vector<QPoint> line;
+    const auto drawLine = [&] { canvas.polyline(line); };
     std::optional<std::int64_t> next = reader.point(c.bufferPos, v.pos, 0);
     for (int i = 0; i + 1 < l.points; ++i) {
         const std::optional<std::int64_t> a = next;
         if (!a)
-            return;
+            return drawLine();
         next = reader.point(c.bufferPos, v.pos, i + 1);
         if (!next)
-            return;
+            return drawLine();
         const std::optional<int> ya = CurveGeometry::pointY(l, *a, c.zero, c.full);
         const std::optional<int> yb = CurveGeometry::pointY(l, *next, c.zero, c.full);
         if (!ya || !yb)
-            return;
+            return drawLine();
         const QPoint pa(CurveGeometry::pointX(l, i, w), *ya);
         const QPoint pb(CurveGeometry::pointX(l, i + 1, w), *yb);
         switch (kind) {
         case ShowKind::BrokenLine:
-            canvas.line(pa, pb);
+            if (line.empty())
+                line.push_back(pa);
+            line.push_back(pb);
             break;
         case ShowKind::Dot:
             canvas.line(pa, pa + QPoint(0, 1));
@@ -81,6 +88,7 @@ void drawCurve(Canvas &canvas, const CurveSpec &c, const Layout &l, const View &
             return;
         }
     }
+    drawLine();
 }
 
 // Both canvases take the same calls: the bitmap one paints the exact

@@ -60,7 +60,7 @@ QFont pictureFont(int points)
 
 QFont windowFont(int pixels)
 {
-    return makeFont(songFamilies(), pixels);
+    return makeFont(captionFamilies(), pixels);
 }
 
 QFont headingFont(int pixels)

@@ -28,7 +28,8 @@ int pixelSize(int points);
 // in its family list (no name substitution needed).
 QFont pictureFont(int points);
 
-// The window's own texts: the 14-pixel face, and the bold heading face.
+// The window's own texts: the 14-pixel face (English letters narrow enough
+// for the room the captions have), and the bold heading face.
 QFont windowFont(int pixels);
 QFont headingFont(int pixels);
 

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <span>
 
 GdiCanvas::GdiCanvas(QImage &image)
     : m_image(image)
@@ -75,20 +74,37 @@ void GdiCanvas::line(QPoint from, QPoint to)
         return;
     // Styled pens are cosmetic only at width 1; a wider pen of any visible
     // style is drawn solid, as the platform's wide pens are.
-    if (m_pen.width <= 1)
-        thinLine(from, to);
-    else
+    if (m_pen.width <= 1) {
+        PatternPhase phase;
+        thinLine(from, to, phase);
+    } else {
         wideLine(from, to);
+    }
 }
 
-void GdiCanvas::thinLine(QPoint from, QPoint to)
+void GdiCanvas::polyline(std::span<const QPoint> points)
+{
+    if (m_pen.style == Style::Clear)
+        return;
+    PatternPhase phase;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        if (points[i - 1] == points[i])
+            continue;
+        if (m_pen.width <= 1)
+            thinLine(points[i - 1], points[i], phase);
+        else
+            wideLine(points[i - 1], points[i]);
+    }
+}
+
+void GdiCanvas::thinLine(QPoint from, QPoint to, PatternPhase &phase)
 {
     const int dx = to.x() - from.x();
     const int dy = to.y() - from.y();
     const int n = std::max(std::abs(dx), std::abs(dy));
     const std::span<const int> pattern = dashPattern(m_pen.style);
-    int run = 0;
-    int left = pattern.empty() ? 0 : pattern[0];
+    int run = phase.run;
+    int left = phase.left > 0 ? phase.left : (pattern.empty() ? 0 : pattern[0]);
     const bool xMajor = std::abs(dx) >= std::abs(dy);
     const int minor = xMajor ? dy : dx;
     const int sMajor = (xMajor ? dx : dy) < 0 ? -1 : 1;
@@ -110,6 +126,7 @@ void GdiCanvas::thinLine(QPoint from, QPoint to)
         }
         plot(x, y, c);
     }
+    phase = {run, left};
 }
 
 void GdiCanvas::disc(int cx, int cy)

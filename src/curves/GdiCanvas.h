@@ -37,6 +37,9 @@ public:
     // Filled with the brush, outlined with a solid 1-pixel pen of the pen's colour.
     void rectangle(int x1, int y1, int x2, int y2);
     void line(QPoint from, QPoint to);
+    // One line through the points: a styled pattern runs on from segment to
+    // segment instead of restarting at each point.
+    void polyline(std::span<const QPoint> points);
     void text(QPoint topLeft, const QString &text, const QFont &font, QRgb colour);
 
     // On/off run lengths of a styled 1-pixel pen, in pixels; empty for a
@@ -50,7 +53,14 @@ private:
             m_bits[y * m_stride + x] = c;
     }
     void span(int x1, int x2, int y, QRgb c); // x1..x2 inclusive
-    void thinLine(QPoint from, QPoint to);
+    // Where a styled pattern stands: the run being drawn and the pixels
+    // left in it.
+    struct PatternPhase
+    {
+        int run = 0;
+        int left = 0;
+    };
+    void thinLine(QPoint from, QPoint to, PatternPhase &phase);
     void wideLine(QPoint from, QPoint to);
     void disc(int cx, int cy);
 

@@ -1,5 +1,7 @@
 #include "curves/PainterCanvas.h"
 
+#include <QPolygonF>
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
@@ -49,6 +51,35 @@ void PainterCanvas::line(QPoint from, QPoint to)
         straightThinLine(from, to);
     else
         slopedThinLine(from, to);
+}
+
+void PainterCanvas::polyline(std::span<const QPoint> points)
+{
+    const std::span<const int> pattern = GdiCanvas::dashPattern(m_pen.style);
+    if (m_pen.style == Style::Clear || points.size() < 2)
+        return;
+    if (m_pen.width > 1 || pattern.empty()) {
+        for (std::size_t i = 1; i < points.size(); ++i)
+            line(points[i - 1], points[i]);
+        return;
+    }
+    // Through the pixel centres as one path, so the pattern is not restarted
+    // at every point; the gaps in the brush's colour.
+    QPolygonF path;
+    for (const QPoint &p : points)
+        path << QPointF(p) + QPointF(0.5, 0.5);
+    QPen pen(QColor::fromRgb(m_pen.colour), 1.0, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+    QList<qreal> dashes;
+    for (int v : pattern)
+        dashes << v;
+    pen.setDashPattern(dashes);
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setBackgroundMode(Qt::OpaqueMode);
+    m_painter.setBackground(QColor::fromRgb(m_brush));
+    m_painter.setPen(pen);
+    m_painter.drawPolyline(path);
+    m_painter.restore();
 }
 
 void PainterCanvas::straightThinLine(QPoint from, QPoint to)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <span>
+
 #include "curves/GdiCanvas.h"
 
 #include <QFont>
@@ -32,6 +34,9 @@ public:
 
     void rectangle(int x1, int y1, int x2, int y2);
     void line(QPoint from, QPoint to);
+    // One line through the points: a dash pattern runs on from segment to
+    // segment.
+    void polyline(std::span<const QPoint> points);
     void text(QPoint topLeft, const QString &text, const QFont &font, QRgb colour);
 
 private:

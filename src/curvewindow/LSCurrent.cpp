@@ -13,6 +13,7 @@
 #include "curves/PrintPages.h"
 #include "curves/RecordSource.h"
 #include "curvewindow/CurveReadoutOverlay.h"
+#include "platform/WindowPlacement.h"
 #include "printing/PrintJobSink.h"
 #include "records/RecordGridModel.h"
 #include "widgets/ColourPanel.h"
@@ -466,7 +467,8 @@ void TLSCurrentFrm::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     ui->Panel1->resize(width(), PrintPages::PanelHeight);
-    ui->Panel1Caption->resize(width(), PrintPages::PanelHeight);
+    // The caption keeps its place under the tab row, where no gap between
+    // the groups lets it show, however wide the window grows.
     // While printing the panel is hidden and the picture sits at the top.
     const int top = ui->Panel1->isHidden() ? 0 : PrintPages::PanelHeight;
     ui->Image1->setGeometry(0, top, width(), std::max(0, height() - top));
@@ -682,7 +684,26 @@ void TLSCurrentFrm::Print_Page()
     m_pageCount = *pages;
     ui->Label37->setText(PrintPages::pageCountText(m_pageCount, p, m_source.chineseUi()));
     const QSize picture(ui->SpinEdit1->value() + 2, ui->SpinEdit2->value() + 2);
-    setFixedSize(PrintPages::windowClientSize(picture));
+    fitOnScreen(PrintPages::windowClientSize(picture));
+}
+
+void TLSCurrentFrm::fitOnScreen(QSize client)
+{
+    const QScreen *screen = this->screen();
+    if (!screen) {
+        setFixedSize(client);
+        return;
+    }
+    const QRect available = screen->availableGeometry();
+    const QRect outer = frameGeometry();
+    const QMargins frame = WindowPlacement::frameOf(outer, geometry());
+    // Never larger than the screen allows; a larger picture is cut at the
+    // window's edge.
+    setFixedSize(client.boundedTo(WindowPlacement::largestClient(available, frame)));
+    const QRect wanted(outer.topLeft(), size().grownBy(frame));
+    const QRect kept = WindowPlacement::keptInside(wanted, available);
+    if (kept != wanted)
+        move(kept.topLeft());
 }
 
 PrintJobSink &TLSCurrentFrm::printer()
@@ -754,5 +775,8 @@ void TLSCurrentFrm::BitBtn2Click()
 
 void TLSCurrentFrm::BitBtn1Click()
 {
-    printer().setUp(this);
+    const bool chinese = m_source.chineseUi();
+    printer().setUp(this,
+                    {CurveCaptions::printerSetupTitle(chinese), CurveCaptions::okCaption(chinese),
+                     CurveCaptions::cancelCaption(chinese)});
 }

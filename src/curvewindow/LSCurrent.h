@@ -105,6 +105,9 @@ private:
     void rangeEndText(SpinEdit *field, QWidget *edit);
     void connectControls();
     void placeScrollBar(const QRect &relative);
+    // Gives the window the client size, as far as the screen allows, and
+    // moves it back inside the screen's free area when it runs off it.
+    void fitOnScreen(QSize client);
     PrintJobSink &printer();
     MessageSink &messages();
     bool printClientArea(PrintJobSink &sink);

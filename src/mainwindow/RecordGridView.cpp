@@ -7,16 +7,31 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyleOptionHeader>
+#include <QTimer>
 
 namespace {
 const QColor FixedColour(244, 243, 234);
 const QColor TextColour(0, 0, 128);
+
+// The ID column as the row header: its width is the column's, so its size
+// hint never measures a label; measuring them after every record read made
+// a load with Dynamic Load many times slower.
+class IdColumnHeader : public QHeaderView
+{
+public:
+    explicit IdColumnHeader(QWidget *parent)
+        : QHeaderView(Qt::Vertical, parent)
+    { }
+    QSize sizeHint() const override { return QSize(width(), defaultSectionSize()); }
+};
 } // namespace
 
 RecordGridView::RecordGridView(QWidget *parent)
     : QTableView(parent)
 {
+    setVerticalHeader(new IdColumnHeader(this));
     const QFont face = songFace(14);
     setFont(face);
     horizontalHeader()->setFont(face);
@@ -50,6 +65,8 @@ RecordGridView::RecordGridView(QWidget *parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab moves the focus on to the next control, not to the next cell.
+    setTabKeyNavigation(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setShowGrid(true);
@@ -58,6 +75,7 @@ RecordGridView::RecordGridView(QWidget *parent)
     setCornerButtonEnabled(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 
+    verticalHeader()->viewport()->installEventFilter(this);
     // The corner shows the ID column's title.
     if (auto *corner = findChild<QAbstractButton *>()) {
         m_corner = corner;
@@ -71,11 +89,37 @@ void RecordGridView::setRecordGrid(RecordGridModel *grid)
     setModel(grid);
     connect(grid, &RecordGridModel::columnWidthsChanged, this, &RecordGridView::applyColumnWidths);
     connect(grid, &QAbstractItemModel::modelReset, this, &RecordGridView::applyColumnWidths);
-    connect(grid, &QAbstractItemModel::headerDataChanged, this, [this] {
+    // A changed title or ID repaints the headers; the row header's own
+    // handler would lay the whole view out again for every record read.
+    disconnect(grid, SIGNAL(headerDataChanged(Qt::Orientation, int, int)), verticalHeader(),
+               SLOT(headerDataChanged(Qt::Orientation, int, int)));
+    connect(grid, &QAbstractItemModel::headerDataChanged, this, [this](Qt::Orientation o) {
+        if (o == Qt::Vertical && !m_headerPaintPending) {
+            m_headerPaintPending = true;
+            verticalHeader()->viewport()->update();
+        }
         if (m_corner)
             m_corner->update();
     });
     applyColumnWidths();
+}
+
+void RecordGridView::dataChanged(const QModelIndex &, const QModelIndex &, const QList<int> &)
+{
+    // Nothing is edited here: a changed cell only needs painting, and the
+    // whole viewport costs no more to mark than one cell, whose place the
+    // view would otherwise lay out again for every cell read.
+    if (m_paintPending)
+        return;
+    m_paintPending = true;
+    viewport()->update();
+}
+
+bool RecordGridView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::Paint)
+        m_paintPending = false;
+    return QTableView::viewportEvent(event);
 }
 
 void RecordGridView::applyColumnWidths()
@@ -94,14 +138,42 @@ void RecordGridView::showRowNow(int row)
     if (!m_grid || row < 1 || row >= m_grid->rows())
         return;
     const QModelIndex index = m_grid->index(row - 1, 0);
+    if (m_frames.frameDue()) {
+        showCurrentRow(index);
+        return;
+    }
+    // Between pictures only the current row moves; the view catches up with
+    // the next picture, or when the run returns to the event loop.
+    const QSignalBlocker quiet(selectionModel());
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    if (!m_catchUpPosted) {
+        m_catchUpPosted = true;
+        QTimer::singleShot(0, this, [this] {
+            m_catchUpPosted = false;
+            if (currentIndex().isValid())
+                showCurrentRow(currentIndex());
+        });
+    }
+}
+
+void RecordGridView::showCurrentRow(const QModelIndex &index)
+{
+    {
+        // The row may be current already; the view still selects and shows it.
+        const QSignalBlocker quiet(selectionModel());
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
     setCurrentIndex(index);
     scrollTo(index);
     viewport()->repaint();
     verticalHeader()->viewport()->repaint();
+    m_frames.frameDrawn();
 }
 
 bool RecordGridView::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == verticalHeader()->viewport() && event->type() == QEvent::Paint)
+        m_headerPaintPending = false;
     if (watched == m_corner && event->type() == QEvent::Paint) {
         QPainter painter(m_corner);
         painter.fillRect(m_corner->rect(), FixedColour);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FramePacer.h"
+
 #include <QTableView>
 
 class RecordGridModel;
@@ -17,15 +19,27 @@ public:
     RecordGridModel *recordGrid() const { return m_grid; }
 
     // Makes grid row `row` (1 = first data row) the current row, scrolled into
-    // view, and paints the grid at once.
+    // view, and paints the grid at once when a picture is due (about 60 a
+    // second); rows between pictures are painted when the run returns.
     void showRowNow(int row);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
+    bool viewportEvent(QEvent *event) override;
 
 private:
     void applyColumnWidths();
+    // Makes index current, scrolled into view, and paints the grid now.
+    void showCurrentRow(const QModelIndex &index);
 
     RecordGridModel *m_grid = nullptr;
     QWidget *m_corner = nullptr;
+    FramePacer m_frames;
+    bool m_catchUpPosted = false;
+    // An update of the cells or the row header is asked for and not yet
+    // painted: asking again changes nothing.
+    bool m_paintPending = false;
+    bool m_headerPaintPending = false;
 };

@@ -7,6 +7,7 @@
 #include "platform/Fonts.h"
 #include "platform/MemoryBudget.h"
 #include "platform/OptionsStore.h"
+#include "platform/WindowPlacement.h"
 #include "records/BinaryLogFile.h"
 #include "records/DatabaseLoading.h"
 #include "records/GridLayout.h"
@@ -18,9 +19,12 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMenu>
+#include <QMoveEvent>
 #include <QProgressBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QSignalBlocker>
 
@@ -85,12 +89,16 @@ private:
     int m_drawn = -1;
 };
 
+// The face colour of an enabled control; a disabled one keeps the
+// platform's disabled text colour, so that it looks disabled.
 void setFaceColour(QWidget *w, const QColor &colour)
 {
     QPalette pal = w->palette();
-    pal.setColor(QPalette::ButtonText, colour);
-    pal.setColor(QPalette::WindowText, colour);
-    pal.setColor(QPalette::Text, colour);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::ButtonText, colour);
+        pal.setColor(group, QPalette::WindowText, colour);
+        pal.setColor(group, QPalette::Text, colour);
+    }
     w->setPalette(pal);
 }
 
@@ -116,7 +124,10 @@ TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
         m_services.memoryBudget = [] { return availablePhysicalMemory(); };
 
     ui->StringGrid1->setRecordGrid(&m_grid);
-    resize(880, 524);
+    // Until the window system frames the window, the design size is taken
+    // as the client size; fitOuterSize() makes it the outer size.
+    resize(DesignSize);
+    setMinimumSize(minimumClientSize());
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 
@@ -297,8 +308,63 @@ bool TMainFrm::dynamicLoad() const
 void TMainFrm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    fitOuterSize();
     if (!event->spontaneous())
         FormShow();
+}
+
+void TMainFrm::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    // A window manager reports its frame only after it framed the window.
+    fitOuterSize();
+}
+
+QSize TMainFrm::minimumClientSize() const
+{
+    // Every column of the widest layout beside the scroll bar, and the whole
+    // toolbar with the margin it has on the left.
+    RecordGridModel scratch;
+    int widest = 0;
+    const auto measure = [&] {
+        int sum = 0;
+        for (int c = 0; c < scratch.cols(); ++c)
+            sum += scratch.colWidth(c);
+        widest = std::max(widest, sum);
+    };
+    GridLayout::setAlarmList(scratch, true);
+    measure();
+    for (int format = 0; format < 5; ++format) {
+        GridLayout::setDataRecords(scratch, true, format);
+        measure();
+    }
+    const RecordGridView *view = ui->StringGrid1;
+    const int chrome = 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width();
+    const int toolbar = ui->BitBtn4->geometry().right() + 1 + ui->RzMenuToolbarButton1->x();
+    // The toolbar, the title row and a few records, with room for the
+    // scroll bar's arrows and handle.
+    const int height = ui->Panel1->minimumHeight() + view->horizontalHeader()->height()
+        + 2 * view->frameWidth() + 5 * view->verticalHeader()->defaultSectionSize();
+    return QSize(std::max(widest + chrome, toolbar), height);
+}
+
+void TMainFrm::fitOuterSize()
+{
+    if (m_outerFitted || !isVisible())
+        return;
+    const QMargins frame = WindowPlacement::frameOf(frameGeometry(), geometry());
+    if (frame.isNull())
+        return;
+    m_outerFitted = true;
+    // Left alone once the user has sized the window.
+    if (size() != DesignSize)
+        return;
+    resize(WindowPlacement::clientForOuter(DesignSize, frame));
+    if (const QScreen *screen = this->screen()) {
+        QRect placed(QPoint(), DesignSize);
+        placed.moveCenter(screen->availableGeometry().center());
+        move(placed.topLeft());
+    }
 }
 
 void TMainFrm::closeEvent(QCloseEvent *event)

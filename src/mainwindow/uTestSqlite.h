@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -97,6 +98,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -106,7 +108,13 @@ private:
     void writeInitialTexts();
     // The captions of the buttons and the menu in the language asked for.
     void applyCaptions(bool chinese);
+    // The window's outer size, frame included.
+    static constexpr QSize DesignSize {880, 524};
+
     void FormCreate();
+    QSize minimumClientSize() const;
+    // Makes the outer size the design size once the frame is known.
+    void fitOuterSize();
     void buildMenu();
     void applyFonts();
     void setCountColour(const QColor &colour);
@@ -138,4 +146,5 @@ private:
     QColor m_countColour = QColor(0, 0, 255);
     int m_bufferIndex = 0;
     int m_formatIndex = 0;
+    bool m_outerFitted = false;
 };

@@ -16,8 +16,20 @@ QStringList songFamilies()
 
 QStringList sansFamilies()
 {
-    return {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-            QStringLiteral("DejaVu Sans"), QStringLiteral("WenQuanYi Zen Hei")};
+    // The layouts were made for an 11-pixel face as wide as Arial; a face
+    // with Arial's metrics comes before the wider DejaVu Sans.
+    return {QStringLiteral("MS Sans Serif"),   QStringLiteral("Microsoft Sans Serif"),
+            QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+            QStringLiteral("DejaVu Sans"),     QStringLiteral("WenQuanYi Zen Hei")};
+}
+
+QStringList captionFamilies()
+{
+    // Latin letters of a narrow face, at 14 pixels as wide as the 11-pixel
+    // sans face, so that English captions fit where the Chinese ones do;
+    // Chinese glyphs still come from the Song faces.
+    return QStringList {QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow")}
+    + songFamilies();
 }
 
 namespace {
@@ -40,6 +52,11 @@ QFont songFace(int pixelSize)
 QFont sansFace(int pixelSize)
 {
     return withFamilies(sansFamilies(), pixelSize);
+}
+
+QFont captionFace(int pixelSize)
+{
+    return withFamilies(captionFamilies(), pixelSize);
 }
 
 void installFontSubstitutes()

@@ -9,10 +9,13 @@
 // them so that Chinese glyphs always show.
 QFont songFace(int pixelSize);
 QFont sansFace(int pixelSize);
+// The "宋体" face of captions that share their room with English texts.
+QFont captionFace(int pixelSize);
 
 // The family lists behind them, the named face first.
 QStringList songFamilies();
 QStringList sansFamilies();
+QStringList captionFamilies();
 
 // Maps the names for every QFont made by name alone; once per run.
 void installFontSubstitutes();

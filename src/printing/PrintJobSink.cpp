@@ -4,12 +4,15 @@
 #include "platform/SameFile.h"
 
 #include <QBuffer>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
+#include <QTabWidget>
 
 void drawPageImage(QPainter &painter, const QImage &image, QSizeF deviceDpi, QSizeF screenDpi)
 {
@@ -43,6 +46,30 @@ void drawPagePicture(QPainter &painter, const PagePicture &page, QSizeF deviceDp
     painter.restore();
 }
 
+void makePrinterSetup(QPrintDialog &dialog, const PrinterSetupTexts &texts)
+{
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
+    dialog.setWindowTitle(texts.title);
+    // The page range and copies live on their own page of the extra
+    // options; the colour and duplex page keeps its place.
+    if (auto *copies = dialog.findChild<QWidget *>(QStringLiteral("copiesTab"))) {
+        if (auto *pages = dialog.findChild<QTabWidget *>(QStringLiteral("tabs")))
+            pages->removeTab(pages->indexOf(copies));
+        copies->hide();
+        copies->setEnabled(false);
+    }
+    if (auto *buttons = dialog.findChild<QDialogButtonBox *>()) {
+        if (QPushButton *ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(texts.ok);
+        if (QPushButton *cancel = buttons->button(QDialogButtonBox::Cancel))
+            cancel->setText(texts.cancel);
+    }
+}
+
 PrinterJobSink::PrinterJobSink()
     : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
@@ -68,16 +95,13 @@ QPageLayout::Orientation PrinterJobSink::orientation() const
 
 bool PrinterJobSink::prepareJob()
 {
-    if (!m_printer->isValid()) {
-        m_error = QStringLiteral("no printer");
+    // No printer to name: the message says all there is to say.
+    if (!m_printer->isValid())
         return false;
-    }
     // With no printer installed, Qt falls back to a PDF writer with no file:
     // there is nowhere to print to.
-    if (m_printer->outputFormat() == QPrinter::PdfFormat && m_printer->outputFileName().isEmpty()) {
-        m_error = QStringLiteral("no printer");
+    if (m_printer->outputFormat() == QPrinter::PdfFormat && m_printer->outputFileName().isEmpty())
         return false;
-    }
     return true;
 }
 
@@ -116,13 +140,10 @@ bool PrinterJobSink::endJob()
     return ended;
 }
 
-void PrinterJobSink::setUp(QWidget *parent)
+void PrinterJobSink::setUp(QWidget *parent, const PrinterSetupTexts &texts)
 {
     QPrintDialog dialog(m_printer.get(), parent);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    makePrinterSetup(dialog, texts);
     dialog.exec();
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 class QPainter;
+class QPrintDialog;
 class QPrinter;
 class QWidget;
 
@@ -39,6 +40,18 @@ public:
 private:
     QImage m_image;
 };
+// The printer set-up dialog's title and buttons, in the interface's language.
+struct PrinterSetupTexts
+{
+    QString title;
+    QString ok;
+    QString cancel;
+};
+
+// Makes a print dialog the printer set-up: it chooses the printer, its paper
+// and orientation and closes with OK; it offers no page range, copies or
+// printing to a file, which the print run would not honour.
+void makePrinterSetup(QPrintDialog &dialog, const PrinterSetupTexts &texts);
 
 // Where the curve window's print run sends its pages: one job per page, each
 // a document of one page holding one picture.
@@ -58,11 +71,14 @@ public:
     virtual void drawPage(const PagePicture &page, QSizeF screenDpi) = 0;
     // Ends the document and hands it over. False when it could not be.
     virtual bool endJob() = 0;
+    // The printer or file that refused the last job, by name; empty when
+    // there is none to name. Never a sentence, so that a message in either
+    // language can carry it.
     virtual QString errorText() const = 0;
 
     // The printer set-up dialog, modal over parent; its choices hold for
     // later jobs.
-    virtual void setUp(QWidget *parent) = 0;
+    virtual void setUp(QWidget *parent, const PrinterSetupTexts &texts) = 0;
 };
 
 // Draws image at the device's top-left, each direction scaled by deviceDpi
@@ -90,7 +106,7 @@ public:
     void drawPage(const PagePicture &page, QSizeF screenDpi) override;
     bool endJob() override;
     QString errorText() const override { return m_error; }
-    void setUp(QWidget *parent) override;
+    void setUp(QWidget *parent, const PrinterSetupTexts &texts) override;
 
 protected:
     QPrinter &printer() { return *m_printer; }
@@ -124,7 +140,7 @@ public:
     void drawPage(const PagePicture &page, QSizeF screenDpi) override;
     bool endJob() override;
     QString errorText() const override { return m_error; }
-    void setUp(QWidget *) override { }
+    void setUp(QWidget *, const PrinterSetupTexts &) override { }
 
     // Why the last page file could not be written ("NAME: reason"), empty
     // when none failed that way.

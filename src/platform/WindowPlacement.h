@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QMargins>
+#include <QRect>
+#include <QSize>
+
+// Sizes and places top-level windows given the frame the window system
+// puts around them and the screen area it leaves free.
+namespace WindowPlacement {
+
+// The frame around a window whose outer rectangle is `outer` and whose
+// client area is `client` (both in screen coordinates).
+QMargins frameOf(const QRect &outer, const QRect &client);
+
+// The client size whose window, frame included, has the outer size. A
+// frame of no margins (no window manager) gives the outer size itself.
+QSize clientForOuter(QSize outer, const QMargins &frame);
+
+// The largest client size whose framed window fits the available area.
+QSize largestClient(const QRect &available, const QMargins &frame);
+
+// The outer rectangle moved left or up (and, if it must, right or down) so
+// that it lies inside the available area; it is never moved further than
+// needed. A rectangle larger than the area keeps its top-left corner on
+// the area's.
+QRect keptInside(const QRect &outer, const QRect &available);
+
+} // namespace WindowPlacement
