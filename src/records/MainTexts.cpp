@@ -186,4 +186,53 @@ QString createKeyFail()
     return QStringLiteral("CreateKey Fail！");
 }
 
+QString copyMenu(bool chinese)
+{
+    return pick(chinese, u"复制", u"Copy");
+}
+QString findPlaceholder(bool chinese)
+{
+    return pick(chinese, u"查找，或 #ID", u"Find, or #ID");
+}
+QString findNext(bool chinese)
+{
+    return pick(chinese, u"下一个", u"Next");
+}
+QString findPrevious(bool chinese)
+{
+    return pick(chinese, u"上一个", u"Previous");
+}
+QString findCount(int current, int total)
+{
+    return QString::number(current) + QStringLiteral(" / ") + QString::number(total);
+}
+QString saveAsMenu(bool chinese)
+{
+    return pick(chinese, u"另存为(&S)…", u"Save As(&S)…");
+}
+QString saveAsTitle(bool chinese)
+{
+    return pick(chinese, u"另存为", u"Save As");
+}
+QString saveFilterXlsx(bool chinese)
+{
+    return pick(chinese, u"Excel 工作簿 (*.xlsx)", u"Excel Workbook (*.xlsx)");
+}
+QString saveFilterCsv()
+{
+    return QStringLiteral("CSV (*.csv)");
+}
+QString saveFailed(bool chinese, const QString &reason)
+{
+    return pick(chinese, u"保存失败：", u"Save failed: ") + reason;
+}
+QString reloadMenu(bool chinese)
+{
+    return pick(chinese, u"重新加载(&O)", u"Reload(&O)");
+}
+QString followMenu(bool chinese)
+{
+    return pick(chinese, u"跟随文件(&F)", u"Follow File(&F)");
+}
+
 } // namespace MainTexts
