@@ -136,6 +136,7 @@ TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
     connect(ui->DShow_Format, &QComboBox::currentIndexChanged, this, &TMainFrm::DShow_FormatChange);
 
     FormCreate();
+    buildTools();
 }
 
 TMainFrm::~TMainFrm() = default;
@@ -260,6 +261,7 @@ void TMainFrm::FormShow()
         n1->setTitle(MainTexts::languageMenu(zh));
     ui->N7->setText(MainTexts::dynamicLoadMenu(zh));
     ui->N8->setText(MainTexts::exitMenu(zh));
+    applyToolTexts(zh);
 
     const QComboBox *source = zh ? ui->BufferName_CH : ui->BufferName_EN;
     const QSignalBlocker block(ui->BufferName);
