@@ -120,6 +120,19 @@ QByteArray expectedCopy(const RecordGridModel &grid, const QList<int> &rows)
     return text;
 }
 
+// Counts the times a widget is shown.
+class ShowCounter : public QObject
+{
+public:
+    explicit ShowCounter(QWidget *watched) { watched->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        shows += event->type() == QEvent::Show;
+        return false;
+    }
+    int shows = 0;
+};
+
 QByteArray clipboardText()
 {
     const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
@@ -362,7 +375,11 @@ void TestMainWindowTools::saveAsMatchesCommandLine()
     QVERIFY(w.main->pickFormat(3));
     w.saves.file = path(name).chopped(name.size() - name.indexOf(u'.'));
     w.saves.filter = filter;
+    auto *gauge = w.main->findChild<QWidget *>(u"Gauge1"_s);
+    const ShowCounter progress(gauge);
     QTest::keySequence(w.main.get(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    QCOMPARE(progress.shows, 1);
+    QVERIFY(gauge->isHidden());
     QCOMPARE(w.saves.filters, (QStringList {u"Excel 工作簿 (*.xlsx)"_s, u"CSV (*.csv)"_s}));
     QCOMPARE(w.sink.lines, QStringList {});
     const QByteArray saved = readFile(path(name));

@@ -4,6 +4,7 @@
 
 #include "mainwindow/FileFollower.h"
 #include "mainwindow/FindBar.h"
+#include "mainwindow/GaugeProgress.h"
 #include "mainwindow/SaveChooser.h"
 #include "mainwindow/uTestSqlite.h"
 
@@ -266,8 +267,14 @@ void TMainFrm::saveAs()
 void TMainFrm::saveCsv(const QString &path)
 {
     SafeOutputFile out(path);
-    if (out.open(m_openFileName) && writeGridCsv(m_grid, out.device(), CsvEncoding::Utf8Bom)
-        && out.commit())
+    GaugeProgress progress(ui->Gauge1);
+    progress.start(m_grid.rows() - 1);
+    const bool written = out.open(m_openFileName)
+        && writeGridCsv(m_grid, out.device(), CsvEncoding::Utf8Bom,
+                        [&](int row) { progress.setPosition(row); })
+        && out.commit();
+    progress.finish();
+    if (written)
         return;
     const QString reason
         = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();

@@ -95,24 +95,36 @@ private:
 
 } // namespace
 
-bool writeGridCsv(const RecordGridModel &grid, QIODevice &out, CsvEncoding encoding)
+namespace {
+bool writeRows(const RecordGridModel &grid, QIODevice &out, const CsvRowWritten &rowWritten);
+} // namespace
+
+bool writeGridCsv(const RecordGridModel &grid, QIODevice &out, CsvEncoding encoding,
+                  const CsvRowWritten &rowWritten)
 {
     switch (encoding) {
     case CsvEncoding::Utf8:
-        return writeGridCsv(grid, out);
+        return writeRows(grid, out, rowWritten);
     case CsvEncoding::Utf8Bom:
-        return writeAll(out, QByteArray("\xEF\xBB\xBF")) && writeGridCsv(grid, out);
+        return writeAll(out, QByteArray("\xEF\xBB\xBF")) && writeRows(grid, out, rowWritten);
     case CsvEncoding::Gb18030: {
         if (!csvEncodingAvailable(encoding))
             return false;
         EncodingDevice encoded(out);
-        return writeGridCsv(grid, encoded);
+        return writeRows(grid, encoded, rowWritten);
     }
     }
     return false;
 }
 
 bool writeGridCsv(const RecordGridModel &grid, QIODevice &out)
+{
+    return writeRows(grid, out, {});
+}
+
+namespace {
+
+bool writeRows(const RecordGridModel &grid, QIODevice &out, const CsvRowWritten &rowWritten)
 {
     constexpr qsizetype FlushAt = 1 << 20;
     QByteArray buffer;
@@ -129,6 +141,10 @@ bool writeGridCsv(const RecordGridModel &grid, QIODevice &out)
                 return false;
             buffer.clear();
         }
+        if (rowWritten)
+            rowWritten(row);
     }
     return writeAll(out, buffer);
 }
+
+} // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QString>
@@ -23,5 +24,9 @@ bool csvEncodingAvailable(CsvEncoding encoding);
 // every line ends in CRLF. False when the device could not take it all.
 bool writeGridCsv(const RecordGridModel &grid, QIODevice &out);
 
+// Called after each row written (0 = the title row).
+using CsvRowWritten = std::function<void(int row)>;
+
 // The same in `encoding`; false also when the platform cannot write it.
-bool writeGridCsv(const RecordGridModel &grid, QIODevice &out, CsvEncoding encoding);
+bool writeGridCsv(const RecordGridModel &grid, QIODevice &out, CsvEncoding encoding,
+                  const CsvRowWritten &rowWritten = {});
