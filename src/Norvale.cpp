@@ -136,6 +136,7 @@ int main(int argc, char **argv)
     TLSCurrentFrm curves(mainFrm);
     TMyColorFrm colours;
     QObject::connect(&mainFrm, &TMainFrm::curvesRequested, &curves, &TLSCurrentFrm::showAndRaise);
+    QObject::connect(&mainFrm, &TMainFrm::gridReloaded, &curves, &TLSCurrentFrm::refreshData);
     curves.setColourDialog(&colours);
     QObject::connect(&mainFrm, &TMainFrm::closed, &app, &QApplication::quit);
     mainFrm.show();

@@ -355,5 +355,45 @@
         <source>All files (*)</source>
         <translation>所有文件 (*)</translation>
     </message>
+    <message>
+        <source>Copy</source>
+        <translation>复制</translation>
+    </message>
+    <message>
+        <source>Find, or #ID</source>
+        <translation>查找，或 #ID</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>下一个</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>上一个</translation>
+    </message>
+    <message>
+        <source>Save As(&amp;S)…</source>
+        <translation>另存为(&amp;S)…</translation>
+    </message>
+    <message>
+        <source>Save As</source>
+        <translation>另存为</translation>
+    </message>
+    <message>
+        <source>Excel Workbook (*.xlsx)</source>
+        <translation>Excel 工作簿 (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>Save failed: </source>
+        <translation>保存失败：</translation>
+    </message>
+    <message>
+        <source>Reload(&amp;O)</source>
+        <translation>重新加载(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Follow File(&amp;F)</source>
+        <translation>跟随文件(&amp;F)</translation>
+    </message>
 </context>
 </TS>

@@ -157,7 +157,7 @@ QString CommandLine::usage()
         "usage: norvale [FILE]\n"
         "       norvale --to csv|xlsx|png|pdf FILE [-o OUT] [--buffer N] [--format F] [--lang "
         "zh|en]\n"
-        "               [--start ID] [--end ID] [--scale N]\n"
+        "               [--start ID] [--end ID] [--scale N] [--encoding E]\n"
         "  --to csv    the record grid as CSV (to OUT, or to stdout)\n"
         "  --to xlsx   the export of the record grid, saved to OUT\n"
         "  --to png    the curve picture, saved to OUT\n"
@@ -167,13 +167,14 @@ QString CommandLine::usage()
         "  --lang L    UI language, zh (default) or en\n"
         "  --start ID  first ID to print (pdf)\n"
         "  --end ID    last ID to print (pdf)\n"
-        "  --scale N   N times the pixels in each direction, 1..4 (png)\n");
+        "  --scale N   N times the pixels in each direction, 1..4 (png)\n"
+        "  --encoding E  utf-8 (default), utf-8-bom or gb18030 (csv)\n");
 }
 
 bool CommandLine::takesValue(const QString &option)
 {
-    for (const char *name :
-         {"--to", "-o", "--buffer", "--format", "--lang", "--start", "--end", "--scale"})
+    for (const char *name : {"--to", "-o", "--buffer", "--format", "--lang", "--start", "--end",
+                             "--scale", "--encoding"})
         if (option == QLatin1String(name))
             return true;
     return false;
@@ -248,6 +249,17 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
                 else
                     error = arg + QStringLiteral(": expected 1 to 4");
             }
+        } else if (arg == QLatin1String("--encoding")) {
+            if (const auto v = valueOf(i, arg)) {
+                const std::optional<CsvEncoding> encoding = csvEncodingNamed(*v);
+                if (!encoding)
+                    error = QStringLiteral("--encoding: expected utf-8, utf-8-bom or gb18030");
+                else if (!csvEncodingAvailable(*encoding))
+                    error = QStringLiteral("--encoding: %1 is not available on this platform")
+                                .arg(*v);
+                command.encoding = encoding.value_or(CsvEncoding::Utf8);
+                command.encodingGiven = true;
+            }
         } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
             error = QStringLiteral("unknown option %1").arg(arg);
         } else {
@@ -268,11 +280,15 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
     if (command.to == Output::None) {
         if (!command.out.isEmpty() || command.buffer || command.format)
             error = QStringLiteral("-o, --buffer and --format need --to");
+        else if (command.encodingGiven)
+            error = QStringLiteral("--encoding needs --to csv");
         else if (command.start || command.end)
             error = QStringLiteral("--start and --end need --to pdf");
         return command;
     }
-    if (command.file.isEmpty())
+    if (command.encodingGiven && command.to != Output::Csv)
+        error = QStringLiteral("--encoding needs --to csv");
+    else if (command.file.isEmpty())
         error = QStringLiteral("--to: missing FILE");
     else if (command.out.isEmpty() && command.to != Output::Csv)
         error = QStringLiteral("--to: missing -o OUT");
@@ -326,16 +342,16 @@ int runHeadless(const CommandLine &command)
     case CommandLine::Output::Csv: {
         if (isStdout(command.out)) {
             QFile out;
-            if (!out.open(stdout, QIODevice::WriteOnly) || !writeGridCsv(main.recordGrid(), out)
-                || !out.flush()) {
+            if (!out.open(stdout, QIODevice::WriteOnly)
+                || !writeGridCsv(main.recordGrid(), out, command.encoding) || !out.flush()) {
                 printError(QStringLiteral("cannot write stdout: ") + out.errorString());
                 return 1;
             }
             break;
         }
         SafeOutputFile out(command.out);
-        if (!out.open(command.file) || !writeGridCsv(main.recordGrid(), out.device())
-            || !out.commit()) {
+        if (!out.open(command.file)
+            || !writeGridCsv(main.recordGrid(), out.device(), command.encoding) || !out.commit()) {
             const QString reason
                 = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
             out.discard();

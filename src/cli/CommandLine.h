@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/CsvWriter.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,8 @@ struct CommandLine
     std::optional<int> buffer;
     std::optional<int> format;
     bool english = false;
+    CsvEncoding encoding = CsvEncoding::Utf8;
+    bool encodingGiven = false;
     std::optional<qint64> start;
     std::optional<qint64> end;
     int scale = 1; // --scale: pixels per picture pixel (png)

@@ -392,7 +392,25 @@ void TLSCurrentFrm::FormShow()
         m_showKind[k]->addItems(kinds);
         m_showKind[k]->setCurrentIndex(CurveCaptions::defaultShowKind(k));
     }
+    showData();
+}
 
+void TLSCurrentFrm::refreshData()
+{
+    if (isHidden())
+        return;
+    const bool atEnd = hasCurves() && ui->ScrollBar1->value() == ui->ScrollBar1->maximum();
+    if (m_source.recordGrid().rows() <= 2 || !m_source.displayFormatEnabled()) {
+        FormClose();
+        return;
+    }
+    showData();
+    if (atEnd)
+        ui->ScrollBar1->setValue(ui->ScrollBar1->maximum());
+}
+
+void TLSCurrentFrm::showData()
+{
     const RecordGridModel &grid = m_source.recordGrid();
     const int rows = grid.rows();
     if (rows <= 2 || !m_source.displayFormatEnabled())

@@ -85,6 +85,10 @@ public slots:
     // The printer set-up dialog.
     void BitBtn1Click();
     void LSQx_Draw();
+    // The grid was read again: the data range, scroll maximum and date texts
+    // as a showing sets them, every setting kept, still at the end when it
+    // was there. Nothing while the window is hidden.
+    void refreshData();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -101,6 +105,7 @@ private:
     void writeInitialTexts();
     void FormShow();
     void FormClose();
+    void showData();
     void applyCaptions(bool chinese);
     void rangeEndText(SpinEdit *field, QWidget *edit);
     void connectControls();

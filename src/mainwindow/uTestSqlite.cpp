@@ -3,6 +3,7 @@
 #include "automation/Automation.h"
 #include "export/ExcelExport.h"
 #include "mainwindow/FileDrop.h"
+#include "mainwindow/GaugeProgress.h"
 #include "mainwindow/RecentFilesMenu.h"
 #include "platform/Fonts.h"
 #include "platform/MemoryBudget.h"
@@ -55,38 +56,6 @@ public:
 
 private:
     QString m_lastFile;
-};
-
-// Gauge1 for the export: advanced once per row, painted only when the bar
-// it draws changes, so a million rows cost no million repaints.
-class GaugeProgress : public ExportProgress
-{
-public:
-    explicit GaugeProgress(QProgressBar *bar)
-        : m_bar(bar)
-    { }
-    void start(int maximum) override
-    {
-        m_bar->setRange(0, std::max(maximum, 0));
-        m_bar->setValue(0);
-        m_bar->show();
-        m_drawn = -1;
-    }
-    void setPosition(int position) override
-    {
-        const int maximum = std::max(m_bar->maximum(), 1);
-        const int drawn = int(qint64(position) * std::max(m_bar->width(), 1) / maximum);
-        if (drawn == m_drawn)
-            return;
-        m_drawn = drawn;
-        m_bar->setValue(position);
-        m_bar->repaint();
-    }
-    void finish() override { m_bar->hide(); }
-
-private:
-    QProgressBar *m_bar;
-    int m_drawn = -1;
 };
 
 // The face colour of an enabled control; a disabled one keeps the
@@ -154,6 +123,7 @@ TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
     writeInitialTexts();
     FormCreate();
     Translations::install(chineseUi());
+    buildTools();
 }
 
 TMainFrm::~TMainFrm() = default;
@@ -197,6 +167,8 @@ void TMainFrm::applyCaptions(bool chinese)
     ui->N8->setText(MainTexts::exitMenu(chinese));
     if (m_recentMenu)
         m_recentMenu->retitle(chinese);
+    if (m_copy)
+        applyToolTexts(chinese);
 }
 
 void TMainFrm::changeEvent(QEvent *event)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "curves/RecordSource.h"
+#include "mainwindow/SaveChooser.h"
+#include "records/LogGrowth.h"
 #include "records/RecordGridModel.h"
 
 #include <QColor>
@@ -13,6 +15,8 @@
 #include <optional>
 
 class AutomationFactory;
+class FileFollower;
+class FindBar;
 class MessageSink;
 class OptionsStore;
 class QMenu;
@@ -42,6 +46,8 @@ struct MainWindowServices
     // Memory a binary file's records may take in the grid (empty: unknown).
     // Left empty, the machine's available physical memory.
     std::function<std::optional<qint64>()> memoryBudget;
+    // Asks where Save As writes; the save dialog when empty.
+    SaveChooser *saveFiles = nullptr;
 };
 
 // The main window: toolbar, record grid, options, opening and loading.
@@ -147,4 +153,58 @@ private:
     int m_bufferIndex = 0;
     int m_formatIndex = 0;
     bool m_outerFitted = false;
+
+    // The grid's tools: copy, find, save as, reload and follow.
+public:
+    // The selected rows under the title row, as Copy puts them on the clipboard.
+    QByteArray selectionText() const;
+    bool following() const;
+    FindBar *findBar() const { return m_findBar; }
+    QString findCountText() const;
+
+public slots:
+    void copySelection();
+    void selectAllRows();
+    void showFind();
+    void showGoToId();
+    void findNext();
+    void findPrevious();
+    void saveAs();
+    void reloadFile();
+    void setFollowing(bool on);
+
+signals:
+    // The grid was read again (reload or follow); the curve window refreshes.
+    void gridReloaded();
+
+private:
+    struct ViewPlace
+    {
+        int top = -1;
+        int current = -1;
+        bool atEnd = false;
+    };
+    void buildTools();
+    void applyToolTexts(bool chinese);
+    void findStep(bool forward, bool fromCurrent);
+    void showGridRow(int row);
+    void saveCsv(const QString &path);
+    void saveXlsx(const QString &path);
+    ViewPlace viewPlace() const;
+    void restoreViewPlace(const ViewPlace &place);
+    void followOpenFile();
+    void followChanged();
+    void rememberGrowth();
+
+    QAction *m_copy = nullptr;
+    QAction *m_saveAs = nullptr;
+    QAction *m_reload = nullptr;
+    QAction *m_follow = nullptr;
+    QMenu *m_gridMenu = nullptr;
+    FindBar *m_findBar = nullptr;
+    std::vector<int> m_matches;
+    bool m_matchesStale = true;
+    std::unique_ptr<SaveChooser> m_ownSaves;
+    FileFollower *m_follower = nullptr;
+    LogGrowth m_growth;
 };

@@ -120,8 +120,12 @@ int rowsFor(qint64 size, qint64 recordSize)
 
 } // namespace
 
-bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, int format,
-                           const RowWritten &rowWritten)
+namespace {
+
+// Grows the grid to the file's records and fills rows `fromRow` on, the file
+// standing at that row's record.
+bool readDataRows(LogFile &file, RecordGridModel &grid, int format, int fromRow,
+                  const RowWritten &rowWritten)
 {
     const auto fmt = static_cast<ValueFormat::Format>(format);
     const bool pairs = ValueFormat::isPairFormat(fmt);
@@ -129,10 +133,10 @@ bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, int format,
     const int rows = rowsFor(file.size(), DataRecordSize);
     grid.setRows(rows);
     // Room for the longest texts a record gives; pages never written cost nothing.
-    grid.reserveText(qsizetype(rows)
+    grid.reserveText(qsizetype(std::max(rows - fromRow, 0))
                      * GridSizeGuard::textBytesPerRecord(GridSizeGuard::RecordKind::Data, format));
     unsigned char record[DataRecordSize];
-    for (int r = 1; r < rows; ++r) {
+    for (int r = fromRow; r < rows; ++r) {
         if (!file.readExact(reinterpret_cast<char *>(record), DataRecordSize))
             return false;
         grid.setCellUtf8(0, r,
@@ -164,14 +168,14 @@ bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, int format,
     return true;
 }
 
-bool readBinaryAlarms(LogFile &file, RecordGridModel &grid, const RowWritten &rowWritten)
+bool readAlarmRows(LogFile &file, RecordGridModel &grid, int fromRow, const RowWritten &rowWritten)
 {
-    if (!file.seek(AlarmHeaderSize))
+    if (!file.seek(qint64(fromRow) * AlarmRecordSize))
         return false;
     const int rows = rowsFor(file.size(), AlarmRecordSize);
     grid.setRows(rows);
     unsigned char record[AlarmRecordSize];
-    for (int r = 1; r < rows; ++r) {
+    for (int r = fromRow; r < rows; ++r) {
         if (!file.readExact(reinterpret_cast<char *>(record), AlarmRecordSize))
             return false;
         grid.setCellUtf8(0, r,
@@ -204,4 +208,26 @@ bool readBinaryAlarms(LogFile &file, RecordGridModel &grid, const RowWritten &ro
             rowWritten(r);
     }
     return true;
+}
+
+} // namespace
+
+bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, int format,
+                           const RowWritten &rowWritten)
+{
+    return readDataRows(file, grid, format, 1, rowWritten);
+}
+
+bool readBinaryAlarms(LogFile &file, RecordGridModel &grid, const RowWritten &rowWritten)
+{
+    return readAlarmRows(file, grid, 1, rowWritten);
+}
+
+bool appendBinaryRecords(LogFile &file, RecordGridModel &grid, bool alarms, int format)
+{
+    const int fromRow = std::max(grid.rows(), 1);
+    if (alarms)
+        return readAlarmRows(file, grid, fromRow, {});
+    return file.seek(qint64(fromRow) * DataRecordSize)
+        && readDataRows(file, grid, format, fromRow, {});
 }

@@ -61,3 +61,8 @@ bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, int format,
 // Moves past the 112-byte header, sets the row count to size div 112 (at
 // least 1) and fills every row with an alarm record. False when a read fails.
 bool readBinaryAlarms(LogFile &file, RecordGridModel &grid, const RowWritten &rowWritten = {});
+
+// Reads the records a grid filled by one of the readers above does not hold
+// yet (the file grew since), growing the grid to them. False when a read
+// fails.
+bool appendBinaryRecords(LogFile &file, RecordGridModel &grid, bool alarms, int format);

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QIODevice>
+#include <QStringEncoder>
 
 namespace {
 
@@ -44,7 +45,86 @@ bool writeAll(QIODevice &out, const QByteArray &bytes)
 
 } // namespace
 
+std::optional<CsvEncoding> csvEncodingNamed(const QString &name)
+{
+    if (name == QLatin1String("utf-8"))
+        return CsvEncoding::Utf8;
+    if (name == QLatin1String("utf-8-bom"))
+        return CsvEncoding::Utf8Bom;
+    if (name == QLatin1String("gb18030"))
+        return CsvEncoding::Gb18030;
+    return std::nullopt;
+}
+
+bool csvEncodingAvailable(CsvEncoding encoding)
+{
+    if (encoding != CsvEncoding::Gb18030)
+        return true;
+    return QStringEncoder("GB18030").isValid();
+}
+
+namespace {
+
+// Passes UTF-8 on in another encoding; every write ends on a line end, so no
+// character is split between two.
+class EncodingDevice : public QIODevice
+{
+public:
+    explicit EncodingDevice(QIODevice &out)
+        : m_out(out)
+        , m_encoder("GB18030")
+    {
+        open(QIODevice::WriteOnly);
+    }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 length) override
+    {
+        const QString text = QString::fromUtf8(data, qsizetype(length));
+        const QByteArray bytes = m_encoder.encode(text);
+        if (m_encoder.hasError() || !writeAll(m_out, bytes))
+            return -1;
+        return length;
+    }
+
+private:
+    QIODevice &m_out;
+    QStringEncoder m_encoder;
+};
+
+} // namespace
+
+namespace {
+bool writeRows(const RecordGridModel &grid, QIODevice &out, const CsvRowWritten &rowWritten);
+} // namespace
+
+bool writeGridCsv(const RecordGridModel &grid, QIODevice &out, CsvEncoding encoding,
+                  const CsvRowWritten &rowWritten)
+{
+    switch (encoding) {
+    case CsvEncoding::Utf8:
+        return writeRows(grid, out, rowWritten);
+    case CsvEncoding::Utf8Bom:
+        return writeAll(out, QByteArray("\xEF\xBB\xBF")) && writeRows(grid, out, rowWritten);
+    case CsvEncoding::Gb18030: {
+        if (!csvEncodingAvailable(encoding))
+            return false;
+        EncodingDevice encoded(out);
+        return writeRows(grid, encoded, rowWritten);
+    }
+    }
+    return false;
+}
+
 bool writeGridCsv(const RecordGridModel &grid, QIODevice &out)
+{
+    return writeRows(grid, out, {});
+}
+
+namespace {
+
+bool writeRows(const RecordGridModel &grid, QIODevice &out, const CsvRowWritten &rowWritten)
 {
     constexpr qsizetype FlushAt = 1 << 20;
     QByteArray buffer;
@@ -61,6 +141,10 @@ bool writeGridCsv(const RecordGridModel &grid, QIODevice &out)
                 return false;
             buffer.clear();
         }
+        if (rowWritten)
+            rowWritten(row);
     }
     return writeAll(out, buffer);
 }
+
+} // namespace

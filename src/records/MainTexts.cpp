@@ -210,4 +210,53 @@ QString createKeyFail()
     return QStringLiteral("CreateKey Fail！");
 }
 
+QString copyMenu(bool chinese)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Copy"));
+}
+QString findPlaceholder(bool chinese)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Find, or #ID"));
+}
+QString findNext(bool chinese)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Next"));
+}
+QString findPrevious(bool chinese)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Previous"));
+}
+QString findCount(int current, int total)
+{
+    return QString::number(current) + QStringLiteral(" / ") + QString::number(total);
+}
+QString saveAsMenu(bool chinese)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Save As(&S)…"));
+}
+QString saveAsTitle(bool chinese)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Save As"));
+}
+QString saveFilterXlsx(bool chinese)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Excel Workbook (*.xlsx)"));
+}
+QString saveFilterCsv()
+{
+    return QStringLiteral("CSV (*.csv)");
+}
+QString saveFailed(bool chinese, const QString &reason)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Save failed: ")) + reason;
+}
+QString reloadMenu(bool chinese)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Reload(&O)"));
+}
+QString followMenu(bool chinese)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Follow File(&F)"));
+}
+
 } // namespace MainTexts

@@ -64,4 +64,20 @@ QStringList openFilters(bool chinese);
 QString registryCaption();
 QString createKeyFail();
 
+// The grid's tools: copy, find, save as, reload and follow.
+QString copyMenu(bool chinese);
+QString findPlaceholder(bool chinese);
+QString findNext(bool chinese);
+QString findPrevious(bool chinese);
+// "3 / 17": the match shown and how many there are.
+QString findCount(int current, int total);
+QString saveAsMenu(bool chinese);
+QString saveAsTitle(bool chinese);
+QString saveFilterXlsx(bool chinese);
+QString saveFilterCsv();
+// "保存失败：" / "Save failed: " followed by why.
+QString saveFailed(bool chinese, const QString &reason);
+QString reloadMenu(bool chinese);
+QString followMenu(bool chinese);
+
 } // namespace MainTexts

@@ -1,0 +1,414 @@
+// The main window's tools beside its toolbar: copy, find, save as, reload and
+// follow. They live in the pop-up menu, shortcuts, the grid's context menu
+// and the find bar, and leave every control of the window where it is.
+
+#include "mainwindow/FileFollower.h"
+#include "mainwindow/FindBar.h"
+#include "mainwindow/GaugeProgress.h"
+#include "mainwindow/SaveChooser.h"
+#include "mainwindow/uTestSqlite.h"
+
+#include "automation/Automation.h"
+#include "platform/MessageSink.h"
+#include "platform/OptionsStore.h"
+#include "platform/SafeOutputFile.h"
+#include "records/BinaryLogFile.h"
+#include "records/CsvWriter.h"
+#include "records/GridCopy.h"
+#include "records/GridFind.h"
+#include "records/LogFileFormat.h"
+#include "records/MainTexts.h"
+#include "ui_uTestSqlite.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace {
+const QString FollowKey = QStringLiteral("Follow");
+} // namespace
+
+void TMainFrm::buildTools()
+{
+    RecordGridView *view = ui->StringGrid1;
+    const auto addShortcut = [this](QAction *action, const QList<QKeySequence> &keys) {
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    };
+
+    m_copy = new QAction(this);
+    m_copy->setObjectName(QStringLiteral("CopyRows"));
+    addShortcut(m_copy, {QKeySequence::Copy});
+    connect(m_copy, &QAction::triggered, this, &TMainFrm::copySelection);
+    auto *selectAll = new QAction(this);
+    selectAll->setObjectName(QStringLiteral("SelectAllRows"));
+    addShortcut(selectAll, {QKeySequence::SelectAll});
+    connect(selectAll, &QAction::triggered, this, &TMainFrm::selectAllRows);
+
+    m_gridMenu = new QMenu(this);
+    m_gridMenu->setObjectName(QStringLiteral("GridMenu"));
+    m_gridMenu->addAction(m_copy);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint &at) {
+        m_gridMenu->popup(view->viewport()->mapToGlobal(at));
+    });
+
+    m_findBar = new FindBar(view, view->parentWidget());
+    auto *find = new QAction(this);
+    find->setObjectName(QStringLiteral("Find"));
+    addShortcut(find, {QKeySequence::Find});
+    connect(find, &QAction::triggered, this, &TMainFrm::showFind);
+    auto *goTo = new QAction(this);
+    goTo->setObjectName(QStringLiteral("GoToId"));
+    addShortcut(goTo, {QKeySequence(Qt::CTRL | Qt::Key_G)});
+    connect(goTo, &QAction::triggered, this, &TMainFrm::showGoToId);
+    auto *next = new QAction(this);
+    next->setObjectName(QStringLiteral("FindNextKey"));
+    addShortcut(next, {QKeySequence(Qt::Key_F3)});
+    connect(next, &QAction::triggered, this, &TMainFrm::findNext);
+    auto *previous = new QAction(this);
+    previous->setObjectName(QStringLiteral("FindPreviousKey"));
+    addShortcut(previous, {QKeySequence(Qt::SHIFT | Qt::Key_F3)});
+    connect(previous, &QAction::triggered, this, &TMainFrm::findPrevious);
+    connect(m_findBar, &FindBar::next, this, &TMainFrm::findNext);
+    connect(m_findBar, &FindBar::previous, this, &TMainFrm::findPrevious);
+    connect(m_findBar, &FindBar::textEdited, this, [this] {
+        m_matchesStale = true;
+        findStep(true, true);
+    });
+    connect(m_findBar, &FindBar::closed, view, qOverload<>(&QWidget::setFocus));
+
+    m_saveAs = new QAction(this);
+    m_saveAs->setObjectName(QStringLiteral("SaveAs"));
+    addShortcut(m_saveAs, {QKeySequence(Qt::CTRL | Qt::Key_S)});
+    connect(m_saveAs, &QAction::triggered, this, &TMainFrm::saveAs);
+    m_reload = new QAction(this);
+    m_reload->setObjectName(QStringLiteral("Reload"));
+    addShortcut(m_reload, {QKeySequence(Qt::Key_F5)});
+    connect(m_reload, &QAction::triggered, this, &TMainFrm::reloadFile);
+    m_follow = new QAction(this);
+    m_follow->setObjectName(QStringLiteral("Follow"));
+    m_follow->setCheckable(true);
+    connect(m_follow, &QAction::triggered, this, &TMainFrm::setFollowing);
+
+    // The new items go above the exit item, after their own separator.
+    QAction *exitSeparator = nullptr;
+    for (QAction *a : PopupMenu1->actions())
+        if (a->objectName() == QLatin1String("N6"))
+            exitSeparator = a;
+    PopupMenu1->insertAction(exitSeparator, m_saveAs);
+    PopupMenu1->insertAction(exitSeparator, m_reload);
+    PopupMenu1->insertAction(exitSeparator, m_follow);
+    PopupMenu1->insertSeparator(m_saveAs);
+
+    if (!m_services.saveFiles) {
+        m_ownSaves = std::make_unique<SaveDialogChooser>();
+        m_services.saveFiles = m_ownSaves.get();
+    }
+    m_follower = new FileFollower(this);
+    connect(m_follower, &FileFollower::changed, this, &TMainFrm::followChanged);
+    // Every load starts with an emptied grid: a good moment to see whether
+    // the open file is another one, once the load is done.
+    connect(&m_grid, &QAbstractItemModel::modelReset, this, [this] {
+        m_matchesStale = true;
+        if (m_follow->isChecked() && m_follower->path() != m_openFileName)
+            QTimer::singleShot(0, this, &TMainFrm::followOpenFile);
+    });
+
+    if (OptionsStore *store = m_services.options; store && store->keyExists())
+        m_follow->setChecked(store->readInteger(FollowKey).value_or(0) != 0);
+    applyToolTexts(chineseUi());
+}
+
+void TMainFrm::applyToolTexts(bool chinese)
+{
+    if (!m_copy)
+        return;
+    m_copy->setText(MainTexts::copyMenu(chinese));
+    m_saveAs->setText(MainTexts::saveAsMenu(chinese));
+    m_reload->setText(MainTexts::reloadMenu(chinese));
+    m_follow->setText(MainTexts::followMenu(chinese));
+    m_findBar->setTexts(chinese);
+}
+
+// Copy
+
+QByteArray TMainFrm::selectionText() const
+{
+    GridCopy::RowRanges ranges;
+    for (const QItemSelectionRange &r : ui->StringGrid1->selectionModel()->selection())
+        ranges.emplace_back(r.top() + 1, r.bottom() + 1);
+    ranges = GridCopy::normalized(std::move(ranges), m_grid.rows());
+    if (ranges.empty())
+        return {};
+    return GridCopy::rowsAsText(m_grid, ranges);
+}
+
+void TMainFrm::copySelection()
+{
+    const QByteArray text = selectionText();
+    if (text.isEmpty())
+        return;
+    // Plain text as bytes: no rich text, no second copy as a string.
+    auto *mime = new QMimeData;
+    mime->setData(QStringLiteral("text/plain"), text);
+    QApplication::clipboard()->setMimeData(mime);
+}
+
+void TMainFrm::selectAllRows()
+{
+    ui->StringGrid1->selectAll();
+}
+
+// Find
+
+void TMainFrm::showFind()
+{
+    m_findBar->open();
+    if (!m_findBar->text().isEmpty()) {
+        m_matchesStale = true;
+        findStep(true, true);
+    }
+}
+
+void TMainFrm::showGoToId()
+{
+    m_findBar->open(QStringLiteral("#"));
+}
+
+void TMainFrm::findNext()
+{
+    if (m_findBar->isHidden())
+        m_findBar->open();
+    findStep(true, false);
+}
+
+void TMainFrm::findPrevious()
+{
+    if (m_findBar->isHidden())
+        m_findBar->open();
+    findStep(false, false);
+}
+
+QString TMainFrm::findCountText() const
+{
+    return m_findBar->findChild<QWidget *>(QStringLiteral("FindCount"))
+        ->property("text")
+        .toString();
+}
+
+void TMainFrm::findStep(bool forward, bool fromCurrent)
+{
+    const QString text = m_findBar->text();
+    if (const std::optional<qint64> id = GridFind::idAsked(text)) {
+        const int row = GridFind::rowOfId(m_grid, *id);
+        if (row > 0)
+            showGridRow(row);
+        m_findBar->setCount(MainTexts::findCount(row > 0 ? 1 : 0, row > 0 ? 1 : 0));
+        return;
+    }
+    if (m_matchesStale) {
+        m_matches = GridFind(text).matchingRows(m_grid);
+        m_matchesStale = false;
+    }
+    const QModelIndex current = ui->StringGrid1->currentIndex();
+    const int row = current.isValid() ? current.row() + 1 : 0;
+    int target = -1;
+    if (fromCurrent && std::binary_search(m_matches.begin(), m_matches.end(), row))
+        target = row;
+    else
+        target = GridFind::nextMatch(m_matches, fromCurrent ? row - 1 : row, forward);
+    if (target > 0)
+        showGridRow(target);
+    const auto at = std::lower_bound(m_matches.begin(), m_matches.end(), target);
+    const int ordinal = target > 0 ? int(at - m_matches.begin()) + 1 : 0;
+    m_findBar->setCount(MainTexts::findCount(ordinal, int(m_matches.size())));
+}
+
+void TMainFrm::showGridRow(int row)
+{
+    RecordGridView *view = ui->StringGrid1;
+    const QModelIndex index = m_grid.index(row - 1, 0);
+    view->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(index);
+    // The find bar lies over the grid's bottom: a row under it goes to the middle.
+    if (m_findBar->isVisible()
+        && view->visualRect(index).bottom() > view->viewport()->height() - m_findBar->height())
+        view->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+// Save as
+
+void TMainFrm::saveAs()
+{
+    const bool zh = chineseUi();
+    const QStringList filters {MainTexts::saveFilterXlsx(zh), MainTexts::saveFilterCsv()};
+    int filter = 0;
+    QString path
+        = m_services.saveFiles->chooseFileToSave(this, MainTexts::saveAsTitle(zh), filters, filter);
+    if (path.isEmpty())
+        return;
+    const bool csv = filter == 1;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += csv ? QStringLiteral(".csv") : QStringLiteral(".xlsx");
+    if (csv)
+        saveCsv(path);
+    else
+        saveXlsx(path);
+}
+
+void TMainFrm::saveCsv(const QString &path)
+{
+    SafeOutputFile out(path);
+    GaugeProgress progress(ui->Gauge1);
+    progress.start(m_grid.rows() - 1);
+    const bool written = out.open(m_openFileName)
+        && writeGridCsv(m_grid, out.device(), CsvEncoding::Utf8Bom,
+                        [&](int row) { progress.setPosition(row); })
+        && out.commit();
+    progress.finish();
+    if (written)
+        return;
+    const QString reason
+        = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
+    out.discard();
+    message(MainTexts::captionNorvale(), MainTexts::saveFailed(chineseUi(), reason));
+}
+
+void TMainFrm::saveXlsx(const QString &path)
+{
+    // The export itself, through the workbook engine saving to `path`.
+    QString writeFailure;
+    const QString shown = m_openFileName;
+    auto usual = std::exchange(m_services.automation, [&](const QString &) {
+        return makeSavingWorkbookEngine(path, shown, &writeFailure);
+    });
+    BitBtn3Click();
+    m_services.automation = std::move(usual);
+    if (!writeFailure.isEmpty())
+        message(MainTexts::captionNorvale(), MainTexts::saveFailed(chineseUi(), writeFailure));
+}
+
+// Reload and follow
+
+TMainFrm::ViewPlace TMainFrm::viewPlace() const
+{
+    const RecordGridView *view = ui->StringGrid1;
+    ViewPlace place;
+    place.top = view->rowAt(0);
+    place.current = view->currentIndex().isValid() ? view->currentIndex().row() : -1;
+    const int bottom = view->rowAt(view->viewport()->height() - 1);
+    place.atEnd = bottom < 0 || bottom >= m_grid.rowCount() - 1;
+    return place;
+}
+
+void TMainFrm::restoreViewPlace(const ViewPlace &place)
+{
+    RecordGridView *view = ui->StringGrid1;
+    const int rows = m_grid.rowCount();
+    if (place.current >= 0 && place.current < rows)
+        view->selectionModel()->setCurrentIndex(m_grid.index(place.current, 0),
+                                                QItemSelectionModel::ClearAndSelect
+                                                    | QItemSelectionModel::Rows);
+    if (place.atEnd)
+        view->scrollToBottom();
+    else if (place.top >= 0 && place.top < rows)
+        view->scrollTo(m_grid.index(place.top, 0), QAbstractItemView::PositionAtTop);
+}
+
+void TMainFrm::reloadFile()
+{
+    if (m_openFileName.isEmpty())
+        return;
+    const ViewPlace place = viewPlace();
+    const bool buffers = ui->BufferName->isEnabled();
+    const int buffer = ui->BufferName->currentIndex();
+    const int format = displayFormat();
+    const QString title = windowTitle();
+    openFile(m_openFileName);
+    // The title keeps the name the file was opened by.
+    setWindowTitle(title);
+    if (buffers && buffer > 0)
+        pickBuffer(buffer);
+    if (format > 0)
+        pickFormat(format);
+    rememberGrowth();
+    restoreViewPlace(place);
+    emit gridReloaded();
+}
+
+bool TMainFrm::following() const
+{
+    return m_follow->isChecked();
+}
+
+void TMainFrm::setFollowing(bool on)
+{
+    m_follow->setChecked(on);
+    if (OptionsStore *store = m_services.options; store && store->keyExists())
+        store->writeInteger(FollowKey, on ? 1 : 0);
+    if (on)
+        followOpenFile();
+    else
+        m_follower->stop();
+}
+
+void TMainFrm::followOpenFile()
+{
+    if (!m_follow->isChecked() || m_openFileName.isEmpty())
+        return;
+    m_follower->follow(m_openFileName, m_isSqlite);
+    rememberGrowth();
+}
+
+void TMainFrm::rememberGrowth()
+{
+    m_growth.forget();
+    if (m_isSqlite || m_openFileName.isEmpty())
+        return;
+    const bool alarms = LogKind::isAlarmFileName(m_openFileName);
+    // Only a grid read whole from the file marks where the next read starts.
+    const qint64 record
+        = qint64(alarms ? LogFileFormat::AlarmRecordSize : LogFileFormat::DataRecordSize);
+    const qint64 rows = std::max<qint64>(QFileInfo(m_openFileName).size() / record, 1);
+    if (rows != m_grid.rows() || (rows > 1 && m_grid.cellUtf8(0, int(rows) - 1).isEmpty()))
+        return;
+    m_growth.remember(m_openFileName, alarms, m_grid.rows());
+}
+
+void TMainFrm::followChanged()
+{
+    if (!m_follow->isChecked() || m_openFileName.isEmpty())
+        return;
+    const LogGrowth::Change change = m_isSqlite || !m_growth.covers(m_openFileName, m_grid.rows())
+        ? LogGrowth::Change::Whole
+        : m_growth.changeSince(m_openFileName);
+    if (change == LogGrowth::Change::Whole) {
+        reloadFile();
+    } else if (change == LogGrowth::Change::Grew) {
+        const ViewPlace place = viewPlace();
+        const bool alarms = LogKind::isAlarmFileName(m_openFileName);
+        const int format = displayFormat();
+        LogFile file;
+        if (file.open(m_openFileName)) {
+            const Fill fill = fillBinary(file.size(), alarms, format, false, [&] {
+                return appendBinaryRecords(file, m_grid, alarms, format);
+            });
+            file.close();
+            if (fill == Fill::ShortRead)
+                message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
+        }
+        updateCountDisplay();
+        rememberGrowth();
+        restoreViewPlace(place);
+        emit gridReloaded();
+    }
+    m_follower->readDone();
+}

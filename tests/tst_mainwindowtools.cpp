@@ -1,0 +1,597 @@
+#include "curvewindow/LSCurrent.h"
+#include "mainwindow/FindBar.h"
+#include "mainwindow/RecordGridView.h"
+#include "mainwindow/SaveChooser.h"
+#include "mainwindow/uTestSqlite.h"
+#include "platform/MessageSink.h"
+#include "support/ChildWriter.h"
+#include "support/LogFiles.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace logfiles;
+
+namespace {
+
+using Ranges = QList<QPair<int, int>>;
+
+class RecordingSink : public MessageSink
+{
+public:
+    void showMessage(QWidget *, MessageIcon, const QString &caption, const QString &text,
+                     bool) override
+    {
+        lines << caption + u": "_s + text;
+    }
+    QStringList lines;
+};
+
+class PickedFile : public FileChooser
+{
+public:
+    QString chooseFileToOpen(QWidget *) override { return file; }
+    QString file;
+};
+
+class PickedSave : public SaveChooser
+{
+public:
+    QString chooseFileToSave(QWidget *, const QString &, const QStringList &offered,
+                             int &chosen) override
+    {
+        filters = offered;
+        chosen = filter;
+        return file;
+    }
+    QString file;
+    int filter = 0;
+    QStringList filters;
+};
+
+struct Window
+{
+    Window()
+    {
+        MainWindowServices services;
+        services.messages = &sink;
+        services.files = &chooser;
+        services.saveFiles = &saves;
+        main = std::make_unique<TMainFrm>(services);
+        main->show();
+        // Shortcuts reach the active window only.
+        main->activateWindow();
+        if (!QTest::qWaitForWindowActive(main.get()))
+            qWarning("the main window did not become active");
+    }
+    void open(const QString &file)
+    {
+        chooser.file = file;
+        main->findChild<QPushButton *>(u"BitBtn1"_s)->click();
+    }
+    RecordGridView *view() const { return main->findChild<RecordGridView *>(u"StringGrid1"_s); }
+    QAction *action(const QString &name) const { return main->findChild<QAction *>(name); }
+    // Selects grid rows [first, last] (1 = first record), adding to the selection.
+    void select(int first, int last)
+    {
+        const QItemSelection range(main->grid().index(first - 1, 0),
+                                   main->grid().index(last - 1, 0));
+        view()->selectionModel()->select(range,
+                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    QLineEdit *findField() const { return main->findChild<QLineEdit *>(u"FindText"_s); }
+    void typeFind(const QString &text)
+    {
+        findField()->clear();
+        QTest::keyClicks(findField(), text);
+    }
+    int currentRow() const { return view()->currentIndex().row() + 1; }
+
+    RecordingSink sink;
+    PickedFile chooser;
+    PickedSave saves;
+    std::unique_ptr<TMainFrm> main;
+};
+
+// The expected clipboard text, built cell by cell from the grid.
+QByteArray expectedCopy(const RecordGridModel &grid, const QList<int> &rows)
+{
+    QByteArray text;
+    for (const int r : QList<int> {0} + rows) {
+        for (int c = 0; c < grid.cols(); ++c) {
+            QByteArray cell = grid.cell(c, r).toUtf8();
+            if (cell.contains('\t') || cell.contains('"') || cell.contains('\n')
+                || cell.contains('\r'))
+                cell = '"' + cell.replace("\"", "\"\"") + '"';
+            text += (c ? "\t" : "") + cell;
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+// Counts the times a widget is shown.
+class ShowCounter : public QObject
+{
+public:
+    explicit ShowCounter(QWidget *watched) { watched->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        shows += event->type() == QEvent::Show;
+        return false;
+    }
+    int shows = 0;
+};
+
+QByteArray clipboardText()
+{
+    const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+    return mime ? mime->data(u"text/plain"_s) : QByteArray();
+}
+
+// A workbook's parts, with the creation time of its properties left out:
+// libxlsxwriter stamps it to the second, so two saves may differ only there.
+QByteArray workbookParts(const QString &file)
+{
+    QProcess p;
+    p.start(u"python3"_s,
+            {u"-c"_s,
+             u"import re, sys, zipfile\n"
+             "z = zipfile.ZipFile(sys.argv[1])\n"
+             "for n in sorted(z.namelist()):\n"
+             "    d = z.read(n)\n"
+             "    if n == 'docProps/core.xml':\n"
+             "        d = re.sub(rb'(<dcterms:\\w+[^>]*>)[^<]*', rb'\\1', d)\n"
+             "    sys.stdout.buffer.write(n.encode() + b'\\n' + d + b'\\n')\n"_s,
+             file});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        qWarning("cannot read %s: %s", qPrintable(file), p.readAllStandardError().constData());
+    return p.readAllStandardOutput();
+}
+
+QByteArray runProgram(const QStringList &arguments)
+{
+    QProcess p;
+    p.start(QStringLiteral(NORVALE_PROGRAM), arguments);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        qWarning("norvale failed: %s", p.readAllStandardError().constData());
+    return p.readAllStandardOutput();
+}
+
+QList<DataRecord> records(int first, int count)
+{
+    QList<DataRecord> list;
+    for (int i = first; i < first + count; ++i) {
+        DataRecord r;
+        r.id = i;
+        r.second = quint8(i % 60);
+        for (int v = 0; v < 10; ++v)
+            r.words[size_t(v)] = quint16(i * 10 + v);
+        list << r;
+    }
+    return list;
+}
+
+bool appendByAnotherProcess(const QString &file, const QByteArray &bytes, const QString &dir)
+{
+    const QString part = dir + u"/part.bin"_s;
+    if (!writeFile(part, bytes))
+        return false;
+    return QProcess::execute(u"sh"_s, {u"-c"_s, u"cat \"$1\" >> \"$2\""_s, u"sh"_s, part, file})
+        == 0;
+}
+
+} // namespace
+
+class TestMainWindowTools : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+
+    void copiesSelectedRows_data();
+    void copiesSelectedRows();
+    void copyQuotesCells();
+    void copyFromContextMenuAndSelectAll();
+
+    void findCountsAndWraps_data();
+    void findCountsAndWraps();
+    void findBarLeavesGridInPlace();
+
+    void saveAsMatchesCommandLine_data();
+    void saveAsMatchesCommandLine();
+    void saveAsNeverOverTheShownFile();
+    void commandLineEncodings_data();
+    void commandLineEncodings();
+
+    void reloadKeepsPosition();
+    void followReadsOnlyNewRecords();
+    void followShrunkFileReloadsWhole();
+    void followWalDatabase();
+    void reloadRefreshesCurveWindow();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestMainWindowTools::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestMainWindowTools::copiesSelectedRows_data()
+{
+    QTest::addColumn<bool>("chinese");
+    QTest::addColumn<Ranges>("ranges");
+    QTest::addColumn<QList<int>>("rows");
+    QTest::addColumn<QByteArray>("title");
+    QTest::newRow("one row, Chinese titles")
+        << true << Ranges {{3, 3}} << QList<int> {3} << "数据ID\t记录日期\t记录时间\t数据(0)"_ba;
+    QTest::newRow("one row, English titles") << false << Ranges {{3, 3}} << QList<int> {3}
+                                             << "Data ID\tRecord Date\tRecord Time\tData(0)"_ba;
+    QTest::newRow("a range") << true << Ranges {{2, 5}} << QList<int> {2, 3, 4, 5} << "数据ID"_ba;
+    QTest::newRow("two ranges picked bottom first, in grid order")
+        << false << Ranges {{7, 8}, {1, 2}} << QList<int> {1, 2, 7, 8} << "Data ID"_ba;
+    QTest::newRow("overlapping ranges, each row once")
+        << false << Ranges {{2, 4}, {3, 6}} << QList<int> {2, 3, 4, 5, 6} << "Data ID"_ba;
+}
+
+void TestMainWindowTools::copiesSelectedRows()
+{
+    QFETCH(bool, chinese);
+    QFETCH(Ranges, ranges);
+    QFETCH(QList<int>, rows);
+    QFETCH(QByteArray, title);
+    QVERIFY(writeFile(path(u"d.bin"_s), dataFile(records(1, 8))));
+    Window w;
+    if (!chinese)
+        w.main->N3Click();
+    w.open(path(u"d.bin"_s));
+    for (const auto &[first, last] : ranges)
+        w.select(first, last);
+    QTest::keySequence(w.main.get(), QKeySequence::Copy);
+    const QByteArray copied = clipboardText();
+    QCOMPARE(copied, expectedCopy(w.main->grid(), rows));
+    QVERIFY(copied.startsWith(title));
+    QCOMPARE(copied.count("\r\n"), rows.size() + 1);
+    QCOMPARE(copied.split('\n').first().count('\t'), 12);
+    QCOMPARE(QGuiApplication::clipboard()->text().toUtf8(), copied);
+}
+
+void TestMainWindowTools::copyQuotesCells()
+{
+    QList<AlarmRecord> alarms(3);
+    alarms[0].text = u"plain, text";
+    alarms[1].text = u"tab\there \"quoted\"";
+    alarms[2].text = u"two\nlines";
+    for (int i = 0; i < 3; ++i)
+        alarms[i].id = i + 1;
+    QVERIFY(writeFile(path(u"Alarm.db"_s), alarmFile(alarms)));
+    Window w;
+    w.open(path(u"Alarm.db"_s));
+    w.select(1, 3);
+    w.main->copySelection();
+    const QList<QByteArray> lines = clipboardText().split('\n');
+    QCOMPARE(lines.size(), 6); // title, 3 rows (one holding a line end), empty tail
+    QVERIFY(lines[1].endsWith("\tplain, text\r"));
+    QVERIFY(lines[2].endsWith("\t\"tab\there \"\"quoted\"\"\"\r"));
+    QVERIFY(lines[3].endsWith("\t\"two"));
+    QCOMPARE(lines[4], "lines\"\r"_ba);
+}
+
+void TestMainWindowTools::copyFromContextMenuAndSelectAll()
+{
+    QVERIFY(writeFile(path(u"d.bin"_s), dataFile(records(1, 5))));
+    Window w;
+    w.open(path(u"d.bin"_s));
+    QTest::keySequence(w.main.get(), QKeySequence::SelectAll);
+    auto *menu = w.main->findChild<QMenu *>(u"GridMenu"_s);
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().value(0)->text(), u"复制"_s);
+    menu->actions().value(0)->trigger();
+    QCOMPARE(clipboardText(), expectedCopy(w.main->grid(), {1, 2, 3, 4, 5}));
+    w.main->N3Click();
+    QCOMPARE(menu->actions().value(0)->text(), u"Copy"_s);
+}
+
+void TestMainWindowTools::findCountsAndWraps_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("visits"); // rows after typing, then Next, Next, Previous
+    QTest::addColumn<QStringList>("counts");
+    // Words are ID * 10 + v and IDs 1..20: "11" is in rows 1 and 11 only.
+    QTest::newRow("decimal, wraps") << 0 << u"11"_s << QList<int> {1, 11, 1, 11}
+                                    << QStringList {u"1 / 2"_s, u"2 / 2"_s, u"1 / 2"_s, u"2 / 2"_s};
+    // In the hexadecimal view 0xC8 (200) shows as its digits; the decimal text is not there.
+    QTest::newRow("hex view, any case")
+        << 3 << u"00c9"_s << QList<int> {20, 20, 20, 20}
+        << QStringList {u"1 / 1"_s, u"1 / 1"_s, u"1 / 1"_s, u"1 / 1"_s};
+    QTest::newRow("no match") << 0 << u"zz"_s << QList<int> {0, 0, 0, 0}
+                              << QStringList {u"0 / 0"_s, u"0 / 0"_s, u"0 / 0"_s, u"0 / 0"_s};
+    QTest::newRow("#ID") << 0 << u"#17"_s << QList<int> {17, 17, 17, 17}
+                         << QStringList {u"1 / 1"_s, u"1 / 1"_s, u"1 / 1"_s, u"1 / 1"_s};
+}
+
+void TestMainWindowTools::findCountsAndWraps()
+{
+    QFETCH(int, format);
+    QFETCH(QString, text);
+    QFETCH(QList<int>, visits);
+    QFETCH(QStringList, counts);
+    QVERIFY(writeFile(path(u"d.bin"_s), dataFile(records(1, 20))));
+    Window w;
+    w.open(path(u"d.bin"_s));
+    QVERIFY(w.main->pickFormat(format));
+    QTest::keySequence(w.main.get(), QKeySequence::Find);
+    QVERIFY(w.main->findBar()->isVisible());
+    w.typeFind(text);
+    QList<int> seen;
+    QStringList shown;
+    const auto note = [&] {
+        seen << (visits[seen.size()] == 0 && !w.view()->currentIndex().isValid() ? 0
+                                                                                 : w.currentRow());
+        shown << w.main->findCountText();
+    };
+    note();
+    QTest::keyClick(w.findField(), Qt::Key_Return);
+    note();
+    QTest::keyClick(w.main.get(), Qt::Key_F3);
+    note();
+    QTest::keyClick(w.findField(), Qt::Key_Return, Qt::ShiftModifier);
+    note();
+    QCOMPARE(seen, visits);
+    QCOMPARE(shown, counts);
+    QTest::keyClick(w.findField(), Qt::Key_Escape);
+    QVERIFY(w.main->findBar()->isHidden());
+}
+
+void TestMainWindowTools::findBarLeavesGridInPlace()
+{
+    Window w;
+    const QRect grid = w.view()->geometry();
+    QTest::keySequence(w.main.get(), QKeySequence(Qt::CTRL | Qt::Key_G));
+    QVERIFY(w.main->findBar()->isVisible());
+    QCOMPARE(w.findField()->text(), u"#"_s);
+    QCOMPARE(w.view()->geometry(), grid);
+    QCOMPARE(w.main->findBar()->geometry().bottom(), grid.bottom());
+    QVERIFY(w.main->findBar()->geometry().top() > grid.top());
+}
+
+void TestMainWindowTools::saveAsMatchesCommandLine_data()
+{
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("command");
+    QTest::newRow("csv with BOM") << 1 << u"out.csv"_s
+                                  << QStringList {u"--to"_s,      u"csv"_s,      u"--encoding"_s,
+                                                  u"utf-8-bom"_s, u"--format"_s, u"3"_s};
+    QTest::newRow("xlsx") << 0 << u"out.xlsx"_s
+                          << QStringList {u"--to"_s, u"xlsx"_s, u"--format"_s, u"3"_s};
+}
+
+void TestMainWindowTools::saveAsMatchesCommandLine()
+{
+    QFETCH(int, filter);
+    QFETCH(QString, name);
+    QFETCH(QStringList, command);
+    const QString log = path(u"d.bin"_s);
+    QVERIFY(writeFile(log, dataFile(records(1, 30))));
+    runProgram(command << log << u"-o"_s << path(u"cli-"_s + name));
+    Window w;
+    w.open(log);
+    QVERIFY(w.main->pickFormat(3));
+    w.saves.file = path(name).chopped(name.size() - name.indexOf(u'.'));
+    w.saves.filter = filter;
+    auto *gauge = w.main->findChild<QWidget *>(u"Gauge1"_s);
+    const ShowCounter progress(gauge);
+    QTest::keySequence(w.main.get(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    QCOMPARE(progress.shows, 1);
+    QVERIFY(gauge->isHidden());
+    QCOMPARE(w.saves.filters, (QStringList {u"Excel 工作簿 (*.xlsx)"_s, u"CSV (*.csv)"_s}));
+    QCOMPARE(w.sink.lines, QStringList {});
+    const QByteArray saved = readFile(path(name));
+    QVERIFY(!saved.isEmpty());
+    if (filter == 1) {
+        QCOMPARE(saved, readFile(path(u"cli-"_s + name)));
+        QVERIFY(saved.startsWith("\xEF\xBB\xBF数据ID,"));
+    } else {
+        const QByteArray parts = workbookParts(path(name));
+        QVERIFY(parts.contains("xl/worksheets/sheet1.xml"));
+        QCOMPARE(parts, workbookParts(path(u"cli-"_s + name)));
+    }
+    // Nothing else is left in the folder: the temporary files were renamed.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 3);
+}
+
+void TestMainWindowTools::saveAsNeverOverTheShownFile()
+{
+    const QString log = path(u"d.csv"_s);
+    const QByteArray bytes = dataFile(records(1, 3));
+    QVERIFY(writeFile(log, bytes));
+    QVERIFY(QFile::link(log, path(u"link.csv"_s)));
+    Window w;
+    w.open(log);
+    w.saves.file = path(u"link.csv"_s);
+    w.saves.filter = 1;
+    w.main->saveAs();
+    QCOMPARE(readFile(log), bytes);
+    QCOMPARE(w.sink.lines.size(), 1);
+    QVERIFY2(w.sink.lines[0].startsWith(u"Norvale: 保存失败："_s), qPrintable(w.sink.lines[0]));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::System).size(), 2);
+}
+
+void TestMainWindowTools::commandLineEncodings_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("codec"); // empty: UTF-8; "bom": UTF-8 behind a BOM
+    QTest::newRow("utf-8: today's bytes")
+        << QStringList {u"--encoding"_s, u"utf-8"_s} << 0 << QByteArray();
+    QTest::newRow("utf-8-bom") << QStringList {u"--encoding"_s, u"utf-8-bom"_s} << 0 << "bom"_ba;
+    if (QStringEncoder("GB18030").isValid())
+        QTest::newRow("gb18030") << QStringList {u"--encoding"_s, u"gb18030"_s} << 0
+                                 << "GB18030"_ba;
+    else
+        QTest::newRow("gb18030 unavailable: usage error")
+            << QStringList {u"--encoding"_s, u"gb18030"_s} << 2 << QByteArray();
+    QTest::newRow("unknown encoding")
+        << QStringList {u"--encoding"_s, u"latin1"_s} << 2 << QByteArray();
+    QTest::newRow("only for csv") << QStringList {u"--encoding"_s, u"utf-8"_s, u"--to"_s,
+                                                  u"xlsx"_s,       u"-o"_s,    u"x.xlsx"_s}
+                                  << 2 << QByteArray();
+}
+
+void TestMainWindowTools::commandLineEncodings()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QByteArray, codec);
+    QList<AlarmRecord> alarms(2);
+    alarms[0].text = u"电机过热";
+    alarms[1].id = 2;
+    alarms[1].text = u"€ 欧元";
+    const QString log = path(u"Alarm.db"_s);
+    QVERIFY(writeFile(log, alarmFile(alarms)));
+    const QByteArray plain = runProgram({u"--to"_s, u"csv"_s, log});
+    QVERIFY(plain.contains("电机过热"));
+    QProcess p;
+    if (!options.contains(u"--to"_s))
+        options << u"--to"_s << u"csv"_s;
+    p.start(QStringLiteral(NORVALE_PROGRAM), options << log);
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), status);
+    const QByteArray out = p.readAllStandardOutput();
+    if (status != 0) {
+        QVERIFY(out.isEmpty());
+        QVERIFY(p.readAllStandardError().startsWith("norvale: --encoding"));
+        return;
+    }
+    if (codec.isEmpty())
+        QCOMPARE(out, plain);
+    else if (codec == "bom")
+        QCOMPARE(out, "\xEF\xBB\xBF"_ba + plain);
+    else
+        QCOMPARE(out, QStringEncoder(codec.constData()).encode(QString::fromUtf8(plain)));
+}
+
+void TestMainWindowTools::reloadKeepsPosition()
+{
+    const QString log = path(u"d.bin"_s);
+    QVERIFY(writeFile(log, dataFile(records(1, 200))));
+    Window w;
+    w.open(log);
+    QVERIFY(w.main->pickFormat(2));
+    w.view()->scrollTo(w.main->grid().index(99, 0), QAbstractItemView::PositionAtTop);
+    w.view()->setCurrentIndex(w.main->grid().index(104, 0));
+    const int top = w.view()->rowAt(0);
+    QVERIFY(top > 50);
+    QVERIFY(writeFile(log, dataFile(records(1, 210))));
+    QTest::keyClick(w.main.get(), Qt::Key_F5);
+    QCOMPARE(w.main->grid().recordCount(), 210);
+    QCOMPARE(w.main->displayFormat(), 2);
+    QCOMPARE(w.main->grid().cell(3, 1), u"720906"_s); // words 10 (low) and 11 (high)
+    QCOMPARE(w.view()->rowAt(0), top);
+    QCOMPARE(w.currentRow(), 105);
+    QVERIFY(w.main->windowTitle().endsWith(log + u" ]"_s));
+}
+
+void TestMainWindowTools::followReadsOnlyNewRecords()
+{
+    const QString log = path(u"d.bin"_s);
+    QVERIFY(writeFile(log, dataFile(records(1, 100))));
+    Window w;
+    w.open(log);
+    w.main->setFollowing(true);
+    w.view()->scrollToBottom();
+    // A mark in the grid that only a whole reload would undo.
+    w.main->grid().setCell(1, 1, u"kept"_s);
+    QVERIFY(appendByAnotherProcess(log, dataFile(records(101, 50)).mid(32), m_dir->path()));
+    QTRY_COMPARE_WITH_TIMEOUT(w.main->grid().recordCount(), 150, 5000);
+    QCOMPARE(w.main->grid().cell(1, 1), u"kept"_s);
+    QCOMPARE(w.main->grid().cell(0, 150), u"150"_s);
+    // The last row stays in view, as a growing log's tail.
+    const int bottom = w.view()->rowAt(w.view()->viewport()->height() - 1);
+    QVERIFY2(bottom == -1 || bottom == 149, qPrintable(QString::number(bottom)));
+    QCOMPARE(w.main->findChild<QPushButton *>(u"BitBtn5"_s)->text(), u"数据条数:150"_s);
+    // A partial record waits for the rest of it.
+    QVERIFY(appendByAnotherProcess(log, QByteArray(10, 'x'), m_dir->path()));
+    QTest::qWait(1500);
+    QCOMPARE(w.main->grid().recordCount(), 150);
+    QCOMPARE(w.sink.lines, QStringList {});
+}
+
+void TestMainWindowTools::followShrunkFileReloadsWhole()
+{
+    const QString log = path(u"d.bin"_s);
+    QVERIFY(writeFile(log, dataFile(records(1, 100))));
+    Window w;
+    w.open(log);
+    w.main->setFollowing(true);
+    w.main->grid().setCell(1, 1, u"gone"_s);
+    QVERIFY(QProcess::execute(u"truncate"_s, {u"-s"_s, QString::number(32 * 41), log}) == 0);
+    QTRY_COMPARE_WITH_TIMEOUT(w.main->grid().recordCount(), 40, 5000);
+    QCOMPARE(w.main->grid().cell(1, 1), u"2013-05-07"_s);
+    // A record changed before the end is read whole as well.
+    w.main->grid().setCell(1, 1, u"gone"_s);
+    QByteArray bytes = dataFile(records(1, 41));
+    bytes[32 * 40] = char(99); // the last record's ID
+    QVERIFY(writeFile(path(u"new.bin"_s), bytes));
+    QVERIFY(QProcess::execute(u"cp"_s, {path(u"new.bin"_s), log}) == 0);
+    QTRY_COMPARE_WITH_TIMEOUT(w.main->grid().cell(0, 40), u"99"_s, 5000);
+    QCOMPARE(w.main->grid().cell(1, 1), u"2013-05-07"_s);
+}
+
+void TestMainWindowTools::followWalDatabase()
+{
+    const QString db = path(u"records.db"_s);
+    QByteArray setup = "PRAGMA journal_mode=WAL;" + createBuffer(1);
+    for (int i = 1; i <= 5; ++i)
+        setup += insertBuffer(1, i, "2013-05-07", "08:00:00", {});
+    QVERIFY(sql(db, setup));
+    Window w;
+    w.open(db);
+    QCOMPARE(w.main->grid().recordCount(), 5);
+    w.main->setFollowing(true);
+    ChildWriter writer;
+    QByteArray more = "PRAGMA journal_mode=WAL;";
+    for (int i = 6; i <= 9; ++i)
+        more += insertBuffer(1, i, "2013-05-07", "08:00:01", {});
+    QVERIFY(writer.start(db, more));
+    QTRY_COMPARE_WITH_TIMEOUT(w.main->grid().recordCount(), 9, 5000);
+    QCOMPARE(w.main->grid().cell(0, 9), u"9"_s);
+}
+
+void TestMainWindowTools::reloadRefreshesCurveWindow()
+{
+    const QString log = path(u"d.bin"_s);
+    QVERIFY(writeFile(log, dataFile(records(1, 300))));
+    Window w;
+    TLSCurrentFrm curves(*w.main);
+    QObject::connect(w.main.get(), &TMainFrm::gridReloaded, &curves, &TLSCurrentFrm::refreshData);
+    w.open(log);
+    curves.show();
+    QVERIFY(curves.hasCurves());
+    auto *scroll = curves.findChild<QScrollBar *>(u"ScrollBar1"_s);
+    QVERIFY(scroll);
+    scroll->setValue(scroll->maximum());
+    QVERIFY(writeFile(log, dataFile(records(1, 400))));
+    w.main->reloadFile();
+    QCOMPARE(scroll->maximum(), 399);
+    QCOMPARE(scroll->value(), scroll->maximum());
+}
+
+QTEST_MAIN(TestMainWindowTools)
+#include "tst_mainwindowtools.moc"
