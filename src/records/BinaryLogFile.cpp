@@ -107,11 +107,6 @@ namespace {
 
 using namespace LogFileFormat;
 
-std::uint16_t word(const unsigned char *p, int offset)
-{
-    return qFromLittleEndian<quint16>(p + offset);
-}
-
 int rowsFor(qint64 size, qint64 recordSize)
 {
     const qint64 rows = size / recordSize;
@@ -120,78 +115,49 @@ int rowsFor(qint64 size, qint64 recordSize)
 
 } // namespace
 
+namespace {
+
+// Fills rows 1 .. rows - 1 with records read straight into the grid, in
+// large chunks; record by record where each row is to be shown as it comes
+// or once a chunk cannot be read whole, so that every whole record stays.
+bool readRecords(LogFile &file, RecordGridModel &grid, int rows, qint64 recordSize,
+                 const RowWritten &rowWritten)
+{
+    grid.setRows(rows);
+    grid.reserveRawRecords(rows - 1);
+    int chunk = rowWritten ? 1 : int(ChunkSize / recordSize);
+    for (int r = 1; r < rows;) {
+        const int n = std::min(chunk, rows - r);
+        if (!file.readExact(grid.rawRecords(r, n), n * recordSize)) {
+            if (n == 1)
+                return false;
+            chunk = 1;
+            continue;
+        }
+        grid.rawRecordsWritten(r, n);
+        if (rowWritten)
+            rowWritten(r);
+        r += n;
+    }
+    return true;
+}
+
+} // namespace
+
 bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, int format,
                            const RowWritten &rowWritten)
 {
-    const auto fmt = static_cast<ValueFormat::Format>(format);
-    const bool pairs = ValueFormat::isPairFormat(fmt);
-    const ValueFormat::DecimalSeparator separator = ValueFormat::DecimalSeparator::system();
-    const int rows = rowsFor(file.size(), DataRecordSize);
-    grid.setRows(rows);
-    // Room for the longest texts a record gives; pages never written cost nothing.
-    grid.reserveText(qsizetype(rows)
-                     * GridSizeGuard::textBytesPerRecord(GridSizeGuard::RecordKind::Data, format));
-    unsigned char record[DataRecordSize];
-    for (int r = 1; r < rows; ++r) {
-        if (!file.readExact(reinterpret_cast<char *>(record), DataRecordSize))
-            return false;
-        grid.setCellUtf8(0, r, ValueFormat::decimal(qFromLittleEndian<qint32>(record)).view());
-        grid.setCellUtf8(1, r,
-                         ValueFormat::recordDate(word(record, 4), record[6], record[7]).view());
-        grid.setCellUtf8(2, r, ValueFormat::recordTime(record[8], record[9], record[10]).view());
-        if (pairs) {
-            for (int p = 0; p < ValueWords / 2; ++p) {
-                const auto text = ValueFormat::pairText(fmt, word(record, 12 + 4 * p),
-                                                        word(record, 14 + 4 * p), separator);
-                grid.setCellUtf8(3 + p, r, text.view());
-            }
-        } else {
-            for (int v = 0; v < ValueWords; ++v)
-                grid.setCellUtf8(3 + v, r,
-                                 ValueFormat::wordText(fmt, word(record, 12 + 2 * v)).view());
-        }
-        if (rowWritten)
-            rowWritten(r);
-    }
-    return true;
+    grid.beginRawRecords(RecordGridModel::RawKind::Data, format,
+                         ValueFormat::DecimalSeparator::system());
+    return readRecords(file, grid, rowsFor(file.size(), DataRecordSize), DataRecordSize,
+                       rowWritten);
 }
 
 bool readBinaryAlarms(LogFile &file, RecordGridModel &grid, const RowWritten &rowWritten)
 {
     if (!file.seek(AlarmHeaderSize))
         return false;
-    const int rows = rowsFor(file.size(), AlarmRecordSize);
-    grid.setRows(rows);
-    unsigned char record[AlarmRecordSize];
-    for (int r = 1; r < rows; ++r) {
-        if (!file.readExact(reinterpret_cast<char *>(record), AlarmRecordSize))
-            return false;
-        grid.setCellUtf8(0, r, ValueFormat::decimal(qFromLittleEndian<qint32>(record)).view());
-        grid.setCellUtf8(1, r,
-                         ValueFormat::alarmTime(word(record, 4), record[6], record[7], record[8],
-                                                record[9], record[10])
-                             .view());
-        grid.setCellUtf8(2, r, ValueFormat::decimal(record[11]).view());
-        char16_t text[AlarmTextUnits];
-        int units = 0;
-        while (units < AlarmTextUnits) {
-            text[units] = char16_t(word(record, 12 + 2 * units));
-            if (text[units] == 0)
-                break;
-            ++units;
-        }
-        // UTF-16 as stored, surrogate pairs included; a lone surrogate shows as
-        // U+FFFD (the grid keeps UTF-8, which would turn it into '?').
-        for (int u = 0; u < units; ++u) {
-            if (QChar::isHighSurrogate(text[u]) && u + 1 < units
-                && QChar::isLowSurrogate(text[u + 1]))
-                ++u;
-            else if (QChar::isSurrogate(text[u]))
-                text[u] = char16_t(QChar::ReplacementCharacter);
-        }
-        grid.setCell(3, r, QString::fromUtf16(text, units));
-        if (rowWritten)
-            rowWritten(r);
-    }
-    return true;
+    grid.beginRawRecords(RecordGridModel::RawKind::Alarm, 0, ValueFormat::DecimalSeparator());
+    return readRecords(file, grid, rowsFor(file.size(), AlarmRecordSize), AlarmRecordSize,
+                       rowWritten);
 }
