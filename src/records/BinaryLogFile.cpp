@@ -88,11 +88,37 @@ bool LogFile::fill(qint64 wanted)
 
 bool LogFile::readExact(char *data, qint64 length)
 {
-    if (m_buffer.size() - m_bufferPos < length && !fill(length))
+    const qint64 buffered = m_buffer.size() - m_bufferPos;
+    if (buffered < length && length >= ChunkSize)
+        return readDirect(data, length);
+    if (buffered < length && !fill(length))
         return false;
     std::memcpy(data, m_buffer.constData() + m_bufferPos, size_t(length));
     m_bufferPos += length;
     return true;
+}
+
+bool LogFile::readDirect(char *data, qint64 length)
+{
+    // A large read goes straight to its place, past the buffer.
+    const qint64 buffered = m_buffer.size() - m_bufferPos;
+    std::memcpy(data, m_buffer.constData() + m_bufferPos, size_t(buffered));
+    qint64 have = buffered;
+    while (have < length) {
+        const qint64 got = m_file.read(data + have, length - have);
+        if (got <= 0)
+            break;
+        have += got;
+    }
+    if (have == length) {
+        m_buffer.clear();
+        m_bufferPos = 0;
+        return true;
+    }
+    // Short: what was read is buffered again, for the reads that follow.
+    m_buffer = QByteArray(data, have);
+    m_bufferPos = 0;
+    return false;
 }
 
 bool LogFile::readHeaderBlock(QByteArray &block)

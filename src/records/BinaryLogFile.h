@@ -42,6 +42,7 @@ public:
 
 private:
     bool fill(qint64 wanted);
+    bool readDirect(char *data, qint64 length);
 
     QFile m_file;
     QByteArray m_buffer;
