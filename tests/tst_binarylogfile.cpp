@@ -52,6 +52,25 @@ QStringList row(const RecordGridModel &grid, int r)
     return cells;
 }
 
+// The same cells as plain texts, as the grid kept them before records were
+// kept raw.
+void copyAsTexts(const RecordGridModel &from, RecordGridModel &to)
+{
+    to.setCols(from.cols());
+    to.setRows(from.rows());
+    for (int r = 0; r < from.rows(); ++r)
+        for (int c = 0; c < from.cols(); ++c)
+            to.setCell(c, r, from.cell(c, r));
+}
+
+QList<QStringList> rows(const RecordGridModel &grid)
+{
+    QList<QStringList> all;
+    for (int r = 0; r < grid.rows(); ++r)
+        all << row(grid, r);
+    return all;
+}
+
 } // namespace
 
 class TestBinaryLogFile : public QObject
@@ -87,6 +106,12 @@ private slots:
     void fileShrunkBeforeRecordsGivesFewerRows();
     void sampleFilesAreRead_data();
     void sampleFilesAreRead();
+
+    void largeReadCutShortKeepsTheBytes();
+    void recordsBehaveAsTexts_data();
+    void recordsBehaveAsTexts();
+    void formatChangeCutShortKeepsOtherRows_data();
+    void formatChangeCutShortKeepsOtherRows();
 
     void sizeGuard_data();
     void sizeGuard();
@@ -596,6 +621,128 @@ void TestBinaryLogFile::sampleFilesAreRead()
     for (int r = 1; r <= records; ++r) {
         QCOMPARE(grid.cell(0, r), QString::number(r - 6));
         QVERIFY(!grid.cell(1, r).isEmpty());
+    }
+}
+
+void TestBinaryLogFile::largeReadCutShortKeepsTheBytes()
+{
+    const QString file = path(u"large.bin"_s);
+    QByteArray bytes(3 << 20, Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7 / 3);
+    QVERIFY(writeFile(file, bytes));
+    LogFile log;
+    QVERIFY(log.open(file));
+    QByteArray head(100, Qt::Uninitialized);
+    QVERIFY(log.readExact(head.data(), head.size()));
+    // More than the file holds: the read fails, and every byte it got is
+    // still there for the reads that follow.
+    QByteArray big(4 << 20, Qt::Uninitialized);
+    QVERIFY(!log.readExact(big.data(), big.size()));
+    QByteArray rest(bytes.size() - head.size(), Qt::Uninitialized);
+    QVERIFY(log.readExact(rest.data(), 32));
+    QVERIFY(log.readExact(rest.data() + 32, rest.size() - 32));
+    QCOMPARE(head + rest, bytes);
+    char one;
+    QVERIFY(!log.readExact(&one, 1));
+}
+
+void TestBinaryLogFile::recordsBehaveAsTexts_data()
+{
+    QTest::addColumn<bool>("alarms");
+    QTest::addColumn<QString>("change");
+    for (const bool alarms : {false, true}) {
+        const char *kind = alarms ? "alarms" : "data";
+        QTest::addRow("%s, a cell set", kind) << alarms << u"set"_s;
+        QTest::addRow("%s, a cell cleared", kind) << alarms << u"clear"_s;
+        QTest::addRow("%s, rows cut and added", kind) << alarms << u"rows"_s;
+        QTest::addRow("%s, columns cut and added", kind) << alarms << u"cols"_s;
+        QTest::addRow("%s, a title and the ID header", kind) << alarms << u"titles"_s;
+    }
+    QTest::newRow("data, read again over set cells") << false << u"reread"_s;
+}
+
+void TestBinaryLogFile::recordsBehaveAsTexts()
+{
+    QFETCH(bool, alarms);
+    QFETCH(QString, change);
+    const QString file = path(alarms ? u"Alarm.db"_s : u"texts.bin"_s);
+    QList<AlarmRecord> list(6);
+    for (int i = 0; i < list.size(); ++i)
+        list[i].text = u"报警 " + std::u16string(size_t(i), u'x');
+    QVERIFY(writeFile(file, alarms ? alarmFile(list) : dataFile(6)));
+    RecordGridModel raw, texts;
+    QVERIFY(alarms ? loadAlarms(file, raw) : loadData(file, raw));
+    QCOMPARE(raw.rawRecordCount(), 6);
+    copyAsTexts(raw, texts);
+    QCOMPARE(texts.rawKind(), RecordGridModel::RawKind::None);
+    // The same changes to both grids leave the same cells.
+    for (RecordGridModel *grid : {&raw, &texts}) {
+        if (change == u"set") {
+            grid->setCell(2, 3, u"set"_s);
+        } else if (change == u"clear") {
+            grid->setCell(1, 2, {});
+            grid->setCell(3, 6, {});
+        } else if (change == u"rows") {
+            grid->setRows(3);
+            grid->setRows(9);
+            grid->setCell(1, 8, u"new"_s);
+        } else if (change == u"cols") {
+            grid->setCols(2);
+            grid->setCols(5);
+            grid->setCell(4, 1, u"new"_s);
+        } else if (change == u"titles") {
+            grid->setCell(1, 0, u"title"_s);
+            grid->setCell(0, 4, u"ID"_s);
+        } else if (change == u"reread") {
+            grid->setCell(2, 3, u"set"_s);
+            grid->setCell(1, 2, {});
+            QVERIFY(loadData(file, *grid));
+        }
+    }
+    QCOMPARE(rows(raw), rows(texts));
+}
+
+void TestBinaryLogFile::formatChangeCutShortKeepsOtherRows_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::newRow("to a wider format") << 0 << 4;
+    QTest::newRow("to a narrower format") << 3 << 1;
+    QTest::newRow("between wide formats") << 2 << 3;
+}
+
+void TestBinaryLogFile::formatChangeCutShortKeepsOtherRows()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    const QString file = path(u"reread.bin"_s);
+    // More than the file buffer holds, so that the cut is seen.
+    constexpr int records = 100000;
+    constexpr int kept = 70000;
+    QVERIFY(writeFile(file, dataFile(records)));
+    RecordGridModel before, after, grid;
+    QVERIFY(loadData(file, before, from));
+    QVERIFY(loadData(file, after, to));
+    QVERIFY(loadData(file, grid, from));
+    // Read again in the new format and cut short: the records read show the
+    // new format, the others keep their texts in the new columns.
+    bool cut = false;
+    const RowWritten cutter = [&](int r) {
+        if (r == 3 && !cut)
+            cut = QFile::resize(file, 32 * (kept + 1) + 5);
+    };
+    QVERIFY(!loadData(file, grid, to, cutter));
+    QVERIFY(cut);
+    QCOMPARE(grid.rows(), records + 1);
+    QCOMPARE(row(grid, 0), row(after, 0));
+    for (const int r : {1, 2, 3, 4, 12345, kept - 1, kept})
+        QCOMPARE(row(grid, r), row(after, r));
+    for (const int r : {kept + 1, kept + 2, 85000, records}) {
+        QStringList old = row(before, r).mid(0, grid.cols());
+        while (old.size() < grid.cols())
+            old << QString();
+        QCOMPARE(row(grid, r), old);
     }
 }
 

@@ -148,10 +148,8 @@ void RecordGridModel::updateTextRoom()
 {
     m_textRoom = MaxTextBytes;
     if (m_memoryLimit >= 0)
-        m_textRoom
-            = std::min<qint64>(m_textRoom,
-                               m_memoryLimit - qint64(spanCount()) * BytesPerCell
-                                   - qint64(m_raw.size()));
+        m_textRoom = std::min<qint64>(
+            m_textRoom, m_memoryLimit - qint64(spanCount()) * BytesPerCell - qint64(m_raw.size()));
 }
 
 RecordGridModel::Span RecordGridModel::store(QByteArrayView utf8)
@@ -297,8 +295,7 @@ void RecordGridModel::makeEmpty()
     closeReset(own);
 }
 
-template<typename F>
-void RecordGridModel::forEachSpan(F f)
+template<typename F> void RecordGridModel::forEachSpan(F f)
 {
     if (isRaw()) {
         for (auto &entry : m_overlay)
@@ -538,8 +535,8 @@ CellText RecordGridModel::rawCell(int col, int row) const
         t.setMade(decimal(qFromLittleEndian<qint32>(record)));
     } else if (m_rawKind == RawKind::Alarm) {
         if (col == 1)
-            t.setMade(alarmTime(word(record, 4), record[6], record[7], record[8], record[9],
-                                record[10]));
+            t.setMade(
+                alarmTime(word(record, 4), record[6], record[7], record[8], record[9], record[10]));
         else if (col == 2)
             t.setMade(decimal(record[11]));
         else

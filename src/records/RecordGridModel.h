@@ -237,8 +237,7 @@ private:
     CellText rawCell(int col, int row) const;
     void setRawRows(int rows);
     void setRawCols(int cols);
-    template<typename F>
-    void forEachSpan(F f);
+    template<typename F> void forEachSpan(F f);
     std::size_t spanCount() const { return isRaw() ? m_overlay.size() : m_spans.size(); }
     std::size_t slot(int col, int row) const
     {
