@@ -306,12 +306,6 @@ template<typename F> void RecordGridModel::forEachSpan(F f)
     }
 }
 
-int RecordGridModel::rawRecordSize() const
-{
-    return m_rawKind == RawKind::Alarm ? int(LogFileFormat::AlarmRecordSize)
-                                       : int(LogFileFormat::DataRecordSize);
-}
-
 int RecordGridModel::rawCols(RawKind kind, int format) const
 {
     if (kind == RawKind::Alarm)

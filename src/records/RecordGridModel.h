@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QString>
 
+#include "records/LogFileFormat.h"
 #include "records/ValueFormat.h"
 
 #include <algorithm>
@@ -232,7 +233,7 @@ private:
         return std::uint64_t(std::uint32_t(row)) << 32 | std::uint32_t(col);
     }
     bool isRaw() const { return m_rawKind != RawKind::None; }
-    int rawRecordSize() const;
+    int rawRecordSize() const { return m_rawKind == RawKind::Alarm ? 112 : 32; }
     int rawCols(RawKind kind, int format) const;
     CellText rawCell(int col, int row) const;
     void setRawRows(int rows);
