@@ -72,7 +72,7 @@ bool writeReference(const RecordGridModel &grid, const QByteArray &path)
     std::string text;
     for (int r = 0; r < grid.rows(); ++r) {
         for (int c = 1; c < grid.cols(); ++c) {
-            const QByteArrayView cell = grid.cellUtf8(c, r);
+            const CellText cell = grid.cellUtf8(c, r);
             text.assign(cell.data(), static_cast<std::size_t>(cell.size()));
             worksheet_write_string(ws, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c - 1),
                                    text.c_str(), nullptr);

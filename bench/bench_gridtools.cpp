@@ -134,7 +134,7 @@ int main(int argc, char **argv)
         grid.setRows(rows + 1);
         const auto start = std::chrono::steady_clock::now();
         LogFile file;
-        if (!file.open(log) || !appendBinaryRecords(file, grid, false, 0))
+        if (!file.open(log) || !appendBinaryRecords(file, grid, false))
             return 1;
         appendTimes.push_back(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());

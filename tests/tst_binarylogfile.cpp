@@ -52,6 +52,25 @@ QStringList row(const RecordGridModel &grid, int r)
     return cells;
 }
 
+// The same cells as plain texts, as the grid kept them before records were
+// kept raw.
+void copyAsTexts(const RecordGridModel &from, RecordGridModel &to)
+{
+    to.setCols(from.cols());
+    to.setRows(from.rows());
+    for (int r = 0; r < from.rows(); ++r)
+        for (int c = 0; c < from.cols(); ++c)
+            to.setCell(c, r, from.cell(c, r));
+}
+
+QList<QStringList> rows(const RecordGridModel &grid)
+{
+    QList<QStringList> all;
+    for (int r = 0; r < grid.rows(); ++r)
+        all << row(grid, r);
+    return all;
+}
+
 } // namespace
 
 class TestBinaryLogFile : public QObject
@@ -87,6 +106,12 @@ private slots:
     void fileShrunkBeforeRecordsGivesFewerRows();
     void sampleFilesAreRead_data();
     void sampleFilesAreRead();
+
+    void largeReadCutShortKeepsTheBytes();
+    void recordsBehaveAsTexts_data();
+    void recordsBehaveAsTexts();
+    void formatChangeCutShortKeepsOtherRows_data();
+    void formatChangeCutShortKeepsOtherRows();
 
     void sizeGuard_data();
     void sizeGuard();
@@ -599,6 +624,128 @@ void TestBinaryLogFile::sampleFilesAreRead()
     }
 }
 
+void TestBinaryLogFile::largeReadCutShortKeepsTheBytes()
+{
+    const QString file = path(u"large.bin"_s);
+    QByteArray bytes(3 << 20, Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7 / 3);
+    QVERIFY(writeFile(file, bytes));
+    LogFile log;
+    QVERIFY(log.open(file));
+    QByteArray head(100, Qt::Uninitialized);
+    QVERIFY(log.readExact(head.data(), head.size()));
+    // More than the file holds: the read fails, and every byte it got is
+    // still there for the reads that follow.
+    QByteArray big(4 << 20, Qt::Uninitialized);
+    QVERIFY(!log.readExact(big.data(), big.size()));
+    QByteArray rest(bytes.size() - head.size(), Qt::Uninitialized);
+    QVERIFY(log.readExact(rest.data(), 32));
+    QVERIFY(log.readExact(rest.data() + 32, rest.size() - 32));
+    QCOMPARE(head + rest, bytes);
+    char one;
+    QVERIFY(!log.readExact(&one, 1));
+}
+
+void TestBinaryLogFile::recordsBehaveAsTexts_data()
+{
+    QTest::addColumn<bool>("alarms");
+    QTest::addColumn<QString>("change");
+    for (const bool alarms : {false, true}) {
+        const char *kind = alarms ? "alarms" : "data";
+        QTest::addRow("%s, a cell set", kind) << alarms << u"set"_s;
+        QTest::addRow("%s, a cell cleared", kind) << alarms << u"clear"_s;
+        QTest::addRow("%s, rows cut and added", kind) << alarms << u"rows"_s;
+        QTest::addRow("%s, columns cut and added", kind) << alarms << u"cols"_s;
+        QTest::addRow("%s, a title and the ID header", kind) << alarms << u"titles"_s;
+    }
+    QTest::newRow("data, read again over set cells") << false << u"reread"_s;
+}
+
+void TestBinaryLogFile::recordsBehaveAsTexts()
+{
+    QFETCH(bool, alarms);
+    QFETCH(QString, change);
+    const QString file = path(alarms ? u"Alarm.db"_s : u"texts.bin"_s);
+    QList<AlarmRecord> list(6);
+    for (int i = 0; i < list.size(); ++i)
+        list[i].text = u"报警 " + std::u16string(size_t(i), u'x');
+    QVERIFY(writeFile(file, alarms ? alarmFile(list) : dataFile(6)));
+    RecordGridModel raw, texts;
+    QVERIFY(alarms ? loadAlarms(file, raw) : loadData(file, raw));
+    QCOMPARE(raw.rawRecordCount(), 6);
+    copyAsTexts(raw, texts);
+    QCOMPARE(texts.rawKind(), RecordGridModel::RawKind::None);
+    // The same changes to both grids leave the same cells.
+    for (RecordGridModel *grid : {&raw, &texts}) {
+        if (change == u"set") {
+            grid->setCell(2, 3, u"set"_s);
+        } else if (change == u"clear") {
+            grid->setCell(1, 2, {});
+            grid->setCell(3, 6, {});
+        } else if (change == u"rows") {
+            grid->setRows(3);
+            grid->setRows(9);
+            grid->setCell(1, 8, u"new"_s);
+        } else if (change == u"cols") {
+            grid->setCols(2);
+            grid->setCols(5);
+            grid->setCell(4, 1, u"new"_s);
+        } else if (change == u"titles") {
+            grid->setCell(1, 0, u"title"_s);
+            grid->setCell(0, 4, u"ID"_s);
+        } else if (change == u"reread") {
+            grid->setCell(2, 3, u"set"_s);
+            grid->setCell(1, 2, {});
+            QVERIFY(loadData(file, *grid));
+        }
+    }
+    QCOMPARE(rows(raw), rows(texts));
+}
+
+void TestBinaryLogFile::formatChangeCutShortKeepsOtherRows_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::newRow("to a wider format") << 0 << 4;
+    QTest::newRow("to a narrower format") << 3 << 1;
+    QTest::newRow("between wide formats") << 2 << 3;
+}
+
+void TestBinaryLogFile::formatChangeCutShortKeepsOtherRows()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    const QString file = path(u"reread.bin"_s);
+    // More than the file buffer holds, so that the cut is seen.
+    constexpr int records = 100000;
+    constexpr int kept = 70000;
+    QVERIFY(writeFile(file, dataFile(records)));
+    RecordGridModel before, after, grid;
+    QVERIFY(loadData(file, before, from));
+    QVERIFY(loadData(file, after, to));
+    QVERIFY(loadData(file, grid, from));
+    // Read again in the new format and cut short: the records read show the
+    // new format, the others keep their texts in the new columns.
+    bool cut = false;
+    const RowWritten cutter = [&](int r) {
+        if (r == 3 && !cut)
+            cut = QFile::resize(file, 32 * (kept + 1) + 5);
+    };
+    QVERIFY(!loadData(file, grid, to, cutter));
+    QVERIFY(cut);
+    QCOMPARE(grid.rows(), records + 1);
+    QCOMPARE(row(grid, 0), row(after, 0));
+    for (const int r : {1, 2, 3, 4, 12345, kept - 1, kept})
+        QCOMPARE(row(grid, r), row(after, r));
+    for (const int r : {kept + 1, kept + 2, 85000, records}) {
+        QStringList old = row(before, r).mid(0, grid.cols());
+        while (old.size() < grid.cols())
+            old << QString();
+        QCOMPARE(row(grid, r), old);
+    }
+}
+
 void TestBinaryLogFile::sizeGuard_data()
 {
     QTest::addColumn<qint64>("fileBytes");
@@ -611,40 +758,38 @@ void TestBinaryLogFile::sizeGuard_data()
 
     constexpr qint64 GB = qint64(1) << 30;
     constexpr qint64 maxRows = RecordGridModel::MaxRows;
-    // 13 spans of 8 bytes and the longest texts: ID 11, date 13, time 11, values.
+    // The grid keeps each record's 32 bytes, whatever the display format.
     QTest::newRow("empty file") << qint64(0) << false << 0 << qint64(-1) << qint64(0) << qint64(0)
                                 << true;
     QTest::newRow("header only") << qint64(32) << false << 0 << qint64(0) << qint64(0) << qint64(0)
                                  << true;
     QTest::newRow("a record and a cut one")
-        << qint64(95) << false << 0 << qint64(-1) << qint64(1) << qint64(189) << true;
+        << qint64(95) << false << 0 << qint64(-1) << qint64(1) << qint64(32) << true;
     QTest::newRow("budget just enough")
-        << qint64(64) << false << 0 << qint64(189) << qint64(1) << qint64(189) << true;
+        << qint64(64) << false << 0 << qint64(32) << qint64(1) << qint64(32) << true;
     QTest::newRow("budget a byte short")
-        << qint64(64) << false << 0 << qint64(188) << qint64(1) << qint64(189) << false;
+        << qint64(64) << false << 0 << qint64(31) << qint64(1) << qint64(32) << false;
     QTest::newRow("16bit Signed") << qint64(64) << false << 1 << qint64(-1) << qint64(1)
-                                  << qint64(199) << true;
-    QTest::newRow("32bit Signed: 8 columns")
-        << qint64(64) << false << 2 << qint64(-1) << qint64(1) << qint64(154) << true;
-    QTest::newRow("32bit HEX") << qint64(64) << false << 3 << qint64(-1) << qint64(1) << qint64(139)
-                               << true;
-    QTest::newRow("32bit Float, widest separator")
-        << qint64(64) << false << 4 << qint64(-1) << qint64(1) << qint64(209) << true;
+                                  << qint64(32) << true;
+    QTest::newRow("32bit Float: as much as the narrowest")
+        << qint64(64) << false << 4 << qint64(32) << qint64(1) << qint64(32) << true;
     QTest::newRow("alarm header only")
         << qint64(112 + 111) << true << 0 << qint64(-1) << qint64(0) << qint64(0) << true;
-    // 4 spans, ID 11, time 25, number 3, 50 units of text at 3 bytes.
-    QTest::newRow("an alarm") << qint64(224) << true << 0 << qint64(-1) << qint64(1) << qint64(221)
+    // An alarm's 112 bytes.
+    QTest::newRow("an alarm") << qint64(224) << true << 0 << qint64(-1) << qint64(1) << qint64(112)
                               << true;
+    QTest::newRow("alarm, budget a byte short")
+        << qint64(224) << true << 0 << qint64(111) << qint64(1) << qint64(112) << false;
+    QTest::newRow("8 GB data file, 4 GB free")
+        << 8 * GB << false << 0 << 4 * GB << qint64(268435455) << qint64(268435455) * 32 << false;
     QTest::newRow("8 GB data file, 16 GB free")
-        << 8 * GB << false << 0 << 16 * GB << qint64(268435455) << qint64(268435455) * 189 << false;
-    QTest::newRow("8 GB data file, 64 GB free")
-        << 8 * GB << false << 0 << 64 * GB << qint64(268435455) << qint64(268435455) * 189 << true;
+        << 8 * GB << false << 0 << 16 * GB << qint64(268435455) << qint64(268435455) * 32 << true;
     QTest::newRow("the grid's last row")
-        << maxRows * 32 << false << 0 << qint64(-1) << maxRows - 1 << (maxRows - 1) * 189 << true;
+        << maxRows * 32 << false << 0 << qint64(-1) << maxRows - 1 << (maxRows - 1) * 32 << true;
     QTest::newRow("a record past the last row")
-        << (maxRows + 1) * 32 << false << 0 << qint64(-1) << maxRows << maxRows * 189 << false;
+        << (maxRows + 1) * 32 << false << 0 << qint64(-1) << maxRows << maxRows * 32 << false;
     QTest::newRow("alarms past the last row")
-        << (maxRows + 1) * 112 << true << 0 << qint64(-1) << maxRows << maxRows * 221 << false;
+        << (maxRows + 1) * 112 << true << 0 << qint64(-1) << maxRows << maxRows * 112 << false;
 }
 
 void TestBinaryLogFile::sizeGuard()
@@ -715,8 +860,12 @@ void TestBinaryLogFile::longestTextsAreCounted()
                - ValueFormat::DecimalSeparator::system().view().size())
                                              : 0;
     QCOMPARE(text + separatorRoom, GridSizeGuard::textBytesPerRecord(kind, format));
-    QCOMPARE(grid.cols() * RecordGridModel::BytesPerCell + text + separatorRoom,
-             GridSizeGuard::bytesPerRecord(kind, format));
+    // The texts are made when asked: besides the titles the grid holds the
+    // record itself.
+    qint64 titles = 0;
+    for (int c = 0; c < grid.cols(); ++c)
+        titles += RecordGridModel::BytesPerCell + grid.cellUtf8(c, 0).size();
+    QCOMPARE(grid.memoryUse() - titles, GridSizeGuard::bytesPerRecord(kind, format));
 }
 
 QTEST_GUILESS_MAIN(TestBinaryLogFile)

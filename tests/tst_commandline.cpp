@@ -505,14 +505,14 @@ void TestCommandLine::binaryFileTooLarge_data()
     QTest::addColumn<QByteArray>("message");
 
     constexpr qint64 GB = qint64(1) << 30;
-    // 268,435,455 records of 189 bytes at most.
+    // 268,435,455 records of 32 bytes.
     QTest::newRow("8 GB")
         << 8 * GB << u"zh"_s
-        << "Norvale: 文件太大：268435455 条记录需要约 47.3 GB 内存（文件大小 8.0 GB）\n"_ba;
+        << "Norvale: 文件太大：268435455 条记录需要约 8.0 GB 内存（文件大小 8.0 GB）\n"_ba;
     // More records than the grid has rows, whatever the memory.
     QTest::newRow("80 GB, past the grid's rows")
         << 80 * GB << u"en"_s
-        << "Norvale: File too large: 2684354559 records need about 472.5 GB of memory "
+        << "Norvale: File too large: 2684354559 records need about 80.0 GB of memory "
            "(file size 80.0 GB)\n"_ba;
 }
 

@@ -847,7 +847,7 @@ void TestMainWindow::binaryFileTooLarge_data()
     QTest::addColumn<bool>("english");
     QTest::addColumn<QString>("message");
 
-    // 1000 records of 189 bytes at most; the file is 32,032 bytes.
+    // 1000 records of 32 bytes; the file is 32,032 bytes.
     const QString data = u"Norvale: 文件太大：1000 条记录需要约 0.1 GB 内存（文件大小 32 KB）"_s;
     QTest::newRow("refused before reading") << false << u"budget"_s << false << data;
     QTest::newRow("refused, English")
@@ -859,7 +859,7 @@ void TestMainWindow::binaryFileTooLarge_data()
         << false << u"dynamic"_s << false << data;
     QTest::newRow("format change refused") << false << u"format budget"_s << false << data;
     QTest::newRow("no memory for a format change") << false << u"format"_s << false << data;
-    // 1000 alarms of 221 bytes at most in a file of 112,112 bytes.
+    // 1000 alarms of 112 bytes in a file of 112,112 bytes.
     const QString alarms = u"Norvale: 文件太大：1000 条记录需要约 0.1 GB 内存（文件大小 110 KB）"_s;
     QTest::newRow("alarms refused") << true << u"budget"_s << false << alarms;
     QTest::newRow("no memory for the alarms") << true << u"texts"_s << false << alarms;
@@ -879,14 +879,14 @@ void TestMainWindow::binaryFileTooLarge()
     if (english)
         w.main->N3Click();
     RecordGridModel &grid = w.main->grid();
-    // Spans of all rows fit, the texts do not; the rows alone do not fit.
-    const qint64 rowsOnly = 1001 * (alarms ? 4 : 13) * RecordGridModel::BytesPerCell;
+    // The grid keeps the records' bytes: none of them fit, or half of them.
+    const qint64 records = 1000 * (alarms ? 112 : 32);
     if (when == u"budget")
-        w.budget = 100'000;
+        w.budget = records - 1;
     else if (when == u"rows")
-        grid.setMemoryLimit(rowsOnly - 1);
+        grid.setMemoryLimit(1000);
     else if (when == u"texts" || when == u"dynamic")
-        grid.setMemoryLimit(rowsOnly + 2000);
+        grid.setMemoryLimit(records / 2);
     if (when == u"dynamic")
         w.action("N7")->trigger();
     w.open(file);
@@ -894,9 +894,9 @@ void TestMainWindow::binaryFileTooLarge()
         QCOMPARE(grid.rows(), 1001);
         QVERIFY(w.sink.take().isEmpty());
         if (when == u"format budget")
-            w.budget = 100'000;
+            w.budget = records - 1;
         else
-            grid.setMemoryLimit(grid.memoryUse() + 1000);
+            grid.setMemoryLimit(grid.memoryUse() - 1);
         QVERIFY(w.pick(w.formats(), 2));
     }
     QCOMPARE(w.sink.take(), QStringList {message});

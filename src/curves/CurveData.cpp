@@ -100,7 +100,7 @@ QString GridReader::dateTime(int row) const
 
 int GridReader::firstDataId() const
 {
-    const QByteArrayView t = m_grid.cellUtf8(0, 1);
+    const CellText t = m_grid.cellUtf8(0, 1);
     const auto v = decimalInteger(t.data(), t.data() + t.size());
     if (!v || *v < std::numeric_limits<int>::min() || *v > std::numeric_limits<int>::max())
         return 0;

@@ -398,9 +398,8 @@ void TMainFrm::followChanged()
         const int format = displayFormat();
         LogFile file;
         if (file.open(m_openFileName)) {
-            const Fill fill = fillBinary(file.size(), alarms, format, false, [&] {
-                return appendBinaryRecords(file, m_grid, alarms, format);
-            });
+            const Fill fill = fillBinary(file.size(), alarms, format, false,
+                                         [&] { return appendBinaryRecords(file, m_grid, alarms); });
             file.close();
             if (fill == Fill::ShortRead)
                 message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());

@@ -88,11 +88,37 @@ bool LogFile::fill(qint64 wanted)
 
 bool LogFile::readExact(char *data, qint64 length)
 {
-    if (m_buffer.size() - m_bufferPos < length && !fill(length))
+    const qint64 buffered = m_buffer.size() - m_bufferPos;
+    if (buffered < length && length >= ChunkSize)
+        return readDirect(data, length);
+    if (buffered < length && !fill(length))
         return false;
     std::memcpy(data, m_buffer.constData() + m_bufferPos, size_t(length));
     m_bufferPos += length;
     return true;
+}
+
+bool LogFile::readDirect(char *data, qint64 length)
+{
+    // A large read goes straight to its place, past the buffer.
+    const qint64 buffered = m_buffer.size() - m_bufferPos;
+    std::memcpy(data, m_buffer.constData() + m_bufferPos, size_t(buffered));
+    qint64 have = buffered;
+    while (have < length) {
+        const qint64 got = m_file.read(data + have, length - have);
+        if (got <= 0)
+            break;
+        have += got;
+    }
+    if (have == length) {
+        m_buffer.clear();
+        m_bufferPos = 0;
+        return true;
+    }
+    // Short: what was read is buffered again, for the reads that follow.
+    m_buffer = QByteArray(data, have);
+    m_bufferPos = 0;
+    return false;
 }
 
 bool LogFile::readHeaderBlock(QByteArray &block)
@@ -107,11 +133,6 @@ namespace {
 
 using namespace LogFileFormat;
 
-std::uint16_t word(const unsigned char *p, int offset)
-{
-    return qFromLittleEndian<quint16>(p + offset);
-}
-
 int rowsFor(qint64 size, qint64 recordSize)
 {
     const qint64 rows = size / recordSize;
@@ -122,90 +143,27 @@ int rowsFor(qint64 size, qint64 recordSize)
 
 namespace {
 
-// Grows the grid to the file's records and fills rows `fromRow` on, the file
-// standing at that row's record.
-bool readDataRows(LogFile &file, RecordGridModel &grid, int format, int fromRow,
-                  const RowWritten &rowWritten)
+// Fills rows fromRow .. rows - 1 with records read straight into the grid, in
+// large chunks; record by record where each row is to be shown as it comes
+// or once a chunk cannot be read whole, so that every whole record stays.
+bool readRecords(LogFile &file, RecordGridModel &grid, int rows, qint64 recordSize,
+                 const RowWritten &rowWritten, int fromRow = 1)
 {
-    const auto fmt = static_cast<ValueFormat::Format>(format);
-    const bool pairs = ValueFormat::isPairFormat(fmt);
-    const ValueFormat::DecimalSeparator separator = ValueFormat::DecimalSeparator::system();
-    const int rows = rowsFor(file.size(), DataRecordSize);
     grid.setRows(rows);
-    // Room for the longest texts a record gives; pages never written cost nothing.
-    grid.reserveText(qsizetype(std::max(rows - fromRow, 0))
-                     * GridSizeGuard::textBytesPerRecord(GridSizeGuard::RecordKind::Data, format));
-    unsigned char record[DataRecordSize];
-    for (int r = fromRow; r < rows; ++r) {
-        if (!file.readExact(reinterpret_cast<char *>(record), DataRecordSize))
-            return false;
-        grid.setCellUtf8(0, r,
-                         ValueFormat::decimal(qFromLittleEndian<qint32>(record + IdOffset)).view());
-        grid.setCellUtf8(1, r,
-                         ValueFormat::recordDate(word(record, YearOffset), record[MonthOffset],
-                                                 record[DayOffset])
-                             .view());
-        grid.setCellUtf8(
-            2, r,
-            ValueFormat::recordTime(record[HourOffset], record[MinuteOffset], record[SecondOffset])
-                .view());
-        if (pairs) {
-            for (int p = 0; p < ValueWords / 2; ++p) {
-                const auto text
-                    = ValueFormat::pairText(fmt, word(record, ValuesOffset + 4 * p),
-                                            word(record, ValuesOffset + 2 + 4 * p), separator);
-                grid.setCellUtf8(3 + p, r, text.view());
-            }
-        } else {
-            for (int v = 0; v < ValueWords; ++v)
-                grid.setCellUtf8(
-                    3 + v, r,
-                    ValueFormat::wordText(fmt, word(record, ValuesOffset + 2 * v)).view());
+    grid.reserveRawRecords(rows - 1);
+    int chunk = rowWritten ? 1 : int(ChunkSize / recordSize);
+    for (int r = fromRow; r < rows;) {
+        const int n = std::min(chunk, rows - r);
+        if (!file.readExact(grid.rawRecords(r, n), n * recordSize)) {
+            if (n == 1)
+                return false;
+            chunk = 1;
+            continue;
         }
+        grid.rawRecordsWritten(r, n);
         if (rowWritten)
             rowWritten(r);
-    }
-    return true;
-}
-
-bool readAlarmRows(LogFile &file, RecordGridModel &grid, int fromRow, const RowWritten &rowWritten)
-{
-    if (!file.seek(qint64(fromRow) * AlarmRecordSize))
-        return false;
-    const int rows = rowsFor(file.size(), AlarmRecordSize);
-    grid.setRows(rows);
-    unsigned char record[AlarmRecordSize];
-    for (int r = fromRow; r < rows; ++r) {
-        if (!file.readExact(reinterpret_cast<char *>(record), AlarmRecordSize))
-            return false;
-        grid.setCellUtf8(0, r,
-                         ValueFormat::decimal(qFromLittleEndian<qint32>(record + IdOffset)).view());
-        grid.setCellUtf8(1, r,
-                         ValueFormat::alarmTime(word(record, YearOffset), record[MonthOffset],
-                                                record[DayOffset], record[HourOffset],
-                                                record[MinuteOffset], record[SecondOffset])
-                             .view());
-        grid.setCellUtf8(2, r, ValueFormat::decimal(record[AlarmNumberOffset]).view());
-        char16_t text[AlarmTextUnits];
-        int units = 0;
-        while (units < AlarmTextUnits) {
-            text[units] = char16_t(word(record, AlarmTextOffset + 2 * units));
-            if (text[units] == 0)
-                break;
-            ++units;
-        }
-        // UTF-16 as stored, surrogate pairs included; a lone surrogate shows as
-        // U+FFFD (the grid keeps UTF-8, which would turn it into '?').
-        for (int u = 0; u < units; ++u) {
-            if (QChar::isHighSurrogate(text[u]) && u + 1 < units
-                && QChar::isLowSurrogate(text[u + 1]))
-                ++u;
-            else if (QChar::isSurrogate(text[u]))
-                text[u] = char16_t(QChar::ReplacementCharacter);
-        }
-        grid.setCell(3, r, QString::fromUtf16(text, units));
-        if (rowWritten)
-            rowWritten(r);
+        r += n;
     }
     return true;
 }
@@ -215,19 +173,30 @@ bool readAlarmRows(LogFile &file, RecordGridModel &grid, int fromRow, const RowW
 bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, int format,
                            const RowWritten &rowWritten)
 {
-    return readDataRows(file, grid, format, 1, rowWritten);
+    grid.beginRawRecords(RecordGridModel::RawKind::Data, format,
+                         ValueFormat::DecimalSeparator::system());
+    return readRecords(file, grid, rowsFor(file.size(), DataRecordSize), DataRecordSize,
+                       rowWritten);
 }
 
 bool readBinaryAlarms(LogFile &file, RecordGridModel &grid, const RowWritten &rowWritten)
 {
-    return readAlarmRows(file, grid, 1, rowWritten);
+    if (!file.seek(AlarmHeaderSize))
+        return false;
+    grid.beginRawRecords(RecordGridModel::RawKind::Alarm, 0, ValueFormat::DecimalSeparator());
+    return readRecords(file, grid, rowsFor(file.size(), AlarmRecordSize), AlarmRecordSize,
+                       rowWritten);
 }
 
-bool appendBinaryRecords(LogFile &file, RecordGridModel &grid, bool alarms, int format)
+bool appendBinaryRecords(LogFile &file, RecordGridModel &grid, bool alarms)
 {
+    // The grid holds the file's records as they were read; only the new
+    // ones are read, after the last whole one.
+    const auto kind = alarms ? RecordGridModel::RawKind::Alarm : RecordGridModel::RawKind::Data;
+    if (grid.rawKind() != kind)
+        return false;
+    const qint64 size = alarms ? AlarmRecordSize : DataRecordSize;
     const int fromRow = std::max(grid.rows(), 1);
-    if (alarms)
-        return readAlarmRows(file, grid, fromRow, {});
-    return file.seek(qint64(fromRow) * DataRecordSize)
-        && readDataRows(file, grid, format, fromRow, {});
+    return file.seek(qint64(fromRow) * size)
+        && readRecords(file, grid, rowsFor(file.size(), size), size, {}, fromRow);
 }

@@ -42,6 +42,7 @@ public:
 
 private:
     bool fill(qint64 wanted);
+    bool readDirect(char *data, qint64 length);
 
     QFile m_file;
     QByteArray m_buffer;
@@ -65,4 +66,4 @@ bool readBinaryAlarms(LogFile &file, RecordGridModel &grid, const RowWritten &ro
 // Reads the records a grid filled by one of the readers above does not hold
 // yet (the file grew since), growing the grid to them. False when a read
 // fails.
-bool appendBinaryRecords(LogFile &file, RecordGridModel &grid, bool alarms, int format);
+bool appendBinaryRecords(LogFile &file, RecordGridModel &grid, bool alarms);

@@ -6,6 +6,9 @@
 #include <QIODevice>
 #include <QStringEncoder>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 bool needsQuotes(QByteArrayView field)
@@ -16,32 +19,86 @@ bool needsQuotes(QByteArrayView field)
     return false;
 }
 
-void appendField(QByteArray &buffer, QByteArrayView field)
-{
-    if (!needsQuotes(field)) {
-        buffer.append(field);
-        return;
-    }
-    buffer.append('"');
-    for (const char c : field) {
-        if (c == '"')
-            buffer.append('"');
-        buffer.append(c);
-    }
-    buffer.append('"');
-}
-
 // Retries a short write, so that the write that fails says why.
-bool writeAll(QIODevice &out, const QByteArray &bytes)
+bool writeAll(QIODevice &out, QByteArrayView bytes)
 {
     for (qsizetype done = 0; done < bytes.size();) {
-        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
+        const qint64 n = out.write(bytes.data() + done, bytes.size() - done);
         if (n <= 0)
             return false;
         done += n;
     }
     return true;
 }
+
+// Rows gathered in one block and written a megabyte at a time; fields are
+// copied in place, as this runs for every cell of millions of rows.
+class CsvBuffer
+{
+public:
+    static constexpr qsizetype FlushAt = 1 << 20;
+
+    explicit CsvBuffer(QIODevice &out)
+        : m_out(out)
+        , m_bytes(FlushAt + 4096, Qt::Uninitialized)
+    { }
+
+    bool append(char c)
+    {
+        if (!room(1))
+            return false;
+        m_bytes.data()[m_used++] = c;
+        return true;
+    }
+    bool appendField(QByteArrayView field)
+    {
+        const bool quoted = needsQuotes(field);
+        if (!room(quoted ? 2 * field.size() + 2 : field.size()))
+            return false;
+        char *at = m_bytes.data() + m_used;
+        if (!quoted) {
+            std::memcpy(at, field.data(), size_t(field.size()));
+            m_used += field.size();
+            return true;
+        }
+        char *p = at;
+        *p++ = '"';
+        for (const char c : field) {
+            if (c == '"')
+                *p++ = '"';
+            *p++ = c;
+        }
+        *p++ = '"';
+        m_used += p - at;
+        return true;
+    }
+    bool endRow()
+    {
+        if (!append('\r') || !append('\n'))
+            return false;
+        return m_used < FlushAt || flush();
+    }
+    bool flush()
+    {
+        const bool ok = writeAll(m_out, QByteArrayView(m_bytes.constData(), m_used));
+        m_used = 0;
+        return ok;
+    }
+
+private:
+    // Grows for a row longer than the block: writes end on line ends only,
+    // so an encoder after us never sees a character split in two.
+    bool room(qsizetype bytes)
+    {
+        if (m_used + bytes > m_bytes.size())
+            m_bytes.resize(std::max(2 * m_bytes.size(), m_used + bytes));
+        return true;
+    }
+
+    QIODevice &m_out;
+    QByteArray m_bytes;
+    qsizetype m_used = 0;
+};
 
 } // namespace
 
@@ -126,25 +183,20 @@ namespace {
 
 bool writeRows(const RecordGridModel &grid, QIODevice &out, const CsvRowWritten &rowWritten)
 {
-    constexpr qsizetype FlushAt = 1 << 20;
-    QByteArray buffer;
-    buffer.reserve(FlushAt + 4096);
+    CsvBuffer buffer(out);
     for (int row = 0; row < grid.rows(); ++row) {
         for (int col = 0; col < grid.cols(); ++col) {
-            if (col > 0)
-                buffer.append(',');
-            appendField(buffer, grid.cellUtf8(col, row));
-        }
-        buffer.append("\r\n", 2);
-        if (buffer.size() >= FlushAt) {
-            if (!writeAll(out, buffer))
+            if (col > 0 && !buffer.append(','))
                 return false;
-            buffer.clear();
+            if (!buffer.appendField(grid.cellUtf8(col, row)))
+                return false;
         }
+        if (!buffer.endRow())
+            return false;
         if (rowWritten)
             rowWritten(row);
     }
-    return writeAll(out, buffer);
+    return buffer.flush();
 }
 
 } // namespace

@@ -41,13 +41,6 @@ qint64 valueBytes(int format)
     }
 }
 
-int columns(RecordKind kind, int format)
-{
-    if (kind == RecordKind::Alarm)
-        return 4;
-    return ValueFormat::isPairFormat(ValueFormat::Format(format)) ? 8 : 13;
-}
-
 } // namespace
 
 qint64 textBytesPerRecord(RecordKind kind, int format)
@@ -57,9 +50,11 @@ qint64 textBytesPerRecord(RecordKind kind, int format)
     return IdBytes + DateBytes + TimeBytes + valueBytes(format);
 }
 
-qint64 bytesPerRecord(RecordKind kind, int format)
+qint64 bytesPerRecord(RecordKind kind, int)
 {
-    return columns(kind, format) * RecordGridModel::BytesPerCell + textBytesPerRecord(kind, format);
+    // The grid keeps the record's bytes and makes its texts when asked.
+    return kind == RecordKind::Alarm ? qint64(LogFileFormat::AlarmRecordSize)
+                                     : qint64(LogFileFormat::DataRecordSize);
 }
 
 Need binaryFileNeed(qint64 fileBytes, RecordKind kind, int format)

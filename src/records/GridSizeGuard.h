@@ -12,9 +12,9 @@ namespace GridSizeGuard {
 enum class RecordKind { Data, Alarm };
 
 // Bytes the grid takes for one record of `kind` shown in display `format`:
-// a span per cell and the longest texts the record's cells can have.
+// the record as the file holds it (texts are made when asked for).
 qint64 bytesPerRecord(RecordKind kind, int format);
-// The longest texts alone, for the room the reader reserves.
+// The longest texts a record's cells can be made into.
 qint64 textBytesPerRecord(RecordKind kind, int format);
 
 struct Need

@@ -1,5 +1,9 @@
 #include "records/RecordGridModel.h"
 
+#include "records/LogFileFormat.h"
+
+#include <QtEndian>
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -81,6 +85,10 @@ void RecordGridModel::closeReset(bool own)
 
 void RecordGridModel::setRows(int rows)
 {
+    if (isRaw()) {
+        setRawRows(rows);
+        return;
+    }
     qsizetype cut = 0;
     for (int r = std::max(rows, 1); r < m_rows; ++r)
         for (int c = 0; c < m_cols; ++c)
@@ -91,6 +99,10 @@ void RecordGridModel::setRows(int rows)
 
 void RecordGridModel::setCols(int cols)
 {
+    if (isRaw()) {
+        setRawCols(cols);
+        return;
+    }
     qsizetype cut = 0;
     for (int r = 0; r < m_rows; ++r)
         for (int c = std::max(cols, 1); c < m_cols; ++c)
@@ -99,11 +111,18 @@ void RecordGridModel::setCols(int cols)
     m_garbage += cut;
 }
 
-QByteArrayView RecordGridModel::cellUtf8(int col, int row) const
+CellText RecordGridModel::cellUtf8(int col, int row) const
 {
     if (!inside(col, row))
         return {};
-    return text(m_spans[slot(col, row)]);
+    if (!isRaw())
+        return CellText(text(m_spans[slot(col, row)]));
+    if (row <= m_overlayLastRow) {
+        const auto it = m_overlay.find(key(col, row));
+        if (it != m_overlay.end())
+            return CellText(text(it->second));
+    }
+    return rawCell(col, row);
 }
 
 QString RecordGridModel::cell(int col, int row) const
@@ -120,7 +139,8 @@ void RecordGridModel::checkGrowth(std::size_t spans) const
 {
     if (spans > m_spans.max_size()
         || (m_memoryLimit >= 0
-            && qint64(spans) * BytesPerCell + qint64(m_arena.size()) > m_memoryLimit))
+            && qint64(spans) * BytesPerCell + qint64(m_arena.size()) + qint64(m_raw.size())
+                > m_memoryLimit))
         throw std::bad_alloc();
 }
 
@@ -128,27 +148,48 @@ void RecordGridModel::updateTextRoom()
 {
     m_textRoom = MaxTextBytes;
     if (m_memoryLimit >= 0)
-        m_textRoom
-            = std::min<qint64>(m_textRoom, m_memoryLimit - qint64(m_spans.size()) * BytesPerCell);
+        m_textRoom = std::min<qint64>(
+            m_textRoom, m_memoryLimit - qint64(spanCount()) * BytesPerCell - qint64(m_raw.size()));
+}
+
+RecordGridModel::Span RecordGridModel::store(QByteArrayView utf8)
+{
+    if (utf8.isEmpty())
+        return Span {};
+    if (std::uint64_t(utf8.size()) >= Span::LongText)
+        return appendLongText(utf8);
+    const qint64 offset = m_arena.size();
+    if (offset + utf8.size() > m_textRoom)
+        throw std::bad_alloc();
+    // An append that cannot grow the arena throws with the arena as it was.
+    m_arena.append(utf8.data(), utf8.size());
+    return Span::make(std::uint64_t(offset), std::uint64_t(utf8.size()));
 }
 
 void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
 {
     if (!inside(col, row))
         return;
-    Span &s = m_spans[slot(col, row)];
-    const Span old = s;
-    if (utf8.isEmpty()) {
-        s = Span {};
-    } else if (std::uint64_t(utf8.size()) < Span::LongText) {
-        const qint64 offset = m_arena.size();
-        if (offset + utf8.size() > m_textRoom)
-            throw std::bad_alloc();
-        // An append that cannot grow the arena throws with the arena as it was.
-        m_arena.append(utf8.data(), utf8.size());
-        s = Span::make(std::uint64_t(offset), std::uint64_t(utf8.size()));
+    if (!isRaw()) {
+        Span &s = m_spans[slot(col, row)];
+        const Span old = s;
+        s = store(utf8);
+        m_garbage += storedSize(old);
+        changed(col, row);
+        return;
+    }
+    const auto it = m_overlay.find(key(col, row));
+    const Span old = it == m_overlay.end() ? Span {} : it->second;
+    const Span s = store(utf8);
+    // An empty cell over a record's cell stays, to hide the record's text.
+    if (s.length() == 0 && (row < 1 || row > m_rawCount)) {
+        if (it != m_overlay.end())
+            m_overlay.erase(it);
+    } else if (it != m_overlay.end()) {
+        it->second = s;
     } else {
-        s = appendLongText(utf8);
+        m_overlay.emplace(key(col, row), s);
+        m_overlayLastRow = std::max(m_overlayLastRow, row);
     }
     m_garbage += storedSize(old);
     changed(col, row);
@@ -194,8 +235,7 @@ void RecordGridModel::compactIfWasteful() noexcept
     if (m_garbage < (1 << 20) || m_garbage * 2 < m_arena.size())
         return;
     qint64 live = 0;
-    for (const Span s : m_spans)
-        live += storedSize(s);
+    forEachSpan([&](Span &s) { live += storedSize(s); });
     QByteArray packed;
     try {
         packed.reserve(live);
@@ -203,16 +243,16 @@ void RecordGridModel::compactIfWasteful() noexcept
         // Packing only saves room: without room for the copy the garbage stays.
         return;
     }
-    for (Span &s : m_spans) {
+    forEachSpan([&](Span &s) {
         if (s.length() == 0) {
             s = Span {};
-            continue;
+            return;
         }
         const qint64 bytes = storedSize(s);
         const qint64 offset = packed.size();
         packed.append(m_arena.constData() + s.offset(), bytes);
         s = Span::make(std::uint64_t(offset), s.length());
-    }
+    });
     m_arena.swap(packed);
     m_garbage = 0;
 }
@@ -229,7 +269,7 @@ void RecordGridModel::reserveText(qsizetype bytes)
 
 qint64 RecordGridModel::memoryUse() const
 {
-    return qint64(m_spans.size()) * BytesPerCell + m_arena.size();
+    return qint64(spanCount()) * BytesPerCell + m_arena.size() + m_raw.size();
 }
 
 void RecordGridModel::makeEmpty()
@@ -241,12 +281,272 @@ void RecordGridModel::makeEmpty()
     // The memory goes back, not only the texts.
     std::vector<Span>(4).swap(m_spans);
     QByteArray().swap(m_arena);
+    m_rawKind = RawKind::None;
+    QByteArray().swap(m_raw);
+    m_rawCount = 0;
+    m_split = std::numeric_limits<int>::max();
+    std::unordered_map<std::uint64_t, Span>().swap(m_overlay);
+    m_overlayLastRow = -1;
     updateTextRoom();
     m_garbage = 0;
     m_colWidths.resize(2, m_defaultColWidth);
     if (oldCols != 2)
         m_layoutDirty = true;
     closeReset(own);
+}
+
+template<typename F> void RecordGridModel::forEachSpan(F f)
+{
+    if (isRaw()) {
+        for (auto &entry : m_overlay)
+            f(entry.second);
+    } else {
+        for (Span &s : m_spans)
+            f(s);
+    }
+}
+
+int RecordGridModel::rawCols(RawKind kind, int format) const
+{
+    if (kind == RawKind::Alarm)
+        return std::min(m_cols, 4);
+    const int values = ValueFormat::isPairFormat(static_cast<ValueFormat::Format>(format))
+        ? LogFileFormat::ValueWords / 2
+        : LogFileFormat::ValueWords;
+    return std::min(m_cols, 3 + values);
+}
+
+void RecordGridModel::beginRawRecords(RawKind kind, int format,
+                                      const ValueFormat::DecimalSeparator &separator)
+{
+    m_separator = separator;
+    const RawShape shape {static_cast<ValueFormat::Format>(format), rawCols(kind, format)};
+    if (kind == m_rawKind && isRaw()) {
+        // Read again: rows keep their texts until their record is written.
+        if (m_split > m_rawCount)
+            m_oldShape = m_shape;
+        m_shape = shape;
+        m_split = m_rawCount > 0 ? 1 : std::numeric_limits<int>::max();
+        return;
+    }
+    // The texts set so far (the title row) go beside the records.
+    std::unordered_map<std::uint64_t, Span> overlay;
+    int lastRow = -1;
+    if (isRaw()) {
+        overlay.swap(m_overlay);
+        lastRow = m_overlayLastRow;
+    } else {
+        for (int r = 0; r < m_rows; ++r)
+            for (int c = 0; c < m_cols; ++c)
+                if (const Span s = m_spans[slot(c, r)]; s.length() != 0) {
+                    overlay.emplace(key(c, r), s);
+                    lastRow = r;
+                }
+    }
+    const bool own = openReset();
+    m_overlay.swap(overlay);
+    m_overlayLastRow = lastRow;
+    std::vector<Span>().swap(m_spans);
+    m_rawKind = kind;
+    QByteArray().swap(m_raw);
+    m_rawCount = 0;
+    m_shape = m_oldShape = shape;
+    m_split = std::numeric_limits<int>::max();
+    updateTextRoom();
+    closeReset(own);
+}
+
+void RecordGridModel::reserveRawRecords(qint64 count)
+{
+    const qint64 bytes = count * rawRecordSize();
+    if (!isRaw() || bytes <= m_raw.size())
+        return;
+    if (m_memoryLimit >= 0 && bytes + m_arena.size() > m_memoryLimit)
+        return;
+    try {
+        m_raw.reserve(bytes);
+    } catch (const std::bad_alloc &) { }
+}
+
+char *RecordGridModel::rawRecords(int first, int count)
+{
+    if (!isRaw() || first < 1 || first > m_rawCount + 1 || count < 0)
+        throw std::bad_alloc();
+    const qint64 size = rawRecordSize();
+    const qint64 needed = (qint64(first) - 1 + count) * size;
+    if (m_memoryLimit >= 0
+        && std::max<qint64>(needed, m_raw.size()) + m_arena.size()
+                + qint64(spanCount()) * BytesPerCell
+            > m_memoryLimit)
+        throw std::bad_alloc();
+    if (needed > m_raw.size()) {
+        if (needed > m_raw.capacity())
+            m_raw.reserve(std::max(needed, m_raw.capacity() + m_raw.capacity() / 2));
+        m_raw.resize(needed);
+    }
+    return m_raw.data() + (qint64(first) - 1) * size;
+}
+
+void RecordGridModel::rawRecordsWritten(int first, int count)
+{
+    if (!isRaw() || count <= 0)
+        return;
+    const int last = first + count - 1;
+    m_rawCount = std::max(m_rawCount, last);
+    if (m_split != std::numeric_limits<int>::max()) {
+        m_split = std::max(m_split, last + 1);
+        if (m_split > m_rawCount)
+            m_split = std::numeric_limits<int>::max();
+    }
+    // The record replaces what its cells were set to.
+    if (m_overlayLastRow >= first) {
+        for (int r = first; r <= last; ++r)
+            for (int c = 0; c < m_shape.cols; ++c)
+                if (const auto it = m_overlay.find(key(c, r)); it != m_overlay.end()) {
+                    m_garbage += storedSize(it->second);
+                    m_overlay.erase(it);
+                }
+    }
+    updateTextRoom();
+    if (m_batchDepth > 0) {
+        openReset();
+        return;
+    }
+    emit headerDataChanged(Qt::Vertical, first - 1, last - 1);
+    if (m_cols > 1)
+        emit dataChanged(index(first - 1, 0), index(last - 1, m_cols - 2), {Qt::DisplayRole});
+}
+
+void RecordGridModel::setRawRows(int rows)
+{
+    rows = std::max(rows, 1);
+    if (rows == m_rows)
+        return;
+    const bool own = openReset();
+    m_rows = rows;
+    if (m_rawCount > rows - 1) {
+        m_rawCount = rows - 1;
+        m_raw.truncate(qsizetype(m_rawCount) * rawRecordSize());
+    }
+    if (m_overlayLastRow >= rows) {
+        for (auto it = m_overlay.begin(); it != m_overlay.end();) {
+            if (int(it->first >> 32) >= rows) {
+                m_garbage += storedSize(it->second);
+                it = m_overlay.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        m_overlayLastRow = std::min(m_overlayLastRow, rows - 1);
+    }
+    updateTextRoom();
+    compactIfWasteful();
+    closeReset(own);
+}
+
+void RecordGridModel::setRawCols(int cols)
+{
+    cols = std::max(cols, 1);
+    if (cols == m_cols)
+        return;
+    const bool own = openReset();
+    m_cols = cols;
+    m_shape.cols = std::min(m_shape.cols, cols);
+    m_oldShape.cols = std::min(m_oldShape.cols, cols);
+    for (auto it = m_overlay.begin(); it != m_overlay.end();) {
+        if (int(it->first & 0xffffffffu) >= cols) {
+            m_garbage += storedSize(it->second);
+            it = m_overlay.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    m_colWidths.resize(static_cast<std::size_t>(cols), m_defaultColWidth);
+    m_layoutDirty = true;
+    compactIfWasteful();
+    closeReset(own);
+}
+
+namespace {
+
+std::uint16_t word(const unsigned char *p, int offset)
+{
+    return qFromLittleEndian<quint16>(p + offset);
+}
+
+// The alarm text as UTF-16 units up to the first 0, a lone surrogate shown
+// as U+FFFD, in UTF-8.
+qsizetype alarmText(const unsigned char *record, char *out)
+{
+    char16_t units[LogFileFormat::AlarmTextUnits];
+    int count = 0;
+    while (count < LogFileFormat::AlarmTextUnits) {
+        units[count] = char16_t(word(record, 12 + 2 * count));
+        if (units[count] == 0)
+            break;
+        ++count;
+    }
+    qsizetype n = 0;
+    for (int u = 0; u < count; ++u) {
+        char32_t c = units[u];
+        if (QChar::isHighSurrogate(c) && u + 1 < count && QChar::isLowSurrogate(units[u + 1]))
+            c = QChar::surrogateToUcs4(char16_t(c), units[++u]);
+        else if (QChar::isSurrogate(c))
+            c = QChar::ReplacementCharacter;
+        if (c < 0x80) {
+            out[n++] = char(c);
+        } else if (c < 0x800) {
+            out[n++] = char(0xc0 | (c >> 6));
+            out[n++] = char(0x80 | (c & 0x3f));
+        } else if (c < 0x10000) {
+            out[n++] = char(0xe0 | (c >> 12));
+            out[n++] = char(0x80 | ((c >> 6) & 0x3f));
+            out[n++] = char(0x80 | (c & 0x3f));
+        } else {
+            out[n++] = char(0xf0 | (c >> 18));
+            out[n++] = char(0x80 | ((c >> 12) & 0x3f));
+            out[n++] = char(0x80 | ((c >> 6) & 0x3f));
+            out[n++] = char(0x80 | (c & 0x3f));
+        }
+    }
+    return n;
+}
+
+} // namespace
+
+CellText RecordGridModel::rawCell(int col, int row) const
+{
+    CellText t;
+    if (row < 1 || row > m_rawCount)
+        return t;
+    const RawShape &shape = row < m_split ? m_shape : m_oldShape;
+    if (col >= shape.cols)
+        return t;
+    const auto *record = reinterpret_cast<const unsigned char *>(m_raw.constData())
+        + qsizetype(row - 1) * rawRecordSize();
+    using namespace ValueFormat;
+    if (col == 0) {
+        t.setMade(decimal(qFromLittleEndian<qint32>(record)));
+    } else if (m_rawKind == RawKind::Alarm) {
+        if (col == 1)
+            t.setMade(
+                alarmTime(word(record, 4), record[6], record[7], record[8], record[9], record[10]));
+        else if (col == 2)
+            t.setMade(decimal(record[11]));
+        else
+            t.setMade(alarmText(record, t.buffer()));
+    } else if (col == 1) {
+        t.setMade(recordDate(word(record, 4), record[6], record[7]));
+    } else if (col == 2) {
+        t.setMade(recordTime(record[8], record[9], record[10]));
+    } else if (isPairFormat(shape.format)) {
+        const int p = col - 3;
+        t.setMade(pairText(shape.format, word(record, 12 + 4 * p), word(record, 14 + 4 * p),
+                           m_separator));
+    } else {
+        t.setMade(wordText(shape.format, word(record, 12 + 2 * (col - 3))));
+    }
+    return t;
 }
 
 void RecordGridModel::setDefaultColWidth(int width)

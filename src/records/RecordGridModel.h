@@ -6,11 +6,70 @@
 #include <QColor>
 #include <QString>
 
+#include "records/LogFileFormat.h"
+#include "records/ValueFormat.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <unordered_map>
 #include <vector>
+
+// One cell's text as UTF-8: either a view of text the grid keeps, or a text
+// made for the asking in a buffer of its own. Valid as long as the grid is
+// unchanged; copy it out (toByteArray) to keep it longer.
+class CellText
+{
+public:
+    // Room for the longest text a record's cell can be made into (an alarm
+    // text of 50 UTF-16 units at 3 bytes each).
+    static constexpr int Capacity = 160;
+
+    CellText() noexcept = default;
+    explicit CellText(QByteArrayView kept) noexcept
+        : m_data(kept.data())
+        , m_size(kept.size())
+    { }
+    CellText(const CellText &other) noexcept { *this = other; }
+    CellText &operator=(const CellText &other) noexcept
+    {
+        if (other.m_data == other.m_buffer) {
+            std::memcpy(m_buffer, other.m_buffer, size_t(other.m_size));
+            m_data = m_buffer;
+        } else {
+            m_data = other.m_data;
+        }
+        m_size = other.m_size;
+        return *this;
+    }
+
+    QByteArrayView view() const noexcept { return QByteArrayView(m_data, m_size); }
+    operator QByteArrayView() const noexcept { return view(); }
+    const char *data() const noexcept { return m_data; }
+    qsizetype size() const noexcept { return m_size; }
+    bool isEmpty() const noexcept { return m_size == 0; }
+    QByteArray toByteArray() const { return QByteArray(m_data, m_size); }
+    friend bool operator==(const CellText &a, QByteArrayView b) noexcept { return a.view() == b; }
+
+    // Filling the own buffer.
+    char *buffer() noexcept { return m_buffer; }
+    void setMade(qsizetype size) noexcept
+    {
+        m_data = m_buffer;
+        m_size = size;
+    }
+    void setMade(const ValueFormat::Text &text) noexcept
+    {
+        std::memcpy(m_buffer, text.data, size_t(text.size));
+        setMade(text.size);
+    }
+
+private:
+    const char *m_data = nullptr;
+    qsizetype m_size = 0;
+    char m_buffer[Capacity];
+};
 
 // The record grid's cells: a grid of text cells with row 0 as the title row
 // and column 0 as the ID column, as the loaders, the export and the curve
@@ -20,6 +79,12 @@
 // Texts are kept as UTF-8 in one arena with an (offset, length) pair packed
 // into 8 bytes per cell, so a million rows of short texts cost a few bytes
 // per cell instead of one QString object each.
+//
+// A binary log file's records are kept as they are in the file instead: one
+// block of the records' bytes for rows 1.., and a cell's text is made when it
+// is asked for, in the display format the records were read for. Cells set
+// explicitly (the title row, or any cell of those rows) are kept as texts
+// beside them and win over the record's.
 //
 // Growth that cannot be had (memory, or the arena's offset range) throws
 // std::bad_alloc; the grid is then still whole, without the change that
@@ -52,9 +117,26 @@ public:
     void setCols(int cols);
 
     QString cell(int col, int row) const;
-    QByteArrayView cellUtf8(int col, int row) const;
+    CellText cellUtf8(int col, int row) const;
     void setCell(int col, int row, const QString &text);
     void setCellUtf8(int col, int row, QByteArrayView utf8);
+
+    // Records of a binary log file, kept raw from row 1 on.
+    enum class RawKind : std::uint8_t { None, Data, Alarm };
+    // Starts keeping `kind` records in rows 1.., shown in display `format`
+    // (data records) with `separator`, and as many columns as the record
+    // has, at most cols(). Records of the same kind already held stay: those
+    // not written again keep the texts they had, as if set explicitly.
+    void beginRawRecords(RawKind kind, int format, const ValueFormat::DecimalSeparator &separator);
+    // Room for `count` records; only a hint.
+    void reserveRawRecords(qint64 count);
+    // The bytes for the records of rows first .. first + count - 1, first at
+    // most one past the records held; to be filled and then committed with
+    // rawRecordsWritten(). Throws std::bad_alloc with nothing changed.
+    char *rawRecords(int first, int count);
+    void rawRecordsWritten(int first, int count);
+    RawKind rawKind() const { return m_rawKind; }
+    int rawRecordCount() const { return m_rawCount; }
 
     // Room for `bytes` more text, so a large load does not regrow the store.
     // Only a hint: room that cannot be had is not taken.
@@ -139,6 +221,25 @@ public:
     static_assert(sizeof(Span) == BytesPerCell);
 
 private:
+    // What the records of a run of rows show: their format and how many of
+    // their columns.
+    struct RawShape
+    {
+        ValueFormat::Format format = ValueFormat::Format::Unsigned16;
+        int cols = 0;
+    };
+    static std::uint64_t key(int col, int row)
+    {
+        return std::uint64_t(std::uint32_t(row)) << 32 | std::uint32_t(col);
+    }
+    bool isRaw() const { return m_rawKind != RawKind::None; }
+    int rawRecordSize() const { return m_rawKind == RawKind::Alarm ? 112 : 32; }
+    int rawCols(RawKind kind, int format) const;
+    CellText rawCell(int col, int row) const;
+    void setRawRows(int rows);
+    void setRawCols(int cols);
+    template<typename F> void forEachSpan(F f);
+    std::size_t spanCount() const { return isRaw() ? m_overlay.size() : m_spans.size(); }
     std::size_t slot(int col, int row) const
     {
         return static_cast<std::size_t>(row) * static_cast<std::size_t>(m_cols)
@@ -177,10 +278,26 @@ private:
     // what the limit leaves after the spans.
     void updateTextRoom();
     Span appendLongText(QByteArrayView utf8);
+    // The text in the arena, as the span a cell keeps.
+    Span store(QByteArrayView utf8);
 
     int m_rows = 2;
     int m_cols = 2;
+    // Without raw records: a span per cell, row by row.
     std::vector<Span> m_spans;
+    // With raw records: the records back to back, and the cells set
+    // explicitly by key(col, row).
+    RawKind m_rawKind = RawKind::None;
+    QByteArray m_raw;
+    int m_rawCount = 0;
+    // Rows before m_split show m_shape, the others m_oldShape (records not
+    // yet written again after a change of format).
+    RawShape m_shape;
+    RawShape m_oldShape;
+    int m_split = std::numeric_limits<int>::max();
+    ValueFormat::DecimalSeparator m_separator;
+    std::unordered_map<std::uint64_t, Span> m_overlay;
+    int m_overlayLastRow = -1;
     QByteArray m_arena;
     qsizetype m_garbage = 0;
     qint64 m_memoryLimit = -1;
