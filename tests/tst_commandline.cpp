@@ -2,6 +2,7 @@
 #include "records/GridSizeGuard.h"
 #include "support/LogFiles.h"
 #include "support/PdfFile.h"
+#include "support/ProgramRun.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -13,13 +14,6 @@ using namespace Qt::StringLiterals;
 using namespace logfiles;
 
 namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // The 13 titles of the 16-bit data record layout as one CSV line.
 QByteArray dataTitleLine(bool chinese)
@@ -73,7 +67,6 @@ void TestCommandLine::initTestCase()
 
 Run TestCommandLine::run(const QStringList &arguments)
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // Headless, and with a home of its own, so a stray options write shows.
     env.remove(u"DISPLAY"_s);
@@ -82,20 +75,7 @@ Run TestCommandLine::run(const QStringList &arguments)
     env.insert(u"HOME"_s, m_home.path());
     env.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
     env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(NORVALE_PROGRAM), arguments);
-    Run result;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        qWarning("norvale did not finish");
-        return result;
-    }
-    if (process.exitStatus() == QProcess::NormalExit)
-        result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
+    return runProcess(QStringLiteral(NORVALE_PROGRAM), arguments, env);
 }
 
 QString TestCommandLine::makeFile(const QString &name, const QString &make)

@@ -4,6 +4,7 @@
 
 #include "support/LogFiles.h"
 #include "support/PdfFile.h"
+#include "support/ProgramRun.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -21,34 +22,13 @@ using namespace logfiles;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 Run runProgram(const QString &program, const QStringList &arguments)
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(u"DISPLAY"_s);
     env.remove(u"QT_QPA_PLATFORM"_s);
     env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
-    process.setProcessEnvironment(env);
-    process.start(program, arguments);
-    Run result;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        qWarning("norvale did not finish");
-        return result;
-    }
-    if (process.exitStatus() == QProcess::NormalExit)
-        result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
+    return runProcess(program, arguments, env);
 }
 
 Run run(const QStringList &arguments)

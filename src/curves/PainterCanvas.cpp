@@ -68,16 +68,8 @@ void PainterCanvas::polyline(std::span<const QPoint> points)
     QPolygonF path;
     for (const QPoint &p : points)
         path << QPointF(p) + QPointF(0.5, 0.5);
-    QPen pen(QColor::fromRgb(m_pen.colour), 1.0, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
-    QList<qreal> dashes;
-    for (int v : pattern)
-        dashes << v;
-    pen.setDashPattern(dashes);
     m_painter.save();
-    m_painter.setRenderHint(QPainter::Antialiasing, true);
-    m_painter.setBackgroundMode(Qt::OpaqueMode);
-    m_painter.setBackground(QColor::fromRgb(m_brush));
-    m_painter.setPen(pen);
+    setThinPen();
     m_painter.drawPolyline(path);
     m_painter.restore();
 }
@@ -110,15 +102,10 @@ void PainterCanvas::straightThinLine(QPoint from, QPoint to)
     }
 }
 
-void PainterCanvas::slopedThinLine(QPoint from, QPoint to)
+void PainterCanvas::setThinPen()
 {
-    // Through the pixel centres, moved back half a step along the major
-    // axis: the stroke covers the start pixel and stops before the end one.
-    const QPointF d(to - from);
-    const qreal n = std::max(std::abs(d.x()), std::abs(d.y()));
-    const QPointF shift = QPointF(0.5, 0.5) - d / n * 0.5;
-    QPen pen(QColor::fromRgb(m_pen.colour), 1.0);
-    pen.setCapStyle(Qt::FlatCap);
+    // A 1-pixel pen in the style's pattern, its gaps in the brush's colour.
+    QPen pen(QColor::fromRgb(m_pen.colour), 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
     const std::span<const int> pattern = GdiCanvas::dashPattern(m_pen.style);
     if (!pattern.empty()) {
         QList<qreal> dashes;
@@ -126,11 +113,21 @@ void PainterCanvas::slopedThinLine(QPoint from, QPoint to)
             dashes << v;
         pen.setDashPattern(dashes);
     }
-    m_painter.save();
     m_painter.setRenderHint(QPainter::Antialiasing, true);
     m_painter.setBackgroundMode(Qt::OpaqueMode);
     m_painter.setBackground(QColor::fromRgb(m_brush));
     m_painter.setPen(pen);
+}
+
+void PainterCanvas::slopedThinLine(QPoint from, QPoint to)
+{
+    // Through the pixel centres, moved back half a step along the major
+    // axis: the stroke covers the start pixel and stops before the end one.
+    const QPointF d(to - from);
+    const qreal n = std::max(std::abs(d.x()), std::abs(d.y()));
+    const QPointF shift = QPointF(0.5, 0.5) - d / n * 0.5;
+    m_painter.save();
+    setThinPen();
     m_painter.drawLine(QPointF(from) + shift, QPointF(to) + shift);
     m_painter.restore();
 }

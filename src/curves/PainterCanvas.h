@@ -42,6 +42,7 @@ public:
 private:
     void fill(int x1, int y1, int x2, int y2, QRgb colour); // x2, y2 exclusive
     void straightThinLine(QPoint from, QPoint to);
+    void setThinPen();
     void slopedThinLine(QPoint from, QPoint to);
     void wideLine(QPoint from, QPoint to);
 

@@ -1,0 +1,36 @@
+#pragma once
+
+// Runs the real program as a user's shell would, and keeps what it said.
+
+#include <QByteArray>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QtGlobal>
+
+struct Run
+{
+    int exitCode = -1; // -1 when it did not end normally
+    QByteArray out;
+    QByteArray err;
+};
+
+inline Run runProcess(const QString &program, const QStringList &arguments,
+                      const QProcessEnvironment &environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    Run result;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        qWarning("norvale did not finish");
+        return result;
+    }
+    if (process.exitStatus() == QProcess::NormalExit)
+        result.exitCode = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
