@@ -144,14 +144,14 @@ int rowsFor(qint64 size, qint64 recordSize)
 namespace {
 
 // Fills rows fromRow .. rows - 1 with records read straight into the grid, in
-// large chunks; record by record where each row is to be shown as it comes
-// or once a chunk cannot be read whole, so that every whole record stays.
+// large chunks; record by record once a chunk cannot be read whole, so that
+// every whole record stays.
 bool readRecords(LogFile &file, RecordGridModel &grid, int rows, qint64 recordSize,
                  const RowWritten &rowWritten, int fromRow = 1)
 {
     grid.setRows(rows);
     grid.reserveRawRecords(rows - 1);
-    int chunk = rowWritten ? 1 : int(ChunkSize / recordSize);
+    int chunk = int(ChunkSize / recordSize);
     for (int r = fromRow; r < rows;) {
         const int n = std::min(chunk, rows - r);
         if (!file.readExact(grid.rawRecords(r, n), n * recordSize)) {
@@ -161,8 +161,11 @@ bool readRecords(LogFile &file, RecordGridModel &grid, int rows, qint64 recordSi
             continue;
         }
         grid.rawRecordsWritten(r, n);
+        // Each row is shown as it comes; the screen shows one picture per
+        // frame whichever way the records were read.
         if (rowWritten)
-            rowWritten(r);
+            for (int k = r; k < r + n; ++k)
+                rowWritten(k);
         r += n;
     }
     return true;
