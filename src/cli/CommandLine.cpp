@@ -333,10 +333,13 @@ int runHeadless(const CommandLine &command)
         printError(QStringLiteral("--buffer: not available for ") + command.fileShown());
         return 2;
     }
-    if (command.format && !main.pickFormat(*command.format)) {
+    if (command.format && !main.displayFormatEnabled()) {
         printError(QStringLiteral("--format: not available for ") + command.fileShown());
         return 2;
     }
+    // The window said why the file could not be read in the format.
+    if (command.format && !main.pickFormat(*command.format))
+        return 1;
 
     switch (command.to) {
     case CommandLine::Output::Csv: {

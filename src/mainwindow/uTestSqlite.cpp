@@ -226,11 +226,7 @@ void TMainFrm::buildMenu()
 
     connect(ui->N2, &QAction::triggered, this, &TMainFrm::N2Click);
     connect(ui->N3, &QAction::triggered, this, &TMainFrm::N3Click);
-    connect(ui->N7, &QAction::triggered, this, [this] {
-        // The action toggled itself; the handler does the reversing.
-        ui->N7->setChecked(!ui->N7->isChecked());
-        N7Click();
-    });
+    // Dynamic Load is a checkable action: a click toggles it, once.
     connect(ui->N8, &QAction::triggered, this, &TMainFrm::N8Click);
 }
 
@@ -386,11 +382,6 @@ void TMainFrm::N3Click()
     FormShow();
 }
 
-void TMainFrm::N7Click()
-{
-    ui->N7->setChecked(!ui->N7->isChecked());
-}
-
 void TMainFrm::N8Click()
 {
     close();
@@ -449,8 +440,9 @@ bool TMainFrm::pickFormat(int format)
 {
     if (!ui->DShow_Format->isEnabled())
         return false;
+    m_formatFailed = false;
     ui->DShow_Format->setCurrentIndex(format);
-    return true;
+    return !m_formatFailed;
 }
 
 void TMainFrm::openFile(const QString &path, const QString &shownName)
@@ -612,8 +604,7 @@ void TMainFrm::DShow_FormatChange()
         SQLite_Annals_Loading(m_openFileName);
         return;
     }
-    if (rereadBinaryData())
-        updateCountDisplay();
+    m_formatFailed = !rereadBinaryData();
 }
 
 bool TMainFrm::rereadBinaryData()
@@ -623,8 +614,9 @@ bool TMainFrm::rereadBinaryData()
     LogFile file;
     QByteArray header;
     if (!file.open(m_openFileName) || !file.readHeaderBlock(header)) {
+        // The grid, and so the count, are as they were.
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
-        return true;
+        return false;
     }
     if (!LogKind::hasSignature(header)) {
         // A file that lost its signature: the count display keeps its text.
@@ -641,7 +633,8 @@ bool TMainFrm::rereadBinaryData()
     file.close();
     if (fill == Fill::ShortRead)
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
-    return true;
+    updateCountDisplay();
+    return fill == Fill::Read;
 }
 
 TMainFrm::Fill TMainFrm::fillBinary(qint64 fileSize, bool alarms, int format, bool dynamic,

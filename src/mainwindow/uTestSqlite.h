@@ -73,7 +73,8 @@ public:
 
     // Picks an item of the record buffer or display format list as a user
     // would: nothing happens for the item already selected. False when the
-    // list is disabled.
+    // list is disabled, or, for a format, when the binary file could not be
+    // read again in it.
     bool pickBuffer(int index);
     // Opens `path` as if it had been chosen with Open; the title shows
     // `shownName` instead when given (a name `path` only leads to).
@@ -85,7 +86,6 @@ public slots:
     void FormClose();
     void N2Click();
     void N3Click();
-    void N7Click();
     void N8Click();
     void BitBtn2Click();
     void BitBtn3Click();
@@ -126,8 +126,9 @@ private:
     void setCountColour(const QColor &colour);
     void updateCountDisplay();
     void message(const QString &caption, const QString &text);
-    // Re-reads the binary data file in the selected format; false when the
-    // count display is to keep its text.
+    // Re-reads the binary data file in the selected format and shows the
+    // new count; false, after the message, when it could not be read whole.
+    // A file that lost its signature empties the grid but leaves the count.
     bool rereadBinaryData();
     enum class Fill { Read, ShortRead, TooLarge };
     // A binary file's records into the grid through `read` (false on a short
@@ -152,6 +153,8 @@ private:
     QColor m_countColour = QColor(0, 0, 255);
     int m_bufferIndex = 0;
     int m_formatIndex = 0;
+    // The last format change could not read the binary file whole.
+    bool m_formatFailed = false;
     bool m_outerFitted = false;
 
     // The grid's tools: copy, find, save as, reload and follow.
