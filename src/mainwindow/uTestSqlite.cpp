@@ -508,37 +508,38 @@ void TMainFrm::OpenClick()
             ui->BufferName->setCurrentIndex(0);
         }
 
-        // With Dynamic Load each record is shown as soon as it is read;
-        // otherwise the views hear of a binary load once, at its end.
-        const bool dynamic = binary && dynamicLoad();
-        RowWritten rowWritten;
-        if (dynamic)
-            rowWritten = [this](int row) { ui->StringGrid1->showRowNow(row); };
-        if (alarms) {
+        if (alarms)
             GridLayout::setAlarmList(m_grid, zh);
-            if (m_isSqlite) {
-                SQLite_Alarm_Loading(path);
-            } else {
-                fillBinary(file.size(), true, 0, dynamic,
-                           [&] { return readBinaryAlarms(file, m_grid, rowWritten); });
-            }
-        } else {
+        else
             GridLayout::setDataRecords(m_grid, zh, 0);
-            bool read = true;
-            if (m_isSqlite) {
+        bool read = true;
+        if (m_isSqlite) {
+            if (alarms)
+                SQLite_Alarm_Loading(path);
+            else
                 SQLite_Annals_Loading(path);
-            } else {
-                read
-                    = fillBinary(file.size(), false, 0, dynamic,
-                                 [&] { return readBinaryDataRecords(file, m_grid, 0, rowWritten); })
-                    == Fill::Read;
-            }
-            if (read)
-                ui->DShow_Format->setEnabled(true);
+        } else {
+            read = openBinary(file, alarms) == Fill::Read;
         }
+        if (!alarms && read)
+            ui->DShow_Format->setEnabled(true);
         file.close();
     }
     updateCountDisplay();
+}
+
+TMainFrm::Fill TMainFrm::openBinary(LogFile &file, bool alarms)
+{
+    // With Dynamic Load each record is shown as soon as it is read;
+    // otherwise the views hear of the load once, at its end.
+    const bool dynamic = dynamicLoad();
+    RowWritten rowWritten;
+    if (dynamic)
+        rowWritten = [this](int row) { ui->StringGrid1->showRowNow(row); };
+    return fillBinary(file.size(), alarms, 0, dynamic, [&] {
+        return alarms ? readBinaryAlarms(file, m_grid, rowWritten)
+                      : readBinaryDataRecords(file, m_grid, 0, rowWritten);
+    });
 }
 
 void TMainFrm::SQLite_Alarm_Loading(const QString &fileName)

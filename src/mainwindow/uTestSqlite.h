@@ -17,6 +17,7 @@
 class AutomationFactory;
 class FileFollower;
 class FindBar;
+class LogFile;
 class MessageSink;
 class OptionsStore;
 class QMenu;
@@ -137,6 +138,8 @@ private:
     // the empty grid and the too-large message.
     Fill fillBinary(qint64 fileSize, bool alarms, int format, bool dynamic,
                     const std::function<bool()> &read);
+    // The open binary file's records in the layout set for them.
+    Fill openBinary(LogFile &file, bool alarms);
     QString bufferText() const;
 
     std::unique_ptr<Ui::TMainFrm> ui;
