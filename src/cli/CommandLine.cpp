@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "cli/ConsoleText.h"
+
 #include "automation/Automation.h"
 #include "curvewindow/LSCurrent.h"
 #include "mainwindow/uTestSqlite.h"
@@ -15,7 +17,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 #include <utility>
 
@@ -35,24 +36,10 @@ public:
     void showMessage(QWidget *, MessageIcon, const QString &caption, const QString &text,
                      bool) override
     {
-        const QByteArray line = (caption + QStringLiteral(": ") + text).toUtf8() + '\n';
-        std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-        std::fflush(stderr);
+        printLine(stderr, caption + QStringLiteral(": ") + text);
         ++count;
     }
     int count = 0;
-};
-
-class FixedFile : public FileChooser
-{
-public:
-    explicit FixedFile(QString file)
-        : m_file(std::move(file))
-    { }
-    QString chooseFileToOpen(QWidget *) override { return m_file; }
-
-private:
-    QString m_file;
 };
 
 // Shows the curve window as its button does. In the no-data look its text
@@ -62,15 +49,13 @@ bool showCurves(TMainFrm &main, TLSCurrentFrm &curves)
     main.BitBtn4Click();
     if (curves.hasCurves())
         return true;
-    const QByteArray text = curves.noDataText().toUtf8() + '\n';
-    std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+    printLine(stderr, curves.noDataText());
     return false;
 }
 
 void printError(const QString &text)
 {
-    const QByteArray line = (QStringLiteral("norvale: ") + text).toUtf8() + '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    printLine(stderr, QStringLiteral("norvale: ") + text);
 }
 
 bool isStdout(const QString &out)
@@ -459,7 +444,7 @@ int runHeadless(const CommandLine &command)
         return 1;
     }
     StderrMessages messages;
-    FixedFile file(command.file);
+    FixedFileChooser file(command.file);
     MainWindowServices services;
     services.messages = &messages;
     services.files = &file;

@@ -447,17 +447,7 @@ bool TMainFrm::pickFormat(int format)
 
 void TMainFrm::openFile(const QString &path, const QString &shownName)
 {
-    class Chosen : public FileChooser
-    {
-    public:
-        explicit Chosen(const QString &path)
-            : m_path(path)
-        { }
-        QString chooseFileToOpen(QWidget *) override { return m_path; }
-
-    private:
-        QString m_path;
-    } chosen(path);
+    FixedFileChooser chosen(path);
     FileChooser *usual = std::exchange(m_services.files, &chosen);
     OpenClick();
     m_services.files = usual;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class AutomationFactory;
 class FileFollower;
@@ -32,6 +33,19 @@ class FileChooser
 public:
     virtual ~FileChooser() = default;
     virtual QString chooseFileToOpen(QWidget *owner) = 0;
+};
+
+// Answers with the one file it was given, as if the user had chosen it.
+class FixedFileChooser : public FileChooser
+{
+public:
+    explicit FixedFileChooser(QString file)
+        : m_file(std::move(file))
+    { }
+    QString chooseFileToOpen(QWidget *) override { return m_file; }
+
+private:
+    QString m_file;
 };
 
 // What the main window reports through and asks with. Left empty, the
