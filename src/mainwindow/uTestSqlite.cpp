@@ -232,9 +232,6 @@ void TMainFrm::buildMenu()
 
 void TMainFrm::FormCreate()
 {
-    // Kept with the window as the open button's status tip: the window has
-    // no status bar, so it is never shown.
-    ui->BitBtn1->setStatusTip(QLatin1String(MainTexts::Version));
     OptionsStore *store = m_services.options;
     if (store) {
         if (store->keyExists()) {

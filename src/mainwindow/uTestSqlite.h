@@ -168,8 +168,6 @@ private:
     QString m_exportFailure;
     bool m_isSqlite = false;
     QColor m_countColour = QColor(0, 0, 255);
-    int m_bufferIndex = 0;
-    int m_formatIndex = 0;
     // The last format change could not read the binary file whole.
     bool m_formatFailed = false;
     bool m_outerFitted = false;
