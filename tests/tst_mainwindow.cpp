@@ -737,7 +737,7 @@ void TestMainWindow::binaryFileGoneBeforeFormatChange()
     else if (change == u"short")
         QVERIFY(QFile::resize(file, 20));
     // The pick reports the failure its message told of.
-    QVERIFY(!w.main->pickFormat(4));
+    QVERIFY(!w.main->pickFormat(ValueFormat::Format::Float32));
     QCOMPARE(w.sink.take(), QStringList {u"Norvale: Invalid Database"_s});
     if (grid == u"unchanged")
         QCOMPARE(gridRows(w.main->grid()), opened);

@@ -363,7 +363,7 @@ std::optional<int> pickLists(const CommandLine &command, TMainFrm &main)
             return 2;
         }
         // The window said why the file could not be read in the format.
-        if (!main.pickFormat(*command.format))
+        if (!main.pickFormat(static_cast<ValueFormat::Format>(*command.format)))
             return 1;
     }
     return std::nullopt;

@@ -260,9 +260,9 @@ bool TMainFrm::displayFormatEnabled() const
     return ui->DShow_Format->isEnabled();
 }
 
-int TMainFrm::displayFormat() const
+ValueFormat::Format TMainFrm::displayFormat() const
 {
-    return ui->DShow_Format->currentIndex();
+    return static_cast<ValueFormat::Format>(ui->DShow_Format->currentIndex());
 }
 
 bool TMainFrm::dynamicLoad() const
@@ -299,8 +299,8 @@ QSize TMainFrm::minimumClientSize() const
     };
     GridLayout::setAlarmList(scratch, true);
     measure();
-    for (int format = 0; format < 5; ++format) {
-        GridLayout::setDataRecords(scratch, true, format);
+    for (int format = 0; format < MainTexts::FormatCount; ++format) {
+        GridLayout::setDataRecords(scratch, true, static_cast<ValueFormat::Format>(format));
         measure();
     }
     const RecordGridView *view = ui->StringGrid1;
@@ -433,12 +433,12 @@ bool TMainFrm::pickBuffer(int index)
     return true;
 }
 
-bool TMainFrm::pickFormat(int format)
+bool TMainFrm::pickFormat(ValueFormat::Format format)
 {
     if (!ui->DShow_Format->isEnabled())
         return false;
     m_formatFailed = false;
-    ui->DShow_Format->setCurrentIndex(format);
+    ui->DShow_Format->setCurrentIndex(int(format));
     return !m_formatFailed;
 }
 
@@ -498,7 +498,7 @@ void TMainFrm::OpenClick()
         if (alarms)
             GridLayout::setAlarmList(m_grid, zh);
         else
-            GridLayout::setDataRecords(m_grid, zh, 0);
+            GridLayout::setDataRecords(m_grid, zh, ValueFormat::Format::Unsigned16);
         bool read = true;
         if (m_isSqlite) {
             if (alarms)
@@ -523,7 +523,7 @@ TMainFrm::Fill TMainFrm::openBinary(LogFile &file, bool alarms)
     RowWritten rowWritten;
     if (dynamic)
         rowWritten = [this](int row) { ui->StringGrid1->showRowNow(row); };
-    return fillBinary(file.size(), alarms, 0, dynamic, [&] {
+    return fillBinary(file.size(), alarms, ValueFormat::Format::Unsigned16, dynamic, [&] {
         return alarms ? readBinaryAlarms(file, m_grid, rowWritten)
                       : readBinaryDataRecords(file, m_grid, 0, rowWritten);
     });
@@ -552,7 +552,7 @@ void TMainFrm::SQLite_Annals_Loading(const QString &fileName)
     const QString buffer = bufferText();
     m_grid.beginBatch();
     const RecordLoadResult result = loadDataRecords(fileName, ui->BufferName->currentIndex() + 1,
-                                                    displayFormat(), zh, m_grid);
+                                                    int(displayFormat()), zh, m_grid);
     if (result.fetchedRows)
         setCountColour(Olive);
     switch (result.status) {
@@ -598,7 +598,7 @@ void TMainFrm::DShow_FormatChange()
 bool TMainFrm::rereadBinaryData()
 {
     const bool zh = chineseUi();
-    const int format = displayFormat();
+    const ValueFormat::Format format = displayFormat();
     LogFile file;
     QByteArray header;
     if (!file.open(m_openFileName) || !file.readHeaderBlock(header)) {
@@ -616,7 +616,7 @@ bool TMainFrm::rereadBinaryData()
     const Fill fill = fillBinary(file.size(), false, format, false, [&] {
         m_grid.setRows(int(std::clamp<qint64>(file.size() / 32, 1, INT_MAX - 1)));
         GridLayout::setDataRecords(m_grid, zh, format);
-        return readBinaryDataRecords(file, m_grid, format);
+        return readBinaryDataRecords(file, m_grid, int(format));
     });
     file.close();
     if (fill == Fill::ShortRead)
@@ -625,12 +625,12 @@ bool TMainFrm::rereadBinaryData()
     return fill == Fill::Read;
 }
 
-TMainFrm::Fill TMainFrm::fillBinary(qint64 fileSize, bool alarms, int format, bool dynamic,
-                                    const std::function<bool()> &read)
+TMainFrm::Fill TMainFrm::fillBinary(qint64 fileSize, bool alarms, ValueFormat::Format format,
+                                    bool dynamic, const std::function<bool()> &read)
 {
     using namespace GridSizeGuard;
     const Need need
-        = binaryFileNeed(fileSize, alarms ? RecordKind::Alarm : RecordKind::Data, format);
+        = binaryFileNeed(fileSize, alarms ? RecordKind::Alarm : RecordKind::Data, int(format));
     bool fits = GridSizeGuard::fits(need, m_services.memoryBudget());
     bool complete = false;
     if (fits) {

@@ -77,7 +77,7 @@ public:
     const RecordGridModel &recordGrid() const override { return m_grid; }
     bool chineseUi() const override;
     bool displayFormatEnabled() const override;
-    int displayFormat() const override;
+    ValueFormat::Format displayFormat() const override;
 
     RecordGridModel &grid() { return m_grid; }
     QString openFileName() const { return m_openFileName; }
@@ -94,7 +94,7 @@ public:
     // Opens `path` as if it had been chosen with Open; the title shows
     // `shownName` instead when given (a name `path` only leads to).
     void openFile(const QString &path, const QString &shownName = {});
-    bool pickFormat(int format);
+    bool pickFormat(ValueFormat::Format format);
 
 public slots:
     void FormShow();
@@ -150,7 +150,7 @@ private:
     // read), inside a batch unless `dynamic`. Records that cannot fit are
     // refused before, and memory that runs out on the way ends the same:
     // the empty grid and the too-large message.
-    Fill fillBinary(qint64 fileSize, bool alarms, int format, bool dynamic,
+    Fill fillBinary(qint64 fileSize, bool alarms, ValueFormat::Format format, bool dynamic,
                     const std::function<bool()> &read);
     // The open binary file's records in the layout set for them.
     Fill openBinary(LogFile &file, bool alarms);
