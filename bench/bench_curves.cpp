@@ -31,7 +31,7 @@ public:
     const RecordGridModel &recordGrid() const override { return grid; }
     bool chineseUi() const override { return false; }
     bool displayFormatEnabled() const override { return true; }
-    int displayFormat() const override { return 0; }
+    ValueFormat::Format displayFormat() const override { return ValueFormat::Format::Unsigned16; }
     RecordGridModel grid;
 };
 

@@ -91,7 +91,7 @@ int main(int argc, char **argv)
         const double open = timer.nsecsElapsed() / 1e6;
 
         timer.restart();
-        if (!main.pickFormat(2)) {
+        if (!main.pickFormat(ValueFormat::Format::Signed32)) {
             std::fprintf(stderr, "no format list for %s\n", argv[1]);
             return 1;
         }

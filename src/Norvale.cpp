@@ -2,6 +2,7 @@
 
 #include "automation/WorkbookTemplate.h"
 #include "cli/CommandLine.h"
+#include "cli/ConsoleText.h"
 #include "cli/ProgramInfo.h"
 #include "colourdialog/MyColorDlg.h"
 #include "curvewindow/LSCurrent.h"
@@ -18,8 +19,6 @@
 #include <QHash>
 #include <QIcon>
 #include <QTimer>
-
-#include <cstdio>
 
 #ifdef Q_OS_LINUX
 #include <fcntl.h>
@@ -59,12 +58,6 @@ QStringList argumentsOf(int argc, char **argv, QHash<QString, QString> &shown)
         list << name;
     }
     return list;
-}
-
-void printText(FILE *stream, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
 // The help follows the language the browser was left in; English when the
@@ -112,7 +105,7 @@ int main(int argc, char **argv)
         // nothing of the toolkit's.
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
             if (type == QtFatalMsg)
-                printText(stderr, QStringLiteral("norvale: ") + text + QLatin1Char('\n'));
+                printLine(stderr, QStringLiteral("norvale: ") + text);
         });
     }
 

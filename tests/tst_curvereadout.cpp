@@ -229,7 +229,7 @@ void TestCurveReadout::readoutOfAKnownRow()
     QVERIFY(w.messages.shown.isEmpty());
     if (format) {
         w.curves->hide();
-        QVERIFY(w.main->pickFormat(format));
+        QVERIFY(w.main->pickFormat(static_cast<ValueFormat::Format>(format)));
         w.curves->show();
     }
     QVERIFY(w.curves->hasCurves());

@@ -334,7 +334,7 @@ void TestMainWindowTools::findCountsAndWraps()
     QVERIFY(writeFile(path(u"d.bin"_s), dataFile(records(1, 20))));
     Window w;
     w.open(path(u"d.bin"_s));
-    QVERIFY(w.main->pickFormat(format));
+    QVERIFY(w.main->pickFormat(static_cast<ValueFormat::Format>(format)));
     QTest::keySequence(w.main.get(), QKeySequence::Find);
     QVERIFY(w.main->findBar()->isVisible());
     w.typeFind(text);
@@ -392,7 +392,7 @@ void TestMainWindowTools::saveAsMatchesCommandLine()
     runProgram(command << log << u"-o"_s << path(u"cli-"_s + name));
     Window w;
     w.open(log);
-    QVERIFY(w.main->pickFormat(3));
+    QVERIFY(w.main->pickFormat(ValueFormat::Format::Hex32));
     w.saves.file = path(name).chopped(name.size() - name.indexOf(u'.'));
     w.saves.filter = filter;
     auto *gauge = w.main->findChild<QWidget *>(u"Gauge1"_s);
@@ -493,7 +493,7 @@ void TestMainWindowTools::reloadKeepsPosition()
     QVERIFY(writeFile(log, dataFile(records(1, 200))));
     Window w;
     w.open(log);
-    QVERIFY(w.main->pickFormat(2));
+    QVERIFY(w.main->pickFormat(ValueFormat::Format::Signed32));
     w.view()->scrollTo(w.main->grid().index(99, 0), QAbstractItemView::PositionAtTop);
     w.view()->setCurrentIndex(w.main->grid().index(104, 0));
     const int top = w.view()->rowAt(0);
@@ -501,7 +501,7 @@ void TestMainWindowTools::reloadKeepsPosition()
     QVERIFY(writeFile(log, dataFile(records(1, 210))));
     QTest::keyClick(w.main.get(), Qt::Key_F5);
     QCOMPARE(w.main->grid().recordCount(), 210);
-    QCOMPARE(w.main->displayFormat(), 2);
+    QCOMPARE(w.main->displayFormat(), ValueFormat::Format::Signed32);
     QCOMPARE(w.main->grid().cell(3, 1), u"720906"_s); // words 10 (low) and 11 (high)
     QCOMPARE(w.view()->rowAt(0), top);
     QCOMPARE(w.currentRow(), 105);

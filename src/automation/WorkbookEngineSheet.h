@@ -80,7 +80,6 @@ public:
     void setRowHeight(int top, int bottom, double height);
     void applyStyle(const CellRect &rect, const CellStyle &style);
 
-    bool hasCells() const { return m_maxRow >= 0; }
     // The used area: the last row and column that got a value, -1 when none.
     int lastRow() const { return m_maxRow; }
     int lastCol() const { return m_maxCol; }

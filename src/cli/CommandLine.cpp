@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "cli/ConsoleText.h"
+
 #include "automation/Automation.h"
 #include "curvewindow/LSCurrent.h"
 #include "mainwindow/uTestSqlite.h"
@@ -15,8 +17,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -34,24 +36,10 @@ public:
     void showMessage(QWidget *, MessageIcon, const QString &caption, const QString &text,
                      bool) override
     {
-        const QByteArray line = (caption + QStringLiteral(": ") + text).toUtf8() + '\n';
-        std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-        std::fflush(stderr);
+        printLine(stderr, caption + QStringLiteral(": ") + text);
         ++count;
     }
     int count = 0;
-};
-
-class FixedFile : public FileChooser
-{
-public:
-    explicit FixedFile(QString file)
-        : m_file(std::move(file))
-    { }
-    QString chooseFileToOpen(QWidget *) override { return m_file; }
-
-private:
-    QString m_file;
 };
 
 // Shows the curve window as its button does. In the no-data look its text
@@ -61,15 +49,13 @@ bool showCurves(TMainFrm &main, TLSCurrentFrm &curves)
     main.BitBtn4Click();
     if (curves.hasCurves())
         return true;
-    const QByteArray text = curves.noDataText().toUtf8() + '\n';
-    std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+    printLine(stderr, curves.noDataText());
     return false;
 }
 
 void printError(const QString &text)
 {
-    const QByteArray line = (QStringLiteral("norvale: ") + text).toUtf8() + '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    printLine(stderr, QStringLiteral("norvale: ") + text);
 }
 
 bool isStdout(const QString &out)
@@ -149,6 +135,240 @@ private:
     const PdfFileJobSink &m_pdf;
 };
 
+// What an option's value is read as.
+enum class ValueKind { None, Text, Integer, Output, Language, Encoding };
+
+// One option: its name, its value and where the value goes. An integer
+// value must lie in [low, high].
+struct Option
+{
+    const char *name;
+    ValueKind kind;
+    qint64 low;
+    qint64 high;
+    void (*store)(CommandLine &command, qint64 number, const QString &text);
+};
+
+constexpr qint64 AnyLow = std::numeric_limits<qint64>::min();
+constexpr qint64 AnyHigh = std::numeric_limits<qint64>::max();
+
+const Option Options[] = {
+    {"--help", ValueKind::None, 0, 0,
+     [](CommandLine &c, qint64, const QString &) { c.help = true; }},
+    {"-h", ValueKind::None, 0, 0, [](CommandLine &c, qint64, const QString &) { c.help = true; }},
+    {"--version", ValueKind::None, 0, 0,
+     [](CommandLine &c, qint64, const QString &) { c.version = true; }},
+    {"--to", ValueKind::Output, 0, 0,
+     [](CommandLine &c, qint64 n, const QString &) { c.to = CommandLine::Output(n); }},
+    {"-o", ValueKind::Text, 0, 0, [](CommandLine &c, qint64, const QString &v) { c.out = v; }},
+    {"--buffer", ValueKind::Integer, 1, 12,
+     [](CommandLine &c, qint64 n, const QString &) { c.buffer = int(n); }},
+    {"--format", ValueKind::Integer, 0, 4,
+     [](CommandLine &c, qint64 n, const QString &) { c.format = int(n); }},
+    {"--lang", ValueKind::Language, 0, 0,
+     [](CommandLine &c, qint64 n, const QString &) { c.english = n != 0; }},
+    {"--start", ValueKind::Integer, AnyLow, AnyHigh,
+     [](CommandLine &c, qint64 n, const QString &) { c.start = n; }},
+    {"--end", ValueKind::Integer, AnyLow, AnyHigh,
+     [](CommandLine &c, qint64 n, const QString &) { c.end = n; }},
+    {"--scale", ValueKind::Integer, 1, 4,
+     [](CommandLine &c, qint64 n, const QString &) { c.scale = int(n); }},
+    {"--encoding", ValueKind::Encoding, 0, 0,
+     [](CommandLine &c, qint64 n, const QString &) {
+         c.encoding = CsvEncoding(n);
+         c.encodingGiven = true;
+     }},
+};
+
+const Option *optionNamed(const QString &name)
+{
+    for (const Option &option : Options)
+        if (name == QLatin1String(option.name))
+            return &option;
+    return nullptr;
+}
+
+// Reads `text` as the value of `option` into `number`; the usage error
+// when it is not one.
+QString readValue(const Option &option, const QString &text, qint64 &number)
+{
+    const QString name = QLatin1String(option.name);
+    switch (option.kind) {
+    case ValueKind::None:
+    case ValueKind::Text:
+        return {};
+    case ValueKind::Integer:
+        if (parseInteger(text, option.low, option.high, number))
+            return {};
+        if (option.low == AnyLow && option.high == AnyHigh)
+            return name + QStringLiteral(": expected an integer");
+        return name + QStringLiteral(": expected %1 to %2").arg(option.low).arg(option.high);
+    case ValueKind::Output: {
+        using Output = CommandLine::Output;
+        const std::pair<const char *, Output> outputs[] = {{"csv", Output::Csv},
+                                                           {"xlsx", Output::Xlsx},
+                                                           {"png", Output::Png},
+                                                           {"pdf", Output::Pdf}};
+        for (const auto &[word, output] : outputs) {
+            if (text == QLatin1String(word)) {
+                number = qint64(output);
+                return {};
+            }
+        }
+        return QStringLiteral("--to: unknown output '%1'").arg(text);
+    }
+    case ValueKind::Language:
+        if (text != QLatin1String("zh") && text != QLatin1String("en"))
+            return QStringLiteral("--lang: expected zh or en");
+        number = text == QLatin1String("en") ? 1 : 0;
+        return {};
+    case ValueKind::Encoding: {
+        const std::optional<CsvEncoding> encoding = csvEncodingNamed(text);
+        if (!encoding)
+            return QStringLiteral("--encoding: expected utf-8, utf-8-bom or gb18030");
+        if (!csvEncodingAvailable(*encoding))
+            return QStringLiteral("--encoding: %1 is not available on this platform").arg(text);
+        number = qint64(*encoding);
+        return {};
+    }
+    }
+    return {};
+}
+
+// What is wrong with the options taken together; empty when nothing.
+QString combinationProblem(const CommandLine &command)
+{
+    if (command.scale != 1 && command.to != CommandLine::Output::Png)
+        return QStringLiteral("--scale needs --to png");
+    if (command.to == CommandLine::Output::None) {
+        if (!command.out.isEmpty() || command.buffer || command.format)
+            return QStringLiteral("-o, --buffer and --format need --to");
+        if (command.encodingGiven)
+            return QStringLiteral("--encoding needs --to csv");
+        if (command.start || command.end)
+            return QStringLiteral("--start and --end need --to pdf");
+        return {};
+    }
+    if (command.encodingGiven && command.to != CommandLine::Output::Csv)
+        return QStringLiteral("--encoding needs --to csv");
+    if (command.file.isEmpty())
+        return QStringLiteral("--to: missing FILE");
+    if (command.out.isEmpty() && command.to != CommandLine::Output::Csv)
+        return QStringLiteral("--to: missing -o OUT");
+    if (command.out == QLatin1String("-") && command.to != CommandLine::Output::Csv)
+        return QStringLiteral("-o: standard output takes only csv");
+    if (command.to == CommandLine::Output::Pdf)
+        return pageFilesProblem(command.out, command.file);
+    if (!isStdout(command.out))
+        return outputProblem(command.out, command.file);
+    return {};
+}
+
+// The grid as CSV to OUT or to stdout.
+bool writeCsv(const CommandLine &command, const TMainFrm &main)
+{
+    if (isStdout(command.out)) {
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly)
+            || !writeGridCsv(main.recordGrid(), out, command.encoding) || !out.flush()) {
+            printError(QStringLiteral("cannot write stdout: ") + out.errorString());
+            return false;
+        }
+        return true;
+    }
+    SafeOutputFile out(command.out);
+    if (!out.open(command.file) || !writeGridCsv(main.recordGrid(), out.device(), command.encoding)
+        || !out.commit()) {
+        const QString reason
+            = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
+        out.discard();
+        printError(QStringLiteral("cannot write ") + command.out + QStringLiteral(": ") + reason);
+        return false;
+    }
+    return true;
+}
+
+// The export, saved by the workbook engine the window was given.
+bool writeXlsx(const CommandLine &command, TMainFrm &main, const QString &writeFailure)
+{
+    main.BitBtn3Click();
+    if (!writeFailure.isEmpty()) {
+        printError(QStringLiteral("cannot write ") + command.out + QStringLiteral(": ")
+                   + writeFailure);
+        return false;
+    }
+    // The export's message says it failed; this line says why.
+    if (!main.exportFailure().isEmpty())
+        printError(main.exportFailure());
+    return true;
+}
+
+bool writePng(const CommandLine &command, TMainFrm &main, TLSCurrentFrm &curves)
+{
+    if (!showCurves(main, curves))
+        return false;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImage picture = curves.curvePicture();
+    if (command.scale != 1) {
+        // Finer pixels, the same size on paper.
+        const int dpmX = picture.dotsPerMeterX();
+        const int dpmY = picture.dotsPerMeterY();
+        picture = curves.curvePicture(command.scale);
+        picture.setDotsPerMeterX(dpmX * command.scale);
+        picture.setDotsPerMeterY(dpmY * command.scale);
+    }
+    if (!picture.save(&buffer, "PNG")) {
+        printError(QStringLiteral("cannot write ") + command.out
+                   + QStringLiteral(": the picture could not be encoded"));
+        return false;
+    }
+    return writeOutput(command.out, command.file, bytes);
+}
+
+// The printed pages, one PDF file each.
+bool writePdf(const CommandLine &command, TMainFrm &main, TLSCurrentFrm &curves,
+              MessageSink &messages)
+{
+    if (!showCurves(main, curves))
+        return false;
+    curves.setPrintRange(command.start, command.end);
+    PdfFileJobSink pdf(command.out);
+    pdf.setProtectedFile(command.file);
+    PdfRunMessages pdfMessages(messages, pdf);
+    curves.setPrintJobSink(&pdf);
+    curves.setMessageSink(&pdfMessages);
+    curves.BitBtn2Click();
+    curves.setPrintJobSink(nullptr);
+    curves.setMessageSink(&messages);
+    if (!pdf.writeFailure().isEmpty()) {
+        printError(QStringLiteral("cannot write ") + pdf.writeFailure());
+        return false;
+    }
+    return true;
+}
+
+// Picks --buffer and --format as a user would; the exit status when that
+// ends the run.
+std::optional<int> pickLists(const CommandLine &command, TMainFrm &main)
+{
+    if (command.buffer && !main.pickBuffer(*command.buffer - 1)) {
+        printError(QStringLiteral("--buffer: not available for ") + command.fileShown());
+        return 2;
+    }
+    if (command.format) {
+        if (!main.displayFormatEnabled()) {
+            printError(QStringLiteral("--format: not available for ") + command.fileShown());
+            return 2;
+        }
+        // The window said why the file could not be read in the format.
+        if (!main.pickFormat(static_cast<ValueFormat::Format>(*command.format)))
+            return 1;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 QString CommandLine::usage()
@@ -173,98 +393,36 @@ QString CommandLine::usage()
 
 bool CommandLine::takesValue(const QString &option)
 {
-    for (const char *name : {"--to", "-o", "--buffer", "--format", "--lang", "--start", "--end",
-                             "--scale", "--encoding"})
-        if (option == QLatin1String(name))
-            return true;
-    return false;
+    const Option *known = optionNamed(option);
+    return known && known->kind != ValueKind::None;
 }
 
 CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
 {
     CommandLine command;
     QStringList positional;
-    const auto valueOf = [&](qsizetype &i, const QString &name) -> std::optional<QString> {
-        if (i + 1 >= arguments.size()) {
-            error = name + QStringLiteral(": missing value");
-            return std::nullopt;
-        }
-        return arguments.at(++i);
-    };
     for (qsizetype i = 0; i < arguments.size() && error.isEmpty(); ++i) {
         const QString &arg = arguments.at(i);
-        qint64 number = 0;
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            command.help = true;
-        } else if (arg == QLatin1String("--version")) {
-            command.version = true;
-        } else if (arg == QLatin1String("--to")) {
-            const auto v = valueOf(i, arg);
-            if (!v)
-                break;
-            if (*v == QLatin1String("csv"))
-                command.to = Output::Csv;
-            else if (*v == QLatin1String("xlsx"))
-                command.to = Output::Xlsx;
-            else if (*v == QLatin1String("png"))
-                command.to = Output::Png;
-            else if (*v == QLatin1String("pdf"))
-                command.to = Output::Pdf;
+        const Option *option = optionNamed(arg);
+        if (!option) {
+            if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
+                error = QStringLiteral("unknown option %1").arg(arg);
             else
-                error = QStringLiteral("--to: unknown output '%1'").arg(*v);
-        } else if (arg == QLatin1String("-o")) {
-            if (const auto v = valueOf(i, arg))
-                command.out = *v;
-        } else if (arg == QLatin1String("--buffer") || arg == QLatin1String("--format")) {
-            const bool buffer = arg == QLatin1String("--buffer");
-            const int low = buffer ? 1 : 0;
-            const int high = buffer ? 12 : 4;
-            if (const auto v = valueOf(i, arg)) {
-                if (parseInteger(*v, low, high, number))
-                    (buffer ? command.buffer : command.format) = int(number);
-                else
-                    error = arg + QStringLiteral(": expected %1 to %2").arg(low).arg(high);
-            }
-        } else if (arg == QLatin1String("--lang")) {
-            if (const auto v = valueOf(i, arg)) {
-                if (*v == QLatin1String("zh") || *v == QLatin1String("en"))
-                    command.english = *v == QLatin1String("en");
-                else
-                    error = QStringLiteral("--lang: expected zh or en");
-            }
-        } else if (arg == QLatin1String("--start") || arg == QLatin1String("--end")) {
-            if (const auto v = valueOf(i, arg)) {
-                if (!parseInteger(*v, std::numeric_limits<qint64>::min(),
-                                  std::numeric_limits<qint64>::max(), number))
-                    error = arg + QStringLiteral(": expected an integer");
-                else if (arg == QLatin1String("--start"))
-                    command.start = number;
-                else
-                    command.end = number;
-            }
-        } else if (arg == QLatin1String("--scale")) {
-            if (const auto v = valueOf(i, arg)) {
-                if (parseInteger(*v, 1, 4, number))
-                    command.scale = int(number);
-                else
-                    error = arg + QStringLiteral(": expected 1 to 4");
-            }
-        } else if (arg == QLatin1String("--encoding")) {
-            if (const auto v = valueOf(i, arg)) {
-                const std::optional<CsvEncoding> encoding = csvEncodingNamed(*v);
-                if (!encoding)
-                    error = QStringLiteral("--encoding: expected utf-8, utf-8-bom or gb18030");
-                else if (!csvEncodingAvailable(*encoding))
-                    error = QStringLiteral("--encoding: %1 is not available on this platform")
-                                .arg(*v);
-                command.encoding = encoding.value_or(CsvEncoding::Utf8);
-                command.encodingGiven = true;
-            }
-        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
-            error = QStringLiteral("unknown option %1").arg(arg);
-        } else {
-            positional << arg;
+                positional << arg;
+            continue;
         }
+        QString value;
+        if (option->kind != ValueKind::None) {
+            if (i + 1 >= arguments.size()) {
+                error = arg + QStringLiteral(": missing value");
+                break;
+            }
+            value = arguments.at(++i);
+        }
+        qint64 number = 0;
+        error = readValue(*option, value, number);
+        if (error.isEmpty())
+            option->store(command, number, value);
     }
     if (!error.isEmpty() || command.help || command.version)
         return command;
@@ -273,31 +431,7 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
         return command;
     }
     command.file = positional.value(0);
-    if (command.scale != 1 && command.to != Output::Png) {
-        error = QStringLiteral("--scale needs --to png");
-        return command;
-    }
-    if (command.to == Output::None) {
-        if (!command.out.isEmpty() || command.buffer || command.format)
-            error = QStringLiteral("-o, --buffer and --format need --to");
-        else if (command.encodingGiven)
-            error = QStringLiteral("--encoding needs --to csv");
-        else if (command.start || command.end)
-            error = QStringLiteral("--start and --end need --to pdf");
-        return command;
-    }
-    if (command.encodingGiven && command.to != Output::Csv)
-        error = QStringLiteral("--encoding needs --to csv");
-    else if (command.file.isEmpty())
-        error = QStringLiteral("--to: missing FILE");
-    else if (command.out.isEmpty() && command.to != Output::Csv)
-        error = QStringLiteral("--to: missing -o OUT");
-    else if (command.out == QLatin1String("-") && command.to != Output::Csv)
-        error = QStringLiteral("-o: standard output takes only csv");
-    else if (command.to == Output::Pdf)
-        error = pageFilesProblem(command.out, command.file);
-    else if (!isStdout(command.out))
-        error = outputProblem(command.out, command.file);
+    error = combinationProblem(command);
     return command;
 }
 
@@ -310,7 +444,7 @@ int runHeadless(const CommandLine &command)
         return 1;
     }
     StderrMessages messages;
-    FixedFile file(command.file);
+    FixedFileChooser file(command.file);
     MainWindowServices services;
     services.messages = &messages;
     services.files = &file;
@@ -328,94 +462,27 @@ int runHeadless(const CommandLine &command)
     else
         main.N2Click();
     main.OpenClick();
+    if (const std::optional<int> status = pickLists(command, main))
+        return *status;
 
-    if (command.buffer && !main.pickBuffer(*command.buffer - 1)) {
-        printError(QStringLiteral("--buffer: not available for ") + command.fileShown());
-        return 2;
-    }
-    if (command.format && !main.pickFormat(*command.format)) {
-        printError(QStringLiteral("--format: not available for ") + command.fileShown());
-        return 2;
-    }
-
+    bool written = true;
     switch (command.to) {
-    case CommandLine::Output::Csv: {
-        if (isStdout(command.out)) {
-            QFile out;
-            if (!out.open(stdout, QIODevice::WriteOnly)
-                || !writeGridCsv(main.recordGrid(), out, command.encoding) || !out.flush()) {
-                printError(QStringLiteral("cannot write stdout: ") + out.errorString());
-                return 1;
-            }
-            break;
-        }
-        SafeOutputFile out(command.out);
-        if (!out.open(command.file)
-            || !writeGridCsv(main.recordGrid(), out.device(), command.encoding) || !out.commit()) {
-            const QString reason
-                = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
-            out.discard();
-            printError(QStringLiteral("cannot write ") + command.out + QStringLiteral(": ")
-                       + reason);
-            return 1;
-        }
+    case CommandLine::Output::Csv:
+        written = writeCsv(command, main);
         break;
-    }
     case CommandLine::Output::Xlsx:
-        main.BitBtn3Click();
-        if (!writeFailure.isEmpty()) {
-            printError(QStringLiteral("cannot write ") + command.out + QStringLiteral(": ")
-                       + writeFailure);
-            return 1;
-        }
-        // The export's message says it failed; this line says why.
-        if (!main.exportFailure().isEmpty())
-            printError(main.exportFailure());
+        written = writeXlsx(command, main, writeFailure);
         break;
-    case CommandLine::Output::Png: {
-        if (!showCurves(main, curves))
-            return 1;
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QImage picture = curves.curvePicture();
-        if (command.scale != 1) {
-            // Finer pixels, the same size on paper.
-            const int dpmX = picture.dotsPerMeterX();
-            const int dpmY = picture.dotsPerMeterY();
-            picture = curves.curvePicture(command.scale);
-            picture.setDotsPerMeterX(dpmX * command.scale);
-            picture.setDotsPerMeterY(dpmY * command.scale);
-        }
-        if (!picture.save(&buffer, "PNG")) {
-            printError(QStringLiteral("cannot write ") + command.out
-                       + QStringLiteral(": the picture could not be encoded"));
-            return 1;
-        }
-        if (!writeOutput(command.out, command.file, bytes))
-            return 1;
+    case CommandLine::Output::Png:
+        written = writePng(command, main, curves);
         break;
-    }
-    case CommandLine::Output::Pdf: {
-        if (!showCurves(main, curves))
-            return 1;
-        curves.setPrintRange(command.start, command.end);
-        PdfFileJobSink pdf(command.out);
-        pdf.setProtectedFile(command.file);
-        PdfRunMessages pdfMessages(messages, pdf);
-        curves.setPrintJobSink(&pdf);
-        curves.setMessageSink(&pdfMessages);
-        curves.BitBtn2Click();
-        curves.setPrintJobSink(nullptr);
-        curves.setMessageSink(&messages);
-        if (!pdf.writeFailure().isEmpty()) {
-            printError(QStringLiteral("cannot write ") + pdf.writeFailure());
-            return 1;
-        }
+    case CommandLine::Output::Pdf:
+        written = writePdf(command, main, curves, messages);
         break;
-    }
     case CommandLine::Output::None:
         break;
     }
+    if (!written)
+        return 1;
     return messages.count > 0 ? 1 : 0;
 }

@@ -13,8 +13,6 @@ public:
 
     // Jobs to print: 0 when there are no points per screen.
     int pages() const { return m_pages; }
-    // The screen page that holds the start ID.
-    int firstPageIndex() const { return m_firstIndex; }
     // Scroll position of the first page.
     int firstPosition() const;
     // Scroll position the run moves to after printing page n (from 0): one

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/ValueFormat.h"
+
 class RecordGridModel;
 
 // What the curve window reads of the main window: the record grid, the UI
@@ -13,6 +15,6 @@ public:
     virtual bool chineseUi() const = 0;
     // The display format list is enabled (data records are loaded).
     virtual bool displayFormatEnabled() const = 0;
-    // The selected item of the display format list (4 = "32bit Float").
-    virtual int displayFormat() const = 0;
+    // The selected item of the display format list.
+    virtual ValueFormat::Format displayFormat() const = 0;
 };

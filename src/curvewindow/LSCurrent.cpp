@@ -526,7 +526,7 @@ void TLSCurrentFrm::refreshOverlay()
         && m_pointer->y() <= m_layout.plotBottom) {
         CurveReadout::Source src;
         src.grid = &m_source.recordGrid();
-        src.format = m_source.displayFormat();
+        src.format = int(m_source.displayFormat());
         src.chinese = m_source.chineseUi();
         lines = CurveReadout::readout(settings(), src, *row, m_markerA, m_markerB);
     }
@@ -635,7 +635,7 @@ CurvePicture::View TLSCurrentFrm::pictureView() const
 {
     CurvePicture::View view;
     view.grid = &m_source.recordGrid();
-    view.realCells = m_source.displayFormat() == 4;
+    view.realCells = m_source.displayFormat() == ValueFormat::Format::Float32;
     view.pos = ui->ScrollBar1->value();
     view.scrollMax = ui->ScrollBar1->maximum();
     return view;

@@ -112,13 +112,6 @@ TSQLiteDatabase::TSQLiteDatabase(const QString &fileName, OpenMode mode)
 
 TSQLiteDatabase::~TSQLiteDatabase()
 {
-    if (m_inTransaction) {
-        try {
-            RollbackTransaction();
-        } catch (const ESQLiteException &) {
-            // Closing below ends the transaction anyway.
-        }
-    }
     close();
 }
 
@@ -239,7 +232,6 @@ void TSQLiteDatabase::RaiseLastError(const QString &message, const QString &sql)
 void TSQLiteDatabase::RollbackTransaction()
 {
     ExecuteStatement(QStringLiteral("ROLLBACK"));
-    m_inTransaction = false;
 }
 
 namespace {

@@ -115,7 +115,9 @@ public:
     void RollbackTransaction();
 
     sqlite3 *Handle() const { return m_handle; }
-    bool InTransaction() const { return m_inTransaction; }
+    // Nothing here begins a transaction, so a connection is never in one and
+    // closing it needs no rollback.
+    bool InTransaction() const { return false; }
 
     void SetFetchLimits(const FetchLimits &limits) { m_limits = limits; }
     const FetchLimits &Limits() const { return m_limits; }
@@ -126,7 +128,6 @@ private:
     void close() noexcept;
 
     sqlite3 *m_handle = nullptr;
-    bool m_inTransaction = false;
     FetchLimits m_limits;
     // Held while a live writer's files are read in place, so that they stay.
     std::unique_ptr<FileLocks::SharedLock> m_keep;
@@ -151,8 +152,6 @@ public:
 
     // Position of the first column whose (upper-cased) name equals `name` regardless of case.
     int FieldNumber(const QString &name) const;
-    // Upper-cased result column names; empty when the result has no rows.
-    const std::vector<QString> &ColumnNames() const { return m_names; }
     // Column kinds, SQLITE_INTEGER to SQLITE_NULL; empty when the result has no rows.
     const std::vector<int> &ColumnKinds() const { return m_kinds; }
 

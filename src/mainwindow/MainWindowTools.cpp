@@ -330,14 +330,14 @@ void TMainFrm::reloadFile()
     const ViewPlace place = viewPlace();
     const bool buffers = ui->BufferName->isEnabled();
     const int buffer = ui->BufferName->currentIndex();
-    const int format = displayFormat();
+    const ValueFormat::Format format = displayFormat();
     const QString title = windowTitle();
     openFile(m_openFileName);
     // The title keeps the name the file was opened by.
     setWindowTitle(title);
     if (buffers && buffer > 0)
         pickBuffer(buffer);
-    if (format > 0)
+    if (format != ValueFormat::Format::Unsigned16)
         pickFormat(format);
     rememberGrowth();
     restoreViewPlace(place);
@@ -395,7 +395,7 @@ void TMainFrm::followChanged()
     } else if (change == LogGrowth::Change::Grew) {
         const ViewPlace place = viewPlace();
         const bool alarms = LogKind::isAlarmFileName(m_openFileName);
-        const int format = displayFormat();
+        const ValueFormat::Format format = displayFormat();
         LogFile file;
         if (file.open(m_openFileName)) {
             const Fill fill = fillBinary(file.size(), alarms, format, false,

@@ -226,19 +226,12 @@ void TMainFrm::buildMenu()
 
     connect(ui->N2, &QAction::triggered, this, &TMainFrm::N2Click);
     connect(ui->N3, &QAction::triggered, this, &TMainFrm::N3Click);
-    connect(ui->N7, &QAction::triggered, this, [this] {
-        // The action toggled itself; the handler does the reversing.
-        ui->N7->setChecked(!ui->N7->isChecked());
-        N7Click();
-    });
+    // Dynamic Load is a checkable action: a click toggles it, once.
     connect(ui->N8, &QAction::triggered, this, &TMainFrm::N8Click);
 }
 
 void TMainFrm::FormCreate()
 {
-    // Kept with the window as the open button's status tip: the window has
-    // no status bar, so it is never shown.
-    ui->BitBtn1->setStatusTip(QLatin1String(MainTexts::Version));
     OptionsStore *store = m_services.options;
     if (store) {
         if (store->keyExists()) {
@@ -267,9 +260,9 @@ bool TMainFrm::displayFormatEnabled() const
     return ui->DShow_Format->isEnabled();
 }
 
-int TMainFrm::displayFormat() const
+ValueFormat::Format TMainFrm::displayFormat() const
 {
-    return ui->DShow_Format->currentIndex();
+    return static_cast<ValueFormat::Format>(ui->DShow_Format->currentIndex());
 }
 
 bool TMainFrm::dynamicLoad() const
@@ -306,8 +299,8 @@ QSize TMainFrm::minimumClientSize() const
     };
     GridLayout::setAlarmList(scratch, true);
     measure();
-    for (int format = 0; format < 5; ++format) {
-        GridLayout::setDataRecords(scratch, true, format);
+    for (int format = 0; format < MainTexts::FormatCount; ++format) {
+        GridLayout::setDataRecords(scratch, true, static_cast<ValueFormat::Format>(format));
         measure();
     }
     const RecordGridView *view = ui->StringGrid1;
@@ -386,11 +379,6 @@ void TMainFrm::N3Click()
     FormShow();
 }
 
-void TMainFrm::N7Click()
-{
-    ui->N7->setChecked(!ui->N7->isChecked());
-}
-
 void TMainFrm::N8Click()
 {
     close();
@@ -445,27 +433,18 @@ bool TMainFrm::pickBuffer(int index)
     return true;
 }
 
-bool TMainFrm::pickFormat(int format)
+bool TMainFrm::pickFormat(ValueFormat::Format format)
 {
     if (!ui->DShow_Format->isEnabled())
         return false;
-    ui->DShow_Format->setCurrentIndex(format);
-    return true;
+    m_formatFailed = false;
+    ui->DShow_Format->setCurrentIndex(int(format));
+    return !m_formatFailed;
 }
 
 void TMainFrm::openFile(const QString &path, const QString &shownName)
 {
-    class Chosen : public FileChooser
-    {
-    public:
-        explicit Chosen(const QString &path)
-            : m_path(path)
-        { }
-        QString chooseFileToOpen(QWidget *) override { return m_path; }
-
-    private:
-        QString m_path;
-    } chosen(path);
+    FixedFileChooser chosen(path);
     FileChooser *usual = std::exchange(m_services.files, &chosen);
     OpenClick();
     m_services.files = usual;
@@ -516,37 +495,38 @@ void TMainFrm::OpenClick()
             ui->BufferName->setCurrentIndex(0);
         }
 
-        // With Dynamic Load each record is shown as soon as it is read;
-        // otherwise the views hear of a binary load once, at its end.
-        const bool dynamic = binary && dynamicLoad();
-        RowWritten rowWritten;
-        if (dynamic)
-            rowWritten = [this](int row) { ui->StringGrid1->showRowNow(row); };
-        if (alarms) {
+        if (alarms)
             GridLayout::setAlarmList(m_grid, zh);
-            if (m_isSqlite) {
+        else
+            GridLayout::setDataRecords(m_grid, zh, ValueFormat::Format::Unsigned16);
+        bool read = true;
+        if (m_isSqlite) {
+            if (alarms)
                 SQLite_Alarm_Loading(path);
-            } else {
-                fillBinary(file.size(), true, 0, dynamic,
-                           [&] { return readBinaryAlarms(file, m_grid, rowWritten); });
-            }
-        } else {
-            GridLayout::setDataRecords(m_grid, zh, 0);
-            bool read = true;
-            if (m_isSqlite) {
+            else
                 SQLite_Annals_Loading(path);
-            } else {
-                read
-                    = fillBinary(file.size(), false, 0, dynamic,
-                                 [&] { return readBinaryDataRecords(file, m_grid, 0, rowWritten); })
-                    == Fill::Read;
-            }
-            if (read)
-                ui->DShow_Format->setEnabled(true);
+        } else {
+            read = openBinary(file, alarms) == Fill::Read;
         }
+        if (!alarms && read)
+            ui->DShow_Format->setEnabled(true);
         file.close();
     }
     updateCountDisplay();
+}
+
+TMainFrm::Fill TMainFrm::openBinary(LogFile &file, bool alarms)
+{
+    // With Dynamic Load each record is shown as soon as it is read;
+    // otherwise the views hear of the load once, at its end.
+    const bool dynamic = dynamicLoad();
+    RowWritten rowWritten;
+    if (dynamic)
+        rowWritten = [this](int row) { ui->StringGrid1->showRowNow(row); };
+    return fillBinary(file.size(), alarms, ValueFormat::Format::Unsigned16, dynamic, [&] {
+        return alarms ? readBinaryAlarms(file, m_grid, rowWritten)
+                      : readBinaryDataRecords(file, m_grid, 0, rowWritten);
+    });
 }
 
 void TMainFrm::SQLite_Alarm_Loading(const QString &fileName)
@@ -572,7 +552,7 @@ void TMainFrm::SQLite_Annals_Loading(const QString &fileName)
     const QString buffer = bufferText();
     m_grid.beginBatch();
     const RecordLoadResult result = loadDataRecords(fileName, ui->BufferName->currentIndex() + 1,
-                                                    displayFormat(), zh, m_grid);
+                                                    int(displayFormat()), zh, m_grid);
     if (result.fetchedRows)
         setCountColour(Olive);
     switch (result.status) {
@@ -612,19 +592,19 @@ void TMainFrm::DShow_FormatChange()
         SQLite_Annals_Loading(m_openFileName);
         return;
     }
-    if (rereadBinaryData())
-        updateCountDisplay();
+    m_formatFailed = !rereadBinaryData();
 }
 
 bool TMainFrm::rereadBinaryData()
 {
     const bool zh = chineseUi();
-    const int format = displayFormat();
+    const ValueFormat::Format format = displayFormat();
     LogFile file;
     QByteArray header;
     if (!file.open(m_openFileName) || !file.readHeaderBlock(header)) {
+        // The grid, and so the count, are as they were.
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
-        return true;
+        return false;
     }
     if (!LogKind::hasSignature(header)) {
         // A file that lost its signature: the count display keeps its text.
@@ -636,20 +616,21 @@ bool TMainFrm::rereadBinaryData()
     const Fill fill = fillBinary(file.size(), false, format, false, [&] {
         m_grid.setRows(int(std::clamp<qint64>(file.size() / 32, 1, INT_MAX - 1)));
         GridLayout::setDataRecords(m_grid, zh, format);
-        return readBinaryDataRecords(file, m_grid, format);
+        return readBinaryDataRecords(file, m_grid, int(format));
     });
     file.close();
     if (fill == Fill::ShortRead)
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
-    return true;
+    updateCountDisplay();
+    return fill == Fill::Read;
 }
 
-TMainFrm::Fill TMainFrm::fillBinary(qint64 fileSize, bool alarms, int format, bool dynamic,
-                                    const std::function<bool()> &read)
+TMainFrm::Fill TMainFrm::fillBinary(qint64 fileSize, bool alarms, ValueFormat::Format format,
+                                    bool dynamic, const std::function<bool()> &read)
 {
     using namespace GridSizeGuard;
     const Need need
-        = binaryFileNeed(fileSize, alarms ? RecordKind::Alarm : RecordKind::Data, format);
+        = binaryFileNeed(fileSize, alarms ? RecordKind::Alarm : RecordKind::Data, int(format));
     bool fits = GridSizeGuard::fits(need, m_services.memoryBudget());
     bool complete = false;
     if (fits) {

@@ -13,10 +13,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class AutomationFactory;
 class FileFollower;
 class FindBar;
+class LogFile;
 class MessageSink;
 class OptionsStore;
 class QMenu;
@@ -31,6 +33,19 @@ class FileChooser
 public:
     virtual ~FileChooser() = default;
     virtual QString chooseFileToOpen(QWidget *owner) = 0;
+};
+
+// Answers with the one file it was given, as if the user had chosen it.
+class FixedFileChooser : public FileChooser
+{
+public:
+    explicit FixedFileChooser(QString file)
+        : m_file(std::move(file))
+    { }
+    QString chooseFileToOpen(QWidget *) override { return m_file; }
+
+private:
+    QString m_file;
 };
 
 // What the main window reports through and asks with. Left empty, the
@@ -62,7 +77,7 @@ public:
     const RecordGridModel &recordGrid() const override { return m_grid; }
     bool chineseUi() const override;
     bool displayFormatEnabled() const override;
-    int displayFormat() const override;
+    ValueFormat::Format displayFormat() const override;
 
     RecordGridModel &grid() { return m_grid; }
     QString openFileName() const { return m_openFileName; }
@@ -73,19 +88,19 @@ public:
 
     // Picks an item of the record buffer or display format list as a user
     // would: nothing happens for the item already selected. False when the
-    // list is disabled.
+    // list is disabled, or, for a format, when the binary file could not be
+    // read again in it.
     bool pickBuffer(int index);
     // Opens `path` as if it had been chosen with Open; the title shows
     // `shownName` instead when given (a name `path` only leads to).
     void openFile(const QString &path, const QString &shownName = {});
-    bool pickFormat(int format);
+    bool pickFormat(ValueFormat::Format format);
 
 public slots:
     void FormShow();
     void FormClose();
     void N2Click();
     void N3Click();
-    void N7Click();
     void N8Click();
     void BitBtn2Click();
     void BitBtn3Click();
@@ -126,16 +141,19 @@ private:
     void setCountColour(const QColor &colour);
     void updateCountDisplay();
     void message(const QString &caption, const QString &text);
-    // Re-reads the binary data file in the selected format; false when the
-    // count display is to keep its text.
+    // Re-reads the binary data file in the selected format and shows the
+    // new count; false, after the message, when it could not be read whole.
+    // A file that lost its signature empties the grid but leaves the count.
     bool rereadBinaryData();
     enum class Fill { Read, ShortRead, TooLarge };
     // A binary file's records into the grid through `read` (false on a short
     // read), inside a batch unless `dynamic`. Records that cannot fit are
     // refused before, and memory that runs out on the way ends the same:
     // the empty grid and the too-large message.
-    Fill fillBinary(qint64 fileSize, bool alarms, int format, bool dynamic,
+    Fill fillBinary(qint64 fileSize, bool alarms, ValueFormat::Format format, bool dynamic,
                     const std::function<bool()> &read);
+    // The open binary file's records in the layout set for them.
+    Fill openBinary(LogFile &file, bool alarms);
     QString bufferText() const;
 
     std::unique_ptr<Ui::TMainFrm> ui;
@@ -150,8 +168,8 @@ private:
     QString m_exportFailure;
     bool m_isSqlite = false;
     QColor m_countColour = QColor(0, 0, 255);
-    int m_bufferIndex = 0;
-    int m_formatIndex = 0;
+    // The last format change could not read the binary file whole.
+    bool m_formatFailed = false;
     bool m_outerFitted = false;
 
     // The grid's tools: copy, find, save as, reload and follow.

@@ -34,8 +34,6 @@ public:
     QStringList readList(const QString &key) const;
     void writeList(const QString &key, const QStringList &values);
 
-    QString location() const { return m_location; }
-
     static QString defaultIniFile();
 
 private:

@@ -110,10 +110,9 @@ public:
 
 protected:
     QPrinter &printer() { return *m_printer; }
-    // Makes the printer ready for the next job; false (with errorText set)
-    // when it cannot take one.
+    // Makes the printer ready for the next job; false when it cannot take
+    // one, and errorText then names the printer or its output file.
     virtual bool prepareJob();
-    void setErrorText(const QString &text) { m_error = text; }
 
 private:
     std::unique_ptr<QPrinter> m_printer;

@@ -11,10 +11,10 @@ public:
     const RecordGridModel &recordGrid() const override { return grid; }
     bool chineseUi() const override { return chinese; }
     bool displayFormatEnabled() const override { return enabled; }
-    int displayFormat() const override { return format; }
+    ValueFormat::Format displayFormat() const override { return format; }
 
     RecordGridModel grid;
     bool chinese = false;
     bool enabled = true;
-    int format = 0;
+    ValueFormat::Format format = ValueFormat::Format::Unsigned16;
 };
