@@ -11,6 +11,8 @@
 #include <QStyleOptionHeader>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 const QColor FixedColour(244, 243, 234);
 const QColor TextColour(0, 0, 128);
@@ -137,23 +139,34 @@ void RecordGridView::showRowNow(int row)
 {
     if (!m_grid || row < 1 || row >= m_grid->rows())
         return;
-    const QModelIndex index = m_grid->index(row - 1, 0);
-    if (m_frames.frameDue()) {
-        showCurrentRow(index);
+    // The clock is read every few dozen rows: far less than a frame apart.
+    const bool ask = m_rowsSinceClock++ % RowsPerClockRead == 0;
+    if (ask && m_frames.frameDue()) {
+        m_pendingRow = -1;
+        showCurrentRow(m_grid->index(row - 1, 0));
         return;
     }
-    // Between pictures only the current row moves; the view catches up with
-    // the next picture, or when the run returns to the event loop.
-    const QSignalBlocker quiet(selectionModel());
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    // Between pictures the current row only moves on; the view catches up
+    // with the next picture, or when the run returns to the event loop.
+    m_pendingRow = row;
     if (!m_catchUpPosted) {
         m_catchUpPosted = true;
         QTimer::singleShot(0, this, [this] {
             m_catchUpPosted = false;
+            finishRows();
             if (currentIndex().isValid())
                 showCurrentRow(currentIndex());
         });
     }
+}
+
+void RecordGridView::finishRows()
+{
+    const int row = std::exchange(m_pendingRow, -1);
+    if (!m_grid || row < 1 || row >= m_grid->rows())
+        return;
+    const QSignalBlocker quiet(selectionModel());
+    selectionModel()->setCurrentIndex(m_grid->index(row - 1, 0), QItemSelectionModel::NoUpdate);
 }
 
 void RecordGridView::showCurrentRow(const QModelIndex &index)

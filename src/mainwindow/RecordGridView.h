@@ -22,6 +22,9 @@ public:
     // view, and paints the grid at once when a picture is due (about 60 a
     // second); rows between pictures are painted when the run returns.
     void showRowNow(int row);
+    // Makes the last row given to showRowNow() current, if no picture showed
+    // it yet: the end of a run that showed rows as they came.
+    void finishRows();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -38,6 +41,11 @@ private:
     QWidget *m_corner = nullptr;
     FramePacer m_frames;
     bool m_catchUpPosted = false;
+    // The row made current between two pictures: nothing sees the current
+    // row move until the next picture, so it is set only then.
+    int m_pendingRow = -1;
+    static constexpr unsigned RowsPerClockRead = 64;
+    unsigned m_rowsSinceClock = 0;
     // An update of the cells or the row header is asked for and not yet
     // painted: asking again changes nothing.
     bool m_paintPending = false;

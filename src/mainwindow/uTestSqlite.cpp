@@ -523,10 +523,14 @@ TMainFrm::Fill TMainFrm::openBinary(LogFile &file, bool alarms)
     RowWritten rowWritten;
     if (dynamic)
         rowWritten = [this](int row) { ui->StringGrid1->showRowNow(row); };
-    return fillBinary(file.size(), alarms, ValueFormat::Format::Unsigned16, dynamic, [&] {
-        return alarms ? readBinaryAlarms(file, m_grid, rowWritten)
-                      : readBinaryDataRecords(file, m_grid, 0, rowWritten);
-    });
+    const Fill fill
+        = fillBinary(file.size(), alarms, ValueFormat::Format::Unsigned16, dynamic, [&] {
+              return alarms ? readBinaryAlarms(file, m_grid, rowWritten)
+                            : readBinaryDataRecords(file, m_grid, 0, rowWritten);
+          });
+    if (dynamic)
+        ui->StringGrid1->finishRows();
+    return fill;
 }
 
 void TMainFrm::SQLite_Alarm_Loading(const QString &fileName)
