@@ -181,7 +181,8 @@ RecordLoadResult loadDataRecords(const QString &fileName, int buffer, int format
         result.status = RecordLoadStatus::Loaded;
     } catch (const ESQLiteTooLarge &e) {
         result.status = RecordLoadStatus::TooLarge;
-        result.tooLarge = refusal(e, ValueFormat::isPairFormat(ValueFormat::Format(format)) ? 8 : 13);
+        result.tooLarge
+            = refusal(e, ValueFormat::isPairFormat(ValueFormat::Format(format)) ? 8 : 13);
     } catch (const ESQLiteException &) {
         result.status = RecordLoadStatus::NotCreated;
     } catch (const UnreadableValue &) {
