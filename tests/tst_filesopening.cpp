@@ -9,6 +9,8 @@
 #include "platform/MessageSink.h"
 #include "platform/OptionsStore.h"
 #include "support/LogFiles.h"
+#include "support/MessageRecorder.h"
+#include "support/PickedFile.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -23,24 +25,6 @@ using namespace Qt::StringLiterals;
 using namespace logfiles;
 
 namespace {
-
-class SilentSink : public MessageSink
-{
-public:
-    void showMessage(QWidget *, MessageIcon, const QString &caption, const QString &text,
-                     bool) override
-    {
-        lines << caption + u": "_s + text;
-    }
-    QStringList lines;
-};
-
-class NoDialog : public FileChooser
-{
-public:
-    QString chooseFileToOpen(QWidget *) override { return file; }
-    QString file;
-};
 
 struct Window
 {
@@ -75,8 +59,8 @@ struct Window
         main->findChild<QAction *>(chinese ? u"N2"_s : u"N3"_s)->trigger();
     }
 
-    SilentSink sink;
-    NoDialog dialog;
+    MessageRecorder sink;
+    PickedFile dialog;
     std::unique_ptr<TMainFrm> main;
 };
 
@@ -204,7 +188,7 @@ void TestFilesOpening::dropOnMainWindow()
     QVERIFY(w.main->windowTitle().endsWith(u" -[ "_s + path(opened) + u" ]"_s));
     QCOMPARE(w.main->grid().recordCount(), opened == u"a.bin"_s ? 3 : 5);
     QCOMPARE(w.recent()->list().files(), QStringList {path(opened)});
-    QCOMPARE(w.sink.lines, QStringList());
+    QCOMPARE(w.sink.lines(), QStringList());
 }
 
 void TestFilesOpening::dropWhileCurveWindowIsOpen()
@@ -259,7 +243,7 @@ void TestFilesOpening::openDialogFilters()
     QFETCH(bool, chinese);
     QFETCH(QStringList, filters);
     // The window's own open dialog, read while it is up and then cancelled.
-    SilentSink sink;
+    MessageRecorder sink;
     MainWindowServices services;
     services.messages = &sink;
     TMainFrm main(services);

@@ -6,6 +6,7 @@
 #include "platform/OptionsStore.h"
 #include "support/LogFiles.h"
 #include "support/MessageRecorder.h"
+#include "support/PickedFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,18 +27,6 @@ using namespace Qt::StringLiterals;
 using namespace logfiles;
 
 namespace {
-
-class PickedFile : public FileChooser
-{
-public:
-    QString chooseFileToOpen(QWidget *) override
-    {
-        ++asked;
-        return file;
-    }
-    QString file;
-    int asked = 0;
-};
 
 const QColor Blue(0, 0, 255);
 const QColor Olive(128, 128, 0);

@@ -6,6 +6,8 @@
 #include "platform/MessageSink.h"
 #include "support/ChildWriter.h"
 #include "support/LogFiles.h"
+#include "support/MessageRecorder.h"
+#include "support/PickedFile.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -25,24 +27,6 @@ using namespace logfiles;
 namespace {
 
 using Ranges = QList<QPair<int, int>>;
-
-class RecordingSink : public MessageSink
-{
-public:
-    void showMessage(QWidget *, MessageIcon, const QString &caption, const QString &text,
-                     bool) override
-    {
-        lines << caption + u": "_s + text;
-    }
-    QStringList lines;
-};
-
-class PickedFile : public FileChooser
-{
-public:
-    QString chooseFileToOpen(QWidget *) override { return file; }
-    QString file;
-};
 
 class PickedSave : public SaveChooser
 {
@@ -97,7 +81,7 @@ struct Window
     }
     int currentRow() const { return view()->currentIndex().row() + 1; }
 
-    RecordingSink sink;
+    MessageRecorder sink;
     PickedFile chooser;
     PickedSave saves;
     std::unique_ptr<TMainFrm> main;
@@ -401,7 +385,7 @@ void TestMainWindowTools::saveAsMatchesCommandLine()
     QCOMPARE(progress.shows, 1);
     QVERIFY(gauge->isHidden());
     QCOMPARE(w.saves.filters, (QStringList {u"Excel 工作簿 (*.xlsx)"_s, u"CSV (*.csv)"_s}));
-    QCOMPARE(w.sink.lines, QStringList {});
+    QCOMPARE(w.sink.lines(), QStringList {});
     const QByteArray saved = readFile(path(name));
     QVERIFY(!saved.isEmpty());
     if (filter == 1) {
@@ -428,8 +412,8 @@ void TestMainWindowTools::saveAsNeverOverTheShownFile()
     w.saves.filter = 1;
     w.main->saveAs();
     QCOMPARE(readFile(log), bytes);
-    QCOMPARE(w.sink.lines.size(), 1);
-    QVERIFY2(w.sink.lines[0].startsWith(u"Norvale: 保存失败："_s), qPrintable(w.sink.lines[0]));
+    QCOMPARE(w.sink.lines().size(), 1);
+    QVERIFY2(w.sink.lines()[0].startsWith(u"Norvale: 保存失败："_s), qPrintable(w.sink.lines()[0]));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::System).size(), 2);
 }
 
@@ -530,7 +514,7 @@ void TestMainWindowTools::followReadsOnlyNewRecords()
     QVERIFY(appendByAnotherProcess(log, QByteArray(10, 'x'), m_dir->path()));
     QTest::qWait(1500);
     QCOMPARE(w.main->grid().recordCount(), 150);
-    QCOMPARE(w.sink.lines, QStringList {});
+    QCOMPARE(w.sink.lines(), QStringList {});
 }
 
 void TestMainWindowTools::followShrunkFileReloadsWhole()

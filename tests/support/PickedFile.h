@@ -1,0 +1,19 @@
+#pragma once
+
+// Stands in for the open dialog: answers with the file a test picked.
+
+#include "mainwindow/uTestSqlite.h"
+
+#include <QString>
+
+class PickedFile : public FileChooser
+{
+public:
+    QString chooseFileToOpen(QWidget *) override
+    {
+        ++asked;
+        return file;
+    }
+    QString file; // empty: the dialog was cancelled
+    int asked = 0;
+};
