@@ -6,6 +6,7 @@
 //
 //   bench_gridtools [rows] [runs]
 
+#include "Median.h"
 #include "records/BinaryLogFile.h"
 #include "records/GridCopy.h"
 #include "records/GridFind.h"
@@ -27,19 +28,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-double medianSeconds(int runs, const std::function<void()> &body)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        body();
-        times.push_back(
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 long peakKb()
 {

@@ -4,6 +4,7 @@
 //
 //   bench_valueformat [cells] [runs]
 
+#include "Median.h"
 #include "records/ValueFormat.h"
 
 #include <algorithm>
@@ -21,19 +22,6 @@ namespace {
 
 // Keeps the optimiser from dropping the texts.
 std::uint64_t g_sink = 0;
-
-double medianSeconds(int runs, const std::function<void()> &body)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        body();
-        times.push_back(
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 void report(const char *name, double seconds, double reference, std::size_t cells)
 {
