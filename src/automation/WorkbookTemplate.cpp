@@ -1,11 +1,11 @@
 #include "automation/WorkbookTemplate.h"
 
 #include "automation/Automation.h"
+#include "platform/SafeOutputFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <zlib.h>
 
@@ -189,10 +189,10 @@ void writeTemplateFile(const QString &workbookPath, const QString &templatePath)
     in.close();
     if (package.isEmpty())
         throw AutomationError("cannot make a template of " + workbookPath.toStdString());
-    // QSaveFile writes beside the target and renames it into place.
-    QSaveFile out(templatePath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(package) != package.size() || !out.commit())
-        throw AutomationError("cannot write " + templatePath.toStdString());
+    SafeOutputFile out(templatePath);
+    if (!out.open() || !out.write(package) || !out.commit())
+        throw AutomationError("cannot write " + templatePath.toStdString() + ": "
+                              + out.errorString().toStdString());
 }
 
 QString exportFolderPattern()
