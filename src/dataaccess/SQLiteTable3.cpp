@@ -156,10 +156,6 @@ int TSQLiteDatabase::openReadOnly(const QString &fileName, QString &failure)
 
 int TSQLiteDatabase::openSnapshot(const QString &path, QString &failure)
 {
-    // Copies left by runs that were killed outright go first.
-    static const bool swept = (PrivateFolder::removeAbandoned(), true);
-    Q_UNUSED(swept);
-
     // The copy is ours: the library may add its "-shm" there, and the connection is made
     // query-only so it still behaves as read-only.
     m_snapshot = std::make_unique<PrivateFolder>();
