@@ -129,6 +129,14 @@ private slots:
     void busyAtStepAndAtPrepare();
     void damagedFileFailsCleanly_data();
     void damagedFileFailsCleanly();
+
+    // --- rows visited as they are stepped -----------------------------------------------------
+
+    void visitedRowReadsAsFetched_data() { valueOfEachKind_data(); }
+    void visitedRowReadsAsFetched();
+    void visitedRowsInOrderThenAtEnd();
+    void visitorBytesCountAgainstLimits_data();
+    void visitorBytesCountAgainstLimits();
 };
 
 // --- opening -----------------------------------------------------------------------------------
@@ -1005,6 +1013,107 @@ void TestSQLiteTable3::damagedFileFailsCleanly()
         QVERIFY2(got.startsWith(message + u".\rError [%1]: "_s.arg(code)), qPrintable(got));
         QVERIFY(noOpenStatement(db));
     }
+}
+
+// --- rows visited as they are stepped ----------------------------------------------------------
+
+void TestSQLiteTable3::visitedRowReadsAsFetched()
+{
+    QFETCH(QByteArray, declared);
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, integer);
+    QFETCH(QString, real);
+    QFETCH(QByteArray, text);
+    QFETCH(QString, blob);
+    makeDb(
+        ("create table t(v " + declared + "); insert into t values (" + stored + ");").constData());
+    TSQLiteDatabase db(m_db);
+    int visits = 0;
+    QString gotInteger, gotReal, gotBlob;
+    QByteArray gotText, gotDisplay, gotView;
+    bool handedNumber = false;
+    qint64 number = 0;
+    db.QueryRows(u"select v from t"_s, [&](const TSQLiteTable &t) -> quint64 {
+        ++visits;
+        gotInteger = failureOf([&] { throw ESQLiteException(QString::number(t.IntegerValue(0))); });
+        gotReal = failureOf([&] { throw ESQLiteException(QString::number(t.FloatValue(0))); });
+        gotText = t.TextValue(0);
+        gotDisplay = t.DisplayText(0);
+        QByteArray scratch;
+        gotView = t.DisplayTextView(0, scratch).toByteArray();
+        gotBlob = failureOf([&] {
+            t.BlobStream(0);
+            throw ESQLiteException(u"stream"_s);
+        });
+        handedNumber = t.DisplayInteger(0, number);
+        return 0;
+    });
+    QCOMPARE(visits, 1);
+    QCOMPARE(gotInteger, integer);
+    QCOMPARE(gotReal, real);
+    QCOMPARE(gotText, text);
+    QCOMPARE(gotDisplay, text);
+    QCOMPARE(gotView, text);
+    QCOMPARE(gotBlob, blob);
+    // A number is handed over exactly where the text is its decimal, in integer columns.
+    if (handedNumber)
+        QCOMPARE(QByteArray::number(number), text);
+    else
+        QVERIFY(declared != "INTEGER" || text.isEmpty());
+}
+
+void TestSQLiteTable3::visitedRowsInOrderThenAtEnd()
+{
+    makeDb("create table t(id integer, name text);"
+           "insert into t values (1, 'one'), (2, NULL), (3, 'three');");
+    TSQLiteDatabase db(m_db);
+    QByteArrayList seen;
+    const auto t = db.QueryRows(u"select * from t"_s, [&](const TSQLiteTable &row) -> quint64 {
+        seen << QByteArray::number(row.IntegerValue(row.FieldNumber(u"ID"_s))) + '='
+                + row.DisplayText(row.FieldNumber(u"name"_s));
+        return 0;
+    });
+    QCOMPARE(seen, (QByteArrayList {"1=one", "2=", "3=three"}));
+    QCOMPARE(t->RecordCount(), 3u);
+    QCOMPARE(t->ColumnCount(), 2u);
+    QVERIFY(t->AtEnd());
+    QCOMPARE(failureOf([&] { t->IntegerValue(0); }), u"Table is at End of File"_s);
+    QVERIFY(noOpenStatement(db));
+}
+
+void TestSQLiteTable3::visitorBytesCountAgainstLimits_data()
+{
+    QTest::addColumn<quint64>("rowLimit");
+    QTest::addColumn<quint64>("byteLimit");
+    QTest::addColumn<quint64>("stoppedAt"); // 0: the fetch completes
+    // The visitor says it keeps 1 MB per row; the table itself keeps nothing.
+    QTest::newRow("within both") << quint64(0) << quint64(1) << quint64(0);
+    QTest::newRow("bytes passed at row 5") << quint64(0) << quint64(4) << quint64(5);
+    QTest::newRow("rows passed first") << quint64(2) << quint64(100) << quint64(3);
+}
+
+void TestSQLiteTable3::visitorBytesCountAgainstLimits()
+{
+    QFETCH(quint64, rowLimit);
+    QFETCH(quint64, byteLimit);
+    QFETCH(quint64, stoppedAt);
+    makeDb("create table t(v integer); insert into t values (1), (2), (3), (4), (5), (6);");
+    constexpr quint64 mb = 1 << 20;
+    TSQLiteDatabase db(m_db);
+    // The library's own memory counts too: the byte limit is set above it.
+    db.SetFetchLimits(
+        {rowLimit, byteLimit == 1 ? 0 : byteLimit * mb + mb / 2 + quint64(sqlite3_memory_used())});
+    quint64 rows = 0;
+    try {
+        db.QueryRows(u"select v from t"_s, [&](const TSQLiteTable &) { return ++rows * mb; });
+        QCOMPARE(stoppedAt, quint64(0));
+        QCOMPARE(rows, quint64(6));
+    } catch (const ESQLiteTooLarge &e) {
+        QCOMPARE(e.records(), stoppedAt);
+        if (rowLimit == 0)
+            QVERIFY(e.bytes() >= stoppedAt * mb);
+    }
+    QVERIFY(noOpenStatement(db));
 }
 
 QTEST_GUILESS_MAIN(TestSQLiteTable3)

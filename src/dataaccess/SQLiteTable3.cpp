@@ -193,6 +193,12 @@ std::unique_ptr<TSQLiteTable> TSQLiteDatabase::QueryTable(const QString &sql)
     return std::make_unique<TSQLiteTable>(*this, sql);
 }
 
+std::unique_ptr<TSQLiteTable> TSQLiteDatabase::QueryRows(const QString &sql,
+                                                         const TSQLiteTable::RowVisitor &visitor)
+{
+    return std::make_unique<TSQLiteTable>(*this, sql, visitor);
+}
+
 void TSQLiteDatabase::ExecuteStatement(const QString &sql)
 {
     ExecuteStatement(sql, {});
@@ -332,6 +338,23 @@ TSQLiteTable::TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const TSQLit
     m_currentRow = 0;
 }
 
+TSQLiteTable::TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const RowVisitor &visitor)
+    : m_visitor(&visitor)
+{
+    StatementGuard statement;
+    if (sqlite3_prepare_v2(db.Handle(), sql.toUtf8().constData(), -1, statement.place(), nullptr)
+        != SQLITE_OK)
+        db.RaiseLastError(QStringLiteral("Error executing SQL"), sql);
+    if (!statement.get())
+        db.RaiseLastError(QStringLiteral("Could not prepare SQL statement"), sql);
+    m_decimalPoint = QLocale::system().decimalPoint().toUtf8();
+    m_limits = db.Limits();
+    fetch(db, statement.get(), sql);
+    m_visitor = nullptr;
+    m_row.clear();
+    m_currentRow = m_recordCount;
+}
+
 TSQLiteTable::~TSQLiteTable() = default;
 
 namespace {
@@ -407,7 +430,11 @@ void TSQLiteTable::fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QSt
         ++m_recordCount;
         if (m_recordCount == 1)
             readColumns(statement);
-        appendRow(statement);
+        if (m_visitor) {
+            visitRow(statement);
+        } else {
+            appendRow(statement);
+        }
         if (limited && pastLimits(false))
             raiseTooLarge(quint64(sqlite3_memory_used()));
     }
@@ -427,49 +454,79 @@ void TSQLiteTable::readColumns(sqlite3_stmt *statement)
     }
 }
 
+void TSQLiteTable::visitRow(sqlite3_stmt *statement)
+{
+    // Only this row is held: its texts stay in the library until the next step.
+    m_row.assign(m_columnCount, Cell());
+    m_blobs.clear();
+    for (quint32 c = 0; c < m_columnCount; ++c) {
+        Cell &cell = m_row[c];
+        sqlite3_value *value = sqlite3_column_value(statement, int(c));
+        if (readCell(value, int(c), cell) && cell.tag == CellTag::Text) {
+            cell.row = reinterpret_cast<const char *>(sqlite3_value_text(value));
+            cell.length = quint32(textLength(cell.row, sqlite3_value_bytes(value)));
+        }
+    }
+    m_currentRow = m_recordCount - 1;
+    m_heldBytes = (*m_visitor)(*this);
+}
+
+qsizetype TSQLiteTable::textLength(const char *text, int bytes)
+{
+    // Up to the first NUL byte, as a C string would end.
+    const char *nul
+        = text ? static_cast<const char *>(std::memchr(text, 0, size_t(bytes))) : nullptr;
+    return text ? (nul ? nul - text : bytes) : 0;
+}
+
+bool TSQLiteTable::readCell(sqlite3_value *value, int col, Cell &cell)
+{
+    // The column's value is read once through its handle rather than by position for each
+    // call; connections are single-threaded (no mutex), so the handle needs no protection.
+    if (sqlite3_value_type(value) == SQLITE_NULL)
+        return false;
+    switch (m_kinds[size_t(col)]) {
+    case SQLITE_INTEGER:
+        cell.integer = sqlite3_value_int64(value);
+        cell.tag = CellTag::Integer;
+        break;
+    case SQLITE_FLOAT:
+        cell.real = sqlite3_value_double(value);
+        cell.tag = CellTag::Float;
+        break;
+    case SQLITE_BLOB: {
+        const int n = sqlite3_value_bytes(value);
+        if (n == 0)
+            break;
+        auto stream = std::make_unique<QBuffer>();
+        stream->open(QIODevice::ReadWrite);
+        stream->write(static_cast<const char *>(sqlite3_value_blob(value)), n);
+        if (!m_visitor)
+            m_heldBytes += quint64(n) + sizeof(QBuffer) + 64;
+        cell.offset = m_blobs.size();
+        cell.tag = CellTag::Blob;
+        m_blobs.push_back(std::move(stream));
+        break;
+    }
+    default:
+        cell.tag = CellTag::Text;
+        break;
+    }
+    return true;
+}
+
 void TSQLiteTable::appendRow(sqlite3_stmt *statement)
 {
     for (quint32 c = 0; c < m_columnCount; ++c) {
         const int col = int(c);
         Cell cell;
-        if (sqlite3_column_type(statement, col) != SQLITE_NULL) {
-            switch (m_kinds[c]) {
-            case SQLITE_INTEGER:
-                cell.integer = sqlite3_column_int64(statement, col);
-                cell.tag = CellTag::Integer;
-                break;
-            case SQLITE_FLOAT:
-                cell.real = sqlite3_column_double(statement, col);
-                cell.tag = CellTag::Float;
-                break;
-            case SQLITE_BLOB: {
-                const int n = sqlite3_column_bytes(statement, col);
-                if (n == 0)
-                    break;
-                auto stream = std::make_unique<QBuffer>();
-                stream->open(QIODevice::ReadWrite);
-                stream->write(static_cast<const char *>(sqlite3_column_blob(statement, col)), n);
-                m_heldBytes += quint64(n) + sizeof(QBuffer) + 64;
-                cell.offset = m_blobs.size();
-                cell.tag = CellTag::Blob;
-                m_blobs.push_back(std::move(stream));
-                break;
-            }
-            default: {
-                const auto *text
-                    = reinterpret_cast<const char *>(sqlite3_column_text(statement, col));
-                const int n = sqlite3_column_bytes(statement, col);
-                // Up to the first NUL byte, as a C string would end.
-                const char *nul
-                    = text ? static_cast<const char *>(std::memchr(text, 0, size_t(n))) : nullptr;
-                const qsizetype length = text ? (nul ? nul - text : n) : 0;
-                cell.offset = m_texts.add(text, length);
-                m_heldBytes += quint64(length);
-                cell.length = quint32(length);
-                cell.tag = CellTag::Text;
-                break;
-            }
-            }
+        sqlite3_value *value = sqlite3_column_value(statement, col);
+        if (readCell(value, col, cell) && cell.tag == CellTag::Text) {
+            const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(value));
+            const qsizetype length = textLength(text, sqlite3_value_bytes(value));
+            cell.offset = m_texts.add(text, length);
+            m_heldBytes += quint64(length);
+            cell.length = quint32(length);
         }
         m_cells.push_back(cell);
     }
@@ -508,6 +565,8 @@ const TSQLiteTable::Cell &TSQLiteTable::cell(int col) const
     // Positions come from FieldNumber; any other is refused rather than read past the row.
     if (col < 0 || quint32(col) >= m_columnCount)
         throw ESQLiteException(QStringLiteral("Field index out of range: %1").arg(col));
+    if (m_visitor)
+        return m_row[size_t(col)];
     return m_cells[size_t(m_currentRow) * m_columnCount + size_t(col)];
 }
 
@@ -524,6 +583,15 @@ qint64 TSQLiteTable::IntegerValue(int col) const
     default:
         raise("Not an integer or numeric field");
     }
+}
+
+bool TSQLiteTable::DisplayInteger(int col, qint64 &value) const
+{
+    const Cell &c = cell(col);
+    if (c.tag != CellTag::Integer || kind(col) != SQLITE_INTEGER)
+        return false;
+    value = c.integer;
+    return true;
 }
 
 double TSQLiteTable::FloatValue(int col) const
@@ -543,6 +611,8 @@ double TSQLiteTable::FloatValue(int col) const
 
 QByteArrayView TSQLiteTable::storedText(const Cell &c) const
 {
+    if (m_visitor)
+        return QByteArrayView(c.length ? c.row : "", c.length);
     return m_texts.view(c.offset, c.length);
 }
 

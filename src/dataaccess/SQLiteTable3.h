@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -101,6 +102,10 @@ public:
 
     // Runs the first statement of `sql` and fetches its whole result.
     std::unique_ptr<TSQLiteTable> QueryTable(const QString &sql);
+    // Runs the first statement of `sql` and hands each row to `visitor` as it is stepped; the
+    // table returned holds no rows, only the count and the columns.
+    std::unique_ptr<TSQLiteTable>
+    QueryRows(const QString &sql, const std::function<quint64(const TSQLiteTable &)> &visitor);
 
     // Runs the first statement of `sql`, which must yield no rows.
     void ExecuteStatement(const QString &sql);
@@ -140,7 +145,15 @@ private:
 class TSQLiteTable
 {
 public:
+    // Called with the table on each row as it is stepped; the row's reads are valid until the
+    // visitor returns. It returns the bytes its caller now keeps for the rows so far, which
+    // count against the connection's fetch limits in place of the table's own.
+    using RowVisitor = std::function<quint64(const TSQLiteTable &)>;
+
     TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const TSQLiteValues &values = {});
+    // Steps the rows through `visitor` instead of keeping them: afterwards the table is at its
+    // end, with RecordCount() rows stepped.
+    TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const RowVisitor &visitor);
     ~TSQLiteTable();
     TSQLiteTable(const TSQLiteTable &) = delete;
     TSQLiteTable &operator=(const TSQLiteTable &) = delete;
@@ -156,6 +169,9 @@ public:
     const std::vector<int> &ColumnKinds() const { return m_kinds; }
 
     qint64 IntegerValue(int col) const;
+    // True when the cell's DisplayText is the decimal of an integer, given in `value`: a
+    // non-empty cell of an integer column. Lets a reader keep the number instead of its text.
+    bool DisplayInteger(int col, qint64 &value) const;
     double FloatValue(int col) const;
     QByteArray TextValue(int col) const;
     QByteArray DisplayText(int col) const;
@@ -178,6 +194,7 @@ private:
             qint64 integer;
             double real;
             quint64 offset; // text: place in m_texts; blob: index into m_blobs
+            const char *row; // text of a row being visited: the library's own bytes
         };
         quint32 length = 0; // text length
         CellTag tag = CellTag::Empty;
@@ -190,12 +207,19 @@ private:
     static int progress(void *context);
     void readColumns(sqlite3_stmt *statement);
     void appendRow(sqlite3_stmt *statement);
+    void visitRow(sqlite3_stmt *statement);
+    // Reads a non-NULL cell's number or blob; a text is left to the caller.
+    bool readCell(sqlite3_value *value, int col, Cell &cell);
+    static qsizetype textLength(const char *text, int bytes);
     const Cell &cell(int col) const;
     int kind(int col) const { return m_kinds[size_t(col)]; }
     QByteArrayView storedText(const Cell &c) const;
     QByteArrayView textView(int col, char *buffer, qsizetype capacity) const;
 
     ChunkedVector<Cell> m_cells;
+    // While rows are visited: the current row's cells only.
+    const RowVisitor *m_visitor = nullptr;
+    std::vector<Cell> m_row;
     quint32 m_recordCount = 0;
     quint32 m_columnCount = 0;
     std::vector<QString> m_names;

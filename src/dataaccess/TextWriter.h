@@ -6,7 +6,9 @@
 #include <QByteArrayView>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 class TextWriter
 {
@@ -24,8 +26,11 @@ public:
     }
     void put(const char *s, qsizetype n) noexcept
     {
-        for (qsizetype i = 0; i < n; ++i)
-            put(s[i]);
+        n = std::min(n, qsizetype(m_end - m_pos));
+        if (n > 0) {
+            std::memcpy(m_pos, s, size_t(n));
+            m_pos += n;
+        }
     }
     void put(QByteArrayView s) noexcept { put(s.data(), s.size()); }
     void repeat(char c, int n) noexcept
@@ -35,14 +40,25 @@ public:
     }
     void putUnsigned(std::uint64_t value) noexcept
     {
+        // Two digits at a time from the back: numbers are most of what is written.
+        static constexpr char Pairs[] = "00010203040506070809101112131415161718192021222324"
+                                        "25262728293031323334353637383940414243444546474849"
+                                        "50515253545556575859606162636465666768697071727374"
+                                        "75767778798081828384858687888990919293949596979899";
         char digits[20];
-        int n = 0;
-        do {
-            digits[n++] = char('0' + value % 10);
-            value /= 10;
-        } while (value != 0);
-        while (n > 0)
-            put(digits[--n]);
+        char *p = digits + sizeof digits;
+        while (value >= 100) {
+            p -= 2;
+            std::memcpy(p, Pairs + 2 * (value % 100), 2);
+            value /= 100;
+        }
+        if (value >= 10) {
+            p -= 2;
+            std::memcpy(p, Pairs + 2 * value, 2);
+        } else {
+            *--p = char('0' + value);
+        }
+        put(p, digits + sizeof digits - p);
     }
     void putSigned(std::int64_t value) noexcept
     {

@@ -4,12 +4,14 @@
 #include "records/GridLayout.h"
 #include "records/MainTexts.h"
 #include "records/RecordGridModel.h"
+#include "records/StoredRecords.h"
 #include "records/ValueFormat.h"
 
 #include <QtGlobal>
 
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -19,16 +21,6 @@ bool isAscii(QByteArrayView bytes)
         if (static_cast<unsigned char>(c) >= 0x80)
             return false;
     return true;
-}
-
-// Texts shown as stored: decoded with the system's 8-bit code page, which
-// is a no-op for the ASCII that dates, times and numbers are made of.
-void setStoredText(RecordGridModel &grid, int col, int row, QByteArrayView bytes)
-{
-    if (isAscii(bytes))
-        grid.setCellUtf8(col, row, bytes);
-    else
-        grid.setCell(col, row, QString::fromLocal8Bit(bytes));
 }
 
 // Alarm texts are UTF-8; a byte that is no part of a well-formed sequence
@@ -45,10 +37,6 @@ void setInteger(RecordGridModel &grid, int col, int row, qint64 value)
 {
     grid.setCellUtf8(col, row, ValueFormat::decimal(value).view());
 }
-
-// Stops a load that must end with the not-created message.
-struct UnreadableValue
-{ };
 
 // Text the grid keeps per record beyond the cells' own places, as the loaders reserve it.
 constexpr quint64 kGridTextPerRecord = 96;
@@ -119,73 +107,129 @@ AlarmLoadResult loadAlarmDatabase(const QString &fileName, RecordGridModel &grid
     return result;
 }
 
+namespace {
+
+// A stored text as the grid shows it: UTF-8, from the system's 8-bit code
+// page where it is not ASCII.
+QByteArrayView shownText(QByteArrayView stored, QByteArray &converted)
+{
+    if (isAscii(stored))
+        return stored;
+    converted = QString::fromLocal8Bit(stored).toUtf8();
+    return converted;
+}
+
+// Reads a buffer's rows into StoredRecords, the columns looked up by name
+// on the first row. A row that cannot be read or shown marks the load as
+// failed, and the rows are still kept as far as they can be read: a result
+// too large for memory is then refused as such, with what it truly takes.
+class RecordReader
+{
+public:
+    explicit RecordReader(const TSQLiteTable &table)
+    {
+        m_id = column(table, QStringLiteral("ID"));
+        m_date = column(table, QStringLiteral("N1"));
+        m_time = column(table, QStringLiteral("N2"));
+        for (int v = 0; v < StoredRecords::Values; ++v)
+            m_values[size_t(v)] = column(table, QStringLiteral("N") + QString::number(3 + v));
+    }
+
+    bool failed() const { return m_failed; }
+
+    void read(const TSQLiteTable &table, StoredRecords &records)
+    {
+        qint64 id = 0;
+        if (m_id >= 0) {
+            try {
+                id = table.IntegerValue(m_id);
+            } catch (const ESQLiteException &) {
+                m_failed = true;
+            }
+        }
+        const QByteArrayView date = text(table, m_date, 0);
+        const QByteArrayView time = text(table, m_time, 1);
+        std::array<StoredRecords::Value, StoredRecords::Values> values;
+        for (int v = 0; v < StoredRecords::Values; ++v) {
+            StoredRecords::Value &value = values[size_t(v)];
+            const int col = m_values[size_t(v)];
+            value.isInteger = col >= 0 && table.DisplayInteger(col, value.integer);
+            if (!value.isInteger)
+                value.text = text(table, col, 2 + v);
+        }
+        if (!records.append(id, date, time, values))
+            m_failed = true;
+    }
+
+private:
+    int column(const TSQLiteTable &table, const QString &name)
+    {
+        try {
+            return table.FieldNumber(name);
+        } catch (const ESQLiteException &) {
+            m_failed = true;
+            return -1;
+        }
+    }
+    QByteArrayView text(const TSQLiteTable &table, int col, int slot)
+    {
+        if (col < 0)
+            return {};
+        return shownText(table.DisplayTextView(col, m_scratch[size_t(slot)]),
+                         m_converted[size_t(slot)]);
+    }
+
+    int m_id = -1;
+    int m_date = -1;
+    int m_time = -1;
+    std::array<int, StoredRecords::Values> m_values {};
+    std::array<QByteArray, 2 + StoredRecords::Values> m_scratch;
+    std::array<QByteArray, 2 + StoredRecords::Values> m_converted;
+    bool m_failed = false;
+};
+
+} // namespace
+
 RecordLoadResult loadDataRecords(const QString &fileName, int buffer, int format, bool chinese,
                                  RecordGridModel &grid, const LoadLimits &limits)
 {
     RecordLoadResult result;
     const auto fmt = static_cast<ValueFormat::Format>(format);
-    const bool pairs = ValueFormat::isPairFormat(fmt);
     try {
         TSQLiteDatabase db(fileName, TSQLiteDatabase::OpenMode::ReadOnly);
         db.SetFetchLimits(fetchLimits(limits));
-        std::unique_ptr<TSQLiteTable> table = db.QueryTable(bufferQuery(buffer));
+        auto records
+            = std::make_unique<StoredRecords>(fmt, ValueFormat::DecimalSeparator::system());
+        std::optional<RecordReader> reader;
+        quint64 held = 0;
+        const auto visit = [&](const TSQLiteTable &table) -> quint64 {
+            if (!reader)
+                reader.emplace(table);
+            reader->read(table, *records);
+            // The store grows a chunk at a time: counting it every 64 rows is close enough.
+            if (records->count() % 64 == 1)
+                held = quint64(records->memoryUse());
+            return held;
+        };
+        const std::unique_ptr<TSQLiteTable> table = db.QueryRows(bufferQuery(buffer), visit);
         if (table->RecordCount() == 0) {
             result.status = RecordLoadStatus::NoData;
             return result;
         }
-        const int records = int(std::min<quint32>(table->RecordCount(), INT_MAX - 1));
-        grid.setRows(records + 1);
         result.fetchedRows = true;
+        if (reader->failed())
+            return result;
+        records->truncate(RecordGridModel::MaxRows - 1);
+        // The earlier rows go before the layout changes, so nothing is copied.
+        grid.setRows(1);
         GridLayout::setDataRecords(grid, chinese, format);
-        grid.reserveText(qsizetype(records) * 96);
-
-        const int id = table->FieldNumber(QStringLiteral("ID"));
-        const int date = table->FieldNumber(QStringLiteral("N1"));
-        const int time = table->FieldNumber(QStringLiteral("N2"));
-        std::array<int, 10> value {};
-        for (int v = 0; v < 10; ++v)
-            value[size_t(v)] = table->FieldNumber(QStringLiteral("N") + QString::number(3 + v));
-
-        const ValueFormat::DecimalSeparator separator = ValueFormat::DecimalSeparator::system();
-        QByteArray scratch;
-        QByteArray lowScratch;
-        ValueFormat::Text text;
-        for (int i = 1; i <= records; ++i) {
-            setInteger(grid, 0, i, table->IntegerValue(id));
-            setStoredText(grid, 1, i, table->DisplayTextView(date, scratch));
-            setStoredText(grid, 2, i, table->DisplayTextView(time, scratch));
-            if (!pairs) {
-                for (int v = 0; v < 10; ++v) {
-                    const QByteArrayView stored = table->DisplayTextView(value[size_t(v)], scratch);
-                    if (fmt == ValueFormat::Format::Unsigned16) {
-                        setStoredText(grid, 3 + v, i, stored);
-                    } else {
-                        if (!ValueFormat::storedWordText(fmt, stored, text))
-                            throw UnreadableValue {};
-                        grid.setCellUtf8(3 + v, i, text.view());
-                    }
-                }
-            } else {
-                for (int p = 0; p < 5; ++p) {
-                    const QByteArrayView low
-                        = table->DisplayTextView(value[size_t(2 * p)], lowScratch);
-                    const QByteArrayView high
-                        = table->DisplayTextView(value[size_t(2 * p + 1)], scratch);
-                    if (!ValueFormat::storedPairText(fmt, low, high, separator, text))
-                        throw UnreadableValue {};
-                    grid.setCellUtf8(3 + p, i, text.view());
-                }
-            }
-            table->MoveNext();
-        }
+        grid.setStoredRecords(std::move(records));
         result.status = RecordLoadStatus::Loaded;
     } catch (const ESQLiteTooLarge &e) {
         result.status = RecordLoadStatus::TooLarge;
-        result.tooLarge
-            = refusal(e, ValueFormat::isPairFormat(ValueFormat::Format(format)) ? 8 : 13);
+        // The records were counted as they were kept: what was held is what they need.
+        result.tooLarge = {true, e.records(), e.bytes()};
     } catch (const ESQLiteException &) {
-        result.status = RecordLoadStatus::NotCreated;
-    } catch (const UnreadableValue &) {
         result.status = RecordLoadStatus::NotCreated;
     } catch (const std::bad_alloc &) {
         result.status = RecordLoadStatus::NotCreated;

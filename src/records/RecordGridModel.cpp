@@ -1,6 +1,7 @@
 #include "records/RecordGridModel.h"
 
 #include "records/LogFileFormat.h"
+#include "records/StoredRecords.h"
 
 #include <QtEndian>
 
@@ -14,6 +15,13 @@ RecordGridModel::RecordGridModel(QObject *parent)
 {
     m_spans.resize(slot(0, m_rows));
     m_colWidths.assign(static_cast<std::size_t>(m_cols), m_defaultColWidth);
+}
+
+RecordGridModel::~RecordGridModel() = default;
+
+qint64 RecordGridModel::rawBytes() const
+{
+    return m_raw.size() + (m_stored ? m_stored->memoryUse() : 0);
 }
 
 void RecordGridModel::resize(int rows, int cols)
@@ -139,8 +147,7 @@ void RecordGridModel::checkGrowth(std::size_t spans) const
 {
     if (spans > m_spans.max_size()
         || (m_memoryLimit >= 0
-            && qint64(spans) * BytesPerCell + qint64(m_arena.size()) + qint64(m_raw.size())
-                > m_memoryLimit))
+            && qint64(spans) * BytesPerCell + qint64(m_arena.size()) + rawBytes() > m_memoryLimit))
         throw std::bad_alloc();
 }
 
@@ -149,7 +156,7 @@ void RecordGridModel::updateTextRoom()
     m_textRoom = MaxTextBytes;
     if (m_memoryLimit >= 0)
         m_textRoom = std::min<qint64>(
-            m_textRoom, m_memoryLimit - qint64(spanCount()) * BytesPerCell - qint64(m_raw.size()));
+            m_textRoom, m_memoryLimit - qint64(spanCount()) * BytesPerCell - rawBytes());
 }
 
 RecordGridModel::Span RecordGridModel::store(QByteArrayView utf8)
@@ -269,7 +276,7 @@ void RecordGridModel::reserveText(qsizetype bytes)
 
 qint64 RecordGridModel::memoryUse() const
 {
-    return qint64(spanCount()) * BytesPerCell + m_arena.size() + m_raw.size();
+    return qint64(spanCount()) * BytesPerCell + m_arena.size() + rawBytes();
 }
 
 void RecordGridModel::makeEmpty()
@@ -283,6 +290,7 @@ void RecordGridModel::makeEmpty()
     QByteArray().swap(m_arena);
     m_rawKind = RawKind::None;
     QByteArray().swap(m_raw);
+    m_stored.reset();
     m_rawCount = 0;
     m_split = std::numeric_limits<int>::max();
     std::unordered_map<std::uint64_t, Span>().swap(m_overlay);
@@ -349,6 +357,7 @@ void RecordGridModel::beginRawRecords(RawKind kind, int format,
     std::vector<Span>().swap(m_spans);
     m_rawKind = kind;
     QByteArray().swap(m_raw);
+    m_stored.reset();
     m_rawCount = 0;
     m_shape = m_oldShape = shape;
     m_split = std::numeric_limits<int>::max();
@@ -356,10 +365,44 @@ void RecordGridModel::beginRawRecords(RawKind kind, int format,
     closeReset(own);
 }
 
+void RecordGridModel::setStoredRecords(std::unique_ptr<StoredRecords> records)
+{
+    const int count = int(std::min<qint64>(records->count(), MaxRows - 1));
+    records->truncate(count);
+    // The title row's texts go beside the records; the rows below are replaced.
+    std::unordered_map<std::uint64_t, Span> overlay;
+    if (isRaw()) {
+        for (const auto &entry : m_overlay)
+            if ((entry.first >> 32) == 0)
+                overlay.insert(entry);
+    } else {
+        for (int c = 0; c < m_cols; ++c)
+            if (const Span s = m_spans[slot(c, 0)]; s.length() != 0)
+                overlay.emplace(key(c, 0), s);
+    }
+    const int lastRow = overlay.empty() ? -1 : 0;
+    const bool own = openReset();
+    m_overlay.swap(overlay);
+    m_overlayLastRow = lastRow;
+    std::vector<Span>().swap(m_spans);
+    QByteArray().swap(m_raw);
+    m_rawKind = RawKind::Stored;
+    const RawShape shape {records->format(), std::min(m_cols, records->columns())};
+    m_stored = std::move(records);
+    m_rawCount = count;
+    m_rows = count + 1;
+    m_shape = m_oldShape = shape;
+    m_split = std::numeric_limits<int>::max();
+    m_garbage = std::max<qsizetype>(m_garbage, 0);
+    updateTextRoom();
+    compactIfWasteful();
+    closeReset(own);
+}
+
 void RecordGridModel::reserveRawRecords(qint64 count)
 {
     const qint64 bytes = count * rawRecordSize();
-    if (!isRaw() || bytes <= m_raw.size())
+    if (m_rawKind == RawKind::Stored || !isRaw() || bytes <= m_raw.size())
         return;
     if (m_memoryLimit >= 0 && bytes + m_arena.size() > m_memoryLimit)
         return;
@@ -370,7 +413,8 @@ void RecordGridModel::reserveRawRecords(qint64 count)
 
 char *RecordGridModel::rawRecords(int first, int count)
 {
-    if (!isRaw() || first < 1 || first > m_rawCount + 1 || count < 0)
+    if (!isRaw() || m_rawKind == RawKind::Stored || first < 1 || first > m_rawCount + 1
+        || count < 0)
         throw std::bad_alloc();
     const qint64 size = rawRecordSize();
     const qint64 needed = (qint64(first) - 1 + count) * size;
@@ -389,7 +433,7 @@ char *RecordGridModel::rawRecords(int first, int count)
 
 void RecordGridModel::rawRecordsWritten(int first, int count)
 {
-    if (!isRaw() || count <= 0)
+    if (!isRaw() || m_rawKind == RawKind::Stored || count <= 0)
         return;
     const int last = first + count - 1;
     m_rawCount = std::max(m_rawCount, last);
@@ -426,7 +470,10 @@ void RecordGridModel::setRawRows(int rows)
     m_rows = rows;
     if (m_rawCount > rows - 1) {
         m_rawCount = rows - 1;
-        m_raw.truncate(qsizetype(m_rawCount) * rawRecordSize());
+        if (m_stored)
+            m_stored->truncate(m_rawCount);
+        else
+            m_raw.truncate(qsizetype(m_rawCount) * rawRecordSize());
     }
     if (m_overlayLastRow >= rows) {
         for (auto it = m_overlay.begin(); it != m_overlay.end();) {
@@ -522,6 +569,10 @@ CellText RecordGridModel::rawCell(int col, int row) const
     const RawShape &shape = row < m_split ? m_shape : m_oldShape;
     if (col >= shape.cols)
         return t;
+    if (m_stored) {
+        m_stored->cell(col, row - 1, t);
+        return t;
+    }
     const auto *record = reinterpret_cast<const unsigned char *>(m_raw.constData())
         + qsizetype(row - 1) * rawRecordSize();
     using namespace ValueFormat;

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -90,8 +91,13 @@ private:
 // std::bad_alloc; the grid is then still whole, without the change that
 // failed, and the loader decides what to show.
 //
+// A database's data records are kept the same way, as StoredRecords: their
+// stored values in the width they need, texts made in the records' format.
+//
 // As a Qt model it shows rows 1 .. rows()-1 as data rows; the title row is
 // the horizontal header and the ID column the vertical header.
+class StoredRecords;
+
 class RecordGridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -108,6 +114,7 @@ public:
         = std::min<qint64>((qint64(1) << 40) - 1, std::numeric_limits<qsizetype>::max());
 
     explicit RecordGridModel(QObject *parent = nullptr);
+    ~RecordGridModel() override;
 
     // Grid dimensions, counting the title row and the ID column.
     int rows() const { return m_rows; }
@@ -121,8 +128,9 @@ public:
     void setCell(int col, int row, const QString &text);
     void setCellUtf8(int col, int row, QByteArrayView utf8);
 
-    // Records of a binary log file, kept raw from row 1 on.
-    enum class RawKind : std::uint8_t { None, Data, Alarm };
+    // Records kept as the file holds them, from row 1 on: a binary log
+    // file's data or alarm records, or a database's data records.
+    enum class RawKind : std::uint8_t { None, Data, Alarm, Stored };
     // Starts keeping `kind` records in rows 1.., shown in display `format`
     // (data records) with `separator`, and as many columns as the record
     // has, at most cols(). Records of the same kind already held stay: those
@@ -136,6 +144,10 @@ public:
     char *rawRecords(int first, int count);
     void rawRecordsWritten(int first, int count);
     RawKind rawKind() const { return m_rawKind; }
+
+    // Rows 1 .. count show `records`, in as many columns as they fill (at
+    // most cols()); the title row stays, every other row goes.
+    void setStoredRecords(std::unique_ptr<StoredRecords> records);
     int rawRecordCount() const { return m_rawCount; }
 
     // Room for `bytes` more text, so a large load does not regrow the store.
@@ -234,6 +246,8 @@ private:
     }
     bool isRaw() const { return m_rawKind != RawKind::None; }
     int rawRecordSize() const { return m_rawKind == RawKind::Alarm ? 112 : 32; }
+    // Bytes the records take.
+    qint64 rawBytes() const;
     int rawCols(RawKind kind, int format) const;
     CellText rawCell(int col, int row) const;
     void setRawRows(int rows);
@@ -289,6 +303,7 @@ private:
     // explicitly by key(col, row).
     RawKind m_rawKind = RawKind::None;
     QByteArray m_raw;
+    std::unique_ptr<StoredRecords> m_stored;
     int m_rawCount = 0;
     // Rows before m_split show m_shape, the others m_oldShape (records not
     // yet written again after a change of format).

@@ -1,0 +1,281 @@
+#include "records/StoredColumn.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <limits>
+#include <new>
+
+// --- TextStore ----------------------------------------------------------
+
+TextStore::Span TextStore::add(QByteArrayView text)
+{
+    const qsizetype length = text.size();
+    if (length == 0)
+        return {};
+    // 20 bits of chunk index: a terabyte of texts.
+    constexpr std::size_t MaxChunks = std::size_t(1) << 20;
+    if (length >= qsizetype(Span::LongLength) || length > ChunkSize - m_used) {
+        if (m_chunks.size() >= MaxChunks)
+            throw std::bad_alloc();
+        const qsizetype size = std::max(length, ChunkSize);
+        m_chunks.reserve(m_chunks.size() + 1);
+        m_chunks.push_back({std::unique_ptr<char[]>(new char[std::size_t(size)]), size});
+        m_bytes += size;
+        // A long text fills its chunk; the next text starts a new one.
+        m_used = length >= qsizetype(Span::LongLength) ? ChunkSize : 0;
+        if (length >= qsizetype(Span::LongLength)) {
+            m_chunks.back().size = length;
+            std::memcpy(m_chunks.back().data.get(), text.data(), std::size_t(length));
+            const std::uint64_t place = std::uint64_t(m_chunks.size() - 1) << ChunkBits;
+            return {place << 24 | Span::LongLength};
+        }
+    }
+    const std::uint64_t place
+        = std::uint64_t(m_chunks.size() - 1) << ChunkBits | std::uint64_t(m_used);
+    std::memcpy(m_chunks.back().data.get() + m_used, text.data(), std::size_t(length));
+    m_used += length;
+    return {place << 24 | std::uint64_t(length)};
+}
+
+QByteArrayView TextStore::view(Span s) const
+{
+    const std::uint64_t length = s.bits & Span::LongLength;
+    if (length == 0)
+        return {};
+    const std::uint64_t place = s.bits >> 24;
+    const Chunk &chunk = m_chunks[std::size_t(place >> ChunkBits)];
+    if (length == Span::LongLength)
+        return QByteArrayView(chunk.data.get(), chunk.size);
+    return QByteArrayView(chunk.data.get() + (place & (ChunkSize - 1)), qsizetype(length));
+}
+
+// --- IntegerColumn ------------------------------------------------------
+
+namespace {
+
+// The number `text` is the plain decimal of, as std::to_chars writes it:
+// no sign but a leading "-", no leading zero, no "-0".
+bool plainDecimal(QByteArrayView text, qint64 &value)
+{
+    const char *begin = text.data();
+    const char *end = begin + text.size();
+    if (text.isEmpty() || text.size() > 20)
+        return false;
+    const char *digits = *begin == '-' ? begin + 1 : begin;
+    if (digits == end || (*digits == '0' && (end - digits > 1 || digits != begin)))
+        return false;
+    const auto [ptr, error] = std::from_chars(begin, end, value);
+    return error == std::errc() && ptr == end;
+}
+
+} // namespace
+
+int IntegerColumn::bytesOf(Width w)
+{
+    switch (w) {
+    case Width::None:
+        return 0;
+    case Width::I8:
+    case Width::U8:
+        return 1;
+    case Width::I16:
+    case Width::U16:
+        return 2;
+    case Width::I32:
+    case Width::U32:
+        return 4;
+    case Width::I64:
+        return 8;
+    }
+    return 8;
+}
+
+int IntegerColumn::bytesPerValue() const
+{
+    return bytesOf(m_width);
+}
+
+IntegerColumn::Width IntegerColumn::widthFor(qint64 min, qint64 max)
+{
+    const auto within = [&](qint64 lo, qint64 hi) { return min >= lo && max <= hi; };
+    if (within(INT8_MIN, INT8_MAX))
+        return Width::I8;
+    if (within(0, UINT8_MAX))
+        return Width::U8;
+    if (within(INT16_MIN, INT16_MAX))
+        return Width::I16;
+    if (within(0, UINT16_MAX))
+        return Width::U16;
+    if (within(INT32_MIN, INT32_MAX))
+        return Width::I32;
+    if (within(0, UINT32_MAX))
+        return Width::U32;
+    return Width::I64;
+}
+
+qint64 IntegerColumn::readAt(Width w, const char *chunk, std::size_t i)
+{
+    const auto get = [&](auto zero) {
+        decltype(zero) v;
+        std::memcpy(&v, chunk + i * sizeof v, sizeof v);
+        return qint64(v);
+    };
+    switch (w) {
+    case Width::I8:
+        return get(std::int8_t());
+    case Width::U8:
+        return get(std::uint8_t());
+    case Width::I16:
+        return get(std::int16_t());
+    case Width::U16:
+        return get(std::uint16_t());
+    case Width::I32:
+        return get(std::int32_t());
+    case Width::U32:
+        return get(std::uint32_t());
+    case Width::I64:
+        return get(std::int64_t());
+    case Width::None:
+        break;
+    }
+    return 0;
+}
+
+void IntegerColumn::writeAt(Width w, char *chunk, std::size_t i, qint64 value)
+{
+    const auto put = [&](auto v) { std::memcpy(chunk + i * sizeof v, &v, sizeof v); };
+    switch (w) {
+    case Width::I8:
+        put(std::int8_t(value));
+        break;
+    case Width::U8:
+        put(std::uint8_t(value));
+        break;
+    case Width::I16:
+        put(std::int16_t(value));
+        break;
+    case Width::U16:
+        put(std::uint16_t(value));
+        break;
+    case Width::I32:
+        put(std::int32_t(value));
+        break;
+    case Width::U32:
+        put(std::uint32_t(value));
+        break;
+    case Width::I64:
+        put(std::int64_t(value));
+        break;
+    case Width::None:
+        break;
+    }
+}
+
+void IntegerColumn::widen(Width to)
+{
+    // Chunk by chunk, so the column never exists twice over; each new chunk is
+    // had before the old one goes, and a failure leaves the old width whole.
+    std::vector<std::unique_ptr<char[]>> wider;
+    wider.reserve(m_chunks.size());
+    for (std::size_t c = 0; c < m_chunks.size(); ++c) {
+        auto chunk = std::make_unique<char[]>(Chunk * std::size_t(bytesOf(to)));
+        const std::size_t count = std::min(Chunk, m_size - c * Chunk);
+        for (std::size_t i = 0; i < count; ++i)
+            writeAt(to, chunk.get(), i, readAt(m_width, m_chunks[c].get(), i));
+        wider.push_back(std::move(chunk));
+    }
+    m_chunks.swap(wider);
+    m_width = to;
+}
+
+void IntegerColumn::store(qint64 value)
+{
+    if ((m_size & ChunkMask) == 0 && m_size / Chunk == m_chunks.size()) {
+        m_chunks.reserve(m_chunks.size() + 1);
+        m_chunks.push_back(std::make_unique<char[]>(Chunk * std::size_t(bytesOf(m_width))));
+    }
+    writeAt(m_width, m_chunks[m_size >> ChunkBits].get(), m_size & ChunkMask, value);
+    ++m_size;
+}
+
+void IntegerColumn::append(qint64 value)
+{
+    if (m_width == Width::None) {
+        m_min = m_max = value;
+        m_width = widthFor(value, value);
+    } else if (value < m_min || value > m_max) {
+        const qint64 min = std::min(m_min, value);
+        const qint64 max = std::max(m_max, value);
+        const Width to = widthFor(min, max);
+        if (to != m_width)
+            widen(to);
+        m_min = min;
+        m_max = max;
+    }
+    store(value);
+}
+
+void IntegerColumn::appendText(QByteArrayView text)
+{
+    qint64 value = 0;
+    if (plainDecimal(text, value)) {
+        append(value);
+        return;
+    }
+    // The row keeps a place in the integers too, so rows stay aligned.
+    const TextStore::Span span = m_texts->add(text);
+    m_textRows.reserve(m_textRows.size() + 1);
+    m_textSpans.reserve(m_textSpans.size() + 1);
+    if (m_width == Width::None) {
+        m_width = Width::I8;
+        m_min = m_max = 0;
+    }
+    store(0);
+    m_textRows.push_back(m_size - 1);
+    m_textSpans.push_back(span);
+}
+
+bool IntegerColumn::isTextRow(std::size_t row) const
+{
+    return std::binary_search(m_textRows.begin(), m_textRows.end(), std::uint64_t(row));
+}
+
+QByteArrayView IntegerColumn::textAt(std::size_t row) const
+{
+    const auto it = std::lower_bound(m_textRows.begin(), m_textRows.end(), std::uint64_t(row));
+    if (it == m_textRows.end() || *it != row)
+        return {};
+    return m_texts->view(m_textSpans[std::size_t(it - m_textRows.begin())]);
+}
+
+void IntegerColumn::truncate(std::size_t size)
+{
+    if (size >= m_size)
+        return;
+    m_size = size;
+    m_chunks.resize((size + Chunk - 1) / Chunk);
+    const auto keep = std::lower_bound(m_textRows.begin(), m_textRows.end(), std::uint64_t(size));
+    const std::size_t kept = std::size_t(keep - m_textRows.begin());
+    m_textRows.resize(kept);
+    m_textSpans.resize(kept);
+}
+
+qint64 IntegerColumn::memoryUse() const
+{
+    return qint64(m_chunks.size() * Chunk) * bytesOf(m_width)
+        + qint64(m_textRows.capacity() * sizeof(std::uint64_t))
+        + qint64(m_textSpans.capacity() * sizeof(TextStore::Span));
+}
+
+// --- TextColumn ---------------------------------------------------------
+
+void TextColumn::append(QByteArrayView text)
+{
+    // Dates and panel texts repeat from row to row: keep the run's text once.
+    if (!m_haveLast || m_texts->view(m_last) != text) {
+        m_last = m_texts->add(text);
+        m_haveLast = true;
+    }
+    m_spans.append(m_last);
+}

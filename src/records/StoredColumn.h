@@ -1,0 +1,167 @@
+#pragma once
+
+// Columns of a database result as the grid keeps them, appended row by row
+// and read back by row. Nothing once stored is moved again except when an
+// integer column widens, so a large load peaks near its final size.
+
+#include <QByteArrayView>
+#include <QtGlobal>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// Byte strings kept in chunks of a megabyte; each lies whole in one chunk,
+// and a longer one gets a chunk of its own. A text's place is 40 bits.
+class TextStore
+{
+public:
+    // Where a text lies: 40 bits of place and 24 of length (a text of
+    // LongLength bytes or more fills its own chunk, which says how long).
+    struct Span
+    {
+        static constexpr std::uint64_t LongLength = (std::uint64_t(1) << 24) - 1;
+        std::uint64_t bits = 0;
+    };
+    static_assert(sizeof(Span) == 8);
+
+    // Throws std::bad_alloc, with nothing stored, when memory runs out.
+    Span add(QByteArrayView text);
+    QByteArrayView view(Span s) const;
+    qint64 memoryUse() const { return m_bytes; }
+
+private:
+    static constexpr int ChunkBits = 20;
+    static constexpr qsizetype ChunkSize = qsizetype(1) << ChunkBits;
+
+    struct Chunk
+    {
+        std::unique_ptr<char[]> data;
+        qsizetype size = 0;
+    };
+    std::vector<Chunk> m_chunks;
+    qsizetype m_used = ChunkSize;
+    qint64 m_bytes = 0;
+};
+
+// Fixed-size values in chunks of 65536, so appending never copies what is
+// already stored.
+template<typename T> class ChunkedColumn
+{
+public:
+    void append(const T &value)
+    {
+        if ((m_size & Mask) == 0 && m_size / Chunk == m_chunks.size())
+            m_chunks.push_back(std::make_unique<T[]>(Chunk));
+        m_chunks[m_size >> Bits][m_size & Mask] = value;
+        ++m_size;
+    }
+    const T &operator[](std::size_t i) const { return m_chunks[i >> Bits][i & Mask]; }
+    std::size_t size() const { return m_size; }
+    void truncate(std::size_t size)
+    {
+        if (size >= m_size)
+            return;
+        m_size = size;
+        m_chunks.resize((size + Chunk - 1) / Chunk);
+    }
+    qint64 memoryUse() const { return qint64(m_chunks.size()) * Chunk * qint64(sizeof(T)); }
+
+private:
+    static constexpr int Bits = 16;
+    static constexpr std::size_t Chunk = std::size_t(1) << Bits;
+    static constexpr std::size_t Mask = Chunk - 1;
+    std::vector<std::unique_ptr<T[]>> m_chunks;
+    std::size_t m_size = 0;
+};
+
+// Integers kept in the narrowest of 1, 2, 4 or 8 bytes (signed or unsigned)
+// that holds every value so far; a value outside the width widens the whole
+// column, chunk by chunk. A cell may instead hold a text (an empty cell, or
+// a number not written the plain decimal way): those are kept aside, by row.
+class IntegerColumn
+{
+public:
+    explicit IntegerColumn(TextStore &texts)
+        : m_texts(&texts)
+    { }
+    IntegerColumn(IntegerColumn &&) noexcept = default;
+    IntegerColumn &operator=(IntegerColumn &&) noexcept = default;
+
+    void append(qint64 value);
+    // A stored text: kept as its number when it is that number's plain
+    // decimal (what integerText() makes of it), else as the text.
+    void appendText(QByteArrayView text);
+    std::size_t size() const { return m_size; }
+    void truncate(std::size_t size);
+
+    // The integer in `row`, or false when the row holds a text.
+    bool integerAt(std::size_t row, qint64 &value) const
+    {
+        if (!m_textRows.empty() && isTextRow(row))
+            return false;
+        value = read(row);
+        return true;
+    }
+    // The text a row holds instead of an integer (empty for an integer).
+    QByteArrayView textAt(std::size_t row) const;
+    // The narrowest range that holds every integer stored so far.
+    qint64 minimum() const { return m_min; }
+    qint64 maximum() const { return m_max; }
+    int bytesPerValue() const;
+
+    qint64 memoryUse() const;
+
+private:
+    enum class Width : std::uint8_t { None, I8, U8, I16, U16, I32, U32, I64 };
+    static Width widthFor(qint64 min, qint64 max);
+    static int bytesOf(Width w);
+    qint64 read(std::size_t row) const
+    {
+        const char *chunk = m_chunks[row >> ChunkBits].get();
+        const std::size_t i = row & ChunkMask;
+        return readAt(m_width, chunk, i);
+    }
+    static qint64 readAt(Width w, const char *chunk, std::size_t i);
+    static void writeAt(Width w, char *chunk, std::size_t i, qint64 value);
+    void widen(Width to);
+    void store(qint64 value);
+    bool isTextRow(std::size_t row) const;
+
+    static constexpr int ChunkBits = 16;
+    static constexpr std::size_t Chunk = std::size_t(1) << ChunkBits;
+    static constexpr std::size_t ChunkMask = Chunk - 1;
+
+    TextStore *m_texts;
+    Width m_width = Width::None;
+    qint64 m_min = 0;
+    qint64 m_max = 0;
+    std::vector<std::unique_ptr<char[]>> m_chunks;
+    std::size_t m_size = 0;
+    // Rows that hold a text, ascending, with their texts.
+    std::vector<std::uint64_t> m_textRows;
+    std::vector<TextStore::Span> m_textSpans;
+};
+
+// Texts, one per row; a text equal to the row before's is kept once.
+class TextColumn
+{
+public:
+    explicit TextColumn(TextStore &texts)
+        : m_texts(&texts)
+    { }
+    TextColumn(TextColumn &&) noexcept = default;
+    TextColumn &operator=(TextColumn &&) noexcept = default;
+
+    void append(QByteArrayView text);
+    QByteArrayView at(std::size_t row) const { return m_texts->view(m_spans[row]); }
+    std::size_t size() const { return m_spans.size(); }
+    void truncate(std::size_t size) { m_spans.truncate(size); }
+    qint64 memoryUse() const { return m_spans.memoryUse(); }
+
+private:
+    TextStore *m_texts;
+    ChunkedColumn<TextStore::Span> m_spans;
+    TextStore::Span m_last;
+    bool m_haveLast = false;
+};

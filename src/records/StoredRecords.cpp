@@ -1,0 +1,152 @@
+#include "records/StoredRecords.h"
+
+#include "records/RecordGridModel.h"
+
+#include <limits>
+
+using namespace ValueFormat;
+
+namespace {
+
+bool inInt32(qint64 v)
+{
+    return v >= std::numeric_limits<std::int32_t>::min()
+        && v <= std::numeric_limits<std::int32_t>::max();
+}
+
+} // namespace
+
+StoredRecords::StoredRecords(Format format, const DecimalSeparator &separator)
+    : m_format(format)
+    , m_columns(3 + (isPairFormat(format) ? Values / 2 : Values))
+    , m_separator(separator)
+    , m_texts(std::make_unique<TextStore>())
+    , m_ids(*m_texts)
+    , m_dates(*m_texts)
+    , m_times(*m_texts)
+{
+    m_values.reserve(Values);
+    for (int v = 0; v < Values; ++v)
+        m_values.emplace_back(*m_texts);
+}
+
+bool StoredRecords::append(qint64 id, QByteArrayView date, QByteArrayView time,
+                           const std::array<Value, Values> &values)
+{
+    m_ids.append(id);
+    m_dates.append(date);
+    m_times.append(time);
+    for (int v = 0; v < Values; ++v) {
+        const Value &value = values[std::size_t(v)];
+        if (value.isInteger)
+            m_values[std::size_t(v)].append(value.integer);
+        else
+            m_values[std::size_t(v)].appendText(value.text);
+    }
+    const std::size_t row = m_ids.size() - 1;
+    for (int v = 0; v < Values; ++v)
+        if (!showable(v, row))
+            return false;
+    return true;
+}
+
+bool StoredRecords::showable(int v, std::size_t row) const
+{
+    // The stored text shows as it is, and a pair of floats shows "0.0" for
+    // what it cannot read; the other formats need a 32-bit integer.
+    if (m_format == Format::Unsigned16 || m_format == Format::Float32)
+        return true;
+    qint64 integer = 0;
+    if (m_values[std::size_t(v)].integerAt(row, integer))
+        return inInt32(integer);
+    std::int32_t parsed = 0;
+    return parseInt32(m_values[std::size_t(v)].textAt(row), parsed);
+}
+
+void StoredRecords::truncate(qint64 count)
+{
+    if (count >= this->count())
+        return;
+    const auto size = std::size_t(std::max<qint64>(count, 0));
+    m_ids.truncate(size);
+    m_dates.truncate(size);
+    m_times.truncate(size);
+    for (IntegerColumn &c : m_values)
+        c.truncate(size);
+}
+
+qint64 StoredRecords::memoryUse() const
+{
+    qint64 bytes
+        = m_texts->memoryUse() + m_ids.memoryUse() + m_dates.memoryUse() + m_times.memoryUse();
+    for (const IntegerColumn &c : m_values)
+        bytes += c.memoryUse();
+    return bytes;
+}
+
+QByteArrayView StoredRecords::storedText(int v, std::size_t row, Text &out) const
+{
+    qint64 integer = 0;
+    if (!m_values[std::size_t(v)].integerAt(row, integer))
+        return m_values[std::size_t(v)].textAt(row);
+    out = decimal(integer);
+    return out.view();
+}
+
+void StoredRecords::cell(int col, qint64 record, CellText &out) const
+{
+    const auto row = std::size_t(record);
+    if (col < 0 || col >= columns() || record < 0 || record >= count()) {
+        out = CellText();
+        return;
+    }
+    qint64 integer = 0;
+    switch (col) {
+    case 0:
+        m_ids.integerAt(row, integer);
+        out.setMade(decimal(integer));
+        return;
+    case 1:
+        out = CellText(m_dates.at(row));
+        return;
+    case 2:
+        out = CellText(m_times.at(row));
+        return;
+    default:
+        break;
+    }
+    Text made;
+    if (!isPairFormat(m_format)) {
+        const int v = col - 3;
+        if (m_format == Format::Unsigned16) {
+            if (m_values[std::size_t(v)].integerAt(row, integer))
+                out.setMade(decimal(integer));
+            else
+                out = CellText(m_values[std::size_t(v)].textAt(row));
+            return;
+        }
+        Text stored;
+        if (m_values[std::size_t(v)].integerAt(row, integer) && inInt32(integer))
+            made = wordText(Format::Signed16, std::uint16_t(std::uint32_t(integer)));
+        else if (!storedWordText(m_format, storedText(v, row, stored), made))
+            made = Text();
+        out.setMade(made);
+        return;
+    }
+    const int low = 2 * (col - 3);
+    qint64 l = 0;
+    qint64 h = 0;
+    if (m_values[std::size_t(low)].integerAt(row, l) && inInt32(l)
+        && m_values[std::size_t(low + 1)].integerAt(row, h) && inInt32(h)) {
+        // Modulo 2^32: a negative low half borrows from the high half.
+        const std::uint32_t bits = std::uint32_t(h) * 65536u + std::uint32_t(l);
+        made = pairText(m_format, std::uint16_t(bits), std::uint16_t(bits >> 16), m_separator);
+    } else {
+        Text lowText;
+        Text highText;
+        if (!storedPairText(m_format, storedText(low, row, lowText),
+                            storedText(low + 1, row, highText), m_separator, made))
+            made = Text();
+    }
+    out.setMade(made);
+}
