@@ -153,6 +153,8 @@ private slots:
     void gridViewFollowsLayout();
     void binaryFileTooLarge_data();
     void binaryFileTooLarge();
+    void databaseBeyondTheMemoryBudget_data();
+    void databaseBeyondTheMemoryBudget();
     void disabledListsLookDisabled();
     void toolbarCaptionsFit_data();
     void toolbarCaptionsFit();
@@ -898,6 +900,49 @@ void TestMainWindow::binaryFileTooLarge()
     // it stays on for a narrower format to be tried.
     QCOMPARE(w.formats()->isEnabled(), when.startsWith(u"format"));
     QCOMPARE(grid.rowCount(), 1);
+}
+
+void TestMainWindow::databaseBeyondTheMemoryBudget_data()
+{
+    QTest::addColumn<bool>("alarms");
+    QTest::addColumn<qint64>("budget");
+    QTest::addColumn<bool>("refused");
+    // 5000 rows keep a few hundred kilobytes at least.
+    QTest::newRow("records within") << false << qint64(1) << false;
+    QTest::newRow("records beyond") << false << qint64(100 << 10) << true;
+    QTest::newRow("alarms within") << true << qint64(1) << false;
+    QTest::newRow("alarms beyond") << true << qint64(100 << 10) << true;
+}
+
+void TestMainWindow::databaseBeyondTheMemoryBudget()
+{
+    QFETCH(bool, alarms);
+    QFETCH(qint64, budget);
+    QFETCH(bool, refused);
+    const QString file = path(alarms ? u"Alarm.db"_s : u"Buffer.db"_s);
+    QByteArray rows
+        = alarms ? "CREATE TABLE Ldata (ID INTEGER, N0 TEXT, N1 TEXT, N2 TEXT);" : createBuffer(1);
+    rows += "WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r LIMIT 5000) ";
+    rows += alarms ? "INSERT INTO Ldata SELECT n, 't' || n, n, 'alarm ' || n FROM r;"
+                   : "INSERT INTO Buffer1 SELECT n, 'd', 't' || n, n, 1, 2, 3, 4, 5, 6, 7, 8, 9 "
+                     "FROM r;";
+    QVERIFY(sql(file, rows));
+    Window w;
+    w.main->show();
+    // 1 stands for plenty: the budget in force is then the machine's.
+    w.budget = budget == 1 ? std::optional<qint64>() : std::optional<qint64>(budget);
+    w.open(file);
+    RecordGridModel &grid = w.main->grid();
+    if (!refused) {
+        QCOMPARE(grid.rows(), 5001);
+        QVERIFY(w.sink.take().isEmpty());
+        return;
+    }
+    const QStringList said = w.sink.take();
+    QCOMPARE(said.size(), 1);
+    QVERIFY2(said.first().startsWith(u"Norvale: 文件太大："_s), qPrintable(said.first()));
+    QCOMPARE(shape(grid), emptyGridText());
+    QCOMPARE(w.count(), u"数据条数:0"_s);
 }
 
 void TestMainWindow::disabledListsLookDisabled()

@@ -536,7 +536,7 @@ TMainFrm::Fill TMainFrm::openBinary(LogFile &file, bool alarms)
 void TMainFrm::SQLite_Alarm_Loading(const QString &fileName)
 {
     m_grid.beginBatch();
-    const AlarmLoadResult result = loadAlarmDatabase(fileName, m_grid);
+    const AlarmLoadResult result = loadAlarmDatabase(fileName, m_grid, databaseLimits());
     if (result.tooLarge.refused)
         m_grid.makeEmpty();
     m_grid.endBatch();
@@ -555,8 +555,9 @@ void TMainFrm::SQLite_Annals_Loading(const QString &fileName)
     const bool zh = chineseUi();
     const QString buffer = bufferText();
     m_grid.beginBatch();
-    const RecordLoadResult result = loadDataRecords(fileName, ui->BufferName->currentIndex() + 1,
-                                                    int(displayFormat()), zh, m_grid);
+    const RecordLoadResult result
+        = loadDataRecords(fileName, ui->BufferName->currentIndex() + 1, int(displayFormat()), zh,
+                          m_grid, databaseLimits());
     if (result.fetchedRows)
         setCountColour(Olive);
     switch (result.status) {
@@ -627,6 +628,16 @@ bool TMainFrm::rereadBinaryData()
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
     updateCountDisplay();
     return fill == Fill::Read;
+}
+
+LoadLimits TMainFrm::databaseLimits() const
+{
+    // A query's result is kept as it is stepped, so the memory the machine has left bounds it
+    // as much as the standard budget does.
+    LoadLimits limits = LoadLimits::standard();
+    if (const std::optional<qint64> budget = m_services.memoryBudget(); budget && *budget >= 0)
+        limits.bytes = std::min(limits.bytes, quint64(std::max<qint64>(*budget, 1)));
+    return limits;
 }
 
 TMainFrm::Fill TMainFrm::fillBinary(qint64 fileSize, bool alarms, ValueFormat::Format format,

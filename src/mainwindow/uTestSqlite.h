@@ -66,6 +66,8 @@ struct MainWindowServices
 };
 
 // The main window: toolbar, record grid, options, opening and loading.
+struct LoadLimits;
+
 class TMainFrm : public QMainWindow, public RecordSource
 {
     Q_OBJECT
@@ -150,6 +152,8 @@ private:
     // read), inside a batch unless `dynamic`. Records that cannot fit are
     // refused before, and memory that runs out on the way ends the same:
     // the empty grid and the too-large message.
+    // The bounds of a database load: the standard ones, within the memory budget.
+    LoadLimits databaseLimits() const;
     Fill fillBinary(qint64 fileSize, bool alarms, ValueFormat::Format format, bool dynamic,
                     const std::function<bool()> &read);
     // The open binary file's records in the layout set for them.
