@@ -53,6 +53,29 @@ private:
 
 } // namespace
 
+// Every read of column 0 on the table's current row: the value, or the failure's message.
+struct CellReads
+{
+    QString integer, real, blob;
+    QByteArray text, display, view;
+
+    static CellReads of(const TSQLiteTable &t)
+    {
+        CellReads r;
+        r.integer = failureOf([&] { throw ESQLiteException(QString::number(t.IntegerValue(0))); });
+        r.real = failureOf([&] { throw ESQLiteException(QString::number(t.FloatValue(0))); });
+        r.text = t.TextValue(0);
+        r.display = t.DisplayText(0);
+        QByteArray scratch;
+        r.view = t.DisplayTextView(0, scratch).toByteArray();
+        r.blob = failureOf([&] {
+            t.BlobStream(0);
+            throw ESQLiteException(u"stream"_s);
+        });
+        return r;
+    }
+};
+
 class TestSQLiteTable3 : public QObject
 {
     Q_OBJECT
@@ -632,19 +655,12 @@ void TestSQLiteTable3::valueOfEachKind()
         ("create table t(v " + declared + "); insert into t values (" + stored + ");").constData());
     TSQLiteDatabase db(m_db);
     const auto t = db.QueryTable(u"select v from t"_s);
-    const QString gotInteger
-        = failureOf([&] { throw ESQLiteException(QString::number(t->IntegerValue(0))); });
-    QCOMPARE(gotInteger, integer);
-    const QString gotReal
-        = failureOf([&] { throw ESQLiteException(QString::number(t->FloatValue(0))); });
-    QCOMPARE(gotReal, real);
-    QCOMPARE(t->TextValue(0), text);
-    QCOMPARE(t->DisplayText(0), text);
-    const QString gotBlob = failureOf([&] {
-        t->BlobStream(0);
-        throw ESQLiteException(u"stream"_s);
-    });
-    QCOMPARE(gotBlob, blob);
+    const CellReads got = CellReads::of(*t);
+    QCOMPARE(got.integer, integer);
+    QCOMPARE(got.real, real);
+    QCOMPARE(got.text, text);
+    QCOMPARE(got.display, text);
+    QCOMPARE(got.blob, blob);
     // A failed read leaves the cursor where it was.
     QVERIFY(!t->AtEnd());
 }
@@ -1029,32 +1045,22 @@ void TestSQLiteTable3::visitedRowReadsAsFetched()
         ("create table t(v " + declared + "); insert into t values (" + stored + ");").constData());
     TSQLiteDatabase db(m_db);
     int visits = 0;
-    QString gotInteger, gotReal, gotBlob;
-    QByteArray gotText, gotDisplay, gotView;
+    CellReads got;
     bool handedNumber = false;
     qint64 number = 0;
     db.QueryRows(u"select v from t"_s, [&](const TSQLiteTable &t) -> quint64 {
         ++visits;
-        gotInteger = failureOf([&] { throw ESQLiteException(QString::number(t.IntegerValue(0))); });
-        gotReal = failureOf([&] { throw ESQLiteException(QString::number(t.FloatValue(0))); });
-        gotText = t.TextValue(0);
-        gotDisplay = t.DisplayText(0);
-        QByteArray scratch;
-        gotView = t.DisplayTextView(0, scratch).toByteArray();
-        gotBlob = failureOf([&] {
-            t.BlobStream(0);
-            throw ESQLiteException(u"stream"_s);
-        });
+        got = CellReads::of(t);
         handedNumber = t.DisplayInteger(0, number);
         return 0;
     });
     QCOMPARE(visits, 1);
-    QCOMPARE(gotInteger, integer);
-    QCOMPARE(gotReal, real);
-    QCOMPARE(gotText, text);
-    QCOMPARE(gotDisplay, text);
-    QCOMPARE(gotView, text);
-    QCOMPARE(gotBlob, blob);
+    QCOMPARE(got.integer, integer);
+    QCOMPARE(got.real, real);
+    QCOMPARE(got.text, text);
+    QCOMPARE(got.display, text);
+    QCOMPARE(got.view, text);
+    QCOMPARE(got.blob, blob);
     // A number is handed over exactly where the text is its decimal, in integer columns.
     if (handedNumber)
         QCOMPARE(QByteArray::number(number), text);

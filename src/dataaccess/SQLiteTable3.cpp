@@ -325,6 +325,21 @@ void TSQLiteDatabase::BindData(sqlite3_stmt *statement, const TSQLiteValues &val
 
 TSQLiteTable::TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const TSQLiteValues &values)
 {
+    run(db, sql, values);
+    m_currentRow = 0;
+}
+
+TSQLiteTable::TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const RowVisitor &visitor)
+    : m_visitor(&visitor)
+{
+    run(db, sql, {});
+    m_visitor = nullptr;
+    m_row.clear();
+    m_currentRow = m_recordCount;
+}
+
+void TSQLiteTable::run(TSQLiteDatabase &db, const QString &sql, const TSQLiteValues &values)
+{
     StatementGuard statement;
     if (sqlite3_prepare_v2(db.Handle(), sql.toUtf8().constData(), -1, statement.place(), nullptr)
         != SQLITE_OK)
@@ -335,24 +350,6 @@ TSQLiteTable::TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const TSQLit
     m_decimalPoint = QLocale::system().decimalPoint().toUtf8();
     m_limits = db.Limits();
     fetch(db, statement.get(), sql);
-    m_currentRow = 0;
-}
-
-TSQLiteTable::TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const RowVisitor &visitor)
-    : m_visitor(&visitor)
-{
-    StatementGuard statement;
-    if (sqlite3_prepare_v2(db.Handle(), sql.toUtf8().constData(), -1, statement.place(), nullptr)
-        != SQLITE_OK)
-        db.RaiseLastError(QStringLiteral("Error executing SQL"), sql);
-    if (!statement.get())
-        db.RaiseLastError(QStringLiteral("Could not prepare SQL statement"), sql);
-    m_decimalPoint = QLocale::system().decimalPoint().toUtf8();
-    m_limits = db.Limits();
-    fetch(db, statement.get(), sql);
-    m_visitor = nullptr;
-    m_row.clear();
-    m_currentRow = m_recordCount;
 }
 
 TSQLiteTable::~TSQLiteTable() = default;

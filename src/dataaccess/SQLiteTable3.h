@@ -201,6 +201,8 @@ private:
     };
     static_assert(sizeof(Cell) == 16);
 
+    // Prepares, binds and fetches (or visits) the statement's rows.
+    void run(TSQLiteDatabase &db, const QString &sql, const TSQLiteValues &values);
     void fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QString &sql);
     bool pastLimits(bool withLibrary) const;
     [[noreturn]] void raiseTooLarge(quint64 library) const;
