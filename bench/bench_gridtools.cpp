@@ -76,7 +76,8 @@ bool readWhole(const QString &path, RecordGridModel &grid)
 {
     LogFile file;
     QByteArray header;
-    return file.open(path) && file.readHeaderBlock(header) && readBinaryDataRecords(file, grid, 0);
+    return file.open(path) && file.readHeaderBlock(header)
+        && readBinaryDataRecords(file, grid, ValueFormat::Format::Unsigned16);
 }
 
 } // namespace
@@ -90,7 +91,7 @@ int main(int argc, char **argv)
     if (!writeLog(log, 1, rows, true))
         return 1;
     RecordGridModel grid;
-    GridLayout::setDataRecords(grid, true, 0);
+    GridLayout::setDataRecords(grid, true, ValueFormat::Format::Unsigned16);
     if (!readWhole(log, grid))
         return 1;
     std::printf("grid: %d rows x %d columns\n", grid.rows() - 1, grid.cols());

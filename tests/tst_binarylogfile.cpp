@@ -30,8 +30,8 @@ bool loadData(const QString &path, RecordGridModel &grid, int format = 0,
     QByteArray header;
     if (!file.open(path) || !file.readHeaderBlock(header) || !LogKind::hasSignature(header))
         return false;
-    GridLayout::setDataRecords(grid, true, format);
-    return readBinaryDataRecords(file, grid, format, rowWritten);
+    GridLayout::setDataRecords(grid, true, ValueFormat::Format(format));
+    return readBinaryDataRecords(file, grid, ValueFormat::Format(format), rowWritten);
 }
 
 bool loadAlarms(const QString &path, RecordGridModel &grid, const RowWritten &rowWritten = {})
@@ -593,8 +593,8 @@ void TestBinaryLogFile::fileShrunkBeforeRecordsGivesFewerRows()
     // Cut between the header and the records: the rows follow the new size.
     QVERIFY(QFile::resize(file, 32 + 4 * 32 + 5));
     RecordGridModel grid;
-    GridLayout::setDataRecords(grid, true, 0);
-    QVERIFY(readBinaryDataRecords(log, grid, 0));
+    GridLayout::setDataRecords(grid, true, ValueFormat::Format::Unsigned16);
+    QVERIFY(readBinaryDataRecords(log, grid, ValueFormat::Format::Unsigned16));
     QCOMPARE(grid.rows(), 5);
     QCOMPARE(grid.cell(0, 4), u"4"_s);
 }

@@ -9,6 +9,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace logfiles;
+using Format = ValueFormat::Format;
 
 using Rows = QList<QStringList>;
 
@@ -262,7 +263,8 @@ void TestDatabaseLoading::dataRecords()
     RecordGridModel grid;
     fillSentinel(grid);
     grid.setRows(rows + 5); // more rows than the load: they must go
-    const RecordLoadResult result = loadDataRecords(file, buffer, 0, chinese, grid);
+    const RecordLoadResult result
+        = loadDataRecords(file, buffer, Format::Unsigned16, chinese, grid);
     QCOMPARE(result.status, RecordLoadStatus::Loaded);
     QVERIFY(result.fetchedRows);
     QCOMPARE(grid.rows(), rows);
@@ -329,7 +331,7 @@ void TestDatabaseLoading::valuesInEveryFormat()
                     + insertBuffer(1, 2, "d", "t", values)));
     RecordGridModel grid;
     fillSentinel(grid);
-    const RecordLoadResult result = loadDataRecords(file, 1, format, false, grid);
+    const RecordLoadResult result = loadDataRecords(file, 1, Format(format), false, grid);
     QCOMPARE(result.status, RecordLoadStatus::Loaded);
     const bool wide = format >= 2;
     QCOMPARE(grid.cols(), wide ? 8 : 13);
@@ -349,7 +351,7 @@ void TestDatabaseLoading::bufferWithoutRowsLeavesGridUntouched()
     grid.setColWidth(4, 99);
     const auto before = snapshot(grid);
     for (int format = 0; format < 5; ++format) {
-        const RecordLoadResult result = loadDataRecords(file, 2, format, true, grid);
+        const RecordLoadResult result = loadDataRecords(file, 2, Format(format), true, grid);
         QCOMPARE(result.status, RecordLoadStatus::NoData);
         QVERIFY(!result.fetchedRows);
         QCOMPARE(snapshot(grid), before);
@@ -412,7 +414,7 @@ void TestDatabaseLoading::failedLoadsReportNotCreated()
     QVERIFY(setup.isEmpty() ? writeFile(file, bytes) : sql(file, setup));
     RecordGridModel grid;
     fillSentinel(grid);
-    const RecordLoadResult result = loadDataRecords(file, buffer, format, true, grid);
+    const RecordLoadResult result = loadDataRecords(file, buffer, Format(format), true, grid);
     QCOMPARE(result.status, RecordLoadStatus::NotCreated);
     QCOMPARE(result.fetchedRows, fetchedRows);
 }
@@ -423,7 +425,7 @@ void TestDatabaseLoading::largeBufferFromSampleTool()
     QVERIFY(makeSample(
         {u"data-db"_s, file, u"--records"_s, u"3"_s, u"--buffers"_s, u"1:250,2:0,12:-"_s}));
     RecordGridModel grid;
-    RecordLoadResult result = loadDataRecords(file, 1, 0, true, grid);
+    RecordLoadResult result = loadDataRecords(file, 1, Format::Unsigned16, true, grid);
     QCOMPARE(result.status, RecordLoadStatus::Loaded);
     QCOMPARE(grid.rows(), 251);
     QCOMPARE(grid.recordCount(), 250);
@@ -432,14 +434,17 @@ void TestDatabaseLoading::largeBufferFromSampleTool()
     QCOMPARE(grid.cell(12, 0), u"数据(9)"_s);
     // Every value of a sample is a 16-bit word, readable in every format.
     for (int format = 1; format < 5; ++format) {
-        result = loadDataRecords(file, 1, format, true, grid);
+        result = loadDataRecords(file, 1, Format(format), true, grid);
         QCOMPARE(result.status, RecordLoadStatus::Loaded);
         QCOMPARE(grid.rows(), 251);
     }
-    QCOMPARE(loadDataRecords(file, 2, 0, true, grid).status, RecordLoadStatus::NoData);
-    QCOMPARE(loadDataRecords(file, 3, 0, true, grid).status, RecordLoadStatus::Loaded);
+    QCOMPARE(loadDataRecords(file, 2, Format::Unsigned16, true, grid).status,
+             RecordLoadStatus::NoData);
+    QCOMPARE(loadDataRecords(file, 3, Format::Unsigned16, true, grid).status,
+             RecordLoadStatus::Loaded);
     QCOMPARE(grid.rows(), 4);
-    QCOMPARE(loadDataRecords(file, 12, 0, true, grid).status, RecordLoadStatus::NotCreated);
+    QCOMPARE(loadDataRecords(file, 12, Format::Unsigned16, true, grid).status,
+             RecordLoadStatus::NotCreated);
 }
 
 void TestDatabaseLoading::bufferQueryText_data()
@@ -487,14 +492,15 @@ void TestDatabaseLoading::loadsLeaveFolderUnchanged()
             QCOMPARE(grid.cell(3, 1), u"x"_s);
         } else {
             for (int format = 0; format < 5; ++format)
-                loadDataRecords(file, 1, format, true, grid);
-            loadDataRecords(file, 7, 0, true, grid);
+                loadDataRecords(file, 1, Format(format), true, grid);
+            loadDataRecords(file, 7, Format::Unsigned16, true, grid);
         }
         QCOMPARE(folderState(m_dir->path()), before);
     }
     // A missing file is not created by trying to load it.
     const QString missing = path(u"missing.db"_s);
-    QCOMPARE(loadDataRecords(missing, 1, 0, true, grid).status, RecordLoadStatus::NotCreated);
+    QCOMPARE(loadDataRecords(missing, 1, Format::Unsigned16, true, grid).status,
+             RecordLoadStatus::NotCreated);
     prepareAlarmList(grid);
     QVERIFY(loadAlarmDatabase(missing, grid).failed);
     QCOMPARE(folderState(m_dir->path()), before);
@@ -518,7 +524,7 @@ void TestDatabaseLoading::lockedDatabaseShowsNoUncommittedRows()
     const auto before = folderState(m_dir->path());
     RecordGridModel grid;
     fillSentinel(grid);
-    const RecordLoadResult result = loadDataRecords(file, 1, 0, true, grid);
+    const RecordLoadResult result = loadDataRecords(file, 1, Format::Unsigned16, true, grid);
     QCOMPARE(folderState(m_dir->path()), before);
     if (result.status == RecordLoadStatus::Loaded) {
         // The committed rows, as they were before the write began.
@@ -529,7 +535,8 @@ void TestDatabaseLoading::lockedDatabaseShowsNoUncommittedRows()
         QCOMPARE(result.status, RecordLoadStatus::NotCreated);
     }
     QCOMPARE(sqlite3_exec(writer, "COMMIT;", nullptr, nullptr, nullptr), SQLITE_OK);
-    QCOMPARE(loadDataRecords(file, 1, 0, true, grid).status, RecordLoadStatus::Loaded);
+    QCOMPARE(loadDataRecords(file, 1, Format::Unsigned16, true, grid).status,
+             RecordLoadStatus::Loaded);
     QCOMPARE(grid.rows(), 4);
     QCOMPARE(grid.cell(1, 3), u"uncommitted"_s);
 }
@@ -582,7 +589,8 @@ void TestDatabaseLoading::runawayQueriesAreRefused()
         QVERIFY(!result.fetched);
         refused = result.tooLarge;
     } else {
-        const RecordLoadResult result = loadDataRecords(file, 1, 0, true, grid, limits);
+        const RecordLoadResult result
+            = loadDataRecords(file, 1, Format::Unsigned16, true, grid, limits);
         QCOMPARE(result.status, RecordLoadStatus::TooLarge);
         QVERIFY(!result.fetchedRows);
         refused = result.tooLarge;

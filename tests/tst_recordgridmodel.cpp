@@ -506,13 +506,13 @@ void TestRecordGridModel::layouts()
 
     // Start from the other width family, so nothing is right by accident.
     RecordGridModel grid;
-    GridLayout::setDataRecords(grid, !chinese, format >= 2 ? 0 : 3);
+    GridLayout::setDataRecords(grid, !chinese, ValueFormat::Format(format >= 2 ? 0 : 3));
     grid.setRows(4);
     grid.makeEmpty();
     if (format < 0)
         GridLayout::setAlarmList(grid, chinese);
     else
-        GridLayout::setDataRecords(grid, chinese, format);
+        GridLayout::setDataRecords(grid, chinese, ValueFormat::Format(format));
     QCOMPARE(grid.cols(), titles.size());
     for (int c = 0; c < grid.cols(); ++c) {
         QCOMPARE(grid.cell(c, 0), titles.at(c));

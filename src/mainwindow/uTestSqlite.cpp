@@ -526,7 +526,8 @@ TMainFrm::Fill TMainFrm::openBinary(LogFile &file, bool alarms)
     const Fill fill
         = fillBinary(file.size(), alarms, ValueFormat::Format::Unsigned16, dynamic, [&] {
               return alarms ? readBinaryAlarms(file, m_grid, rowWritten)
-                            : readBinaryDataRecords(file, m_grid, 0, rowWritten);
+                            : readBinaryDataRecords(file, m_grid, ValueFormat::Format::Unsigned16,
+                                                    rowWritten);
           });
     if (dynamic)
         ui->StringGrid1->finishRows();
@@ -555,9 +556,8 @@ void TMainFrm::SQLite_Annals_Loading(const QString &fileName)
     const bool zh = chineseUi();
     const QString buffer = bufferText();
     m_grid.beginBatch();
-    const RecordLoadResult result
-        = loadDataRecords(fileName, ui->BufferName->currentIndex() + 1, int(displayFormat()), zh,
-                          m_grid, databaseLimits());
+    const RecordLoadResult result = loadDataRecords(fileName, ui->BufferName->currentIndex() + 1,
+                                                    displayFormat(), zh, m_grid, databaseLimits());
     if (result.fetchedRows)
         setCountColour(Olive);
     switch (result.status) {
@@ -621,7 +621,7 @@ bool TMainFrm::rereadBinaryData()
     const Fill fill = fillBinary(file.size(), false, format, false, [&] {
         m_grid.setRows(int(std::clamp<qint64>(file.size() / 32, 1, INT_MAX - 1)));
         GridLayout::setDataRecords(m_grid, zh, format);
-        return readBinaryDataRecords(file, m_grid, int(format));
+        return readBinaryDataRecords(file, m_grid, format);
     });
     file.close();
     if (fill == Fill::ShortRead)

@@ -173,7 +173,7 @@ bool readRecords(LogFile &file, RecordGridModel &grid, int rows, qint64 recordSi
 
 } // namespace
 
-bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, int format,
+bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, ValueFormat::Format format,
                            const RowWritten &rowWritten)
 {
     grid.beginRawRecords(RecordGridModel::RawKind::Data, format,
@@ -186,7 +186,8 @@ bool readBinaryAlarms(LogFile &file, RecordGridModel &grid, const RowWritten &ro
 {
     if (!file.seek(AlarmHeaderSize))
         return false;
-    grid.beginRawRecords(RecordGridModel::RawKind::Alarm, 0, ValueFormat::DecimalSeparator());
+    grid.beginRawRecords(RecordGridModel::RawKind::Alarm, ValueFormat::Format::Unsigned16,
+                         ValueFormat::DecimalSeparator());
     return readRecords(file, grid, rowsFor(file.size(), AlarmRecordSize), AlarmRecordSize,
                        rowWritten);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/ValueFormat.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -56,7 +58,7 @@ using RowWritten = std::function<void(int row)>;
 // Sets the row count to size div 32 (at least 1) and fills every row with a
 // 32-byte data record from the file's current position, values in `format`.
 // False when a read fails; the rows read so far stay.
-bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, int format,
+bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, ValueFormat::Format format,
                            const RowWritten &rowWritten = {});
 
 // Moves past the 112-byte header, sets the row count to size div 112 (at

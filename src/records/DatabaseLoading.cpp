@@ -190,16 +190,15 @@ private:
 
 } // namespace
 
-RecordLoadResult loadDataRecords(const QString &fileName, int buffer, int format, bool chinese,
-                                 RecordGridModel &grid, const LoadLimits &limits)
+RecordLoadResult loadDataRecords(const QString &fileName, int buffer, ValueFormat::Format format,
+                                 bool chinese, RecordGridModel &grid, const LoadLimits &limits)
 {
     RecordLoadResult result;
-    const auto fmt = static_cast<ValueFormat::Format>(format);
     try {
         TSQLiteDatabase db(fileName, TSQLiteDatabase::OpenMode::ReadOnly);
         db.SetFetchLimits(fetchLimits(limits));
         auto records
-            = std::make_unique<StoredRecords>(fmt, ValueFormat::DecimalSeparator::system());
+            = std::make_unique<StoredRecords>(format, ValueFormat::DecimalSeparator::system());
         std::optional<RecordReader> reader;
         quint64 held = 0;
         const auto visit = [&](const TSQLiteTable &table) -> quint64 {

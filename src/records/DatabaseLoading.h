@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/ValueFormat.h"
+
 #include <QString>
 
 class RecordGridModel;
@@ -60,8 +62,8 @@ struct RecordLoadResult
 
 // Table Buffer<buffer> (1 .. 12) into the data record layout of `format`,
 // titles in the given language.
-RecordLoadResult loadDataRecords(const QString &fileName, int buffer, int format, bool chinese,
-                                 RecordGridModel &grid,
+RecordLoadResult loadDataRecords(const QString &fileName, int buffer, ValueFormat::Format format,
+                                 bool chinese, RecordGridModel &grid,
                                  const LoadLimits &limits = LoadLimits::standard());
 
 // "select * from Buffer" followed by the buffer number.

@@ -30,9 +30,4 @@ void setDataRecords(RecordGridModel &grid, bool chinese, ValueFormat::Format for
     grid.setCell(2, 0, MainTexts::recordTimeTitle(chinese));
 }
 
-void setDataRecords(RecordGridModel &grid, bool chinese, int format)
-{
-    setDataRecords(grid, chinese, static_cast<ValueFormat::Format>(format));
-}
-
 } // namespace GridLayout

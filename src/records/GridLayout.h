@@ -13,7 +13,5 @@ void setAlarmList(RecordGridModel &grid, bool chinese);
 // Formats 0 and 1: 13 columns of default width 60; formats 2 to 4: 8 of 120.
 // Columns 0 to 2 are 60, 80, 80 wide. Titles in the given language.
 void setDataRecords(RecordGridModel &grid, bool chinese, ValueFormat::Format format);
-// The list index of a format, for callers that still hold one.
-void setDataRecords(RecordGridModel &grid, bool chinese, int format);
 
 } // namespace GridLayout

@@ -314,21 +314,20 @@ template<typename F> void RecordGridModel::forEachSpan(F f)
     }
 }
 
-int RecordGridModel::rawCols(RawKind kind, int format) const
+int RecordGridModel::rawCols(RawKind kind, ValueFormat::Format format) const
 {
     if (kind == RawKind::Alarm)
         return std::min(m_cols, 4);
-    const int values = ValueFormat::isPairFormat(static_cast<ValueFormat::Format>(format))
-        ? LogFileFormat::ValueWords / 2
-        : LogFileFormat::ValueWords;
+    const int values = ValueFormat::isPairFormat(format) ? LogFileFormat::ValueWords / 2
+                                                         : LogFileFormat::ValueWords;
     return std::min(m_cols, 3 + values);
 }
 
-void RecordGridModel::beginRawRecords(RawKind kind, int format,
+void RecordGridModel::beginRawRecords(RawKind kind, ValueFormat::Format format,
                                       const ValueFormat::DecimalSeparator &separator)
 {
     m_separator = separator;
-    const RawShape shape {static_cast<ValueFormat::Format>(format), rawCols(kind, format)};
+    const RawShape shape {format, rawCols(kind, format)};
     if (kind == m_rawKind && isRaw()) {
         // Read again: rows keep their texts until their record is written.
         if (m_split > m_rawCount)

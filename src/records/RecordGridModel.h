@@ -135,7 +135,8 @@ public:
     // (data records) with `separator`, and as many columns as the record
     // has, at most cols(). Records of the same kind already held stay: those
     // not written again keep the texts they had, as if set explicitly.
-    void beginRawRecords(RawKind kind, int format, const ValueFormat::DecimalSeparator &separator);
+    void beginRawRecords(RawKind kind, ValueFormat::Format format,
+                         const ValueFormat::DecimalSeparator &separator);
     // Room for `count` records; only a hint.
     void reserveRawRecords(qint64 count);
     // The bytes for the records of rows first .. first + count - 1, first at
@@ -248,7 +249,7 @@ private:
     int rawRecordSize() const { return m_rawKind == RawKind::Alarm ? 112 : 32; }
     // Bytes the records take.
     qint64 rawBytes() const;
-    int rawCols(RawKind kind, int format) const;
+    int rawCols(RawKind kind, ValueFormat::Format format) const;
     CellText rawCell(int col, int row) const;
     void setRawRows(int rows);
     void setRawCols(int cols);

@@ -32,7 +32,7 @@ void readAs(const QString &path, const uint8_t *data, size_t size, bool alarms)
         if (alarms)
             readBinaryAlarms(log, grid);
         else
-            readBinaryDataRecords(log, grid, format);
+            readBinaryDataRecords(log, grid, ValueFormat::Format(format));
         for (int r = 0; r < grid.rows(); ++r)
             for (int c = 0; c < grid.cols(); ++c)
                 (void)grid.cell(c, r);

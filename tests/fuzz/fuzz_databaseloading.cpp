@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     loadAlarmDatabase(path, alarms);
     for (int format = 0; format < 5; ++format) {
         RecordGridModel grid;
-        loadDataRecords(path, 1, format, format % 2 == 0, grid);
+        loadDataRecords(path, 1, ValueFormat::Format(format), format % 2 == 0, grid);
     }
-    loadDataRecords(path, 12, 0, false, alarms);
+    loadDataRecords(path, 12, ValueFormat::Format::Unsigned16, false, alarms);
     return 0;
 }
