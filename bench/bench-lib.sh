@@ -172,6 +172,15 @@ bench_compare() {
     echo "peak memory: the largest maximum resident set of the runs (via $BENCH_MEMORY)"
 }
 
+# bench_empty_file KIND FILE [extra options...]: a one-record file of the
+# same kind, whose run is the program's empty start: memory figures of the
+# large file are read above it.
+bench_empty_file() {
+    local kind=$1 file=$2
+    shift 2
+    [ -s "$file" ] || "$SAMPLE_TOOL" "$kind" "$file" "$@" || exit 1
+}
+
 # Whether the browser is there to be measured.
 bench_have_norvale() {
     if [ -x "$NORVALE" ]; then
