@@ -40,13 +40,16 @@ public:
     }
     void putUnsigned(std::uint64_t value) noexcept
     {
-        // Two digits at a time from the back: numbers are most of what is written.
+        // Two digits at a time from the back, straight into place: numbers are most of
+        // what is written.
         static constexpr char Pairs[] = "00010203040506070809101112131415161718192021222324"
                                         "25262728293031323334353637383940414243444546474849"
                                         "50515253545556575859606162636465666768697071727374"
                                         "75767778798081828384858687888990919293949596979899";
+        const int n = digitCount(value);
         char digits[20];
-        char *p = digits + sizeof digits;
+        char *end = (m_end - m_pos >= n ? m_pos : digits) + n;
+        char *p = end;
         while (value >= 100) {
             p -= 2;
             std::memcpy(p, Pairs + 2 * (value % 100), 2);
@@ -58,7 +61,19 @@ public:
         } else {
             *--p = char('0' + value);
         }
-        put(p, digits + sizeof digits - p);
+        if (p == m_pos)
+            m_pos = end;
+        else
+            put(digits, n);
+    }
+    static int digitCount(std::uint64_t value) noexcept
+    {
+        int n = 1;
+        for (; value >= 10000; value /= 10000)
+            n += 4;
+        if (value >= 100)
+            return n + (value >= 1000 ? 3 : 2);
+        return n + (value >= 10 ? 1 : 0);
     }
     void putSigned(std::int64_t value) noexcept
     {

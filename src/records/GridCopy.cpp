@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace GridCopy {
 
@@ -74,25 +75,32 @@ RowRanges normalized(RowRanges ranges, int gridRows)
 
 QByteArray rowsAsText(const RecordGridModel &grid, const RowRanges &rows)
 {
-    // Measured first, so the text is built in place without regrowing.
+    // Each cell's text is made once: a row is gathered, measured, then written in place. The
+    // block grows by half again when a row does not fit; room never written takes no memory.
     const int cols = grid.cols();
-    qsizetype size = 0;
+    std::vector<CellText> cells(static_cast<std::size_t>(cols));
+    QByteArray text;
+    qsizetype used = 0;
     forEachRow(rows, [&](int r) {
-        for (int c = 0; c < cols; ++c)
-            size += cellSize(grid.cellUtf8(c, r));
-        size += (cols - 1) + 2;
-    });
-    QByteArray text(size, Qt::Uninitialized);
-    char *at = text.data();
-    forEachRow(rows, [&](int r) {
+        qsizetype size = (cols - 1) + 2;
+        for (int c = 0; c < cols; ++c) {
+            cells[std::size_t(c)] = grid.cellUtf8(c, r);
+            size += cellSize(cells[std::size_t(c)]);
+        }
+        if (used + size > text.size())
+            text.resize(std::max(used + size, text.size() + text.size() / 2 + 4096));
+        char *at = text.data() + used;
         for (int c = 0; c < cols; ++c) {
             if (c > 0)
                 *at++ = '\t';
-            at = putCell(at, grid.cellUtf8(c, r));
+            at = putCell(at, cells[std::size_t(c)]);
         }
         *at++ = '\r';
         *at++ = '\n';
+        used = at - text.constData();
     });
+    text.truncate(used);
+    text.squeeze();
     return text;
 }
 

@@ -114,34 +114,6 @@ IntegerColumn::Width IntegerColumn::widthFor(qint64 min, qint64 max)
     return Width::I64;
 }
 
-qint64 IntegerColumn::readAt(Width w, const char *chunk, std::size_t i)
-{
-    const auto get = [&](auto zero) {
-        decltype(zero) v;
-        std::memcpy(&v, chunk + i * sizeof v, sizeof v);
-        return qint64(v);
-    };
-    switch (w) {
-    case Width::I8:
-        return get(std::int8_t());
-    case Width::U8:
-        return get(std::uint8_t());
-    case Width::I16:
-        return get(std::int16_t());
-    case Width::U16:
-        return get(std::uint16_t());
-    case Width::I32:
-        return get(std::int32_t());
-    case Width::U32:
-        return get(std::uint32_t());
-    case Width::I64:
-        return get(std::int64_t());
-    case Width::None:
-        break;
-    }
-    return 0;
-}
-
 void IntegerColumn::writeAt(Width w, char *chunk, std::size_t i, qint64 value)
 {
     const auto put = [&](auto v) { std::memcpy(chunk + i * sizeof v, &v, sizeof v); };

@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -118,11 +119,37 @@ private:
     static int bytesOf(Width w);
     qint64 read(std::size_t row) const
     {
-        const char *chunk = m_chunks[row >> ChunkBits].get();
-        const std::size_t i = row & ChunkMask;
-        return readAt(m_width, chunk, i);
+        return readAt(m_width, m_chunks[row >> ChunkBits].get(), row & ChunkMask);
     }
-    static qint64 readAt(Width w, const char *chunk, std::size_t i);
+    template<typename T> static qint64 load(const char *chunk, std::size_t i)
+    {
+        T v;
+        std::memcpy(&v, chunk + i * sizeof v, sizeof v);
+        return qint64(v);
+    }
+    // Inline: every cell the grid shows from this column is read here.
+    static qint64 readAt(Width w, const char *chunk, std::size_t i)
+    {
+        switch (w) {
+        case Width::I8:
+            return load<std::int8_t>(chunk, i);
+        case Width::U8:
+            return load<std::uint8_t>(chunk, i);
+        case Width::I16:
+            return load<std::int16_t>(chunk, i);
+        case Width::U16:
+            return load<std::uint16_t>(chunk, i);
+        case Width::I32:
+            return load<std::int32_t>(chunk, i);
+        case Width::U32:
+            return load<std::uint32_t>(chunk, i);
+        case Width::I64:
+            return load<std::int64_t>(chunk, i);
+        case Width::None:
+            break;
+        }
+        return 0;
+    }
     static void writeAt(Width w, char *chunk, std::size_t i, qint64 value);
     void widen(Width to);
     void store(qint64 value);

@@ -1,5 +1,6 @@
 #include "records/StoredRecords.h"
 
+#include "dataaccess/TextWriter.h"
 #include "records/RecordGridModel.h"
 
 #include <limits>
@@ -84,6 +85,18 @@ qint64 StoredRecords::memoryUse() const
     return bytes;
 }
 
+namespace {
+
+// A number's decimal straight into the cell's own buffer.
+void setDecimal(CellText &out, qint64 value)
+{
+    TextWriter w(out.buffer(), CellText::Capacity);
+    w.putSigned(value);
+    out.setMade(w.length());
+}
+
+} // namespace
+
 QByteArrayView StoredRecords::storedText(int v, std::size_t row, Text &out) const
 {
     qint64 integer = 0;
@@ -104,7 +117,7 @@ void StoredRecords::cell(int col, qint64 record, CellText &out) const
     switch (col) {
     case 0:
         m_ids.integerAt(row, integer);
-        out.setMade(decimal(integer));
+        setDecimal(out, integer);
         return;
     case 1:
         out = CellText(m_dates.at(row));
@@ -120,15 +133,17 @@ void StoredRecords::cell(int col, qint64 record, CellText &out) const
         const int v = col - 3;
         if (m_format == Format::Unsigned16) {
             if (m_values[std::size_t(v)].integerAt(row, integer))
-                out.setMade(decimal(integer));
+                setDecimal(out, integer);
             else
                 out = CellText(m_values[std::size_t(v)].textAt(row));
             return;
         }
+        if (m_values[std::size_t(v)].integerAt(row, integer) && inInt32(integer)) {
+            setDecimal(out, std::int16_t(std::uint16_t(std::uint32_t(integer))));
+            return;
+        }
         Text stored;
-        if (m_values[std::size_t(v)].integerAt(row, integer) && inInt32(integer))
-            made = wordText(Format::Signed16, std::uint16_t(std::uint32_t(integer)));
-        else if (!storedWordText(m_format, storedText(v, row, stored), made))
+        if (!storedWordText(m_format, storedText(v, row, stored), made))
             made = Text();
         out.setMade(made);
         return;
