@@ -40,6 +40,11 @@ GridFind::GridFind(const QString &text)
         if (c.unicode() >= 0x80)
             m_ascii = false;
     m_needle = m_ascii ? text.toLatin1().toLower() : text.toUtf8();
+    // A decimal is an optional "-" and digits: only a run of digits, with a "-" at most in
+    // front, can be found in one.
+    const QByteArrayView digits = QByteArrayView(m_needle).sliced(m_needle.startsWith('-') ? 1 : 0);
+    m_canMatchNumbers = m_ascii
+        && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 bool GridFind::cellMatches(QByteArrayView cell) const
@@ -59,9 +64,12 @@ bool GridFind::rowMatches(const RecordGridModel &grid, int row) const
 {
     if (m_needle.isEmpty())
         return false;
-    for (int c = 0; c < grid.cols(); ++c)
+    for (int c = 0; c < grid.cols(); ++c) {
+        if (!m_canMatchNumbers && grid.cellIsNumber(c, row))
+            continue;
         if (cellMatches(grid.cellUtf8(c, row)))
             return true;
+    }
     return false;
 }
 

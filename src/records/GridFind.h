@@ -36,4 +36,7 @@ private:
     QString m_text;
     QByteArray m_needle; // lowered when plain ASCII
     bool m_ascii = true;
+    // False when the text cannot be part of a number's decimal ("-" and
+    // digits): cells that show numbers are then passed over unmade.
+    bool m_canMatchNumbers = true;
 };

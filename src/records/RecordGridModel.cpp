@@ -133,6 +133,27 @@ CellText RecordGridModel::cellUtf8(int col, int row) const
     return rawCell(col, row);
 }
 
+bool RecordGridModel::cellIsNumber(int col, int row) const
+{
+    if (!isRaw() || !inside(col, row) || row < 1 || row > m_rawCount)
+        return false;
+    if (row <= m_overlayLastRow && m_overlay.count(key(col, row)) != 0)
+        return false;
+    const RawShape &shape = row < m_split ? m_shape : m_oldShape;
+    if (col >= shape.cols)
+        return false;
+    if (m_stored)
+        return m_stored->cellIsNumber(col, row - 1);
+    if (col == 0)
+        return true;
+    if (m_rawKind == RawKind::Alarm)
+        return col == 2;
+    using ValueFormat::Format;
+    return col > 2
+        && (shape.format == Format::Unsigned16 || shape.format == Format::Signed16
+            || shape.format == Format::Signed32);
+}
+
 QString RecordGridModel::cell(int col, int row) const
 {
     return QString::fromUtf8(cellUtf8(col, row));

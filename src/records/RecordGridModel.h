@@ -125,6 +125,9 @@ public:
 
     QString cell(int col, int row) const;
     CellText cellUtf8(int col, int row) const;
+    // Whether the cell shows the plain decimal of a number made from a record,
+    // so that a search can pass over it without making the text.
+    bool cellIsNumber(int col, int row) const;
     void setCell(int col, int row, const QString &text);
     void setCellUtf8(int col, int row, QByteArrayView utf8);
 

@@ -106,6 +106,32 @@ QByteArrayView StoredRecords::storedText(int v, std::size_t row, Text &out) cons
     return out.view();
 }
 
+bool StoredRecords::cellIsNumber(int col, qint64 record) const
+{
+    if (col < 0 || col >= columns() || record < 0 || record >= count())
+        return false;
+    if (col == 0)
+        return true;
+    if (col < 3)
+        return false;
+    const auto row = std::size_t(record);
+    qint64 integer = 0;
+    switch (m_format) {
+    case Format::Unsigned16:
+        return m_values[std::size_t(col - 3)].integerAt(row, integer);
+    case Format::Signed16:
+        return m_values[std::size_t(col - 3)].integerAt(row, integer) && inInt32(integer);
+    case Format::Signed32: {
+        const int low = 2 * (col - 3);
+        qint64 high = 0;
+        return m_values[std::size_t(low)].integerAt(row, integer) && inInt32(integer)
+            && m_values[std::size_t(low + 1)].integerAt(row, high) && inInt32(high);
+    }
+    default:
+        return false;
+    }
+}
+
 void StoredRecords::cell(int col, qint64 record, CellText &out) const
 {
     const auto row = std::size_t(record);

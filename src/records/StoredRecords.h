@@ -50,6 +50,8 @@ public:
 
     // The text of grid column `col` of record `record` (0-based), UTF-8.
     void cell(int col, qint64 record, CellText &out) const;
+    // Whether that text is the plain decimal of a number, without making it.
+    bool cellIsNumber(int col, qint64 record) const;
 
 private:
     bool showable(int v, std::size_t row) const;
