@@ -285,6 +285,13 @@ void TestStoredRecords::gridShowsStoredRecordsUnderItsTitles()
     // A cell set later wins; cut rows go; the empty grid lets the records go.
     grid.setCell(4, 2, u"set"_s);
     QCOMPARE(grid.cell(4, 2), u"set"_s);
+    // Whole rows read as their cells do, beyond the records' columns too.
+    std::array<CellText, 14> cells;
+    for (int r = 0; r < grid.rows(); ++r) {
+        grid.rowUtf8(r, cells.data(), int(cells.size()));
+        for (int c = 0; c < int(cells.size()); ++c)
+            QCOMPARE(cells[size_t(c)].toByteArray(), grid.cellUtf8(c, r).toByteArray());
+    }
     grid.setRows(2);
     QCOMPARE(grid.cell(0, 1), u"1"_s);
     QCOMPARE(grid.cell(0, 2), QString());

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -184,11 +185,14 @@ namespace {
 bool writeRows(const RecordGridModel &grid, QIODevice &out, const CsvRowWritten &rowWritten)
 {
     CsvBuffer buffer(out);
+    const int cols = grid.cols();
+    std::vector<CellText> cells(static_cast<std::size_t>(cols));
     for (int row = 0; row < grid.rows(); ++row) {
-        for (int col = 0; col < grid.cols(); ++col) {
+        grid.rowUtf8(row, cells.data(), cols);
+        for (int col = 0; col < cols; ++col) {
             if (col > 0 && !buffer.append(','))
                 return false;
-            if (!buffer.appendField(grid.cellUtf8(col, row)))
+            if (!buffer.appendField(cells[std::size_t(col)]))
                 return false;
         }
         if (!buffer.endRow())

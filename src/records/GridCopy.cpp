@@ -83,10 +83,9 @@ QByteArray rowsAsText(const RecordGridModel &grid, const RowRanges &rows)
     qsizetype used = 0;
     forEachRow(rows, [&](int r) {
         qsizetype size = (cols - 1) + 2;
-        for (int c = 0; c < cols; ++c) {
-            cells[std::size_t(c)] = grid.cellUtf8(c, r);
+        grid.rowUtf8(r, cells.data(), cols);
+        for (int c = 0; c < cols; ++c)
             size += cellSize(cells[std::size_t(c)]);
-        }
         if (used + size > text.size())
             text.resize(std::max(used + size, text.size() + text.size() / 2 + 4096));
         char *at = text.data() + used;

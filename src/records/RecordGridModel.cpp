@@ -133,6 +133,19 @@ CellText RecordGridModel::cellUtf8(int col, int row) const
     return rawCell(col, row);
 }
 
+void RecordGridModel::rowUtf8(int row, CellText *cells, int count) const
+{
+    if (m_stored && row >= 1 && row <= m_rawCount && row > m_overlayLastRow && row < m_split) {
+        const int shown = std::max(0, std::min({count, m_cols, m_shape.cols}));
+        m_stored->row(row - 1, cells, shown);
+        for (int c = shown; c < count; ++c)
+            cells[c] = CellText();
+        return;
+    }
+    for (int c = 0; c < count; ++c)
+        cells[c] = cellUtf8(c, row);
+}
+
 bool RecordGridModel::cellIsNumber(int col, int row) const
 {
     if (!isRaw() || !inside(col, row) || row < 1 || row > m_rawCount)

@@ -125,6 +125,9 @@ public:
 
     QString cell(int col, int row) const;
     CellText cellUtf8(int col, int row) const;
+    // Cells 0 .. count - 1 of `row`, as cellUtf8() gives them, made in one
+    // go where the row is a record: for readers that take whole rows.
+    void rowUtf8(int row, CellText *cells, int count) const;
     // Whether the cell shows the plain decimal of a number made from a record,
     // so that a search can pass over it without making the text.
     bool cellIsNumber(int col, int row) const;

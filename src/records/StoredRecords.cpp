@@ -106,6 +106,32 @@ QByteArrayView StoredRecords::storedText(int v, std::size_t row, Text &out) cons
     return out.view();
 }
 
+void StoredRecords::row(qint64 record, CellText *cells, int count) const
+{
+    if (m_format != Format::Unsigned16 || count > m_columns || record < 0
+        || record >= this->count()) {
+        for (int c = 0; c < count; ++c)
+            cell(c, record, cells[c]);
+        return;
+    }
+    // The common case, stored numbers shown as they are, without a choice per cell.
+    const auto row = std::size_t(record);
+    qint64 integer = 0;
+    for (int c = 0; c < count; ++c) {
+        if (c == 0) {
+            m_ids.integerAt(row, integer);
+            setDecimal(cells[0], integer);
+        } else if (c < 3) {
+            cells[c] = CellText(c == 1 ? m_dates.at(row) : m_times.at(row));
+        } else if (const IntegerColumn &column = m_values[std::size_t(c - 3)];
+                   column.integerAt(row, integer)) {
+            setDecimal(cells[c], integer);
+        } else {
+            cells[c] = CellText(column.textAt(row));
+        }
+    }
+}
+
 bool StoredRecords::cellIsNumber(int col, qint64 record) const
 {
     if (col < 0 || col >= columns() || record < 0 || record >= count())
