@@ -585,7 +585,8 @@ qint64 TSQLiteTable::IntegerValue(int col) const
 bool TSQLiteTable::DisplayInteger(int col, qint64 &value) const
 {
     const Cell &c = cell(col);
-    if (c.tag != CellTag::Integer || kind(col) != SQLITE_INTEGER)
+    // Only integer columns keep their cells as integers.
+    if (c.tag != CellTag::Integer)
         return false;
     value = c.integer;
     return true;

@@ -218,7 +218,6 @@ RecordLoadResult loadDataRecords(const QString &fileName, int buffer, ValueForma
         result.fetchedRows = true;
         if (reader->failed())
             return result;
-        records->truncate(RecordGridModel::MaxRows - 1);
         // The earlier rows go before the layout changes, so nothing is copied.
         grid.setRows(1);
         GridLayout::setDataRecords(grid, chinese, format);

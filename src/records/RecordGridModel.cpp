@@ -137,7 +137,8 @@ void RecordGridModel::rowUtf8(int row, CellText *cells, int count) const
 {
     if (m_stored && row >= 1 && row <= m_rawCount && row > m_overlayLastRow && row < m_split) {
         const int shown = std::max(0, std::min({count, m_cols, m_shape.cols}));
-        m_stored->row(row - 1, cells, shown);
+        for (int c = 0; c < shown; ++c)
+            m_stored->cell(c, row - 1, cells[c]);
         for (int c = shown; c < count; ++c)
             cells[c] = CellText();
         return;
@@ -402,34 +403,16 @@ void RecordGridModel::setStoredRecords(std::unique_ptr<StoredRecords> records)
 {
     const int count = int(std::min<qint64>(records->count(), MaxRows - 1));
     records->truncate(count);
-    // The title row's texts go beside the records; the rows below are replaced.
-    std::unordered_map<std::uint64_t, Span> overlay;
-    if (isRaw()) {
-        for (const auto &entry : m_overlay)
-            if ((entry.first >> 32) == 0)
-                overlay.insert(entry);
-    } else {
-        for (int c = 0; c < m_cols; ++c)
-            if (const Span s = m_spans[slot(c, 0)]; s.length() != 0)
-                overlay.emplace(key(c, 0), s);
-    }
-    const int lastRow = overlay.empty() ? -1 : 0;
-    const bool own = openReset();
-    m_overlay.swap(overlay);
-    m_overlayLastRow = lastRow;
-    std::vector<Span>().swap(m_spans);
-    QByteArray().swap(m_raw);
-    m_rawKind = RawKind::Stored;
-    const RawShape shape {records->format(), std::min(m_cols, records->columns())};
+    // One reset for all of it: the rows below the title go, the titles go beside
+    // the records as they do for a binary file's, and the records come in.
+    const Batch batch(*this);
+    setRows(1);
+    beginRawRecords(RawKind::Stored, records->format(), m_separator);
+    openReset();
     m_stored = std::move(records);
     m_rawCount = count;
     m_rows = count + 1;
-    m_shape = m_oldShape = shape;
-    m_split = std::numeric_limits<int>::max();
-    m_garbage = std::max<qsizetype>(m_garbage, 0);
     updateTextRoom();
-    compactIfWasteful();
-    closeReset(own);
 }
 
 void RecordGridModel::reserveRawRecords(qint64 count)
@@ -494,6 +477,18 @@ void RecordGridModel::rawRecordsWritten(int first, int count)
         emit dataChanged(index(first - 1, 0), index(last - 1, m_cols - 2), {Qt::DisplayRole});
 }
 
+template<typename Drop> void RecordGridModel::dropOverlay(Drop drop)
+{
+    for (auto it = m_overlay.begin(); it != m_overlay.end();) {
+        if (drop(it->first)) {
+            m_garbage += storedSize(it->second);
+            it = m_overlay.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 void RecordGridModel::setRawRows(int rows)
 {
     rows = std::max(rows, 1);
@@ -509,14 +504,7 @@ void RecordGridModel::setRawRows(int rows)
             m_raw.truncate(qsizetype(m_rawCount) * rawRecordSize());
     }
     if (m_overlayLastRow >= rows) {
-        for (auto it = m_overlay.begin(); it != m_overlay.end();) {
-            if (int(it->first >> 32) >= rows) {
-                m_garbage += storedSize(it->second);
-                it = m_overlay.erase(it);
-            } else {
-                ++it;
-            }
-        }
+        dropOverlay([rows](std::uint64_t k) { return int(k >> 32) >= rows; });
         m_overlayLastRow = std::min(m_overlayLastRow, rows - 1);
     }
     updateTextRoom();
@@ -533,14 +521,7 @@ void RecordGridModel::setRawCols(int cols)
     m_cols = cols;
     m_shape.cols = std::min(m_shape.cols, cols);
     m_oldShape.cols = std::min(m_oldShape.cols, cols);
-    for (auto it = m_overlay.begin(); it != m_overlay.end();) {
-        if (int(it->first & 0xffffffffu) >= cols) {
-            m_garbage += storedSize(it->second);
-            it = m_overlay.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    dropOverlay([cols](std::uint64_t k) { return int(k & 0xffffffffu) >= cols; });
     m_colWidths.resize(static_cast<std::size_t>(cols), m_defaultColWidth);
     m_layoutDirty = true;
     compactIfWasteful();

@@ -125,8 +125,9 @@ public:
 
     QString cell(int col, int row) const;
     CellText cellUtf8(int col, int row) const;
-    // Cells 0 .. count - 1 of `row`, as cellUtf8() gives them, made in one
-    // go where the row is a record: for readers that take whole rows.
+    // Cells 0 .. count - 1 of `row`, as cellUtf8() gives them, with the
+    // row's checks made once where it is a stored record: for readers that
+    // take whole rows.
     void rowUtf8(int row, CellText *cells, int count) const;
     // Whether the cell shows the plain decimal of a number made from a record,
     // so that a search can pass over it without making the text.
@@ -258,6 +259,8 @@ private:
     int rawCols(RawKind kind, ValueFormat::Format format) const;
     CellText rawCell(int col, int row) const;
     void setRawRows(int rows);
+    // Drops the set cells whose key(col, row) `drop` picks.
+    template<typename Drop> void dropOverlay(Drop drop);
     void setRawCols(int cols);
     template<typename F> void forEachSpan(F f);
     std::size_t spanCount() const { return isRaw() ? m_overlay.size() : m_spans.size(); }

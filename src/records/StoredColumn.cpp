@@ -71,26 +71,6 @@ bool plainDecimal(QByteArrayView text, qint64 &value)
 
 } // namespace
 
-int IntegerColumn::bytesOf(Width w)
-{
-    switch (w) {
-    case Width::None:
-        return 0;
-    case Width::I8:
-    case Width::U8:
-        return 1;
-    case Width::I16:
-    case Width::U16:
-        return 2;
-    case Width::I32:
-    case Width::U32:
-        return 4;
-    case Width::I64:
-        return 8;
-    }
-    return 8;
-}
-
 int IntegerColumn::bytesPerValue() const
 {
     return bytesOf(m_width);
@@ -112,36 +92,6 @@ IntegerColumn::Width IntegerColumn::widthFor(qint64 min, qint64 max)
     if (within(0, UINT32_MAX))
         return Width::U32;
     return Width::I64;
-}
-
-void IntegerColumn::writeAt(Width w, char *chunk, std::size_t i, qint64 value)
-{
-    const auto put = [&](auto v) { std::memcpy(chunk + i * sizeof v, &v, sizeof v); };
-    switch (w) {
-    case Width::I8:
-        put(std::int8_t(value));
-        break;
-    case Width::U8:
-        put(std::uint8_t(value));
-        break;
-    case Width::I16:
-        put(std::int16_t(value));
-        break;
-    case Width::U16:
-        put(std::uint16_t(value));
-        break;
-    case Width::I32:
-        put(std::int32_t(value));
-        break;
-    case Width::U32:
-        put(std::uint32_t(value));
-        break;
-    case Width::I64:
-        put(std::int64_t(value));
-        break;
-    case Width::None:
-        break;
-    }
 }
 
 void IntegerColumn::widen(Width to)

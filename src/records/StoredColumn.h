@@ -91,7 +91,7 @@ public:
 
     void append(qint64 value);
     // A stored text: kept as its number when it is that number's plain
-    // decimal (what integerText() makes of it), else as the text.
+    // decimal (as std::to_chars writes it), else as the text.
     void appendText(QByteArrayView text);
     std::size_t size() const { return m_size; }
     void truncate(std::size_t size);
@@ -106,9 +106,6 @@ public:
     }
     // The text a row holds instead of an integer (empty for an integer).
     QByteArrayView textAt(std::size_t row) const;
-    // The narrowest range that holds every integer stored so far.
-    qint64 minimum() const { return m_min; }
-    qint64 maximum() const { return m_max; }
     int bytesPerValue() const;
 
     qint64 memoryUse() const;
@@ -116,41 +113,51 @@ public:
 private:
     enum class Width : std::uint8_t { None, I8, U8, I16, U16, I32, U32, I64 };
     static Width widthFor(qint64 min, qint64 max);
-    static int bytesOf(Width w);
+    // Calls f with a value of the width's type; every choice of type is made here.
+    template<typename F> static auto withType(Width w, F &&f)
+    {
+        switch (w) {
+        case Width::U8:
+            return f(std::uint8_t());
+        case Width::I16:
+            return f(std::int16_t());
+        case Width::U16:
+            return f(std::uint16_t());
+        case Width::I32:
+            return f(std::int32_t());
+        case Width::U32:
+            return f(std::uint32_t());
+        case Width::I64:
+            return f(std::int64_t());
+        case Width::None:
+        case Width::I8:
+            break;
+        }
+        return f(std::int8_t());
+    }
+    static int bytesOf(Width w)
+    {
+        return w == Width::None ? 0 : withType(w, [](auto t) { return int(sizeof t); });
+    }
     qint64 read(std::size_t row) const
     {
         return readAt(m_width, m_chunks[row >> ChunkBits].get(), row & ChunkMask);
     }
-    template<typename T> static qint64 load(const char *chunk, std::size_t i)
-    {
-        T v;
-        std::memcpy(&v, chunk + i * sizeof v, sizeof v);
-        return qint64(v);
-    }
     // Inline: every cell the grid shows from this column is read here.
     static qint64 readAt(Width w, const char *chunk, std::size_t i)
     {
-        switch (w) {
-        case Width::I8:
-            return load<std::int8_t>(chunk, i);
-        case Width::U8:
-            return load<std::uint8_t>(chunk, i);
-        case Width::I16:
-            return load<std::int16_t>(chunk, i);
-        case Width::U16:
-            return load<std::uint16_t>(chunk, i);
-        case Width::I32:
-            return load<std::int32_t>(chunk, i);
-        case Width::U32:
-            return load<std::uint32_t>(chunk, i);
-        case Width::I64:
-            return load<std::int64_t>(chunk, i);
-        case Width::None:
-            break;
-        }
-        return 0;
+        return withType(w, [&](auto t) {
+            std::memcpy(&t, chunk + i * sizeof t, sizeof t);
+            return qint64(t);
+        });
     }
-    static void writeAt(Width w, char *chunk, std::size_t i, qint64 value);
+    static void writeAt(Width w, char *chunk, std::size_t i, qint64 value)
+    {
+        withType(w, [&](auto t) {
+            t = decltype(t)(value);
+            std::memcpy(chunk + i * sizeof t, &t, sizeof t);
+        });
+    }
     void widen(Width to);
     void store(qint64 value);
     bool isTextRow(std::size_t row) const;

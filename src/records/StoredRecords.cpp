@@ -44,6 +44,10 @@ bool StoredRecords::append(qint64 id, QByteArrayView date, QByteArrayView time,
         else
             m_values[std::size_t(v)].appendText(value.text);
     }
+    // The stored text shows as it is, and a pair of floats shows "0.0" for
+    // what it cannot read; the other formats need a 32-bit integer.
+    if (m_format == Format::Unsigned16 || m_format == Format::Float32)
+        return true;
     const std::size_t row = m_ids.size() - 1;
     for (int v = 0; v < Values; ++v)
         if (!showable(v, row))
@@ -53,10 +57,6 @@ bool StoredRecords::append(qint64 id, QByteArrayView date, QByteArrayView time,
 
 bool StoredRecords::showable(int v, std::size_t row) const
 {
-    // The stored text shows as it is, and a pair of floats shows "0.0" for
-    // what it cannot read; the other formats need a 32-bit integer.
-    if (m_format == Format::Unsigned16 || m_format == Format::Float32)
-        return true;
     qint64 integer = 0;
     if (m_values[std::size_t(v)].integerAt(row, integer))
         return inInt32(integer);
@@ -104,32 +104,6 @@ QByteArrayView StoredRecords::storedText(int v, std::size_t row, Text &out) cons
         return m_values[std::size_t(v)].textAt(row);
     out = decimal(integer);
     return out.view();
-}
-
-void StoredRecords::row(qint64 record, CellText *cells, int count) const
-{
-    if (m_format != Format::Unsigned16 || count > m_columns || record < 0
-        || record >= this->count()) {
-        for (int c = 0; c < count; ++c)
-            cell(c, record, cells[c]);
-        return;
-    }
-    // The common case, stored numbers shown as they are, without a choice per cell.
-    const auto row = std::size_t(record);
-    qint64 integer = 0;
-    for (int c = 0; c < count; ++c) {
-        if (c == 0) {
-            m_ids.integerAt(row, integer);
-            setDecimal(cells[0], integer);
-        } else if (c < 3) {
-            cells[c] = CellText(c == 1 ? m_dates.at(row) : m_times.at(row));
-        } else if (const IntegerColumn &column = m_values[std::size_t(c - 3)];
-                   column.integerAt(row, integer)) {
-            setDecimal(cells[c], integer);
-        } else {
-            cells[c] = CellText(column.textAt(row));
-        }
-    }
 }
 
 bool StoredRecords::cellIsNumber(int col, qint64 record) const

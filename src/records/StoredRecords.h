@@ -50,8 +50,6 @@ public:
 
     // The text of grid column `col` of record `record` (0-based), UTF-8.
     void cell(int col, qint64 record, CellText &out) const;
-    // Columns 0 .. count - 1 of one record, as cell() makes them.
-    void row(qint64 record, CellText *cells, int count) const;
     // Whether that text is the plain decimal of a number, without making it.
     bool cellIsNumber(int col, qint64 record) const;
 
