@@ -1,13 +1,13 @@
 #pragma once
 
-// Storage for a result table's cells and texts that grows in fixed chunks: nothing stored is
-// ever copied again, so the peak memory of a large fetch stays at its final size.
+// Storage for cells and texts that grows in fixed chunks: nothing stored is ever copied
+// again, so the peak memory of a large fetch or load stays at its final size.
 
 #include <QByteArrayView>
 #include <QtGlobal>
 
-#include <algorithm>
-#include <cstring>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -23,6 +23,14 @@ public:
     }
     const T &operator[](size_t i) const { return m_chunks[i / kChunk][i % kChunk]; }
     size_t size() const { return m_size; }
+    void truncate(size_t size)
+    {
+        if (size >= m_size)
+            return;
+        m_size = size;
+        m_chunks.resize((size + kChunk - 1) / kChunk);
+    }
+    qint64 memoryUse() const { return qint64(m_chunks.size() * kChunk * sizeof(T)); }
 
 private:
     static constexpr size_t kChunk = size_t(1) << 16;
@@ -30,35 +38,35 @@ private:
     size_t m_size = 0;
 };
 
-// Byte strings kept back to back; each lies whole in one chunk, so a view of it is contiguous.
-class TextArena
+// Byte strings kept in chunks of a megabyte; each lies whole in one chunk,
+// and a longer one gets a chunk of its own. A text's place is 40 bits.
+class TextStore
 {
 public:
-    // Stores `length` bytes and returns where they lie, for view().
-    quint64 add(const char *data, qsizetype length)
+    // Where a text lies: 40 bits of place and 24 of length (a text of
+    // LongLength bytes or more fills its own chunk, which says how long).
+    struct Span
     {
-        if (length == 0)
-            return 0;
-        if (m_chunks.empty() || m_used + length > m_capacity) {
-            m_capacity = std::max(kChunk, length);
-            m_chunks.push_back(std::unique_ptr<char[]>(new char[size_t(m_capacity)]));
-            m_used = 0;
-        }
-        std::memcpy(m_chunks.back().get() + m_used, data, size_t(length));
-        const quint64 place = (quint64(m_chunks.size() - 1) << 32) | quint64(m_used);
-        m_used += length;
-        return place;
-    }
-    QByteArrayView view(quint64 place, qsizetype length) const
-    {
-        if (length == 0)
-            return QByteArrayView("", 0);
-        return QByteArrayView(m_chunks[size_t(place >> 32)].get() + (place & 0xffffffffu), length);
-    }
+        static constexpr std::uint64_t LongLength = (std::uint64_t(1) << 24) - 1;
+        std::uint64_t bits = 0;
+    };
+    static_assert(sizeof(Span) == 8);
+
+    // Throws std::bad_alloc, with nothing stored, when memory runs out.
+    Span add(QByteArrayView text);
+    QByteArrayView view(Span s) const;
+    qint64 memoryUse() const { return m_bytes; }
 
 private:
-    static constexpr qsizetype kChunk = qsizetype(1) << 20;
-    std::vector<std::unique_ptr<char[]>> m_chunks;
-    qsizetype m_used = 0;
-    qsizetype m_capacity = 0;
+    static constexpr int ChunkBits = 20;
+    static constexpr qsizetype ChunkSize = qsizetype(1) << ChunkBits;
+
+    struct Chunk
+    {
+        std::unique_ptr<char[]> data;
+        qsizetype size = 0;
+    };
+    std::vector<Chunk> m_chunks;
+    qsizetype m_used = ChunkSize;
+    qint64 m_bytes = 0;
 };

@@ -521,7 +521,7 @@ void TSQLiteTable::appendRow(sqlite3_stmt *statement)
         if (readCell(value, col, cell) && cell.tag == CellTag::Text) {
             const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(value));
             const qsizetype length = textLength(text, sqlite3_value_bytes(value));
-            cell.offset = m_texts.add(text, length);
+            cell.offset = m_texts.add(QByteArrayView(text, length)).bits;
             m_heldBytes += quint64(length);
             cell.length = quint32(length);
         }
@@ -611,7 +611,7 @@ QByteArrayView TSQLiteTable::storedText(const Cell &c) const
 {
     if (m_visitor)
         return QByteArrayView(c.length ? c.row : "", c.length);
-    return m_texts.view(c.offset, c.length);
+    return m_texts.view(TextStore::Span {c.offset});
 }
 
 QByteArrayView TSQLiteTable::textView(int col, char *buffer, qsizetype capacity) const

@@ -193,7 +193,7 @@ private:
         union {
             qint64 integer;
             double real;
-            quint64 offset; // text: place in m_texts; blob: index into m_blobs
+            quint64 offset; // text: TextStore::Span bits in m_texts; blob: index into m_blobs
             const char *row; // text of a row being visited: the library's own bytes
         };
         quint32 length = 0; // text length
@@ -227,7 +227,7 @@ private:
     std::vector<QString> m_names;
     std::vector<int> m_kinds;
     quint32 m_currentRow = 0;
-    TextArena m_texts;
+    TextStore m_texts;
     std::vector<std::unique_ptr<QBuffer>> m_blobs;
     QByteArray m_decimalPoint;
     TSQLiteDatabase::FetchLimits m_limits;

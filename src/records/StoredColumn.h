@@ -4,6 +4,8 @@
 // and read back by row. Nothing once stored is moved again except when an
 // integer column widens, so a large load peaks near its final size.
 
+#include "dataaccess/CellStorage.h"
+
 #include <QByteArrayView>
 #include <QtGlobal>
 
@@ -11,70 +13,6 @@
 #include <cstring>
 #include <memory>
 #include <vector>
-
-// Byte strings kept in chunks of a megabyte; each lies whole in one chunk,
-// and a longer one gets a chunk of its own. A text's place is 40 bits.
-class TextStore
-{
-public:
-    // Where a text lies: 40 bits of place and 24 of length (a text of
-    // LongLength bytes or more fills its own chunk, which says how long).
-    struct Span
-    {
-        static constexpr std::uint64_t LongLength = (std::uint64_t(1) << 24) - 1;
-        std::uint64_t bits = 0;
-    };
-    static_assert(sizeof(Span) == 8);
-
-    // Throws std::bad_alloc, with nothing stored, when memory runs out.
-    Span add(QByteArrayView text);
-    QByteArrayView view(Span s) const;
-    qint64 memoryUse() const { return m_bytes; }
-
-private:
-    static constexpr int ChunkBits = 20;
-    static constexpr qsizetype ChunkSize = qsizetype(1) << ChunkBits;
-
-    struct Chunk
-    {
-        std::unique_ptr<char[]> data;
-        qsizetype size = 0;
-    };
-    std::vector<Chunk> m_chunks;
-    qsizetype m_used = ChunkSize;
-    qint64 m_bytes = 0;
-};
-
-// Fixed-size values in chunks of 65536, so appending never copies what is
-// already stored.
-template<typename T> class ChunkedColumn
-{
-public:
-    void append(const T &value)
-    {
-        if ((m_size & Mask) == 0 && m_size / Chunk == m_chunks.size())
-            m_chunks.push_back(std::make_unique<T[]>(Chunk));
-        m_chunks[m_size >> Bits][m_size & Mask] = value;
-        ++m_size;
-    }
-    const T &operator[](std::size_t i) const { return m_chunks[i >> Bits][i & Mask]; }
-    std::size_t size() const { return m_size; }
-    void truncate(std::size_t size)
-    {
-        if (size >= m_size)
-            return;
-        m_size = size;
-        m_chunks.resize((size + Chunk - 1) / Chunk);
-    }
-    qint64 memoryUse() const { return qint64(m_chunks.size()) * Chunk * qint64(sizeof(T)); }
-
-private:
-    static constexpr int Bits = 16;
-    static constexpr std::size_t Chunk = std::size_t(1) << Bits;
-    static constexpr std::size_t Mask = Chunk - 1;
-    std::vector<std::unique_ptr<T[]>> m_chunks;
-    std::size_t m_size = 0;
-};
 
 // Integers kept in the narrowest of 1, 2, 4 or 8 bytes (signed or unsigned)
 // that holds every value so far; a value outside the width widens the whole
@@ -195,7 +133,7 @@ public:
 
 private:
     TextStore *m_texts;
-    ChunkedColumn<TextStore::Span> m_spans;
+    ChunkedVector<TextStore::Span> m_spans;
     TextStore::Span m_last;
     bool m_haveLast = false;
 };
