@@ -202,6 +202,8 @@ private slots:
     void findCountsAndWraps_data();
     void findCountsAndWraps();
     void findBarLeavesGridInPlace();
+    void foundRowLiesAboveFindBar_data();
+    void foundRowLiesAboveFindBar();
 
     void saveAsMatchesCommandLine_data();
     void saveAsMatchesCommandLine();
@@ -420,6 +422,58 @@ void TestMainWindowTools::findBarLeavesGridInPlace()
     QCOMPARE(w.view()->geometry(), grid);
     QCOMPARE(w.main->findBar()->geometry().bottom(), grid.bottom());
     QVERIFY(w.main->findBar()->geometry().top() > grid.top());
+}
+
+void TestMainWindowTools::foundRowLiesAboveFindBar_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("row");
+    // Words are ID * 10 + v: "409" is in the last record only.
+    QTest::newRow("text in the last row") << u"409"_s << 40;
+    QTest::newRow("ID of the last row") << u"#40"_s << 40;
+    QTest::newRow("text in the next to last row") << u"399"_s << 39;
+    QTest::newRow("text in the middle") << u"209"_s << 20;
+}
+
+void TestMainWindowTools::foundRowLiesAboveFindBar()
+{
+    QFETCH(QString, text);
+    QFETCH(int, row);
+    QVERIFY(writeFile(path(u"d.bin"_s), dataFile(records(1, 40))));
+    Window w;
+    w.open(path(u"d.bin"_s));
+    QTest::keySequence(w.main.get(), QKeySequence::Find);
+    w.typeFind(text);
+    QCOMPARE(w.main->findCountText(), u"1 / 1"_s);
+    QWidget *viewport = w.view()->viewport();
+    const int barTop = viewport->mapFromGlobal(w.main->findBar()->mapToGlobal(QPoint())).y();
+    QVERIFY(barTop < viewport->height());
+    const QRect found = w.view()->visualRect(w.main->grid().index(row - 1, 0));
+    QVERIFY2(
+        found.top() >= 0 && found.bottom() < barTop,
+        qPrintable(u"row %1..%2, bar at %3"_s.arg(found.top()).arg(found.bottom()).arg(barTop)));
+    QCOMPARE(w.currentRow(), row);
+    QVERIFY(w.view()->selectionModel()->isRowSelected(row - 1));
+    QCOMPARE(w.view()->selectionModel()->selectedRows().size(), 1);
+
+    // A new field empties the count, and so does an emptied field.
+    QTest::keySequence(w.main.get(), QKeySequence(Qt::CTRL | Qt::Key_G));
+    QCOMPARE(w.findField()->text(), u"#"_s);
+    QCOMPARE(w.main->findCountText(), QString());
+    w.typeFind(text);
+    QCOMPARE(w.main->findCountText(), u"1 / 1"_s);
+    w.findField()->selectAll();
+    QTest::keyClick(w.findField(), Qt::Key_Backspace);
+    QCOMPARE(w.findField()->text(), QString());
+    QCOMPARE(w.main->findCountText(), QString());
+
+    // Closed, the bar covers nothing: the grid scrolls to its own end again.
+    QTest::keyClick(w.findField(), Qt::Key_Escape);
+    QVERIFY(w.main->findBar()->isHidden());
+    w.view()->scrollToBottom();
+    const QRect last = w.view()->visualRect(w.main->grid().index(39, 0));
+    QVERIFY(last.bottom() < viewport->height());
+    QVERIFY(last.bottom() >= viewport->height() - last.height());
 }
 
 void TestMainWindowTools::saveAsMatchesCommandLine_data()
