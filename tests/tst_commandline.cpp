@@ -285,7 +285,8 @@ void TestCommandLine::csvOutput_data()
     QTest::newRow("missing buffer in English: message, empty grid")
         << u"records.db"_s << u"records"_s
         << QStringList {u"--buffer"_s, u"12"_s, u"--lang"_s, u"en"_s} << 1
-        << QByteArray(",\r\n,\r\n") << QByteArray("Norvale: < Reco#12 > No Create！\n");
+        << QByteArray(",\r\n,\r\n")
+        << QByteArray("Norvale: < Reco#12 > No Create！\nnorvale: no such table: Buffer12\n");
     QTest::newRow("buffer 1 and format 0 pick nothing: one message only")
         << u"records.db"_s << u"records-empty1"_s
         << QStringList {u"--buffer"_s, u"1"_s, u"--format"_s, u"0"_s} << 1
@@ -301,7 +302,7 @@ void TestCommandLine::csvOutput_data()
     QTest::newRow("data records saved as Alarm.db")
         << u"Alarm.db"_s << u"records"_s << QStringList {} << 1
         << QByteArray("数据ID,报警时间,报警编号,报警内容\r\n,,,\r\n")
-        << QByteArray("Norvale: Invalid Database\n");
+        << QByteArray("Norvale: Invalid Database\nnorvale: no such table: Ldata\n");
     QTest::newRow("missing file: no output, the reason")
         << u"gone.db"_s << u"none"_s << QStringList {} << 1 << QByteArray()
         << "norvale: cannot open " + path(u"gone.db"_s).toUtf8() + ": No such file or directory\n";

@@ -7,6 +7,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 using namespace logfiles;
 using Format = ValueFormat::Format;
@@ -85,6 +91,10 @@ private slots:
     void runawayQueriesAreRefused();
     void tooLargeMessage_data();
     void tooLargeMessage();
+    void failuresNameTheirCause_data();
+    void failuresNameTheirCause();
+    void textWithNulReachesGridWhole_data();
+    void textWithNulReachesGridWhole();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -630,4 +640,178 @@ void TestDatabaseLoading::tooLargeMessage()
 }
 
 QTEST_GUILESS_MAIN(TestDatabaseLoading)
+namespace {
+
+// How the file of a failing load comes about.
+enum class Broken {
+    NotADatabase, // text where the database should be
+    Missing, // no file at all
+    NoTable, // a database without the table
+    MissingColumn, // the table lacks N12
+    LockedByWriter, // another connection holds it locked in the middle of a write
+    HotJournal, // a rollback journal left by a writer that died
+    NoPrivateCopy, // a log database that must be copied, and the copy cannot be written whole
+};
+
+// Opens `file` as a writer, runs `statements` and leaves the connection open.
+sqlite3 *openWriter(const QString &file, const QByteArray &statements)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open(file.toUtf8().constData(), &db) != SQLITE_OK
+        || sqlite3_exec(db, statements.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        qWarning("writer failed: %s", sqlite3_errmsg(db));
+    return db;
+}
+
+} // namespace
+
+void TestDatabaseLoading::failuresNameTheirCause_data()
+{
+    QTest::addColumn<Broken>("broken");
+    QTest::addColumn<bool>("alarms");
+    QTest::addColumn<QString>("cause"); // what it starts with
+    QTest::newRow("not a database") << Broken::NotADatabase << false << u"file is not a database"_s;
+    QTest::newRow("alarms, not a database")
+        << Broken::NotADatabase << true << u"file is not a database"_s;
+    QTest::newRow("missing file") << Broken::Missing << false << u"unable to open database file"_s;
+    QTest::newRow("no table") << Broken::NoTable << false << u"no such table: Buffer1"_s;
+    QTest::newRow("alarms, no table") << Broken::NoTable << true << u"no such table: Ldata"_s;
+    QTest::newRow("missing column")
+        << Broken::MissingColumn << false << u"Field not found in dataset: N12"_s;
+    QTest::newRow("locked by a writer")
+        << Broken::LockedByWriter << false << u"database is locked"_s;
+    QTest::newRow("alarms, locked by a writer")
+        << Broken::LockedByWriter << true << u"database is locked"_s;
+    QTest::newRow("hot journal") << Broken::HotJournal << false
+                                 << u"attempt to write a readonly database"_s;
+    QTest::newRow("no private copy")
+        << Broken::NoPrivateCopy << false << u"Could not make a private copy in "_s;
+}
+
+void TestDatabaseLoading::failuresNameTheirCause()
+{
+    QFETCH(Broken, broken);
+    QFETCH(bool, alarms);
+    QFETCH(QString, cause);
+    const QString file = path(alarms ? u"Alarm.db"_s : u"records.db"_s);
+    const QByteArray table = alarms ? "CREATE TABLE Ldata (ID INTEGER, N0, N1, N2);"
+                                      "INSERT INTO Ldata VALUES (1, 't', 'n', 'x');"_ba
+                                    : createBuffer(1) + insertBuffer(1, 1, "d", "t", MixedValues);
+    sqlite3 *writer = nullptr;
+    const auto closeWriter = qScopeGuard([&] { sqlite3_close(writer); });
+    // A file may grow to no more than this (as on a full disk) while `limited`.
+    rlimit usual {};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &usual), 0);
+    bool limited = false;
+    const auto unlimit = qScopeGuard([&] {
+        if (limited)
+            setrlimit(RLIMIT_FSIZE, &usual);
+    });
+    switch (broken) {
+    case Broken::NotADatabase:
+        QVERIFY(writeFile(file, QByteArray(4096, 'x')));
+        break;
+    case Broken::Missing:
+        break;
+    case Broken::NoTable:
+        QVERIFY(sql(file, "CREATE TABLE t (a);"));
+        break;
+    case Broken::MissingColumn:
+        QVERIFY(sql(file,
+                    "CREATE TABLE Buffer1 (ID, N1, N2, N3, N4, N5, N6, N7, N8, N9, N10, N11);"
+                    "INSERT INTO Buffer1 VALUES (1,'d','t',1,2,3,4,5,6,7,8,9);"));
+        break;
+    case Broken::LockedByWriter:
+        QVERIFY(sql(file, table));
+        writer = openWriter(file,
+                            alarms ? "BEGIN EXCLUSIVE; DELETE FROM Ldata;"
+                                   : "BEGIN EXCLUSIVE; DELETE FROM Buffer1;");
+        break;
+    case Broken::HotJournal: {
+        // A copy taken while a writer was in the middle of its write: the journal beside it
+        // is hot, and only a writer may roll it back.
+        const QString original = path(u"original.db"_s);
+        QVERIFY(sql(original, table));
+        writer = openWriter(original,
+                            "PRAGMA cache_size=1; BEGIN EXCLUSIVE;"
+                            "DELETE FROM Buffer1; CREATE TABLE pad (a);");
+        QVERIFY(QFileInfo(original + u"-journal"_s).size() > 0);
+        QVERIFY(QFile::copy(original, file));
+        QVERIFY(QFile::copy(original + u"-journal"_s, file + u"-journal"_s));
+        break;
+    }
+    case Broken::NoPrivateCopy: {
+        // Pages committed to a log that no writer holds any longer: read from a copy.
+        const QString original = path(u"original.db"_s);
+        writer = openWriter(original,
+                            "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"_ba + table);
+        QVERIFY(QFile::copy(original, file));
+        QVERIFY(QFile::copy(original + u"-wal"_s, file + u"-wal"_s));
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = usual;
+        small.rlim_cur = 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        limited = true;
+        break;
+    }
+    }
+
+    RecordGridModel grid;
+    QString found;
+    if (alarms) {
+        prepareAlarmList(grid);
+        const AlarmLoadResult result = loadAlarmDatabase(file, grid);
+        QVERIFY(result.failed);
+        found = result.cause;
+    } else {
+        const RecordLoadResult result = loadDataRecords(file, 1, Format::Unsigned16, true, grid);
+        QCOMPARE(result.status, RecordLoadStatus::NotCreated);
+        found = result.cause;
+    }
+    QVERIFY2(found.startsWith(cause), qPrintable(found));
+    // The system's own words for why the copy could not be written.
+    if (broken == Broken::NoPrivateCopy)
+        QVERIFY2(found.endsWith(QString::fromLocal8Bit(std::strerror(EFBIG))), qPrintable(found));
+}
+
+void TestDatabaseLoading::textWithNulReachesGridWhole_data()
+{
+    QTest::addColumn<QByteArray>("value"); // an SQL expression
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("NUL in the middle") << "'ab' || char(0) || 'cd'"_ba << u"ab\u2400cd"_s;
+    QTest::newRow("NUL at the end") << "'ab' || char(0)"_ba << u"ab\u2400"_s;
+    QTest::newRow("only NUL") << "char(0)"_ba << u"\u2400"_s;
+    QTest::newRow("Chinese around NUL") << "'报警' || char(0) || '文本'"_ba << u"报警\u2400文本"_s;
+    QTest::newRow("blob with NUL") << "X'610062'"_ba << u"a\u2400b"_s;
+    QTest::newRow("blob of one NUL") << "X'00'"_ba << u"\u2400"_s;
+}
+
+void TestDatabaseLoading::textWithNulReachesGridWhole()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(QString, shown);
+    // Alarm texts and data record dates, each in the kind of column the panel writes and in a
+    // column of no declared type.
+    const QString alarmFile = path(u"Alarm.db"_s);
+    QVERIFY(sql(alarmFile,
+                "CREATE TABLE Ldata (ID INTEGER, N0 TEXT, N1, N2 TEXT);"
+                "INSERT INTO Ldata VALUES (1, "
+                    + value + ", " + value + ", " + value + ");"));
+    RecordGridModel grid;
+    prepareAlarmList(grid);
+    QVERIFY(!loadAlarmDatabase(alarmFile, grid).failed);
+    QCOMPARE(row(grid, 1), (QStringList {u"1"_s, shown, shown, shown}));
+
+    const QString records = path(u"records.db"_s);
+    QVERIFY(sql(records,
+                createBuffer(1) + "INSERT INTO Buffer1 (ID, N1, N2) VALUES (1, " + value + ", "
+                    + value + ");"));
+    QCOMPARE(loadDataRecords(records, 1, Format::Unsigned16, true, grid).status,
+             RecordLoadStatus::Loaded);
+    QCOMPARE(grid.cell(1, 1), shown);
+    QCOMPARE(grid.cell(2, 1), shown);
+    for (int c = 0; c < grid.cols(); ++c)
+        QVERIFY(!grid.cellUtf8(c, 1).view().contains('\0'));
+}
+
 #include "tst_databaseloading.moc"

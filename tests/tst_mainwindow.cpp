@@ -592,6 +592,8 @@ void TestMainWindow::pickingBuffers()
     // English, no table Buffer12.
     w.action("N3")->trigger();
     QVERIFY(w.pick(w.buffers(), 11));
+    // The text as it always was; the library's reason goes with it as the box's details.
+    QCOMPARE(w.sink.causes(), QStringList {u"no such table: Buffer12"_s});
     QCOMPARE(w.sink.take(), QStringList {u"Norvale: < Reco#12 > No Create！"_s});
     QCOMPARE(shape(w.main->grid()), emptyGridText());
     QCOMPARE(w.count(), u"Sum Data:0"_s);

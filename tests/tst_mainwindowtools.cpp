@@ -4,12 +4,15 @@
 #include "mainwindow/SaveChooser.h"
 #include "mainwindow/uTestSqlite.h"
 #include "platform/MessageSink.h"
+#include "records/CsvWriter.h"
+#include "support/AutomationRecorder.h"
 #include "support/ChildWriter.h"
 #include "support/LogFiles.h"
 #include "support/MessageRecorder.h"
 #include "support/PickedFile.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
@@ -45,9 +48,15 @@ public:
 
 struct Window
 {
-    Window()
+    explicit Window(const AutomationRecorder *automation = nullptr)
     {
         MainWindowServices services;
+        if (automation) {
+            // Copies of the recorder share one log.
+            services.automation = [automation](const QString &) {
+                return std::make_unique<AutomationRecorder>(*automation);
+            };
+        }
         services.messages = &sink;
         services.files = &chooser;
         services.saveFiles = &saves;
@@ -187,10 +196,14 @@ private slots:
     void copiesSelectedRows();
     void copyQuotesCells();
     void copyFromContextMenuAndSelectAll();
+    void nulBytesReachEveryOutputAsSymbol_data();
+    void nulBytesReachEveryOutputAsSymbol();
 
     void findCountsAndWraps_data();
     void findCountsAndWraps();
     void findBarLeavesGridInPlace();
+    void foundRowLiesAboveFindBar_data();
+    void foundRowLiesAboveFindBar();
 
     void saveAsMatchesCommandLine_data();
     void saveAsMatchesCommandLine();
@@ -290,6 +303,63 @@ void TestMainWindowTools::copyFromContextMenuAndSelectAll()
     QCOMPARE(menu->actions().value(0)->text(), u"Copy"_s);
 }
 
+void TestMainWindowTools::nulBytesReachEveryOutputAsSymbol_data()
+{
+    QTest::addColumn<QByteArray>("value"); // an SQL expression
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("text, NUL in the middle") << "'ab' || char(0) || 'cd'"_ba << u"ab␀cd"_s;
+    QTest::newRow("text, NUL at the end") << "'ab' || char(0)"_ba << u"ab␀"_s;
+    QTest::newRow("text, only NUL") << "char(0)"_ba << u"␀"_s;
+    QTest::newRow("blob with NUL") << "X'61006263'"_ba << u"a␀bc"_s;
+    QTest::newRow("blob of one NUL") << "X'00'"_ba << u"␀"_s;
+}
+
+void TestMainWindowTools::nulBytesReachEveryOutputAsSymbol()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(QString, shown);
+    const QString db = path(u"Alarm.db"_s);
+    QVERIFY(sql(db,
+                "CREATE TABLE Ldata (ID INTEGER, N0 TEXT, N1 TEXT, N2 TEXT);"
+                "INSERT INTO Ldata VALUES (1, "
+                    + value + ", 'n', " + value
+                    + ");"
+                      // A grid of one record has nothing to export.
+                      "INSERT INTO Ldata VALUES (2, 't', 'n', 'x');"));
+    AutomationRecorder recorder;
+    Window w(&recorder);
+    w.open(db);
+    QCOMPARE(w.sink.lines(), QStringList {});
+    QCOMPARE(w.main->grid().cell(1, 1), shown);
+    QCOMPARE(w.main->grid().cell(3, 1), shown);
+    // The view shows the ID column as its row header.
+    QCOMPARE(w.view()->model()->index(0, 2).data().toString(), shown);
+
+    const QByteArray utf8 = shown.toUtf8();
+    w.select(1, 1);
+    const QByteArray copied = w.main->selectionText();
+    QVERIFY(copied.endsWith("\r\n1\t" + utf8 + "\tn\t" + utf8 + "\r\n"));
+    QVERIFY(!copied.contains('\0'));
+
+    QBuffer csv;
+    QVERIFY(csv.open(QIODevice::WriteOnly));
+    QVERIFY(writeGridCsv(w.main->grid(), csv));
+    QVERIFY(csv.data().contains("\r\n1," + utf8 + ",n," + utf8 + "\r\n2,"));
+    QVERIFY(!csv.data().contains('\0'));
+
+    w.main->BitBtn3Click();
+    const QStringList log = recorder.log();
+    const auto written = [&](int col) {
+        const QString cell = u"Cells(2, %1) := \"%2\""_s.arg(col).arg(shown);
+        return std::any_of(log.begin(), log.end(),
+                           [&](const QString &l) { return l.endsWith(cell); });
+    };
+    // The export leaves the ID column out.
+    QVERIFY2(written(1) && written(3), qPrintable(log.join(u'\n')));
+    for (const QString &line : log)
+        QVERIFY(!line.contains(QChar(0)));
+}
+
 void TestMainWindowTools::findCountsAndWraps_data()
 {
     QTest::addColumn<int>("format");
@@ -352,6 +422,58 @@ void TestMainWindowTools::findBarLeavesGridInPlace()
     QCOMPARE(w.view()->geometry(), grid);
     QCOMPARE(w.main->findBar()->geometry().bottom(), grid.bottom());
     QVERIFY(w.main->findBar()->geometry().top() > grid.top());
+}
+
+void TestMainWindowTools::foundRowLiesAboveFindBar_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("row");
+    // Words are ID * 10 + v: "409" is in the last record only.
+    QTest::newRow("text in the last row") << u"409"_s << 40;
+    QTest::newRow("ID of the last row") << u"#40"_s << 40;
+    QTest::newRow("text in the next to last row") << u"399"_s << 39;
+    QTest::newRow("text in the middle") << u"209"_s << 20;
+}
+
+void TestMainWindowTools::foundRowLiesAboveFindBar()
+{
+    QFETCH(QString, text);
+    QFETCH(int, row);
+    QVERIFY(writeFile(path(u"d.bin"_s), dataFile(records(1, 40))));
+    Window w;
+    w.open(path(u"d.bin"_s));
+    QTest::keySequence(w.main.get(), QKeySequence::Find);
+    w.typeFind(text);
+    QCOMPARE(w.main->findCountText(), u"1 / 1"_s);
+    QWidget *viewport = w.view()->viewport();
+    const int barTop = viewport->mapFromGlobal(w.main->findBar()->mapToGlobal(QPoint())).y();
+    QVERIFY(barTop < viewport->height());
+    const QRect found = w.view()->visualRect(w.main->grid().index(row - 1, 0));
+    QVERIFY2(
+        found.top() >= 0 && found.bottom() < barTop,
+        qPrintable(u"row %1..%2, bar at %3"_s.arg(found.top()).arg(found.bottom()).arg(barTop)));
+    QCOMPARE(w.currentRow(), row);
+    QVERIFY(w.view()->selectionModel()->isRowSelected(row - 1));
+    QCOMPARE(w.view()->selectionModel()->selectedRows().size(), 1);
+
+    // A new field empties the count, and so does an emptied field.
+    QTest::keySequence(w.main.get(), QKeySequence(Qt::CTRL | Qt::Key_G));
+    QCOMPARE(w.findField()->text(), u"#"_s);
+    QCOMPARE(w.main->findCountText(), QString());
+    w.typeFind(text);
+    QCOMPARE(w.main->findCountText(), u"1 / 1"_s);
+    w.findField()->selectAll();
+    QTest::keyClick(w.findField(), Qt::Key_Backspace);
+    QCOMPARE(w.findField()->text(), QString());
+    QCOMPARE(w.main->findCountText(), QString());
+
+    // Closed, the bar covers nothing: the grid scrolls to its own end again.
+    QTest::keyClick(w.findField(), Qt::Key_Escape);
+    QVERIFY(w.main->findBar()->isHidden());
+    w.view()->scrollToBottom();
+    const QRect last = w.view()->visualRect(w.main->grid().index(39, 0));
+    QVERIFY(last.bottom() < viewport->height());
+    QVERIFY(last.bottom() >= viewport->height() - last.height());
 }
 
 void TestMainWindowTools::saveAsMatchesCommandLine_data()

@@ -749,8 +749,11 @@ void TestSQLiteTable3::textKeptAsStoredBytes_data()
                                        << "\xe6\x8a\xa5\xe8\xad\xa6"_ba;
     QTest::newRow("invalid utf-8 unchanged") << "a\xff\xfe"_ba
                                              << "a\xff\xfe"_ba;
-    QTest::newRow("ends at first NUL") << QByteArray("ab\0cd", 5) << "ab"_ba;
-    QTest::newRow("leading NUL") << QByteArray("\0x", 2) << ""_ba;
+    // Every byte the database holds, NUL bytes too: nothing after a NUL is lost.
+    QTest::newRow("NUL in the middle") << QByteArray("ab\0cd", 5) << QByteArray("ab\0cd", 5);
+    QTest::newRow("leading NUL") << QByteArray("\0x", 2) << QByteArray("\0x", 2);
+    QTest::newRow("trailing NUL") << QByteArray("ab\0", 3) << QByteArray("ab\0", 3);
+    QTest::newRow("only NUL") << QByteArray("\0", 1) << QByteArray("\0", 1);
 }
 
 void TestSQLiteTable3::textKeptAsStoredBytes()

@@ -29,7 +29,10 @@ bool parseInteger(const QString &text, qint64 low, qint64 high, qint64 &value)
     return ok && value >= low && value <= high;
 }
 
-// Every message box becomes one line on stderr: caption, ": ", text.
+void printError(const QString &text);
+
+// Every message box becomes one line on stderr: caption, ": ", text; a failure's cause follows
+// on a line of its own.
 class StderrMessages : public MessageSink
 {
 public:
@@ -38,6 +41,13 @@ public:
     {
         printLine(stderr, caption + QStringLiteral(": ") + text);
         ++count;
+    }
+    void showFailure(QWidget *owner, MessageIcon icon, const QString &caption, const QString &text,
+                     const QString &cause) override
+    {
+        showMessage(owner, icon, caption, text, false);
+        if (!cause.isEmpty())
+            printError(cause);
     }
     int count = 0;
 };
@@ -128,6 +138,12 @@ public:
     {
         if (m_pdf.writeFailure().isEmpty())
             m_messages.showMessage(parent, icon, caption, text, beep);
+    }
+    void showFailure(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text,
+                     const QString &cause) override
+    {
+        if (m_pdf.writeFailure().isEmpty())
+            m_messages.showFailure(parent, icon, caption, text, cause);
     }
 
 private:

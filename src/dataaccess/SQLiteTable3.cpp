@@ -6,6 +6,7 @@
 #include "platform/PrivateFolder.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -62,6 +63,38 @@ int kindOfDeclaredType(const char *declared)
     return SQLITE_TEXT;
 }
 
+// Copies `from` to a new file `to` that only the user may read; the system's words for what
+// failed, or nothing. (QFile::copy loses the reason a write failed, such as a full disk.)
+QString copyFile(const QString &from, const QString &to)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return source.errorString();
+    QFile target(to);
+    // Unbuffered: a short write is retried, and the retry names the system's reason.
+    if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
+                     QFile::ReadOwner | QFile::WriteOwner))
+        return target.errorString();
+    QByteArray block(1 << 16, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = source.read(block.data(), block.size());
+        if (n < 0)
+            return source.errorString();
+        if (n == 0)
+            break;
+        for (qint64 done = 0; done < n;) {
+            const qint64 written = target.write(block.constData() + done, n - done);
+            if (written <= 0)
+                return target.errorString();
+            done += written;
+        }
+    }
+    target.close();
+    if (target.error() != QFileDevice::NoError)
+        return target.errorString();
+    return {};
+}
+
 // Column names are upper-cased once when read and once per look-up, the same way.
 QString upperName(const QString &name)
 {
@@ -80,6 +113,12 @@ ESQLiteException::ESQLiteException(const char *utf8Message)
     : std::runtime_error(utf8Message)
 { }
 
+ESQLiteException::ESQLiteException(const QString &message, const QString &cause, int code)
+    : std::runtime_error(message.toUtf8().toStdString())
+    , m_cause(cause)
+    , m_code(code)
+{ }
+
 ESQLiteTooLarge::ESQLiteTooLarge(quint64 records, quint64 bytes)
     : ESQLiteException(QStringLiteral("Could not retrieve data: %1 records need more than %2 bytes")
                            .arg(records)
@@ -93,7 +132,7 @@ ESQLiteTooLarge::ESQLiteTooLarge(quint64 records, quint64 bytes)
 TSQLiteDatabase::TSQLiteDatabase(const QString &fileName, OpenMode mode)
 {
     int result = SQLITE_OK;
-    QString detail;
+    QString detail; // why, when the library cannot say
     if (mode == OpenMode::ReadWriteCreate)
         result = sqlite3_open_v2(fileName.toUtf8().constData(), &m_handle,
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kOneThread, nullptr);
@@ -102,12 +141,13 @@ TSQLiteDatabase::TSQLiteDatabase(const QString &fileName, OpenMode mode)
     if (result == SQLITE_OK)
         return;
 
+    const int code = m_handle ? sqlite3_errcode(m_handle) : result;
     if (detail.isEmpty())
         detail = m_handle ? QString::fromUtf8(sqlite3_errmsg(m_handle))
                           : QStringLiteral("unknown error");
     close();
     throw ESQLiteException(
-        QStringLiteral("Failed to open database \"%1\" : %2").arg(fileName, detail));
+        QStringLiteral("Failed to open database \"%1\" : %2").arg(fileName, detail), detail, code);
 }
 
 TSQLiteDatabase::~TSQLiteDatabase()
@@ -160,19 +200,20 @@ int TSQLiteDatabase::openSnapshot(const QString &path, QString &failure)
     // query-only so it still behaves as read-only.
     m_snapshot = std::make_unique<PrivateFolder>();
     if (!m_snapshot->isValid()) {
-        failure = m_snapshot->errorString();
+        failure = QStringLiteral("Could not make a private copy in %1: %2")
+                      .arg(QDir::toNativeSeparators(QDir::tempPath()), m_snapshot->errorString());
         return SQLITE_CANTOPEN;
     }
     const QString copy = m_snapshot->filePath(QStringLiteral("snapshot.db"));
     for (const char *added : {"-wal", "-shm", "-journal"})
         m_snapshot->filePath(QStringLiteral("snapshot.db") + QLatin1String(added));
     for (const QString &s : {QString(), QStringLiteral("-wal")}) {
-        QFile source(path + s);
-        if (!source.copy(copy + s)) {
-            failure = source.errorString();
+        const QString error = copyFile(path + s, copy + s);
+        if (!error.isEmpty()) {
+            failure = QStringLiteral("Could not make a private copy in %1: %2")
+                          .arg(QDir::toNativeSeparators(m_snapshot->path()), error);
             return SQLITE_CANTOPEN;
         }
-        QFile::setPermissions(copy + s, QFile::ReadOwner | QFile::WriteOwner);
     }
     int result = sqlite3_open_v2(fileUri(copy, {}).constData(), &m_handle,
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | kOneThread, nullptr);
@@ -224,11 +265,12 @@ void TSQLiteDatabase::RaiseLastError(const QString &message, const QString &sql)
     const int code = sqlite3_errcode(m_handle);
     if (code == SQLITE_OK)
         throw ESQLiteException(message);
+    const QString detail = QString::fromUtf8(sqlite3_errmsg(m_handle));
     // Joined, not formatted: a message or SQL text may hold '%' signs of its own.
     throw ESQLiteException(message + QStringLiteral(".\rError [") + QString::number(code)
-                           + QStringLiteral("]: ") + ErrorCodeText(code) + QStringLiteral(".\r\"")
-                           + sql + QStringLiteral("\": ")
-                           + QString::fromUtf8(sqlite3_errmsg(m_handle)));
+                               + QStringLiteral("]: ") + ErrorCodeText(code)
+                               + QStringLiteral(".\r\"") + sql + QStringLiteral("\": ") + detail,
+                           detail, code);
 }
 
 void TSQLiteDatabase::RollbackTransaction()
@@ -414,7 +456,8 @@ void TSQLiteTable::fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QSt
     for (int result = sqlite3_step(statement); result != SQLITE_DONE;
          result = sqlite3_step(statement)) {
         if (result == SQLITE_BUSY)
-            raise("Could not prepare SQL statement");
+            throw ESQLiteException(QStringLiteral("Could not prepare SQL statement"),
+                                   QString::fromUtf8(sqlite3_errmsg(db.Handle())), result);
         if (result == SQLITE_INTERRUPT && m_stoppedWith)
             raiseTooLarge(*m_stoppedWith);
         if (result != SQLITE_ROW) {
@@ -470,10 +513,8 @@ void TSQLiteTable::visitRow(sqlite3_stmt *statement)
 
 qsizetype TSQLiteTable::textLength(const char *text, int bytes)
 {
-    // Up to the first NUL byte, as a C string would end.
-    const char *nul
-        = text ? static_cast<const char *>(std::memchr(text, 0, size_t(bytes))) : nullptr;
-    return text ? (nul ? nul - text : bytes) : 0;
+    // Every byte the database holds, NUL bytes included: a text is not cut at its first NUL.
+    return text ? bytes : 0;
 }
 
 bool TSQLiteTable::readCell(sqlite3_value *value, int col, Cell &cell)

@@ -34,9 +34,20 @@ class ESQLiteException : public std::runtime_error
 public:
     explicit ESQLiteException(const QString &message);
     explicit ESQLiteException(const char *utf8Message);
+    // `cause`: why, in the library's or the system's words; `code`: the library's result code.
+    ESQLiteException(const QString &message, const QString &cause, int code = 0);
 
     // what() as text.
     QString message() const { return QString::fromUtf8(what()); }
+    // Why it failed as a user may read it ("database is locked"), empty when the layer itself
+    // refused (the message says why).
+    QString cause() const { return m_cause; }
+    // The library's result code, 0 when the library reported none.
+    int code() const { return m_code; }
+
+private:
+    QString m_cause;
+    int m_code = 0;
 };
 
 // A fetch stopped because its result passed the connection's limits: `records` rows had been

@@ -78,8 +78,11 @@ void FindBar::setCount(const QString &count)
 
 void FindBar::open(const QString &text)
 {
-    if (!text.isNull())
+    // A new text in the field: the count of the old one goes.
+    if (!text.isNull() && text != m_field->text()) {
         m_field->setText(text);
+        m_count->clear();
+    }
     place();
     show();
     raise();

@@ -83,6 +83,7 @@ void TMainFrm::buildTools()
         findStep(true, true);
     });
     connect(m_findBar, &FindBar::closed, view, qOverload<>(&QWidget::setFocus));
+    connect(m_findBar, &FindBar::closed, view, [view] { view->setCoveredBottom(0); });
 
     m_saveAs = new QAction(this);
     m_saveAs->setObjectName(QStringLiteral("SaveAs"));
@@ -206,6 +207,11 @@ QString TMainFrm::findCountText() const
 void TMainFrm::findStep(bool forward, bool fromCurrent)
 {
     const QString text = m_findBar->text();
+    // An empty field finds nothing and counts nothing.
+    if (text.isEmpty()) {
+        m_findBar->setCount(QString());
+        return;
+    }
     if (const std::optional<qint64> id = GridFind::idAsked(text)) {
         const int row = GridFind::rowOfId(m_grid, *id);
         if (row > 0)
@@ -234,13 +240,19 @@ void TMainFrm::findStep(bool forward, bool fromCurrent)
 void TMainFrm::showGridRow(int row)
 {
     RecordGridView *view = ui->StringGrid1;
+    // The find bar lies over the grid's bottom: the grid scrolls as if it ended above the bar.
+    int covered = 0;
+    if (m_findBar->isVisible()) {
+        const int barTop = view->viewport()->mapFromGlobal(m_findBar->mapToGlobal(QPoint())).y();
+        covered = view->viewport()->height() - barTop;
+    }
+    view->setCoveredBottom(covered);
     const QModelIndex index = m_grid.index(row - 1, 0);
     view->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     view->scrollTo(index);
-    // The find bar lies over the grid's bottom: a row under it goes to the middle.
-    if (m_findBar->isVisible()
-        && view->visualRect(index).bottom() > view->viewport()->height() - m_findBar->height())
+    // A row under the bar goes to the middle, or as high as the end of the grid lets it.
+    if (view->visualRect(index).bottom() >= view->viewport()->height() - covered)
         view->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyleOptionHeader>
 #include <QTimer>
@@ -202,4 +203,28 @@ bool RecordGridView::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QTableView::eventFilter(watched, event);
+}
+
+void RecordGridView::setCoveredBottom(int pixels)
+{
+    pixels = std::max(pixels, 0);
+    if (pixels == m_coveredBottom)
+        return;
+    m_coveredBottom = pixels;
+    // Scrolled a row at a time, the last row always ends at the viewport's bottom; by pixels it
+    // can end above the cover.
+    setVerticalScrollMode(pixels ? ScrollPerPixel : ScrollPerItem);
+    updateGeometries();
+}
+
+void RecordGridView::updateGeometries()
+{
+    QTableView::updateGeometries();
+    if (m_coveredBottom == 0)
+        return;
+    QScrollBar *bar = verticalScrollBar();
+    const int end = verticalHeader()->length() - (viewport()->height() - m_coveredBottom);
+    if (end > bar->maximum())
+        bar->setMaximum(end);
+    bar->setSingleStep(std::max(verticalHeader()->defaultSectionSize(), 1));
 }

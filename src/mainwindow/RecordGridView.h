@@ -26,7 +26,13 @@ public:
     // it yet: the end of a run that showed rows as they came.
     void finishRows();
 
+    // The bottom `pixels` of the viewport are covered (by the find bar): the grid scrolls far
+    // enough that its last row can lie above them.
+    void setCoveredBottom(int pixels);
+    int coveredBottom() const { return m_coveredBottom; }
+
 protected:
+    void updateGeometries() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QList<int> &roles = QList<int>()) override;
@@ -50,4 +56,5 @@ private:
     // painted: asking again changes nothing.
     bool m_paintPending = false;
     bool m_headerPaintPending = false;
+    int m_coveredBottom = 0;
 };

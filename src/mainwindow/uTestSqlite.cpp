@@ -400,6 +400,11 @@ void TMainFrm::message(const QString &caption, const QString &text)
     m_services.messages->showMessage(this, MessageIcon::Information, caption, text);
 }
 
+void TMainFrm::failure(const QString &caption, const QString &text, const QString &cause)
+{
+    m_services.messages->showFailure(this, MessageIcon::Information, caption, text, cause);
+}
+
 QString TMainFrm::bufferText() const
 {
     return ui->BufferName->currentText();
@@ -544,7 +549,7 @@ void TMainFrm::SQLite_Alarm_Loading(const QString &fileName)
     if (result.fetched)
         setCountColour(Olive);
     if (result.failed)
-        message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
+        failure(MainTexts::captionNorvale(), MainTexts::invalidDatabase(), result.cause);
     if (result.tooLarge.refused)
         message(MainTexts::captionNorvale(),
                 MainTexts::tooLargeMessage(chineseUi(), result.tooLarge.records,
@@ -572,7 +577,8 @@ void TMainFrm::SQLite_Annals_Loading(const QString &fileName)
     case RecordLoadStatus::NotCreated:
         m_grid.makeEmpty();
         m_grid.endBatch();
-        message(MainTexts::captionNorvale(), MainTexts::notCreatedMessage(zh, buffer));
+        failure(MainTexts::captionNorvale(), MainTexts::notCreatedMessage(zh, buffer),
+                result.cause);
         ui->BitBtn5->setText(MainTexts::countDisplay(zh, 0));
         break;
     case RecordLoadStatus::TooLarge:

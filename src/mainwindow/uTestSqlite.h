@@ -143,6 +143,8 @@ private:
     void setCountColour(const QColor &colour);
     void updateCountDisplay();
     void message(const QString &caption, const QString &text);
+    // A failure's message with its cause (the library's or the system's words).
+    void failure(const QString &caption, const QString &text, const QString &cause);
     // Re-reads the binary data file in the selected format and shows the
     // new count; false, after the message, when it could not be read whole.
     // A file that lost its signature empties the grid but leaves the count.

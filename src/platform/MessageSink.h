@@ -17,4 +17,12 @@ public:
     virtual void showMessage(QWidget *owner, MessageIcon icon, const QString &caption,
                              const QString &text, bool stayOnTop = false)
         = 0;
+    // A failure's message with its cause in the library's or the system's words: a box shows
+    // the cause as its details, the command line as a second line. A sink that has no place
+    // for the cause shows the message alone.
+    virtual void showFailure(QWidget *owner, MessageIcon icon, const QString &caption,
+                             const QString &text, const QString & /*cause*/)
+    {
+        showMessage(owner, icon, caption, text);
+    }
 };

@@ -10,6 +10,8 @@
 #include <QtGlobal>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -23,10 +25,36 @@ bool isAscii(QByteArrayView bytes)
     return true;
 }
 
+// A NUL byte as the grid shows it: U+2400 SYMBOL FOR NULL, in UTF-8.
+constexpr char kNulSymbol[] = "\xE2\x90\x80";
+
+// `bytes` with each NUL byte shown as its symbol; `bytes` itself when it holds none.
+QByteArrayView withNulSymbols(QByteArrayView bytes, QByteArray &shown)
+{
+    if (!bytes.contains('\0'))
+        return bytes;
+    shown = bytes.toByteArray();
+    shown.replace('\0', QByteArrayView(kNulSymbol));
+    return shown;
+}
+
+// Why a read failed, as a user may read it: the library's words, or the layer's own.
+QString causeOf(const ESQLiteException &e)
+{
+    return e.cause().isEmpty() ? e.message() : e.cause();
+}
+
+QString outOfMemory()
+{
+    return QString::fromLocal8Bit(std::strerror(ENOMEM));
+}
+
 // Alarm texts are UTF-8; a byte that is no part of a well-formed sequence
 // shows as U+FFFD and the rest of the text stays.
-void setUtf8Text(RecordGridModel &grid, int col, int row, QByteArrayView bytes)
+void setUtf8Text(RecordGridModel &grid, int col, int row, QByteArrayView stored)
 {
+    QByteArray scratch;
+    const QByteArrayView bytes = withNulSymbols(stored, scratch);
     if (isAscii(bytes))
         grid.setCellUtf8(col, row, bytes);
     else
@@ -99,10 +127,12 @@ AlarmLoadResult loadAlarmDatabase(const QString &fileName, RecordGridModel &grid
         }
     } catch (const ESQLiteTooLarge &e) {
         result.tooLarge = refusal(e, grid.cols());
-    } catch (const ESQLiteException &) {
+    } catch (const ESQLiteException &e) {
         result.failed = true;
+        result.cause = causeOf(e);
     } catch (const std::bad_alloc &) {
         result.failed = true;
+        result.cause = outOfMemory();
     }
     return result;
 }
@@ -110,12 +140,13 @@ AlarmLoadResult loadAlarmDatabase(const QString &fileName, RecordGridModel &grid
 namespace {
 
 // A stored text as the grid shows it: UTF-8, from the system's 8-bit code
-// page where it is not ASCII.
+// page where it is not ASCII, with NUL bytes as their symbol.
 QByteArrayView shownText(QByteArrayView stored, QByteArray &converted)
 {
     if (isAscii(stored))
-        return stored;
+        return withNulSymbols(stored, converted);
     converted = QString::fromLocal8Bit(stored).toUtf8();
+    converted.replace('\0', QByteArrayView(kNulSymbol));
     return converted;
 }
 
@@ -136,6 +167,9 @@ public:
     }
 
     bool failed() const { return m_failed; }
+    // Why the first row that failed could not be read; empty when only a value did not fit
+    // the format.
+    QString cause() const { return m_cause; }
 
     void read(const TSQLiteTable &table, StoredRecords &records)
     {
@@ -143,8 +177,8 @@ public:
         if (m_id >= 0) {
             try {
                 id = table.IntegerValue(m_id);
-            } catch (const ESQLiteException &) {
-                m_failed = true;
+            } catch (const ESQLiteException &e) {
+                fail(e);
             }
         }
         const QByteArrayView date = text(table, m_date, 0);
@@ -162,12 +196,18 @@ public:
     }
 
 private:
+    void fail(const ESQLiteException &e)
+    {
+        if (m_cause.isEmpty())
+            m_cause = causeOf(e);
+        m_failed = true;
+    }
     int column(const TSQLiteTable &table, const QString &name)
     {
         try {
             return table.FieldNumber(name);
-        } catch (const ESQLiteException &) {
-            m_failed = true;
+        } catch (const ESQLiteException &e) {
+            fail(e);
             return -1;
         }
     }
@@ -186,6 +226,7 @@ private:
     std::array<QByteArray, 2 + StoredRecords::Values> m_scratch;
     std::array<QByteArray, 2 + StoredRecords::Values> m_converted;
     bool m_failed = false;
+    QString m_cause;
 };
 
 } // namespace
@@ -216,8 +257,10 @@ RecordLoadResult loadDataRecords(const QString &fileName, int buffer, ValueForma
             return result;
         }
         result.fetchedRows = true;
-        if (reader->failed())
+        if (reader->failed()) {
+            result.cause = reader->cause();
             return result;
+        }
         // The earlier rows go before the layout changes, so nothing is copied.
         grid.setRows(1);
         GridLayout::setDataRecords(grid, chinese, format);
@@ -227,10 +270,12 @@ RecordLoadResult loadDataRecords(const QString &fileName, int buffer, ValueForma
         result.status = RecordLoadStatus::TooLarge;
         // The records were counted as they were kept: what was held is what they need.
         result.tooLarge = {true, e.records(), e.bytes()};
-    } catch (const ESQLiteException &) {
+    } catch (const ESQLiteException &e) {
         result.status = RecordLoadStatus::NotCreated;
+        result.cause = causeOf(e);
     } catch (const std::bad_alloc &) {
         result.status = RecordLoadStatus::NotCreated;
+        result.cause = outOfMemory();
     }
     return result;
 }

@@ -25,7 +25,9 @@ struct TooLarge
 };
 
 // Filling the record grid from the panel's SQLite files. The databases are
-// opened read-only; nothing next to them is created or changed.
+// opened read-only; nothing next to them is created or changed. Every byte of
+// a text reaches the grid; a NUL byte shows as U+2400, so that no text the
+// grid hands on (copy, CSV, export) holds a raw NUL.
 
 struct AlarmLoadResult
 {
@@ -35,6 +37,8 @@ struct AlarmLoadResult
     bool failed = false;
     // Stopped before any row was written: the result would not fit.
     TooLarge tooLarge;
+    // Why it failed, in the library's or the system's words (empty when it did not).
+    QString cause;
 };
 
 // The alarm history of table Ldata into the alarm list layout that is
@@ -58,6 +62,9 @@ struct RecordLoadResult
     // A result with rows was fetched (the count display turns olive).
     bool fetchedRows = false;
     TooLarge tooLarge;
+    // Why it was not created, in the library's or the system's words; empty when the records
+    // were read and only their values do not fit the format.
+    QString cause;
 };
 
 // Table Buffer<buffer> (1 .. 12) into the data record layout of `format`,

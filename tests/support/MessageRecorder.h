@@ -14,6 +14,7 @@ struct RecordedMessage
     QString caption;
     QString text;
     bool stayOnTop = false;
+    QString cause; // showFailure's cause
 };
 
 class MessageRecorder : public MessageSink
@@ -22,7 +23,12 @@ public:
     void showMessage(QWidget *owner, MessageIcon icon, const QString &caption, const QString &text,
                      bool stayOnTop) override
     {
-        messages.append({owner, icon, caption, text, stayOnTop});
+        messages.append({owner, icon, caption, text, stayOnTop, {}});
+    }
+    void showFailure(QWidget *owner, MessageIcon icon, const QString &caption, const QString &text,
+                     const QString &cause) override
+    {
+        messages.append({owner, icon, caption, text, false, cause});
     }
 
     // "caption: text" of every message so far.
@@ -45,6 +51,13 @@ public:
         QList<QWidget *> result;
         for (const RecordedMessage &m : messages)
             result << m.owner;
+        return result;
+    }
+    QStringList causes() const
+    {
+        QStringList result;
+        for (const RecordedMessage &m : messages)
+            result << m.cause;
         return result;
     }
     QList<MessageIcon> icons() const
