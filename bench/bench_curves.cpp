@@ -7,6 +7,7 @@
 //   bench_curves [repetitions]      (default 300)
 #include "curves/CurvePicture.h"
 #include "curves/RecordSource.h"
+#include "curvewindow/CurveTab.h"
 #include "curvewindow/LSCurrent.h"
 #include "records/RecordGridModel.h"
 #include "widgets/SpinEdit.h"
@@ -109,12 +110,9 @@ int main(int argc, char **argv)
     w.show();
     w.findChild<SpinEdit *>(QStringLiteral("SpinEdit1"))->setValue(1280);
     w.findChild<SpinEdit *>(QStringLiteral("SpinEdit2"))->setValue(600);
-    const char *kinds[] = {"ComboBoxU1", "ComboBoxU2", "ComboBoxU3", "ComboBoxU4", "ComboBoxU5"};
-    const char *widths[]
-        = {"ComboBoxLW1", "ComboBoxLW2", "ComboBoxLW3", "ComboBoxLW4", "ComboBoxLW5"};
     for (int k = 0; k < 5; ++k) {
-        w.findChild<QComboBox *>(QLatin1String(kinds[k]))->setCurrentIndex(1);
-        w.findChild<QComboBox *>(QLatin1String(widths[k]))->setCurrentIndex(5);
+        w.curveTab(k)->showKindList()->setCurrentIndex(1);
+        w.curveTab(k)->lineWidthList()->setCurrentIndex(5);
     }
     auto *bar = w.findChild<QScrollBar *>(QStringLiteral("ScrollBar1"));
     const std::vector<double> window

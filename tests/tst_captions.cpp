@@ -20,6 +20,7 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -44,13 +45,14 @@ public:
                 QLatin1Char('\t'));
         };
         add(name, QStringLiteral("windowTitle"), window.windowTitle());
-        QList<QObject *> objects = window.findChildren<QObject *>();
+        QList<std::pair<QString, QObject *>> objects;
+        for (QObject *o : window.findChildren<QObject *>())
+            objects.append({keyOf(window, o), o});
         std::stable_sort(objects.begin(), objects.end(),
-                         [](QObject *a, QObject *b) { return a->objectName() < b->objectName(); });
-        for (QObject *o : objects) {
-            const QString object = o->objectName();
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (const auto &[object, o] : objects) {
             // Controls of the toolkit's own making carry no caption of ours.
-            if (object.isEmpty() || object.startsWith(QLatin1String("qt_")))
+            if (o->objectName().isEmpty() || o->objectName().startsWith(QLatin1String("qt_")))
                 continue;
             if (auto *a = qobject_cast<QAction *>(o)) {
                 add(object, QStringLiteral("text"), a->text());
@@ -91,6 +93,28 @@ public:
     const QStringList &lines() const { return m_lines; }
 
 private:
+    // A control's name; one whose name recurs in the window (a control of a
+    // form used several times) is named after its nearest ancestor whose name
+    // does not, the names joined by dots: "curveTab1.showKindList".
+    static QString keyOf(const QWidget &window, const QObject *o)
+    {
+        const auto recurs = [&window](const QString &name) {
+            return window.findChildren<QObject *>(name).size() > 1;
+        };
+        QString key = o->objectName();
+        if (key.isEmpty() || !recurs(key))
+            return key;
+        for (const QObject *p = o->parent(); p && p != &window; p = p->parent()) {
+            const QString name = p->objectName();
+            if (name.isEmpty() || name.startsWith(QLatin1String("qt_")))
+                continue;
+            key = name + QLatin1Char('.') + key;
+            if (!recurs(name))
+                break;
+        }
+        return key;
+    }
+
     QStringList m_lines;
 };
 

@@ -8,6 +8,7 @@
 #include "records/RecordGridModel.h"
 #include "support/FakeColourChooser.h"
 #include "support/GridSource.h"
+#include "support/NamedControl.h"
 #include "widgets/ColourPalette.h"
 #include "widgets/ColourPanel.h"
 #include "widgets/LinePickerDelegate.h"
@@ -56,7 +57,10 @@ struct Window
         if (!QTest::qWaitForWindowExposed(&w))
             qWarning("the curve window never showed");
     }
-    ColourPanel *panel(const char *name) { return w.findChild<ColourPanel *>(QLatin1String(name)); }
+    ColourPanel *panel(const char *name)
+    {
+        return namedControl<ColourPanel>(w, QLatin1String(name));
+    }
     QImage expectedPicture() const
     {
         QImage img;
@@ -180,10 +184,10 @@ void TestColourChoice::dialogOpensBelowThePanel()
 void TestColourChoice::firstChoiceStartsFromTheShownColour()
 {
     Window win;
-    ColourPanel *p = win.panel("RzColorEdit1");
+    ColourPanel *p = win.panel("curveTab1.colourPanel");
     QCOMPARE(p->colour(), QColor(255, 0, 0));
     // "Custom..." then cancelling the chooser keeps a red curve red.
-    win.choose("RzColorEdit1", [&] {
+    win.choose("curveTab1.colourPanel", [&] {
         QTest::mouseClick(win.dialog.findChild<QPushButton *>(QStringLiteral("SpeedButton1")),
                           Qt::LeftButton);
     });
@@ -200,7 +204,7 @@ void TestColourChoice::okSetsPanelAndRedraws_data()
     QTest::addColumn<int>("cell");
     QTest::newRow("OrganFrontCol, frames and grid") << QStringLiteral("OrganFrontCol") << 13;
     QTest::newRow("OrganBackCol, the background") << QStringLiteral("OrganBackCol") << 34;
-    QTest::newRow("RzColorEdit3, curve 3") << QStringLiteral("RzColorEdit3") << 9;
+    QTest::newRow("colour of curve 3") << QStringLiteral("curveTab3.colourPanel") << 9;
     QTest::newRow("RzColorEditY, the labels") << QStringLiteral("RzColorEditY") << 28;
 }
 
@@ -251,7 +255,7 @@ void TestColourChoice::cancelChangesNothingButRedraws()
     // A setting changed without a redraw shows only after the next one.
     const QImage before = win.w.curvePicture();
     {
-        auto *kind = win.w.findChild<QComboBox *>(QStringLiteral("ComboBoxU4"));
+        auto *kind = namedControl<QComboBox>(win.w, QStringLiteral("curveTab4.showKindList"));
         const QSignalBlocker quiet(kind);
         kind->setCurrentIndex(1);
     }
@@ -273,11 +277,11 @@ void TestColourChoice::cancelChangesNothingButRedraws()
 void TestColourChoice::dashDotPickedFromTheListRedraws()
 {
     Window win;
-    auto *picker = win.w.findChild<QComboBox *>(QStringLiteral("ComboBoxL2"));
-    QCOMPARE(picker->itemDelegate()->objectName(), QStringLiteral("ComboBoxL2DrawItem"));
+    auto *picker = namedControl<QComboBox>(win.w, QStringLiteral("curveTab2.lineStyleList"));
+    QCOMPARE(picker->itemDelegate()->objectName(), QStringLiteral("lineStyleListDrawItem"));
     QVERIFY(qobject_cast<LinePickerDelegate *>(picker->itemDelegate()));
     // Curve 2 shown, solid and 1p wide.
-    win.w.findChild<QComboBox *>(QStringLiteral("ComboBoxU2"))->setCurrentIndex(1);
+    namedControl<QComboBox>(win.w, QStringLiteral("curveTab2.showKindList"))->setCurrentIndex(1);
     QCOMPARE(win.w.settings().curves[1].style, 0);
     const QImage before = win.w.curvePicture();
     picker->showPopup();

@@ -1,9 +1,11 @@
 // The curve window over a real record grid: its looks, the data range taken
 // at showing, the redraws, the page computation and the captions.
 #include "curves/CurvePicture.h"
+#include "curvewindow/CurveTab.h"
 #include "curvewindow/LSCurrent.h"
 #include "records/RecordGridModel.h"
 #include "support/GridSource.h"
+#include "support/NamedControl.h"
 #include "widgets/ColourPanel.h"
 #include "widgets/SpinEdit.h"
 
@@ -51,7 +53,7 @@ public:
 
 template<typename T> T *child(const QWidget &w, const char *name)
 {
-    T *c = w.findChild<T *>(QLatin1String(name));
+    T *c = namedControl<T>(w, QLatin1String(name));
     if (!c)
         qFatal("no control %s", name);
     return c;
@@ -78,6 +80,8 @@ private slots:
     void plotWidthChangeRecomputesPagesAndSize();
     void closingReturnsToNoDataLook();
     void controlsAsCreated();
+    void curveTabsPlaceTheirControls_data();
+    void curveTabsPlaceTheirControls();
     void captionsFitTheirControls_data();
     void captionsFitTheirControls();
     void groupsHideThePanelCaption_data();
@@ -199,18 +203,18 @@ void TestLSCurrent::showKindsResetColoursKept()
     src.load(100);
     TLSCurrentFrm w(src);
     w.show();
-    auto *kind1 = child<QComboBox>(w, "ComboBoxU1");
+    auto *kind1 = child<QComboBox>(w, "curveTab1.showKindList");
     QCOMPARE(kind1->currentIndex(), 1);
     kind1->setCurrentIndex(0);
-    child<ColourPanel>(w, "RzColorEdit1")->setColour(Qt::blue);
+    child<ColourPanel>(w, "curveTab1.colourPanel")->setColour(Qt::blue);
     child<SpinEdit>(w, "SpinEdit6")->setValue(4);
     w.close();
     w.show();
     QCOMPARE(kind1->currentIndex(), 1);
-    QCOMPARE(child<QComboBox>(w, "ComboBoxU2")->currentIndex(), 2);
-    QCOMPARE(child<QComboBox>(w, "ComboBoxU3")->currentIndex(), 3);
-    QCOMPARE(child<QComboBox>(w, "ComboBoxU4")->currentIndex(), 0);
-    QCOMPARE(child<ColourPanel>(w, "RzColorEdit1")->colour(), QColor(Qt::blue));
+    QCOMPARE(child<QComboBox>(w, "curveTab2.showKindList")->currentIndex(), 2);
+    QCOMPARE(child<QComboBox>(w, "curveTab3.showKindList")->currentIndex(), 3);
+    QCOMPARE(child<QComboBox>(w, "curveTab4.showKindList")->currentIndex(), 0);
+    QCOMPARE(child<ColourPanel>(w, "curveTab1.colourPanel")->colour(), QColor(Qt::blue));
     QCOMPARE(child<SpinEdit>(w, "SpinEdit6")->value(), 4);
     QCOMPARE(w.settings().curves[0].colour, qRgb(0, 0, 255));
 }
@@ -244,10 +248,11 @@ void TestLSCurrent::captionsSwitchAtShowingOnly()
     auto *tabs = child<QTabWidget>(w, "RzPageControl2");
     QCOMPARE(tabs->tabText(tabs->indexOf(child<QWidget>(w, "TabSheet8"))),
              QStringLiteral("Y Axis"));
-    QCOMPARE(child<QLabel>(w, "Label53")->text(), QStringLiteral("Buffe Position:"));
+    QCOMPARE(child<QLabel>(w, "curveTab5.bufferLabel")->text(), QStringLiteral("Buffe Position:"));
     QCOMPARE(child<QCheckBox>(w, "CheckBox5")->text(),
              QStringLiteral("No Display Current Coordinate Point Value"));
-    QCOMPARE(child<QComboBox>(w, "ComboBoxU1")->currentText(), QStringLiteral("Broken Line"));
+    QCOMPARE(child<QComboBox>(w, "curveTab1.showKindList")->currentText(),
+             QStringLiteral("Broken Line"));
     QCOMPARE(child<QLabel>(w, "Label37")->text(), QStringLiteral("2 / Page Dat Point(85)"));
 
     src.chinese = true;
@@ -256,8 +261,9 @@ void TestLSCurrent::captionsSwitchAtShowingOnly()
     w.show();
     QCOMPARE(w.windowTitle(), QStringLiteral("数据库曲线浏览窗口"));
     QCOMPARE(tabs->tabText(tabs->indexOf(child<QWidget>(w, "TabSheet1"))), QStringLiteral("X 轴"));
-    QCOMPARE(child<QLabel>(w, "Label53")->text(), QStringLiteral("缓冲区资料位置:"));
-    QCOMPARE(child<QComboBox>(w, "ComboBoxU3")->currentText(), QStringLiteral("柱条线"));
+    QCOMPARE(child<QLabel>(w, "curveTab5.bufferLabel")->text(), QStringLiteral("缓冲区资料位置:"));
+    QCOMPARE(child<QComboBox>(w, "curveTab3.showKindList")->currentText(),
+             QStringLiteral("柱条线"));
     // Both range fields are set again; the page text is written anew.
     QCOMPARE(child<QLabel>(w, "Label37")->text(), QStringLiteral("2 / 每页打印数据点(85)"));
 }
@@ -270,12 +276,12 @@ void TestLSCurrent::settingChangesRedraw_data()
     QTest::newRow("CheckBox3 hides the X information") << QStringLiteral("CheckBox3") << true;
     QTest::newRow("CheckBox4 hides the labels") << QStringLiteral("CheckBox4") << true;
     QTest::newRow("CheckBox5 changes nothing") << QStringLiteral("CheckBox5") << false;
-    QTest::newRow("line style of curve 3") << QStringLiteral("ComboBoxL3") << true;
-    QTest::newRow("line width of curve 1") << QStringLiteral("ComboBoxLW1") << true;
-    QTest::newRow("buffer position of curve 3") << QStringLiteral("Qx3_Buffer") << true;
-    QTest::newRow("show kind of curve 4") << QStringLiteral("ComboBoxU4") << true;
+    QTest::newRow("line style of curve 3") << QStringLiteral("curveTab3.lineStyleList") << true;
+    QTest::newRow("line width of curve 1") << QStringLiteral("curveTab1.lineWidthList") << true;
+    QTest::newRow("buffer position of curve 3") << QStringLiteral("curveTab3.bufferList") << true;
+    QTest::newRow("show kind of curve 4") << QStringLiteral("curveTab4.showKindList") << true;
     QTest::newRow("label font class") << QStringLiteral("ComboBox4") << true;
-    QTest::newRow("full scale of curve 2") << QStringLiteral("SpinEdit15") << true;
+    QTest::newRow("full scale of curve 2") << QStringLiteral("curveTab2.fullScaleSpin") << true;
     QTest::newRow("label count") << QStringLiteral("SpinEdit11") << true;
 }
 
@@ -288,7 +294,7 @@ void TestLSCurrent::settingChangesRedraw()
     TLSCurrentFrm w(src);
     w.show();
     const QImage before = w.curvePicture();
-    QWidget *c = w.findChild<QWidget *>(control);
+    QWidget *c = namedControl<QWidget>(w, control);
     QVERIFY(c);
     if (auto *box = qobject_cast<QCheckBox *>(c))
         box->click();
@@ -386,16 +392,17 @@ void TestLSCurrent::controlsAsCreated()
 {
     Source src;
     TLSCurrentFrm w(src);
-    QCOMPARE(child<QComboBox>(w, "ComboBoxL3")->count(), 7);
-    QCOMPARE(child<QComboBox>(w, "ComboBoxL3")->itemText(6), QStringLiteral("InsideFrame"));
-    QCOMPARE(child<QComboBox>(w, "ComboBoxLW5")->itemText(5), QStringLiteral("6p"));
-    QVERIFY(!child<QComboBox>(w, "ComboBoxLW5")->itemIcon(5).isNull());
+    QCOMPARE(child<QComboBox>(w, "curveTab3.lineStyleList")->count(), 7);
+    QCOMPARE(child<QComboBox>(w, "curveTab3.lineStyleList")->itemText(6),
+             QStringLiteral("InsideFrame"));
+    QCOMPARE(child<QComboBox>(w, "curveTab5.lineWidthList")->itemText(5), QStringLiteral("6p"));
+    QVERIFY(!child<QComboBox>(w, "curveTab5.lineWidthList")->itemIcon(5).isNull());
     QVERIFY(!child<QComboBox>(w, "ComboBox6")->isEnabled());
     QCOMPARE(child<QComboBox>(w, "ComboBox6")->currentText(), QStringLiteral("YY-MM-DD HH:MM:SS"));
     QCOMPARE(child<QComboBox>(w, "ComboBox8")->itemText(9), QStringLiteral("160x320"));
-    QCOMPARE(child<QComboBox>(w, "Qx5_Buffer")->currentIndex(), 4);
-    QCOMPARE(child<SpinEdit>(w, "SpinEdit19")->value(), 50000);
-    QCOMPARE(child<SpinEdit>(w, "SpinEdit32")->maxLength(), 9);
+    QCOMPARE(child<QComboBox>(w, "curveTab5.bufferList")->currentIndex(), 4);
+    QCOMPARE(child<SpinEdit>(w, "curveTab1.fullScaleSpin")->value(), 50000);
+    QCOMPARE(child<SpinEdit>(w, "curveTab5.fullScaleSpin")->maxLength(), 9);
     QCOMPARE(child<SpinEdit>(w, "SpinEdit3")->value(), 100000);
     QCOMPARE(child<SpinEdit>(w, "SpinEdit4")->value(), 50000);
     QCOMPARE(child<SpinEdit>(w, "SpinEdit8")->toolTip(), QStringLiteral("-32768 ~ 32767"));
@@ -405,7 +412,7 @@ void TestLSCurrent::controlsAsCreated()
     QCOMPARE(child<QWidget>(w, "GroupBox1")->geometry(), QRect(610, 5, 286, 138));
     QVERIFY(child<QTabWidget>(w, "RzPageControl2")->isMovable());
     QCOMPARE(child<QTabWidget>(w, "RzPageControl2")->currentWidget()->objectName(),
-             QStringLiteral("TabSheet2"));
+             QStringLiteral("curveTab1"));
     // The defaults of the window are the core's defaults.
     const CurveSettings s = w.settings();
     const CurveSettings d;
@@ -415,6 +422,60 @@ void TestLSCurrent::controlsAsCreated()
         QCOMPARE(s.curves[k].colour, d.curves[k].colour);
         QCOMPARE(s.curves[k].full, d.curves[k].full);
         QCOMPARE(s.curves[k].bufferPos, d.curves[k].bufferPos);
+    }
+}
+
+void TestLSCurrent::curveTabsPlaceTheirControls_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QRect>("place");
+    // Controls: their rectangle in the tab. Labels: where their text starts,
+    // whatever the width of the caption.
+    QTest::newRow("show kind") << QStringLiteral("showKindList") << QRect(45, 11, 118, 22);
+    QTest::newRow("colour") << QStringLiteral("colourPanel") << QRect(45, 36, 118, 21);
+    QTest::newRow("line style") << QStringLiteral("lineStyleList") << QRect(45, 59, 118, 23);
+    QTest::newRow("line width") << QStringLiteral("lineWidthList") << QRect(45, 84, 118, 23);
+    QTest::newRow("buffer position") << QStringLiteral("bufferList") << QRect(293, 11, 92, 22);
+    QTest::newRow("full scale") << QStringLiteral("fullScaleSpin") << QRect(293, 35, 92, 21);
+    QTest::newRow("zero scale") << QStringLiteral("zeroSpin") << QRect(293, 59, 92, 21);
+    QTest::newRow("show kind label") << QStringLiteral("showKindLabel") << QRect(8, 15, 0, 0);
+    QTest::newRow("colour label") << QStringLiteral("colourLabel") << QRect(8, 39, 0, 0);
+    QTest::newRow("line style label") << QStringLiteral("lineStyleLabel") << QRect(8, 63, 0, 0);
+    QTest::newRow("line width label") << QStringLiteral("lineWidthLabel") << QRect(8, 88, 0, 0);
+    QTest::newRow("buffer label") << QStringLiteral("bufferLabel") << QRect(186, 15, 0, 0);
+    QTest::newRow("full scale label") << QStringLiteral("fullScaleLabel") << QRect(186, 39, 0, 0);
+    QTest::newRow("zero scale label") << QStringLiteral("zeroLabel") << QRect(186, 63, 0, 0);
+}
+
+// The five curve tabs come from one form and lay out alike, in both
+// languages, where the window always had them.
+void TestLSCurrent::curveTabsPlaceTheirControls()
+{
+    QFETCH(QString, control);
+    QFETCH(QRect, place);
+    Source src;
+    src.load(100);
+    for (const bool chinese : {true, false}) {
+        src.chinese = chinese;
+        TLSCurrentFrm w(src);
+        w.show();
+        auto *tabs = child<QTabWidget>(w, "RzPageControl2");
+        for (int k = 0; k < 5; ++k) {
+            CurveTab *tab = w.curveTab(k);
+            QCOMPARE(tabs->widget(k), tab);
+            QCOMPARE(tab->objectName(), QStringLiteral("curveTab%1").arg(k + 1));
+            tabs->setCurrentWidget(tab);
+            QWidget *c = namedControl<QWidget>(*tab, control);
+            QVERIFY(c);
+            QVERIFY(c->isVisible());
+            if (auto *label = qobject_cast<QLabel *>(c)) {
+                QVERIFY(!label->text().isEmpty());
+                QCOMPARE(label->contentsRect().topLeft() + label->pos(), place.topLeft());
+                QCOMPARE(label->contentsRect().height(), label->fontMetrics().height());
+            } else {
+                QCOMPARE(c->geometry(), place);
+            }
+        }
     }
 }
 

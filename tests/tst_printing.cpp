@@ -6,6 +6,7 @@
 #include "records/RecordGridModel.h"
 #include "support/GridSource.h"
 #include "support/MessageRecorder.h"
+#include "support/NamedControl.h"
 #include "support/PdfFile.h"
 #include "widgets/SpinEdit.h"
 
@@ -112,7 +113,7 @@ private:
 
 template<typename T> T *child(const QWidget &w, const char *name)
 {
-    T *c = w.findChild<T *>(QLatin1String(name));
+    T *c = namedControl<T>(w, QLatin1String(name));
     if (!c)
         qFatal("no control %s", name);
     return c;
@@ -611,8 +612,8 @@ void TestPrinting::pdfPageMatchesTheScreenPicture()
     src.load(300);
     TLSCurrentFrm w(src);
     w.show();
-    child<QComboBox>(w, "ComboBoxL1")->setCurrentIndex(style);
-    child<QComboBox>(w, "ComboBoxLW1")->setCurrentIndex(widthIndex);
+    child<QComboBox>(w, "curveTab1.lineStyleList")->setCurrentIndex(style);
+    child<QComboBox>(w, "curveTab1.lineWidthList")->setCurrentIndex(widthIndex);
     setRange(w, 1, 50);
 
     // The page as the screen shows it, printed the way it used to be: the

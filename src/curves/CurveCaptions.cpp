@@ -27,7 +27,7 @@ std::vector<Caption> build()
         {QStringLiteral("Label1"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Back.:")}},
         {QStringLiteral("Label5"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Grid:")}},
     };
-    const char *const sheets[] = {"TabSheet2", "TabSheet3", "TabSheet5", "TabSheet6", "TabSheet7"};
+    const char *const sheets[] = {"curveTab1", "curveTab2", "curveTab3", "curveTab4", "curveTab5"};
     const char *const curves[] = {
         QT_TRANSLATE_NOOP("TLSCurrentFrm", "Curve1"), QT_TRANSLATE_NOOP("TLSCurrentFrm", "Curve2"),
         QT_TRANSLATE_NOOP("TLSCurrentFrm", "Curve3"), QT_TRANSLATE_NOOP("TLSCurrentFrm", "Curve4"),
@@ -39,15 +39,9 @@ std::vector<Caption> build()
     c.push_back({QStringLiteral("TabSheet8"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Y Axis")}});
 
     // The seven labels of each curve tab, curve by curve.
-    const char *const labels[7][CurveCount] = {
-        {"Label26", "Label27", "Label35", "Label32", "Label46"},
-        {"Label8", "Label33", "Label41", "Label36", "Label47"},
-        {"Label14", "Label34", "Label42", "Label38", "Label48"},
-        {"Label49", "Label50", "Label51", "Label40", "Label52"},
-        {"Label22", "Label18", "Label29", "Label43", "Label53"},
-        {"Label24", "Label23", "Label30", "Label44", "Label54"},
-        {"Label25", "Label28", "Label31", "Label45", "Label55"},
-    };
+    const char *const labels[7]
+        = {"showKindLabel", "colourLabel",    "lineStyleLabel", "lineWidthLabel",
+           "bufferLabel",   "fullScaleLabel", "zeroLabel"};
     // "Width:" is also the picture's width: the line's has a disambiguation.
     const Source curveLabels[7] = {{QT_TRANSLATE_NOOP("TLSCurrentFrm", "Show:")},
                                    {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Color:")},
@@ -58,7 +52,8 @@ std::vector<Caption> build()
                                    {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Zero LineVal.K:")}};
     for (int k = 0; k < CurveCount; ++k) {
         for (int i = 0; i < 7; ++i)
-            c.push_back({QLatin1String(labels[i][k]), curveLabels[i]});
+            c.push_back({QLatin1String(sheets[k]) + QLatin1Char('.') + QLatin1String(labels[i]),
+                         curveLabels[i]});
     }
 
     const std::vector<Caption> rest = {

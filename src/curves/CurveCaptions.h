@@ -20,6 +20,8 @@ struct Source
 
 struct Caption
 {
+    // The control's name; a curve tab's control is named after its tab too,
+    // the two joined by a dot ("curveTab1.showKindLabel").
     QString objectName;
     Source text;
 };

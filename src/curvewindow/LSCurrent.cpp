@@ -8,17 +8,16 @@
 #include "curves/CurvePicture.h"
 #include "curves/CurveReadout.h"
 #include "curves/FontClasses.h"
-#include "curves/LineSamples.h"
 #include "curves/PageWalk.h"
 #include "curves/PrintPages.h"
 #include "curves/RecordSource.h"
 #include "curvewindow/CurveReadoutOverlay.h"
+#include "curvewindow/CurveTab.h"
 #include "platform/WindowPlacement.h"
 #include "printing/PrintJobSink.h"
 #include "records/RecordGridModel.h"
 #include "widgets/ColourPanel.h"
 #include "widgets/ImageView.h"
-#include "widgets/LinePickerDelegate.h"
 #include "widgets/MessageBoxSink.h"
 #include "widgets/SpinEdit.h"
 
@@ -54,18 +53,6 @@ int clampToInt(qint64 v)
 QRgb rgbOf(const ColourPanel *panel)
 {
     return panel->colour().rgb();
-}
-
-// The sample pictures live as long as the program; the lists share them.
-const std::vector<QIcon> &styleIcons()
-{
-    static const std::vector<QIcon> icons = [] {
-        std::vector<QIcon> v;
-        for (int i = 0; i < 7; ++i)
-            v.emplace_back(QPixmap::fromImage(LineSamples::styleSample(i)));
-        return v;
-    }();
-    return icons;
 }
 
 // The window's client area as a print job shows it: the face colour, and the
@@ -109,17 +96,6 @@ private:
     CurvePicture::View m_view;
 };
 
-const std::vector<QIcon> &widthIcons()
-{
-    static const std::vector<QIcon> icons = [] {
-        std::vector<QIcon> v;
-        for (int i = 0; i < 6; ++i)
-            v.emplace_back(QPixmap::fromImage(LineSamples::widthSample(i)));
-        return v;
-    }();
-    return icons;
-}
-
 } // namespace
 
 TLSCurrentFrm::TLSCurrentFrm(const RecordSource &source, QWidget *parent)
@@ -134,41 +110,15 @@ TLSCurrentFrm::TLSCurrentFrm(const RecordSource &source, QWidget *parent)
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(907, 554);
 
-    m_showKind[0] = ui->ComboBoxU1;
-    m_showKind[1] = ui->ComboBoxU2;
-    m_showKind[2] = ui->ComboBoxU3;
-    m_showKind[3] = ui->ComboBoxU4;
-    m_showKind[4] = ui->ComboBoxU5;
-    m_style[0] = ui->ComboBoxL1;
-    m_style[1] = ui->ComboBoxL2;
-    m_style[2] = ui->ComboBoxL3;
-    m_style[3] = ui->ComboBoxL4;
-    m_style[4] = ui->ComboBoxL5;
-    m_width[0] = ui->ComboBoxLW1;
-    m_width[1] = ui->ComboBoxLW2;
-    m_width[2] = ui->ComboBoxLW3;
-    m_width[3] = ui->ComboBoxLW4;
-    m_width[4] = ui->ComboBoxLW5;
-    m_buffer[0] = ui->Qx1_Buffer;
-    m_buffer[1] = ui->Qx2_Buffer;
-    m_buffer[2] = ui->Qx3_Buffer;
-    m_buffer[3] = ui->Qx4_Buffer;
-    m_buffer[4] = ui->Qx5_Buffer;
-    m_colour[0] = ui->RzColorEdit1;
-    m_colour[1] = ui->RzColorEdit2;
-    m_colour[2] = ui->RzColorEdit3;
-    m_colour[3] = ui->RzColorEdit4;
-    m_colour[4] = ui->RzColorEdit5;
-    m_full[0] = ui->SpinEdit19;
-    m_full[1] = ui->SpinEdit15;
-    m_full[2] = ui->SpinEdit23;
-    m_full[3] = ui->SpinEdit30;
-    m_full[4] = ui->SpinEdit32;
-    m_zero[0] = ui->SpinEdit20;
-    m_zero[1] = ui->SpinEdit16;
-    m_zero[2] = ui->SpinEdit24;
-    m_zero[3] = ui->SpinEdit31;
-    m_zero[4] = ui->SpinEdit33;
+    m_curveTabs[0] = ui->curveTab1;
+    m_curveTabs[1] = ui->curveTab2;
+    m_curveTabs[2] = ui->curveTab3;
+    m_curveTabs[3] = ui->curveTab4;
+    m_curveTabs[4] = ui->curveTab5;
+    // The five tabs share one form; each starts with its curve's settings.
+    const CurveSettings defaults;
+    for (int k = 0; k < CurveCount; ++k)
+        m_curveTabs[k]->setCurve(defaults.curves[static_cast<std::size_t>(k)]);
 
     // Look of the controls the form cannot say.
     ui->Label2->setFont(FontClasses::headingFont(29));
@@ -213,11 +163,12 @@ void TLSCurrentFrm::writeInitialTexts()
         ui->ComboBoxU_EN->addItem(CurveCaptions::showKindItem(false, i));
     }
     // Until the first showing the window reads as designed, in Chinese.
-    for (int k = 0; k < 5; ++k) {
-        const QSignalBlocker block(m_showKind[k]);
+    for (CurveTab *tab : m_curveTabs) {
+        QComboBox *showKind = tab->showKindList();
+        const QSignalBlocker block(showKind);
         for (int i = 0; i < CurveCaptions::ShowKindCount; ++i)
-            m_showKind[k]->addItem(CurveCaptions::showKindItem(true, i));
-        m_showKind[k]->setCurrentIndex(0);
+            showKind->addItem(CurveCaptions::showKindItem(true, i));
+        showKind->setCurrentIndex(0);
     }
     applyCaptions(true);
 }
@@ -227,31 +178,8 @@ TLSCurrentFrm::~TLSCurrentFrm() = default;
 void TLSCurrentFrm::FormCreate()
 {
     writeInitialTexts();
-    // Qt widgets paint double-buffered already.
-    const QStringList styles = CurveCaptions::lineStyleItems();
-    const QStringList widths = CurveCaptions::lineWidthItems();
-    for (int k = 0; k < CurveCount; ++k) {
-        const QSignalBlocker bs(m_style[k]);
-        m_style[k]->clear();
-        m_style[k]->setIconSize(QSize(30, 16));
-        for (int i = 0; i < styles.size(); ++i)
-            m_style[k]->addItem(styleIcons()[static_cast<std::size_t>(i)], styles[i]);
-        m_style[k]->setCurrentIndex(0);
-
-        const QSignalBlocker bw(m_width[k]);
-        m_width[k]->clear();
-        m_width[k]->setIconSize(QSize(70, 16));
-        for (int i = 0; i < widths.size(); ++i)
-            m_width[k]->addItem(widthIcons()[static_cast<std::size_t>(i)], widths[i]);
-        m_width[k]->setCurrentIndex(0);
-    }
-    // The pickers paint their own items: ComboBoxL1DrawItem ... ComboBoxLW5DrawItem.
-    for (QComboBox *const *pickers : {m_style, m_width}) {
-        for (int k = 0; k < CurveCount; ++k) {
-            auto *drawItem = new LinePickerDelegate(pickers[k]);
-            drawItem->setObjectName(pickers[k]->objectName() + QStringLiteral("DrawItem"));
-        }
-    }
+    // Qt widgets paint double-buffered already; each curve tab builds its
+    // own line-style and line-width lists.
 }
 
 void TLSCurrentFrm::connectControls()
@@ -260,12 +188,8 @@ void TLSCurrentFrm::connectControls()
     for (SpinEdit *s : {ui->SpinEdit1, ui->SpinEdit2, ui->SpinEdit5, ui->SpinEdit6, ui->SpinEdit7,
                         ui->SpinEdit8, ui->SpinEdit10, ui->SpinEdit11})
         connect(s, &SpinEdit::valueChanged, this, redraw);
-    for (int k = 0; k < CurveCount; ++k) {
-        for (QComboBox *c : {m_showKind[k], m_style[k], m_width[k], m_buffer[k]})
-            connect(c, &QComboBox::currentIndexChanged, this, redraw);
-        connect(m_full[k], &SpinEdit::valueChanged, this, redraw);
-        connect(m_zero[k], &SpinEdit::valueChanged, this, redraw);
-    }
+    for (CurveTab *tab : m_curveTabs)
+        connect(tab, &CurveTab::settingChanged, this, redraw);
     connect(ui->ComboBox8, &QComboBox::currentIndexChanged, this, redraw);
     connect(ui->ComboBox4, &QComboBox::currentIndexChanged, this, redraw);
     connect(ui->ScrollBar1, &QScrollBar::valueChanged, this, redraw);
@@ -273,10 +197,10 @@ void TLSCurrentFrm::connectControls()
     for (QCheckBox *c : {ui->CheckBox2, ui->CheckBox3, ui->CheckBox4, ui->CheckBox5})
         connect(c, &QCheckBox::clicked, this, [this] { CheckBox2Click(); });
 
-    for (ColourPanel *p :
-         {ui->OrganBackCol, ui->OrganFrontCol, ui->RzColorEdit1, ui->RzColorEdit2, ui->RzColorEdit3,
-          ui->RzColorEdit4, ui->RzColorEdit5, ui->RzColorEditX, ui->RzColorEditY})
+    for (ColourPanel *p : {ui->OrganBackCol, ui->OrganFrontCol, ui->RzColorEditX, ui->RzColorEditY})
         connect(p, &ColourPanel::clicked, this, &TLSCurrentFrm::OrganBackColClick);
+    for (CurveTab *tab : m_curveTabs)
+        connect(tab->colourPanel(), &ColourPanel::clicked, this, &TLSCurrentFrm::OrganBackColClick);
 
     connect(ui->SpinEdit3, &SpinEdit::valueChanged, this, [this] { SpinEdit3Change(); });
     connect(ui->SpinEdit4, &SpinEdit::valueChanged, this, [this] { SpinEdit4Change(); });
@@ -321,16 +245,8 @@ int TLSCurrentFrm::firstDataId() const
 CurveSettings TLSCurrentFrm::settings() const
 {
     CurveSettings s;
-    for (int k = 0; k < CurveCount; ++k) {
-        CurveSpec &c = s.curves[static_cast<std::size_t>(k)];
-        c.showKind = m_showKind[k]->currentIndex();
-        c.colour = rgbOf(m_colour[k]);
-        c.style = m_style[k]->currentIndex();
-        c.widthIndex = m_width[k]->currentIndex();
-        c.bufferPos = m_buffer[k]->currentIndex();
-        c.full = m_full[k]->value();
-        c.zero = m_zero[k]->value();
-    }
+    for (int k = 0; k < CurveCount; ++k)
+        s.curves[static_cast<std::size_t>(k)] = m_curveTabs[k]->curve();
     s.width = ui->SpinEdit1->value();
     s.height = ui->SpinEdit2->value();
     s.vDivisions = ui->SpinEdit5->value();
@@ -359,13 +275,20 @@ void TLSCurrentFrm::applyCaptions(bool chinese)
             setWindowTitle(text);
             continue;
         }
-        QWidget *w = findChild<QWidget *>(c.objectName);
+        // A curve tab's control is named after its tab: "curveTab1.showKindLabel".
+        QWidget *w = this;
+        for (const QString &name : c.objectName.split(QLatin1Char('.'))) {
+            w = w->findChild<QWidget *>(name);
+            if (!w)
+                break;
+        }
         if (!w)
             continue;
         if (auto *l = qobject_cast<QLabel *>(w)) {
-            // Labels size themselves to their caption, as on the panel.
+            // Labels size themselves to their caption, as on the panel, or
+            // to their place in a layout.
             l->setText(text);
-            if (l != ui->Label2)
+            if (l != ui->Label2 && !l->parentWidget()->layout())
                 l->adjustSize();
         } else if (auto *b = qobject_cast<QAbstractButton *>(w))
             b->setText(text);
@@ -387,10 +310,11 @@ void TLSCurrentFrm::FormShow()
     for (int i = 0; i < source->count(); ++i)
         kinds << source->itemText(i);
     for (int k = 0; k < CurveCount; ++k) {
-        const QSignalBlocker block(m_showKind[k]);
-        m_showKind[k]->clear();
-        m_showKind[k]->addItems(kinds);
-        m_showKind[k]->setCurrentIndex(CurveCaptions::defaultShowKind(k));
+        QComboBox *showKind = m_curveTabs[k]->showKindList();
+        const QSignalBlocker block(showKind);
+        showKind->clear();
+        showKind->addItems(kinds);
+        showKind->setCurrentIndex(CurveCaptions::defaultShowKind(k));
     }
     showData();
 }

@@ -12,9 +12,9 @@
 
 class ColourPanel;
 class CurveReadoutOverlay;
+class CurveTab;
 class MessageSink;
 class PrintJobSink;
-class QComboBox;
 class RecordSource;
 class SpinEdit;
 class TMyColorFrm;
@@ -55,6 +55,8 @@ public:
 
     // The settings as the controls hold them now.
     CurveSettings settings() const;
+    // The tab of curve 0 to 4.
+    CurveTab *curveTab(int curve) const { return m_curveTabs[curve]; }
     int firstDataId() const;
     int pageCount() const { return m_pageCount; }
 
@@ -135,13 +137,7 @@ private:
     int m_lastPictureSize = -1;
     bool m_placed = false;
     TMyColorFrm *m_colourDialog = nullptr;
-    QComboBox *m_showKind[CurveCount] = {};
-    QComboBox *m_style[CurveCount] = {};
-    QComboBox *m_width[CurveCount] = {};
-    QComboBox *m_buffer[CurveCount] = {};
-    ColourPanel *m_colour[CurveCount] = {};
-    SpinEdit *m_full[CurveCount] = {};
-    SpinEdit *m_zero[CurveCount] = {};
+    CurveTab *m_curveTabs[CurveCount] = {};
     PrintJobSink *m_printSink = nullptr;
     std::unique_ptr<PrintJobSink> m_printer;
     MessageSink *m_messages = nullptr;
