@@ -135,6 +135,7 @@ private slots:
     void writeFailures();
     void overwritesOlderOutput();
     void standardSamples();
+    void fuzzSeeds();
 
 private:
     QTemporaryDir m_dir;
@@ -428,6 +429,8 @@ void TestSampleLogs::usageErrors_data()
     QTest::addRow("buffer without count") << QStringList {u"data-db"_s, f, u"--buffers"_s, u"1"_s};
     QTest::addRow("empty buffer item") << QStringList {u"data-db"_s, f, u"--buffers"_s, u"1:5,"_s};
     QTest::addRow("samples with option") << QStringList {u"samples"_s, f, u"--records"_s, u"5"_s};
+    QTest::addRow("seeds with option") << QStringList {u"seeds"_s, f, u"--seed"_s, u"5"_s};
+    QTest::addRow("seeds without dir") << QStringList {u"seeds"_s};
 }
 
 void TestSampleLogs::usageErrors()
@@ -480,6 +483,28 @@ void TestSampleLogs::standardSamples()
     QCOMPARE(query(dir + u"/Alarm.db"_s, "select count(*) from Ldata").value(0).value(0), u"200"_s);
     QCOMPARE(QFileInfo(dir + u"/binary/Alarm.db"_s).size(), 112 + 150 * 112);
     QCOMPARE(QFileInfo(dir + u"/Data.bin"_s).size(), 32 + 2000 * 32);
+}
+
+void TestSampleLogs::fuzzSeeds()
+{
+    const QString dir = path(u"seeds"_s);
+    QCOMPARE(runTool({u"seeds"_s, dir}).exitCode, 0);
+    // A header and a few records each.
+    const QByteArray data = readAll(dir + u"/binlog/data.bin"_s);
+    QCOMPARE(data.size(), 32 + 3 * 32);
+    QCOMPARE(data.mid(12, 20), QByteArray("SQL:www.norvale.tech"));
+    QCOMPARE(QFileInfo(dir + u"/binlog/alarm.bin"_s).size(), 112 + 2 * 112);
+    // Databases of 512-byte pages, a page or so a table.
+    for (const QString &name : {u"database/alarm.db"_s, u"database/data.db"_s}) {
+        const QString file = dir + u'/' + name;
+        QCOMPARE(query(file, "pragma page_size").value(0).value(0), u"512"_s);
+        QVERIFY2(QFileInfo(file).size() <= 4 * 512, qPrintable(name));
+    }
+    QCOMPARE(query(dir + u"/database/alarm.db"_s, "select count(*) from Ldata").value(0).value(0),
+             u"3"_s);
+    QCOMPARE(tableRows(dir + u"/database/data.db"_s, 1), 4);
+    QCOMPARE(tableRows(dir + u"/database/data.db"_s, 12), 2);
+    QCOMPARE(tableRows(dir + u"/database/data.db"_s, 2), -1);
 }
 
 QTEST_GUILESS_MAIN(TestSampleLogs)

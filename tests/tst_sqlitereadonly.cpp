@@ -454,7 +454,8 @@ void TestSQLiteReadOnly::abandonedCopiesAreRemoved()
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(logfiles::writeFile(folder + u"/snapshot.db"_s, "x"));
     }
-    PrivateFolder::removeAbandoned();
+    // Not a minute old, which the start-up sweep would wait for.
+    PrivateFolder::removeAbandoned(QDir::tempPath(), std::chrono::seconds(0));
     QVERIFY(!QFileInfo::exists(abandoned));
     QVERIFY(QFileInfo::exists(living + u"/snapshot.db"_s));
     QVERIFY(QFileInfo::exists(notOurs + u"/snapshot.db"_s));

@@ -2,10 +2,12 @@
 #include "automation/WorkbookEngineSheet.h"
 #include "automation/WorkbookTemplate.h"
 #include "export/ExcelExport.h"
+#include "platform/TemporaryFolders.h"
 #include "support/MessageRecorder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,6 +17,10 @@
 #include <QTest>
 
 #include <functional>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -196,6 +202,8 @@ private slots:
     void templateOfDamagedPackage_data();
     void templateOfDamagedPackage();
     void staleExportsRemoved();
+    void exportSweep_data();
+    void exportSweep();
 };
 
 void TestWorkbookEngine::rangeTexts_data()
@@ -485,11 +493,19 @@ void TestWorkbookEngine::desktopOpensTheWorkbook()
     QTRY_VERIFY_WITH_TIMEOUT(!desktop.opened(u"sheet"_s).isEmpty(), 20000);
     const QString opened = desktop.opened(u"sheet"_s);
     // A template, which the application opens as a new, untitled workbook,
-    // alone in a folder of the program's own.
+    // alone in a folder of the program's own but for the folder's lock.
     QVERIFY2(opened.endsWith(u"/Alarm.db.xltx"_s), qPrintable(opened));
     QVERIFY(opened.startsWith(QDir::tempPath() + u"/norvale-export-"_s));
     QCOMPARE(QDir(QFileInfo(opened).absolutePath()).entryList(QDir::Files | QDir::Hidden),
-             QStringList {u"Alarm.db.xltx"_s});
+             (QStringList {u"Alarm.db.xltx"_s, TemporaryFolders::lockFileName()}));
+    // Held while this run lives.
+    const int lock = ::open(QFile::encodeName(QFileInfo(opened).absolutePath() + u'/'
+                                              + TemporaryFolders::lockFileName())
+                                .constData(),
+                            O_RDONLY | O_CLOEXEC);
+    QVERIFY(lock >= 0);
+    QCOMPARE(::flock(lock, LOCK_EX | LOCK_NB), -1);
+    ::close(lock);
     QCOMPARE(desktop.opened(u"browser"_s), QString());
     const QJsonObject book = readBack(opened);
     QCOMPARE(cellOf(book, u"C3"_s)[u"value"_s].toString(), u"203"_s);
@@ -552,32 +568,114 @@ void TestWorkbookEngine::templateOfDamagedPackage()
     QCOMPARE(WorkbookTemplate::fromWorkbook(whole.left(whole.size() / 2) + package), QByteArray());
 }
 
+namespace {
+
+// A file of `ageSeconds` in `folder` (made, of mode 0700, as the program makes its own).
+bool makeAged(const QString &folder, const QString &file, qint64 ageSeconds)
+{
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile f(folder + u'/' + file);
+    return f.open(QIODevice::WriteOnly) && f.write("x") == 1 && f.flush()
+        && f.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+                         QFileDevice::FileModificationTime);
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                  | QDir::NoDotAndDotDot);
+}
+
+constexpr qint64 Day = 24 * 3600;
+
+} // namespace
+
 void TestWorkbookEngine::staleExportsRemoved()
 {
     QTemporaryDir root;
     const QDateTime now = QDateTime::currentDateTime();
     const auto make = [&](const QString &folder, const QString &file, qint64 ageSeconds) {
-        QDir(root.path()).mkpath(folder);
-        QFile f(root.filePath(folder + u'/' + file));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        QVERIFY(f.write("x") == 1);
-        QVERIFY(f.flush());
-        QVERIFY(f.setFileTime(now.addSecs(-ageSeconds), QFileDevice::FileModificationTime));
-        f.close();
+        QVERIFY(makeAged(root.filePath(folder), file, ageSeconds));
     };
-    const qint64 day = 24 * 3600;
-    make(u"norvale-export-aB3dE9"_s, u"Buffer.db.xltx"_s, day + 60); // stale: removed
-    make(u"norvale-export-Zz0001"_s, u"Alarm.db.xlsx"_s, 3 * day); // stale: removed
-    make(u"norvale-export-fresh1"_s, u"Buffer.db.xltx"_s, day - 60); // a day not yet past
-    make(u"norvale-export-other1"_s, u"notes.txt"_s, 3 * day); // not ours
-    make(u"norvale-export-toolong"_s, u"Buffer.db.xltx"_s, 3 * day); // not our name
-    make(u"someone-else-aB3dE9"_s, u"Buffer.db.xltx"_s, 3 * day); // not ours
+    make(u"norvale-export-aB3dE9"_s, u"Buffer.db.xltx"_s, Day + 60); // stale: removed
+    make(u"norvale-export-Zz0001"_s, u"Alarm.db.xltx"_s, 3 * Day); // stale: removed
+    make(u"norvale-export-fresh1"_s, u"Buffer.db.xltx"_s, Day - 60); // a day not yet past
+    make(u"norvale-export-other1"_s, u"notes.txt"_s, 3 * Day); // not ours
+    make(u"norvale-export-wbook1"_s, u"Alarm.db.xlsx"_s, 3 * Day); // not a template
+    make(u"norvale-export-toolong"_s, u"Buffer.db.xltx"_s, 3 * Day); // not our name
+    make(u"someone-else-aB3dE9"_s, u"Buffer.db.xltx"_s, 3 * Day); // not ours
     QCOMPARE(WorkbookTemplate::removeStaleExports(root.path(), now), 2);
     QCOMPARE(QDir(root.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
              (QStringList {u"norvale-export-fresh1"_s, u"norvale-export-other1"_s,
-                           u"norvale-export-toolong"_s, u"someone-else-aB3dE9"_s}));
+                           u"norvale-export-toolong"_s, u"norvale-export-wbook1"_s,
+                           u"someone-else-aB3dE9"_s}));
     // Nothing left to remove the second time.
     QCOMPARE(WorkbookTemplate::removeStaleExports(root.path(), now), 0);
+}
+
+void TestWorkbookEngine::exportSweep_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("removed");
+    QTest::newRow("a day old") << u"plain"_s << 1;
+    QTest::newRow("lock free, its own files") << u"lock free"_s << 1;
+    QTest::newRow("lock held by a live run") << u"lock held"_s << 0;
+    QTest::newRow("lock free, a file it was not given") << u"unrecorded"_s << 0;
+    QTest::newRow("a workbook of the user's beside it") << u"foreign file"_s << 0;
+    QTest::newRow("open to others") << u"mode 0755"_s << 0;
+    QTest::newRow("a link named like ours") << u"symlink"_s << 0;
+    QTest::newRow("another user's") << u"other user"_s << 0;
+}
+
+void TestWorkbookEngine::exportSweep()
+{
+    QFETCH(QString, setup);
+    QFETCH(int, removed);
+    if (setup == u"other user" && ::geteuid() != 0)
+        QSKIP("only root can give a folder to another user");
+    QTemporaryDir root;
+    const QString folder = root.filePath(u"norvale-export-aB3dE9"_s);
+    QString made = folder; // where the files are
+    if (setup == u"symlink")
+        made = root.filePath(u"elsewhere"_s);
+    QVERIFY(makeAged(made, u"Buffer.db.xltx"_s, 2 * Day));
+    const QStringList given {u"Buffer.db.xlsx"_s, u"Buffer.db.xltx"_s};
+    if (setup == u"lock free" || setup == u"unrecorded") {
+        // A run that ended: its lock is free again.
+        TemporaryFolders::FolderLock lock;
+        QVERIFY(lock.take(folder));
+        for (const QString &name : given)
+            lock.record(name);
+        // What its write left when it was killed, and what it was not given.
+        QVERIFY(makeAged(folder, u".Buffer.db.xlsx.k3j2a.tmp"_s, 2 * Day));
+        if (setup == u"unrecorded")
+            QVERIFY(makeAged(folder, u"Other.db.xltx"_s, 2 * Day));
+    } else if (setup == u"lock held") {
+        WorkbookTemplate::holdExportFolder(folder, given);
+    } else if (setup == u"foreign file") {
+        QVERIFY(makeAged(folder, u"budget.xlsx"_s, 2 * Day));
+    } else if (setup == u"mode 0755") {
+        QVERIFY(QFile::setPermissions(folder,
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                          | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
+                                          | QFile::ExeOther));
+    } else if (setup == u"symlink") {
+        QVERIFY(QFile::link(made, folder));
+    } else if (setup == u"other user") {
+        QCOMPARE(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
+    }
+    const QStringList before = entriesOf(made);
+    QCOMPARE(WorkbookTemplate::removeStaleExports(root.path(), QDateTime::currentDateTime()),
+             removed);
+    if (removed) {
+        QVERIFY(!QFileInfo::exists(folder));
+    } else {
+        QCOMPARE(entriesOf(made), before);
+        QVERIFY(before.contains(u"Buffer.db.xltx"_s));
+    }
+    if (setup == u"symlink")
+        QVERIFY(QFileInfo(folder).isSymLink());
 }
 
 QTEST_MAIN(TestWorkbookEngine)

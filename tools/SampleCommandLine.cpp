@@ -90,6 +90,8 @@ Parsed parse(const QStringList &arguments)
         command.kind = Kind::DataDb;
     else if (kindName == u"samples")
         command.kind = Kind::Samples;
+    else if (kindName == u"seeds")
+        command.kind = Kind::Seeds;
     else if (kindName == u"--help" || kindName == u"-h")
         return {command, {}};
     else
@@ -108,8 +110,8 @@ Parsed parse(const QStringList &arguments)
             command.path = argument;
             continue;
         }
-        if (command.kind == Kind::Samples)
-            return failure(QStringLiteral("samples takes no options"));
+        if (command.kind == Kind::Samples || command.kind == Kind::Seeds)
+            return failure(QStringLiteral("%1 takes no options").arg(kindName));
         if (i + 1 >= arguments.size())
             return failure(QStringLiteral("%1 needs a value").arg(argument));
         const QString &value = arguments[++i];
@@ -129,8 +131,9 @@ Parsed parse(const QStringList &arguments)
             return failure(QStringLiteral("bad value '%1' for %2").arg(value, argument));
     }
     if (command.path.isEmpty())
-        return failure(command.kind == Kind::Samples ? QStringLiteral("no DIR given")
-                                                     : QStringLiteral("no FILE given"));
+        return failure(command.kind == Kind::Samples || command.kind == Kind::Seeds
+                           ? QStringLiteral("no DIR given")
+                           : QStringLiteral("no FILE given"));
     if (command.kind == Kind::DataDb) {
         command.buffers.fill(command.content.records);
         if (haveBuffers) {
@@ -153,6 +156,7 @@ QString usage()
         "  make-sample-logs data-db   FILE [--records N] [--seed S] [--first-id ID]"
         " [--buffers LIST]\n"
         "  make-sample-logs samples   DIR\n"
+        "  make-sample-logs seeds     DIR   (small inputs for the fuzz targets)\n"
         "\n"
         "Writes panel log files with seeded, reproducible content (default: 100 records,\n"
         "seed 1, IDs from 1). --buffers gives per-buffer counts of a data record\n"

@@ -8,12 +8,12 @@
 // The command line of make-sample-logs, parsed without side effects.
 namespace SampleCommandLine {
 
-enum class Kind { DataBin, AlarmBin, AlarmDb, DataDb, Samples, Help };
+enum class Kind { DataBin, AlarmBin, AlarmDb, DataDb, Samples, Seeds, Help };
 
 struct Command
 {
     Kind kind = Kind::Help;
-    QString path; // FILE, or DIR for samples
+    QString path; // FILE, or DIR for samples and seeds
     SampleWriters::Content content;
     SampleWriters::BufferCounts buffers {}; // data-db only
 };

@@ -123,9 +123,10 @@ QString openFailure(const QString &path, const QString &why)
 class SqliteFile
 {
 public:
-    explicit SqliteFile(const QString &path)
+    explicit SqliteFile(const QString &path, int pageSize = 0)
         : m_path(path)
         , m_temp(path + QStringLiteral(".part"))
+        , m_pageSize(pageSize)
     { }
 
     ~SqliteFile()
@@ -146,6 +147,8 @@ public:
             fail();
             return false;
         }
+        if (m_pageSize > 0 && !exec(("PRAGMA page_size=" + std::to_string(m_pageSize)).c_str()))
+            return false;
         return exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN");
     }
 
@@ -205,6 +208,7 @@ private:
 
     QString m_path;
     QString m_temp;
+    int m_pageSize = 0;
     sqlite3 *m_db = nullptr;
     QString m_error;
     bool m_done = false;
@@ -273,7 +277,7 @@ QString writeAlarmBin(const QString &path, const Content &content)
 
 QString writeAlarmDb(const QString &path, const Content &content)
 {
-    SqliteFile db(path);
+    SqliteFile db(path, content.pageSize);
     if (!db.open() || !db.exec("CREATE TABLE Ldata (ID INTEGER, N0 TEXT, N1 TEXT, N2 TEXT)"))
         return db.error();
     Statement insert(db.prepare("INSERT INTO Ldata (ID, N0, N1, N2) VALUES (?, ?, ?, ?)"));
@@ -296,7 +300,7 @@ QString writeAlarmDb(const QString &path, const Content &content)
 
 QString writeDataDb(const QString &path, const Content &content, const BufferCounts &counts)
 {
-    SqliteFile db(path);
+    SqliteFile db(path, content.pageSize);
     if (!db.open())
         return db.error();
 

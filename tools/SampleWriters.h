@@ -16,6 +16,7 @@ struct Content
     std::int64_t records = 100;
     std::uint64_t seed = 1;
     std::int64_t firstId = 1;
+    int pageSize = 0; // of a database; 0 leaves the library's own
 };
 
 // Record count per buffer 1..12; NotCreated leaves the table out.

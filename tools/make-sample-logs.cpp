@@ -33,6 +33,31 @@ QString writeSamples(const QString &dirPath)
     return error;
 }
 
+// Small inputs for the fuzz targets: a header and a few records, and
+// databases of 512-byte pages, so that each input is read in little time.
+QString writeSeeds(const QString &dirPath)
+{
+    QDir dir(dirPath);
+    for (const QString &sub : {QStringLiteral("binlog"), QStringLiteral("database")})
+        if (!dir.mkpath(sub))
+            return QStringLiteral("cannot create %1").arg(dir.filePath(sub));
+    BufferCounts buffers;
+    buffers.fill(NotCreated);
+    buffers[0] = 4;
+    buffers[11] = 2;
+    QString error
+        = writeDataBin(dir.filePath(QStringLiteral("binlog/data.bin")), Content {3, 1, 1});
+    if (error.isEmpty())
+        error = writeAlarmBin(dir.filePath(QStringLiteral("binlog/alarm.bin")), Content {2, 1, 1});
+    if (error.isEmpty())
+        error = writeAlarmDb(dir.filePath(QStringLiteral("database/alarm.db")),
+                             Content {3, 1, 1, 512});
+    if (error.isEmpty())
+        error = writeDataDb(dir.filePath(QStringLiteral("database/data.db")),
+                            Content {0, 1, 1, 512}, buffers);
+    return error;
+}
+
 QString run(const Command &command)
 {
     switch (command.kind) {
@@ -46,6 +71,8 @@ QString run(const Command &command)
         return writeDataDb(command.path, command.content, command.buffers);
     case Kind::Samples:
         return writeSamples(command.path);
+    case Kind::Seeds:
+        return writeSeeds(command.path);
     case Kind::Help:
         break;
     }

@@ -461,6 +461,8 @@ public:
         const QString workbook = dir.filePath(workbookFileNameFor(m_logFileName));
         QString path = workbook;
         path.replace(path.size() - 4, 4, "xltx"_L1);
+        WorkbookTemplate::holdExportFolder(
+            dir.path(), {QFileInfo(workbook).fileName(), QFileInfo(path).fileName()});
         try {
             writeWorkbookFile(sheet, workbook, m_logFileName);
             // Opened as a template, it is a new workbook that the user saves

@@ -2,14 +2,17 @@
 
 #include "automation/Automation.h"
 #include "platform/SafeOutputFile.h"
+#include "platform/TemporaryFolders.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <zlib.h>
 
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <vector>
 
 namespace WorkbookTemplate {
 
@@ -200,41 +203,49 @@ QString exportFolderPattern()
     return QStringLiteral("norvale-export-XXXXXX");
 }
 
+void holdExportFolder(const QString &folder, const QStringList &names)
+{
+    // Kept until the process ends: the application may read the template
+    // any time while this run lives.
+    static std::mutex guard;
+    static std::vector<std::unique_ptr<TemporaryFolders::FolderLock>> held;
+    auto lock = std::make_unique<TemporaryFolders::FolderLock>();
+    if (!lock->take(folder))
+        return; // then the age limit alone keeps it
+    for (const QString &name : names)
+        lock->record(name);
+    const std::lock_guard<std::mutex> locked(guard);
+    held.push_back(std::move(lock));
+}
+
 int removeStaleExports(const QString &root, const QDateTime &now, std::chrono::seconds maxAge)
 {
     const QString pattern = exportFolderPattern();
-    const QString prefix = pattern.left(pattern.indexOf(QLatin1Char('X')));
-    const qsizetype nameSize = pattern.size();
-    const QDateTime limit = now.addSecs(-maxAge.count());
-    int removed = 0;
-    const QFileInfoList folders
-        = QDir(root).entryInfoList({prefix + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QFileInfo &folder : folders) {
-        if (folder.fileName().size() != nameSize || folder.isSymLink() || !folder.isWritable())
-            continue;
-        QDir dir(folder.absoluteFilePath());
-        const QFileInfoList content = dir.entryInfoList(QDir::AllEntries | QDir::Hidden
-                                                        | QDir::System | QDir::NoDotAndDotDot);
-        bool stale = true;
-        for (const QFileInfo &file : content) {
-            const bool ours = file.isFile() && !file.isSymLink()
-                && (file.suffix() == QLatin1String("xltx")
-                    || file.suffix() == QLatin1String("xlsx"));
-            if (!ours || file.lastModified() > limit) {
-                stale = false;
-                break;
-            }
-        }
-        // An empty folder may be an export being written just now.
-        if (!stale || (content.isEmpty() && folder.lastModified() > limit))
-            continue;
-        bool gone = true;
-        for (const QFileInfo &file : content)
-            gone = dir.remove(file.fileName()) && gone;
-        if (gone && QDir(root).rmdir(folder.fileName()))
-            ++removed;
-    }
-    return removed;
+    static const QRegularExpression folderName(
+        QLatin1Char('^') + QRegularExpression::escape(pattern.left(pattern.indexOf(u'X')))
+        + QStringLiteral("[A-Za-z0-9]{6}$"));
+    // The temporary file a write left when its run was killed.
+    static const QRegularExpression temporary(QStringLiteral("^\\.(.+)\\.[0-9a-z]+\\.tmp$"));
+    const qint64 limit = now.toSecsSinceEpoch() - maxAge.count();
+    const auto own = [](const TemporaryFolders::Folder &folder, const QString &name) {
+        // A folder of a run without the lock holds its template only.
+        if (!folder.locked)
+            return name.endsWith(QLatin1String(".xltx"));
+        if (folder.recorded.contains(name))
+            return true;
+        const QRegularExpressionMatch match = temporary.match(name);
+        return match.hasMatch() && folder.recorded.contains(match.captured(1));
+    };
+    return TemporaryFolders::removeFolders(
+        root, folderName, [&](const TemporaryFolders::Folder &folder) {
+            // An empty folder may be an export being written just now.
+            if (folder.files.isEmpty())
+                return folder.modified < limit;
+            for (const TemporaryFolders::Folder::File &file : folder.files)
+                if (file.modified >= limit || !own(folder, file.name))
+                    return false;
+            return true;
+        });
 }
 
 } // namespace WorkbookTemplate

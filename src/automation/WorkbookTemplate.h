@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 
@@ -24,10 +25,16 @@ void writeTemplateFile(const QString &workbookPath, const QString &templatePath)
 // this pattern (QTemporaryDir's, with the random part at its end).
 QString exportFolderPattern();
 
+// Locks the export folder `folder` for the rest of this process's life and
+// notes `names` as its own files, so that no sweep removes it while this
+// run lives, and a later one removes those files only.
+void holdExportFolder(const QString &folder, const QStringList &names);
+
 // Removes the export folders in `root` whose files were all last written
-// more than `maxAge` before `now`, with those files; anything else in a
-// folder (a subfolder, a file the application left) keeps it. Returns how
-// many folders were removed.
+// more than `maxAge` before `now`, with those files. Only folders of this
+// user, of mode 0700 and not locked by a live run are looked at, and one
+// that holds anything but its own files (a subfolder, a file the
+// application left) stays whole. Returns how many folders were removed.
 int removeStaleExports(const QString &root, const QDateTime &now,
                        std::chrono::seconds maxAge = std::chrono::hours(24));
 

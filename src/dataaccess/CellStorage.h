@@ -9,19 +9,33 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 template<typename T> class ChunkedVector
 {
+    // A chunk's room is left as it comes: only the places below size() are
+    // read, and each is written first. A small result then touches only the
+    // memory it fills.
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+    struct alignas(T) Room
+    {
+        unsigned char bytes[sizeof(T)];
+    };
+
 public:
     void push_back(const T &value)
     {
         if (m_size == m_chunks.size() * kChunk)
-            m_chunks.push_back(std::unique_ptr<T[]>(new T[kChunk]));
-        m_chunks.back()[m_size % kChunk] = value;
+            m_chunks.push_back(std::make_unique_for_overwrite<Room[]>(kChunk));
+        ::new (static_cast<void *>(&m_chunks.back()[m_size % kChunk])) T(value);
         ++m_size;
     }
-    const T &operator[](size_t i) const { return m_chunks[i / kChunk][i % kChunk]; }
+    const T &operator[](size_t i) const
+    {
+        return *std::launder(reinterpret_cast<const T *>(&m_chunks[i / kChunk][i % kChunk]));
+    }
     size_t size() const { return m_size; }
     void truncate(size_t size)
     {
@@ -34,7 +48,7 @@ public:
 
 private:
     static constexpr size_t kChunk = size_t(1) << 16;
-    std::vector<std::unique_ptr<T[]>> m_chunks;
+    std::vector<std::unique_ptr<Room[]>> m_chunks;
     size_t m_size = 0;
 };
 

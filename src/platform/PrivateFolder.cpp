@@ -1,14 +1,17 @@
 #include "platform/PrivateFolder.h"
 
+#include "platform/TemporaryFolders.h"
+
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <atomic>
 #include <cstring>
+#include <limits>
 
 #if defined(Q_OS_UNIX)
 #include <cerrno>
@@ -125,14 +128,11 @@ void freeSlot(int index)
         g_slots[index].used.store(false);
 }
 
+// Seen from this process's namespace only: a process elsewhere looks gone.
 bool processGone(qint64 pid)
 {
-    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
-}
-
-bool ownedByUser(const QFileInfo &info)
-{
-    return info.ownerId() == ::getuid();
+    return pid > 0 && pid <= std::numeric_limits<pid_t>::max() && ::kill(pid_t(pid), 0) != 0
+        && errno == ESRCH;
 }
 
 #else
@@ -145,10 +145,6 @@ void addName(int, int, const QString &) { }
 void freeSlot(int) { }
 // Without a sound way to tell, a folder is never taken for abandoned.
 bool processGone(qint64)
-{
-    return false;
-}
-bool ownedByUser(const QFileInfo &)
 {
     return false;
 }
@@ -172,12 +168,19 @@ PrivateFolder::PrivateFolder()
     // Made that way already on most systems; said again so that it holds everywhere.
     QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_slot = claimSlot(m_dir->path());
+    // Without locks (a file system without them) the folder is told live the older way only,
+    // by its process id.
+    m_lock = std::make_unique<TemporaryFolders::FolderLock>();
+    if (m_lock->take(m_dir->path()))
+        addName(m_slot, m_names++, m_dir->filePath(TemporaryFolders::lockFileName()));
 }
 
 PrivateFolder::~PrivateFolder()
 {
+    // Removed while still locked, so that no sweep takes it for abandoned meanwhile.
     if (m_dir->isValid())
         m_dir->remove();
+    m_lock.reset();
     freeSlot(m_slot);
 }
 
@@ -200,23 +203,37 @@ QString PrivateFolder::filePath(const QString &name)
 {
     const QString path = m_dir->filePath(name);
     addName(m_slot, m_names++, path);
+    if (m_lock)
+        m_lock->record(name);
     return path;
 }
 
 void PrivateFolder::removeAbandoned()
 {
+    removeAbandoned(QDir::tempPath(), std::chrono::minutes(1));
+}
+
+int PrivateFolder::removeAbandoned(const QString &root, std::chrono::seconds minimumAge)
+{
     static const QRegularExpression pattern(
         QStringLiteral("^%1(\\d+)-[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(namePrefix())));
-    const QDir temp(QDir::tempPath());
-    const QFileInfoList entries = temp.entryInfoList(
-        {namePrefix() + u'*'}, QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot | QDir::Hidden);
-    for (const QFileInfo &entry : entries) {
-        const QRegularExpressionMatch match = pattern.match(entry.fileName());
-        if (!match.hasMatch())
-            continue;
-        const qint64 pid = match.captured(1).toLongLong();
-        if (pid <= 0 || pid == processId() || !ownedByUser(entry) || !processGone(pid))
-            continue;
-        QDir(entry.filePath()).removeRecursively();
-    }
+    // What a build without the lock named its files.
+    static const QStringList olderNames {
+        QStringLiteral("snapshot.db"), QStringLiteral("snapshot.db-wal"),
+        QStringLiteral("snapshot.db-shm"), QStringLiteral("snapshot.db-journal")};
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    return TemporaryFolders::removeFolders(
+        root, pattern, [&](const TemporaryFolders::Folder &folder) {
+            if (now - folder.modified < minimumAge.count())
+                return false;
+            // With a lock (free, or the sweep would not ask): only the names it was given.
+            // Without one, a build that had none made it: its process must be gone as well.
+            const QStringList &own = folder.locked ? folder.recorded : olderNames;
+            if (!folder.locked && !processGone(pattern.match(folder.name).captured(1).toLongLong()))
+                return false;
+            for (const TemporaryFolders::Folder::File &file : folder.files)
+                if (!own.contains(file.name))
+                    return false;
+            return true;
+        });
 }

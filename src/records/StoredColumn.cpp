@@ -57,7 +57,7 @@ void IntegerColumn::widen(Width to)
     std::vector<std::unique_ptr<char[]>> wider;
     wider.reserve(m_chunks.size());
     for (std::size_t c = 0; c < m_chunks.size(); ++c) {
-        auto chunk = std::make_unique<char[]>(Chunk * std::size_t(bytesOf(to)));
+        auto chunk = std::make_unique_for_overwrite<char[]>(Chunk * std::size_t(bytesOf(to)));
         const std::size_t count = std::min(Chunk, m_size - c * Chunk);
         for (std::size_t i = 0; i < count; ++i)
             writeAt(to, chunk.get(), i, readAt(m_width, m_chunks[c].get(), i));
@@ -69,9 +69,11 @@ void IntegerColumn::widen(Width to)
 
 void IntegerColumn::store(qint64 value)
 {
+    // A new chunk is not cleared: only the places below m_size are read.
     if ((m_size & ChunkMask) == 0 && m_size / Chunk == m_chunks.size()) {
         m_chunks.reserve(m_chunks.size() + 1);
-        m_chunks.push_back(std::make_unique<char[]>(Chunk * std::size_t(bytesOf(m_width))));
+        m_chunks.push_back(
+            std::make_unique_for_overwrite<char[]>(Chunk * std::size_t(bytesOf(m_width))));
     }
     writeAt(m_width, m_chunks[m_size >> ChunkBits].get(), m_size & ChunkMask, value);
     ++m_size;

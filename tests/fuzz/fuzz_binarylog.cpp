@@ -1,12 +1,9 @@
 // Feeds arbitrary bytes to the binary log reader, as a data file and as an
 // alarm file, in every display format.
 
+#include "FuzzInput.h"
 #include "records/BinaryLogFile.h"
 #include "records/RecordGridModel.h"
-
-#include <QCoreApplication>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <cstdint>
 
@@ -14,11 +11,8 @@ namespace {
 
 void readAs(const QString &path, const uint8_t *data, size_t size, bool alarms)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!fuzzinput::write(path, data, size))
         return;
-    file.write(reinterpret_cast<const char *>(data), qint64(size));
-    file.close();
 
     for (int format = 0; format < (alarms ? 1 : 5); ++format) {
         RecordGridModel grid;
@@ -43,14 +37,14 @@ void readAs(const QString &path, const uint8_t *data, size_t size, bool alarms)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryDir dir;
+    static const QString folder = fuzzinput::folder();
     // Most inputs lack the signature; give half of them one so the record
     // decoding is reached.
     QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     if (size > 0 && (data[0] & 1) && bytes.size() >= 32)
         bytes.replace(12, 20, "SQL:www.norvale.tech");
     const auto *p = reinterpret_cast<const uint8_t *>(bytes.constData());
-    readAs(dir.filePath(QStringLiteral("Data.bin")), p, size_t(bytes.size()), false);
-    readAs(dir.filePath(QStringLiteral("Alarm.db")), p, size_t(bytes.size()), true);
+    readAs(folder + QStringLiteral("/Data.bin"), p, size_t(bytes.size()), false);
+    readAs(folder + QStringLiteral("/Alarm.db"), p, size_t(bytes.size()), true);
     return 0;
 }
