@@ -421,7 +421,7 @@ void TMainFrm::followChanged()
     if (change == LogGrowth::Change::Whole) {
         reloadFile();
     } else if (change == LogGrowth::Change::Grew) {
-        runWork(WorkKind::Load, [this] { readGrowth(); });
+        runWork(WorkKind::Grow, [this] { readGrowth(); });
     }
     m_follower->readDone();
 }

@@ -794,6 +794,7 @@ bool TMainFrm::runWork(WorkKind kind, const std::function<void()> &work)
     std::optional<WindowState> before;
     if (kind == WorkKind::Load)
         before.emplace(windowState());
+    const int rowsBefore = m_grid.rows();
     std::unique_ptr<WorkProgressDialog> dialog;
     m_work = m_services.progress;
     if (!m_work) {
@@ -813,6 +814,10 @@ bool TMainFrm::runWork(WorkKind kind, const std::function<void()> &work)
     const bool stopped = std::exchange(m_workStopped, false);
     if (stopped && before)
         restoreWindowState(*before);
+    if (stopped && kind == WorkKind::Grow) {
+        m_grid.setRows(rowsBefore);
+        updateCountDisplay();
+    }
     m_loadedBuffer = ui->BufferName->currentIndex();
     m_loadedFormat = ui->DShow_Format->currentIndex();
     // What the grid held before is let go as soon as the new rows stand.

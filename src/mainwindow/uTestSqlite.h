@@ -171,7 +171,9 @@ private:
     // first level the window is kept as it is, the progress is set up, and a
     // stop puts the window back (a save leaves no file); an inner level
     // passes a stop on. False when the work was stopped.
-    enum class WorkKind { Load, Save };
+    // Growth only adds rows: given up, the rows are cut back, and the grid
+    // is not kept aside (which would copy its records on the first write).
+    enum class WorkKind { Load, Grow, Save };
     bool runWork(WorkKind kind, const std::function<void()> &work);
     struct WindowState;
     WindowState windowState() const;
