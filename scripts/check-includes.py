@@ -11,7 +11,7 @@ ALLOWED = {
     'platform': set(),
     'dataaccess': {'platform'},
     'automation': {'platform'},
-    'records': {'dataaccess'},
+    'records': {'dataaccess', 'platform'},
     'export': {'records', 'automation', 'platform'},
     'curves': {'records', 'platform'},
     'printing': {'platform'},

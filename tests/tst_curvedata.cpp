@@ -9,6 +9,8 @@
 
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 class TestCurveData : public QObject
 {
     Q_OBJECT
@@ -19,6 +21,8 @@ private slots:
     void nearestHalvesToEven();
     void gridReaderReadsAfreshAndEndsPastData();
     void xInfoText();
+    void shownCellIsCutAtACharacter_data();
+    void shownCellIsCutAtACharacter();
     void firstDataId_data();
     void firstDataId();
     void pageCount_data();
@@ -128,10 +132,35 @@ void TestCurveData::xInfoText()
     grid.setCell(1, 2, QStringLiteral("2024-05-06"));
     grid.setCell(2, 2, QStringLiteral("12:34:56"));
     const CurveData::GridReader reader(grid, false);
-    QCOMPARE(reader.xInfoText(1, 1), QStringLiteral("2024-05-06 / 12:34:56 (2/2)"));
-    QCOMPARE(reader.xInfoText(5, 1), QStringLiteral(" /  (6/2)"));
+    QCOMPARE(reader.xInfoText(1, 1, 100), QStringLiteral("2024-05-06 / 12:34:56 (2/2)"));
+    QCOMPARE(reader.xInfoText(5, 1, 100), QStringLiteral(" /  (6/2)"));
     QCOMPARE(reader.dateTime(2), QStringLiteral("2024-05-06 12:34:56"));
     QCOMPARE(reader.dateTime(9), QStringLiteral(" "));
+}
+
+void TestCurveData::shownCellIsCutAtACharacter_data()
+{
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<int>("maxChars");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("short text whole") << u"2024-05-06"_s << 20 << u"2024-05-06"_s;
+    QTest::newRow("ASCII cut") << u"abcdefgh"_s << 3 << u"abc"_s;
+    QTest::newRow("three-byte characters cut")
+        << u"\u6570\u636e\u6761\u6570"_s << 2 << u"\u6570\u636e"_s;
+    QTest::newRow("byte bound inside a character") << u"a\u6570\u6570\u6570\u6570"_s << 1 << u"a"_s;
+    QTest::newRow("pair not split") << u"a\U0001F600b"_s << 2 << u"a"_s;
+    QTest::newRow("pair kept") << u"a\U0001F600b"_s << 3 << u"a\U0001F600"_s;
+    QTest::newRow("nothing") << u"abc"_s << 0 << QString();
+}
+
+void TestCurveData::shownCellIsCutAtACharacter()
+{
+    QFETCH(QString, cell);
+    QFETCH(int, maxChars);
+    QFETCH(QString, shown);
+    RecordGridModel grid;
+    grid.setCell(1, 1, cell);
+    QCOMPARE(CurveData::shownCell(grid, 1, 1, maxChars), shown);
 }
 
 void TestCurveData::firstDataId_data()

@@ -14,6 +14,8 @@
 
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr QRgb Grid = 0xff6c6c6c;
@@ -145,6 +147,8 @@ private slots:
     void scaledPictureSameLayout();
     void painterCanvasPaintsTheBitmapPixels_data();
     void painterCanvasPaintsTheBitmapPixels();
+    void hugeCellTextIsCutToThePicture_data();
+    void hugeCellTextIsCutToThePicture();
 };
 
 void TestCurvePicture::thinLineStyles_data()
@@ -947,3 +951,36 @@ void TestCurvePicture::painterCanvasPaintsTheBitmapPixels()
 
 QTEST_MAIN(TestCurvePicture)
 #include "tst_curvepicture.moc"
+
+void TestCurvePicture::hugeCellTextIsCutToThePicture_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<int>("col");
+    // A text is built to about 50 MB; the picture can show W + 2 characters at most.
+    QTest::newRow("ASCII date") << u"x"_s << 1;
+    QTest::newRow("Chinese time") << u"\u6570"_s << 2;
+    QTest::newRow("surrogate pairs") << u"\U0001F600"_s << 1;
+}
+
+void TestCurvePicture::hugeCellTextIsCutToThePicture()
+{
+    QFETCH(QString, unit);
+    QFETCH(int, col);
+    const CurveSettings s;
+    const int shown = s.width + 2;
+    const QByteArray unitUtf8 = unit.toUtf8();
+    const QByteArray huge = unitUtf8.repeated(50'000'000 / unitUtf8.size());
+    RecordGridModel big;
+    fillGrid(big, 100, exampleValue);
+    big.setCellUtf8(col, 1, huge);
+    RecordGridModel cut;
+    fillGrid(cut, 100, exampleValue);
+    cut.setCellUtf8(col, 1, unitUtf8.repeated(shown / int(unit.size())));
+    const QImage whole = drawn(s, big);
+    QVERIFY(!whole.isNull());
+    QCOMPARE(whole, drawn(s, cut));
+    // The text was drawn, not dropped.
+    RecordGridModel plain;
+    fillGrid(plain, 100, exampleValue);
+    QVERIFY(whole != drawn(s, plain));
+}

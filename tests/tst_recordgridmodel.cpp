@@ -1,6 +1,7 @@
 #include "records/GridLayout.h"
 #include "records/MainTexts.h"
 #include "records/RecordGridModel.h"
+#include "records/StoredRecords.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -14,6 +15,30 @@ namespace {
 QString label(int col, int row)
 {
     return u"c%1r%2"_s.arg(col).arg(row);
+}
+
+QStringList allCells(const RecordGridModel &grid)
+{
+    QStringList cells {QString::number(grid.rows()), QString::number(grid.cols())};
+    for (int r = 0; r < grid.rows(); ++r)
+        for (int c = 0; c < grid.cols(); ++c)
+            cells << grid.cell(c, r);
+    for (int c = 0; c < grid.cols(); ++c)
+        cells << QString::number(grid.colWidth(c));
+    return cells;
+}
+
+std::unique_ptr<StoredRecords> storedRecords(int count, int base)
+{
+    auto records = std::make_unique<StoredRecords>(ValueFormat::Format::Unsigned16,
+                                                   ValueFormat::DecimalSeparator());
+    for (int i = 1; i <= count; ++i) {
+        std::array<StoredRecords::Value, StoredRecords::Values> values {};
+        values[0].isInteger = true;
+        values[0].integer = base + i;
+        records->append(i, "2024-01-02", "03:04:05", values);
+    }
+    return records;
 }
 
 void fill(RecordGridModel &grid)
@@ -51,6 +76,8 @@ private slots:
     void modelPassesItemModelChecks();
     void layouts_data();
     void layouts();
+    void keptGridComesBackAfterAnyChange_data();
+    void keptGridComesBackAfterAnyChange();
 };
 
 void TestRecordGridModel::startsAsEmptyGrid()
@@ -519,6 +546,64 @@ void TestRecordGridModel::layouts()
         QCOMPARE(grid.colWidth(c), widths.at(c));
     }
     QCOMPARE(grid.rows(), 2);
+}
+
+void TestRecordGridModel::keptGridComesBackAfterAnyChange_data()
+{
+    QTest::addColumn<QString>("holds");
+    QTest::addColumn<QString>("change");
+    for (const QString &holds : {u"texts"_s, u"binary records"_s, u"stored records"_s}) {
+        for (const QString &change : {u"emptied"_s, u"rows cut"_s, u"records read again"_s,
+                                      u"stored records set"_s, u"cells set"_s}) {
+            QTest::addRow("%s, %s", qPrintable(holds), qPrintable(change)) << holds << change;
+        }
+    }
+}
+
+void TestRecordGridModel::keptGridComesBackAfterAnyChange()
+{
+    QFETCH(QString, holds);
+    QFETCH(QString, change);
+    RecordGridModel grid;
+    GridLayout::setDataRecords(grid, false, ValueFormat::Format::Unsigned16);
+    if (holds == u"texts") {
+        grid.setRows(40);
+        fill(grid);
+    } else if (holds == u"binary records") {
+        grid.beginRawRecords(RecordGridModel::RawKind::Data, ValueFormat::Format::Unsigned16, {});
+        grid.setRows(41);
+        char *bytes = grid.rawRecords(1, 40);
+        for (int i = 0; i < 40 * 32; ++i)
+            bytes[i] = char(i * 7);
+        grid.rawRecordsWritten(1, 40);
+    } else {
+        grid.setStoredRecords(storedRecords(40, 100));
+    }
+    grid.setColWidth(1, 123);
+    const QStringList before = allCells(grid);
+
+    RecordGridModel::KeptGrid kept = grid.keep();
+    if (change == u"emptied") {
+        grid.makeEmpty();
+    } else if (change == u"rows cut") {
+        grid.setRows(3);
+    } else if (change == u"records read again") {
+        grid.beginRawRecords(RecordGridModel::RawKind::Data, ValueFormat::Format::Hex32, {});
+        grid.setRows(61);
+        char *bytes = grid.rawRecords(1, 60);
+        std::fill(bytes, bytes + 60 * 32, 'x');
+        grid.rawRecordsWritten(1, 60);
+    } else if (change == u"stored records set") {
+        grid.setStoredRecords(storedRecords(7, 5000));
+    } else {
+        grid.setCell(1, 1, u"changed"_s);
+        grid.setColWidth(1, 10);
+    }
+    QVERIFY(allCells(grid) != before);
+    QSignalSpy resets(&grid, &QAbstractItemModel::modelReset);
+    grid.restore(std::move(kept));
+    QCOMPARE(resets.size(), 1);
+    QCOMPARE(allCells(grid), before);
 }
 
 QTEST_GUILESS_MAIN(TestRecordGridModel)

@@ -395,5 +395,17 @@
         <source>Follow File(&amp;F)</source>
         <translation>跟随文件(&amp;F)</translation>
     </message>
+    <message>
+        <source>Rows written: </source>
+        <translation>已写入行数：</translation>
+    </message>
+    <message>
+        <source>Rows read: </source>
+        <translation>已读取行数：</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
 </context>
 </TS>

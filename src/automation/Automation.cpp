@@ -19,8 +19,9 @@ std::unique_ptr<AutomationFactory> makeDesktopAutomation(const QString &logFileN
 
 std::unique_ptr<AutomationFactory> makeSavingWorkbookEngine(const QString &outFile,
                                                             const QString &protectedFile,
-                                                            QString *writeFailure)
+                                                            QString *writeFailure,
+                                                            WorkProgress *progress)
 {
     return std::make_unique<WorkbookEngine>(
-        makeSavingPresenter(outFile, protectedFile, writeFailure));
+        makeSavingPresenter(outFile, protectedFile, writeFailure, progress));
 }

@@ -7,6 +7,8 @@
 #include <memory>
 #include <stdexcept>
 
+class WorkProgress;
+
 // Late-bound automation: objects are created from a program identifier and
 // reached by member name (matched without regard to case). The caller does not
 // know which backend answers: the workbook engine, the spreadsheet application
@@ -52,7 +54,9 @@ public:
 std::unique_ptr<AutomationFactory> makeDesktopAutomation(const QString &logFileName);
 
 // The workbook engine saving to `outFile` instead of showing the workbook,
-// never over `protectedFile`; see makeSavingPresenter for `writeFailure`.
+// never over `protectedFile`; see makeSavingPresenter for `writeFailure` and
+// `progress`.
 std::unique_ptr<AutomationFactory> makeSavingWorkbookEngine(const QString &outFile,
                                                             const QString &protectedFile = {},
-                                                            QString *writeFailure = nullptr);
+                                                            QString *writeFailure = nullptr,
+                                                            WorkProgress *progress = nullptr);

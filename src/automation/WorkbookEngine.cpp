@@ -497,19 +497,21 @@ private:
 class SavingPresenter : public WorkbookPresenter
 {
 public:
-    SavingPresenter(QString outFile, QString protectedFile, QString *writeFailure)
+    SavingPresenter(QString outFile, QString protectedFile, QString *writeFailure,
+                    WorkProgress *progress)
         : m_outFile(std::move(outFile))
         , m_protectedFile(std::move(protectedFile))
         , m_writeFailure(writeFailure)
+        , m_progress(progress)
     { }
     void present(const WorkbookEngineSheet &sheet) override
     {
         if (!m_writeFailure) {
-            writeWorkbookFile(sheet, m_outFile, m_protectedFile);
+            writeWorkbookFile(sheet, m_outFile, m_protectedFile, m_progress);
             return;
         }
         try {
-            writeWorkbookFile(sheet, m_outFile, m_protectedFile);
+            writeWorkbookFile(sheet, m_outFile, m_protectedFile, m_progress);
         } catch (const WorkbookWriteError &error) {
             *m_writeFailure = QString::fromStdString(error.what());
         }
@@ -519,6 +521,7 @@ private:
     QString m_outFile;
     QString m_protectedFile;
     QString *m_writeFailure;
+    WorkProgress *m_progress;
 };
 
 } // namespace
@@ -547,10 +550,12 @@ std::shared_ptr<WorkbookPresenter> makeDesktopPresenter(const QString &logFileNa
     return std::make_shared<DesktopPresenter>(logFileName);
 }
 
-std::shared_ptr<WorkbookPresenter>
-makeSavingPresenter(const QString &outFile, const QString &protectedFile, QString *writeFailure)
+std::shared_ptr<WorkbookPresenter> makeSavingPresenter(const QString &outFile,
+                                                       const QString &protectedFile,
+                                                       QString *writeFailure,
+                                                       WorkProgress *progress)
 {
-    return std::make_shared<SavingPresenter>(outFile, protectedFile, writeFailure);
+    return std::make_shared<SavingPresenter>(outFile, protectedFile, writeFailure, progress);
 }
 
 QString workbookFileNameFor(const QString &logFileName)

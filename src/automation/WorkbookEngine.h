@@ -43,10 +43,12 @@ private:
 std::shared_ptr<WorkbookPresenter> makeDesktopPresenter(const QString &logFileName);
 // Saves the workbook to `outFile`, never over `protectedFile`. With
 // `writeFailure`, a file that cannot be written is no failure of the
-// automation: the reason is left there instead.
+// automation: the reason is left there instead. A `progress` that says stop
+// while the file is written throws WorkStopped, and nothing is saved.
 std::shared_ptr<WorkbookPresenter> makeSavingPresenter(const QString &outFile,
                                                        const QString &protectedFile = {},
-                                                       QString *writeFailure = nullptr);
+                                                       QString *writeFailure = nullptr,
+                                                       WorkProgress *progress = nullptr);
 
 // "Buffer.db" → "Buffer.db.xlsx"; the folder part is dropped.
 QString workbookFileNameFor(const QString &logFileName);

@@ -3,6 +3,7 @@
 #include "automation/Automation.h"
 #include "automation/WorkbookEngineSheet.h"
 #include "platform/SafeOutputFile.h"
+#include "platform/WorkProgress.h"
 
 #include <QDir>
 #include <QFile>
@@ -155,9 +156,11 @@ private:
 class SheetWriter
 {
 public:
-    SheetWriter(lxw_workbook *workbook, lxw_worksheet *worksheet, const WorkbookEngineSheet &sheet)
+    SheetWriter(lxw_workbook *workbook, lxw_worksheet *worksheet, const WorkbookEngineSheet &sheet,
+                WorkProgress *progress)
         : m_ws(worksheet)
         , m_sheet(sheet)
+        , m_progress(progress)
         , m_bands(workbook, sheet)
         , m_written(static_cast<std::size_t>(std::max(sheet.lastCol() + 1, 0)), 0)
     {
@@ -172,6 +175,8 @@ public:
         int current = -1;
         m_sheet.forEachCell([&](const WorkbookEngineSheet::Cell &cell) {
             if (cell.row != current) {
+                if (cell.row % 256 == 0)
+                    stopUnlessGoing(m_progress, cell.row);
                 if (current >= 0)
                     fillBlanks(current);
                 startRow(cell.row);
@@ -190,6 +195,8 @@ public:
     void writeAnyOrder()
     {
         for (int row = 0; row <= m_lastRow; ++row) {
+            if (row % 256 == 0)
+                stopUnlessGoing(m_progress, row);
             setHeight(row);
             fillBlanks(row);
         }
@@ -246,6 +253,7 @@ private:
 
     lxw_worksheet *m_ws;
     const WorkbookEngineSheet &m_sheet;
+    WorkProgress *m_progress;
     FormatBands m_bands;
     std::vector<char> m_written;
     int m_lastRow = -1;
@@ -297,7 +305,7 @@ private:
     int m_saved = -1;
 };
 
-void writeTo(const WorkbookEngineSheet &sheet, const QByteArray &fileName)
+void writeTo(const WorkbookEngineSheet &sheet, const QByteArray &fileName, WorkProgress *progress)
 {
     const QuietStderr quiet;
     lxw_workbook_options options {};
@@ -311,7 +319,7 @@ void writeTo(const WorkbookEngineSheet &sheet, const QByteArray &fileName)
         lxw_worksheet *worksheet = workbook_add_worksheet(workbook, nullptr);
         if (!worksheet)
             fail("worksheet", LXW_ERROR_MEMORY_MALLOC_FAILED);
-        SheetWriter writer(workbook, worksheet, sheet);
+        SheetWriter writer(workbook, worksheet, sheet, progress);
         if (sheet.rowsInOrder())
             writer.streamRows();
         else
@@ -329,14 +337,16 @@ void writeTo(const WorkbookEngineSheet &sheet, const QByteArray &fileName)
 } // namespace
 
 void writeWorkbookFile(const WorkbookEngineSheet &sheet, const QString &path,
-                       const QString &protectedFile)
+                       const QString &protectedFile, WorkProgress *progress)
 {
     // The library writes by name: it gets the temporary file beside the
     // target, which replaces the target only when the library reports success.
     SafeOutputFile out(path);
     if (!out.open(protectedFile))
         throw WorkbookWriteError(out.errorString().toStdString());
-    writeTo(sheet, QFile::encodeName(out.temporaryName()));
+    writeTo(sheet, QFile::encodeName(out.temporaryName()), progress);
+    // The library's last write may have taken a while.
+    stopUnlessGoing(progress, sheet.lastRow());
     if (!out.commit())
         throw WorkbookWriteError(out.errorString().toStdString());
 }

@@ -8,6 +8,8 @@
 #include "platform/MessageSink.h"
 #include "platform/SafeOutputFile.h"
 #include "platform/SameFile.h"
+#include "platform/StopSignals.h"
+#include "platform/WorkProgress.h"
 #include "printing/PrintJobSink.h"
 #include "records/CsvWriter.h"
 
@@ -280,20 +282,36 @@ QString combinationProblem(const CommandLine &command)
     return {};
 }
 
+// A run goes on until SIGINT or SIGTERM asks it to stop.
+class UntilStopSignal : public WorkProgress
+{
+public:
+    bool keepGoing(qint64) override { return StopSignals::received() == 0; }
+};
+
+// Between rows of a CSV file: a stop signal ends the writing.
+void stopOnSignal(int)
+{
+    if (StopSignals::received() != 0)
+        throw WorkStopped();
+}
+
 // The grid as CSV to OUT or to stdout.
-bool writeCsv(const CommandLine &command, const TMainFrm &main)
+bool writeCsvRows(const CommandLine &command, const TMainFrm &main)
 {
     if (isStdout(command.out)) {
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly)
-            || !writeGridCsv(main.recordGrid(), out, command.encoding) || !out.flush()) {
+            || !writeGridCsv(main.recordGrid(), out, command.encoding, stopOnSignal)
+            || !out.flush()) {
             printError(QStringLiteral("cannot write stdout: ") + out.errorString());
             return false;
         }
         return true;
     }
     SafeOutputFile out(command.out);
-    if (!out.open(command.file) || !writeGridCsv(main.recordGrid(), out.device(), command.encoding)
+    if (!out.open(command.file)
+        || !writeGridCsv(main.recordGrid(), out.device(), command.encoding, stopOnSignal)
         || !out.commit()) {
         const QString reason
             = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
@@ -302,6 +320,16 @@ bool writeCsv(const CommandLine &command, const TMainFrm &main)
         return false;
     }
     return true;
+}
+
+bool writeCsv(const CommandLine &command, const TMainFrm &main)
+{
+    try {
+        return writeCsvRows(command, main);
+    } catch (const WorkStopped &) {
+        // The temporary file went with its writer; OUT is as it was.
+        return false;
+    }
 }
 
 // The export, saved by the workbook engine the window was given.
@@ -459,15 +487,21 @@ int runHeadless(const CommandLine &command)
                    + problem);
         return 1;
     }
+    // Before anything that installs handlers of its own (a private copy's), so that theirs pass
+    // the signal on to this one: the run then cleans up and ends with the signal's status.
+    StopSignals::install();
+    UntilStopSignal untilStopped;
     StderrMessages messages;
     FixedFileChooser file(command.file);
     MainWindowServices services;
     services.messages = &messages;
     services.files = &file;
+    services.progress = &untilStopped;
     QString writeFailure;
     if (command.to == CommandLine::Output::Xlsx) {
-        services.automation = [&command, &writeFailure](const QString &) {
-            return makeSavingWorkbookEngine(command.out, command.file, &writeFailure);
+        services.automation = [&command, &writeFailure, &untilStopped](const QString &) {
+            return makeSavingWorkbookEngine(command.out, command.file, &writeFailure,
+                                            &untilStopped);
         };
     }
     TMainFrm main(services);
@@ -478,8 +512,13 @@ int runHeadless(const CommandLine &command)
     else
         main.N2Click();
     main.OpenClick();
-    if (const std::optional<int> status = pickLists(command, main))
-        return *status;
+    if (StopSignals::received() != 0)
+        return StopSignals::exitStatus();
+    const std::optional<int> picked = pickLists(command, main);
+    if (StopSignals::received() != 0)
+        return StopSignals::exitStatus();
+    if (picked)
+        return *picked;
 
     bool written = true;
     switch (command.to) {
@@ -498,6 +537,8 @@ int runHeadless(const CommandLine &command)
     case CommandLine::Output::None:
         break;
     }
+    if (StopSignals::received() != 0)
+        return StopSignals::exitStatus();
     if (!written)
         return 1;
     return messages.count > 0 ? 1 : 0;

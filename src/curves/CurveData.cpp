@@ -85,17 +85,40 @@ std::optional<std::int64_t> GridReader::point(int bufferPos, int pos, int i) con
     return cellNumber(m_grid.cellUtf8(bufferPos + 3, static_cast<int>(row)), m_realCells);
 }
 
-QString GridReader::xInfoText(int pos, int scrollMax) const
+QString shownCell(const RecordGridModel &grid, int col, int row, int maxChars)
+{
+    const CellText cell = grid.cellUtf8(col, row);
+    maxChars = std::max(maxChars, 0);
+    // A character takes at most four bytes; the cut goes back to a character's first byte.
+    qsizetype size = std::min<qsizetype>(cell.size(), qsizetype(maxChars) * 4);
+    if (size < cell.size())
+        while (size > 0 && (static_cast<unsigned char>(cell.data()[size]) & 0xc0) == 0x80)
+            --size;
+    QString text = QString::fromUtf8(cell.data(), size);
+    if (text.size() > maxChars) {
+        qsizetype cut = maxChars;
+        if (cut > 0 && text.at(cut - 1).isHighSurrogate())
+            --cut;
+        text.truncate(cut);
+    }
+    return text;
+}
+
+QString GridReader::xInfoText(int pos, int scrollMax, int maxChars) const
 {
     const int row = pos + 1;
-    return m_grid.cell(1, row) + QStringLiteral(" / ") + m_grid.cell(2, row) + QStringLiteral(" (")
+    return shownCell(m_grid, 1, row, maxChars) + QStringLiteral(" / ")
+        + shownCell(m_grid, 2, row, maxChars) + QStringLiteral(" (")
         + QString::number(qint64(pos) + 1) + QStringLiteral("/")
         + QString::number(qint64(scrollMax) + 1) + QStringLiteral(")");
 }
 
 QString GridReader::dateTime(int row) const
 {
-    return m_grid.cell(1, row) + QStringLiteral(" ") + m_grid.cell(2, row);
+    // A field shows far less than this.
+    constexpr int FieldChars = 1024;
+    return shownCell(m_grid, 1, row, FieldChars) + QStringLiteral(" ")
+        + shownCell(m_grid, 2, row, FieldChars);
 }
 
 int GridReader::firstDataId() const

@@ -20,6 +20,10 @@ std::int64_t nearest(double x);
 // beyond the 64-bit range.
 std::optional<std::int64_t> cellNumber(QByteArrayView utf8, bool realCells);
 
+// A cell's text as far as `maxChars` characters go: a picture `maxChars` pixels wide can show no
+// more, and a huge cell is never turned into text whole.
+QString shownCell(const RecordGridModel &grid, int col, int row, int maxChars);
+
 // Reads the grid afresh on every call: nothing is copied out of it.
 class GridReader
 {
@@ -33,8 +37,9 @@ public:
     // grid column buffer position + 3.
     std::optional<std::int64_t> point(int bufferPos, int pos, int i) const;
 
-    // "date / time (pos + 1/scroll maximum + 1)" for the first shown row.
-    QString xInfoText(int pos, int scrollMax) const;
+    // "date / time (pos + 1/scroll maximum + 1)" for the first shown row, each cell cut to
+    // `maxChars` characters.
+    QString xInfoText(int pos, int scrollMax, int maxChars) const;
 
     // Record date and time of a row, one space between ("" cells for a row
     // the grid does not have).

@@ -31,7 +31,7 @@ void drawXInfo(Canvas &canvas, const CurveSettings &s, const Layout &l, const Vi
         return;
     const CurveData::GridReader reader(*v.grid, v.realCells);
     const QFont font = FontClasses::pictureFont(FontClasses::at(s.xInfoFontClass).points);
-    canvas.text(l.xInfoAt, reader.xInfoText(v.pos, v.scrollMax), font, s.xInfoColour);
+    canvas.text(l.xInfoAt, reader.xInfoText(v.pos, v.scrollMax, s.width + 2), font, s.xInfoColour);
 }
 
 template<class Canvas> void drawGrid(Canvas &canvas, const CurveSettings &s, const Layout &l)

@@ -1,5 +1,6 @@
 #include "curves/CurveReadout.h"
 
+#include "curves/CurveData.h"
 #include "curves/CurveReadoutText.h"
 #include "records/RecordGridModel.h"
 
@@ -128,26 +129,27 @@ QList<Line> readout(const CurveSettings &s, const Source &src, int row, std::opt
         return lines;
     const RecordGridModel &g = *src.grid;
     const bool zh = src.chinese;
-    lines.append(
-        Line {std::nullopt,
-              CurveReadoutText::row(g.cell(0, row),
-                                    g.cell(1, row) + QLatin1Char(' ') + g.cell(2, row), zh)});
+    // The readout lies over the picture: no line shows more than its width.
+    const int shown = s.width + 2;
+    const auto cell = [&](int col, int r) { return CurveData::shownCell(g, col, r, shown); };
+    lines.append(Line {
+        std::nullopt,
+        CurveReadoutText::row(cell(0, row), cell(1, row) + QLatin1Char(' ') + cell(2, row), zh)});
     for (const CurveSpec &c : s.curves) {
         if (c.showKind == static_cast<int>(ShowKind::NotUsed))
             continue;
         lines.append(Line {
-            c.colour, CurveReadoutText::value(c.bufferPos + 1, g.cell(c.bufferPos + 3, row), zh)});
+            c.colour, CurveReadoutText::value(c.bufferPos + 1, cell(c.bufferPos + 3, row), zh)});
     }
     const bool haveA = markerA && hasRow(g, *markerA);
     const bool haveB = markerB && hasRow(g, *markerB);
     if (haveA && !haveB) {
-        lines.append(Line {std::nullopt, CurveReadoutText::markerA(g.cell(0, *markerA), zh)});
+        lines.append(Line {std::nullopt, CurveReadoutText::markerA(cell(0, *markerA), zh)});
     } else if (haveA && haveB) {
         const int a = *markerA;
         const int b = *markerB;
-        lines.append(
-            Line {std::nullopt, CurveReadoutText::markers(g.cell(0, a), g.cell(0, b), zh)});
-        const auto secs = secondsBetween(g.cell(1, a), g.cell(2, a), g.cell(1, b), g.cell(2, b));
+        lines.append(Line {std::nullopt, CurveReadoutText::markers(cell(0, a), cell(0, b), zh)});
+        const auto secs = secondsBetween(cell(1, a), cell(2, a), cell(1, b), cell(2, b));
         lines.append(Line {std::nullopt,
                            CurveReadoutText::timeChange(
                                secs ? duration(*secs) : CurveReadoutText::noChange(), zh)});
@@ -155,7 +157,7 @@ QList<Line> readout(const CurveSettings &s, const Source &src, int row, std::opt
             if (c.showKind == static_cast<int>(ShowKind::NotUsed))
                 continue;
             const auto change
-                = valueChange(g.cell(c.bufferPos + 3, a), g.cell(c.bufferPos + 3, b), src.format);
+                = valueChange(cell(c.bufferPos + 3, a), cell(c.bufferPos + 3, b), src.format);
             lines.append(
                 Line {c.colour,
                       CurveReadoutText::valueChange(

@@ -4,6 +4,7 @@
 #include "dataaccess/ValueText.h"
 #include "platform/FileLocks.h"
 #include "platform/PrivateFolder.h"
+#include "platform/WorkProgress.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -440,6 +441,12 @@ void TSQLiteTable::raiseTooLarge(quint64 library) const
 int TSQLiteTable::progress(void *context)
 {
     auto *table = static_cast<TSQLiteTable *>(context);
+    // A query may run long before its first row (a recursive view, a join of large tables).
+    if (WorkProgress *work = table->m_limits.progress;
+        work && !work->keepGoing(table->m_recordCount)) {
+        table->m_workStopped = true;
+        return 1;
+    }
     if (!table->pastLimits(true))
         return 0;
     // Measured now: the library frees what the query held before the step returns.
@@ -452,9 +459,15 @@ void TSQLiteTable::fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QSt
     // A query may also grow inside the library without yielding rows (a sort, a recursive
     // union): the handler looks at the library's memory as well while a step runs.
     const bool limited = m_limits.rows != 0 || m_limits.bytes != 0;
-    const ProgressHandler handler(db.Handle(), limited ? &TSQLiteTable::progress : nullptr, this);
+    WorkProgress *const work = m_limits.progress;
+    const ProgressHandler handler(db.Handle(), limited || work ? &TSQLiteTable::progress : nullptr,
+                                  this);
     for (int result = sqlite3_step(statement); result != SQLITE_DONE;
          result = sqlite3_step(statement)) {
+        if (result == SQLITE_INTERRUPT && m_workStopped) {
+            sqlite3_reset(statement);
+            throw WorkStopped();
+        }
         if (result == SQLITE_BUSY)
             throw ESQLiteException(QStringLiteral("Could not prepare SQL statement"),
                                    QString::fromUtf8(sqlite3_errmsg(db.Handle())), result);
@@ -477,6 +490,8 @@ void TSQLiteTable::fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QSt
         }
         if (limited && pastLimits(false))
             raiseTooLarge(quint64(sqlite3_memory_used()));
+        if (m_recordCount % 256 == 0)
+            stopUnlessGoing(work, m_recordCount);
     }
 }
 

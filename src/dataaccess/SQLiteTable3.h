@@ -25,6 +25,7 @@ class QObject;
 QT_END_NAMESPACE
 
 class PrivateFolder;
+class WorkProgress;
 namespace FileLocks {
 class SharedLock;
 }
@@ -104,6 +105,8 @@ public:
     {
         quint64 rows = 0;
         quint64 bytes = 0;
+        // Asked as rows come and while a step runs long; a fetch it stops throws WorkStopped.
+        WorkProgress *progress = nullptr;
     };
 
     explicit TSQLiteDatabase(const QString &fileName, OpenMode mode = OpenMode::ReadWriteCreate);
@@ -244,4 +247,5 @@ private:
     TSQLiteDatabase::FetchLimits m_limits;
     quint64 m_heldBytes = 0; // cells, texts and blobs so far
     std::optional<quint64> m_stoppedWith; // the library's memory when the limits stopped a step
+    bool m_workStopped = false; // the progress stopped a step
 };

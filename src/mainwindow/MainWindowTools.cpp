@@ -12,6 +12,7 @@
 #include "platform/MessageSink.h"
 #include "platform/OptionsStore.h"
 #include "platform/SafeOutputFile.h"
+#include "platform/WorkProgress.h"
 #include "records/BinaryLogFile.h"
 #include "records/CsvWriter.h"
 #include "records/GridCopy.h"
@@ -281,11 +282,23 @@ void TMainFrm::saveCsv(const QString &path)
     SafeOutputFile out(path);
     GaugeProgress progress(ui->Gauge1);
     progress.start(m_grid.rows() - 1);
-    const bool written = out.open(m_openFileName)
-        && writeGridCsv(m_grid, out.device(), CsvEncoding::Utf8Bom,
-                        [&](int row) { progress.setPosition(row); })
-        && out.commit();
+    bool written = false;
+    const bool ran = runWork(WorkKind::Save, [&] {
+        written = out.open(m_openFileName)
+            && writeGridCsv(m_grid, out.device(), CsvEncoding::Utf8Bom,
+                            [&](int row) {
+                                progress.setPosition(row);
+                                if (row % 256 == 0)
+                                    stopUnlessGoing(m_work, row);
+                            })
+            && out.commit();
+    });
     progress.finish();
+    if (!ran) {
+        // Given up: the temporary file goes, the target stays as it was.
+        out.discard();
+        return;
+    }
     if (written)
         return;
     const QString reason
@@ -300,7 +313,7 @@ void TMainFrm::saveXlsx(const QString &path)
     QString writeFailure;
     const QString shown = m_openFileName;
     auto usual = std::exchange(m_services.automation, [&](const QString &) {
-        return makeSavingWorkbookEngine(path, shown, &writeFailure);
+        return makeSavingWorkbookEngine(path, shown, &writeFailure, m_work);
     });
     BitBtn3Click();
     m_services.automation = std::move(usual);
@@ -339,18 +352,27 @@ void TMainFrm::reloadFile()
 {
     if (m_openFileName.isEmpty())
         return;
+    runWork(WorkKind::Load, [this] { reloadSteps(); });
+}
+
+void TMainFrm::reloadSteps()
+{
     const ViewPlace place = viewPlace();
     const bool buffers = ui->BufferName->isEnabled();
     const int buffer = ui->BufferName->currentIndex();
     const ValueFormat::Format format = displayFormat();
     const QString title = windowTitle();
     openFile(m_openFileName);
+    if (m_workStopped)
+        return;
     // The title keeps the name the file was opened by.
     setWindowTitle(title);
     if (buffers && buffer > 0)
         pickBuffer(buffer);
     if (format != ValueFormat::Format::Unsigned16)
         pickFormat(format);
+    if (m_workStopped)
+        return;
     rememberGrowth();
     restoreViewPlace(place);
     emit gridReloaded();
@@ -399,27 +421,39 @@ void TMainFrm::followChanged()
 {
     if (!m_follow->isChecked() || m_openFileName.isEmpty())
         return;
+    // A load or save under way lets the user interface run; the file is
+    // looked at again once it is done.
+    if (m_workDepth > 0) {
+        QTimer::singleShot(FileFollower::MinimumGapMs, this, &TMainFrm::followChanged);
+        return;
+    }
     const LogGrowth::Change change = m_isSqlite || !m_growth.covers(m_openFileName, m_grid.rows())
         ? LogGrowth::Change::Whole
         : m_growth.changeSince(m_openFileName);
     if (change == LogGrowth::Change::Whole) {
         reloadFile();
     } else if (change == LogGrowth::Change::Grew) {
-        const ViewPlace place = viewPlace();
-        const bool alarms = LogKind::isAlarmFileName(m_openFileName);
-        const ValueFormat::Format format = displayFormat();
-        LogFile file;
-        if (file.open(m_openFileName)) {
-            const Fill fill = fillBinary(file.size(), alarms, format, false,
-                                         [&] { return appendBinaryRecords(file, m_grid, alarms); });
-            file.close();
-            if (fill == Fill::ShortRead)
-                message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
-        }
-        updateCountDisplay();
-        rememberGrowth();
-        restoreViewPlace(place);
-        emit gridReloaded();
+        runWork(WorkKind::Grow, [this] { readGrowth(); });
     }
     m_follower->readDone();
+}
+
+void TMainFrm::readGrowth()
+{
+    const ViewPlace place = viewPlace();
+    const bool alarms = LogKind::isAlarmFileName(m_openFileName);
+    const ValueFormat::Format format = displayFormat();
+    LogFile file;
+    if (file.open(m_openFileName)) {
+        const Fill fill = fillBinary(file.size(), alarms, format, false, [&] {
+            return appendBinaryRecords(file, m_grid, alarms, m_work);
+        });
+        file.close();
+        if (fill == Fill::ShortRead)
+            message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
+    }
+    updateCountDisplay();
+    rememberGrowth();
+    restoreViewPlace(place);
+    emit gridReloaded();
 }

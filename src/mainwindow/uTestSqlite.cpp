@@ -5,10 +5,12 @@
 #include "mainwindow/FileDrop.h"
 #include "mainwindow/GaugeProgress.h"
 #include "mainwindow/RecentFilesMenu.h"
+#include "mainwindow/WorkProgressDialog.h"
 #include "platform/Fonts.h"
 #include "platform/MemoryBudget.h"
 #include "platform/OptionsStore.h"
 #include "platform/WindowPlacement.h"
+#include "platform/WorkProgress.h"
 #include "records/BinaryLogFile.h"
 #include "records/DatabaseLoading.h"
 #include "records/GridLayout.h"
@@ -352,6 +354,7 @@ void TMainFrm::FormShow()
     for (int i = 0; i < source->count(); ++i)
         ui->BufferName->addItem(source->itemText(i));
     ui->BufferName->setCurrentIndex(0);
+    m_loadedBuffer = 0;
 }
 
 void TMainFrm::FormClose()
@@ -422,12 +425,46 @@ void TMainFrm::BitBtn4Click()
     emit curvesRequested();
 }
 
+namespace {
+
+// The gauge, and a stop between rows when the work's progress asks for one.
+class StoppableGauge : public ExportProgress
+{
+public:
+    StoppableGauge(QProgressBar *bar, WorkProgress *work)
+        : m_gauge(bar)
+        , m_work(work)
+    { }
+    void start(int maximum) override { m_gauge.start(maximum); }
+    void setPosition(int position) override
+    {
+        m_gauge.setPosition(position);
+        if (position % 256 == 0) {
+            try {
+                stopUnlessGoing(m_work, position);
+            } catch (const WorkStopped &) {
+                m_gauge.finish();
+                throw;
+            }
+        }
+    }
+    void finish() override { m_gauge.finish(); }
+
+private:
+    GaugeProgress m_gauge;
+    WorkProgress *m_work;
+};
+
+} // namespace
+
 void TMainFrm::BitBtn3Click()
 {
-    std::unique_ptr<AutomationFactory> automation = m_services.automation(m_openFileName);
-    GaugeProgress progress(ui->Gauge1);
-    m_exportFailure
-        = exportRecordGrid(m_grid, chineseUi(), *automation, progress, *m_services.messages, this);
+    runWork(WorkKind::Save, [this] {
+        std::unique_ptr<AutomationFactory> automation = m_services.automation(m_openFileName);
+        StoppableGauge progress(ui->Gauge1, m_work);
+        m_exportFailure = exportRecordGrid(m_grid, chineseUi(), *automation, progress,
+                                           *m_services.messages, this);
+    });
 }
 
 bool TMainFrm::pickBuffer(int index)
@@ -462,7 +499,13 @@ void TMainFrm::OpenClick()
     const QString path = m_services.files->chooseFileToOpen(this);
     if (path.isEmpty())
         return;
-    m_recentMenu->add(path);
+    // A file whose load was given up was not opened.
+    if (runWork(WorkKind::Load, [&] { openChosen(path); }))
+        m_recentMenu->add(path);
+}
+
+void TMainFrm::openChosen(const QString &path)
+{
     m_openFileName = path;
     const bool zh = chineseUi();
     setWindowTitle(MainTexts::windowTitleWithFile(zh, path));
@@ -530,9 +573,9 @@ TMainFrm::Fill TMainFrm::openBinary(LogFile &file, bool alarms)
         rowWritten = [this](int row) { ui->StringGrid1->showRowNow(row); };
     const Fill fill
         = fillBinary(file.size(), alarms, ValueFormat::Format::Unsigned16, dynamic, [&] {
-              return alarms ? readBinaryAlarms(file, m_grid, rowWritten)
+              return alarms ? readBinaryAlarms(file, m_grid, rowWritten, m_work)
                             : readBinaryDataRecords(file, m_grid, ValueFormat::Format::Unsigned16,
-                                                    rowWritten);
+                                                    rowWritten, m_work);
           });
     if (dynamic)
         ui->StringGrid1->finishRows();
@@ -541,11 +584,13 @@ TMainFrm::Fill TMainFrm::openBinary(LogFile &file, bool alarms)
 
 void TMainFrm::SQLite_Alarm_Loading(const QString &fileName)
 {
-    m_grid.beginBatch();
-    const AlarmLoadResult result = loadAlarmDatabase(fileName, m_grid, databaseLimits());
-    if (result.tooLarge.refused)
-        m_grid.makeEmpty();
-    m_grid.endBatch();
+    AlarmLoadResult result;
+    {
+        const RecordGridModel::Batch batch(m_grid);
+        result = loadAlarmDatabase(fileName, m_grid, databaseLimits());
+        if (result.tooLarge.refused)
+            m_grid.makeEmpty();
+    }
     if (result.fetched)
         setCountColour(Olive);
     if (result.failed)
@@ -561,8 +606,14 @@ void TMainFrm::SQLite_Annals_Loading(const QString &fileName)
     const bool zh = chineseUi();
     const QString buffer = bufferText();
     m_grid.beginBatch();
-    const RecordLoadResult result = loadDataRecords(fileName, ui->BufferName->currentIndex() + 1,
-                                                    displayFormat(), zh, m_grid, databaseLimits());
+    RecordLoadResult result;
+    try {
+        result = loadDataRecords(fileName, ui->BufferName->currentIndex() + 1, displayFormat(), zh,
+                                 m_grid, databaseLimits());
+    } catch (const WorkStopped &) {
+        m_grid.endBatch();
+        throw;
+    }
     if (result.fetchedRows)
         setCountColour(Olive);
     switch (result.status) {
@@ -594,16 +645,18 @@ void TMainFrm::SQLite_Annals_Loading(const QString &fileName)
 
 void TMainFrm::BufferNameChange()
 {
-    SQLite_Annals_Loading(m_openFileName);
+    runWork(WorkKind::Load, [this] { SQLite_Annals_Loading(m_openFileName); });
 }
 
 void TMainFrm::DShow_FormatChange()
 {
-    if (ui->BufferName->isEnabled()) {
-        SQLite_Annals_Loading(m_openFileName);
-        return;
-    }
-    m_formatFailed = !rereadBinaryData();
+    runWork(WorkKind::Load, [this] {
+        if (ui->BufferName->isEnabled()) {
+            SQLite_Annals_Loading(m_openFileName);
+            return;
+        }
+        m_formatFailed = !rereadBinaryData();
+    });
 }
 
 bool TMainFrm::rereadBinaryData()
@@ -627,7 +680,7 @@ bool TMainFrm::rereadBinaryData()
     const Fill fill = fillBinary(file.size(), false, format, false, [&] {
         m_grid.setRows(int(std::clamp<qint64>(file.size() / 32, 1, INT_MAX - 1)));
         GridLayout::setDataRecords(m_grid, zh, format);
-        return readBinaryDataRecords(file, m_grid, format);
+        return readBinaryDataRecords(file, m_grid, format, {}, m_work);
     });
     file.close();
     if (fill == Fill::ShortRead)
@@ -641,6 +694,7 @@ LoadLimits TMainFrm::databaseLimits() const
     // A query's result is kept as it is stepped, so the memory the machine has left bounds it
     // as much as the standard budget does.
     LoadLimits limits = LoadLimits::standard();
+    limits.progress = m_work;
     if (const std::optional<qint64> budget = m_services.memoryBudget(); budget && *budget >= 0)
         limits.bytes = std::min(limits.bytes, quint64(std::max<qint64>(*budget, 1)));
     return limits;
@@ -671,4 +725,108 @@ TMainFrm::Fill TMainFrm::fillBinary(qint64 fileSize, bool alarms, ValueFormat::F
         return Fill::TooLarge;
     }
     return complete ? Fill::Read : Fill::ShortRead;
+}
+
+struct TMainFrm::WindowState
+{
+    RecordGridModel::KeptGrid grid;
+    QString title;
+    QString count;
+    QColor countColour;
+    bool buffersOn = false;
+    int buffer = 0;
+    bool formatsOn = false;
+    int format = 0;
+    QString openFileName;
+    bool isSqlite = false;
+    ViewPlace place;
+};
+
+TMainFrm::WindowState TMainFrm::windowState() const
+{
+    WindowState state;
+    state.grid = m_grid.keep();
+    state.title = windowTitle();
+    state.count = ui->BitBtn5->text();
+    state.countColour = m_countColour;
+    state.buffersOn = ui->BufferName->isEnabled();
+    state.buffer = m_loadedBuffer;
+    state.formatsOn = ui->DShow_Format->isEnabled();
+    state.format = m_loadedFormat;
+    state.openFileName = m_openFileName;
+    state.isSqlite = m_isSqlite;
+    state.place = viewPlace();
+    return state;
+}
+
+void TMainFrm::restoreWindowState(WindowState &state)
+{
+    m_openFileName = state.openFileName;
+    m_isSqlite = state.isSqlite;
+    m_grid.restore(std::move(state.grid));
+    setWindowTitle(state.title);
+    ui->BitBtn5->setText(state.count);
+    setCountColour(state.countColour);
+    {
+        const QSignalBlocker block(ui->BufferName);
+        ui->BufferName->setEnabled(state.buffersOn);
+        ui->BufferName->setCurrentIndex(state.buffer);
+    }
+    {
+        const QSignalBlocker block(ui->DShow_Format);
+        ui->DShow_Format->setEnabled(state.formatsOn);
+        ui->DShow_Format->setCurrentIndex(state.format);
+    }
+    restoreViewPlace(state.place);
+}
+
+bool TMainFrm::runWork(WorkKind kind, const std::function<void()> &work)
+{
+    if (m_workDepth > 0) {
+        // A step of the work under way (a reload's open, a pick): nothing
+        // more is done once it was stopped.
+        if (m_workStopped)
+            return false;
+        ++m_workDepth;
+        try {
+            work();
+        } catch (const WorkStopped &) {
+            m_workStopped = true;
+        }
+        --m_workDepth;
+        return !m_workStopped;
+    }
+    // A save changes nothing in the window; a load is undone whole.
+    std::optional<WindowState> before;
+    if (kind == WorkKind::Load)
+        before.emplace(windowState());
+    const int rowsBefore = m_grid.rows();
+    std::unique_ptr<WorkProgressDialog> dialog;
+    m_work = m_services.progress;
+    if (!m_work) {
+        dialog = std::make_unique<WorkProgressDialog>(this, chineseUi(), kind == WorkKind::Save);
+        m_work = dialog.get();
+    }
+    m_workStopped = false;
+    ++m_workDepth;
+    try {
+        work();
+    } catch (const WorkStopped &) {
+        m_workStopped = true;
+    }
+    --m_workDepth;
+    m_work = nullptr;
+    dialog.reset();
+    const bool stopped = std::exchange(m_workStopped, false);
+    if (stopped && before)
+        restoreWindowState(*before);
+    if (stopped && kind == WorkKind::Grow) {
+        m_grid.setRows(rowsBefore);
+        updateCountDisplay();
+    }
+    m_loadedBuffer = ui->BufferName->currentIndex();
+    m_loadedFormat = ui->DShow_Format->currentIndex();
+    // What the grid held before is let go as soon as the new rows stand.
+    before.reset();
+    return !stopped;
 }

@@ -23,6 +23,7 @@ class MessageSink;
 class OptionsStore;
 class QMenu;
 class RecentFilesMenu;
+class WorkProgress;
 namespace Ui {
 class TMainFrm;
 }
@@ -63,6 +64,10 @@ struct MainWindowServices
     std::function<std::optional<qint64>()> memoryBudget;
     // Asks where Save As writes; the save dialog when empty.
     SaveChooser *saveFiles = nullptr;
+    // Asked by every load and save as it goes, and a stop it asks for puts
+    // the window back as it was; when empty, a progress dialog with Cancel
+    // shows after half a second.
+    WorkProgress *progress = nullptr;
 };
 
 // The main window: toolbar, record grid, options, opening and loading.
@@ -161,6 +166,20 @@ private:
     // The open binary file's records in the layout set for them.
     Fill openBinary(LogFile &file, bool alarms);
     QString bufferText() const;
+    // Open's load of the file chosen.
+    void openChosen(const QString &path);
+
+    // The user's one piece of work at a time (a load or a save). At its
+    // first level the window is kept as it is, the progress is set up, and a
+    // stop puts the window back (a save leaves no file); an inner level
+    // passes a stop on. False when the work was stopped.
+    // Growth only adds rows: given up, the rows are cut back, and the grid
+    // is not kept aside (which would copy its records on the first write).
+    enum class WorkKind { Load, Grow, Save };
+    bool runWork(WorkKind kind, const std::function<void()> &work);
+    struct WindowState;
+    WindowState windowState() const;
+    void restoreWindowState(WindowState &state);
 
     std::unique_ptr<Ui::TMainFrm> ui;
     MainWindowServices m_services;
@@ -176,6 +195,13 @@ private:
     QColor m_countColour = QColor(0, 0, 255);
     // The last format change could not read the binary file whole.
     bool m_formatFailed = false;
+    // The lists' items the grid was last loaded with: a pick changes the
+    // list before its load runs, and a load given up goes back to these.
+    int m_loadedBuffer = 0;
+    int m_loadedFormat = 0;
+    WorkProgress *m_work = nullptr;
+    int m_workDepth = 0;
+    bool m_workStopped = false;
     bool m_outerFitted = false;
 
     // The grid's tools: copy, find, save as, reload and follow.
@@ -218,6 +244,9 @@ private:
     void restoreViewPlace(const ViewPlace &place);
     void followOpenFile();
     void followChanged();
+    void reloadSteps();
+    // The records a binary file that only grew has gained.
+    void readGrowth();
     void rememberGrowth();
 
     QAction *m_copy = nullptr;

@@ -1,5 +1,6 @@
 #include "records/BinaryLogFile.h"
 
+#include "platform/WorkProgress.h"
 #include "records/GridSizeGuard.h"
 #include "records/LogFileFormat.h"
 #include "records/RecordGridModel.h"
@@ -147,7 +148,7 @@ namespace {
 // large chunks; record by record once a chunk cannot be read whole, so that
 // every whole record stays.
 bool readRecords(LogFile &file, RecordGridModel &grid, int rows, qint64 recordSize,
-                 const RowWritten &rowWritten, int fromRow = 1)
+                 const RowWritten &rowWritten, WorkProgress *progress, int fromRow = 1)
 {
     grid.setRows(rows);
     grid.reserveRawRecords(rows - 1);
@@ -167,6 +168,8 @@ bool readRecords(LogFile &file, RecordGridModel &grid, int rows, qint64 recordSi
             for (int k = r; k < r + n; ++k)
                 rowWritten(k);
         r += n;
+        // A chunk is a millisecond or so of reading.
+        stopUnlessGoing(progress, r - 1);
     }
     return true;
 }
@@ -174,25 +177,26 @@ bool readRecords(LogFile &file, RecordGridModel &grid, int rows, qint64 recordSi
 } // namespace
 
 bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, ValueFormat::Format format,
-                           const RowWritten &rowWritten)
+                           const RowWritten &rowWritten, WorkProgress *progress)
 {
     grid.beginRawRecords(RecordGridModel::RawKind::Data, format,
                          ValueFormat::DecimalSeparator::system());
-    return readRecords(file, grid, rowsFor(file.size(), DataRecordSize), DataRecordSize,
-                       rowWritten);
+    return readRecords(file, grid, rowsFor(file.size(), DataRecordSize), DataRecordSize, rowWritten,
+                       progress);
 }
 
-bool readBinaryAlarms(LogFile &file, RecordGridModel &grid, const RowWritten &rowWritten)
+bool readBinaryAlarms(LogFile &file, RecordGridModel &grid, const RowWritten &rowWritten,
+                      WorkProgress *progress)
 {
     if (!file.seek(AlarmHeaderSize))
         return false;
     grid.beginRawRecords(RecordGridModel::RawKind::Alarm, ValueFormat::Format::Unsigned16,
                          ValueFormat::DecimalSeparator());
     return readRecords(file, grid, rowsFor(file.size(), AlarmRecordSize), AlarmRecordSize,
-                       rowWritten);
+                       rowWritten, progress);
 }
 
-bool appendBinaryRecords(LogFile &file, RecordGridModel &grid, bool alarms)
+bool appendBinaryRecords(LogFile &file, RecordGridModel &grid, bool alarms, WorkProgress *progress)
 {
     // The grid holds the file's records as they were read; only the new
     // ones are read, after the last whole one.
@@ -202,5 +206,5 @@ bool appendBinaryRecords(LogFile &file, RecordGridModel &grid, bool alarms)
     const qint64 size = alarms ? AlarmRecordSize : DataRecordSize;
     const int fromRow = std::max(grid.rows(), 1);
     return file.seek(qint64(fromRow) * size)
-        && readRecords(file, grid, rowsFor(file.size(), size), size, {}, fromRow);
+        && readRecords(file, grid, rowsFor(file.size(), size), size, {}, progress, fromRow);
 }

@@ -9,6 +9,7 @@
 #include <functional>
 
 class RecordGridModel;
+class WorkProgress;
 
 // Telling the four kinds of log file apart, and reading the two binary ones.
 namespace LogKind {
@@ -52,20 +53,23 @@ private:
 };
 
 // Called after each record written to the grid (row 1 = first record).
-// Growth the grid cannot have throws std::bad_alloc out of both readers.
+// Growth the grid cannot have throws std::bad_alloc out of the readers; a
+// `progress` that says stop throws WorkStopped, the rows read so far kept.
 using RowWritten = std::function<void(int row)>;
 
 // Sets the row count to size div 32 (at least 1) and fills every row with a
 // 32-byte data record from the file's current position, values in `format`.
 // False when a read fails; the rows read so far stay.
 bool readBinaryDataRecords(LogFile &file, RecordGridModel &grid, ValueFormat::Format format,
-                           const RowWritten &rowWritten = {});
+                           const RowWritten &rowWritten = {}, WorkProgress *progress = nullptr);
 
 // Moves past the 112-byte header, sets the row count to size div 112 (at
 // least 1) and fills every row with an alarm record. False when a read fails.
-bool readBinaryAlarms(LogFile &file, RecordGridModel &grid, const RowWritten &rowWritten = {});
+bool readBinaryAlarms(LogFile &file, RecordGridModel &grid, const RowWritten &rowWritten = {},
+                      WorkProgress *progress = nullptr);
 
 // Reads the records a grid filled by one of the readers above does not hold
 // yet (the file grew since), growing the grid to them. False when a read
 // fails.
-bool appendBinaryRecords(LogFile &file, RecordGridModel &grid, bool alarms);
+bool appendBinaryRecords(LogFile &file, RecordGridModel &grid, bool alarms,
+                         WorkProgress *progress = nullptr);

@@ -1,6 +1,7 @@
 #include "records/DatabaseLoading.h"
 
 #include "dataaccess/SQLiteTable3.h"
+#include "platform/WorkProgress.h"
 #include "records/GridLayout.h"
 #include "records/MainTexts.h"
 #include "records/RecordGridModel.h"
@@ -72,7 +73,7 @@ constexpr quint64 kGridBytesPerCell = 8;
 
 TSQLiteDatabase::FetchLimits fetchLimits(const LoadLimits &limits)
 {
-    return {limits.records, limits.bytes};
+    return {limits.records, limits.bytes, limits.progress};
 }
 
 TooLarge refusal(const ESQLiteTooLarge &e, int columns)
@@ -107,6 +108,7 @@ AlarmLoadResult loadAlarmDatabase(const QString &fileName, RecordGridModel &grid
         std::unique_ptr<TSQLiteTable> table = db.QueryTable(QStringLiteral("select * from Ldata"));
         result.fetched = true;
         const int records = int(std::min<quint32>(table->RecordCount(), INT_MAX - 1));
+        stopUnlessGoing(limits.progress, records);
         grid.setRows(records + 1);
         // Names are looked up on the first row only (the answer is the same for
         // every row), each just before its column is written, so that a
@@ -124,6 +126,8 @@ AlarmLoadResult loadAlarmDatabase(const QString &fileName, RecordGridModel &grid
             for (int c = 1; c < 4; ++c)
                 setUtf8Text(grid, c, i, table->DisplayTextView(at(c), scratch));
             table->MoveNext();
+            if (i % 4096 == 0)
+                stopUnlessGoing(limits.progress, i);
         }
     } catch (const ESQLiteTooLarge &e) {
         result.tooLarge = refusal(e, grid.cols());

@@ -8,10 +8,14 @@ class RecordGridModel;
 
 // How much one load may take before it is refused as too large: records (the grid's row limit)
 // and bytes of memory for the fetched result.
+class WorkProgress;
+
 struct LoadLimits
 {
     quint64 records = 0;
     quint64 bytes = 0;
+    // Asked as the load goes; a load it stops throws WorkStopped and leaves the grid as it was.
+    WorkProgress *progress = nullptr;
     static LoadLimits standard();
 };
 

@@ -259,4 +259,15 @@ QString followMenu(bool chinese)
     return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Follow File(&F)"));
 }
 
+QString workProgress(bool chinese, bool saving, qint64 rows)
+{
+    return (saving ? pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Rows written: "))
+                   : pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Rows read: ")))
+        + QString::number(rows);
+}
+QString cancelButton(bool chinese)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Cancel"));
+}
+
 } // namespace MainTexts

@@ -79,5 +79,8 @@ QString saveFilterCsv();
 QString saveFailed(bool chinese, const QString &reason);
 QString reloadMenu(bool chinese);
 QString followMenu(bool chinese);
+// The progress of a long load or save: "Rows read: 1200" / "Rows written: 1200".
+QString workProgress(bool chinese, bool saving, qint64 rows);
+QString cancelButton(bool chinese);
 
 } // namespace MainTexts

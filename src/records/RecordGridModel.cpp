@@ -338,6 +338,69 @@ void RecordGridModel::makeEmpty()
     closeReset(own);
 }
 
+struct RecordGridModel::Kept
+{
+    int rows = 2;
+    int cols = 2;
+    std::vector<Span> spans;
+    RawKind rawKind = RawKind::None;
+    QByteArray raw;
+    std::shared_ptr<StoredRecords> stored;
+    int rawCount = 0;
+    RawShape shape;
+    RawShape oldShape;
+    int split = std::numeric_limits<int>::max();
+    ValueFormat::DecimalSeparator separator;
+    std::unordered_map<std::uint64_t, Span> overlay;
+    int overlayLastRow = -1;
+    QByteArray arena;
+    qsizetype garbage = 0;
+    int defaultColWidth = DefaultColWidth;
+    std::vector<int> colWidths;
+};
+
+void RecordGridModel::KeptDeleter::operator()(Kept *kept) const
+{
+    delete kept;
+}
+
+RecordGridModel::KeptGrid RecordGridModel::keep() const
+{
+    return KeptGrid(new Kept {m_rows, m_cols, m_spans, m_rawKind, m_raw, m_stored, m_rawCount,
+                              m_shape, m_oldShape, m_split, m_separator, m_overlay,
+                              m_overlayLastRow, m_arena, m_garbage, m_defaultColWidth,
+                              m_colWidths});
+}
+
+void RecordGridModel::restore(KeptGrid kept)
+{
+    if (!kept)
+        return;
+    const bool own = openReset();
+    m_rows = kept->rows;
+    m_cols = kept->cols;
+    m_spans.swap(kept->spans);
+    m_rawKind = kept->rawKind;
+    m_raw.swap(kept->raw);
+    m_stored.swap(kept->stored);
+    m_rawCount = kept->rawCount;
+    m_shape = kept->shape;
+    m_oldShape = kept->oldShape;
+    m_split = kept->split;
+    m_separator = kept->separator;
+    m_overlay.swap(kept->overlay);
+    m_overlayLastRow = kept->overlayLastRow;
+    m_arena.swap(kept->arena);
+    m_garbage = kept->garbage;
+    m_defaultColWidth = kept->defaultColWidth;
+    m_colWidths.swap(kept->colWidths);
+    // What the load made goes now, before anything else is asked of memory.
+    kept.reset();
+    updateTextRoom();
+    m_layoutDirty = true;
+    closeReset(own);
+}
+
 template<typename F> void RecordGridModel::forEachSpan(F f)
 {
     if (isRaw()) {
@@ -498,7 +561,8 @@ void RecordGridModel::setRawRows(int rows)
     m_rows = rows;
     if (m_rawCount > rows - 1) {
         m_rawCount = rows - 1;
-        if (m_stored)
+        // Records kept aside stay whole; the count bounds what is shown.
+        if (m_stored && m_stored.use_count() == 1)
             m_stored->truncate(m_rawCount);
         else
             m_raw.truncate(qsizetype(m_rawCount) * rawRecordSize());

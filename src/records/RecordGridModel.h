@@ -176,6 +176,20 @@ public:
     // The empty grid: 2 rows, 2 columns, every cell empty.
     void makeEmpty();
 
+    // Everything the grid shows (cells, texts, records, column widths), kept
+    // so that a load that is given up can put it back. Texts and records are
+    // shared with the grid until either changes them: keeping is cheap, and
+    // a load that replaces the grid holds one copy besides the new rows.
+    struct Kept;
+    struct KeptDeleter
+    {
+        void operator()(Kept *kept) const;
+    };
+    using KeptGrid = std::unique_ptr<Kept, KeptDeleter>;
+    KeptGrid keep() const;
+    // The grid as kept; the views are reset.
+    void restore(KeptGrid kept);
+
     // The count that the record count display shows: 0 for a grid of exactly
     // 2 rows (which holds no records), row count - 1 otherwise.
     int recordCount() const { return m_rows == 2 ? 0 : m_rows - 1; }
@@ -313,7 +327,8 @@ private:
     // explicitly by key(col, row).
     RawKind m_rawKind = RawKind::None;
     QByteArray m_raw;
-    std::unique_ptr<StoredRecords> m_stored;
+    // Shared with what keep() kept, and then never cut in place.
+    std::shared_ptr<StoredRecords> m_stored;
     int m_rawCount = 0;
     // Rows before m_split show m_shape, the others m_oldShape (records not
     // yet written again after a change of format).
