@@ -2,6 +2,7 @@
 
 #include "automation/Automation.h"
 #include "automation/WorkbookEngineSheet.h"
+#include "platform/NativeName.h"
 #include "platform/SafeOutputFile.h"
 
 #include <QDir>
@@ -336,7 +337,7 @@ void writeWorkbookFile(const WorkbookEngineSheet &sheet, const QString &path,
     SafeOutputFile out(path);
     if (!out.open(protectedFile))
         throw WorkbookWriteError(out.errorString().toStdString());
-    writeTo(sheet, QFile::encodeName(out.temporaryName()));
+    writeTo(sheet, nativeFileName(out.temporaryName()));
     if (!out.commit())
         throw WorkbookWriteError(out.errorString().toStdString());
 }

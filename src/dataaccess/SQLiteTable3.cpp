@@ -3,6 +3,7 @@
 #include "dataaccess/OpenPlan.h"
 #include "dataaccess/ValueText.h"
 #include "platform/FileLocks.h"
+#include "platform/NativeName.h"
 #include "platform/PrivateFolder.h"
 
 #include <QBuffer>
@@ -15,6 +16,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -68,6 +75,57 @@ QString upperName(const QString &name)
     return name.toUpper();
 }
 
+// The name of the file itself, links and "." and ".." resolved, by the
+// name's bytes (which need not be text); empty when it cannot be resolved.
+QString canonicalName(const QString &fileName)
+{
+#ifdef Q_OS_WIN
+    return QFileInfo(fileName).canonicalFilePath();
+#else
+    char *resolved = ::realpath(nativeFileName(fileName).constData(), nullptr);
+    if (!resolved)
+        return {};
+    const QString name = fileNameFromNative(QByteArray(resolved));
+    std::free(resolved);
+    return name;
+#endif
+}
+
+// Copies `from` to the new file `to`; why it could not be, or empty.
+QString copyFile(const QString &from, const QString &to)
+{
+#ifdef Q_OS_WIN
+    QFile source(from);
+    return source.copy(to) ? QString() : source.errorString();
+#else
+    QFile source;
+    const int fd = ::open(nativeFileName(from).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (!source.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return source.errorString();
+    }
+    QFile target(to);
+    if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return target.errorString();
+    QByteArray block(1 << 16, '\0');
+    for (;;) {
+        const qint64 n = source.read(block.data(), block.size());
+        if (n < 0)
+            return source.errorString();
+        if (n == 0)
+            break;
+        if (target.write(block.constData(), n) != n)
+            return target.errorString();
+    }
+    if (!target.flush())
+        return target.errorString();
+    target.close();
+    return target.error() == QFileDevice::NoError ? QString() : target.errorString();
+#endif
+}
+
 } // namespace
 
 // --- ESQLiteException ---------------------------------------------------------------------------
@@ -118,7 +176,7 @@ TSQLiteDatabase::~TSQLiteDatabase()
 int TSQLiteDatabase::openReadOnly(const QString &fileName, QString &failure)
 {
     // The files that matter lie beside the file itself, not beside a link to it.
-    const QString canonical = QFileInfo(fileName).canonicalFilePath();
+    const QString canonical = canonicalName(fileName);
     const QString path = canonical.isEmpty() ? fileName : canonical;
 
     // A writer that closes removes its log and index unless another connection holds the
@@ -167,11 +225,9 @@ int TSQLiteDatabase::openSnapshot(const QString &path, QString &failure)
     for (const char *added : {"-wal", "-shm", "-journal"})
         m_snapshot->filePath(QStringLiteral("snapshot.db") + QLatin1String(added));
     for (const QString &s : {QString(), QStringLiteral("-wal")}) {
-        QFile source(path + s);
-        if (!source.copy(copy + s)) {
-            failure = source.errorString();
+        failure = copyFile(path + s, copy + s);
+        if (!failure.isEmpty())
             return SQLITE_CANTOPEN;
-        }
         QFile::setPermissions(copy + s, QFile::ReadOwner | QFile::WriteOwner);
     }
     int result = sqlite3_open_v2(fileUri(copy, {}).constData(), &m_handle,
