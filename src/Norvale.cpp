@@ -8,6 +8,7 @@
 #include "curvewindow/LSCurrent.h"
 #include "mainwindow/uTestSqlite.h"
 #include "platform/Fonts.h"
+#include "platform/NativeName.h"
 #include "platform/OptionsStore.h"
 #include "platform/PrivateFolder.h"
 
@@ -44,12 +45,13 @@ QString reachableName(const char *argument)
 }
 
 // The arguments, and the names to show for files reached through a link.
-// Only FILE is: an option's value (OUT among them) keeps its text.
+// Only FILE is: an option's value (OUT among them) keeps its bytes.
 QStringList argumentsOf(int argc, char **argv, QHash<QString, QString> &shown)
 {
     QStringList list;
     for (int i = 1; i < argc; ++i) {
-        const QString text = QString::fromLocal8Bit(argv[i]);
+        // Byte for byte: OUT may be a name that is not text.
+        const QString text = fileNameFromNative(argv[i]);
         const bool positional = !text.startsWith(QLatin1Char('-'))
             && (list.isEmpty() || !CommandLine::takesValue(list.last()));
         const QString name = positional ? reachableName(argv[i]) : text;
@@ -81,6 +83,9 @@ QIcon programIcon()
 
 int main(int argc, char **argv)
 {
+    // Before anything opens a file that could take the place of a closed
+    // standard output.
+    holdClosedStandardDescriptors();
     QString error;
     QHash<QString, QString> shown;
     CommandLine command = CommandLine::parse(argumentsOf(argc, argv, shown), error);

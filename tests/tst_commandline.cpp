@@ -5,8 +5,11 @@
 #include "support/ProgramRun.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sqlite3.h>
 
 #include <sys/resource.h>
 
@@ -49,6 +52,10 @@ private slots:
     void pngScale();
     void binaryFileTooLarge_data();
     void binaryFileTooLarge();
+    void failedLoadLeavesOut_data();
+    void failedLoadLeavesOut();
+    void stdoutFailureNamesItsCause_data();
+    void stdoutFailureNamesItsCause();
 
 private:
     Run run(const QStringList &arguments);
@@ -171,6 +178,33 @@ void TestCommandLine::usageErrors_data()
                                      << QByteArray("norvale: --scale");
     QTest::newRow("scale without --to")
         << QStringList {u"--scale"_s, u"2"_s, f} << QByteArray("norvale: --scale");
+    // An option given twice: neither value is taken.
+    const QStringList csv {u"--to"_s, u"csv"_s, f};
+    const struct
+    {
+        const char *option;
+        QStringList run;
+        QString first;
+        QString second;
+    } twice[] = {
+        {"--to", {f, u"-o"_s, u"o.png"_s}, u"csv"_s, u"png"_s},
+        {"-o", csv, u"a.csv"_s, u"b.csv"_s},
+        {"--buffer", csv, u"1"_s, u"2"_s},
+        {"--format", csv, u"1"_s, u"1"_s},
+        {"--lang", csv, u"zh"_s, u"en"_s},
+        {"--start", {u"--to"_s, u"pdf"_s, f, u"-o"_s, u"o.pdf"_s}, u"1"_s, u"5"_s},
+        {"--end", {u"--to"_s, u"pdf"_s, f, u"-o"_s, u"o.pdf"_s}, u"9"_s, u"5"_s},
+        {"--scale", {u"--to"_s, u"png"_s, f, u"-o"_s, u"o.png"_s}, u"2"_s, u"3"_s},
+        {"--encoding", csv, u"utf-8"_s, u"gb18030"_s},
+    };
+    for (const auto &t : twice) {
+        const QString option = QString::fromLatin1(t.option);
+        QTest::addRow("%s twice", t.option)
+            << t.run + QStringList {option, t.first, option, t.second}
+            << "norvale: " + option.toLatin1() + ": given more than once\n";
+    }
+    QTest::newRow("--help twice") << QStringList {u"--help"_s, u"--help"_s}
+                                  << QByteArray("norvale: --help: given more than once\n");
 }
 
 void TestCommandLine::usageErrors()
@@ -284,8 +318,7 @@ void TestCommandLine::csvOutput_data()
         << QByteArray("Ostrevain: < 记录#2 > 没有数据！\n");
     QTest::newRow("missing buffer in English: message, empty grid")
         << u"records.db"_s << u"records"_s
-        << QStringList {u"--buffer"_s, u"12"_s, u"--lang"_s, u"en"_s} << 1
-        << QByteArray(",\r\n,\r\n")
+        << QStringList {u"--buffer"_s, u"12"_s, u"--lang"_s, u"en"_s} << 1 << QByteArray()
         << QByteArray("Norvale: < Reco#12 > No Create！\nnorvale: no such table: Buffer12\n");
     QTest::newRow("buffer 1 and format 0 pick nothing: one message only")
         << u"records.db"_s << u"records-empty1"_s
@@ -296,12 +329,10 @@ void TestCommandLine::csvOutput_data()
         << u"records.db"_s << u"records-empty1"_s << QStringList {u"--buffer"_s, u"2"_s} << 1
         << QByteArray(dataTitleLine(true) + "1,d,t,0,0,0,0,0,0,0,0,0,0\r\n")
         << QByteArray("Ostrevain: < 记录#1 > 没有数据！\n");
-    QTest::newRow("text file") << u"notes.txt"_s << u"text"_s << QStringList {} << 1
-                               << QByteArray(",\r\n,\r\n")
+    QTest::newRow("text file") << u"notes.txt"_s << u"text"_s << QStringList {} << 1 << QByteArray()
                                << QByteArray("Norvale: Invalid Database\n");
     QTest::newRow("data records saved as Alarm.db")
-        << u"Alarm.db"_s << u"records"_s << QStringList {} << 1
-        << QByteArray("数据ID,报警时间,报警编号,报警内容\r\n,,,\r\n")
+        << u"Alarm.db"_s << u"records"_s << QStringList {} << 1 << QByteArray()
         << QByteArray("Norvale: Invalid Database\nnorvale: no such table: Ldata\n");
     QTest::newRow("missing file: no output, the reason")
         << u"gone.db"_s << u"none"_s << QStringList {} << 1 << QByteArray()
@@ -423,6 +454,17 @@ void TestCommandLine::pdfPages()
         const QList<QSizeF> boxes = pdffile::mediaBoxes(pdf);
         QVERIFY(boxes.size() == 1 && boxes.first().width() > boxes.first().height());
     }
+    if (!pdffile::canRender())
+        return;
+    // The whole client area, 902 x 362 screen pixels (the print hides the
+    // panel), whatever the size of the made-up screen of a hidden run: at
+    // the screen's resolution it keeps its pixel size, inside the page.
+    const QImage page = pdffile::renderFirstPage(out.filePath(u"c-1.pdf"_s), 96);
+    QVERIFY(!page.isNull());
+    const QRect ink = pdffile::inkBounds(page);
+    QVERIFY2(qAbs(ink.width() - 902) <= 2 && qAbs(ink.height() - 362) <= 2,
+             qPrintable(u"%1x%2"_s.arg(ink.width()).arg(ink.height())));
+    QVERIFY(ink.right() < page.width() - 1 && ink.bottom() < page.height() - 1);
 }
 
 void TestCommandLine::pdfNoData()
@@ -514,7 +556,8 @@ void TestCommandLine::binaryFileTooLarge()
     QFile::remove(file);
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.err, message);
-    QCOMPARE(r.out, ",\r\n,\r\n"_ba);
+    // Nothing of a grid that was not loaded.
+    QCOMPARE(r.out, QByteArray());
     // The largest of the program's runs so far (Linux counts in KiB).
     rusage usage {};
     QCOMPARE(getrusage(RUSAGE_CHILDREN, &usage), 0);
@@ -562,3 +605,134 @@ void TestCommandLine::pngScale()
 
 QTEST_GUILESS_MAIN(TestCommandLine)
 #include "tst_commandline.moc"
+
+void TestCommandLine::failedLoadLeavesOut_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("err"); // how stderr starts
+
+    const QByteArray notCreated = "Norvale: < Reco#1 > No Create！\n";
+    const struct
+    {
+        const char *row;
+        const char *name;
+        const char *make;
+        QStringList options;
+        QByteArray err;
+    } failures[] = {
+        {"not a log file", "notes.txt", "text", {}, "Norvale: Invalid Database\n"},
+        {"data records saved as Alarm.db",
+         "Alarm.db",
+         "records",
+         {},
+         "Norvale: Invalid Database\n"},
+        {"buffer not created",
+         "records.db",
+         "records",
+         {u"--buffer"_s, u"12"_s},
+         "Norvale: < Reco#12 > No Create！\n"},
+        {"locked by a writer", "locked.db", "locked", {}, notCreated},
+        {"hot journal", "hot.db", "hot-journal", {}, notCreated},
+        {"shorter than a header", "short.bin", "short", {}, "norvale: cannot read "},
+    };
+    for (const auto &f : failures)
+        for (const char *kind : {"csv", "xlsx", "png", "pdf"})
+            QTest::addRow("%s, %s", f.row, kind)
+                << QString::fromLatin1(f.name) << QString::fromLatin1(f.make) << f.options
+                << QString::fromLatin1(kind) << f.err;
+}
+
+void TestCommandLine::failedLoadLeavesOut()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, make);
+    QFETCH(QStringList, options);
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, err);
+
+    QString file = path(name);
+    QFile::remove(file);
+    QFile::remove(file + u"-journal"_s);
+    sqlite3 *writer = nullptr;
+    const auto closeWriter = qScopeGuard([&] { sqlite3_close(writer); });
+    if (make == u"locked" || make == u"hot-journal") {
+        // Pages enough that a change spills out of a one-page cache; one transaction.
+        QByteArray rows = "BEGIN;" + createBuffer(1);
+        for (int id = 1; id <= 2000; ++id)
+            rows += insertBuffer(1, id, QByteArray(200, 'd'), "t", {});
+        QVERIFY(sql(file, rows + "COMMIT;"));
+        QCOMPARE(sqlite3_open(file.toUtf8().constData(), &writer), SQLITE_OK);
+        // A writer in the middle of a change, its journal holding the pages before it.
+        QCOMPARE(sqlite3_exec(writer,
+                              "PRAGMA cache_size=1; BEGIN EXCLUSIVE; UPDATE Buffer1 SET N1 = 'x';",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        if (make == u"hot-journal") {
+            // The files as a writer that died then would leave them.
+            const QString hot = path(u"hot-copy.db"_s);
+            QFile::remove(hot);
+            QFile::remove(hot + u"-journal"_s);
+            QVERIFY(QFile::copy(file, hot));
+            QVERIFY(QFile::copy(file + u"-journal"_s, hot + u"-journal"_s));
+            QVERIFY(QFileInfo(hot + u"-journal"_s).size() > 0);
+            sqlite3_exec(writer, "ROLLBACK;", nullptr, nullptr, nullptr);
+            sqlite3_close(writer);
+            writer = nullptr;
+            file = hot;
+        }
+    } else if (make == u"short") {
+        QVERIFY(writeFile(file, signedHeader().left(10)));
+    } else {
+        file = makeFile(name, make);
+    }
+    const auto filesBefore = folderState(m_dir.path());
+
+    // An earlier output that the run must not replace.
+    QTemporaryDir outs;
+    const QString out = outs.filePath(u"out."_s + kind);
+    QVERIFY(writeFile(kind == u"pdf" ? outs.filePath(u"out-1.pdf"_s) : out, "earlier output"));
+    const auto before = folderState(outs.path());
+    const Run r
+        = run(QStringList {u"--to"_s, kind, file, u"-o"_s, out, u"--lang"_s, u"en"_s} + options);
+    QVERIFY2(r.err.startsWith(err), r.err.constData());
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.out, QByteArray());
+    QCOMPARE(folderState(outs.path()), before);
+    if (make != u"locked")
+        QCOMPARE(folderState(m_dir.path()), filesBefore);
+}
+
+void TestCommandLine::stdoutFailureNamesItsCause_data()
+{
+    QTest::addColumn<QString>("redirect");
+    QTest::addColumn<QByteArray>("reason");
+    QTest::newRow("closed") << u">&-"_s << QByteArray("Bad file descriptor");
+    QTest::newRow("full") << u">/dev/full"_s << QByteArray("No space left on device");
+}
+
+void TestCommandLine::stdoutFailureNamesItsCause()
+{
+    QFETCH(QString, redirect);
+    QFETCH(QByteArray, reason);
+    if (redirect.contains(u"/dev/full"_s) && !QFileInfo::exists(u"/dev/full"_s))
+        QSKIP("this system has no /dev/full");
+    const QString file = makeFile(u"data.bin"_s, u"data2"_s);
+    const QByteArray bytes = readFile(file);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(u"DISPLAY"_s);
+    env.insert(u"HOME"_s, m_home.path());
+    env.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
+    env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+    // The shell starts the program with its standard output so.
+    const Run r = runProcess(u"/bin/sh"_s,
+                             {u"-c"_s, u"exec \"$0\" \"$@\" "_s + redirect,
+                              QStringLiteral(NORVALE_PROGRAM), u"--to"_s, u"csv"_s, file},
+                             env);
+    QCOMPARE(r.err, "norvale: cannot write stdout: " + reason + '\n');
+    QCOMPARE(r.exitCode, 1);
+    // Not written to a file that took the closed descriptor's place either.
+    QCOMPARE(readFile(file), bytes);
+}

@@ -122,22 +122,46 @@ void TestHelpVersion::helpLanguage()
 void TestHelpVersion::helpNamesEveryOption_data()
 {
     QTest::addColumn<QString>("text");
-    for (const char *option :
-         {"--to csv", "--to xlsx", "--to png", "--to pdf", "-o OUT", "--buffer N", "--format F",
-          "--lang L", "--start ID", "--end ID", "-h, --help", "--version"})
-        QTest::newRow(option) << QString::fromLatin1(option);
-    QTest::newRow("status 0") << u"\n  0  "_s;
-    QTest::newRow("status 1") << u"\n  1  "_s;
-    QTest::newRow("status 2") << u"\n  2  "_s;
+    QTest::addColumn<QString>("manual"); // as the manual page's source writes it
+    const struct
+    {
+        const char *help;
+        const char *manual;
+    } options[] = {
+        {"--to csv", ".B \\-\\-to csv"},
+        {"--to xlsx", ".B \\-\\-to xlsx"},
+        {"--to png", ".B \\-\\-to png"},
+        {"--to pdf", ".B \\-\\-to pdf"},
+        {"-o OUT", ".BI \\-o \" OUT\""},
+        {"--buffer N", ".BI \\-\\-buffer \" N\""},
+        {"--format F", ".BI \\-\\-format \" F\""},
+        {"--lang L", ".BR \\-\\-lang \" zh\" | en"},
+        {"--start ID", ".BI \\-\\-start \" ID"},
+        {"--end ID", "\"\\-\\-end \" ID"},
+        {"--scale N", ".BI \\-\\-scale \" N\""},
+        {"--encoding E", ".BI \\-\\-encoding \" E\""},
+        {"-h, --help", ".BR \\-h \", \" \\-\\-help"},
+        {"--version", ".B \\-\\-version"},
+    };
+    for (const auto &o : options)
+        QTest::newRow(o.help) << QString::fromLatin1(o.help) << QString::fromLatin1(o.manual);
+    QTest::newRow("status 0") << u"\n  0  "_s << u".B 0"_s;
+    QTest::newRow("status 1") << u"\n  1  "_s << u".B 1"_s;
+    QTest::newRow("status 2") << u"\n  2  "_s << u".B 2"_s;
 }
 
 void TestHelpVersion::helpNamesEveryOption()
 {
     QFETCH(QString, text);
+    QFETCH(QString, manual);
     QVERIFY(run({u"--help"_s}).out.contains(text));
     QVERIFY(QDir().mkpath(QFileInfo(optionsFile()).absolutePath()));
     QVERIFY(writeFile(optionsFile(), "[General]\nN2=1\n"));
     QVERIFY(run({u"--help"_s}).out.contains(text));
+    // The manual page names it among its options (or exit statuses).
+    const QString page = QString::fromUtf8(readFile(QStringLiteral(NORVALE_MANUAL)));
+    QVERIFY(!page.isEmpty());
+    QVERIFY2(page.contains(manual), qPrintable(manual));
 }
 
 void TestHelpVersion::relativeFileOpensByFullPath()

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <dirent.h>
+#include <sqlite3.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,6 +96,53 @@ QString writtenName(const QString &kind, const QString &out)
     return info.path() + u'/' + info.completeBaseName() + u"-1."_s + info.suffix();
 }
 
+// The names in a folder as the system holds them: bytes.
+QList<QByteArray> namesIn(const QByteArray &dir)
+{
+    QList<QByteArray> names;
+    if (DIR *d = ::opendir(dir.constData())) {
+        while (const dirent *e = ::readdir(d)) {
+            const QByteArray name(e->d_name);
+            if (name != "." && name != "..")
+                names << name;
+        }
+        ::closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+QByteArray readBytesNamed(const QByteArray &name)
+{
+    QByteArray bytes;
+    if (FILE *f = std::fopen(name.constData(), "rb")) {
+        char block[4096];
+        for (size_t n; (n = std::fread(block, 1, sizeof block, f)) > 0;)
+            bytes.append(block, qsizetype(n));
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+bool writeBytesNamed(const QByteArray &name, const QByteArray &bytes)
+{
+    FILE *f = std::fopen(name.constData(), "wb");
+    if (!f)
+        return false;
+    const bool written
+        = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f) == size_t(bytes.size());
+    return std::fclose(f) == 0 && written;
+}
+
+// `bytes` as printf(1) writes them back: every byte as an octal escape.
+QByteArray shellEscaped(const QByteArray &bytes)
+{
+    QByteArray text;
+    for (const char c : bytes)
+        text += '\\' + QByteArray::number(uchar(c), 8).rightJustified(3, '0');
+    return text;
+}
+
 bool isRoot()
 {
     return ::geteuid() == 0;
@@ -152,10 +201,12 @@ private slots:
     void outNotARegularFile();
     void fullDisk_data();
     void fullDisk();
-    void pdfStopsAtTheFailedPage();
+    void pdfFailedPageLeavesTheFolder();
     void fileCannotBeOpened_data();
     void fileCannotBeOpened();
     void fileNameNotUtf8();
+    void namesNotUtf8KeepTheirBytes_data();
+    void namesNotUtf8KeepTheirBytes();
     void cellTooLongForAWorksheet();
     void brokenPipeEndsQuietly();
 
@@ -319,7 +370,7 @@ void TestOutputSafety::fullDisk()
     QCOMPARE(snapshot(dir.path()), before);
 }
 
-void TestOutputSafety::pdfStopsAtTheFailedPage()
+void TestOutputSafety::pdfFailedPageLeavesTheFolder()
 {
     if (!isRoot())
         QSKIP("a full file system needs a tmpfs mount, which needs root");
@@ -339,20 +390,18 @@ void TestOutputSafety::pdfStopsAtTheFailedPage()
     const SmallDisk disk(dir.path(), 64);
     if (!disk.mounted())
         QSKIP("tmpfs cannot be mounted here");
+    // A first page from an earlier run, which the failed run keeps.
+    QVERIFY(writeFile(dir.filePath(u"c-1.pdf"_s), "the earlier page"));
     QVERIFY(fillDisk(dir.path(), (page + Block - 1) / Block * Block + Block));
+    const auto before = snapshot(dir.path());
     const QString out = dir.filePath(u"c.pdf"_s);
     const Run r = run({u"--to"_s, u"pdf"_s, m_log, u"-o"_s, out, u"--lang"_s, u"en"_s});
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.err,
              "norvale: cannot write " + dir.filePath(u"c-2.pdf"_s).toUtf8()
                  + ": No space left on device\n");
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             (QStringList {u"c-1.pdf"_s, u"filler"_s}));
-    // The first page whole (only its creation time may differ).
-    const QByteArray first = readFile(dir.filePath(u"c-1.pdf"_s));
-    QCOMPARE(first.size(), page);
-    QCOMPARE(pdffile::pageCount(first), 1);
-    QVERIFY(first.endsWith("%%EOF\n"));
+    // The folder as it was: no page of the failed run, no temporary file.
+    QCOMPARE(snapshot(dir.path()), before);
 }
 
 void TestOutputSafety::fileCannotBeOpened_data()
@@ -432,6 +481,112 @@ void TestOutputSafety::fileNameNotUtf8()
     QVERIFY2(refused.err.startsWith("norvale: -o: OUT is FILE itself\n"), refused.err.constData());
     QCOMPARE(snapshot(dir.path()), linked);
     QCOMPARE(::unlink(name.constData()), 0);
+}
+
+void TestOutputSafety::namesNotUtf8KeepTheirBytes_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("file"); // FILE's name, made here
+    QTest::addColumn<QByteArray>("out"); // the bytes of -o
+    QTest::addColumn<QByteArray>("written"); // the name written
+    const QByteArray database = "log\xfe.db";
+    const QByteArray binary = "log\xff.bin";
+    for (const QByteArray &file : {database, binary}) {
+        const char *of = file == database ? "database" : "binary file";
+        QTest::addRow("csv of a %s", of) << u"csv"_s << file << "bad\xff.csv"_ba
+                                         << "bad\xff.csv"_ba;
+        QTest::addRow("xlsx of a %s", of) << u"xlsx"_s << file << "bad\xff\xfe.xlsx"_ba
+                                          << "bad\xff\xfe.xlsx"_ba;
+        QTest::addRow("png of a %s", of) << u"png"_s << file << "\xc3(.png"_ba
+                                         << "\xc3(.png"_ba;
+        QTest::addRow("pdf of a %s", of) << u"pdf"_s << file << "bad\xff.pdf"_ba
+                                         << "bad\xff-1.pdf"_ba;
+    }
+    // Read through a private copy of the database and its log.
+    QTest::newRow("csv of a database with its log") << u"csv"_s << "log\xfd.db"_ba
+                                                    << "bad\xff.csv"_ba
+                                                    << "bad\xff.csv"_ba;
+}
+
+void TestOutputSafety::namesNotUtf8KeepTheirBytes()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, written);
+    QTemporaryDir dir;
+    const QByteArray folder = local(dir.path()) + '/';
+    // A folder whose name is not text either.
+    const QByteArray inner = folder + "in\xff/";
+    QCOMPARE(::mkdir(inner.constData(), 0755), 0);
+    const QByteArray fileName = inner + file;
+    if (file == "log\xfd.db") {
+        // A log that holds the rows, copied while its writer is open.
+        const QString plain = dir.filePath(u"plain.db"_s);
+        sqlite3 *writer = nullptr;
+        QCOMPARE(sqlite3_open(local(plain).constData(), &writer), SQLITE_OK);
+        const QByteArray rows = "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+            + createBuffer(1) + insertBuffer(1, 1, "d", "t", {"7"})
+            + insertBuffer(1, 2, "d", "t", {"8"});
+        QCOMPARE(sqlite3_exec(writer, rows.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        QVERIFY(writeBytesNamed(fileName, readFile(plain)));
+        QVERIFY(writeBytesNamed(fileName + "-wal", readFile(plain + u"-wal"_s)));
+        sqlite3_close(writer);
+        QVERIFY(readBytesNamed(fileName + "-wal").size() > 0);
+    } else if (file.endsWith(".db")) {
+        // Made under a plain name, then given its own by the system.
+        const QString plain = dir.filePath(u"plain.db"_s);
+        QVERIFY(sql(plain,
+                    createBuffer(1) + insertBuffer(1, 1, "d", "t", {"7"})
+                        + insertBuffer(1, 2, "d", "t", {"8"})));
+        QCOMPARE(::rename(local(plain).constData(), fileName.constData()), 0);
+    } else {
+        QVERIFY(writeBytesNamed(fileName, dataFile(2)));
+    }
+    // The name the usual text of OUT stands for: an unrelated file, never written.
+    const QByteArray lossy = QString::fromUtf8(out).toUtf8();
+    QVERIFY(lossy != out);
+    QVERIFY(writeBytesNamed(inner + lossy, "not ours"));
+    const QList<QByteArray> before = namesIn(inner);
+    const QByteArray fileBytes = readBytesNamed(fileName);
+
+    // The names reach the program as the system's bytes, through the shell.
+    const Run r = runProgram(
+        u"/bin/sh"_s,
+        {u"-c"_s, u"exec \"$0\" --to \"$1\" \"$(printf \"$2\")\" -o \"$(printf \"$3\")\""_s,
+         QStringLiteral(NORVALE_PROGRAM), kind, QString::fromLatin1(shellEscaped(fileName)),
+         QString::fromLatin1(shellEscaped(inner + out))});
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(r.exitCode, 0);
+    if (kind == u"csv")
+        QCOMPARE(readBytesNamed(inner + written).count("\r\n"), 3);
+    QList<QByteArray> expected = before;
+    expected << written;
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(namesIn(inner), expected);
+    QVERIFY(readBytesNamed(inner + written).startsWith(magicOf(kind)));
+    QCOMPARE(readBytesNamed(inner + lossy), QByteArray("not ours"));
+    QCOMPARE(readBytesNamed(fileName), fileBytes);
+
+    // Run again: the same name is replaced, and the file shown is known by
+    // its identity under a name that is not text.
+    const Run again = runProgram(
+        u"/bin/sh"_s,
+        {u"-c"_s, u"exec \"$0\" --to \"$1\" \"$(printf \"$2\")\" -o \"$(printf \"$3\")\""_s,
+         QStringLiteral(NORVALE_PROGRAM), kind, QString::fromLatin1(shellEscaped(fileName)),
+         QString::fromLatin1(shellEscaped(inner + out))});
+    QCOMPARE(again.exitCode, 0);
+    QCOMPARE(namesIn(inner), expected);
+    if (kind != u"pdf") {
+        const Run itself = runProgram(
+            u"/bin/sh"_s,
+            {u"-c"_s, u"exec \"$0\" --to \"$1\" \"$(printf \"$2\")\" -o \"$(printf \"$2\")\""_s,
+             QStringLiteral(NORVALE_PROGRAM), kind, QString::fromLatin1(shellEscaped(fileName))});
+        QCOMPARE(itself.exitCode, 2);
+        QVERIFY2(itself.err.startsWith("norvale: -o: OUT is FILE itself\n"),
+                 itself.err.constData());
+        QCOMPARE(readBytesNamed(fileName), fileBytes);
+    }
 }
 
 void TestOutputSafety::cellTooLongForAWorksheet()

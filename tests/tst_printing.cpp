@@ -198,6 +198,8 @@ private slots:
     void pdfFilesOnePagePerJob();
     void pdfPageShowsThePictureAtScreenSize();
     void pdfNeverOverwritesTheBrowsedFile();
+    void failedPdfRunLeavesTheFolder_data();
+    void failedPdfRunLeavesTheFolder();
     void pdfPageMatchesTheScreenPicture_data();
     void pdfPageMatchesTheScreenPicture();
 };
@@ -526,6 +528,7 @@ void TestPrinting::pdfFilesOnePagePerJob()
     setRange(w, 1, 100);
     w.BitBtn2Click();
     QVERIFY(messages.lines().isEmpty());
+    QVERIFY(pdf.finish());
 
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
              (QStringList {u"out-1.pdf"_s, u"out-2.pdf"_s}));
@@ -557,6 +560,7 @@ void TestPrinting::pdfPageShowsThePictureAtScreenSize()
     w.show();
     setRange(w, 1, 50);
     w.BitBtn2Click();
+    QVERIFY(pdf.finish());
     // Rendered at the screen's resolution, the picture keeps its pixel size.
     const QImage page = pdffile::renderFirstPage(dir.filePath(u"page-1.pdf"_s), w.logicalDpiX());
     QVERIFY(!page.isNull());
@@ -585,11 +589,68 @@ void TestPrinting::pdfNeverOverwritesTheBrowsedFile()
     QVERIFY(!pdf.beginJob());
     QCOMPARE(pdf.errorText(), browsed);
     QCOMPARE(pdffile::read(browsed), QByteArray("the browsed file"));
-    // The next job has a file of its own.
+    // The next job has a file of its own, but a run with a refused job puts
+    // none of its pages in place.
     QVERIFY(pdf.beginJob());
     pdf.drawPage(ImagePage(QImage(4, 4, QImage::Format_RGB32)), QSizeF(96, 96));
     QVERIFY(pdf.endJob());
-    QCOMPARE(pdffile::pageCount(pdffile::read(dir.filePath(u"log-2.pdf"_s))), 1);
+    QVERIFY(!pdf.finish());
+    QCOMPARE(pdffile::read(browsed), QByteArray("the browsed file"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {u"log-1.pdf"_s});
+}
+
+void TestPrinting::failedPdfRunLeavesTheFolder_data()
+{
+    QTest::addColumn<bool>("firstExists"); // out-1.pdf is there before the run
+    QTest::addColumn<bool>("duringRun"); // page 2 fails in the run, else when put in place
+    QTest::newRow("page 2 refused, page 1 was there") << true << true;
+    QTest::newRow("page 2 refused, page 1 was not") << false << true;
+    QTest::newRow("page 2 cannot be put in place: page 1 put back") << true << false;
+    QTest::newRow("page 2 cannot be put in place: page 1 removed") << false << false;
+}
+
+void TestPrinting::failedPdfRunLeavesTheFolder()
+{
+    QFETCH(bool, firstExists);
+    QFETCH(bool, duringRun);
+    QTemporaryDir dir;
+    const QString first = dir.filePath(u"out-1.pdf"_s);
+    if (firstExists) {
+        QFile f(first);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write("the earlier page"), 16);
+    }
+    // A page file that is a folder cannot be written.
+    const auto blockSecond = [&] { QVERIFY(QDir(dir.path()).mkdir(u"out-2.pdf"_s)); };
+    if (duringRun)
+        blockSecond();
+    const QStringList before
+        = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    Source src;
+    src.load(300);
+    TLSCurrentFrm w(src);
+    PdfFileJobSink pdf(dir.filePath(u"out.pdf"_s));
+    MessageRecorder messages;
+    w.setPrintJobSink(&pdf);
+    w.setMessageSink(&messages);
+    w.show();
+    setRange(w, 1, 100); // two pages
+    w.BitBtn2Click();
+    QCOMPARE(messages.lines().size(), duringRun ? 1 : 0);
+    if (!duringRun)
+        blockSecond();
+    QVERIFY(!pdf.finish());
+    if (!duringRun)
+        QVERIFY2(pdf.writeFailure().startsWith(dir.filePath(u"out-2.pdf"_s) + u": "_s),
+                 qPrintable(pdf.writeFailure()));
+    const QStringList after
+        = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QCOMPARE(after, before + (duringRun ? QStringList() : QStringList {u"out-2.pdf"_s}));
+    if (firstExists)
+        QCOMPARE(pdffile::read(first), QByteArray("the earlier page"));
+    // Nothing is left of the run's own files either.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(u".tmp"_s),
+             QStringList());
 }
 
 void TestPrinting::pdfPageMatchesTheScreenPicture_data()
@@ -628,10 +689,12 @@ void TestPrinting::pdfPageMatchesTheScreenPicture()
     QVERIFY(stretched.beginJob());
     stretched.drawPage(ImagePage(shown), screen.jobs.first().screenDpi);
     QVERIFY(stretched.endJob());
+    QVERIFY(stretched.finish());
 
     PdfFileJobSink pdf(dir.filePath(u"page.pdf"_s));
     w.setPrintJobSink(&pdf);
     w.BitBtn2Click();
+    QVERIFY(pdf.finish());
 
     // Rendered at four times the screen's resolution; the centre of each
     // 4 x 4 block stands for one screen pixel, clear of the renderer's

@@ -1,3 +1,4 @@
+#include "platform/NativeName.h"
 #include "platform/SafeOutputFile.h"
 
 #include <QTemporaryDir>
@@ -43,6 +44,8 @@ private slots:
     void target();
     void linkLeadsToANewFile();
     void discardLeavesTheTarget();
+    void nativeNamesRoundTrip_data();
+    void nativeNamesRoundTrip();
 };
 
 void TestSafeOutputFile::target_data()
@@ -148,6 +151,41 @@ void TestSafeOutputFile::discardLeavesTheTarget()
     } // never committed
     QCOMPARE(read(out), QByteArray("old"));
     QCOMPARE(names(dir.path()), QStringList {u"out"_s});
+}
+
+void TestSafeOutputFile::nativeNamesRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("text"); // valid UTF-8: read as it always was
+    QTest::newRow("ASCII") << "/tmp/out.csv"_ba << true;
+    QTest::newRow("Chinese") << "/tmp/数据.csv"_ba << true;
+    QTest::newRow("four-byte character") << "/tmp/\xf0\x9f\x94\xa5.csv"_ba << true;
+    QTest::newRow("byte ff") << "/tmp/bad\xff.csv"_ba << false;
+    QTest::newRow("two stray bytes") << "\xff\xfe"_ba << false;
+    QTest::newRow("lead byte without its tail") << "a\xc3(b"_ba << false;
+    QTest::newRow("cut at the end") << "name\xe2\x82"_ba << false;
+    QTest::newRow("overlong slash") << "a\xc0\xaf"
+                                       "b"_ba
+                                    << false;
+    QTest::newRow("encoded surrogate") << "a\xed\xa0\x80"
+                                          "b"_ba
+                                       << false;
+    QTest::newRow("past U+10FFFF") << "\xf4\x90\x80\x80"_ba << false;
+    QTest::newRow("stray byte beside a character") << "数\x80据"_ba << false;
+}
+
+void TestSafeOutputFile::nativeNamesRoundTrip()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, text);
+    const QString name = fileNameFromNative(bytes);
+    QCOMPARE(nativeFileName(name), bytes);
+    if (text)
+        QCOMPARE(name, QString::fromUtf8(bytes));
+    else
+        QVERIFY(name != QString::fromUtf8(bytes));
+    // A path built from it keeps the bytes too.
+    QCOMPARE(nativeFileName(name + u".tmp"_s), bytes + ".tmp");
 }
 
 QTEST_GUILESS_MAIN(TestSafeOutputFile)

@@ -2,6 +2,7 @@
 
 #include "automation/Automation.h"
 #include "automation/WorkbookEngineSheet.h"
+#include "platform/NativeName.h"
 #include "platform/SafeOutputFile.h"
 #include "platform/WorkProgress.h"
 
@@ -344,7 +345,7 @@ void writeWorkbookFile(const WorkbookEngineSheet &sheet, const QString &path,
     SafeOutputFile out(path);
     if (!out.open(protectedFile))
         throw WorkbookWriteError(out.errorString().toStdString());
-    writeTo(sheet, QFile::encodeName(out.temporaryName()), progress);
+    writeTo(sheet, nativeFileName(out.temporaryName()), progress);
     // The library's last write may have taken a while.
     stopUnlessGoing(progress, sheet.lastRow());
     if (!out.commit())

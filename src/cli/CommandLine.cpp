@@ -296,15 +296,46 @@ void stopOnSignal(int)
         throw WorkStopped();
 }
 
+// Standard output written straight to its descriptor, so that a failed
+// write is reported with the system's own reason.
+class StdoutDevice : public QIODevice
+{
+public:
+    StdoutDevice() { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    QString failure() const { return m_failure; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        if (!m_failure.isEmpty())
+            return -1;
+        for (qint64 done = 0; done < size;) {
+            const qint64 n = writeToStdout(data + done, size - done);
+            if (n < 0) {
+                m_failure = systemErrorText();
+                setErrorString(m_failure);
+                return -1;
+            }
+            done += n;
+        }
+        return size;
+    }
+
+private:
+    QString m_failure;
+};
+
 // The grid as CSV to OUT or to stdout.
 bool writeCsvRows(const CommandLine &command, const TMainFrm &main)
 {
     if (isStdout(command.out)) {
-        QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly)
-            || !writeGridCsv(main.recordGrid(), out, command.encoding, stopOnSignal)
-            || !out.flush()) {
-            printError(QStringLiteral("cannot write stdout: ") + out.errorString());
+        std::fflush(stdout);
+        StdoutDevice out;
+        if (!writeGridCsv(main.recordGrid(), out, command.encoding, stopOnSignal)
+            || !out.failure().isEmpty()) {
+            printError(QStringLiteral("cannot write stdout: ")
+                       + (out.failure().isEmpty() ? out.errorString() : out.failure()));
             return false;
         }
         return true;
@@ -386,8 +417,10 @@ bool writePdf(const CommandLine &command, TMainFrm &main, TLSCurrentFrm &curves,
     curves.BitBtn2Click();
     curves.setPrintJobSink(nullptr);
     curves.setMessageSink(&messages);
-    if (!pdf.writeFailure().isEmpty()) {
-        printError(QStringLiteral("cannot write ") + pdf.writeFailure());
+    // The pages appear together once all are written; a failed run leaves the folder as it was.
+    if (!pdf.finish()) {
+        if (!pdf.writeFailure().isEmpty())
+            printError(QStringLiteral("cannot write ") + pdf.writeFailure());
         return false;
     }
     return true;
@@ -445,6 +478,7 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
 {
     CommandLine command;
     QStringList positional;
+    QList<const Option *> given;
     for (qsizetype i = 0; i < arguments.size() && error.isEmpty(); ++i) {
         const QString &arg = arguments.at(i);
         const Option *option = optionNamed(arg);
@@ -463,6 +497,12 @@ CommandLine CommandLine::parse(const QStringList &arguments, QString &error)
             }
             value = arguments.at(++i);
         }
+        // The same option twice is a usage error, not the last one winning.
+        if (given.contains(option)) {
+            error = arg + QStringLiteral(": given more than once");
+            break;
+        }
+        given << option;
         qint64 number = 0;
         error = readValue(*option, value, number);
         if (error.isEmpty())
@@ -506,6 +546,7 @@ int runHeadless(const CommandLine &command)
     }
     TMainFrm main(services);
     TLSCurrentFrm curves(main);
+    curves.setScreenBound(false);
     QObject::connect(&main, &TMainFrm::curvesRequested, &curves, &TLSCurrentFrm::showAndRaise);
     if (command.english)
         main.N3Click();
@@ -519,6 +560,12 @@ int runHeadless(const CommandLine &command)
         return StopSignals::exitStatus();
     if (picked)
         return *picked;
+    // Only a grid that holds the file's records is written: OUT stays as it was.
+    if (main.loadOutcome() != TMainFrm::LoadOutcome::Loaded) {
+        if (messages.count == 0)
+            printError(QStringLiteral("cannot read ") + command.fileShown());
+        return 1;
+    }
 
     bool written = true;
     switch (command.to) {

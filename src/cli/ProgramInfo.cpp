@@ -20,7 +20,8 @@ QString helpText(bool chinese)
         return QStringLiteral(
             "用法: norvale [FILE]\n"
             "      norvale --to csv|xlsx|png|pdf FILE [-o OUT] [--buffer N] [--format F]\n"
-            "              [--lang zh|en] [--start ID] [--end ID]\n"
+            "              [--lang zh|en] [--start ID] [--end ID] [--scale N]\n"
+            "              [--encoding E]\n"
             "      norvale --help | --version\n"
             "\n"
             "浏览 HMI 操作面板的日志文件 (SQLite 数据库或二进制日志文件)。\n"
@@ -37,6 +38,8 @@ QString helpText(bool chinese)
             "  --lang L    界面语言 zh (默认) 或 en\n"
             "  --start ID  打印的第一个 ID (pdf)\n"
             "  --end ID    打印的最后一个 ID (pdf)\n"
+            "  --scale N   每个方向 N 倍的像素，1..4 (png)\n"
+            "  --encoding E  utf-8 (默认)、utf-8-bom 或 gb18030 (csv)\n"
             "  -h, --help  显示本帮助并退出\n"
             "  --version   显示程序名称和版本并退出\n"
             "\n"
@@ -45,13 +48,15 @@ QString helpText(bool chinese)
             "\n"
             "退出状态:\n"
             "  0  成功 (--to: 没有显示消息)\n"
-            "  1  --to 显示了消息，或 FILE 无法打开，或 OUT 无法写入\n"
-            "  2  用法错误 (未知选项、错误的值、缺少 FILE 或 OUT)\n");
+            "  1  --to 显示了消息，或 FILE 无法打开或读取，或 OUT 无法写入\n"
+            "     (FILE 未能读入时不写任何输出)\n"
+            "  2  用法错误 (未知选项、重复的选项、错误的值、缺少 FILE 或 OUT)\n");
     }
     return QStringLiteral(
         "usage: norvale [FILE]\n"
         "       norvale --to csv|xlsx|png|pdf FILE [-o OUT] [--buffer N] [--format F]\n"
-        "               [--lang zh|en] [--start ID] [--end ID]\n"
+        "               [--lang zh|en] [--start ID] [--end ID] [--scale N]\n"
+        "               [--encoding E]\n"
         "       norvale --help | --version\n"
         "\n"
         "Browses the log files of HMI operator panels (SQLite databases or binary log\n"
@@ -68,6 +73,8 @@ QString helpText(bool chinese)
         "  --lang L    UI language, zh (default) or en\n"
         "  --start ID  first ID to print (pdf)\n"
         "  --end ID    last ID to print (pdf)\n"
+        "  --scale N   N times the pixels in each direction, 1..4 (png)\n"
+        "  --encoding E  utf-8 (default), utf-8-bom or gb18030 (csv)\n"
         "  -h, --help  print this help and exit\n"
         "  --version   print the program's name and version and exit\n"
         "\n"
@@ -77,8 +84,10 @@ QString helpText(bool chinese)
         "\n"
         "Exit status:\n"
         "  0  success (--to: no message was shown)\n"
-        "  1  --to showed a message, or FILE could not be opened, or OUT not written\n"
-        "  2  usage error (unknown option, bad value, missing FILE or OUT)\n");
+        "  1  --to showed a message, or FILE could not be opened or read, or OUT not\n"
+        "     written (nothing is written when FILE could not be read)\n"
+        "  2  usage error (unknown option, repeated option, bad value, missing FILE or\n"
+        "     OUT)\n");
 }
 
 } // namespace ProgramInfo

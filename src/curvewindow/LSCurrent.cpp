@@ -629,10 +629,18 @@ void TLSCurrentFrm::Print_Page()
     fitOnScreen(PrintPages::windowClientSize(picture));
 }
 
+void TLSCurrentFrm::setScreenBound(bool bound)
+{
+    m_screenBound = bound;
+    if (m_wantedClient.isValid())
+        fitOnScreen(m_wantedClient);
+}
+
 void TLSCurrentFrm::fitOnScreen(QSize client)
 {
+    m_wantedClient = client;
     const QScreen *screen = this->screen();
-    if (!screen) {
+    if (!screen || !m_screenBound) {
         setFixedSize(client);
         return;
     }

@@ -66,6 +66,10 @@ public:
 
     // Where print jobs go; the current printer when none is set. Not owned.
     void setPrintJobSink(PrintJobSink *sink) { m_printSink = sink; }
+    // Whether the window keeps to its screen's size. A hidden run's screen is
+    // a made-up one: there the window, and so each printed page, keeps its
+    // full size.
+    void setScreenBound(bool bound);
     // Where this window's messages go; message boxes when none is set.
     void setMessageSink(MessageSink *sink) { m_messages = sink; }
 
@@ -115,6 +119,8 @@ private:
     // Gives the window the client size, as far as the screen allows, and
     // moves it back inside the screen's free area when it runs off it.
     void fitOnScreen(QSize client);
+    QSize m_wantedClient;
+    bool m_screenBound = true;
     PrintJobSink &printer();
     MessageSink &messages();
     bool printClientArea(PrintJobSink &sink);

@@ -3,6 +3,7 @@
 #include "dataaccess/OpenPlan.h"
 #include "dataaccess/ValueText.h"
 #include "platform/FileLocks.h"
+#include "platform/NativeName.h"
 #include "platform/PrivateFolder.h"
 #include "platform/WorkProgress.h"
 
@@ -17,6 +18,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -64,13 +71,47 @@ int kindOfDeclaredType(const char *declared)
     return SQLITE_TEXT;
 }
 
-// Copies `from` to a new file `to` that only the user may read; the system's words for what
-// failed, or nothing. (QFile::copy loses the reason a write failed, such as a full disk.)
+// Column names are upper-cased once when read and once per look-up, the same way.
+QString upperName(const QString &name)
+{
+    return name.toUpper();
+}
+
+// The name of the file itself, links and "." and ".." resolved, by the
+// name's bytes (which need not be text); empty when it cannot be resolved.
+QString canonicalName(const QString &fileName)
+{
+#ifdef Q_OS_WIN
+    return QFileInfo(fileName).canonicalFilePath();
+#else
+    char *resolved = ::realpath(nativeFileName(fileName).constData(), nullptr);
+    if (!resolved)
+        return {};
+    const QString name = fileNameFromNative(QByteArray(resolved));
+    std::free(resolved);
+    return name;
+#endif
+}
+
+// Copies `from` (by its name's bytes) to a new file `to` that only the user may read; the
+// system's words for what failed, or nothing. (QFile::copy loses the reason a write failed,
+// such as a full disk.)
 QString copyFile(const QString &from, const QString &to)
 {
-    QFile source(from);
+    QFile source;
+#ifdef Q_OS_WIN
+    source.setFileName(from);
     if (!source.open(QIODevice::ReadOnly))
         return source.errorString();
+#else
+    const int fd = ::open(nativeFileName(from).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (!source.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return source.errorString();
+    }
+#endif
     QFile target(to);
     // Unbuffered: a short write is retried, and the retry names the system's reason.
     if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
@@ -94,12 +135,6 @@ QString copyFile(const QString &from, const QString &to)
     if (target.error() != QFileDevice::NoError)
         return target.errorString();
     return {};
-}
-
-// Column names are upper-cased once when read and once per look-up, the same way.
-QString upperName(const QString &name)
-{
-    return name.toUpper();
 }
 
 } // namespace
@@ -159,7 +194,7 @@ TSQLiteDatabase::~TSQLiteDatabase()
 int TSQLiteDatabase::openReadOnly(const QString &fileName, QString &failure)
 {
     // The files that matter lie beside the file itself, not beside a link to it.
-    const QString canonical = QFileInfo(fileName).canonicalFilePath();
+    const QString canonical = canonicalName(fileName);
     const QString path = canonical.isEmpty() ? fileName : canonical;
 
     // A writer that closes removes its log and index unless another connection holds the

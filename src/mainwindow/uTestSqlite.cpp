@@ -418,6 +418,7 @@ void TMainFrm::BitBtn2Click()
     ui->DShow_Format->setEnabled(false);
     ui->BitBtn5->setText(MainTexts::countDisplay(chineseUi(), 0));
     m_grid.makeEmpty();
+    m_loadOutcome = LoadOutcome::None;
 }
 
 void TMainFrm::BitBtn4Click()
@@ -520,6 +521,9 @@ void TMainFrm::openChosen(const QString &path)
     ui->BufferName->setEnabled(false);
     ui->BitBtn5->setText(MainTexts::countDisplay(zh, 0));
     m_grid.makeEmpty();
+    // Failed until a load says otherwise: a file passed over in silence is
+    // not loaded either.
+    m_loadOutcome = LoadOutcome::Failed;
 
     LogFile file;
     QByteArray header;
@@ -555,6 +559,7 @@ void TMainFrm::openChosen(const QString &path)
                 SQLite_Annals_Loading(path);
         } else {
             read = openBinary(file, alarms) == Fill::Read;
+            m_loadOutcome = read ? LoadOutcome::Loaded : LoadOutcome::Failed;
         }
         if (!alarms && read)
             ui->DShow_Format->setEnabled(true);
@@ -593,6 +598,8 @@ void TMainFrm::SQLite_Alarm_Loading(const QString &fileName)
     }
     if (result.fetched)
         setCountColour(Olive);
+    m_loadOutcome
+        = result.failed || result.tooLarge.refused ? LoadOutcome::Failed : LoadOutcome::Loaded;
     if (result.failed)
         failure(MainTexts::captionNorvale(), MainTexts::invalidDatabase(), result.cause);
     if (result.tooLarge.refused)
@@ -616,6 +623,11 @@ void TMainFrm::SQLite_Annals_Loading(const QString &fileName)
     }
     if (result.fetchedRows)
         setCountColour(Olive);
+    // An empty buffer is a result: its grid is the title row.
+    m_loadOutcome
+        = result.status == RecordLoadStatus::Loaded || result.status == RecordLoadStatus::NoData
+        ? LoadOutcome::Loaded
+        : LoadOutcome::Failed;
     switch (result.status) {
     case RecordLoadStatus::Loaded:
         m_grid.endBatch();
@@ -674,6 +686,7 @@ bool TMainFrm::rereadBinaryData()
         // A file that lost its signature: the count display keeps its text.
         file.close();
         m_grid.makeEmpty();
+        m_loadOutcome = LoadOutcome::Failed;
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
         return false;
     }
@@ -686,6 +699,7 @@ bool TMainFrm::rereadBinaryData()
     if (fill == Fill::ShortRead)
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
     updateCountDisplay();
+    m_loadOutcome = fill == Fill::Read ? LoadOutcome::Loaded : LoadOutcome::Failed;
     return fill == Fill::Read;
 }
 

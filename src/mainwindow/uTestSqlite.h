@@ -88,6 +88,11 @@ public:
 
     RecordGridModel &grid() { return m_grid; }
     QString openFileName() const { return m_openFileName; }
+    // How the last load into the grid ended: Failed when the grid does not
+    // hold the file's records (the file could not be read, was refused as
+    // too large, or the load broke off), whatever the window said about it.
+    enum class LoadOutcome { None, Loaded, Failed };
+    LoadOutcome loadOutcome() const { return m_loadOutcome; }
     // Why the last export failed, empty when it did not.
     QString exportFailure() const { return m_exportFailure; }
     QColor countDisplayColour() const { return m_countColour; }
@@ -192,6 +197,7 @@ private:
     QString m_openFileName;
     QString m_exportFailure;
     bool m_isSqlite = false;
+    LoadOutcome m_loadOutcome = LoadOutcome::None;
     QColor m_countColour = QColor(0, 0, 255);
     // The last format change could not read the binary file whole.
     bool m_formatFailed = false;

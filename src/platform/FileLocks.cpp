@@ -1,5 +1,7 @@
 #include "platform/FileLocks.h"
 
+#include "platform/NativeName.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>
@@ -42,7 +44,7 @@ int openForReading(const QString &path)
 {
     int fd = -1;
     do
-        fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        fd = ::open(nativeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     while (fd < 0 && errno == EINTR);
     return fd;
 }

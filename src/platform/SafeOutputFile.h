@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QString>
 
+#include <vector>
+
 // An output file that appears whole or not at all. The bytes go to a
 // temporary file in the target's folder, which is flushed, synced and closed
 // (every step checked) and then renamed over the target. A name that is a
@@ -26,6 +28,8 @@ public:
     // Whether `name` may be replaced; `protectedFile` (when not empty) must
     // never be.
     static Target check(const QString &name, const QString &protectedFile = {});
+    // Whether the folder that `name` would be written in exists.
+    static bool folderExists(const QString &name);
 
     // Creates the temporary file beside the file the name leads to, and
     // refuses a target that is not replaceable. False with errorString().
@@ -39,10 +43,19 @@ public:
     QString temporaryName() const { return m_temporary; }
     // Syncs and closes the temporary and renames it over the target.
     bool commit();
+    // Renames the temporaries of `files` over their targets, all or none:
+    // when one cannot be, the targets renamed before it are put back as they
+    // were (as far as the system lets), every temporary is removed, and
+    // `failure` says "NAME: reason".
+    static bool commitAll(const std::vector<SafeOutputFile *> &files, QString &failure);
     // Removes the temporary file; the target stays as it was.
     void discard();
 
     QString errorString() const { return m_error; }
+
+    // Everything of commit() but the rename: syncs and closes the temporary,
+    // so that many can wait for commitAll() without holding files open.
+    bool finishWriting();
 
 private:
     bool fail(const QString &reason);

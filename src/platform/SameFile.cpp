@@ -1,5 +1,7 @@
 #include "platform/SameFile.h"
 
+#include "platform/NativeName.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -45,7 +47,7 @@ std::optional<Identity> identityOf(const QString &path)
 std::optional<Identity> identityOf(const QString &path)
 {
     struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(nativeFileName(path).constData(), &st) != 0)
         return std::nullopt;
     return Identity {quint64(st.st_dev), quint64(st.st_ino)};
 }
@@ -82,7 +84,7 @@ QString inputFileProblem(const QString &path)
 #else
 QString inputFileProblem(const QString &path)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = nativeFileName(path);
     struct stat st;
     if (::stat(name.constData(), &st) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));

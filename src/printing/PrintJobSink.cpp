@@ -170,6 +170,33 @@ PdfFileJobSink::~PdfFileJobSink()
 {
     if (m_job && m_job->painter.isActive())
         m_job->painter.end();
+    discard();
+}
+
+bool PdfFileJobSink::finish()
+{
+    if (m_failed) {
+        discard();
+        return false;
+    }
+    std::vector<SafeOutputFile *> pages;
+    for (const auto &page : m_pages)
+        pages.push_back(page.get());
+    QString failure;
+    const bool placed = SafeOutputFile::commitAll(pages, failure);
+    m_pages.clear();
+    if (!placed) {
+        m_failed = true;
+        m_writeFailure = failure;
+    }
+    return placed;
+}
+
+void PdfFileJobSink::discard()
+{
+    for (const auto &page : m_pages)
+        page->discard();
+    m_pages.clear();
 }
 
 void PdfFileJobSink::setOrientation(QPageLayout::Orientation orientation)
@@ -192,8 +219,9 @@ bool PdfFileJobSink::beginJob()
     const QString file = jobFileName(m_output, ++m_jobs);
     // Never overwrite the file being browsed, nor anything but a file.
     if (SafeOutputFile::check(file, m_protected) != SafeOutputFile::Target::Replaceable
-        || !QFileInfo(file).absoluteDir().exists()) {
+        || !SafeOutputFile::folderExists(file)) {
         m_error = file;
+        m_failed = true;
         return false;
     }
     auto job = std::make_unique<Job>();
@@ -204,6 +232,7 @@ bool PdfFileJobSink::beginJob()
     job->writer->setResolution(m_resolution);
     if (!job->painter.begin(job->writer.get())) {
         m_error = file;
+        m_failed = true;
         return false;
     }
     m_job = std::move(job);
@@ -225,15 +254,18 @@ bool PdfFileJobSink::endJob()
     const std::unique_ptr<Job> job = std::move(m_job);
     if (!job->painter.end()) {
         m_error = job->file;
+        m_failed = true;
         return false;
     }
     job->writer.reset();
-    SafeOutputFile out(job->file);
-    if (!out.open(m_protected) || !out.write(job->bytes.data()) || !out.commit()) {
+    auto out = std::make_unique<SafeOutputFile>(job->file);
+    if (!out->open(m_protected) || !out->write(job->bytes.data()) || !out->finishWriting()) {
         m_error = job->file;
-        m_writeFailure = job->file + QStringLiteral(": ") + out.errorString();
+        m_writeFailure = job->file + QStringLiteral(": ") + out->errorString();
+        m_failed = true;
         return false;
     }
+    m_pages.push_back(std::move(out));
     return true;
 }
 

@@ -6,8 +6,10 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QPainter;
+class SafeOutputFile;
 class QPrintDialog;
 class QPrinter;
 class QWidget;
@@ -122,8 +124,9 @@ private:
 
 // A printer that writes job n to its own PDF file: the output name with "-n"
 // before its extension (out.pdf gives out-1.pdf, out-2.pdf, ...). Each page is
-// drawn in memory with the PDF printer's page layout and resolution, then
-// written whole or not at all.
+// drawn in memory with the PDF printer's page layout and resolution and
+// written to a temporary file beside its target; finish() puts the pages of
+// the run in place, all of them or none. Pages not finished are removed.
 class PdfFileJobSink : public PrintJobSink
 {
 public:
@@ -144,6 +147,12 @@ public:
     // Why the last page file could not be written ("NAME: reason"), empty
     // when none failed that way.
     QString writeFailure() const { return m_writeFailure; }
+    // Puts every page written so far in place, or none when a job of the
+    // run failed or a page cannot be put in place (writeFailure() then says
+    // why, unless the failed job said so already).
+    bool finish();
+    // Removes the pages written so far; their targets stay as they were.
+    void discard();
 
     static QString jobFileName(const QString &outputName, int job);
 
@@ -156,6 +165,8 @@ private:
     int m_resolution = 1200;
     int m_jobs = 0;
     std::unique_ptr<Job> m_job;
+    std::vector<std::unique_ptr<SafeOutputFile>> m_pages;
+    bool m_failed = false;
     QString m_error;
     QString m_writeFailure;
 };
