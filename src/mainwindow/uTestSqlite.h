@@ -21,6 +21,7 @@ class FindBar;
 class LogFile;
 class MessageSink;
 class OptionsStore;
+class QLabel;
 class QMenu;
 class RecentFilesMenu;
 namespace Ui {
@@ -218,7 +219,10 @@ private:
     void restoreViewPlace(const ViewPlace &place);
     void followOpenFile();
     void followChanged();
+    void followReplaced();
     void rememberGrowth();
+    // Shows or takes away the notice that the open file is gone.
+    void setFileGone(bool gone);
 
     QAction *m_copy = nullptr;
     QAction *m_saveAs = nullptr;
@@ -231,4 +235,6 @@ private:
     std::unique_ptr<SaveChooser> m_ownSaves;
     FileFollower *m_follower = nullptr;
     LogGrowth m_growth;
+    QLabel *m_goneNotice = nullptr;
+    bool m_fileGone = false;
 };

@@ -79,5 +79,8 @@ QString saveFilterCsv();
 QString saveFailed(bool chinese, const QString &reason);
 QString reloadMenu(bool chinese);
 QString followMenu(bool chinese);
+// The notice while the open file is gone, with Follow File checked or not.
+QString fileGoneFollowing(bool chinese);
+QString fileGone(bool chinese);
 
 } // namespace MainTexts
