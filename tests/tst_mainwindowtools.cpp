@@ -15,6 +15,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -184,6 +185,30 @@ bool appendByAnotherProcess(const QString &file, const QByteArray &bytes, const 
         == 0;
 }
 
+// A log of records [first, first + count) as a binary data file or a
+// database, written in place (a database gets a table first when new).
+bool writeLog(const QString &file, bool binary, int first, int count)
+{
+    if (binary)
+        return writeFile(file, dataFile(records(first, count)));
+    QByteArray statements = QFileInfo::exists(file) ? QByteArray() : createBuffer(1);
+    for (int i = first; i < first + count; ++i)
+        statements += insertBuffer(1, i, "2013-05-07", "08:00:00", {});
+    return sql(file, statements);
+}
+
+// More records at the end of a log written by writeLog.
+bool appendLog(const QString &file, bool binary, int first, int count, const QString &dir)
+{
+    if (binary)
+        return appendByAnotherProcess(file, dataFile(records(first, count)).mid(32), dir);
+    return writeLog(file, binary, first, count);
+}
+
+const QString GoneFollowing = u"文件已不在，显示的是最后读到的记录；文件回来后继续跟随。"_s;
+const QString GoneNotFollowing
+    = u"文件已不在，显示的是最后读到的记录；文件回来后按 F5 重新加载。"_s;
+
 } // namespace
 
 class TestMainWindowTools : public QObject
@@ -215,6 +240,10 @@ private slots:
     void followReadsOnlyNewRecords();
     void followShrunkFileReloadsWhole();
     void followWalDatabase();
+    void followGoesOnWithTheFileBackUnderTheName_data();
+    void followGoesOnWithTheFileBackUnderTheName();
+    void reloadWhileFileIsGoneKeepsRows_data();
+    void reloadWhileFileIsGoneKeepsRows();
     void reloadRefreshesCurveWindow();
 
 private:
@@ -678,6 +707,111 @@ void TestMainWindowTools::followWalDatabase()
     QVERIFY(writer.start(db, more));
     QTRY_COMPARE_WITH_TIMEOUT(w.main->grid().recordCount(), 9, 5000);
     QCOMPARE(w.main->grid().cell(0, 9), u"9"_s);
+}
+
+void TestMainWindowTools::followGoesOnWithTheFileBackUnderTheName_data()
+{
+    QTest::addColumn<bool>("binary");
+    QTest::addColumn<QString>("rotation");
+    for (const bool binary : {true, false}) {
+        const char *kind = binary ? "data file" : "database";
+        // Gone for a while: the notice, F5 kept off, then the new file.
+        QTest::addRow("%s deleted, later created", kind) << binary << u"gone"_s;
+        // Deleted and created again at once, perhaps with the same inode.
+        QTest::addRow("%s deleted and created", kind) << binary << u"delete"_s;
+        // Rotation: renamed to NAME.1 and a new NAME created.
+        QTest::addRow("%s renamed away and created", kind) << binary << u"rename"_s;
+    }
+}
+
+void TestMainWindowTools::followGoesOnWithTheFileBackUnderTheName()
+{
+    QFETCH(bool, binary);
+    QFETCH(QString, rotation);
+    const QString file = path(binary ? u"d.bin"_s : u"records.db"_s);
+    QVERIFY(writeLog(file, binary, 1, 100));
+    Window w;
+    w.open(file);
+    QCOMPARE(w.main->grid().recordCount(), 100);
+    w.main->setFollowing(true);
+    auto *notice = w.main->findChild<QLabel *>(u"FileGoneNotice"_s);
+    QVERIFY(notice);
+    QVERIFY(!notice->isVisible());
+    // A mark in the grid that only a whole read undoes.
+    const QString date = w.main->grid().cell(1, 1);
+    w.main->grid().setCell(1, 1, u"mark"_s);
+
+    if (rotation == u"rename"_s)
+        QVERIFY(QFile::rename(file, file + u".1"_s));
+    else
+        QVERIFY(QFile::remove(file));
+    if (rotation == u"gone"_s) {
+        QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible(), 5000);
+        QCOMPARE(notice->text(), GoneFollowing);
+        QCOMPARE(w.main->grid().recordCount(), 100);
+        QCOMPARE(w.main->grid().cell(1, 1), u"mark"_s);
+        QTest::keyClick(w.main.get(), Qt::Key_F5);
+        QCOMPARE(w.main->grid().recordCount(), 100);
+        QCOMPARE(w.main->grid().cell(1, 1), u"mark"_s);
+        QVERIFY(notice->isVisible());
+    }
+    // The old records and more: a new file all the same, read whole.
+    QVERIFY(writeLog(file, binary, 1, 120));
+    QTRY_COMPARE_WITH_TIMEOUT(w.main->grid().recordCount(), 120, 5000);
+    QCOMPARE(w.main->grid().cell(1, 1), date);
+    QVERIFY(!notice->isVisible());
+    QCOMPARE(w.main->findChild<QPushButton *>(u"BitBtn5"_s)->text(), u"数据条数:120"_s);
+
+    // Following goes on with the file under the name, not the renamed one.
+    if (rotation == u"rename"_s)
+        QVERIFY(appendLog(file + u".1"_s, binary, 901, 5, m_dir->path()));
+    QVERIFY(appendLog(file, binary, 121, 10, m_dir->path()));
+    QTRY_COMPARE_WITH_TIMEOUT(w.main->grid().recordCount(), 130, 5000);
+    QCOMPARE(w.main->grid().cell(0, 130), u"130"_s);
+    QCOMPARE(w.sink.lines(), QStringList {});
+}
+
+void TestMainWindowTools::reloadWhileFileIsGoneKeepsRows_data()
+{
+    QTest::addColumn<bool>("binary");
+    QTest::newRow("data file") << true;
+    QTest::newRow("database") << false;
+}
+
+void TestMainWindowTools::reloadWhileFileIsGoneKeepsRows()
+{
+    QFETCH(bool, binary);
+    const QString file = path(binary ? u"d.bin"_s : u"records.db"_s);
+    QVERIFY(writeLog(file, binary, 1, 50));
+    Window w;
+    w.open(file);
+    QCOMPARE(w.main->grid().recordCount(), 50);
+    auto *notice = w.main->findChild<QLabel *>(u"FileGoneNotice"_s);
+    QVERIFY(notice);
+    QVERIFY(QFile::remove(file));
+    QTest::keyClick(w.main.get(), Qt::Key_F5);
+    QCOMPARE(w.main->grid().recordCount(), 50);
+    QCOMPARE(w.main->grid().cell(0, 50), u"50"_s);
+    QVERIFY(notice->isVisible());
+    QCOMPARE(notice->text(), GoneNotFollowing);
+    QCOMPARE(w.sink.lines(), QStringList {});
+
+    // Following, turned on while the file is gone, waits for it.
+    w.main->setFollowing(true);
+    QVERIFY(notice->isVisible());
+    QCOMPARE(notice->text(), GoneFollowing);
+    QVERIFY(writeLog(file, binary, 1, 60));
+    QTRY_COMPARE_WITH_TIMEOUT(w.main->grid().recordCount(), 60, 5000);
+    QVERIFY(!notice->isVisible());
+    // Taken to English, the notice speaks English.
+    QVERIFY(QFile::remove(file));
+    QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible(), 5000);
+    w.main->N3Click();
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(notice->text(),
+             u"The file is gone; the rows shown are the last ones read. Following resumes when "
+             "it returns."_s);
+    QCOMPARE(w.main->grid().recordCount(), 60);
 }
 
 void TestMainWindowTools::reloadRefreshesCurveWindow()

@@ -407,5 +407,13 @@
         <source>Cancel</source>
         <translation>取消</translation>
     </message>
+    <message>
+        <source>The file is gone; the rows shown are the last ones read. Following resumes when it returns.</source>
+        <translation>文件已不在，显示的是最后读到的记录；文件回来后继续跟随。</translation>
+    </message>
+    <message>
+        <source>The file is gone; the rows shown are the last ones read. Reload (F5) once it is back.</source>
+        <translation>文件已不在，显示的是最后读到的记录；文件回来后按 F5 重新加载。</translation>
+    </message>
 </context>
 </TS>

@@ -25,6 +25,7 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
@@ -115,10 +116,26 @@ void TMainFrm::buildTools()
     }
     m_follower = new FileFollower(this);
     connect(m_follower, &FileFollower::changed, this, &TMainFrm::followChanged);
+    connect(m_follower, &FileFollower::replaced, this, &TMainFrm::followReplaced);
+    connect(m_follower, &FileFollower::gone, this, [this] {
+        m_growth.forget();
+        setFileGone(true);
+    });
+    // Above the grid, seen only while the open file is gone.
+    m_goneNotice = new QLabel(view->parentWidget());
+    m_goneNotice->setObjectName(QStringLiteral("FileGoneNotice"));
+    m_goneNotice->setMargin(4);
+    m_goneNotice->setAutoFillBackground(true);
+    m_goneNotice->setBackgroundRole(QPalette::ToolTipBase);
+    m_goneNotice->setForegroundRole(QPalette::ToolTipText);
+    m_goneNotice->setVisible(false);
+    ui->verticalLayout->insertWidget(ui->verticalLayout->indexOf(view), m_goneNotice);
     // Every load starts with an emptied grid: a good moment to see whether
     // the open file is another one, once the load is done.
     connect(&m_grid, &QAbstractItemModel::modelReset, this, [this] {
         m_matchesStale = true;
+        // The grid holds what a load found now, no longer the gone file's rows.
+        setFileGone(false);
         if (m_follow->isChecked() && m_follower->path() != m_openFileName)
             QTimer::singleShot(0, this, &TMainFrm::followOpenFile);
     });
@@ -137,6 +154,18 @@ void TMainFrm::applyToolTexts(bool chinese)
     m_reload->setText(MainTexts::reloadMenu(chinese));
     m_follow->setText(MainTexts::followMenu(chinese));
     m_findBar->setTexts(chinese);
+    m_goneNotice->setText(m_follow->isChecked() ? MainTexts::fileGoneFollowing(chinese)
+                                                : MainTexts::fileGone(chinese));
+}
+
+void TMainFrm::setFileGone(bool gone)
+{
+    m_fileGone = gone;
+    if (!m_goneNotice)
+        return;
+    // Its text says whether following waits for the file.
+    applyToolTexts(chineseUi());
+    m_goneNotice->setVisible(gone);
 }
 
 // Copy
@@ -352,6 +381,13 @@ void TMainFrm::reloadFile()
 {
     if (m_openFileName.isEmpty())
         return;
+    // A vanished file would leave an empty grid: its last rows stay instead,
+    // with the notice, until a file has the name again.
+    if (!QFileInfo::exists(m_openFileName)) {
+        m_growth.forget();
+        setFileGone(true);
+        return;
+    }
     runWork(WorkKind::Load, [this] { reloadSteps(); });
 }
 
@@ -392,6 +428,7 @@ void TMainFrm::setFollowing(bool on)
         followOpenFile();
     else
         m_follower->stop();
+    setFileGone(m_fileGone);
 }
 
 void TMainFrm::followOpenFile()
@@ -400,6 +437,17 @@ void TMainFrm::followOpenFile()
         return;
     m_follower->follow(m_openFileName, m_isSqlite);
     rememberGrowth();
+    if (m_follower->fileGone())
+        setFileGone(true);
+}
+
+void TMainFrm::followReplaced()
+{
+    if (!m_follow->isChecked() || m_openFileName.isEmpty())
+        return;
+    // A file new under the name shares nothing with the rows read before.
+    reloadFile();
+    m_follower->readDone();
 }
 
 void TMainFrm::rememberGrowth()

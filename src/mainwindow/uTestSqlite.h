@@ -21,6 +21,7 @@ class FindBar;
 class LogFile;
 class MessageSink;
 class OptionsStore;
+class QLabel;
 class QMenu;
 class RecentFilesMenu;
 class WorkProgress;
@@ -253,7 +254,10 @@ private:
     void reloadSteps();
     // The records a binary file that only grew has gained.
     void readGrowth();
+    void followReplaced();
     void rememberGrowth();
+    // Shows or takes away the notice that the open file is gone.
+    void setFileGone(bool gone);
 
     QAction *m_copy = nullptr;
     QAction *m_saveAs = nullptr;
@@ -266,4 +270,6 @@ private:
     std::unique_ptr<SaveChooser> m_ownSaves;
     FileFollower *m_follower = nullptr;
     LogGrowth m_growth;
+    QLabel *m_goneNotice = nullptr;
+    bool m_fileGone = false;
 };

@@ -18,17 +18,8 @@
 #include <unistd.h>
 #endif
 
-namespace {
-
-struct Identity
-{
-    quint64 device = 0;
-    quint64 file = 0;
-    bool operator==(const Identity &) const = default;
-};
-
 #ifdef Q_OS_WIN
-std::optional<Identity> identityOf(const QString &path)
+std::optional<FileIdentity> fileIdentity(const QString &path)
 {
     const HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), 0,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -40,25 +31,23 @@ std::optional<Identity> identityOf(const QString &path)
     CloseHandle(handle);
     if (!ok)
         return std::nullopt;
-    return Identity {info.dwVolumeSerialNumber,
-                     (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    return FileIdentity {info.dwVolumeSerialNumber,
+                         (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 #else
-std::optional<Identity> identityOf(const QString &path)
+std::optional<FileIdentity> fileIdentity(const QString &path)
 {
     struct stat st;
     if (::stat(nativeFileName(path).constData(), &st) != 0)
         return std::nullopt;
-    return Identity {quint64(st.st_dev), quint64(st.st_ino)};
+    return FileIdentity {quint64(st.st_dev), quint64(st.st_ino)};
 }
 #endif
 
-} // namespace
-
 bool isSameFile(const QString &a, const QString &b)
 {
-    const auto x = identityOf(a);
-    const auto y = identityOf(b);
+    const auto x = fileIdentity(a);
+    const auto y = fileIdentity(b);
     if (x && y)
         return *x == *y;
     if (x || y)

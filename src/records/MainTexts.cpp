@@ -258,6 +258,20 @@ QString followMenu(bool chinese)
 {
     return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Follow File(&F)"));
 }
+QString fileGoneFollowing(bool chinese)
+{
+    return pick(chinese,
+                QT_TRANSLATE_NOOP("TMainFrm",
+                                  "The file is gone; the rows shown are the last ones "
+                                  "read. Following resumes when it returns."));
+}
+QString fileGone(bool chinese)
+{
+    return pick(chinese,
+                QT_TRANSLATE_NOOP("TMainFrm",
+                                  "The file is gone; the rows shown are the last ones "
+                                  "read. Reload (F5) once it is back."));
+}
 
 QString workProgress(bool chinese, bool saving, qint64 rows)
 {

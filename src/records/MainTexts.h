@@ -82,5 +82,8 @@ QString followMenu(bool chinese);
 // The progress of a long load or save: "Rows read: 1200" / "Rows written: 1200".
 QString workProgress(bool chinese, bool saving, qint64 rows);
 QString cancelButton(bool chinese);
+// The notice while the open file is gone, with Follow File checked or not.
+QString fileGoneFollowing(bool chinese);
+QString fileGone(bool chinese);
 
 } // namespace MainTexts
