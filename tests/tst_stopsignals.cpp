@@ -53,7 +53,7 @@ void TestStopSignals::stoppedRunLeavesNothing_data()
     QTest::addColumn<QString>("input");
     QTest::addColumn<bool>("existing");
     QTest::addColumn<int>("status");
-    // An endless view keeps the load going; a large binary file the CSV writing.
+    // An endless view keeps the load going; a large binary file the CSV writing or the printing.
     QTest::newRow("SIGINT while a view loads, csv")
         << int(SIGINT) << u"csv"_s << u"endless.db"_s << true << 130;
     QTest::newRow("SIGTERM while a view loads, csv")
@@ -66,6 +66,8 @@ void TestStopSignals::stoppedRunLeavesNothing_data()
         << int(SIGINT) << u"csv"_s << u"big.bin"_s << true << 130;
     QTest::newRow("SIGTERM while CSV is written")
         << int(SIGTERM) << u"csv"_s << u"big.bin"_s << false << 143;
+    QTest::newRow("SIGINT while pages are printed, pdf")
+        << int(SIGINT) << u"pdf"_s << u"big.bin"_s << false << 130;
 }
 
 void TestStopSignals::stoppedRunLeavesNothing()

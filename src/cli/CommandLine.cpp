@@ -127,7 +127,8 @@ bool writeOutput(const QString &out, const QString &file, const QByteArray &byte
 }
 
 // Passes the windows' messages on, except the print run's own report of a
-// page file that could not be written, which the command reports itself.
+// page file that could not be written, which the command reports itself, and
+// of a run that a stop signal ended.
 class PdfRunMessages : public MessageSink
 {
 public:
@@ -138,7 +139,7 @@ public:
     void showMessage(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text,
                      bool beep) override
     {
-        if (m_pdf.writeFailure().isEmpty())
+        if (m_pdf.writeFailure().isEmpty() && StopSignals::received() == 0)
             m_messages.showMessage(parent, icon, caption, text, beep);
     }
     void showFailure(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text,
@@ -417,8 +418,9 @@ bool writePdf(const CommandLine &command, TMainFrm &main, TLSCurrentFrm &curves,
     curves.BitBtn2Click();
     curves.setPrintJobSink(nullptr);
     curves.setMessageSink(&messages);
-    // The pages appear together once all are written; a failed run leaves the folder as it was.
-    if (!pdf.finish()) {
+    // The pages appear together once all are written; a failed or stopped run leaves the
+    // folder as it was.
+    if (StopSignals::received() != 0 || !pdf.finish()) {
         if (!pdf.writeFailure().isEmpty())
             printError(QStringLiteral("cannot write ") + pdf.writeFailure());
         return false;

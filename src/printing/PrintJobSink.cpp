@@ -2,6 +2,7 @@
 
 #include "platform/SafeOutputFile.h"
 #include "platform/SameFile.h"
+#include "platform/StopSignals.h"
 
 #include <QBuffer>
 #include <QDialogButtonBox>
@@ -216,6 +217,11 @@ bool PdfFileJobSink::beginJob()
     if (m_job && m_job->painter.isActive())
         m_job->painter.end();
     m_job.reset();
+    // A stop signal ends the run before its next page; nothing of it is put in place.
+    if (StopSignals::received() != 0) {
+        m_failed = true;
+        return false;
+    }
     const QString file = jobFileName(m_output, ++m_jobs);
     // Never overwrite the file being browsed, nor anything but a file.
     if (SafeOutputFile::check(file, m_protected) != SafeOutputFile::Target::Replaceable
