@@ -24,15 +24,29 @@ namespace {
 
 const QString kQuery = u"select * from Buffer1"_s;
 
+// Writes the table through the bare library: the data-access layer only reads.
 int make(const QString &file, qint64 rows)
 {
     QFile::remove(file);
-    TSQLiteDatabase db(file);
-    db.ExecuteStatement(u"create table Buffer1(ID INTEGER, N1 TEXT, N2 TEXT, N3 INTEGER, "
+    sqlite3 *db = nullptr;
+    sqlite3_stmt *insert = nullptr;
+    const auto failed = [&] {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(file), db ? sqlite3_errmsg(db) : "no memory");
+        sqlite3_finalize(insert);
+        sqlite3_close(db);
+        return 1;
+    };
+    if (sqlite3_open(file.toUtf8().constData(), &db) != SQLITE_OK
+        || sqlite3_exec(db,
+                        "create table Buffer1(ID INTEGER, N1 TEXT, N2 TEXT, N3 INTEGER, "
                         "N4 INTEGER, N5 INTEGER, N6 INTEGER, N7 INTEGER, N8 INTEGER, "
-                        "N9 INTEGER, N10 INTEGER, N11 INTEGER, N12 INTEGER)"_s);
-    db.ExecuteStatement(u"begin"_s);
-    const QString insert = u"insert into Buffer1 values (?,?,?,?,?,?,?,?,?,?,?,?,?)"_s;
+                        "N9 INTEGER, N10 INTEGER, N11 INTEGER, N12 INTEGER); begin",
+                        nullptr, nullptr, nullptr)
+            != SQLITE_OK
+        || sqlite3_prepare_v2(db, "insert into Buffer1 values (?,?,?,?,?,?,?,?,?,?,?,?,?)", -1,
+                              &insert, nullptr)
+            != SQLITE_OK)
+        return failed();
     quint32 seed = 12345;
     auto next = [&seed] {
         seed = seed * 1103515245u + 12345u;
@@ -40,18 +54,27 @@ int make(const QString &file, qint64 rows)
     };
     for (qint64 i = 1; i <= rows; ++i) {
         const qint64 seconds = i * 7;
-        TSQLiteValues values {
-            qint64(i),
-            QString::asprintf("2026-%02d-%02d", int(1 + (i / 86400) % 12),
-                              int(1 + (i / 3600) % 28)),
-            QString::asprintf("%02d:%02d:%02d", int(seconds / 3600 % 24), int(seconds / 60 % 60),
-                              int(seconds % 60)),
-        };
+        const QByteArray date = QString::asprintf("2026-%02d-%02d", int(1 + (i / 86400) % 12),
+                                                  int(1 + (i / 3600) % 28))
+                                    .toUtf8();
+        const QByteArray time = QString::asprintf("%02d:%02d:%02d", int(seconds / 3600 % 24),
+                                                  int(seconds / 60 % 60), int(seconds % 60))
+                                    .toUtf8();
+        sqlite3_bind_int64(insert, 1, i);
+        sqlite3_bind_text(insert, 2, date.constData(), int(date.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 3, time.constData(), int(time.size()), SQLITE_TRANSIENT);
         for (int c = 0; c < 10; ++c)
-            values.push_back(next());
-        db.ExecuteStatement(insert, values);
+            sqlite3_bind_int(insert, 4 + c, next());
+        if (sqlite3_step(insert) != SQLITE_DONE)
+            return failed();
+        sqlite3_reset(insert);
     }
-    db.ExecuteStatement(u"commit"_s);
+    sqlite3_finalize(insert);
+    insert = nullptr;
+    if (sqlite3_exec(db, "commit", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return failed();
+    if (sqlite3_close(db) != SQLITE_OK)
+        return failed();
     std::printf("wrote %lld rows to %s\n", rows, qPrintable(file));
     return 0;
 }

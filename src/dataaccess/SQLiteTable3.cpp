@@ -14,8 +14,6 @@
 #include <QIODevice>
 #include <QLocale>
 
-#include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -165,15 +163,10 @@ ESQLiteTooLarge::ESQLiteTooLarge(quint64 records, quint64 bytes)
 
 // --- TSQLiteDatabase ----------------------------------------------------------------------------
 
-TSQLiteDatabase::TSQLiteDatabase(const QString &fileName, OpenMode mode)
+TSQLiteDatabase::TSQLiteDatabase(const QString &fileName, OpenMode)
 {
-    int result = SQLITE_OK;
     QString detail; // why, when the library cannot say
-    if (mode == OpenMode::ReadWriteCreate)
-        result = sqlite3_open_v2(fileName.toUtf8().constData(), &m_handle,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kOneThread, nullptr);
-    else
-        result = openReadOnly(fileName, detail);
+    const int result = openReadOnly(fileName, detail);
     if (result == SQLITE_OK)
         return;
 
@@ -276,26 +269,6 @@ std::unique_ptr<TSQLiteTable> TSQLiteDatabase::QueryRows(const QString &sql,
     return std::make_unique<TSQLiteTable>(*this, sql, visitor);
 }
 
-void TSQLiteDatabase::ExecuteStatement(const QString &sql)
-{
-    ExecuteStatement(sql, {});
-}
-
-void TSQLiteDatabase::ExecuteStatement(const QString &sql, const TSQLiteValues &values)
-{
-    StatementGuard statement;
-    if (sqlite3_prepare_v2(m_handle, sql.toUtf8().constData(), -1, statement.place(), nullptr)
-        != SQLITE_OK)
-        RaiseLastError(QStringLiteral("Error executing SQL"), sql);
-    if (!statement.get())
-        RaiseLastError(QStringLiteral("Could not prepare SQL statement"), sql);
-    BindData(statement.get(), values);
-    if (sqlite3_step(statement.get()) != SQLITE_DONE) {
-        sqlite3_reset(statement.get());
-        RaiseLastError(QStringLiteral("Error executing SQL statement"), sql);
-    }
-}
-
 void TSQLiteDatabase::RaiseLastError(const QString &message, const QString &sql)
 {
     const int code = sqlite3_errcode(m_handle);
@@ -309,114 +282,24 @@ void TSQLiteDatabase::RaiseLastError(const QString &message, const QString &sql)
                            detail, code);
 }
 
-void TSQLiteDatabase::RollbackTransaction()
-{
-    ExecuteStatement(QStringLiteral("ROLLBACK"));
-}
-
-namespace {
-
-// Binds one stream: a QBuffer in place from its position, any other device copied whole.
-int bindStream(sqlite3_stmt *statement, int index, QIODevice *device)
-{
-    if (auto *buffer = qobject_cast<QBuffer *>(device)) {
-        const QByteArray &bytes = buffer->buffer();
-        const qint64 from = qBound<qint64>(0, buffer->pos(), bytes.size());
-        // Points into the buffer itself: the caller keeps it unchanged until the statement ran.
-        return sqlite3_bind_blob64(statement, index, bytes.constData() + from,
-                                   sqlite3_uint64(bytes.size() - from), SQLITE_STATIC);
-    }
-    const qint64 size = device->size();
-    if (size <= 0)
-        return sqlite3_bind_zeroblob(statement, index, 0);
-    void *copy = std::malloc(size_t(size));
-    if (!copy)
-        raise("Error getting memory to save blob");
-    // A device that cannot hand over all of its bytes is not bound with a partial copy.
-    if (!device->seek(0) || device->read(static_cast<char *>(copy), size) != size) {
-        std::free(copy);
-        raise("Could not bind BLOB");
-    }
-    return sqlite3_bind_blob64(statement, index, copy, sqlite3_uint64(size), std::free);
-}
-
-} // namespace
-
-void TSQLiteDatabase::BindData(sqlite3_stmt *statement, const TSQLiteValues &values)
-{
-    for (size_t i = 0; i < values.size(); ++i) {
-        const int index = int(i) + 1;
-        int result = SQLITE_OK;
-        const char *failure = "";
-        const TSQLiteValue &value = values[i];
-
-        if (const auto *v = std::get_if<qint32>(&value)) {
-            result = sqlite3_bind_int(statement, index, *v);
-            failure = "Could not bind integer";
-        } else if (const auto *v = std::get_if<bool>(&value)) {
-            result = sqlite3_bind_int(statement, index, *v ? 1 : 0);
-            failure = "Could not bind boolean";
-        } else if (const auto *v = std::get_if<qint64>(&value)) {
-            result = sqlite3_bind_int64(statement, index, *v);
-            failure = "Could not bind int64";
-        } else if (const auto *v = std::get_if<long double>(&value)) {
-            result = sqlite3_bind_double(statement, index, double(*v));
-            failure = "Could not bind extended";
-        } else if (const auto *v = std::get_if<const void *>(&value)) {
-            if (*v)
-                raise("Unhandled pointer (<> nil)");
-            result = sqlite3_bind_null(statement, index);
-            failure = "Could not bind null";
-        } else if (const auto *v = std::get_if<QByteArray>(&value)) {
-            result = sqlite3_bind_text64(statement, index, v->constData(),
-                                         sqlite3_uint64(v->size()), SQLITE_TRANSIENT, SQLITE_UTF8);
-            failure = "Could not bind text";
-        } else if (const auto *v = std::get_if<QString>(&value)) {
-            const QByteArray utf8 = v->toUtf8();
-            result
-                = sqlite3_bind_text64(statement, index, utf8.constData(),
-                                      sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
-            failure = "Could not bind text";
-        } else if (std::holds_alternative<SQLiteUnhandledValue>(value)) {
-            raise("Unhandled binding");
-        } else {
-            // An object: what it is at run time decides, whichever alternative carried it.
-            QObject *object = nullptr;
-            if (const auto *v = std::get_if<QBuffer *>(&value))
-                object = *v;
-            else if (const auto *v = std::get_if<QIODevice *>(&value))
-                object = *v;
-            else
-                object = std::get<QObject *>(value);
-            auto *device = qobject_cast<QIODevice *>(object);
-            if (!device)
-                raise("Unhandled object-type in binding");
-            result = bindStream(statement, index, device);
-            failure = "Could not bind BLOB";
-        }
-        if (result != SQLITE_OK)
-            RaiseLastError(QString::fromLatin1(failure), QStringLiteral("BindData"));
-    }
-}
-
 // --- TSQLiteTable -------------------------------------------------------------------------------
 
-TSQLiteTable::TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const TSQLiteValues &values)
+TSQLiteTable::TSQLiteTable(TSQLiteDatabase &db, const QString &sql)
 {
-    run(db, sql, values);
+    run(db, sql);
     m_currentRow = 0;
 }
 
 TSQLiteTable::TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const RowVisitor &visitor)
     : m_visitor(&visitor)
 {
-    run(db, sql, {});
+    run(db, sql);
     m_visitor = nullptr;
     m_row.clear();
     m_currentRow = m_recordCount;
 }
 
-void TSQLiteTable::run(TSQLiteDatabase &db, const QString &sql, const TSQLiteValues &values)
+void TSQLiteTable::run(TSQLiteDatabase &db, const QString &sql)
 {
     StatementGuard statement;
     if (sqlite3_prepare_v2(db.Handle(), sql.toUtf8().constData(), -1, statement.place(), nullptr)
@@ -424,7 +307,6 @@ void TSQLiteTable::run(TSQLiteDatabase &db, const QString &sql, const TSQLiteVal
         db.RaiseLastError(QStringLiteral("Error executing SQL"), sql);
     if (!statement.get())
         db.RaiseLastError(QStringLiteral("Could not prepare SQL statement"), sql);
-    db.BindData(statement.get(), values);
     m_decimalPoint = QLocale::system().decimalPoint().toUtf8();
     m_limits = db.Limits();
     fetch(db, statement.get(), sql);
@@ -683,21 +565,6 @@ bool TSQLiteTable::DisplayInteger(int col, qint64 &value) const
     return true;
 }
 
-double TSQLiteTable::FloatValue(int col) const
-{
-    const Cell &c = cell(col);
-    if (c.tag == CellTag::Empty)
-        return 0.0;
-    switch (kind(col)) {
-    case SQLITE_INTEGER:
-        return double(c.integer);
-    case SQLITE_FLOAT:
-        return c.real;
-    default:
-        raise("Not an integer or numeric field");
-    }
-}
-
 QByteArrayView TSQLiteTable::storedText(const Cell &c) const
 {
     if (m_visitor)
@@ -721,21 +588,6 @@ QByteArrayView TSQLiteTable::textView(int col, char *buffer, qsizetype capacity)
     default:
         return QByteArrayView();
     }
-}
-
-QByteArray TSQLiteTable::TextValue(int col) const
-{
-    if (!AtEnd() && col >= 0 && quint32(col) < m_columnCount && kind(col) == SQLITE_BLOB)
-        return BlobContentText(col);
-    char buffer[kValueTextCapacity];
-    return textView(col, buffer, sizeof buffer).toByteArray();
-}
-
-QByteArray TSQLiteTable::DisplayText(int col) const
-{
-    if (cell(col).tag == CellTag::Empty)
-        return QByteArray();
-    return TextValue(col);
 }
 
 QByteArrayView TSQLiteTable::DisplayTextView(int col, QByteArray &scratch) const

@@ -1,7 +1,7 @@
 #pragma once
 
-// A thin object layer over the SQLite C library: a connection, statements with positional
-// values, and a fully fetched in-memory result table. Every failure is an ESQLiteException.
+// A thin read-only object layer over the SQLite C library: a connection, queries and a fully
+// fetched in-memory result table. Every failure is an ESQLiteException.
 
 #include "dataaccess/CellStorage.h"
 #include "dataaccess/SQLite3.h"
@@ -15,13 +15,10 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
-#include <variant>
 #include <vector>
 
 QT_BEGIN_NAMESPACE
 class QBuffer;
-class QIODevice;
-class QObject;
 QT_END_NAMESPACE
 
 class PrivateFolder;
@@ -65,34 +62,12 @@ private:
     quint64 m_bytes;
 };
 
-// An object of a kind no statement parameter can take (a class reference, a currency, a variant,
-// an interface): binding it fails.
-struct SQLiteUnhandledValue
-{ };
-
-// One positional value of a statement. Construct it with the exact alternative type: a plain
-// `const char *` would pick the pointer alternative, not text.
-//  - qint32, bool, qint64, long double (bound as double)
-//  - const void *: a null pointer binds NULL; any other pointer cannot be bound
-//  - QByteArray: 8-bit text, bytes unchanged; QString: bound as UTF-8 text
-//  - QBuffer *: a blob of its bytes from its position on, not copied (keep it unchanged until
-//    the statement has run)
-//  - QIODevice *: a blob of its whole content, copied
-//  - QObject *: any other object, which cannot be bound (streams passed this way are still
-//    recognised as streams)
-//  - SQLiteUnhandledValue: cannot be bound
-using TSQLiteValue = std::variant<qint32, bool, qint64, long double, const void *, QByteArray,
-                                  QString, QBuffer *, QIODevice *, QObject *, SQLiteUnhandledValue>;
-using TSQLiteValues = std::vector<TSQLiteValue>;
-
 class TSQLiteTable;
 
 class TSQLiteDatabase
 {
 public:
     enum class OpenMode {
-        // As sqlite3_open: read-write, a missing file is created.
-        ReadWriteCreate,
         // Reads only: never creates, changes or adds files next to the database; a missing
         // file fails at open. Waits up to ReadOnlyBusyWaitMs for a writer's lock.
         ReadOnly,
@@ -109,7 +84,7 @@ public:
         WorkProgress *progress = nullptr;
     };
 
-    explicit TSQLiteDatabase(const QString &fileName, OpenMode mode = OpenMode::ReadWriteCreate);
+    TSQLiteDatabase(const QString &fileName, OpenMode mode);
     ~TSQLiteDatabase();
     TSQLiteDatabase(const TSQLiteDatabase &) = delete;
     TSQLiteDatabase &operator=(const TSQLiteDatabase &) = delete;
@@ -121,22 +96,10 @@ public:
     std::unique_ptr<TSQLiteTable>
     QueryRows(const QString &sql, const std::function<quint64(const TSQLiteTable &)> &visitor);
 
-    // Runs the first statement of `sql`, which must yield no rows.
-    void ExecuteStatement(const QString &sql);
-    void ExecuteStatement(const QString &sql, const TSQLiteValues &values);
-
-    // Binds values[i] to parameter i + 1 of `statement`.
-    void BindData(sqlite3_stmt *statement, const TSQLiteValues &values);
-
     // Raises `message`, followed by the connection's last error when there is one.
     [[noreturn]] void RaiseLastError(const QString &message, const QString &sql);
 
-    void RollbackTransaction();
-
     sqlite3 *Handle() const { return m_handle; }
-    // Nothing here begins a transaction, so a connection is never in one and
-    // closing it needs no rollback.
-    bool InTransaction() const { return false; }
 
     void SetFetchLimits(const FetchLimits &limits) { m_limits = limits; }
     const FetchLimits &Limits() const { return m_limits; }
@@ -164,7 +127,7 @@ public:
     // count against the connection's fetch limits in place of the table's own.
     using RowVisitor = std::function<quint64(const TSQLiteTable &)>;
 
-    TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const TSQLiteValues &values = {});
+    TSQLiteTable(TSQLiteDatabase &db, const QString &sql);
     // Steps the rows through `visitor` instead of keeping them: afterwards the table is at its
     // end, with RecordCount() rows stepped.
     TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const RowVisitor &visitor);
@@ -179,23 +142,14 @@ public:
 
     // Position of the first column whose (upper-cased) name equals `name` regardless of case.
     int FieldNumber(const QString &name) const;
-    // Column kinds, SQLITE_INTEGER to SQLITE_NULL; empty when the result has no rows.
-    const std::vector<int> &ColumnKinds() const { return m_kinds; }
 
     qint64 IntegerValue(int col) const;
-    // True when the cell's DisplayText is the decimal of an integer, given in `value`: a
+    // True when the cell's DisplayTextView is the decimal of an integer, given in `value`: a
     // non-empty cell of an integer column. Lets a reader keep the number instead of its text.
     bool DisplayInteger(int col, qint64 &value) const;
-    double FloatValue(int col) const;
-    QByteArray TextValue(int col) const;
-    QByteArray DisplayText(int col) const;
-    // The cell's stream (owned by the table), or none for an empty cell.
-    QBuffer *BlobStream(int col) const;
-    QByteArray BlobContentText(int col) const;
-
-    // The same bytes as DisplayText, with the same failures, without allocating: a view into
-    // the table for text cells, or into `scratch` (reused, grown once) for the others. The view
-    // lives until the table or `scratch` changes.
+    // The cell's text, without allocating: a view into the table for text cells, or into
+    // `scratch` (reused, grown once) for the others; empty for an empty cell. The view lives
+    // until the table or `scratch` changes.
     QByteArrayView DisplayTextView(int col, QByteArray &scratch) const;
 
 private:
@@ -215,8 +169,8 @@ private:
     };
     static_assert(sizeof(Cell) == 16);
 
-    // Prepares, binds and fetches (or visits) the statement's rows.
-    void run(TSQLiteDatabase &db, const QString &sql, const TSQLiteValues &values);
+    // Prepares and fetches (or visits) the statement's rows.
+    void run(TSQLiteDatabase &db, const QString &sql);
     void fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QString &sql);
     bool pastLimits(bool withLibrary) const;
     [[noreturn]] void raiseTooLarge(quint64 library) const;
@@ -231,6 +185,9 @@ private:
     int kind(int col) const { return m_kinds[size_t(col)]; }
     QByteArrayView storedText(const Cell &c) const;
     QByteArrayView textView(int col, char *buffer, qsizetype capacity) const;
+    // The cell's stream (owned by the table), or none for an empty cell.
+    QBuffer *BlobStream(int col) const;
+    QByteArray BlobContentText(int col) const;
 
     ChunkedVector<Cell> m_cells;
     // While rows are visited: the current row's cells only.

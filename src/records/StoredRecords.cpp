@@ -1,7 +1,7 @@
 #include "records/StoredRecords.h"
 
 #include "dataaccess/TextWriter.h"
-#include "records/RecordGridModel.h"
+#include "records/CellText.h"
 
 #include <limits>
 
