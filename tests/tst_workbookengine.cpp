@@ -328,6 +328,8 @@ void TestWorkbookEngine::cellValues_data()
     QTest::newRow("last second") << u"23:59:59"_s << dot << u"hh:mm:ss"_s << 86399 / day;
     QTest::newRow("alarm time") << u"2013-05-07 08:01:10"_s << dot << u"yyyy-mm-dd hh:mm:ss"_s
                                 << 41401 + 28870 / day;
+    QTest::newRow("binary alarm time")
+        << u"2013-05-07/08:01:10"_s << dot << u"yyyy-mm-dd\"/\"hh:mm:ss"_s << 41401 + 28870 / day;
     // Texts that a value would not show again as they are.
     QTest::newRow("leading zero") << u"012"_s << dot << text << 0.0;
     QTest::newRow("hex with leading zeros") << u"0000FFFF"_s << dot << text << 0.0;

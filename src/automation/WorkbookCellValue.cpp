@@ -11,6 +11,7 @@ constexpr std::uint16_t ScientificPlus = 0x40;
 constexpr std::uint16_t DateFormat = 0x100;
 constexpr std::uint16_t TimeFormat = 0x200;
 constexpr std::uint16_t DateTimeFormat = 0x300;
+constexpr std::uint16_t DateSlashTimeFormat = 0x400;
 
 // A double holds 15 significant decimal digits exactly both ways.
 constexpr int MaxDigits = 15;
@@ -180,11 +181,12 @@ WorkbookCellValue workbookCellValue(std::string_view text, std::string_view deci
         cell.kind = WorkbookCellValue::Kind::Number;
         cell.number = fraction;
         cell.format = TimeFormat;
-    } else if (text.size() == 19 && text[10] == ' ' && readDate(text.substr(0, 10), value)
-               && readTime(text.substr(11), fraction)) {
+    } else if (text.size() == 19 && (text[10] == ' ' || text[10] == '/')
+               && readDate(text.substr(0, 10), value) && readTime(text.substr(11), fraction)) {
+        // The binary alarm files join date and time with a slash.
         cell.kind = WorkbookCellValue::Kind::Number;
         cell.number = value + fraction;
-        cell.format = DateTimeFormat;
+        cell.format = text[10] == ' ' ? DateTimeFormat : DateSlashTimeFormat;
     }
     return cell;
 }
@@ -198,6 +200,9 @@ std::string numberFormatText(std::uint16_t format)
         return "hh:mm:ss";
     case DateTimeFormat:
         return "yyyy-mm-dd hh:mm:ss";
+    case DateSlashTimeFormat:
+        // Quoted: a bare slash is the date separator of the reader's locale.
+        return "yyyy-mm-dd\"/\"hh:mm:ss";
     default:
         break;
     }
