@@ -1,5 +1,6 @@
 #!/usr/bin/python3
 """Prints what a workbook's first worksheet holds, as JSON, for the tests."""
+import datetime
 import json
 import sys
 
@@ -9,6 +10,15 @@ import openpyxl
 def colour(font):
     c = font.color
     return c.rgb if c is not None and c.type == "rgb" else None
+
+
+def value(v):
+    """Dates and times as ISO texts ("2013-05-07 08:00:01", "08:00:01")."""
+    if isinstance(v, datetime.datetime):
+        return v.isoformat(sep=" ")
+    if isinstance(v, (datetime.date, datetime.time)):
+        return v.isoformat()
+    return v
 
 
 def main(path):
@@ -23,8 +33,9 @@ def main(path):
         for cell in row:
             font, border, align = cell.font, cell.border, cell.alignment
             out["cells"][cell.coordinate] = {
-                "value": cell.value,
+                "value": value(cell.value),
                 "type": cell.data_type,
+                "format": cell.number_format,
                 "font": font.name,
                 "size": font.sz,
                 "colour": colour(font),

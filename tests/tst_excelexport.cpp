@@ -179,6 +179,8 @@ private slots:
     void gridOutsideAWorksheet();
     void lastColumnLetter_data();
     void lastColumnLetter();
+    void textsKeptAsTexts_data();
+    void textsKeptAsTexts();
 };
 
 void TestExcelExport::operationSequence_data()
@@ -397,4 +399,46 @@ void TestExcelExport::lastColumnLetter()
 }
 
 QTEST_GUILESS_MAIN(TestExcelExport)
+void TestExcelExport::textsKeptAsTexts_data()
+{
+    QTest::addColumn<QList<int>>("textColumns");
+    QTest::addColumn<QString>("text");
+    // What is typed into worksheet cell (2, 2), from grid cell (2, 1).
+    QTest::addColumn<QString>("typed");
+
+    const QList<int> none;
+    const QList<int> second {2};
+    QTest::newRow("a number as it is") << none << u"12345678"_s << u"12345678"_s;
+    QTest::newRow("a number of a text column") << second << u"12345678"_s << u"'12345678"_s;
+    QTest::newRow("hex of a text column") << second << u"3FC00000"_s << u"'3FC00000"_s;
+    QTest::newRow("an empty cell of a text column") << second << QString() << QString();
+    QTest::newRow("a leading apostrophe") << none << u"'5"_s << u"''5"_s;
+    QTest::newRow("a leading apostrophe, text column") << second << u"'5"_s << u"''5"_s;
+    QTest::newRow("an apostrophe inside") << none << u"a'b"_s << u"a'b"_s;
+}
+
+void TestExcelExport::textsKeptAsTexts()
+{
+    QFETCH(QList<int>, textColumns);
+    QFETCH(QString, text);
+    QFETCH(QString, typed);
+
+    RecordGridModel grid;
+    fillGrid(grid, 4, 3);
+    grid.setCell(2, 1, text);
+    // Titles are typed as they are.
+    grid.setCell(2, 0, u"007"_s);
+    Run run;
+    exportRecordGrid(grid, false, run.recorder, run.progress, run.messages, nullptr, textColumns);
+
+    const QStringList log = run.recorder.log();
+    QVERIFY(log.contains(u"#1.Cells(1, 2) := \"007\""_s));
+    QVERIFY2(log.contains(u"#1.Cells(2, 2) := \"%1\""_s.arg(typed)), qPrintable(log.join(u'\n')));
+    // The other cells of a text column too; other columns as they are.
+    const QString quote = textColumns.isEmpty() ? QString() : u"'"_s;
+    const QString other = u"#1.Cells(3, 2) := \""_s + quote + u"2:2\""_s;
+    QVERIFY2(log.contains(other), qPrintable(other));
+    QVERIFY(log.contains(u"#1.Cells(3, 3) := \"2:3\""_s));
+}
+
 #include "tst_excelexport.moc"

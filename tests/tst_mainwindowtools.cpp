@@ -15,6 +15,8 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QComboBox>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -230,6 +232,8 @@ private slots:
     void foundRowLiesAboveFindBar_data();
     void foundRowLiesAboveFindBar();
 
+    void saveAsTypesCells_data();
+    void saveAsTypesCells();
     void saveAsMatchesCommandLine_data();
     void saveAsMatchesCommandLine();
     void saveAsNeverOverTheShownFile();
@@ -378,8 +382,10 @@ void TestMainWindowTools::nulBytesReachEveryOutputAsSymbol()
 
     w.main->BitBtn3Click();
     const QStringList log = recorder.log();
+    // Alarm texts go in behind an apostrophe, which keeps them texts.
     const auto written = [&](int col) {
-        const QString cell = u"Cells(2, %1) := \"%2\""_s.arg(col).arg(shown);
+        const QString cell
+            = u"Cells(2, %1) := \"%2\""_s.arg(col).arg(col == 3 ? u"'"_s + shown : shown);
         return std::any_of(log.begin(), log.end(),
                            [&](const QString &l) { return l.endsWith(cell); });
     };
@@ -503,6 +509,94 @@ void TestMainWindowTools::foundRowLiesAboveFindBar()
     const QRect last = w.view()->visualRect(w.main->grid().index(39, 0));
     QVERIFY(last.bottom() < viewport->height());
     QVERIFY(last.bottom() >= viewport->height() - last.height());
+}
+
+void TestMainWindowTools::saveAsTypesCells_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("format"); // -1: as opened
+    QTest::addColumn<QString>("ref");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("value"); // as JSON
+    QTest::addColumn<QString>("numberFormat");
+
+    auto data = [](std::initializer_list<quint16> words) {
+        DataRecord r;
+        r.id = 1;
+        std::copy(words.begin(), words.end(), r.words.begin());
+        // A grid of one record counts as empty.
+        DataRecord second = r;
+        second.id = 2;
+        return dataFile({r, second});
+    };
+    const QByteArray unsignedWords = data({40000, 7});
+    QTest::newRow("unsigned") << u"d.bin"_s << unsignedWords << 0 << u"C2"_s << u"n"_s << u"40000"_s
+                              << u"0"_s;
+    QTest::newRow("date") << u"d.bin"_s << unsignedWords << 0 << u"A2"_s << u"d"_s
+                          << u"\"2013-05-07 00:00:00\""_s << u"yyyy-mm-dd"_s;
+    QTest::newRow("time") << u"d.bin"_s << unsignedWords << 0 << u"B2"_s << u"d"_s
+                          << u"\"08:04:59\""_s << u"hh:mm:ss"_s;
+    QTest::newRow("signed") << u"d.bin"_s << unsignedWords << 1 << u"C2"_s << u"n"_s << u"-25536"_s
+                            << u"0"_s;
+    QTest::newRow("32-bit") << u"d.bin"_s << data({0, 0x3FC0}) << 2 << u"C2"_s << u"n"_s
+                            << u"1069547520"_s << u"0"_s;
+    // 12345678 in hexadecimal reads as a decimal number, but is none.
+    QTest::newRow("hex of digits") << u"d.bin"_s << data({0x5678, 0x1234}) << 3 << u"C2"_s << u"s"_s
+                                   << u"\"12345678\""_s << u"General"_s;
+    QTest::newRow("hex") << u"d.bin"_s << data({0, 0x3FC0}) << 3 << u"C2"_s << u"s"_s
+                         << u"\"3FC00000\""_s << u"General"_s;
+    QTest::newRow("float") << u"d.bin"_s << data({0, 0x3FC0}) << 4 << u"C2"_s << u"n"_s << u"1.5"_s
+                           << u"0.000000"_s;
+    QTest::newRow("float 1E7") << u"d.bin"_s << data({0x9680, 0x4B18}) << 4 << u"C2"_s << u"n"_s
+                               << u"10000000"_s << u"0E-0"_s;
+    QTest::newRow("float NAN") << u"d.bin"_s << data({0, 0x7FC0}) << 4 << u"C2"_s << u"s"_s
+                               << u"\"NAN\""_s << u"General"_s;
+
+    AlarmRecord alarm;
+    alarm.number = 7;
+    alarm.text = u"123";
+    const QByteArray alarms = alarmFile({alarm, alarm});
+    QTest::newRow("alarm time") << u"Alarm.db"_s << alarms << -1 << u"A2"_s << u"d"_s
+                                << u"\"2013-05-07 08:04:59\""_s << u"yyyy-mm-dd\"/\"hh:mm:ss"_s;
+    QTest::newRow("alarm number") << u"Alarm.db"_s << alarms << -1 << u"B2"_s << u"n"_s << u"7"_s
+                                  << u"0"_s;
+    QTest::newRow("alarm text of digits")
+        << u"Alarm.db"_s << alarms << -1 << u"C2"_s << u"s"_s << u"\"123\""_s << u"General"_s;
+}
+
+// Save As xlsx writes what a spreadsheet shows for the grid's texts.
+void TestMainWindowTools::saveAsTypesCells()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, format);
+    QFETCH(QString, ref);
+    QFETCH(QString, type);
+    QFETCH(QString, value);
+    QFETCH(QString, numberFormat);
+
+    const QString log = path(name);
+    QVERIFY(writeFile(log, bytes));
+    Window w;
+    w.open(log);
+    if (format >= 0)
+        QVERIFY(w.main->pickFormat(static_cast<ValueFormat::Format>(format)));
+    w.saves.file = path(u"out"_s);
+    w.saves.filter = 0;
+    QTest::keySequence(w.main.get(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    QCOMPARE(w.sink.lines(), QStringList {});
+
+    QProcess python;
+    python.start(u"/usr/bin/python3"_s, {QStringLiteral(NORVALE_READ_XLSX), path(u"out.xlsx"_s)});
+    QVERIFY(python.waitForFinished(60000) && python.exitCode() == 0);
+    const QJsonObject cell = QJsonDocument::fromJson(python.readAllStandardOutput())
+                                 .object()[u"cells"_s]
+                                 .toObject()[ref]
+                                 .toObject();
+    QCOMPARE(cell[u"type"_s].toString(), type);
+    QCOMPARE(cell[u"value"_s], QJsonDocument::fromJson("[" + value.toUtf8() + "]").array()[0]);
+    QCOMPARE(cell[u"format"_s].toString(), numberFormat);
 }
 
 void TestMainWindowTools::saveAsMatchesCommandLine_data()

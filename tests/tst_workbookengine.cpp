@@ -1,3 +1,4 @@
+#include "automation/WorkbookCellValue.h"
 #include "automation/WorkbookEngine.h"
 #include "automation/WorkbookEngineSheet.h"
 #include "automation/WorkbookTemplate.h"
@@ -189,8 +190,12 @@ private slots:
     void rangeTexts();
     void refusedOperations_data();
     void refusedOperations();
+    void cellValues_data();
+    void cellValues();
     void exportedWorkbookReadsBack_data();
     void exportedWorkbookReadsBack();
+    void typedCellsReadBack();
+    void textColumnsStayTexts();
     void cellsInAnyOrder_data();
     void cellsInAnyOrder();
     void failedExportWritesNothing_data();
@@ -285,6 +290,106 @@ void TestWorkbookEngine::refusedOperations()
     QVERIFY(!QFile::exists(out));
 }
 
+void TestWorkbookEngine::cellValues_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("separator");
+    // The number format, or empty for a text.
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<double>("number");
+
+    const QString dot = u"."_s;
+    const QString text;
+    const double day = 86400;
+    // Decimal numbers as the grid shows them.
+    QTest::newRow("unsigned") << u"40000"_s << dot << u"0"_s << 40000.0;
+    QTest::newRow("negative") << u"-12"_s << dot << u"0"_s << -12.0;
+    QTest::newRow("zero") << u"0"_s << dot << u"0"_s << 0.0;
+    QTest::newRow("32-bit") << u"-2147483648"_s << dot << u"0"_s << -2147483648.0;
+    QTest::newRow("15 digits") << u"123456789012345"_s << dot << u"0"_s << 123456789012345.0;
+    QTest::newRow("float") << u"3.250000"_s << dot << u"0.000000"_s << 3.25;
+    QTest::newRow("float 123.456") << u"123.456000"_s << dot << u"0.000000"_s << 123.456;
+    QTest::newRow("float zero") << u"0.000000"_s << dot << u"0.000000"_s << 0.0;
+    QTest::newRow("float negative") << u"-1.000000"_s << dot << u"0.000000"_s << -1.0;
+    QTest::newRow("float failure text") << u"0.0"_s << dot << u"0.0"_s << 0.0;
+    QTest::newRow("float 9999999") << u"9999999.000000"_s << dot << u"0.000000"_s << 9999999.0;
+    QTest::newRow("float 1E7") << u"1E7"_s << dot << u"0E-0"_s << 1e7;
+    QTest::newRow("float 1.234568E7") << u"1.234568E7"_s << dot << u"0.000000E-0"_s << 12345680.0;
+    QTest::newRow("negative exponent") << u"-1.5E-7"_s << dot << u"0.0E-0"_s << -1.5e-7;
+    QTest::newRow("exponent with plus") << u"1.5E+3"_s << dot << u"0.0E+0"_s << 1500.0;
+    QTest::newRow("regional separator") << u"3,250000"_s << u","_s << u"0.000000"_s << 3.25;
+    // Dates and times as serial days.
+    QTest::newRow("date") << u"2013-05-07"_s << dot << u"yyyy-mm-dd"_s << 41401.0;
+    QTest::newRow("first date taken") << u"1900-03-01"_s << dot << u"yyyy-mm-dd"_s << 61.0;
+    QTest::newRow("last date") << u"9999-12-31"_s << dot << u"yyyy-mm-dd"_s << 2958465.0;
+    QTest::newRow("leap day") << u"2024-02-29"_s << dot << u"yyyy-mm-dd"_s << 45351.0;
+    QTest::newRow("time") << u"08:00:01"_s << dot << u"hh:mm:ss"_s << 28801 / day;
+    QTest::newRow("midnight") << u"00:00:00"_s << dot << u"hh:mm:ss"_s << 0.0;
+    QTest::newRow("last second") << u"23:59:59"_s << dot << u"hh:mm:ss"_s << 86399 / day;
+    QTest::newRow("alarm time") << u"2013-05-07 08:01:10"_s << dot << u"yyyy-mm-dd hh:mm:ss"_s
+                                << 41401 + 28870 / day;
+    QTest::newRow("binary alarm time")
+        << u"2013-05-07/08:01:10"_s << dot << u"yyyy-mm-dd\"/\"hh:mm:ss"_s << 41401 + 28870 / day;
+    // Texts that a value would not show again as they are.
+    QTest::newRow("leading zero") << u"012"_s << dot << text << 0.0;
+    QTest::newRow("hex with leading zeros") << u"0000FFFF"_s << dot << text << 0.0;
+    QTest::newRow("hex with letters") << u"3FC00000"_s << dot << text << 0.0;
+    QTest::newRow("16 digits") << u"1234567890123456"_s << dot << text << 0.0;
+    QTest::newRow("16 float digits") << u"0.1234567890123456"_s << dot << text << 0.0;
+    QTest::newRow("minus zero") << u"-0"_s << dot << text << 0.0;
+    QTest::newRow("minus float zero") << u"-0.000000"_s << dot << text << 0.0;
+    QTest::newRow("plus") << u"+5"_s << dot << text << 0.0;
+    QTest::newRow("space before") << u" 5"_s << dot << text << 0.0;
+    QTest::newRow("space after") << u"5 "_s << dot << text << 0.0;
+    QTest::newRow("empty") << u""_s << dot << text << 0.0;
+    QTest::newRow("NAN") << u"NAN"_s << dot << text << 0.0;
+    QTest::newRow("INF") << u"-INF"_s << dot << text << 0.0;
+    QTest::newRow("separator alone at the end") << u"1."_s << dot << text << 0.0;
+    QTest::newRow("no digit before the separator") << u".5"_s << dot << text << 0.0;
+    QTest::newRow("another locale's separator") << u"3.25"_s << u","_s << text << 0.0;
+    QTest::newRow("grouping") << u"1,000"_s << dot << text << 0.0;
+    QTest::newRow("lower-case exponent") << u"1e5"_s << dot << text << 0.0;
+    QTest::newRow("two digits before the exponent") << u"12.5E3"_s << dot << text << 0.0;
+    QTest::newRow("exponent with leading zero") << u"1E07"_s << dot << text << 0.0;
+    QTest::newRow("exponent out of range") << u"1E400"_s << dot << text << 0.0;
+    QTest::newRow("no leap day") << u"2013-02-29"_s << dot << text << 0.0;
+    QTest::newRow("month 13") << u"2013-13-01"_s << dot << text << 0.0;
+    QTest::newRow("before March 1900") << u"1900-02-28"_s << dot << text << 0.0;
+    QTest::newRow("short year") << u"999-05-07"_s << dot << text << 0.0;
+    QTest::newRow("hour 24") << u"24:00:00"_s << dot << text << 0.0;
+    QTest::newRow("one-digit hour") << u"8:00:01"_s << dot << text << 0.0;
+    QTest::newRow("T between date and time") << u"2013-05-07T08:01:10"_s << dot << text << 0.0;
+    QTest::newRow("words") << u"Motor 1 overload"_s << dot << text << 0.0;
+}
+
+void TestWorkbookEngine::cellValues()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, separator);
+    QFETCH(QString, format);
+    QFETCH(double, number);
+
+    const QByteArray utf8 = text.toUtf8();
+    const WorkbookCellValue value = workbookCellValue(utf8.toStdString(), separator.toStdString());
+    if (format.isEmpty()) {
+        QCOMPARE(value.kind, WorkbookCellValue::Kind::Text);
+        QCOMPARE(value.textStart, std::size_t(0));
+        // A leading apostrophe keeps any text, and only the rest is kept.
+        const QByteArray quoted = '\'' + utf8;
+        const WorkbookCellValue kept = workbookCellValue(quoted.toStdString(), ".");
+        QCOMPARE(kept.kind, WorkbookCellValue::Kind::Text);
+        QCOMPARE(kept.textStart, std::size_t(1));
+        return;
+    }
+    QCOMPARE(value.kind, WorkbookCellValue::Kind::Number);
+    QCOMPARE(value.number, number);
+    QCOMPARE(QString::fromStdString(numberFormatText(value.format)), format);
+    // An apostrophe keeps a number text as text too.
+    const QByteArray quoted = '\'' + utf8;
+    QCOMPARE(workbookCellValue(quoted.toStdString(), separator.toStdString()).kind,
+             WorkbookCellValue::Kind::Text);
+}
+
 void TestWorkbookEngine::exportedWorkbookReadsBack_data()
 {
     QTest::addColumn<int>("cols");
@@ -332,8 +437,20 @@ void TestWorkbookEngine::exportedWorkbookReadsBack()
             const QString ref = colName(c - 1) + QString::number(r + 1);
             const QJsonObject cell = cellOf(book, ref);
             QVERIFY2(!cell.isEmpty(), qPrintable(ref));
-            QCOMPARE(cell[u"value"_s].toString(), grid.cell(c, r));
-            QCOMPARE(cell[u"type"_s].toString(), u"s"_s);
+            // Titles are texts, dates are dates and the values numbers.
+            if (r == 0) {
+                QCOMPARE(cell[u"value"_s].toString(), grid.cell(c, r));
+                QCOMPARE(cell[u"type"_s].toString(), u"s"_s);
+                QCOMPARE(cell[u"format"_s].toString(), u"General"_s);
+            } else if (c == 1) {
+                QCOMPARE(cell[u"value"_s].toString(), grid.cell(c, r) + u" 00:00:00"_s);
+                QCOMPARE(cell[u"type"_s].toString(), u"d"_s);
+                QCOMPARE(cell[u"format"_s].toString(), u"yyyy-mm-dd"_s);
+            } else {
+                QCOMPARE(cell[u"value"_s].toDouble(), grid.cell(c, r).toDouble());
+                QCOMPARE(cell[u"type"_s].toString(), u"n"_s);
+                QCOMPARE(cell[u"format"_s].toString(), u"0"_s);
+            }
             QCOMPARE(cell[u"border"_s].toArray(), thin);
             QCOMPARE(cell[u"h"_s].toString(), u"center"_s);
             QCOMPARE(cell[u"v"_s].toString(), u"center"_s);
@@ -347,6 +464,87 @@ void TestWorkbookEngine::exportedWorkbookReadsBack()
                 QCOMPARE(cell[u"colour"_s].toString(), u"FF008000"_s);
             }
         }
+    }
+}
+
+// Typed cells keep the look the range formats give them; texts that do not
+// read back as typed stay texts.
+void TestWorkbookEngine::typedCellsReadBack()
+{
+    struct Typed
+    {
+        QString text;
+        QString type;
+        QJsonValue value;
+        QString format;
+    };
+    const QList<Typed> cells {
+        {u"40000"_s, u"n"_s, 40000, u"0"_s},
+        {u"-1.500000"_s, u"n"_s, -1.5, u"0.000000"_s},
+        {u"1.234568E7"_s, u"n"_s, 12345680, u"0.000000E-0"_s},
+        {u"2013-05-07"_s, u"d"_s, u"2013-05-07 00:00:00"_s, u"yyyy-mm-dd"_s},
+        {u"08:00:01"_s, u"d"_s, u"08:00:01"_s, u"hh:mm:ss"_s},
+        {u"2013-05-07 08:01:10"_s, u"d"_s, u"2013-05-07 08:01:10"_s, u"yyyy-mm-dd hh:mm:ss"_s},
+        {u"012"_s, u"s"_s, u"012"_s, u"General"_s},
+        {u"-0"_s, u"s"_s, u"-0"_s, u"General"_s},
+        {u"'12345678"_s, u"s"_s, u"12345678"_s, u"General"_s},
+        {u"''quoted"_s, u"s"_s, u"'quoted"_s, u"General"_s},
+        {u"NAN"_s, u"s"_s, u"NAN"_s, u"General"_s},
+    };
+    QTemporaryDir dir;
+    const QString out = dir.filePath(u"typed.xlsx"_s);
+    WorkbookEngine engine(makeSavingPresenter(out));
+    auto app = newApplicationWithBook(engine);
+    for (int i = 0; i < cells.size(); ++i)
+        app->set(u"Cells"_s, {i + 1, 1}, cells[i].text);
+    setOn(*app, {{u"Range"_s, u"A1:A20"_s}, {u"Font"_s, {}}}, u"Color"_s, 0x008000);
+    app->set(u"visible"_s, {}, true);
+
+    const QJsonObject book = readBack(out);
+    QVERIFY(!book.isEmpty());
+    for (int i = 0; i < cells.size(); ++i) {
+        const QJsonObject cell = cellOf(book, u"A%1"_s.arg(i + 1));
+        const Typed &typed = cells[i];
+        QVERIFY2(cell[u"type"_s].toString() == typed.type, qPrintable(typed.text));
+        QVERIFY2(cell[u"value"_s] == typed.value, qPrintable(typed.text));
+        QVERIFY2(cell[u"format"_s].toString() == typed.format, qPrintable(typed.text));
+        QCOMPARE(cell[u"colour"_s].toString(), u"FF008000"_s);
+    }
+}
+
+// The hexadecimal values of a data grid and the texts of an alarm list go in
+// as texts however they read.
+void TestWorkbookEngine::textColumnsStayTexts()
+{
+    RecordGridModel grid;
+    grid.setCols(4);
+    grid.setRows(3);
+    for (int c = 0; c < 4; ++c)
+        grid.setCell(c, 0, u"T%1"_s.arg(c));
+    grid.setCell(1, 1, u"2013-05-07 08:01:10"_s);
+    grid.setCell(2, 1, u"17"_s);
+    grid.setCell(3, 1, u"12345678"_s);
+    grid.setCell(1, 2, u"2013-05-07 08:02:00"_s);
+    grid.setCell(2, 2, u"18"_s);
+    grid.setCell(3, 2, u"'2013-05-07"_s);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(u"Alarm.db.xlsx"_s);
+    auto engine = makeSavingWorkbookEngine(out);
+    NoProgress progress;
+    MessageRecorder messages;
+    exportRecordGrid(grid, false, *engine, progress, messages, nullptr, {3});
+    QCOMPARE(messages.lines(), QStringList());
+
+    const QJsonObject book = readBack(out);
+    QVERIFY(!book.isEmpty());
+    QCOMPARE(cellOf(book, u"A2"_s)[u"type"_s].toString(), u"d"_s);
+    QCOMPARE(cellOf(book, u"B2"_s)[u"type"_s].toString(), u"n"_s);
+    QCOMPARE(cellOf(book, u"B2"_s)[u"value"_s].toInt(), 17);
+    for (const auto &[ref, text] :
+         {std::pair {u"C2"_s, u"12345678"_s}, std::pair {u"C3"_s, u"'2013-05-07"_s}}) {
+        const QJsonObject cell = cellOf(book, ref);
+        QCOMPARE(cell[u"type"_s].toString(), u"s"_s);
+        QCOMPARE(cell[u"value"_s].toString(), text);
     }
 }
 
@@ -508,7 +706,7 @@ void TestWorkbookEngine::desktopOpensTheWorkbook()
     ::close(lock);
     QCOMPARE(desktop.opened(u"browser"_s), QString());
     const QJsonObject book = readBack(opened);
-    QCOMPARE(cellOf(book, u"C3"_s)[u"value"_s].toString(), u"203"_s);
+    QCOMPARE(cellOf(book, u"C3"_s)[u"value"_s].toInt(), 203);
     QDir(QFileInfo(opened).absolutePath()).removeRecursively();
 }
 

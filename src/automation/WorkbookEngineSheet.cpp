@@ -2,6 +2,8 @@
 
 #include "automation/Automation.h"
 
+#include <QLocale>
+
 #include <algorithm>
 #include <cstring>
 
@@ -41,7 +43,8 @@ void WorkbookEngineSheet::setCell(int row, int col, const QString &text)
 {
     if (row < 0 || row >= MaxRows || col < 0 || col >= MaxCols)
         throw AutomationError("cell outside the worksheet");
-    if (text.size() > MaxTextChars)
+    // An apostrophe in front only says that the rest is a text.
+    if (text.size() - (text.startsWith(u'\'') ? 1 : 0) > MaxTextChars)
         throw AutomationError("text longer than a cell holds");
     QByteArray utf8 = text.toUtf8();
     // The log is NUL-terminated and a worksheet cannot hold NUL anyway.
@@ -72,6 +75,11 @@ void WorkbookEngineSheet::setCell(int row, int col, const QString &text)
     m_lastWrittenRow = row;
     m_maxRow = std::max(m_maxRow, row);
     m_maxCol = std::max(m_maxCol, col);
+}
+
+std::string WorkbookEngineSheet::systemDecimalSeparator()
+{
+    return QLocale::system().decimalPoint().toStdString();
 }
 
 void WorkbookEngineSheet::setRowHeight(int top, int bottom, double height)

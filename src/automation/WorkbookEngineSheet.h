@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A block of cells, 0-based and inclusive on both ends.
@@ -86,6 +87,13 @@ public:
     // True when every cell came in a row no lower than the one before.
     bool rowsInOrder() const { return m_rowsInOrder; }
     const std::vector<StyleOp> &styles() const { return m_styles; }
+    // The decimal separator of the number texts typed in (UTF-8): the one of
+    // the system's regional settings unless set.
+    std::string_view decimalSeparator() const { return m_decimalSeparator; }
+    void setDecimalSeparator(const QString &separator)
+    {
+        m_decimalSeparator = separator.toStdString();
+    }
     const std::vector<HeightOp> &heights() const { return m_heights; }
     std::optional<double> rowHeight(int row) const;
 
@@ -137,6 +145,9 @@ private:
     bool m_rowsInOrder = true;
     std::vector<StyleOp> m_styles;
     std::vector<HeightOp> m_heights;
+    std::string m_decimalSeparator = systemDecimalSeparator();
+
+    static std::string systemDecimalSeparator();
 };
 
 // Reads a range text such as "A1", "A1:L5" or "$A$2:$C$9" (letters in any

@@ -1,6 +1,7 @@
 #include "automation/WorkbookEngineWriter.h"
 
 #include "automation/Automation.h"
+#include "automation/WorkbookCellValue.h"
 #include "automation/WorkbookEngineSheet.h"
 #include "platform/NativeName.h"
 #include "platform/SafeOutputFile.h"
@@ -100,37 +101,68 @@ public:
         starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
         for (int start : starts) {
             m_starts.push_back(start);
-            std::vector<lxw_format *> formats(static_cast<std::size_t>(m_cols), nullptr);
+            std::vector<Column> columns(static_cast<std::size_t>(m_cols));
             for (int col = 0; col < m_cols; ++col) {
-                CellStyle style;
+                Column &column = columns[static_cast<std::size_t>(col)];
                 for (const auto &op : sheet.styles())
                     if (op.rect.contains(start, col))
-                        style.overlay(op.style);
-                formats[static_cast<std::size_t>(col)] = format(style);
+                        column.style.overlay(op.style);
+                column.plain = format(column.style, {});
             }
-            m_formats.push_back(std::move(formats));
+            m_columns.push_back(std::move(columns));
         }
     }
 
-    // The format of every column of the used area in `row`.
-    const std::vector<lxw_format *> &row(int row) const
+    // The format of a cell of the used area holding text or nothing.
+    lxw_format *plain(int row, int col) const { return column(row, col).plain; }
+
+    // The format of a cell of the used area holding a value shown with
+    // `numberFormat` (a WorkbookCellValue format).
+    lxw_format *typed(int row, int col, std::uint16_t numberFormat)
     {
-        const auto it = std::upper_bound(m_starts.begin(), m_starts.end(), row);
-        return m_formats[static_cast<std::size_t>(it - m_starts.begin() - 1)];
+        Column &c = column(row, col);
+        // A column's values mostly share one number format.
+        for (const auto &[key, f] : c.typed)
+            if (key == numberFormat)
+                return f;
+        lxw_format *f = format(c.style, numberFormatText(numberFormat));
+        c.typed.emplace_back(numberFormat, f);
+        return f;
     }
+
     int cols() const { return m_cols; }
 
 private:
-    lxw_format *format(const CellStyle &style)
+    struct Column
     {
-        if (style.isDefault())
+        CellStyle style;
+        lxw_format *plain = nullptr;
+        std::vector<std::pair<std::uint16_t, lxw_format *>> typed;
+    };
+
+    std::vector<Column> &band(int row)
+    {
+        const auto it = std::upper_bound(m_starts.begin(), m_starts.end(), row);
+        return m_columns[static_cast<std::size_t>(it - m_starts.begin() - 1)];
+    }
+    Column &column(int row, int col) { return band(row)[static_cast<std::size_t>(col)]; }
+    const Column &column(int row, int col) const
+    {
+        return const_cast<FormatBands *>(this)->column(row, col);
+    }
+
+    lxw_format *format(const CellStyle &style, const std::string &numberFormat)
+    {
+        if (style.isDefault() && numberFormat.empty())
             return nullptr;
-        const auto found = m_cache.find(style);
+        const auto found = m_cache.find({style, numberFormat});
         if (found != m_cache.end())
             return found->second;
         lxw_format *f = workbook_add_format(m_workbook);
         if (!f)
             fail("format", LXW_ERROR_MEMORY_MALLOC_FAILED);
+        if (!numberFormat.empty())
+            format_set_num_format(f, numberFormat.c_str());
         if (style.fontName)
             format_set_font_name(f, style.fontName->c_str());
         if (style.fontSize)
@@ -143,15 +175,15 @@ private:
             format_set_align(f, lxwHAlign(*style.hAlign));
         if (style.vAlign)
             format_set_align(f, lxwVAlign(*style.vAlign));
-        m_cache.emplace(style, f);
+        m_cache.emplace(std::pair {style, numberFormat}, f);
         return f;
     }
 
     lxw_workbook *m_workbook;
     int m_cols;
     std::vector<int> m_starts;
-    std::vector<std::vector<lxw_format *>> m_formats;
-    std::map<CellStyle, lxw_format *> m_cache;
+    std::vector<std::vector<Column>> m_columns;
+    std::map<std::pair<CellStyle, std::string>, lxw_format *> m_cache;
 };
 
 class SheetWriter
@@ -231,9 +263,8 @@ private:
     {
         if (row > m_sheet.lastRow())
             return;
-        const auto &formats = m_bands.row(row);
         for (int col = 0; col < m_bands.cols(); ++col) {
-            lxw_format *f = formats[static_cast<std::size_t>(col)];
+            lxw_format *f = m_bands.plain(row, col);
             if (f && !m_written[static_cast<std::size_t>(col)])
                 check("blank",
                       worksheet_write_blank(m_ws, static_cast<lxw_row_t>(row),
@@ -241,14 +272,23 @@ private:
         }
     }
 
+    // The cell holds what a spreadsheet application makes of its text.
     void writeText(const WorkbookEngineSheet::Cell &cell)
     {
-        lxw_format *f = m_bands.row(cell.row)[static_cast<std::size_t>(cell.col)];
         const auto row = static_cast<lxw_row_t>(cell.row);
         const auto col = static_cast<lxw_col_t>(cell.col);
+        const WorkbookCellValue value = workbookCellValue(cell.text, m_sheet.decimalSeparator());
+        if (value.kind == WorkbookCellValue::Kind::Number) {
+            check("cell",
+                  worksheet_write_number(m_ws, row, col, value.number,
+                                         m_bands.typed(cell.row, cell.col, value.format)));
+            return;
+        }
+        lxw_format *f = m_bands.plain(cell.row, cell.col);
+        const char *text = cell.text + value.textStart;
         // An empty text leaves a blank cell, which only a format keeps.
-        const lxw_error error = *cell.text ? worksheet_write_string(m_ws, row, col, cell.text, f)
-                                           : worksheet_write_blank(m_ws, row, col, f);
+        const lxw_error error = *text ? worksheet_write_string(m_ws, row, col, text, f)
+                                      : worksheet_write_blank(m_ws, row, col, f);
         check("cell", error);
     }
 

@@ -4,6 +4,7 @@
 
 #include "records/Translations.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -49,12 +50,18 @@ class ExportRun
 {
 public:
     ExportRun(const RecordGridModel &grid, ExportProgress &progress,
-              std::unique_ptr<AutomationObject> app, std::unique_ptr<AutomationObject> sheet)
+              std::unique_ptr<AutomationObject> app, std::unique_ptr<AutomationObject> sheet,
+              const QList<int> &textColumns)
         : m_grid(grid)
         , m_progress(progress)
         , m_app(std::move(app))
         , m_book(std::move(sheet))
-    { }
+        , m_textColumns(static_cast<std::size_t>(std::max(grid.cols(), 0)), false)
+    {
+        for (int col : textColumns)
+            if (col >= 0 && col < grid.cols())
+                m_textColumns[static_cast<std::size_t>(col)] = true;
+    }
 
     ~ExportRun()
     {
@@ -105,7 +112,7 @@ public:
         for (int i = 1; i <= n; ++i) {
             m_progress.setPosition(i);
             for (int j = 1; j < cols; ++j)
-                setCell(i + 1, j, m_grid.cell(j, i));
+                setCell(i + 1, j, m_grid.cell(j, i), m_textColumns[static_cast<std::size_t>(j)]);
         }
 
         set(chain({{u"worksheets"_s, 1}, {u"Range"_s, wholeRange}, {u"Borders"_s, {}}}),
@@ -141,12 +148,15 @@ private:
     }
 
     // A longer text would be cut or refused by the worksheet.
-    void setCell(int row, int col, const QString &text)
+    // An apostrophe in front keeps a text as it is.
+    void setCell(int row, int col, QString text, bool keepText = false)
     {
         if (text.size() > MaxCellChars)
             throw AutomationError("row " + std::to_string(row) + " column " + std::to_string(col)
                                   + " holds " + std::to_string(text.size())
                                   + " characters, a worksheet cell holds at most 32,767");
+        if ((keepText && !text.isEmpty()) || text.startsWith(u'\''))
+            text.prepend(u'\'');
         m_app->set(u"Cells"_s, {row, col}, text);
     }
 
@@ -160,6 +170,7 @@ private:
     std::unique_ptr<AutomationObject> m_app;
     std::unique_ptr<AutomationObject> m_book;
     std::vector<std::unique_ptr<AutomationObject>> m_obtained;
+    std::vector<bool> m_textColumns;
 };
 
 } // namespace
@@ -171,7 +182,8 @@ QString exportLastColumnLetter(int cols)
 }
 
 QString exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFactory &automation,
-                         ExportProgress &progress, MessageSink &messages, QWidget *owner)
+                         ExportProgress &progress, MessageSink &messages, QWidget *owner,
+                         const QList<int> &textColumns)
 {
     const QString caption = text(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Error"));
     if (grid.rows() == 2) {
@@ -188,7 +200,7 @@ QString exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFa
         return {};
     }
 
-    ExportRun run(grid, progress, std::move(app), std::move(sheet));
+    ExportRun run(grid, progress, std::move(app), std::move(sheet), textColumns);
     bool failed = false;
     QString reason;
     try {

@@ -25,9 +25,13 @@ public:
 // the application visible. Reports no data, no spreadsheet application and a
 // failure on the way through `messages`, in Chinese or English. Returns why
 // a started export failed (for example, a grid too large for a worksheet),
-// empty otherwise.
+// empty otherwise. The application takes a text that looks like a number or
+// a date as one; the data cells of `textColumns` (grid columns), and every
+// text that starts with an apostrophe, are typed with an apostrophe in front
+// so that they stay texts as the grid shows them.
 QString exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFactory &automation,
-                         ExportProgress &progress, MessageSink &messages, QWidget *owner);
+                         ExportProgress &progress, MessageSink &messages, QWidget *owner,
+                         const QList<int> &textColumns = {});
 
 // The last worksheet column filled for a grid of `cols` columns: one
 // character, wrapping on 8 bits; meaningful for 2 to 27 columns (A to Z).

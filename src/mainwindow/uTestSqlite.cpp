@@ -463,8 +463,17 @@ void TMainFrm::BitBtn3Click()
     runWork(WorkKind::Save, [this] {
         std::unique_ptr<AutomationFactory> automation = m_services.automation(m_openFileName);
         StoppableGauge progress(ui->Gauge1, m_work);
+        // Hexadecimal values and alarm texts stay texts even where they
+        // read as numbers.
+        QList<int> textColumns;
+        if (displayFormatEnabled() && displayFormat() == ValueFormat::Format::Hex32) {
+            for (int col = 3; col < m_grid.cols(); ++col)
+                textColumns.append(col);
+        } else if (LogKind::isAlarmFileName(m_openFileName) && m_grid.cols() == 4) {
+            textColumns.append(3);
+        }
         m_exportFailure = exportRecordGrid(m_grid, chineseUi(), *automation, progress,
-                                           *m_services.messages, this);
+                                           *m_services.messages, this, textColumns);
     });
 }
 
