@@ -351,7 +351,8 @@ void TestMainWindow::languageSwitchAfterOpening()
     QCOMPARE(w.count(), u"数据条数:3"_s);
 
     w.action("N3")->trigger();
-    QCOMPARE(w.main->windowTitle(), u"HMI Database Browser V1.66"_s);
+    // The title keeps the file's path.
+    QCOMPARE(w.main->windowTitle(), u"HMI Database Browser V1.66 -[ "_s + file + u" ]"_s);
     QCOMPARE(w.row(0), dataTitles(true, false)); // titles stay in the old language
     QCOMPARE(w.count(), u"Sum Data:3"_s);
     QCOMPARE(w.child<QPushButton>("BitBtn1")->text(), u"Open"_s);
@@ -365,24 +366,40 @@ void TestMainWindow::languageSwitchAfterOpening()
     QVERIFY(w.action("N3")->isChecked());
     QVERIFY(!w.action("N2")->isChecked());
 
-    // A database showing buffer 3: after the switch the list says Reco#1.
-    w.open(recordDatabase());
+    // A database showing buffer 3: after the switch the list still names it.
+    const QString database = recordDatabase();
+    w.open(database);
     QVERIFY(w.pick(w.buffers(), 2));
     QCOMPARE(w.main->grid().rows(), 6);
     QVERIFY(w.sink.messages.isEmpty());
     w.action("N2")->trigger();
-    QCOMPARE(w.buffers()->currentText(), u"记录#1"_s);
+    QCOMPARE(w.buffers()->currentIndex(), 2);
+    QCOMPARE(w.buffers()->currentText(), u"记录#3"_s);
+    QCOMPARE(w.buffers()->itemText(0), u"记录#1"_s);
     QCOMPARE(w.buffers()->count(), 12);
     QVERIFY(w.buffers()->isEnabled());
     QVERIFY(w.formats()->isEnabled());
     QCOMPARE(w.main->grid().rows(), 6); // nothing reloaded
     QCOMPARE(w.row(0), dataTitles(false, false));
     QCOMPARE(w.count(), u"数据条数:5"_s);
+    QCOMPARE(w.main->windowTitle(), u"HMI 数据库浏览器 V1.66 -[ "_s + database + u" ]"_s);
     // Choosing the language already set applies it again.
     w.action("N2")->trigger();
     QVERIFY(w.action("N2")->isChecked());
-    QCOMPARE(w.main->windowTitle(), u"HMI 数据库浏览器 V1.66"_s);
+    QCOMPARE(w.buffers()->currentText(), u"记录#3"_s);
+    QCOMPARE(w.main->windowTitle(), u"HMI 数据库浏览器 V1.66 -[ "_s + database + u" ]"_s);
     QVERIFY(w.sink.messages.isEmpty());
+
+    // F5 reads again the buffer the list and the grid show, in the new language.
+    w.action("N3")->trigger();
+    QCOMPARE(w.buffers()->currentText(), u"Reco#3"_s);
+    w.action("Reload")->trigger();
+    QVERIFY(w.sink.messages.isEmpty());
+    QCOMPARE(w.buffers()->currentIndex(), 2);
+    QCOMPARE(w.main->grid().rows(), 6);
+    QCOMPARE(w.row(0), dataTitles(false, false));
+    QCOMPARE(w.count(), u"Sum Data:5"_s);
+    QCOMPARE(w.main->windowTitle(), u"HMI Database Browser V1.66 -[ "_s + database + u" ]"_s);
 }
 
 void TestMainWindow::openingEachKindOfFile_data()

@@ -190,6 +190,8 @@ private:
 
     RecordGridModel m_grid;
     QString m_openFileName;
+    // The name the title shows for the open file.
+    QString m_titleName;
     QString m_exportFailure;
     bool m_isSqlite = false;
     QColor m_countColour = QColor(0, 0, 255);
