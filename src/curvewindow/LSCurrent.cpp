@@ -381,11 +381,9 @@ void TLSCurrentFrm::showEvent(QShowEvent *event)
         return;
     if (!m_placed) {
         m_placed = true;
-        if (const QScreen *screen = this->screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        if (const QScreen *screen = this->screen())
+            move(WindowPlacement::centredInside(frameGeometry().size(), screen->availableGeometry())
+                     .topLeft());
     }
     FormShow();
 }
@@ -636,16 +634,26 @@ void TLSCurrentFrm::fitOnScreen(QSize client)
         setFixedSize(client);
         return;
     }
-    const QRect available = screen->availableGeometry();
+    m_wantedClient = client;
     const QRect outer = frameGeometry();
-    const QMargins frame = WindowPlacement::frameOf(outer, geometry());
-    // Never larger than the screen allows; a larger picture is cut at the
-    // window's edge.
-    setFixedSize(client.boundedTo(WindowPlacement::largestClient(available, frame)));
-    const QRect wanted(outer.topLeft(), size().grownBy(frame));
-    const QRect kept = WindowPlacement::keptInside(wanted, available);
-    if (kept != wanted)
-        move(kept.topLeft());
+    m_fittedFrame = WindowPlacement::frameOf(outer, geometry());
+    // Never larger than the screen allows, title bar included; a larger
+    // picture is cut at the window's edge.
+    const QRect fitted = WindowPlacement::fittedOuter(client, m_fittedFrame,
+                                                      screen->availableGeometry(), outer.topLeft());
+    setFixedSize(WindowPlacement::clientForOuter(fitted.size(), m_fittedFrame));
+    if (fitted.topLeft() != outer.topLeft())
+        move(fitted.topLeft());
+}
+
+void TLSCurrentFrm::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    // A window manager reports its frame only once it framed the window: the
+    // window is fitted again with the frame it really has.
+    if (isVisible() && m_wantedClient.isValid()
+        && WindowPlacement::frameOf(frameGeometry(), geometry()) != m_fittedFrame)
+        fitOnScreen(m_wantedClient);
 }
 
 PrintJobSink &TLSCurrentFrm::printer()
