@@ -674,9 +674,9 @@ MessageSink &TLSCurrentFrm::messages()
     return *m_messageBoxes;
 }
 
-bool TLSCurrentFrm::printClientArea(PrintJobSink &sink)
+bool TLSCurrentFrm::printClientArea(PrintJobSink &sink, const QString &jobName)
 {
-    if (!sink.beginJob())
+    if (!sink.beginJob(jobName))
         return false;
     // The client area as the window paints it, on its face colour; the
     // picture is drawn afresh for the device, and the pointer's readout and
@@ -699,12 +699,14 @@ void TLSCurrentFrm::BitBtn2Click()
     setFixedSize(width(), height() - panel);
 
     QScrollBar *bar = ui->ScrollBar1;
+    const int shown = bar->value();
     const PageWalk walk(ui->SpinEdit3->value(), firstDataId(), bar->pageStep(), m_pageCount,
                         bar->maximum());
     if (walk.pages() > 0)
         bar->setValue(walk.firstPosition());
     for (int n = 0; n < walk.pages(); ++n) {
-        if (!printClientArea(sink)) {
+        if (!printClientArea(sink,
+                             PrintPages::jobName(m_source.openFileName(), n + 1, walk.pages()))) {
             // Stop at the first job the printer refuses; the window comes back.
             const bool chinese = m_source.chineseUi();
             QString text = CurveCaptions::printFailed(chinese);
@@ -717,6 +719,8 @@ void TLSCurrentFrm::BitBtn2Click()
         bar->setValue(walk.positionAfter(n));
     }
 
+    // The user gets back the screen they were looking at.
+    bar->setValue(shown);
     ui->Panel1->show();
     setFixedSize(width(), height() + panel);
     bar->setGeometry(barPlace);

@@ -119,7 +119,7 @@ private:
     void fitOnScreen(QSize client);
     PrintJobSink &printer();
     MessageSink &messages();
-    bool printClientArea(PrintJobSink &sink);
+    bool printClientArea(PrintJobSink &sink, const QString &jobName);
     CurvePicture::View pictureView() const;
     std::optional<int> rowUnder(int x) const;
     void pointerAt(std::optional<QPoint> pointer);

@@ -87,7 +87,7 @@ public:
     ValueFormat::Format displayFormat() const override;
 
     RecordGridModel &grid() { return m_grid; }
-    QString openFileName() const { return m_openFileName; }
+    QString openFileName() const override { return m_openFileName; }
     // Why the last export failed, empty when it did not.
     QString exportFailure() const { return m_exportFailure; }
     QColor countDisplayColour() const { return m_countColour; }

@@ -72,10 +72,7 @@ void makePrinterSetup(QPrintDialog &dialog, const PrinterSetupTexts &texts)
 
 PrinterJobSink::PrinterJobSink()
     : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
-{
-    // The system gives the jobs no title.
-    m_printer->setDocName(QString());
-}
+{ }
 
 PrinterJobSink::~PrinterJobSink()
 {
@@ -105,13 +102,14 @@ bool PrinterJobSink::prepareJob()
     return true;
 }
 
-bool PrinterJobSink::beginJob()
+bool PrinterJobSink::beginJob(const QString &docName)
 {
     m_error.clear();
     if (m_painter && m_painter->isActive())
         m_painter->end();
     if (!prepareJob())
         return false;
+    m_printer->setDocName(docName);
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(m_printer.get())) {
         m_painter.reset();
@@ -182,7 +180,7 @@ QPageLayout::Orientation PdfFileJobSink::orientation() const
     return m_layout.orientation();
 }
 
-bool PdfFileJobSink::beginJob()
+bool PdfFileJobSink::beginJob(const QString &docName)
 {
     m_error.clear();
     m_writeFailure.clear();
@@ -202,6 +200,7 @@ bool PdfFileJobSink::beginJob()
     job->writer = std::make_unique<QPdfWriter>(&job->bytes);
     job->writer->setPageLayout(m_layout);
     job->writer->setResolution(m_resolution);
+    job->writer->setTitle(docName);
     if (!job->painter.begin(job->writer.get())) {
         m_error = file;
         return false;
