@@ -104,6 +104,8 @@ private slots:
     void markersShowDifferences();
     void escapeClearsMarkers();
     void noReadoutWhenAskedForNone();
+    void readoutWholeAtEveryHeight_data();
+    void readoutWholeAtEveryHeight();
 
 private:
     QTemporaryDir m_dir;
@@ -332,6 +334,47 @@ void TestCurveReadout::noReadoutWhenAskedForNone()
     w.curves->findChild<QCheckBox *>(u"CheckBox5"_s)->click();
     w.hover(5);
     QCOMPARE(w.overlay()->readout().size(), 4);
+}
+
+void TestCurveReadout::readoutWholeAtEveryHeight_data()
+{
+    QTest::addColumn<int>("height"); // of the plot
+    QTest::addColumn<int>("width");
+    for (const int height : {60, 90, 120, 160, 200, 300, 360, 600})
+        QTest::addRow("%d high", height) << height << 900;
+    QTest::newRow("narrow and low") << 100 << 300;
+}
+
+void TestCurveReadout::readoutWholeAtEveryHeight()
+{
+    QFETCH(int, height);
+    QFETCH(int, width);
+    Windows w(m_sample, false);
+    // Both markers set: the readout's longest form, nine lines.
+    w.click(2);
+    w.click(12);
+    w.curves->findChild<QWidget *>(u"SpinEdit2"_s)->setProperty("value", height);
+    w.curves->findChild<QWidget *>(u"SpinEdit1"_s)->setProperty("value", width);
+    const QRect picture = w.overlay()->rect();
+    QVERIFY(picture.height() >= height);
+    int shown = 0;
+    // Every row of the screen, from the top of the picture to its bottom.
+    for (int x = 53; x < picture.width(); x += 30) {
+        for (int y = 0; y < picture.height(); y += 7) {
+            QTest::mouseMove(w.image(), QPoint(x, y));
+            if (w.overlay()->readout().size() != 9)
+                continue;
+            ++shown;
+            QVERIFY2(picture.contains(w.overlay()->readoutRect()),
+                     qPrintable(u"at %1,%2 the box %3,%4 %5x%6"_s.arg(x)
+                                    .arg(y)
+                                    .arg(w.overlay()->readoutRect().x())
+                                    .arg(w.overlay()->readoutRect().y())
+                                    .arg(w.overlay()->readoutRect().width())
+                                    .arg(w.overlay()->readoutRect().height())));
+        }
+    }
+    QVERIFY(shown > 0);
 }
 
 QTEST_MAIN(TestCurveReadout)

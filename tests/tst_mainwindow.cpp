@@ -151,6 +151,8 @@ private slots:
     void dynamicLoadShowsEachRow();
     void curveButtonShowsCurveWindow();
     void gridViewFollowsLayout();
+    void columnEdgeDoubleClickFitsTexts_data();
+    void columnEdgeDoubleClickFitsTexts();
     void binaryFileTooLarge_data();
     void binaryFileTooLarge();
     void databaseBeyondTheMemoryBudget_data();
@@ -351,7 +353,8 @@ void TestMainWindow::languageSwitchAfterOpening()
     QCOMPARE(w.count(), u"数据条数:3"_s);
 
     w.action("N3")->trigger();
-    QCOMPARE(w.main->windowTitle(), u"HMI Database Browser V1.66"_s);
+    // The title keeps the file's path.
+    QCOMPARE(w.main->windowTitle(), u"HMI Database Browser V1.66 -[ "_s + file + u" ]"_s);
     QCOMPARE(w.row(0), dataTitles(true, false)); // titles stay in the old language
     QCOMPARE(w.count(), u"Sum Data:3"_s);
     QCOMPARE(w.child<QPushButton>("BitBtn1")->text(), u"Open"_s);
@@ -365,24 +368,40 @@ void TestMainWindow::languageSwitchAfterOpening()
     QVERIFY(w.action("N3")->isChecked());
     QVERIFY(!w.action("N2")->isChecked());
 
-    // A database showing buffer 3: after the switch the list says Reco#1.
-    w.open(recordDatabase());
+    // A database showing buffer 3: after the switch the list still names it.
+    const QString database = recordDatabase();
+    w.open(database);
     QVERIFY(w.pick(w.buffers(), 2));
     QCOMPARE(w.main->grid().rows(), 6);
     QVERIFY(w.sink.messages.isEmpty());
     w.action("N2")->trigger();
-    QCOMPARE(w.buffers()->currentText(), u"记录#1"_s);
+    QCOMPARE(w.buffers()->currentIndex(), 2);
+    QCOMPARE(w.buffers()->currentText(), u"记录#3"_s);
+    QCOMPARE(w.buffers()->itemText(0), u"记录#1"_s);
     QCOMPARE(w.buffers()->count(), 12);
     QVERIFY(w.buffers()->isEnabled());
     QVERIFY(w.formats()->isEnabled());
     QCOMPARE(w.main->grid().rows(), 6); // nothing reloaded
     QCOMPARE(w.row(0), dataTitles(false, false));
     QCOMPARE(w.count(), u"数据条数:5"_s);
+    QCOMPARE(w.main->windowTitle(), u"HMI 数据库浏览器 V1.66 -[ "_s + database + u" ]"_s);
     // Choosing the language already set applies it again.
     w.action("N2")->trigger();
     QVERIFY(w.action("N2")->isChecked());
-    QCOMPARE(w.main->windowTitle(), u"HMI 数据库浏览器 V1.66"_s);
+    QCOMPARE(w.buffers()->currentText(), u"记录#3"_s);
+    QCOMPARE(w.main->windowTitle(), u"HMI 数据库浏览器 V1.66 -[ "_s + database + u" ]"_s);
     QVERIFY(w.sink.messages.isEmpty());
+
+    // F5 reads again the buffer the list and the grid show, in the new language.
+    w.action("N3")->trigger();
+    QCOMPARE(w.buffers()->currentText(), u"Reco#3"_s);
+    w.action("Reload")->trigger();
+    QVERIFY(w.sink.messages.isEmpty());
+    QCOMPARE(w.buffers()->currentIndex(), 2);
+    QCOMPARE(w.main->grid().rows(), 6);
+    QCOMPARE(w.row(0), dataTitles(false, false));
+    QCOMPARE(w.count(), u"Sum Data:5"_s);
+    QCOMPARE(w.main->windowTitle(), u"HMI Database Browser V1.66 -[ "_s + database + u" ]"_s);
 }
 
 void TestMainWindow::openingEachKindOfFile_data()
@@ -834,6 +853,52 @@ void TestMainWindow::gridViewFollowsLayout()
     QCOMPARE(top->sectionSize(1), 68);
     QCOMPARE(top->sectionSize(2), 200);
     QCOMPARE(view->model()->headerData(2, Qt::Horizontal).toString(), u"报警内容"_s);
+}
+
+void TestMainWindow::columnEdgeDoubleClickFitsTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("a long alarm text")
+        << u"Pressure of pump 3 too high, valve V12 is closed"_s << 3;
+    QTest::newRow("a long text among many rows")
+        << u"Motor overload on conveyor 7: relay in cabinet B"_s << 5000;
+    // Shorter than the column: it narrows to its texts, title included.
+    QTest::newRow("short texts") << u"Stop"_s << 3;
+}
+
+void TestMainWindow::columnEdgeDoubleClickFitsTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(int, rows);
+    QList<AlarmRecord> records;
+    for (int i = 1; i <= rows; ++i) {
+        AlarmRecord r;
+        r.id = i;
+        r.text = (i == 2 ? text : u"Alarm"_s).toStdU16String();
+        records << r;
+    }
+    const QString alarms = path(u"Alarm.db"_s);
+    QVERIFY(writeFile(alarms, alarmFile(records)));
+    Window w;
+    w.main->show();
+    w.open(alarms);
+    auto *view = w.child<RecordGridView>("StringGrid1");
+    QHeaderView *top = view->horizontalHeader();
+    // The widths the layout gives stay until the user asks.
+    QCOMPARE(top->sectionSize(2), 200);
+    QCOMPARE(top->sectionSize(1), 68);
+    QCOMPARE(w.main->grid().cell(3, 2), text);
+
+    // A double-click on the title's right edge, as a user does it.
+    const int edge = top->sectionViewportPosition(2) + top->sectionSize(2) - 1;
+    QTest::mouseDClick(top->viewport(), Qt::LeftButton, {}, QPoint(edge, top->height() / 2));
+    const QFontMetrics cells(view->font());
+    const int needed = std::max(cells.horizontalAdvance(text),
+                                QFontMetrics(top->font()).horizontalAdvance(u"报警内容"_s));
+    QVERIFY2(top->sectionSize(2) >= needed + 4 && top->sectionSize(2) <= needed + 24,
+             qPrintable(u"%1 for %2"_s.arg(top->sectionSize(2)).arg(needed)));
+    QCOMPARE(top->sectionSize(1), 68);
 }
 
 void TestMainWindow::binaryFileTooLarge_data()

@@ -61,6 +61,7 @@ public:
         QSize windowSize;
         QImage image;
         QSizeF screenDpi;
+        QString name;
         bool ended = false;
     };
 
@@ -70,11 +71,12 @@ public:
 
     void setOrientation(QPageLayout::Orientation o) override { m_orientation = o; }
     QPageLayout::Orientation orientation() const override { return m_orientation; }
-    bool beginJob() override
+    bool beginJob(const QString &docName) override
     {
         if (refuseFrom >= 0 && jobs.size() >= refuseFrom)
             return false;
         Job job;
+        job.name = docName;
         job.orientation = m_orientation;
         job.position = m_window.findChild<QScrollBar *>(u"ScrollBar1"_s)->value();
         job.panelShown = m_window.findChild<QWidget *>(u"Panel1"_s)->isVisible();
@@ -210,20 +212,21 @@ void TestPrinting::printsOneJobPerScreenPage_data()
     QTest::addColumn<int>("start");
     QTest::addColumn<int>("end");
     QTest::addColumn<QList<int>>("positions");
-    QTest::addColumn<int>("finalPosition");
+    // The screen the user looks at when printing, and is shown again after.
+    QTest::addColumn<int>("looking");
     QTest::addColumn<QString>("pages");
 
     // 300 data rows from ID 1; 85 points per screen; scroll maximum 299.
     QTest::newRow("1 to 100: two pages")
-        << 0 << 1 << 100 << QList<int> {0, 85} << 170 << u"2 / Page Dat Point(85)"_s;
+        << 0 << 1 << 100 << QList<int> {0, 85} << 40 << u"2 / Page Dat Point(85)"_s;
     QTest::newRow("1 to 86: one page")
-        << 0 << 1 << 86 << QList<int> {0} << 85 << u"1 / Page Dat Point(85)"_s;
+        << 0 << 1 << 86 << QList<int> {0} << 200 << u"1 / Page Dat Point(85)"_s;
     QTest::newRow("50 to 120: the page holding 50")
-        << 0 << 50 << 120 << QList<int> {0} << 85 << u"1 / Page Dat Point(85)"_s;
+        << 0 << 50 << 120 << QList<int> {0} << 0 << u"1 / Page Dat Point(85)"_s;
     QTest::newRow("200 to 280: from row 171")
-        << 0 << 200 << 280 << QList<int> {170} << 255 << u"1 / Page Dat Point(85)"_s;
+        << 0 << 200 << 280 << QList<int> {170} << 12 << u"1 / Page Dat Point(85)"_s;
     QTest::newRow("1 to 300: last move stops at the maximum")
-        << 0 << 1 << 300 << QList<int> {0, 85, 170, 255} << 299 << u"4 / Page Dat Point(85)"_s;
+        << 0 << 1 << 300 << QList<int> {0, 85, 170, 255} << 150 << u"4 / Page Dat Point(85)"_s;
     QTest::newRow("end not above start: the previous count from the start page")
         << 100 << 200 << 150 << QList<int> {170, 255} << 299 << u"2 / Page Dat Point(85)"_s;
 }
@@ -234,10 +237,11 @@ void TestPrinting::printsOneJobPerScreenPage()
     QFETCH(int, start);
     QFETCH(int, end);
     QFETCH(QList<int>, positions);
-    QFETCH(int, finalPosition);
+    QFETCH(int, looking);
     QFETCH(QString, pages);
 
     Source src;
+    src.file = u"/var/log/panel/Data.bin"_s;
     src.load(300);
     TLSCurrentFrm w(src);
     RecordingSink sink(w);
@@ -249,6 +253,7 @@ void TestPrinting::printsOneJobPerScreenPage()
         setRange(w, 1, endBefore);
     setRange(w, start, end);
     QCOMPARE(child<QLabel>(w, "Label37")->text(), pages);
+    child<QScrollBar>(w, "ScrollBar1")->setValue(looking);
     const Look before = Look::of(w);
 
     w.BitBtn2Click();
@@ -266,11 +271,13 @@ void TestPrinting::printsOneJobPerScreenPage()
         QCOMPARE(job.image.convertToFormat(QImage::Format_RGB32),
                  screenAt(w, src, job.position).convertToFormat(QImage::Format_RGB32));
         QCOMPARE(job.screenDpi, QSizeF(w.logicalDpiX(), w.logicalDpiY()));
+        // A print queue shows each job by the file and the page.
+        QCOMPARE(job.name, u"Data.bin \u2014 %1/%2"_s.arg(n + 1).arg(positions.size()));
     }
     QCOMPARE(Look::of(w), before);
-    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->value(), finalPosition);
-    // The picture shows the screen the run left the scroll bar at.
-    QCOMPARE(w.curvePicture(), screenAt(w, src, finalPosition));
+    // The window shows again the screen the user was looking at.
+    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->value(), looking);
+    QCOMPARE(w.curvePicture(), screenAt(w, src, looking));
     QVERIFY(messages.lines().isEmpty());
 }
 
@@ -336,20 +343,20 @@ void TestPrinting::refusedJobStopsTheRun_data()
 {
     QTest::addColumn<bool>("chinese");
     QTest::addColumn<int>("refuseFrom");
-    QTest::addColumn<int>("finalPosition");
+    QTest::addColumn<int>("looking");
     QTest::addColumn<QString>("message");
-    QTest::newRow("first job refused") << false << 0 << 0
+    QTest::newRow("first job refused") << false << 0 << 30
                                        << u"Error: The printer could not start a print job! "
                                           u"(Office-Laser)"_s;
     QTest::newRow("second job refused, Chinese")
-        << true << 1 << 85 << u"错误: 打印机无法开始打印作业！ (Office-Laser)"_s;
+        << true << 1 << 0 << u"错误: 打印机无法开始打印作业！ (Office-Laser)"_s;
 }
 
 void TestPrinting::refusedJobStopsTheRun()
 {
     QFETCH(bool, chinese);
     QFETCH(int, refuseFrom);
-    QFETCH(int, finalPosition);
+    QFETCH(int, looking);
     QFETCH(QString, message);
     Source src;
     src.chinese = chinese;
@@ -362,6 +369,7 @@ void TestPrinting::refusedJobStopsTheRun()
     w.setMessageSink(&messages);
     w.show();
     setRange(w, 1, 300);
+    child<QScrollBar>(w, "ScrollBar1")->setValue(looking);
     const Look before = Look::of(w);
 
     w.BitBtn2Click();
@@ -371,7 +379,7 @@ void TestPrinting::refusedJobStopsTheRun()
     QCOMPARE(messages.owners(), QList<QWidget *> {&w});
     QCOMPARE(messages.icons(), QList<MessageIcon> {MessageIcon::Warning});
     QCOMPARE(Look::of(w), before);
-    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->value(), finalPosition);
+    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->value(), looking);
 }
 
 void TestPrinting::noPrinterInstalled_data()
@@ -516,6 +524,7 @@ void TestPrinting::pdfFilesOnePagePerJob()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     Source src;
+    src.file = dir.filePath(u"Data.bin"_s);
     src.load(300);
     TLSCurrentFrm w(src);
     PdfFileJobSink pdf(dir.filePath(u"out.pdf"_s));
@@ -535,6 +544,9 @@ void TestPrinting::pdfFilesOnePagePerJob()
     for (const QString &name : {u"out-1.pdf"_s, u"out-2.pdf"_s}) {
         const QByteArray bytes = pdffile::read(dir.filePath(name));
         QVERIFY(bytes.startsWith("%PDF-"));
+        // Each job is named after the file and its page.
+        QCOMPARE(pdffile::title(bytes),
+                 u"Data.bin \u2014 %1/2"_s.arg(name == u"out-1.pdf"_s ? 1 : 2));
         QCOMPARE(pdffile::pageCount(bytes), 1);
         const QList<QSizeF> boxes = pdffile::mediaBoxes(bytes);
         QCOMPARE(boxes.size(), 1);
@@ -586,12 +598,12 @@ void TestPrinting::pdfNeverOverwritesTheBrowsedFile()
     }
     PdfFileJobSink pdf(dir.filePath(u"log.pdf"_s));
     pdf.setProtectedFile(browsed);
-    QVERIFY(!pdf.beginJob());
+    QVERIFY(!pdf.beginJob({}));
     QCOMPARE(pdf.errorText(), browsed);
     QCOMPARE(pdffile::read(browsed), QByteArray("the browsed file"));
     // The next job has a file of its own, but a run with a refused job puts
     // none of its pages in place.
-    QVERIFY(pdf.beginJob());
+    QVERIFY(pdf.beginJob({}));
     pdf.drawPage(ImagePage(QImage(4, 4, QImage::Format_RGB32)), QSizeF(96, 96));
     QVERIFY(pdf.endJob());
     QVERIFY(!pdf.finish());
@@ -686,7 +698,7 @@ void TestPrinting::pdfPageMatchesTheScreenPicture()
     const QImage shown = screen.jobs.first().image;
     PdfFileJobSink stretched(dir.filePath(u"stretched.pdf"_s));
     stretched.setOrientation(QPageLayout::Landscape);
-    QVERIFY(stretched.beginJob());
+    QVERIFY(stretched.beginJob({}));
     stretched.drawPage(ImagePage(shown), screen.jobs.first().screenDpi);
     QVERIFY(stretched.endJob());
     QVERIFY(stretched.finish());

@@ -1,5 +1,6 @@
 // The sample log writer: file layouts, content rules, reproducibility and
 // its command line, checked by decoding the files it writes.
+#include "curves/CurveSettings.h"
 #include "records/LogFileFormat.h"
 
 #include <QDateTime>
@@ -135,6 +136,8 @@ private slots:
     void writeFailures();
     void overwritesOlderOutput();
     void standardSamples();
+    void sampleBuffersMoveOnEveryDefaultCurve_data();
+    void sampleBuffersMoveOnEveryDefaultCurve();
     void fuzzSeeds();
 
 private:
@@ -483,6 +486,41 @@ void TestSampleLogs::standardSamples()
     QCOMPARE(query(dir + u"/Alarm.db"_s, "select count(*) from Ldata").value(0).value(0), u"200"_s);
     QCOMPARE(QFileInfo(dir + u"/binary/Alarm.db"_s).size(), 112 + 150 * 112);
     QCOMPARE(QFileInfo(dir + u"/Data.bin"_s).size(), 32 + 2000 * 32);
+}
+
+void TestSampleLogs::sampleBuffersMoveOnEveryDefaultCurve_data()
+{
+    QTest::addColumn<int>("buffer");
+    // Buffer2 is empty, Buffer8 holds one record and Buffer12 is missing.
+    for (int buffer : {1, 3, 4, 5, 6, 7, 9, 10, 11})
+        QTest::addRow("Buffer%d", buffer) << buffer;
+}
+
+void TestSampleLogs::sampleBuffersMoveOnEveryDefaultCurve()
+{
+    QFETCH(int, buffer);
+    const QString dir = path(u"moving"_s);
+    if (!QFileInfo::exists(dir + u"/Buffer.db"_s))
+        QCOMPARE(runTool({u"samples"_s, dir}).exitCode, 0);
+    const CurveSettings defaults;
+    QString columns;
+    for (const CurveSpec &curve : defaults.curves)
+        columns += (columns.isEmpty() ? u"N"_s : u", N"_s) + QString::number(curve.bufferPos + 3);
+    const QByteArray sql = u"select %1 from Buffer%2"_s.arg(columns).arg(buffer).toUtf8();
+    const QList<QStringList> rows = query(dir + u"/Buffer.db"_s, sql.constData());
+    QVERIFY(rows.size() >= 10);
+    for (qsizetype k = 0; k < qsizetype(defaults.curves.size()); ++k) {
+        const CurveSpec &curve = defaults.curves[size_t(k)];
+        QSet<int> values;
+        for (const QStringList &row : rows) {
+            const int value = row.value(k).toInt();
+            QVERIFY2(value >= curve.zero && value <= curve.full,
+                     qPrintable(u"curve %1: %2"_s.arg(k + 1).arg(value)));
+            values.insert(value);
+        }
+        // Each default curve moves, not a flat line.
+        QVERIFY2(values.size() > 1, qPrintable(u"curve %1 is flat"_s.arg(k + 1)));
+    }
 }
 
 void TestSampleLogs::fuzzSeeds()

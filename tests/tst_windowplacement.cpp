@@ -13,6 +13,10 @@ private slots:
     void clientForOuterSize();
     void keptInsideTheScreen_data();
     void keptInsideTheScreen();
+    void frameFittedInsideTheScreen_data();
+    void frameFittedInsideTheScreen();
+    void centredInsideTheScreen_data();
+    void centredInsideTheScreen();
 };
 
 void TestWindowPlacement::clientForOuterSize_data()
@@ -63,6 +67,63 @@ void TestWindowPlacement::keptInsideTheScreen()
     QFETCH(QRect, available);
     QFETCH(QRect, kept);
     QCOMPARE(keptInside(outer, available), kept);
+}
+
+void TestWindowPlacement::frameFittedInsideTheScreen_data()
+{
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QPoint>("topLeft");
+    QTest::addColumn<QRect>("outer");
+    // 1920 x 1080 at a scale of 2, a panel of 27 at the bottom, a title bar of 30.
+    const QRect scaled(0, 0, 960, 513);
+    const QMargins titled(1, 30, 1, 1);
+    QTest::newRow("scale 2: the title bar stays on the screen")
+        << QSize(902, 509) << titled << scaled << QPoint(29, 2) << QRect(29, 0, 904, 513);
+    QTest::newRow("scale 2: taller than the screen is cut below")
+        << QSize(902, 700) << titled << scaled << QPoint(29, -10) << QRect(29, 0, 904, 513);
+    QTest::newRow("fits: left where it is") << QSize(800, 400) << titled << QRect(0, 0, 1600, 1000)
+                                            << QPoint(100, 100) << QRect(100, 100, 802, 431);
+    QTest::newRow("no frame yet") << QSize(902, 509) << QMargins() << scaled << QPoint(29, 2)
+                                  << QRect(29, 2, 902, 509);
+    QTest::newRow("wider than the screen")
+        << QSize(1282, 509) << titled << scaled << QPoint(40, 0) << QRect(0, 0, 960, 513);
+}
+
+void TestWindowPlacement::frameFittedInsideTheScreen()
+{
+    QFETCH(QSize, client);
+    QFETCH(QMargins, frame);
+    QFETCH(QRect, available);
+    QFETCH(QPoint, topLeft);
+    QFETCH(QRect, outer);
+    const QRect fitted = fittedOuter(client, frame, available, topLeft);
+    QCOMPARE(fitted, outer);
+    QVERIFY(available.contains(fitted));
+    QVERIFY(clientForOuter(fitted.size(), frame).width() <= client.width());
+}
+
+void TestWindowPlacement::centredInsideTheScreen_data()
+{
+    QTest::addColumn<QSize>("outer");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QRect>("placed");
+    QTest::newRow("smaller: centred")
+        << QSize(800, 600) << QRect(0, 0, 1600, 1000) << QRect(400, 200, 800, 600);
+    QTest::newRow("panel on top") << QSize(800, 600) << QRect(0, 40, 1600, 960)
+                                  << QRect(400, 220, 800, 600);
+    // Centred, a frame taller than the area would put its title bar above it.
+    QTest::newRow("taller: the top stays on the area")
+        << QSize(904, 540) << QRect(0, 0, 960, 513) << QRect(28, 0, 904, 540);
+}
+
+void TestWindowPlacement::centredInsideTheScreen()
+{
+    QFETCH(QSize, outer);
+    QFETCH(QRect, available);
+    QFETCH(QRect, placed);
+    QCOMPARE(centredInside(outer, available), placed);
 }
 
 QTEST_APPLESS_MAIN(TestWindowPlacement)

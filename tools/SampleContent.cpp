@@ -98,12 +98,20 @@ PlantSignals::Words PlantSignals::next()
     m_level += 0.02 * (18000.0 - m_level) + 150.0 * m_rng.signedUnit();
     words[2] = static_cast<std::uint16_t>(std::lround(m_level + 2500.0 * m_rng.signedUnit()));
 
-    if (m_index % 250 == 0)
-        m_valve = static_cast<std::uint16_t>(m_rng.below(5) * 4500);
+    // The valve moves to another of its five steps every few records, and the
+    // pump runs and stops for stretches of 3 to 7: a buffer of ten records
+    // already shows both move.
+    if (m_index % ValveRecords == 0) {
+        const std::uint32_t step = (std::uint32_t(m_valve / 4500) + 1 + m_rng.below(4)) % 5;
+        m_valve = static_cast<std::uint16_t>(step * 4500);
+    }
     words[3] = m_valve;
 
-    if (m_index % 40 == 0 && m_rng.below(3) == 0)
+    if (m_pumpLeft == 0) {
         m_pump = !m_pump;
+        m_pumpLeft = 3 + static_cast<int>(m_rng.below(5));
+    }
+    --m_pumpLeft;
     words[4] = m_pump ? 8000 : 0;
 
     const long current

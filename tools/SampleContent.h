@@ -51,8 +51,8 @@ struct Timestamp
 //   0 temperature (slow wave of 150 records, 5000 .. 45000)
 //   1 batch progress (ramp of 80 records, 0 .. 35550)
 //   2 tank level (noisy level about 18000)
-//   3 valve position (steps of 4500 up to 18000)
-//   4 pump running (on/off, 8000 or 0)
+//   3 valve position (steps of 4500 up to 18000, a move every 5 records)
+//   4 pump running (on/off, 8000 or 0, for 3 to 7 records)
 //   5 current deviation (signed 16-bit)
 //   6,7 totaliser (32-bit integer, low word first)
 //   8,9 flow in m3/h (float, swings negative)
@@ -69,9 +69,11 @@ private:
     Rng m_rng;
     double m_phase;
     std::uint64_t m_index = 0;
+    static constexpr std::uint64_t ValveRecords = 5;
     std::uint16_t m_valve = 9000;
     double m_level = 18000.0;
     bool m_pump = false;
+    int m_pumpLeft = 0;
 };
 
 // One entry of the panel's alarm list.

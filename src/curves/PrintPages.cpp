@@ -2,6 +2,8 @@
 
 #include "records/Translations.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <limits>
 
@@ -22,6 +24,13 @@ QString pageCountText(int pages, int pointsPerScreen, bool chinese)
                               QT_TRANSLATE_NOOP("TLSCurrentFrm", "%1 / Page Dat Point(%2)"))
         .arg(pages)
         .arg(pointsPerScreen);
+}
+
+QString jobName(const QString &filePath, int page, int pages)
+{
+    const QString count = QStringLiteral("%1/%2").arg(page).arg(pages);
+    const QString name = QFileInfo(filePath).fileName();
+    return name.isEmpty() ? count : name + QStringLiteral(" \u2014 ") + count;
 }
 
 QSize windowClientSize(QSize picture)

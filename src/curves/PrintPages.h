@@ -18,6 +18,10 @@ std::optional<int> pageCount(int start, int end, int pointsPerScreen);
 // "3 / Page Dat Point(85)" or the Chinese form.
 QString pageCountText(int pages, int pointsPerScreen, bool chinese);
 
+// A print job's name: the file's name and the page among the pages,
+// "Data.bin — 2/3"; the page alone for a grid that came from no file.
+QString jobName(const QString &filePath, int page, int pages);
+
 // Client size that holds the settings panel above a picture of the given
 // size.
 QSize windowClientSize(QSize picture);

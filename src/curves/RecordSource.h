@@ -2,6 +2,8 @@
 
 #include "records/ValueFormat.h"
 
+#include <QString>
+
 class RecordGridModel;
 
 // What the curve window reads of the main window: the record grid, the UI
@@ -17,4 +19,6 @@ public:
     virtual bool displayFormatEnabled() const = 0;
     // The selected item of the display format list.
     virtual ValueFormat::Format displayFormat() const = 0;
+    // The file the grid was read from; empty when none.
+    virtual QString openFileName() const { return {}; }
 };

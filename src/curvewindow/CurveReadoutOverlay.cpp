@@ -4,6 +4,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int Margin = 4;
@@ -31,22 +33,36 @@ void CurveReadoutOverlay::setMarkers(std::optional<int> xA, std::optional<int> x
     update();
 }
 
-QRect CurveReadoutOverlay::boxFor(QPoint pointer) const
+QRect CurveReadoutOverlay::boxFor(QPoint pointer)
 {
     const QFontMetrics fm(font());
+    const int lines = static_cast<int>(m_lines.size());
+    // A picture too low for the lines in one column gets them side by side,
+    // so that the box stays whole.
+    const int fitting = std::max(1, (height() - 2 * Margin) / fm.height());
+    const int columns = (lines + fitting - 1) / fitting;
+    m_rowsPerColumn = (lines + columns - 1) / columns;
+    m_columnWidths.clear();
+    for (int i = 0; i < lines; ++i) {
+        if (i % m_rowsPerColumn == 0)
+            m_columnWidths << 0;
+        m_columnWidths.last() = std::max(
+            m_columnWidths.last(), fm.horizontalAdvance(m_lines.at(i).text) + Swatch + Margin);
+    }
     int textWidth = 0;
-    for (const CurveReadout::Line &l : m_lines)
-        textWidth = std::max(textWidth, fm.horizontalAdvance(l.text) + (Swatch + Margin));
-    const QSize size(textWidth + 2 * Margin,
-                     static_cast<int>(m_lines.size()) * fm.height() + 2 * Margin);
-    // Right of and below the pointer; turned to the other side at the edges.
+    for (const int w : std::as_const(m_columnWidths))
+        textWidth += w;
+    textWidth += (static_cast<int>(m_columnWidths.size()) - 1) * 2 * Margin;
+    const QSize size(textWidth + 2 * Margin, m_rowsPerColumn * fm.height() + 2 * Margin);
+    // Right of and below the pointer; turned to the other side at the edges,
+    // and never past an edge of the picture.
     QPoint at = pointer + QPoint(PointerGap, PointerGap);
     if (at.x() + size.width() > width())
         at.setX(pointer.x() - PointerGap - size.width());
     if (at.y() + size.height() > height())
         at.setY(pointer.y() - PointerGap - size.height());
-    at.setX(std::max(0, at.x()));
-    at.setY(std::max(0, at.y()));
+    at.setX(std::max(0, std::min(at.x(), width() - size.width())));
+    at.setY(std::max(0, std::min(at.y(), height() - size.height())));
     return QRect(at, size);
 }
 
@@ -78,9 +94,15 @@ void CurveReadoutOverlay::paintEvent(QPaintEvent *)
     p.setPen(palette().color(QPalette::ToolTipText));
     p.setBrush(palette().color(QPalette::ToolTipBase));
     p.drawRect(m_box.adjusted(0, 0, -1, -1));
-    int y = m_box.top() + Margin;
-    for (const CurveReadout::Line &l : m_lines) {
-        int x = m_box.left() + Margin;
+    int left = m_box.left() + Margin;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const CurveReadout::Line &l = m_lines.at(i);
+        const int column = static_cast<int>(i) / m_rowsPerColumn;
+        const int row = static_cast<int>(i) % m_rowsPerColumn;
+        if (row == 0 && column > 0)
+            left += m_columnWidths.at(column - 1) + 2 * Margin;
+        const int y = m_box.top() + Margin + row * fm.height();
+        int x = left;
         if (l.colour) {
             const QRect swatch(x, y + (fm.height() - Swatch) / 2, Swatch, Swatch);
             p.fillRect(swatch, QColor::fromRgb(*l.colour));
@@ -89,6 +111,5 @@ void CurveReadoutOverlay::paintEvent(QPaintEvent *)
         }
         x += Swatch + Margin;
         p.drawText(x, y + fm.ascent(), l.text);
-        y += fm.height();
     }
 }

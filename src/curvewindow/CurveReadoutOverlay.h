@@ -29,11 +29,15 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QRect boxFor(QPoint pointer) const;
+    // Lays the lines out in as many columns as the height needs and places
+    // the box beside the pointer.
+    QRect boxFor(QPoint pointer);
 
     std::optional<int> m_xA;
     std::optional<int> m_xB;
     int m_plotBottom = 0;
     QList<CurveReadout::Line> m_lines;
     QRect m_box;
+    int m_rowsPerColumn = 1;
+    QList<int> m_columnWidths;
 };

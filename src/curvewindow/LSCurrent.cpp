@@ -381,11 +381,9 @@ void TLSCurrentFrm::showEvent(QShowEvent *event)
         return;
     if (!m_placed) {
         m_placed = true;
-        if (const QScreen *screen = this->screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        if (const QScreen *screen = this->screen())
+            move(WindowPlacement::centredInside(frameGeometry().size(), screen->availableGeometry())
+                     .topLeft());
     }
     FormShow();
 }
@@ -644,16 +642,26 @@ void TLSCurrentFrm::fitOnScreen(QSize client)
         setFixedSize(client);
         return;
     }
-    const QRect available = screen->availableGeometry();
+    m_wantedClient = client;
     const QRect outer = frameGeometry();
-    const QMargins frame = WindowPlacement::frameOf(outer, geometry());
-    // Never larger than the screen allows; a larger picture is cut at the
-    // window's edge.
-    setFixedSize(client.boundedTo(WindowPlacement::largestClient(available, frame)));
-    const QRect wanted(outer.topLeft(), size().grownBy(frame));
-    const QRect kept = WindowPlacement::keptInside(wanted, available);
-    if (kept != wanted)
-        move(kept.topLeft());
+    m_fittedFrame = WindowPlacement::frameOf(outer, geometry());
+    // Never larger than the screen allows, title bar included; a larger
+    // picture is cut at the window's edge.
+    const QRect fitted = WindowPlacement::fittedOuter(client, m_fittedFrame,
+                                                      screen->availableGeometry(), outer.topLeft());
+    setFixedSize(WindowPlacement::clientForOuter(fitted.size(), m_fittedFrame));
+    if (fitted.topLeft() != outer.topLeft())
+        move(fitted.topLeft());
+}
+
+void TLSCurrentFrm::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    // A window manager reports its frame only once it framed the window: the
+    // window is fitted again with the frame it really has.
+    if (isVisible() && m_wantedClient.isValid()
+        && WindowPlacement::frameOf(frameGeometry(), geometry()) != m_fittedFrame)
+        fitOnScreen(m_wantedClient);
 }
 
 PrintJobSink &TLSCurrentFrm::printer()
@@ -674,9 +682,9 @@ MessageSink &TLSCurrentFrm::messages()
     return *m_messageBoxes;
 }
 
-bool TLSCurrentFrm::printClientArea(PrintJobSink &sink)
+bool TLSCurrentFrm::printClientArea(PrintJobSink &sink, const QString &jobName)
 {
-    if (!sink.beginJob())
+    if (!sink.beginJob(jobName))
         return false;
     // The client area as the window paints it, on its face colour; the
     // picture is drawn afresh for the device, and the pointer's readout and
@@ -699,12 +707,14 @@ void TLSCurrentFrm::BitBtn2Click()
     setFixedSize(width(), height() - panel);
 
     QScrollBar *bar = ui->ScrollBar1;
+    const int shown = bar->value();
     const PageWalk walk(ui->SpinEdit3->value(), firstDataId(), bar->pageStep(), m_pageCount,
                         bar->maximum());
     if (walk.pages() > 0)
         bar->setValue(walk.firstPosition());
     for (int n = 0; n < walk.pages(); ++n) {
-        if (!printClientArea(sink)) {
+        if (!printClientArea(sink,
+                             PrintPages::jobName(m_source.openFileName(), n + 1, walk.pages()))) {
             // Stop at the first job the printer refuses; the window comes back.
             const bool chinese = m_source.chineseUi();
             QString text = CurveCaptions::printFailed(chinese);
@@ -717,6 +727,8 @@ void TLSCurrentFrm::BitBtn2Click()
         bar->setValue(walk.positionAfter(n));
     }
 
+    // The user gets back the screen they were looking at.
+    bar->setValue(shown);
     ui->Panel1->show();
     setFixedSize(width(), height() + panel);
     bar->setGeometry(barPlace);

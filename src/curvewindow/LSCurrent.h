@@ -5,6 +5,7 @@
 #include "curves/CurveSettings.h"
 
 #include <QImage>
+#include <QMargins>
 #include <QWidget>
 
 #include <memory>
@@ -98,6 +99,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -123,7 +125,7 @@ private:
     bool m_screenBound = true;
     PrintJobSink &printer();
     MessageSink &messages();
-    bool printClientArea(PrintJobSink &sink);
+    bool printClientArea(PrintJobSink &sink, const QString &jobName);
     CurvePicture::View pictureView() const;
     std::optional<int> rowUnder(int x) const;
     void pointerAt(std::optional<QPoint> pointer);
@@ -142,6 +144,9 @@ private:
     int m_pageCount = 0;
     int m_lastPictureSize = -1;
     bool m_placed = false;
+    // The client size last asked for, and the frame it was fitted with.
+    QSize m_wantedClient;
+    QMargins m_fittedFrame;
     TMyColorFrm *m_colourDialog = nullptr;
     CurveTab *m_curveTabs[CurveCount] = {};
     PrintJobSink *m_printSink = nullptr;

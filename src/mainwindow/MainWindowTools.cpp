@@ -398,7 +398,7 @@ void TMainFrm::reloadSteps()
     const int buffer = ui->BufferName->currentIndex();
     const ValueFormat::Format format = displayFormat();
     const QString title = windowTitle();
-    openFile(m_openFileName);
+    openFile(m_openFileName, m_titleName);
     if (m_workStopped)
         return;
     // The title keeps the name the file was opened by.

@@ -346,15 +346,15 @@ void TMainFrm::FormShow()
     const bool zh = chineseUi();
     applyCaptions(zh);
     ui->BitBtn5->setText(MainTexts::countDisplay(zh, m_grid.recordCount()));
-    setWindowTitle(MainTexts::windowTitle(zh));
+    setWindowTitle(m_openFileName.isEmpty() ? MainTexts::windowTitle(zh)
+                                            : MainTexts::windowTitleWithFile(zh, m_titleName));
 
+    // Only the items' texts change: the list goes on naming the buffer the
+    // grid shows, and a reload reads that one.
     const QComboBox *source = zh ? ui->BufferName_CH : ui->BufferName_EN;
     const QSignalBlocker block(ui->BufferName);
-    ui->BufferName->clear();
-    for (int i = 0; i < source->count(); ++i)
-        ui->BufferName->addItem(source->itemText(i));
-    ui->BufferName->setCurrentIndex(0);
-    m_loadedBuffer = 0;
+    for (int i = 0; i < source->count() && i < ui->BufferName->count(); ++i)
+        ui->BufferName->setItemText(i, source->itemText(i));
 }
 
 void TMainFrm::FormClose()
@@ -500,8 +500,10 @@ void TMainFrm::openFile(const QString &path, const QString &shownName)
     FileChooser *usual = std::exchange(m_services.files, &chosen);
     OpenClick();
     m_services.files = usual;
-    if (!shownName.isEmpty())
+    if (!shownName.isEmpty() && !m_workStopped && m_openFileName == path) {
+        m_titleName = shownName;
         setWindowTitle(MainTexts::windowTitleWithFile(chineseUi(), shownName));
+    }
 }
 
 void TMainFrm::OpenClick()
@@ -517,6 +519,7 @@ void TMainFrm::OpenClick()
 void TMainFrm::openChosen(const QString &path)
 {
     m_openFileName = path;
+    m_titleName = path;
     const bool zh = chineseUi();
     setWindowTitle(MainTexts::windowTitleWithFile(zh, path));
 
@@ -761,6 +764,7 @@ struct TMainFrm::WindowState
     bool formatsOn = false;
     int format = 0;
     QString openFileName;
+    QString titleName;
     bool isSqlite = false;
     ViewPlace place;
 };
@@ -777,6 +781,7 @@ TMainFrm::WindowState TMainFrm::windowState() const
     state.formatsOn = ui->DShow_Format->isEnabled();
     state.format = m_loadedFormat;
     state.openFileName = m_openFileName;
+    state.titleName = m_titleName;
     state.isSqlite = m_isSqlite;
     state.place = viewPlace();
     return state;
@@ -785,6 +790,7 @@ TMainFrm::WindowState TMainFrm::windowState() const
 void TMainFrm::restoreWindowState(WindowState &state)
 {
     m_openFileName = state.openFileName;
+    m_titleName = state.titleName;
     m_isSqlite = state.isSqlite;
     m_grid.restore(std::move(state.grid));
     setWindowTitle(state.title);

@@ -88,7 +88,7 @@ public:
     ValueFormat::Format displayFormat() const override;
 
     RecordGridModel &grid() { return m_grid; }
-    QString openFileName() const { return m_openFileName; }
+    QString openFileName() const override { return m_openFileName; }
     // How the last load into the grid ended: Failed when the grid does not
     // hold the file's records (the file could not be read, was refused as
     // too large, or the load broke off), whatever the window said about it.
@@ -196,6 +196,8 @@ private:
 
     RecordGridModel m_grid;
     QString m_openFileName;
+    // The name the title shows for the open file.
+    QString m_titleName;
     QString m_exportFailure;
     bool m_isSqlite = false;
     LoadOutcome m_loadOutcome = LoadOutcome::None;

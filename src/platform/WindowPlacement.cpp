@@ -35,4 +35,17 @@ QRect keptInside(const QRect &outer, const QRect &available)
     return r;
 }
 
+QRect fittedOuter(QSize client, const QMargins &frame, const QRect &available, QPoint topLeft)
+{
+    const QSize fitted = client.boundedTo(largestClient(available, frame));
+    return keptInside(QRect(topLeft, fitted.grownBy(frame)), available);
+}
+
+QRect centredInside(QSize outer, const QRect &available)
+{
+    QRect r(QPoint(), outer);
+    r.moveCenter(available.center());
+    return keptInside(r, available);
+}
+
 } // namespace WindowPlacement

@@ -25,4 +25,12 @@ QSize largestClient(const QRect &available, const QMargins &frame);
 // the area's.
 QRect keptInside(const QRect &outer, const QRect &available);
 
+// The outer rectangle of a window that wants the client size, its frame's
+// top-left corner at `topLeft`: no larger than the available area, frame
+// included, and kept inside it.
+QRect fittedOuter(QSize client, const QMargins &frame, const QRect &available, QPoint topLeft);
+
+// The outer size centred on the available area and kept inside it.
+QRect centredInside(QSize outer, const QRect &available);
+
 } // namespace WindowPlacement

@@ -73,10 +73,7 @@ void makePrinterSetup(QPrintDialog &dialog, const PrinterSetupTexts &texts)
 
 PrinterJobSink::PrinterJobSink()
     : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
-{
-    // The system gives the jobs no title.
-    m_printer->setDocName(QString());
-}
+{ }
 
 PrinterJobSink::~PrinterJobSink()
 {
@@ -106,13 +103,14 @@ bool PrinterJobSink::prepareJob()
     return true;
 }
 
-bool PrinterJobSink::beginJob()
+bool PrinterJobSink::beginJob(const QString &docName)
 {
     m_error.clear();
     if (m_painter && m_painter->isActive())
         m_painter->end();
     if (!prepareJob())
         return false;
+    m_printer->setDocName(docName);
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(m_printer.get())) {
         m_painter.reset();
@@ -210,7 +208,7 @@ QPageLayout::Orientation PdfFileJobSink::orientation() const
     return m_layout.orientation();
 }
 
-bool PdfFileJobSink::beginJob()
+bool PdfFileJobSink::beginJob(const QString &docName)
 {
     m_error.clear();
     m_writeFailure.clear();
@@ -236,6 +234,7 @@ bool PdfFileJobSink::beginJob()
     job->writer = std::make_unique<QPdfWriter>(&job->bytes);
     job->writer->setPageLayout(m_layout);
     job->writer->setResolution(m_resolution);
+    job->writer->setTitle(docName);
     if (!job->painter.begin(job->writer.get())) {
         m_error = file;
         m_failed = true;

@@ -65,9 +65,10 @@ public:
     virtual void setOrientation(QPageLayout::Orientation orientation) = 0;
     virtual QPageLayout::Orientation orientation() const = 0;
 
-    // Starts a document of one page. False when no job can be started;
-    // errorText() then says why.
-    virtual bool beginJob() = 0;
+    // Starts a document of one page, named `docName` (the title a print
+    // queue shows). False when no job can be started; errorText() then says
+    // why.
+    virtual bool beginJob(const QString &docName) = 0;
     // Draws the page at the device page's top-left corner, scaled by its
     // pixels per inch over screenDpi, so it keeps its size on screen.
     virtual void drawPage(const PagePicture &page, QSizeF screenDpi) = 0;
@@ -104,7 +105,7 @@ public:
 
     void setOrientation(QPageLayout::Orientation orientation) override;
     QPageLayout::Orientation orientation() const override;
-    bool beginJob() override;
+    bool beginJob(const QString &docName) override;
     void drawPage(const PagePicture &page, QSizeF screenDpi) override;
     bool endJob() override;
     QString errorText() const override { return m_error; }
@@ -138,7 +139,7 @@ public:
 
     void setOrientation(QPageLayout::Orientation orientation) override;
     QPageLayout::Orientation orientation() const override;
-    bool beginJob() override;
+    bool beginJob(const QString &docName) override;
     void drawPage(const PagePicture &page, QSizeF screenDpi) override;
     bool endJob() override;
     QString errorText() const override { return m_error; }

@@ -12,9 +12,11 @@ public:
     bool chineseUi() const override { return chinese; }
     bool displayFormatEnabled() const override { return enabled; }
     ValueFormat::Format displayFormat() const override { return format; }
+    QString openFileName() const override { return file; }
 
     RecordGridModel grid;
     bool chinese = false;
     bool enabled = true;
     ValueFormat::Format format = ValueFormat::Format::Unsigned16;
+    QString file;
 };

@@ -31,6 +31,30 @@ inline int pageCount(const QByteArray &pdf)
     return pages;
 }
 
+// The document information's /Title: a literal string, in UTF-16 with its
+// byte order mark or in single bytes; null when there is none.
+inline QString title(const QByteArray &pdf)
+{
+    const qsizetype at = pdf.indexOf("/Title");
+    if (at < 0)
+        return {};
+    qsizetype i = pdf.indexOf('(', at);
+    if (i < 0)
+        return {};
+    QByteArray bytes;
+    for (++i; i < pdf.size() && pdf.at(i) != ')'; ++i) {
+        if (pdf.at(i) == '\\' && i + 1 < pdf.size())
+            ++i;
+        bytes.append(pdf.at(i));
+    }
+    if (!bytes.startsWith("\xfe\xff"))
+        return QString::fromLatin1(bytes);
+    QString text;
+    for (qsizetype k = 2; k + 1 < bytes.size(); k += 2)
+        text.append(QChar(char16_t((uchar(bytes.at(k)) << 8) | uchar(bytes.at(k + 1)))));
+    return text;
+}
+
 // Width and height of every page's media box, in points.
 inline QList<QSizeF> mediaBoxes(const QByteArray &pdf)
 {
