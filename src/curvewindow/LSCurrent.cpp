@@ -642,7 +642,6 @@ void TLSCurrentFrm::fitOnScreen(QSize client)
         setFixedSize(client);
         return;
     }
-    m_wantedClient = client;
     const QRect outer = frameGeometry();
     m_fittedFrame = WindowPlacement::frameOf(outer, geometry());
     // Never larger than the screen allows, title bar included; a larger

@@ -121,6 +121,7 @@ private:
     // Gives the window the client size, as far as the screen allows, and
     // moves it back inside the screen's free area when it runs off it.
     void fitOnScreen(QSize client);
+    // The client size last asked for.
     QSize m_wantedClient;
     bool m_screenBound = true;
     PrintJobSink &printer();
@@ -144,8 +145,7 @@ private:
     int m_pageCount = 0;
     int m_lastPictureSize = -1;
     bool m_placed = false;
-    // The client size last asked for, and the frame it was fitted with.
-    QSize m_wantedClient;
+    // The frame the client size last asked for was fitted with.
     QMargins m_fittedFrame;
     TMyColorFrm *m_colourDialog = nullptr;
     CurveTab *m_curveTabs[CurveCount] = {};
