@@ -7,11 +7,11 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools
-  qt6-tools-dev qt6-l10n-tools
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libgl-dev libxkbcommon-dev
   libsqlite3-dev sqlite3
   libxlsxwriter-dev zlib1g-dev
-  fonts-wqy-zenhei fonts-arphic-uming fonts-liberation
+  fonts-wqy-zenhei fonts-arphic-uming fonts-hanazono fonts-liberation
   xvfb xauth xdg-utils
   ghostscript
   python3-openpyxl

@@ -4,6 +4,7 @@
 #include "colourdialog/MyColorDlg.h"
 #include "curvewindow/LSCurrent.h"
 #include "mainwindow/uTestSqlite.h"
+#include "platform/Fonts.h"
 #include "platform/MessageSink.h"
 #include "records/Translations.h"
 #include "support/LogFiles.h"
@@ -12,8 +13,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +26,8 @@
 
 #include <algorithm>
 #include <utility>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -256,6 +263,9 @@ private slots:
     void translationFileIsComplete();
     void switchInstallsTheCatalogue_data();
     void switchInstallsTheCatalogue();
+    void qtDialogsFollowTheLanguage_data();
+    void qtDialogsFollowTheLanguage();
+    void gridFaceDrawsIdeographsBeyondTheBasicPlane();
 };
 
 void TestCaptions::windowsShowTheTextsTheyShowedBefore()
@@ -350,6 +360,46 @@ void TestCaptions::switchInstallsTheCatalogue()
     // A text the catalogue lacks stays English in either language.
     QCOMPARE(Translations::text(!english, "TMainFrm", "No such text"),
              QStringLiteral("No such text"));
+}
+
+void TestCaptions::qtDialogsFollowTheLanguage_data()
+{
+    QTest::addColumn<QByteArray>("context");
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QString>("chinese");
+    QTest::newRow("open") << QByteArray("QFileDialog") << QByteArray("Open") << u"打开"_s;
+    QTest::newRow("save as") << QByteArray("QFileDialog") << QByteArray("Save As") << u"另存为"_s;
+    QTest::newRow("printer options")
+        << QByteArray("QPrintDialog") << QByteArray("&Options >>") << u"选项(&O) >>"_s;
+}
+
+void TestCaptions::qtDialogsFollowTheLanguage()
+{
+    QFETCH(QByteArray, context);
+    QFETCH(QByteArray, source);
+    QFETCH(QString, chinese);
+    if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath)
+                           + u"/qtbase_zh_CN.qm"_s))
+        QSKIP("Qt's Chinese catalogue is not installed");
+    TMainFrm main;
+    main.N3Click();
+    QCOMPARE(QCoreApplication::translate(context.constData(), source.constData()),
+             QString::fromUtf8(source));
+    main.N2Click();
+    QCOMPARE(QCoreApplication::translate(context.constData(), source.constData()), chinese);
+    main.N3Click();
+    QCOMPARE(QCoreApplication::translate(context.constData(), source.constData()),
+             QString::fromUtf8(source));
+}
+
+void TestCaptions::gridFaceDrawsIdeographsBeyondTheBasicPlane()
+{
+    // The package and the install script bring the face.
+    QVERIFY(QFontDatabase::families().contains(u"HanaMinB"_s));
+    // 𠮷 (U+20BB7) in an alarm text: drawn from the grid's own fallback, not as a box.
+    const QFontMetrics grid(songFace(14));
+    QVERIFY(grid.inFontUcs4(0x20BB7));
+    QVERIFY(grid.inFontUcs4(0x4E2D)); // and the common ones still
 }
 
 QTEST_MAIN(TestCaptions)

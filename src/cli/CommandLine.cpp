@@ -12,6 +12,7 @@
 #include "platform/WorkProgress.h"
 #include "printing/PrintJobSink.h"
 #include "records/CsvWriter.h"
+#include "records/Translations.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -533,6 +534,7 @@ int runHeadless(const CommandLine &command)
     // the signal on to this one: the run then cleans up and ends with the signal's status.
     StopSignals::install();
     UntilStopSignal untilStopped;
+    Translations::useQtCatalogue(false);
     StderrMessages messages;
     FixedFileChooser file(command.file);
     MainWindowServices services;

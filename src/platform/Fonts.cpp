@@ -6,12 +6,12 @@ QStringList songFamilies()
 {
     // A Ming face with half-width Latin glyphs first: at 16 pixels it fills an
     // 8 x 16 cell exactly, as the Windows face does; sans CJK faces after it.
-    return {QStringLiteral("宋体"),
-            QStringLiteral("SimSun"),
-            QStringLiteral("AR PL UMing CN"),
-            QStringLiteral("WenQuanYi Zen Hei Mono"),
-            QStringLiteral("WenQuanYi Zen Hei"),
-            QStringLiteral("Noto Serif CJK SC")};
+    return {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"),
+            QStringLiteral("WenQuanYi Zen Hei Mono"), QStringLiteral("WenQuanYi Zen Hei"),
+            QStringLiteral("Noto Serif CJK SC"),
+            // Last, for what the faces above lack: the rarer ideographs outside the Basic
+            // Multilingual Plane (𠮷, U+20BB7), which alarm texts may hold.
+            QStringLiteral("HanaMinB")};
 }
 
 QStringList sansFamilies()

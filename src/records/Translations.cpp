@@ -1,6 +1,7 @@
 #include "records/Translations.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QTranslator>
 
 namespace Translations {
@@ -20,7 +21,19 @@ QTranslator &chineseCatalogue()
     return translator;
 }
 
+// Qt's own texts (the file dialogs, the printer set-up) from the catalogue
+// the system's Qt brings; without it they stay in English.
+QTranslator &qtCatalogue()
+{
+    static QTranslator translator;
+    static const bool loaded = translator.load(QStringLiteral("qtbase_zh_CN"),
+                                               QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    Q_UNUSED(loaded);
+    return translator;
+}
+
 bool installed = false;
+bool withQtCatalogue = true;
 
 } // namespace
 
@@ -34,16 +47,25 @@ QString text(bool chinese, const char *context, const char *source, const char *
     return QString::fromUtf8(source);
 }
 
+void useQtCatalogue(bool use)
+{
+    withQtCatalogue = use;
+}
+
 void install(bool chinese)
 {
     // Installing twice would stack the same catalogue twice.
     if (chinese == installed)
         return;
     installed = chinese;
-    if (chinese)
+    if (chinese) {
+        if (withQtCatalogue && !qtCatalogue().isEmpty())
+            QCoreApplication::installTranslator(&qtCatalogue());
         QCoreApplication::installTranslator(&chineseCatalogue());
-    else
+    } else {
         QCoreApplication::removeTranslator(&chineseCatalogue());
+        QCoreApplication::removeTranslator(&qtCatalogue());
+    }
 }
 
 } // namespace Translations

@@ -14,8 +14,12 @@ QString text(bool chinese, const char *context, const char *source,
              const char *disambiguation = nullptr);
 
 // Makes Chinese or English the language of the moment by installing the
-// Chinese translator or removing it; the windows hear of it by a
-// LanguageChange event. Needs the application object.
+// Chinese translators (ours, and Qt's own where the system has it) or removing them; the windows
+// hear of it by a LanguageChange event. Needs the application object.
 void install(bool chinese);
+
+// Whether install() brings Qt's own catalogue too (the default). Runs without windows leave it
+// out: it also translates the system's error texts, which the command line prints in English.
+void useQtCatalogue(bool use);
 
 } // namespace Translations
