@@ -809,6 +809,17 @@ void TMainFrm::restoreWindowState(WindowState &state)
     restoreViewPlace(state.place);
 }
 
+void TMainFrm::runStep(const std::function<void()> &work)
+{
+    ++m_workDepth;
+    try {
+        work();
+    } catch (const WorkStopped &) {
+        m_workStopped = true;
+    }
+    --m_workDepth;
+}
+
 bool TMainFrm::runWork(WorkKind kind, const std::function<void()> &work)
 {
     if (m_workDepth > 0) {
@@ -816,13 +827,7 @@ bool TMainFrm::runWork(WorkKind kind, const std::function<void()> &work)
         // more is done once it was stopped.
         if (m_workStopped)
             return false;
-        ++m_workDepth;
-        try {
-            work();
-        } catch (const WorkStopped &) {
-            m_workStopped = true;
-        }
-        --m_workDepth;
+        runStep(work);
         return !m_workStopped;
     }
     // A save changes nothing in the window; a load is undone whole.
@@ -837,13 +842,7 @@ bool TMainFrm::runWork(WorkKind kind, const std::function<void()> &work)
         m_work = dialog.get();
     }
     m_workStopped = false;
-    ++m_workDepth;
-    try {
-        work();
-    } catch (const WorkStopped &) {
-        m_workStopped = true;
-    }
-    --m_workDepth;
+    runStep(work);
     m_work = nullptr;
     dialog.reset();
     const bool stopped = std::exchange(m_workStopped, false);

@@ -182,6 +182,8 @@ private:
     // Growth only adds rows: given up, the rows are cut back, and the grid
     // is not kept aside (which would copy its records on the first write).
     enum class WorkKind { Load, Grow, Save };
+    // Runs one step of a work, noting a stop instead of passing it on.
+    void runStep(const std::function<void()> &work);
     bool runWork(WorkKind kind, const std::function<void()> &work);
     struct WindowState;
     WindowState windowState() const;
