@@ -115,6 +115,12 @@ QByteArrayView shownText(QByteArrayView stored, QByteArray &converted)
 {
     if (isAscii(stored))
         return stored;
+#ifdef Q_OS_WIN
+    // Windows' 8-bit code page is the ANSI one (936, GBK, on a Chinese PC),
+    // never UTF-8: texts in UTF-8 read as on Linux, other bytes in that page.
+    if (stored.isValidUtf8())
+        return stored;
+#endif
     converted = QString::fromLocal8Bit(stored).toUtf8();
     return converted;
 }
