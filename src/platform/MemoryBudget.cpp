@@ -13,6 +13,7 @@
 
 namespace {
 
+#if defined(Q_OS_LINUX)
 QByteArray readSmallFile(const QString &path)
 {
     QFile file(path);
@@ -21,7 +22,6 @@ QByteArray readSmallFile(const QString &path)
     return file.read(64 * 1024);
 }
 
-#if defined(Q_OS_LINUX)
 // "MemAvailable:   12345 kB" of /proc/meminfo, in bytes.
 std::optional<qint64> memAvailable()
 {
