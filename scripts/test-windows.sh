@@ -13,6 +13,13 @@ if [ ! -x "$out/norvale.exe" ] || [ -z "$version" ]; then
 fi
 
 export WINEPREFIX="$out/wine" WINEARCH=win64 WINEDEBUG=-all
+# The programs of the build folder find Qt's and MinGW's DLLs on the PATH.
+qt="$("$root/scripts/build-qt-windows.sh" --print-dir)"
+triple=x86_64-w64-mingw32
+dll_dirs=("$qt/bin" "$(dirname "$($triple-g++-posix -print-libgcc-file-name)")" "/usr/$triple/lib")
+WINEPATH=""
+for d in "${dll_dirs[@]}"; do WINEPATH="$WINEPATH${WINEPATH:+;}Z:${d//\//\\}"; done
+export WINEPATH
 # No Mono or Gecko installers: nothing here needs them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
