@@ -2,6 +2,8 @@
 # Installs the Debian packages that the build, the tests and the program need.
 # Runs apt-get only when something is missing; does nothing otherwise.
 # --sanitizers adds clang and its sanitizer and libFuzzer runtimes.
+# --windows adds the MinGW-w64 cross toolchain, Wine, NSIS and the source
+# archive lines that the Windows build fetches Qt, SQLite and libxlsxwriter from.
 set -euo pipefail
 
 packages=(
@@ -21,8 +23,34 @@ packages=(
   fonts-dejavu-core
 )
 
-if [ "${1:-}" = "--sanitizers" ]; then
-  packages+=(clang libclang-rt-14-dev llvm)
+windows=0
+for arg in "$@"; do
+  case "$arg" in
+    --sanitizers) packages+=(clang libclang-rt-14-dev llvm) ;;
+    --windows)
+      windows=1
+      packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
+        ninja-build wine wine64 nsis zip unzip imagemagick x11-apps xdotool perl)
+      ;;
+    *) echo "install-deps: unknown option $arg" >&2; exit 2 ;;
+  esac
+done
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+
+# apt-get source needs deb-src lines: add them beside the configured deb ones
+# (same URIs, suites and keyring) when there are none.
+need_update=0
+if [ "$windows" -eq 1 ] && ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed -n '/^Types: deb$/,/^$/p' /etc/apt/sources.list.d/debian.sources |
+      sed 's/^Types: deb$/Types: deb-src/' | $sudo tee /etc/apt/sources.list.d/norvale-src.sources >/dev/null
+  else
+    grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' |
+      $sudo tee /etc/apt/sources.list.d/norvale-src.list >/dev/null
+  fi
+  need_update=1
 fi
 
 missing=()
@@ -33,12 +61,11 @@ for p in "${packages[@]}"; do
 done
 
 if [ "${#missing[@]}" -eq 0 ]; then
+  if [ "$need_update" -eq 1 ]; then $sudo apt-get update -qq; fi
   exit 0
 fi
 
 echo "install-deps: installing ${missing[*]}" >&2
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

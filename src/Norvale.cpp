@@ -24,6 +24,10 @@
 #ifdef Q_OS_LINUX
 #include <fcntl.h>
 #endif
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#include <shellapi.h>
+#endif
 
 namespace {
 
@@ -44,10 +48,42 @@ QString reachableName(const char *argument)
     return name;
 }
 
+#ifdef Q_OS_WIN
+// The command line as Windows keeps it, in UTF-16: argv has it in the ANSI
+// code page, which may lack a file name's characters.
+QStringList wideArguments()
+{
+    int count = 0;
+    wchar_t **arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    QStringList list;
+    for (int i = 1; arguments && i < count; ++i)
+        list << QString::fromWCharArray(arguments[i]);
+    LocalFree(arguments);
+    return list;
+}
+
+// The offscreen platform reads the font files of one folder: the system's.
+void useSystemFontFolder()
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_FONTDIR"))
+        return;
+    wchar_t folder[MAX_PATH];
+    const UINT size = GetWindowsDirectoryW(folder, MAX_PATH);
+    if (size > 0 && size < MAX_PATH)
+        qputenv(
+            "QT_QPA_FONTDIR",
+            (QString::fromWCharArray(folder, int(size)) + QStringLiteral("\\Fonts")).toLocal8Bit());
+}
+#endif
+
 // The arguments, and the names to show for files reached through a link.
 // Only FILE is: an option's value (OUT among them) keeps its bytes.
 QStringList argumentsOf(int argc, char **argv, QHash<QString, QString> &shown)
 {
+#ifdef Q_OS_WIN
+    if (QStringList wide = wideArguments(); wide.size() == argc - 1)
+        return wide;
+#endif
     QStringList list;
     for (int i = 1; i < argc; ++i) {
         // Byte for byte: OUT may be a name that is not text.
@@ -86,6 +122,7 @@ int main(int argc, char **argv)
     // Before anything opens a file that could take the place of a closed
     // standard output.
     holdClosedStandardDescriptors();
+    prepareStandardStreams();
     QString error;
     QHash<QString, QString> shown;
     CommandLine command = CommandLine::parse(argumentsOf(argc, argv, shown), error);
@@ -106,6 +143,9 @@ int main(int argc, char **argv)
     const bool headless = command.to != CommandLine::Output::None;
     if (headless) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef Q_OS_WIN
+        useSystemFontFolder();
+#endif
         // stderr carries the windows' messages and the program's own lines,
         // nothing of the toolkit's.
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
@@ -127,6 +167,7 @@ int main(int argc, char **argv)
     // Exports handed to the spreadsheet application a day ago or more.
     WorkbookTemplate::removeStaleExports(QDir::tempPath(), QDateTime::currentDateTime());
 
+    releaseOwnConsole();
     OptionsStore options;
     MainWindowServices services;
     services.options = &options;

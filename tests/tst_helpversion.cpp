@@ -38,13 +38,84 @@ private:
     QProcessEnvironment environment() const;
     Run run(const QStringList &arguments);
     QString optionsFile() const { return m_home->filePath(u"config/kt_Norvale/Norvale.conf"_s); }
+    bool writeOptions(const QByteArray &ini) const;
+    QByteArray options() const;
+    QString recentFile() const;
     std::unique_ptr<QTemporaryDir> m_home;
 };
+
+#ifdef Q_OS_WIN
+namespace {
+
+// There the program keeps its options in the registry, the same names as
+// DWORDs; the test writes and reads them there.
+const QString RegistryKey = u"HKEY_CURRENT_USER\\Software\\kt_Norvale"_s;
+
+void removeRegistryOptions()
+{
+    QSettings(u"HKEY_CURRENT_USER\\Software"_s, QSettings::NativeFormat).remove(u"kt_Norvale"_s);
+}
+
+bool registryKeyExists()
+{
+    return QSettings(u"HKEY_CURRENT_USER\\Software"_s, QSettings::NativeFormat)
+        .childGroups()
+        .contains(u"kt_Norvale"_s, Qt::CaseInsensitive);
+}
+
+} // namespace
+#endif
 
 void TestHelpVersion::init()
 {
     m_home = std::make_unique<QTemporaryDir>();
     QVERIFY(m_home->isValid());
+#ifdef Q_OS_WIN
+    removeRegistryOptions();
+#endif
+}
+
+// The options as INI text ("[General]\nN2=1\n"); null: none.
+bool TestHelpVersion::writeOptions(const QByteArray &ini) const
+{
+#ifdef Q_OS_WIN
+    QSettings key(RegistryKey, QSettings::NativeFormat);
+    key.setValue(u"."_s, QVariant());
+    key.remove(u"."_s);
+    for (const QByteArray &line : ini.split('\n')) {
+        const int equals = line.indexOf('=');
+        if (equals > 0)
+            key.setValue(QString::fromLatin1(line.left(equals)), line.mid(equals + 1).toInt());
+    }
+    key.sync();
+    return key.status() == QSettings::NoError && registryKeyExists();
+#else
+    return QDir().mkpath(QFileInfo(optionsFile()).absolutePath()) && writeFile(optionsFile(), ini);
+#endif
+}
+
+QByteArray TestHelpVersion::options() const
+{
+#ifdef Q_OS_WIN
+    if (!registryKeyExists())
+        return {};
+    QSettings key(RegistryKey, QSettings::NativeFormat);
+    QByteArray ini("[General]\n");
+    for (const QString &name : key.childKeys())
+        ini += name.toLatin1() + '=' + key.value(name).toString().toLatin1() + '\n';
+    return ini;
+#else
+    return QFile::exists(optionsFile()) ? readFile(optionsFile()) : QByteArray();
+#endif
+}
+
+QString TestHelpVersion::recentFile() const
+{
+#ifdef Q_OS_WIN
+    return QSettings(RegistryKey, QSettings::NativeFormat).value(u"RecentFiles/Item1"_s).toString();
+#else
+    return QSettings(optionsFile(), QSettings::IniFormat).value(u"RecentFiles/Item1"_s).toString();
+#endif
 }
 
 QProcessEnvironment TestHelpVersion::environment() const
@@ -100,10 +171,8 @@ void TestHelpVersion::helpLanguage()
 {
     QFETCH(QByteArray, options);
     QFETCH(bool, chinese);
-    if (!options.isNull()) {
-        QVERIFY(QDir().mkpath(QFileInfo(optionsFile()).absolutePath()));
-        QVERIFY(writeFile(optionsFile(), options));
-    }
+    if (!options.isNull())
+        QVERIFY(writeOptions(options));
     for (const QString &option : {u"--help"_s, u"-h"_s}) {
         const Run r = run({option});
         QCOMPARE(r.exitCode, 0);
@@ -112,11 +181,8 @@ void TestHelpVersion::helpLanguage()
             r.out.startsWith(chinese ? u"用法: norvale [FILE]\n"_s : u"usage: norvale [FILE]\n"_s),
             qPrintable(r.out));
     }
-    // Only read: a missing options file stays missing, a present one unchanged.
-    if (options.isNull())
-        QVERIFY(!QFile::exists(optionsFile()));
-    else
-        QCOMPARE(readFile(optionsFile()), options);
+    // Only read: missing options stay missing, present ones unchanged.
+    QCOMPARE(this->options(), options);
 }
 
 void TestHelpVersion::helpNamesEveryOption_data()
@@ -155,8 +221,7 @@ void TestHelpVersion::helpNamesEveryOption()
     QFETCH(QString, text);
     QFETCH(QString, manual);
     QVERIFY(run({u"--help"_s}).out.contains(text));
-    QVERIFY(QDir().mkpath(QFileInfo(optionsFile()).absolutePath()));
-    QVERIFY(writeFile(optionsFile(), "[General]\nN2=1\n"));
+    QVERIFY(writeOptions("[General]\nN2=1\n"));
     QVERIFY(run({u"--help"_s}).out.contains(text));
     // The manual page names it among its options (or exit statuses).
     const QString page = QString::fromUtf8(readFile(QStringLiteral(NORVALE_MANUAL)));
@@ -181,8 +246,7 @@ void TestHelpVersion::relativeFileOpensByFullPath()
     QStringList recent;
     for (int i = 0; i < 300 && recent.isEmpty(); ++i) {
         QTest::qWait(100);
-        QSettings options(optionsFile(), QSettings::IniFormat);
-        recent << options.value(u"RecentFiles/Item1"_s).toString();
+        recent << recentFile();
         recent.removeAll(QString());
     }
     process.kill();

@@ -49,6 +49,14 @@ public:
     QStringList shown;
 };
 
+// The host's Python reads the workbooks back; a Windows build has none to
+// start (scripts/test-windows.sh compares its workbooks with the Linux build's).
+#ifdef Q_OS_WIN
+#define SKIP_WITHOUT_HOST_PYTHON() QSKIP("reads the workbook back with the host's Python")
+#else
+#define SKIP_WITHOUT_HOST_PYTHON()
+#endif
+
 // The text of one part of a package, as Python's zip module reads it after
 // checking every entry's CRC; empty when the package is damaged.
 QString packagePart(const QString &path, const QString &part)
@@ -408,6 +416,7 @@ void TestWorkbookEngine::exportedWorkbookReadsBack_data()
 
 void TestWorkbookEngine::exportedWorkbookReadsBack()
 {
+    SKIP_WITHOUT_HOST_PYTHON();
     QFETCH(int, cols);
     QFETCH(int, rows);
     QFETCH(double, titleSize);
@@ -560,6 +569,7 @@ void TestWorkbookEngine::cellsInAnyOrder_data()
 
 void TestWorkbookEngine::cellsInAnyOrder()
 {
+    SKIP_WITHOUT_HOST_PYTHON();
     QFETCH(QList<int>, rowOrder);
 
     QTemporaryDir dir;
@@ -636,6 +646,7 @@ void TestWorkbookEngine::failedExportWritesNothing()
 
 void TestWorkbookEngine::eachApplicationStartsEmpty()
 {
+    SKIP_WITHOUT_HOST_PYTHON();
     QTemporaryDir dir;
     const QString out = dir.filePath(u"e.xlsx"_s);
     WorkbookEngine engine(makeSavingPresenter(out));
@@ -712,6 +723,7 @@ void TestWorkbookEngine::desktopOpensTheWorkbook()
 
 void TestWorkbookEngine::templateHoldsTheWorkbook()
 {
+    SKIP_WITHOUT_HOST_PYTHON();
     RecordGridModel grid;
     fillGrid(grid, 13, 6);
     QTemporaryDir dir;

@@ -15,9 +15,39 @@
 #include <string>
 #include <vector>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 using namespace SampleContent;
 
 namespace SampleWriters {
+
+namespace {
+
+// Puts `from` in the place of `to`, replacing a file there (which a plain
+// rename does not do on Windows).
+bool replaceWith(const QString &from, const QString &to)
+{
+#ifdef Q_OS_WIN
+    return MoveFileExW(reinterpret_cast<const wchar_t *>(from.utf16()),
+                       reinterpret_cast<const wchar_t *>(to.utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+#else
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+}
+
+QString lastSystemError()
+{
+#ifdef Q_OS_WIN
+    return qt_error_string(int(GetLastError()));
+#else
+    return QString::fromLocal8Bit(std::strerror(errno));
+#endif
+}
+
+} // namespace
 
 namespace {
 
@@ -187,10 +217,8 @@ public:
             return m_error;
         }
         m_db = nullptr;
-        if (std::rename(QFile::encodeName(m_temp).constData(),
-                        QFile::encodeName(m_path).constData())
-            != 0)
-            return openFailure(m_path, QString::fromLocal8Bit(std::strerror(errno)));
+        if (!replaceWith(m_temp, m_path))
+            return openFailure(m_path, lastSystemError());
         m_done = true;
         return {};
     }

@@ -17,6 +17,11 @@
 #include <cmath>
 #include <vector>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#include <shellapi.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -480,6 +485,14 @@ public:
 private:
     static bool open(const QString &path)
     {
+#ifdef Q_OS_WIN
+        // The shell's "open" of a template starts a new, unsaved workbook
+        // from it in the spreadsheet application.
+        const auto native = QDir::toNativeSeparators(path).toStdWString();
+        const auto result = reinterpret_cast<INT_PTR>(
+            ShellExecuteW(nullptr, L"open", native.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        return result > 32;
+#else
         if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
             return true;
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
@@ -488,6 +501,7 @@ private:
         return QProcess::startDetached(u"xdg-open"_s, {path});
 #else
         return false;
+#endif
 #endif
     }
 

@@ -121,6 +121,29 @@ std::optional<qint64> roomUpFrom(const QString &root, const Mount &mount, QByteA
     return room;
 }
 
+#if defined(Q_OS_WIN)
+// What a job object's memory limit leaves, for a process in a job with one:
+// the limit less the most the process (or the job) has used so far.
+std::optional<qint64> jobObjectRoom()
+{
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION info {};
+    if (!QueryInformationJobObject(nullptr, JobObjectExtendedLimitInformation, &info, sizeof info,
+                                   nullptr))
+        return std::nullopt;
+    const DWORD flags = info.BasicLimitInformation.LimitFlags;
+    std::optional<qint64> room;
+    const auto take = [&room](SIZE_T limit, SIZE_T used) {
+        const qint64 left = limit > used ? qint64(limit - used) : 0;
+        room = room ? std::min(*room, left) : left;
+    };
+    if (flags & JOB_OBJECT_LIMIT_PROCESS_MEMORY)
+        take(info.ProcessMemoryLimit, info.PeakProcessMemoryUsed);
+    if (flags & JOB_OBJECT_LIMIT_JOB_MEMORY)
+        take(info.JobMemoryLimit, info.PeakJobMemoryUsed);
+    return room;
+}
+#endif
+
 std::optional<qint64> systemAvailable()
 {
 #if defined(Q_OS_WIN)
@@ -242,6 +265,8 @@ std::optional<qint64> availablePhysicalMemory()
     budget = lesser(budget, limitOf(RLIMIT_AS));
 #endif
     return lesser(budget, limitOf(RLIMIT_DATA));
+#elif defined(Q_OS_WIN)
+    return lesser(systemAvailable(), jobObjectRoom());
 #else
     return systemAvailable();
 #endif

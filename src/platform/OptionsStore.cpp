@@ -83,7 +83,8 @@ std::optional<qint64> OptionsStore::readInteger(const QString &name) const
 void OptionsStore::writeInteger(const QString &name, qint64 value)
 {
     QSettings key(m_location, m_native ? QSettings::NativeFormat : QSettings::IniFormat);
-    key.setValue(name, value);
+    // The registry keeps the options as DWORDs; a 64-bit value would be a QWORD.
+    key.setValue(name, m_native ? QVariant(qint32(value)) : QVariant(value));
     key.sync();
 }
 

@@ -149,6 +149,12 @@ QByteArrayView shownText(QByteArrayView stored, QByteArray &converted)
 {
     if (isAscii(stored))
         return withNulSymbols(stored, converted);
+#ifdef Q_OS_WIN
+    // Windows' 8-bit code page is the ANSI one (936, GBK, on a Chinese PC),
+    // never UTF-8: texts in UTF-8 read as on Linux, other bytes in that page.
+    if (stored.isValidUtf8())
+        return withNulSymbols(stored, converted);
+#endif
     converted = QString::fromLocal8Bit(stored).toUtf8();
     converted.replace('\0', QByteArrayView(kNulSymbol));
     return converted;
