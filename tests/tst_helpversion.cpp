@@ -3,6 +3,7 @@
 #include "support/LogFiles.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -32,6 +33,7 @@ private slots:
     void helpLanguage();
     void helpNamesEveryOption_data();
     void helpNamesEveryOption();
+    void manualAndHelpNameTheSameOptions();
     void relativeFileOpensByFullPath();
 
 private:
@@ -227,6 +229,58 @@ void TestHelpVersion::helpNamesEveryOption()
     const QString page = QString::fromUtf8(readFile(QStringLiteral(NORVALE_MANUAL)));
     QVERIFY(!page.isEmpty());
     QVERIFY2(page.contains(manual), qPrintable(manual));
+}
+
+namespace {
+
+// The options a list of option lines names: "-o", "--buffer", and "--to"
+// with its kind, as "--to csv".
+QStringList optionNames(const QStringList &lines)
+{
+    static const QRegularExpression name(u"(?:^|[\\s,|])(--?[a-z]+)(?: ([a-z]+)\\b)?"_s);
+    QStringList names;
+    for (const QString &line : lines) {
+        for (auto it = name.globalMatch(line); it.hasNext();) {
+            const auto match = it.next();
+            QString option = match.captured(1);
+            if (option == u"--to"_s)
+                option += u' ' + match.captured(2);
+            if (!names.contains(option))
+                names << option;
+        }
+    }
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+void TestHelpVersion::manualAndHelpNameTheSameOptions()
+{
+    // --help's option lines: the words before the first gap of two spaces.
+    QStringList helpLines;
+    const QStringList help = run({u"--help"_s}).out.split(u'\n');
+    for (qsizetype i = help.indexOf(u"Options:"_s) + 1; i > 0 && i < help.size(); ++i) {
+        if (!help[i].startsWith(u"  -"_s))
+            break;
+        helpLines << help[i].trimmed().section(u"  "_s, 0, 0);
+    }
+    // The manual page's: the line after each .TP of its OPTIONS section,
+    // without its fonts and escapes.
+    const QStringList page
+        = QString::fromUtf8(readFile(QStringLiteral(NORVALE_MANUAL))).split(u'\n');
+    QStringList manualLines;
+    const qsizetype options = page.indexOf(u".SH OPTIONS"_s);
+    QVERIFY(options >= 0);
+    for (qsizetype i = options + 1; i + 1 < page.size() && !page[i].startsWith(u".SH"_s); ++i) {
+        if (page[i] == u".TP"_s) {
+            QString line = page[i + 1];
+            line.remove(QRegularExpression(u"^\\.[A-Z]+ |\\\\f[RBIP]|\""_s));
+            manualLines << line.replace(u"\\-"_s, u"-"_s);
+        }
+    }
+    QVERIFY(helpLines.size() >= 10);
+    QCOMPARE(optionNames(manualLines), optionNames(helpLines));
 }
 
 void TestHelpVersion::relativeFileOpensByFullPath()
