@@ -2,8 +2,6 @@
 
 #include "records/RecordGridModel.h"
 
-#include <QLocale>
-
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -18,63 +16,40 @@ std::int64_t nearest(double x)
 
 namespace {
 
-std::optional<std::int64_t> decimalInteger(const char *b, const char *e)
+ValueFormat::Format textsIn(bool realCells)
 {
-    if (b == e)
-        return std::nullopt;
-    std::int64_t v = 0;
-    const auto [end, ec] = std::from_chars(b, e, v, 10);
-    if (ec != std::errc() || end != e)
-        return std::nullopt;
-    return v;
+    return realCells ? ValueFormat::Format::Float32 : ValueFormat::Format::Signed32;
 }
 
-char decimalSeparator()
-{
-    static const char sep = [] {
-        const QString p = QLocale::system().decimalPoint();
-        return p == QStringLiteral(",") ? ',' : '.';
-    }();
-    return sep;
-}
+} // namespace
 
-std::optional<std::int64_t> decimalReal(const char *b, const char *e)
+std::optional<std::int64_t> curveValue(const std::optional<CellNumber> &number, bool realCells)
 {
-    if (b == e || e - b > 64)
+    if (!number)
         return std::nullopt;
-    char buf[64];
-    int n = 0;
-    const char sep = decimalSeparator();
-    for (const char *p = b; p != e; ++p) {
-        char c = *p;
-        // Only digits, one sign, the separator and an exponent make a real
-        // here; from_chars would also take "inf", "nan" and hex digits.
-        if (c == sep)
-            c = '.';
-        else if (c == '.' && sep != '.')
-            return std::nullopt;
-        else if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == 'e' || c == 'E'))
-            return std::nullopt;
-        buf[n++] = c;
+    switch (number->shown) {
+    case CellNumber::Shown::Decimal:
+        if (realCells) // read as a real, like any decimal text
+            return curveValue(CellNumber::realNumber({double(number->integer)}), true);
+        return number->integer;
+    case CellNumber::Shown::Hex:
+        return number->hexDigitsAsDecimal();
+    case CellNumber::Shown::Real:
+        break;
     }
-    double x = 0;
-    const auto [end, ec] = std::from_chars(buf, buf + n, x, std::chars_format::general);
-    if (ec != std::errc() || end != buf + n || !std::isfinite(x))
+    if (!realCells || !std::isfinite(number->real.value))
         return std::nullopt;
-    const double r = std::nearbyint(x);
+    const double r = std::nearbyint(number->real.value);
     // 2^63 is exactly representable; anything at or beyond it does not fit.
     if (r >= 9223372036854775808.0 || r < -9223372036854775808.0)
         return std::nullopt;
     return static_cast<std::int64_t>(r);
 }
 
-} // namespace
-
 std::optional<std::int64_t> cellNumber(QByteArrayView utf8, bool realCells)
 {
-    const char *b = utf8.data();
-    const char *e = b + utf8.size();
-    return realCells ? decimalReal(b, e) : decimalInteger(b, e);
+    return curveValue(CellNumber::read(utf8, textsIn(realCells), systemSeparatorForTexts()),
+                      realCells);
 }
 
 std::optional<std::int64_t> GridReader::point(int bufferPos, int pos, int i) const
@@ -82,7 +57,8 @@ std::optional<std::int64_t> GridReader::point(int bufferPos, int pos, int i) con
     const qint64 row = qint64(pos) + 1 + i;
     if (row > std::numeric_limits<int>::max())
         return std::nullopt;
-    return cellNumber(m_grid.cellUtf8(bufferPos + 3, static_cast<int>(row)), m_realCells);
+    return curveValue(m_grid.cellNumber(bufferPos + 3, static_cast<int>(row), textsIn(m_realCells)),
+                      m_realCells);
 }
 
 QString shownCell(const RecordGridModel &grid, int col, int row, int maxChars)
@@ -123,8 +99,9 @@ QString GridReader::dateTime(int row) const
 
 int GridReader::firstDataId() const
 {
-    const CellText t = m_grid.cellUtf8(0, 1);
-    const auto v = decimalInteger(t.data(), t.data() + t.size());
+    const auto n = m_grid.cellNumber(0, 1, ValueFormat::Format::Signed32);
+    const auto v
+        = n && n->shown == CellNumber::Shown::Decimal ? std::optional(n->integer) : std::nullopt;
     if (!v || *v < std::numeric_limits<int>::min() || *v > std::numeric_limits<int>::max())
         return 0;
     return static_cast<int>(*v);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "records/CellNumber.h"
+
 class RecordGridModel;
 
 namespace CurveData {
@@ -19,6 +21,9 @@ std::int64_t nearest(double x);
 // empty text, letters, a hexadecimal text, an infinity or NaN, or a value
 // beyond the 64-bit range.
 std::optional<std::int64_t> cellNumber(QByteArrayView utf8, bool realCells);
+// The same for a cell's number: a hexadecimal cell counts by its digits read
+// as decimal, so only one without letters has a number.
+std::optional<std::int64_t> curveValue(const std::optional<CellNumber> &number, bool realCells);
 
 // A cell's text as far as `maxChars` characters go: a picture `maxChars` pixels wide can show no
 // more, and a huge cell is never turned into text whole.

@@ -57,6 +57,39 @@ int decimalsOf(const QString &t)
     return dot < 0 ? 0 : static_cast<int>(t.size() - dot - 1);
 }
 
+// A real as its text reads, with the count of characters after the
+// separator (an exponent included) that the change is shown with.
+std::optional<std::pair<double, int>> realOf(const CellNumber &n)
+{
+    switch (n.shown) {
+    case CellNumber::Shown::Real:
+        return std::pair(n.real.value,
+                         n.real.separator ? n.real.decimals + n.real.exponentChars : 0);
+    case CellNumber::Shown::Decimal:
+        return std::pair(double(n.integer), 0);
+    case CellNumber::Shown::Hex:
+        if (const auto v = n.hexDigitsAsDecimal())
+            return std::pair(double(*v), 0);
+        break;
+    }
+    return std::nullopt;
+}
+
+// An integer as the format's reader takes it: digits shown in the other base
+// are read in this one.
+std::optional<qint64> integerOf(const CellNumber &n, int base)
+{
+    switch (n.shown) {
+    case CellNumber::Shown::Decimal:
+        return base == 16 ? n.decimalDigitsAsHex() : std::optional(n.integer);
+    case CellNumber::Shown::Hex:
+        return base == 16 ? std::optional(n.integer) : n.hexDigitsAsDecimal();
+    case CellNumber::Shown::Real:
+        break;
+    }
+    return std::nullopt;
+}
+
 bool hasRow(const RecordGridModel &grid, int row)
 {
     return row >= 1 && row < grid.rows() && !grid.cellUtf8(0, row).isEmpty();
@@ -121,6 +154,28 @@ std::optional<QString> valueChange(const QString &a, const QString &b, int forma
     return signedText(vb - va, base);
 }
 
+std::optional<QString> valueChange(const std::optional<CellNumber> &a,
+                                   const std::optional<CellNumber> &b, int format)
+{
+    if (!a || !b)
+        return std::nullopt;
+    if (format == 4) {
+        const auto ra = realOf(*a);
+        const auto rb = realOf(*b);
+        if (!ra || !rb || !std::isfinite(rb->first - ra->first))
+            return std::nullopt;
+        const double d = rb->first - ra->first;
+        return (d < 0 ? QString() : QStringLiteral("+"))
+            + QString::number(d, 'f', std::max(ra->second, rb->second));
+    }
+    const int base = format == 3 ? 16 : 10;
+    const auto va = integerOf(*a, base);
+    const auto vb = integerOf(*b, base);
+    if (!va || !vb)
+        return std::nullopt;
+    return signedText(*vb - *va, base);
+}
+
 QList<Line> readout(const CurveSettings &s, const Source &src, int row, std::optional<int> markerA,
                     std::optional<int> markerB)
 {
@@ -156,8 +211,9 @@ QList<Line> readout(const CurveSettings &s, const Source &src, int row, std::opt
         for (const CurveSpec &c : s.curves) {
             if (c.showKind == static_cast<int>(ShowKind::NotUsed))
                 continue;
-            const auto change
-                = valueChange(cell(c.bufferPos + 3, a), cell(c.bufferPos + 3, b), src.format);
+            const auto textsIn = static_cast<ValueFormat::Format>(src.format);
+            const auto change = valueChange(g.cellNumber(c.bufferPos + 3, a, textsIn),
+                                            g.cellNumber(c.bufferPos + 3, b, textsIn), src.format);
             lines.append(
                 Line {c.colour,
                       CurveReadoutText::valueChange(

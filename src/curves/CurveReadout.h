@@ -2,6 +2,7 @@
 
 #include "curves/CurveGeometry.h"
 #include "curves/CurveSettings.h"
+#include "records/CellNumber.h"
 
 #include <QList>
 #include <QRgb>
@@ -56,5 +57,8 @@ std::optional<qint64> secondsBetween(const QString &dateA, const QString &timeA,
 // decimal, signed hexadecimal for "32bit HEX", a real for "32bit Float";
 // none when either text is no number.
 std::optional<QString> valueChange(const QString &a, const QString &b, int format);
+// The same for the numbers behind two cells.
+std::optional<QString> valueChange(const std::optional<CellNumber> &a,
+                                   const std::optional<CellNumber> &b, int format);
 
 } // namespace CurveReadout

@@ -147,6 +147,22 @@ void RecordGridModel::rowUtf8(int row, CellText *cells, int count) const
         cells[c] = cellUtf8(c, row);
 }
 
+std::optional<CellNumber> RecordGridModel::cellNumber(int col, int row,
+                                                      ValueFormat::Format textsIn) const
+{
+    if (!inside(col, row))
+        return std::nullopt;
+    const char separator = systemSeparatorForTexts();
+    if (!isRaw())
+        return CellNumber::read(text(m_spans[slot(col, row)]), textsIn, separator);
+    if (row <= m_overlayLastRow) {
+        const auto it = m_overlay.find(key(col, row));
+        if (it != m_overlay.end())
+            return CellNumber::read(text(it->second), textsIn, separator);
+    }
+    return rawNumber(col, row, textsIn);
+}
+
 bool RecordGridModel::cellIsNumber(int col, int row) const
 {
     if (!isRaw() || !inside(col, row) || row < 1 || row > m_rawCount)
@@ -638,6 +654,46 @@ qsizetype alarmText(const unsigned char *record, char *out)
 }
 
 } // namespace
+
+std::optional<CellNumber> RecordGridModel::rawNumber(int col, int row,
+                                                     ValueFormat::Format textsIn) const
+{
+    // Cells past the records are empty.
+    if (row < 1 || row > m_rawCount)
+        return std::nullopt;
+    const RawShape &shape = row < m_split ? m_shape : m_oldShape;
+    if (col >= shape.cols)
+        return std::nullopt;
+    if (m_stored)
+        return m_stored->number(col, row - 1, systemSeparatorForTexts());
+    const auto *record = reinterpret_cast<const unsigned char *>(m_raw.constData())
+        + qsizetype(row - 1) * rawRecordSize();
+    using namespace ValueFormat;
+    if (col == 0)
+        return CellNumber::decimal(qFromLittleEndian<qint32>(record));
+    if (m_rawKind == RawKind::Alarm) {
+        if (col == 2)
+            return CellNumber::decimal(record[11]);
+        if (col == 3) // the alarm's own text
+            return CellNumber::read(rawCell(col, row), textsIn, systemSeparatorForTexts());
+        return std::nullopt;
+    }
+    if (col < 3) // date and time
+        return std::nullopt;
+    if (isPairFormat(shape.format)) {
+        const int p = col - 3;
+        const std::uint32_t bits = std::uint32_t(word(record, 12 + 4 * p))
+            | std::uint32_t(word(record, 14 + 4 * p)) << 16;
+        if (shape.format == Format::Hex32)
+            return CellNumber::hex(bits);
+        if (shape.format == Format::Float32)
+            return CellNumber::realNumber(floatValue(bits));
+        return CellNumber::decimal(std::int32_t(bits));
+    }
+    const std::uint16_t w = word(record, 12 + 2 * (col - 3));
+    return CellNumber::decimal(shape.format == Format::Signed16 ? std::int64_t(std::int16_t(w))
+                                                                : std::int64_t(w));
+}
 
 CellText RecordGridModel::rawCell(int col, int row) const
 {

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QString>
 
+#include "records/CellNumber.h"
 #include "records/CellText.h"
 #include "records/LogFileFormat.h"
 #include "records/ValueFormat.h"
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -78,6 +80,11 @@ public:
     // Whether the cell shows the plain decimal of a number made from a record,
     // so that a search can pass over it without making the text.
     bool cellIsNumber(int col, int row) const;
+    // The number behind a cell, without making its text where the cell is
+    // made from a record: what that text shows, in the format the record is
+    // shown in. A cell that holds a text of its own is read as a text of
+    // `textsIn` (CellNumber::read). None for a cell with no number.
+    std::optional<CellNumber> cellNumber(int col, int row, ValueFormat::Format textsIn) const;
     void setCell(int col, int row, const QString &text);
     void setCellUtf8(int col, int row, QByteArrayView utf8);
 
@@ -218,6 +225,7 @@ private:
     qint64 rawBytes() const;
     int rawCols(RawKind kind, ValueFormat::Format format) const;
     CellText rawCell(int col, int row) const;
+    std::optional<CellNumber> rawNumber(int col, int row, ValueFormat::Format textsIn) const;
     void setRawRows(int rows);
     // Drops the set cells whose key(col, row) `drop` picks.
     template<typename Drop> void dropOverlay(Drop drop);

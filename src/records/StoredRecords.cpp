@@ -1,6 +1,7 @@
 #include "records/StoredRecords.h"
 
 #include "dataaccess/TextWriter.h"
+#include "records/CellNumber.h"
 #include "records/CellText.h"
 
 #include <limits>
@@ -190,4 +191,71 @@ void StoredRecords::cell(int col, qint64 record, CellText &out) const
             made = Text();
     }
     out.setMade(made);
+}
+
+std::optional<CellNumber> StoredRecords::number(int col, qint64 record, char separator) const
+{
+    if (col < 0 || col >= columns() || record < 0 || record >= count())
+        return std::nullopt;
+    const auto row = std::size_t(record);
+    qint64 integer = 0;
+    switch (col) {
+    case 0:
+        m_ids.integerAt(row, integer);
+        return CellNumber::decimal(integer);
+    case 1:
+        return CellNumber::read(m_dates.at(row), m_format, separator);
+    case 2:
+        return CellNumber::read(m_times.at(row), m_format, separator);
+    default:
+        break;
+    }
+    if (!isPairFormat(m_format)) {
+        const int v = col - 3;
+        const bool isInteger = m_values[std::size_t(v)].integerAt(row, integer);
+        if (m_format == Format::Unsigned16) {
+            // The stored text is the cell.
+            if (isInteger)
+                return CellNumber::decimal(integer);
+            return CellNumber::read(m_values[std::size_t(v)].textAt(row), m_format, separator);
+        }
+        std::int32_t value = 0;
+        if (isInteger && inInt32(integer))
+            value = std::int32_t(integer);
+        else if (isInteger || !parseInt32(m_values[std::size_t(v)].textAt(row), value))
+            return std::nullopt;
+        return CellNumber::decimal(std::int16_t(std::uint16_t(std::uint32_t(value))));
+    }
+    const int low = 2 * (col - 3);
+    qint64 l = 0;
+    qint64 h = 0;
+    std::uint32_t bits = 0;
+    bool read = false;
+    if (m_values[std::size_t(low)].integerAt(row, l) && inInt32(l)
+        && m_values[std::size_t(low + 1)].integerAt(row, h) && inInt32(h)) {
+        // Modulo 2^32: a negative low half borrows from the high half.
+        bits = std::uint32_t(h) * 65536u + std::uint32_t(l);
+        read = true;
+    } else {
+        Text lowText;
+        Text highText;
+        read = storedPairValue(storedText(low, row, lowText), storedText(low + 1, row, highText),
+                               bits);
+    }
+    if (!read) {
+        if (m_format != Format::Float32)
+            return std::nullopt;
+        FloatValue zero; // "0.0"
+        zero.decimals = 1;
+        zero.separator = true;
+        return CellNumber::realNumber(zero);
+    }
+    switch (m_format) {
+    case Format::Hex32:
+        return CellNumber::hex(bits);
+    case Format::Float32:
+        return CellNumber::realNumber(floatValue(bits));
+    default:
+        return CellNumber::decimal(std::int32_t(bits));
+    }
 }

@@ -7,8 +7,10 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class CellText;
+struct CellNumber;
 
 // The data records of a database as the grid keeps them: the ID, the date
 // and time texts and the ten stored values of each row, in the width they
@@ -52,6 +54,9 @@ public:
     void cell(int col, qint64 record, CellText &out) const;
     // Whether that text is the plain decimal of a number, without making it.
     bool cellIsNumber(int col, qint64 record) const;
+    // The number that text shows, without making it; a date or time is
+    // read as a text of its own with `separator`.
+    std::optional<CellNumber> number(int col, qint64 record, char separator) const;
 
 private:
     bool showable(int v, std::size_t row) const;

@@ -5,7 +5,10 @@
 
 #include <QLocale>
 
+#include <bit>
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace ValueFormat {
 
@@ -268,6 +271,72 @@ Text floatText(std::uint32_t bits, const DecimalSeparator &separator) noexcept
         else
             writeScientific(w, rounded, separator);
     });
+}
+
+namespace {
+
+// digits * 10^unit for unit >= 0 as the nearest double: the exact integer cut
+// to 64 bits with a sticky bit for what was cut, so it rounds once.
+double scaledToDouble(std::uint64_t digits, int unit) noexcept
+{
+    const u128 exact = Pow10.v[unit] * digits;
+    const auto low = std::uint64_t(exact);
+    const auto high = std::uint64_t(exact / (u128(1) << 64));
+    if (high == 0)
+        return double(low);
+    const int shift = 64 - std::countl_zero(high);
+    const std::uint64_t lost = shift == 64 ? low : low & ((std::uint64_t(1) << shift) - 1);
+    std::uint64_t kept = shift == 64 ? high : (high << (64 - shift)) | (low >> shift);
+    if (lost != 0)
+        kept |= 1;
+    return std::ldexp(double(kept), shift);
+}
+
+} // namespace
+
+FloatValue floatValue(std::uint32_t bits) noexcept
+{
+    const bool negative = (bits & 0x80000000u) != 0;
+    const std::uint32_t fraction = bits & FractionMask;
+    FloatValue v;
+    if ((bits & ExponentMask) == ExponentMask) {
+        if (fraction == 0) {
+            v.value = negative ? -std::numeric_limits<double>::infinity()
+                               : std::numeric_limits<double>::infinity();
+        } else if (fraction & QuietBit) {
+            v.value = std::numeric_limits<double>::quiet_NaN();
+        } else {
+            v.decimals = 1; // "0.0"
+            v.separator = true;
+        }
+        return v;
+    }
+    const RoundedFloat r = roundMagnitude(bits);
+    std::uint64_t digits = 0;
+    for (int i = r.count - 1; i >= 0; --i)
+        digits = digits * 10 + std::uint64_t(r.digits[i] - '0');
+    v.separator = true;
+    if (r.count == 0) {
+        v.decimals = MaxDecimals;
+        return v;
+    }
+    if (r.integerDigits() <= MaxSignificant) {
+        v.decimals = MaxDecimals;
+        // Both exact: the division rounds once, as reading the text does.
+        v.value = r.unit >= 0 ? double(digits) * double(std::uint64_t(Pow10.v[r.unit]))
+                              : double(digits) / double(std::uint64_t(Pow10.v[-r.unit]));
+    } else {
+        int last = 0;
+        while (last < r.count - 1 && r.digits[last] == '0')
+            ++last;
+        v.decimals = r.count - 1 - last;
+        v.separator = v.decimals > 0;
+        v.exponentChars = 1 + digitCount(u128(std::uint64_t(r.integerDigits() - 1)));
+        v.value = scaledToDouble(digits, r.unit);
+    }
+    if (negative)
+        v.value = -v.value;
+    return v;
 }
 
 Text pairText(Format format, std::uint16_t low, std::uint16_t high,

@@ -99,6 +99,23 @@ Text pairText(Format format, std::uint16_t low, std::uint16_t high,
 // 6 decimals, in fixed notation with six decimals below 10^7 (after
 // rounding) and in scientific notation ("1.234568E7") from there on.
 Text floatText(std::uint32_t bits, const DecimalSeparator &separator) noexcept;
+
+// The number a float text stands for and how the text writes it.
+struct FloatValue
+{
+    // The text's decimal as the nearest double (infinite or NaN for "INF",
+    // "-INF" and "NAN").
+    double value = 0;
+    // Digits after the separator (of the mantissa in scientific notation).
+    int decimals = 0;
+    bool separator = false;
+    // Scientific notation: the characters from the "E" on, else 0.
+    int exponentChars = 0;
+
+    friend bool operator==(const FloatValue &, const FloatValue &) = default;
+};
+// What floatText(bits) shows, as a number, without making the text.
+FloatValue floatValue(std::uint32_t bits) noexcept;
 Text hexText(std::uint32_t bits) noexcept;
 
 // --- Values from stored texts (data record database) ------------------
