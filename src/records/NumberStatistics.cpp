@@ -27,6 +27,8 @@ struct Number
 
 bool parseNumber(QByteArrayView text, QByteArrayView separator, Number &n)
 {
+    if (text.isEmpty() || text.size() >= 128)
+        return false;
     const char *p = text.data();
     const char *const end = p + text.size();
     const bool negative = p != end && *p == '-';
@@ -67,7 +69,8 @@ bool parseNumber(QByteArrayView text, QByteArrayView separator, Number &n)
             n.exact = true;
             n.mantissa = negative ? -Int128(mantissa) : Int128(mantissa);
             n.scale = fraction;
-            n.value = double(mantissa) / std::pow(10.0, fraction) * (negative ? -1 : 1);
+            static constexpr double Scales[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+            n.value = double(mantissa) / Scales[fraction] * (negative ? -1 : 1);
             return true;
         }
     } else {
@@ -116,6 +119,8 @@ int NumberStatistics::compare(bool exactA, Int128 a, int scaleA, double valueA,
                               const Extreme &b) noexcept
 {
     if (exactA && b.exact) {
+        if (scaleA == b.scale)
+            return a < b.mantissa ? -1 : (a > b.mantissa ? 1 : 0);
         const int scale = scaleA > b.scale ? scaleA : b.scale;
         const Int128 x = a * pow10(scale - scaleA);
         const Int128 y = b.mantissa * pow10(scale - b.scale);
@@ -131,8 +136,7 @@ void NumberStatistics::keep(Extreme &e, bool exact, Int128 mantissa, int scale, 
     e.mantissa = mantissa;
     e.scale = scale;
     e.value = value;
-    e.text.resize(0);
-    e.text.append(text.data(), text.size());
+    e.text.set(text);
 }
 
 bool NumberStatistics::add(QByteArrayView text)
@@ -143,11 +147,15 @@ bool NumberStatistics::add(QByteArrayView text)
     if (n.fixedDecimals > m_decimals)
         m_decimals = n.fixedDecimals;
     if (n.exact) {
-        if (n.scale > m_exactScale) {
+        if (n.scale == m_exactScale) {
+            m_exactSum += n.mantissa;
+        } else if (n.scale > m_exactScale) {
             m_exactSum *= pow10(n.scale - m_exactScale);
             m_exactScale = n.scale;
+            m_exactSum += n.mantissa;
+        } else {
+            m_exactSum += n.mantissa * pow10(m_exactScale - n.scale);
         }
-        m_exactSum += n.mantissa * pow10(m_exactScale - n.scale);
     } else {
         const double t = m_floatingSum + n.value;
         if (std::fabs(m_floatingSum) >= std::fabs(n.value))
@@ -160,15 +168,14 @@ bool NumberStatistics::add(QByteArrayView text)
     if (m_count == 0) {
         keep(m_min, n.exact, n.mantissa, n.scale, n.value, text);
         keep(m_max, n.exact, n.mantissa, n.scale, n.value, text);
-        m_first = text.toByteArray();
+        m_first.set(text);
     } else {
         if (compare(n.exact, n.mantissa, n.scale, n.value, m_min) < 0)
             keep(m_min, n.exact, n.mantissa, n.scale, n.value, text);
         if (compare(n.exact, n.mantissa, n.scale, n.value, m_max) > 0)
             keep(m_max, n.exact, n.mantissa, n.scale, n.value, text);
     }
-    m_last.resize(0);
-    m_last.append(text.data(), text.size());
+    m_last.set(text);
     ++m_count;
     return true;
 }

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <cstring>
+
 class QIODevice;
 
 // Count, minimum, maximum, mean and sum of cells as they are shown, exact:
@@ -30,10 +32,10 @@ public:
     // The most digits after the separator among the fixed-notation texts.
     int decimals() const noexcept { return m_decimals; }
     // The cells' own texts; empty while nothing is counted.
-    const QByteArray &minText() const noexcept { return m_min.text; }
-    const QByteArray &maxText() const noexcept { return m_max.text; }
-    const QByteArray &firstText() const noexcept { return m_first; }
-    const QByteArray &lastText() const noexcept { return m_last; }
+    QByteArray minText() const { return m_min.text.bytes(); }
+    QByteArray maxText() const { return m_max.text.bytes(); }
+    QByteArray firstText() const { return m_first.bytes(); }
+    QByteArray lastText() const { return m_last.bytes(); }
     // With decimals() digits, and decimals() + 2 for the mean (or the given
     // decimals + 2 when shownDecimals >= 0); rounded half away from zero.
     QByteArray sumText() const;
@@ -44,13 +46,26 @@ public:
 private:
     using Int128 = DecimalText::Int128;
 
+    // A number's text; texts of numbers are short (longer ones are refused).
+    struct ShortText
+    {
+        static constexpr int Capacity = 128;
+        char data[Capacity];
+        int size = 0;
+        void set(QByteArrayView t) noexcept
+        {
+            size = int(t.size());
+            std::memcpy(data, t.data(), std::size_t(size));
+        }
+        QByteArray bytes() const { return QByteArray(data, size); }
+    };
     struct Extreme
     {
         bool exact = true;
         Int128 mantissa = 0;
         int scale = 0;
         double value = 0;
-        QByteArray text;
+        ShortText text;
     };
     // Which of two numbers is smaller, exactly when both are exact.
     static int compare(bool exactA, Int128 a, int scaleA, double valueA, const Extreme &b) noexcept;
@@ -71,8 +86,8 @@ private:
     double m_compensation = 0;
     Extreme m_min;
     Extreme m_max;
-    QByteArray m_first;
-    QByteArray m_last;
+    ShortText m_first;
+    ShortText m_last;
 };
 
 // One column's statistics under its title in the grid.
