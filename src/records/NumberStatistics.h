@@ -17,8 +17,8 @@ class QIODevice;
 // summed as scaled 128-bit integers, so no sum overflows or loses a digit;
 // other numbers (scientific "1.234568E7", longer texts) go into a
 // compensated (Neumaier) floating sum. Texts that are no number ("NAN",
-// "INF", "FFFF0000" from a hex column counts only if it is all digits: feed
-// number columns only) are left out.
+// "INF", dates, names) are left out; a hex text of digits only would count,
+// so feed it only the columns that hold numbers.
 class NumberStatistics
 {
 public:

@@ -124,8 +124,8 @@ public:
     static TagSheetReading parse(QByteArrayView csv);
     static TagSheetReading read(const QString &path);
 
-    // One row's nine fields (without the buffer's check of the title row);
-    // a fault's line is 0, its column the field's. For an editor checking rows as typed.
+    // A tag from one row's nine fields, as the editor checks a row as typed;
+    // a fault's line is 0 and its column the field's.
     static std::optional<TagSheetFault> tagFromFields(const QStringList &fields, Tag &tag);
     // The nine fields of a tag as written.
     static QStringList fieldsOf(const Tag &tag);

@@ -74,7 +74,7 @@ private:
     bool m_plain = true; // no gain and no offset
     bool m_exact = false; // integer type with exact gain and offset
     int m_exactScale = 0; // the scale of the exact value
-    DecimalText::Int128 m_exactGain = 1; // at m_exactScale (gain's own scale ... )
+    DecimalText::Int128 m_exactGain = 1; // at m_exactScale
     DecimalText::Int128 m_exactOffset = 0; // at m_exactScale
     int m_shownDecimals = 0;
     std::array<QByteArray, 16> m_bitNames;
