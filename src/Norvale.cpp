@@ -4,7 +4,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleText.h"
 #include "cli/ProgramInfo.h"
-#include "colourdialog/MyColorDlg.h"
+#include "colourdialog/ColourDialog.h"
 #include "curvewindow/LSCurrent.h"
 #include "mainwindow/uTestSqlite.h"
 #include "platform/Fonts.h"
@@ -173,7 +173,7 @@ int main(int argc, char **argv)
     services.options = &options;
     TMainFrm mainFrm(services);
     TLSCurrentFrm curves(mainFrm);
-    TMyColorFrm colours;
+    ColourDialog colours;
     QObject::connect(&mainFrm, &TMainFrm::curvesRequested, &curves, &TLSCurrentFrm::showAndRaise);
     QObject::connect(&mainFrm, &TMainFrm::gridReloaded, &curves, &TLSCurrentFrm::refreshData);
     curves.setColourDialog(&colours);

@@ -1,7 +1,7 @@
 // Every text the three windows show, in both languages and through the
 // language switches, against the table in tests/data/captions.tsv; and the
 // translation file has nothing left to translate.
-#include "colourdialog/MyColorDlg.h"
+#include "colourdialog/ColourDialog.h"
 #include "curvewindow/LSCurrent.h"
 #include "mainwindow/uTestSqlite.h"
 #include "platform/Fonts.h"
@@ -158,7 +158,7 @@ QStringList takeCaptions(const QString &folder)
     services.messages = &messages;
     TMainFrm main(services);
     TLSCurrentFrm curves(main);
-    TMyColorFrm colours;
+    ColourDialog colours;
     curves.setColourDialog(&colours);
     QObject::connect(&main, &TMainFrm::curvesRequested, &curves, &TLSCurrentFrm::showAndRaise);
     table.take(QStringLiteral("created"), main);

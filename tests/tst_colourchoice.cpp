@@ -2,7 +2,7 @@
 // opens, the remembered colour, and the picture redrawn after each choice;
 // and a line style picked from the owner-drawn list.
 #include "colourdialog/ColourChoice.h"
-#include "colourdialog/MyColorDlg.h"
+#include "colourdialog/ColourDialog.h"
 #include "curves/CurvePicture.h"
 #include "curvewindow/LSCurrent.h"
 #include "records/RecordGridModel.h"
@@ -95,7 +95,7 @@ struct Window
 
     Source src;
     TLSCurrentFrm w;
-    TMyColorFrm dialog;
+    ColourDialog dialog;
     FakeColourChooser chooser;
     bool shown = false;
     QPoint at;
@@ -188,7 +188,7 @@ void TestColourChoice::firstChoiceStartsFromTheShownColour()
     QCOMPARE(p->colour(), QColor(255, 0, 0));
     // "Custom..." then cancelling the chooser keeps a red curve red.
     win.choose("curveTab1.colourPanel", [&] {
-        QTest::mouseClick(win.dialog.findChild<QPushButton *>(QStringLiteral("SpeedButton1")),
+        QTest::mouseClick(win.dialog.findChild<QPushButton *>(QStringLiteral("customButton")),
                           Qt::LeftButton);
     });
     QCOMPARE(win.startColour, 0x0000ffu);
@@ -247,7 +247,7 @@ void TestColourChoice::cancelChangesNothingButRedraws()
         if (escapeKey)
             QTest::keyClick(&win.dialog, Qt::Key_Escape);
         else
-            QTest::mouseClick(win.dialog.findChild<QPushButton *>(QStringLiteral("SpeedButton4")),
+            QTest::mouseClick(win.dialog.findChild<QPushButton *>(QStringLiteral("cancelButton")),
                               Qt::LeftButton);
     };
     ColourPanel *p = win.panel("OrganBackCol");

@@ -2,7 +2,7 @@
 
 #include "ui_LSCurrent.h"
 
-#include "colourdialog/MyColorDlg.h"
+#include "colourdialog/ColourDialog.h"
 #include "curves/CurveCaptions.h"
 #include "curves/CurveData.h"
 #include "curves/CurvePicture.h"
@@ -518,7 +518,7 @@ void TLSCurrentFrm::CheckBox2Click()
     LSQx_Draw();
 }
 
-void TLSCurrentFrm::setColourDialog(TMyColorFrm *dialog)
+void TLSCurrentFrm::setColourDialog(ColourDialog *dialog)
 {
     m_colourDialog = dialog;
     // A panel's remembered colour starts as the colour it shows, so that a

@@ -18,7 +18,7 @@ class MessageSink;
 class PrintJobSink;
 class RecordSource;
 class SpinEdit;
-class TMyColorFrm;
+class ColourDialog;
 
 namespace Ui {
 class TLSCurrentFrm;
@@ -63,7 +63,7 @@ public:
 
     // The colour dialog the colour panels open (not owned). Without one a
     // panel click only redraws.
-    void setColourDialog(TMyColorFrm *dialog);
+    void setColourDialog(ColourDialog *dialog);
 
     // Where print jobs go; the current printer when none is set. Not owned.
     void setPrintJobSink(PrintJobSink *sink) { m_printSink = sink; }
@@ -147,7 +147,7 @@ private:
     bool m_placed = false;
     // The frame the client size last asked for was fitted with.
     QMargins m_fittedFrame;
-    TMyColorFrm *m_colourDialog = nullptr;
+    ColourDialog *m_colourDialog = nullptr;
     CurveTab *m_curveTabs[CurveCount] = {};
     PrintJobSink *m_printSink = nullptr;
     std::unique_ptr<PrintJobSink> m_printer;
