@@ -1,14 +1,14 @@
 // Times one full redraw of the curve picture at the largest size: 1280 x 600,
 // five broken-line curves of 6-pixel pens, both bands shown, values swinging
 // across the whole plot height. Reports medians of the core draw, of the
-// window's LSQx_Draw (through a scroll step), and of a reference: filling a
+// window's drawCurves (through a scroll step), and of a reference: filling a
 // bitmap of the same size once.
 //
 //   bench_curves [repetitions]      (default 300)
 #include "curves/CurvePicture.h"
 #include "curves/RecordSource.h"
 #include "curvewindow/CurveTab.h"
-#include "curvewindow/LSCurrent.h"
+#include "curvewindow/CurveWindow.h"
 #include "records/RecordGridModel.h"
 #include "widgets/SpinEdit.h"
 
@@ -106,15 +106,15 @@ int main(int argc, char **argv)
     const std::vector<double> fillRef
         = timeRuns(reps, [&](int i) { ref.fill(0xff000000u + unsigned(i)); });
 
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
-    w.findChild<SpinEdit *>(QStringLiteral("SpinEdit1"))->setValue(1280);
-    w.findChild<SpinEdit *>(QStringLiteral("SpinEdit2"))->setValue(600);
+    w.findChild<SpinEdit *>(QStringLiteral("pictureWidthSpin"))->setValue(1280);
+    w.findChild<SpinEdit *>(QStringLiteral("pictureHeightSpin"))->setValue(600);
     for (int k = 0; k < 5; ++k) {
         w.curveTab(k)->showKindList()->setCurrentIndex(1);
         w.curveTab(k)->lineWidthList()->setCurrentIndex(5);
     }
-    auto *bar = w.findChild<QScrollBar *>(QStringLiteral("ScrollBar1"));
+    auto *bar = w.findChild<QScrollBar *>(QStringLiteral("dataScrollBar"));
     const std::vector<double> window
         = timeRuns(reps, [&](int i) { bar->setValue(1 + (i * 37) % 4000); });
 
@@ -124,7 +124,7 @@ int main(int argc, char **argv)
     std::printf("picture %dx%d, 5 curves x %d points, 6-pixel pens, %d runs\n", img.width(),
                 img.height(), (s.width - 50) / 10, reps);
     std::printf("core draw          median %.3f ms\n", mc);
-    std::printf("window LSQx_Draw   median %.3f ms\n", mw);
+    std::printf("window drawCurves   median %.3f ms\n", mw);
     std::printf("reference fill     median %.3f ms  (draw / fill = %.1f)\n", mf, mc / mf);
     return mw < 5.0 ? 0 : 1;
 }

@@ -6,7 +6,7 @@
 //                                       `sqlite3 -csv FILE "select * from Buffer1" >/dev/null`
 //   bench_querytable once FILE          one QueryTable, for `/usr/bin/time -v`
 
-#include "dataaccess/SQLiteTable3.h"
+#include "dataaccess/SqliteDatabase.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -90,7 +90,7 @@ double timeQuery(const QString &file, quint32 *records)
 {
     QElapsedTimer timer;
     timer.start();
-    TSQLiteDatabase db(file, TSQLiteDatabase::OpenMode::ReadOnly);
+    SqliteDatabase db(file, SqliteDatabase::OpenMode::ReadOnly);
     const auto t = db.QueryTable(kQuery);
     *records = t->RecordCount();
     return timer.nsecsElapsed() / 1e6;
@@ -99,7 +99,7 @@ double timeQuery(const QString &file, quint32 *records)
 // What a loader does after the query: every cell's text, looked up by name per row.
 double timeWalk(const QString &file, qint64 *bytes)
 {
-    TSQLiteDatabase db(file, TSQLiteDatabase::OpenMode::ReadOnly);
+    SqliteDatabase db(file, SqliteDatabase::OpenMode::ReadOnly);
     const auto t = db.QueryTable(kQuery);
     QElapsedTimer timer;
     timer.start();
@@ -159,7 +159,7 @@ int timeAll(const QString &file, int runs)
 int once(const QString &file)
 {
     const long before = peakKiB();
-    TSQLiteDatabase db(file, TSQLiteDatabase::OpenMode::ReadOnly);
+    SqliteDatabase db(file, SqliteDatabase::OpenMode::ReadOnly);
     const auto t = db.QueryTable(kQuery);
     const long after = peakKiB();
     const double cells = double(t->RecordCount()) * t->ColumnCount();
@@ -187,7 +187,7 @@ int main(int argc, char **argv)
             return timeAll(file, args.size() > 3 ? args[3].toInt() : 7);
         if (command == u"once")
             return once(file);
-    } catch (const ESQLiteException &e) {
+    } catch (const SqliteError &e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }

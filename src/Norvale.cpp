@@ -4,8 +4,8 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleText.h"
 #include "cli/ProgramInfo.h"
-#include "colourdialog/MyColorDlg.h"
-#include "curvewindow/LSCurrent.h"
+#include "colourdialog/ColourDialog.h"
+#include "curvewindow/CurveWindow.h"
 #include "mainwindow/uTestSqlite.h"
 #include "platform/Fonts.h"
 #include "platform/NativeName.h"
@@ -172,10 +172,10 @@ int main(int argc, char **argv)
     MainWindowServices services;
     services.options = &options;
     TMainFrm mainFrm(services);
-    TLSCurrentFrm curves(mainFrm);
-    TMyColorFrm colours;
-    QObject::connect(&mainFrm, &TMainFrm::curvesRequested, &curves, &TLSCurrentFrm::showAndRaise);
-    QObject::connect(&mainFrm, &TMainFrm::gridReloaded, &curves, &TLSCurrentFrm::refreshData);
+    CurveWindow curves(mainFrm);
+    ColourDialog colours;
+    QObject::connect(&mainFrm, &TMainFrm::curvesRequested, &curves, &CurveWindow::showAndRaise);
+    QObject::connect(&mainFrm, &TMainFrm::gridReloaded, &curves, &CurveWindow::refreshData);
     curves.setColourDialog(&colours);
     QObject::connect(&mainFrm, &TMainFrm::closed, &app, &QApplication::quit);
     mainFrm.show();

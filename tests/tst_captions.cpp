@@ -1,8 +1,8 @@
 // Every text the three windows show, in both languages and through the
 // language switches, against the table in tests/data/captions.tsv; and the
 // translation file has nothing left to translate.
-#include "colourdialog/MyColorDlg.h"
-#include "curvewindow/LSCurrent.h"
+#include "colourdialog/ColourDialog.h"
+#include "curvewindow/CurveWindow.h"
 #include "mainwindow/uTestSqlite.h"
 #include "platform/Fonts.h"
 #include "platform/MessageSink.h"
@@ -157,10 +157,10 @@ QStringList takeCaptions(const QString &folder)
     MainWindowServices services;
     services.messages = &messages;
     TMainFrm main(services);
-    TLSCurrentFrm curves(main);
-    TMyColorFrm colours;
+    CurveWindow curves(main);
+    ColourDialog colours;
     curves.setColourDialog(&colours);
-    QObject::connect(&main, &TMainFrm::curvesRequested, &curves, &TLSCurrentFrm::showAndRaise);
+    QObject::connect(&main, &TMainFrm::curvesRequested, &curves, &CurveWindow::showAndRaise);
     table.take(QStringLiteral("created"), main);
     table.take(QStringLiteral("created"), curves);
     table.take(QStringLiteral("created"), colours);
@@ -343,7 +343,7 @@ void TestCaptions::switchInstallsTheCatalogue()
     QFETCH(QString, open);
     QFETCH(QString, dot);
     TMainFrm main;
-    TLSCurrentFrm curves(main);
+    CurveWindow curves(main);
     english ? main.N2Click() : main.N3Click();
     settle();
     QCOMPARE(curves.windowTitle(),
@@ -351,7 +351,7 @@ void TestCaptions::switchInstallsTheCatalogue()
                      : QStringLiteral("Database Curve Browser"));
     english ? main.N3Click() : main.N2Click();
     QCOMPARE(QCoreApplication::translate("TMainFrm", "Open"), open);
-    QCOMPARE(QCoreApplication::translate("TLSCurrentFrm", "Dot"), dot);
+    QCOMPARE(QCoreApplication::translate("CurveWindow", "Dot"), dot);
     // The hidden curve window takes the language with the change event.
     settle();
     QCOMPARE(curves.windowTitle(),

@@ -2,9 +2,9 @@
 // opens, the remembered colour, and the picture redrawn after each choice;
 // and a line style picked from the owner-drawn list.
 #include "colourdialog/ColourChoice.h"
-#include "colourdialog/MyColorDlg.h"
+#include "colourdialog/ColourDialog.h"
 #include "curves/CurvePicture.h"
-#include "curvewindow/LSCurrent.h"
+#include "curvewindow/CurveWindow.h"
 #include "records/RecordGridModel.h"
 #include "support/FakeColourChooser.h"
 #include "support/GridSource.h"
@@ -94,8 +94,8 @@ struct Window
     }
 
     Source src;
-    TLSCurrentFrm w;
-    TMyColorFrm dialog;
+    CurveWindow w;
+    ColourDialog dialog;
     FakeColourChooser chooser;
     bool shown = false;
     QPoint at;
@@ -159,8 +159,9 @@ void TestColourChoice::dialogPosition_data()
     QTest::addColumn<QPoint>("window");
     QTest::addColumn<QRect>("panel");
     QTest::addColumn<QPoint>("dialog");
-    // OrganBackCol: (48, 8) 41 x 21 in a panel at (106, 15) in a box at (5, 5).
-    QTest::newRow("OrganBackCol") << QPoint(0, 0) << QRect(159, 28, 41, 21) << QPoint(166, 77);
+    // backgroundColourPanel: (48, 8) 41 x 21 in a panel at (106, 15) in a box at (5, 5).
+    QTest::newRow("backgroundColourPanel")
+        << QPoint(0, 0) << QRect(159, 28, 41, 21) << QPoint(166, 77);
     QTest::newRow("window moved") << QPoint(300, 120) << QRect(159, 28, 41, 21) << QPoint(466, 197);
     QTest::newRow("window off the left")
         << QPoint(-50, -10) << QRect(10, 0, 20, 1) << QPoint(-33, 19);
@@ -177,7 +178,7 @@ void TestColourChoice::dialogPosition()
 void TestColourChoice::dialogOpensBelowThePanel()
 {
     Window win;
-    win.choose("OrganBackCol", [&] { win.dialog.reject(); });
+    win.choose("backgroundColourPanel", [&] { win.dialog.reject(); });
     QCOMPARE(win.at, win.windowAt + QPoint(166, 77));
 }
 
@@ -188,7 +189,7 @@ void TestColourChoice::firstChoiceStartsFromTheShownColour()
     QCOMPARE(p->colour(), QColor(255, 0, 0));
     // "Custom..." then cancelling the chooser keeps a red curve red.
     win.choose("curveTab1.colourPanel", [&] {
-        QTest::mouseClick(win.dialog.findChild<QPushButton *>(QStringLiteral("SpeedButton1")),
+        QTest::mouseClick(win.dialog.findChild<QPushButton *>(QStringLiteral("customButton")),
                           Qt::LeftButton);
     });
     QCOMPARE(win.startColour, 0x0000ffu);
@@ -202,10 +203,11 @@ void TestColourChoice::okSetsPanelAndRedraws_data()
 {
     QTest::addColumn<QString>("panel");
     QTest::addColumn<int>("cell");
-    QTest::newRow("OrganFrontCol, frames and grid") << QStringLiteral("OrganFrontCol") << 13;
-    QTest::newRow("OrganBackCol, the background") << QStringLiteral("OrganBackCol") << 34;
+    QTest::newRow("gridColourPanel, frames and grid") << QStringLiteral("gridColourPanel") << 13;
+    QTest::newRow("backgroundColourPanel, the background")
+        << QStringLiteral("backgroundColourPanel") << 34;
     QTest::newRow("colour of curve 3") << QStringLiteral("curveTab3.colourPanel") << 9;
-    QTest::newRow("RzColorEditY, the labels") << QStringLiteral("RzColorEditY") << 28;
+    QTest::newRow("markColourPanel, the labels") << QStringLiteral("markColourPanel") << 28;
 }
 
 void TestColourChoice::okSetsPanelAndRedraws()
@@ -247,10 +249,10 @@ void TestColourChoice::cancelChangesNothingButRedraws()
         if (escapeKey)
             QTest::keyClick(&win.dialog, Qt::Key_Escape);
         else
-            QTest::mouseClick(win.dialog.findChild<QPushButton *>(QStringLiteral("SpeedButton4")),
+            QTest::mouseClick(win.dialog.findChild<QPushButton *>(QStringLiteral("cancelButton")),
                               Qt::LeftButton);
     };
-    ColourPanel *p = win.panel("OrganBackCol");
+    ColourPanel *p = win.panel("backgroundColourPanel");
     const QColor shown = p->colour();
     // A setting changed without a redraw shows only after the next one.
     const QImage before = win.w.curvePicture();
@@ -260,15 +262,15 @@ void TestColourChoice::cancelChangesNothingButRedraws()
         kind->setCurrentIndex(1);
     }
     QCOMPARE(win.w.curvePicture(), before);
-    win.choose("OrganBackCol", cancel);
+    win.choose("backgroundColourPanel", cancel);
     QCOMPARE(p->colour(), shown);
     QCOMPARE(p->rememberedColour(), shown);
     QVERIFY(win.w.curvePicture() != before);
     QCOMPARE(win.w.curvePicture(), win.expectedPicture());
 
     // After a choice, a cancelled opening keeps that choice.
-    win.choose("OrganBackCol", [&] { win.clickCell(5); });
-    win.choose("OrganBackCol", cancel);
+    win.choose("backgroundColourPanel", [&] { win.clickCell(5); });
+    win.choose("backgroundColourPanel", cancel);
     QCOMPARE(p->colour(), PaletteCells::colour(5));
     QCOMPARE(p->rememberedColour(), PaletteCells::colour(5));
     QCOMPARE(win.w.curvePicture(), win.expectedPicture());

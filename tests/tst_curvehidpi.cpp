@@ -4,7 +4,7 @@
 #include "curves/CurvePicture.h"
 #include "curves/RecordSource.h"
 #include "curvewindow/CurveReadoutOverlay.h"
-#include "curvewindow/LSCurrent.h"
+#include "curvewindow/CurveWindow.h"
 #include "records/RecordGridModel.h"
 #include "widgets/ImageView.h"
 
@@ -52,11 +52,11 @@ private slots:
 void TestCurveHiDpi::pictureAtTheScreensPixels()
 {
     Source src;
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(w.devicePixelRatioF(), 2.0);
-    auto *image = w.findChild<ImageView *>(u"Image1"_s);
+    auto *image = w.findChild<ImageView *>(u"curveImage"_s);
     const QImage shown = image->image();
     QCOMPARE(shown.devicePixelRatio(), 2.0);
     QCOMPARE(shown.size(), QSize(1804, 724));
@@ -64,7 +64,7 @@ void TestCurveHiDpi::pictureAtTheScreensPixels()
     // The same drawing as the picture at scale 2, and the scroll bar where
     // the layout in logical pixels puts it.
     QCOMPARE(shown, w.curvePicture(2.0));
-    const QRect bar = w.findChild<QScrollBar *>(u"ScrollBar1"_s)->geometry();
+    const QRect bar = w.findChild<QScrollBar *>(u"dataScrollBar"_s)->geometry();
     QCOMPARE(bar, QRect(50, 147 + 360 - 19, 850, 18));
     // The readout maps logical positions: point 4 is row 5.
     const QPointF at(50 + 40, 100);

@@ -1,10 +1,10 @@
 // The curve picture read back pixel by pixel: the drawing conventions of
 // the canvas, the worked example with the window's defaults, and the cases
 // that move the plot, end a curve or change a pen.
+#include "curves/BitmapCanvas.h"
 #include "curves/CurveGeometry.h"
 #include "curves/CurvePicture.h"
 #include "curves/FontClasses.h"
-#include "curves/GdiCanvas.h"
 #include "curves/LineSamples.h"
 #include "records/RecordGridModel.h"
 
@@ -175,9 +175,9 @@ void TestCurvePicture::thinLineStyles()
     QFETCH(QString, pixels);
     QImage img(50, 3, QImage::Format_RGB32);
     img.fill(White);
-    GdiCanvas c(img);
+    BitmapCanvas c(img);
     c.setBrush(0xff808080);
-    c.setPen({Black, static_cast<GdiCanvas::Style>(style), 1});
+    c.setPen({Black, static_cast<BitmapCanvas::Style>(style), 1});
     c.line(QPoint(0, 1), QPoint(40, 1));
     const QHash<QRgb, QChar> names {{Black, u'X'}, {0xff808080, u'b'}, {White, u'.'}};
     QCOMPARE(rowString(img, 1, 0, 40, names), pixels);
@@ -213,8 +213,8 @@ void TestCurvePicture::lineExcludesItsEnd()
     QFETCH(int, painted);
     QImage img(10, 10, QImage::Format_RGB32);
     img.fill(White);
-    GdiCanvas c(img);
-    c.setPen({Black, GdiCanvas::Style::Solid, 1});
+    BitmapCanvas c(img);
+    c.setPen({Black, BitmapCanvas::Style::Solid, 1});
     c.line(from, to);
     int count = 0;
     for (int y = 0; y < 10; ++y)
@@ -231,9 +231,9 @@ void TestCurvePicture::rectangleOutline()
 {
     QImage img(10, 12, QImage::Format_RGB32);
     img.fill(White);
-    GdiCanvas c(img);
+    BitmapCanvas c(img);
     c.setBrush(Blue);
-    c.setPen({Black, GdiCanvas::Style::Dash, 3}); // outlines are always 1-pixel solid
+    c.setPen({Black, BitmapCanvas::Style::Dash, 3}); // outlines are always 1-pixel solid
     c.rectangle(2, 3, 7, 9);
     const QHash<QRgb, QChar> names {{Black, u'#'}, {Blue, u'o'}, {White, u'.'}};
     const QStringList expected = {
@@ -263,9 +263,9 @@ void TestCurvePicture::widePenIsSolidBand()
     QFETCH(int, width);
     QImage img(40, 30, QImage::Format_RGB32);
     img.fill(White);
-    GdiCanvas c(img);
+    BitmapCanvas c(img);
     c.setBrush(0xff808080);
-    c.setPen({Black, static_cast<GdiCanvas::Style>(style), width});
+    c.setPen({Black, static_cast<BitmapCanvas::Style>(style), width});
     c.line(QPoint(5, 15), QPoint(30, 15));
     // Across the middle the band is exactly the pen's width, centred as
     // width div 2 above the line.
@@ -285,7 +285,7 @@ void TestCurvePicture::textHasOpaqueBackground()
 {
     QImage img(60, 30, QImage::Format_RGB32);
     img.fill(White);
-    GdiCanvas c(img);
+    BitmapCanvas c(img);
     c.setBrush(Red);
     const QFont f = FontClasses::pictureFont(12);
     c.text(QPoint(4, 5), QStringLiteral("81"), f, Blue);
@@ -314,7 +314,7 @@ void TestCurvePicture::pictureFontHasChineseGlyphsAndHalfWidthDigits()
     QCOMPARE(QFontMetrics(f).horizontalAdvance(QStringLiteral("1000.0")), 48);
     QImage img(40, 24, QImage::Format_RGB32);
     img.fill(White);
-    GdiCanvas c(img);
+    BitmapCanvas c(img);
     c.setBrush(White);
     c.text(QPoint(2, 2), QStringLiteral("宋"), f, Black);
     int ink = 0;
@@ -672,7 +672,7 @@ void TestCurvePicture::edgeCases_data()
     {
         CurveSettings s = only({});
         s.curves[3]
-            = {int(ShowKind::BrokenLine), Blue, int(GdiCanvas::Style::Dash), 0, 3, 20000, 0};
+            = {int(ShowKind::BrokenLine), Blue, int(BitmapCanvas::Style::Dash), 0, 3, 20000, 0};
         s.curves[4] = {int(ShowKind::Dot), White, 0, 5, 4, 10000, 0};
         // Curve 4: 10000 of 20000 at y 159, dashed from x 50 (on to 67);
         // curve 5: 6-pixel dots at y 159, the first at x 53
@@ -706,7 +706,7 @@ void TestCurvePicture::edgeCases_data()
         QTest::newRow("full scale equal to zero scale")
             << s << 0 << false << Cells {} << Probes {} << QList<QRgb> {Red};
         s.curves[0].zero = 0;
-        s.curves[0].style = int(GdiCanvas::Style::Clear);
+        s.curves[0].style = int(BitmapCanvas::Style::Clear);
         QTest::newRow("clear pen") << s << 0 << false << Cells {} << Probes {} << QList<QRgb> {Red};
     }
     {

@@ -3,7 +3,7 @@
 // and a picture that the readout never touches.
 #include "curves/CurveReadout.h"
 #include "curvewindow/CurveReadoutOverlay.h"
-#include "curvewindow/LSCurrent.h"
+#include "curvewindow/CurveWindow.h"
 #include "mainwindow/uTestSqlite.h"
 #include "platform/MessageSink.h"
 #include "records/RecordGridModel.h"
@@ -49,7 +49,7 @@ struct Windows
         services.messages = &messages;
         services.files = &chooser;
         main = std::make_unique<TMainFrm>(services);
-        curves = std::make_unique<TLSCurrentFrm>(*main);
+        curves = std::make_unique<CurveWindow>(*main);
         if (chinese)
             main->N2Click();
         else
@@ -60,7 +60,7 @@ struct Windows
         if (!QTest::qWaitForWindowActive(curves.get()))
             qWarning("the curve window is not active");
     }
-    ImageView *image() const { return curves->findChild<ImageView *>(u"Image1"_s); }
+    ImageView *image() const { return curves->findChild<ImageView *>(u"curveImage"_s); }
     CurveReadoutOverlay *overlay() const
     {
         return curves->findChild<CurveReadoutOverlay *>(u"CurveReadout"_s);
@@ -76,7 +76,7 @@ struct Windows
     NoMessages messages;
     SampleFile chooser;
     std::unique_ptr<TMainFrm> main;
-    std::unique_ptr<TLSCurrentFrm> curves;
+    std::unique_ptr<CurveWindow> curves;
 };
 
 QDateTime stamp(const QString &date, const QString &time)
@@ -235,7 +235,7 @@ void TestCurveReadout::readoutOfAKnownRow()
         w.curves->show();
     }
     QVERIFY(w.curves->hasCurves());
-    w.curves->findChild<QScrollBar *>(u"ScrollBar1"_s)->setValue(20);
+    w.curves->findChild<QScrollBar *>(u"dataScrollBar"_s)->setValue(20);
     w.hover(7);
     // Point 7 of the screen from position 20 is grid row 28.
     const int row = 28;
@@ -328,10 +328,10 @@ void TestCurveReadout::escapeClearsMarkers()
 void TestCurveReadout::noReadoutWhenAskedForNone()
 {
     Windows w(m_sample, false);
-    w.curves->findChild<QCheckBox *>(u"CheckBox5"_s)->click();
+    w.curves->findChild<QCheckBox *>(u"hideReadoutCheck"_s)->click();
     w.hover(4);
     QVERIFY(w.overlay()->readout().isEmpty());
-    w.curves->findChild<QCheckBox *>(u"CheckBox5"_s)->click();
+    w.curves->findChild<QCheckBox *>(u"hideReadoutCheck"_s)->click();
     w.hover(5);
     QCOMPARE(w.overlay()->readout().size(), 4);
 }
@@ -353,8 +353,8 @@ void TestCurveReadout::readoutWholeAtEveryHeight()
     // Both markers set: the readout's longest form, nine lines.
     w.click(2);
     w.click(12);
-    w.curves->findChild<QWidget *>(u"SpinEdit2"_s)->setProperty("value", height);
-    w.curves->findChild<QWidget *>(u"SpinEdit1"_s)->setProperty("value", width);
+    w.curves->findChild<QWidget *>(u"pictureHeightSpin"_s)->setProperty("value", height);
+    w.curves->findChild<QWidget *>(u"pictureWidthSpin"_s)->setProperty("value", width);
     const QRect picture = w.overlay()->rect();
     QVERIFY(picture.height() >= height);
     int shown = 0;

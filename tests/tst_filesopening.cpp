@@ -1,7 +1,7 @@
 // Opening files other than through the open dialog: drag and drop onto the
 // main window, and the recent files list of the pop-up menu.
 
-#include "curvewindow/LSCurrent.h"
+#include "curvewindow/CurveWindow.h"
 #include "mainwindow/FileDrop.h"
 #include "mainwindow/RecentFiles.h"
 #include "mainwindow/RecentFilesMenu.h"
@@ -196,9 +196,8 @@ void TestFilesOpening::dropWhileCurveWindowIsOpen()
     QVERIFY(!file(u"a.bin"_s, dataFile(3)).isEmpty());
     QVERIFY(!file(u"b.bin"_s, dataFile(7)).isEmpty());
     Window w;
-    TLSCurrentFrm curves(*w.main);
-    QObject::connect(w.main.get(), &TMainFrm::curvesRequested, &curves,
-                     &TLSCurrentFrm::showAndRaise);
+    CurveWindow curves(*w.main);
+    QObject::connect(w.main.get(), &TMainFrm::curvesRequested, &curves, &CurveWindow::showAndRaise);
     w.main->show();
     w.dialog.file = path(u"a.bin"_s);
     w.main->OpenClick();

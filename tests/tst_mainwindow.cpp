@@ -1,4 +1,4 @@
-#include "curvewindow/LSCurrent.h"
+#include "curvewindow/CurveWindow.h"
 #include "mainwindow/RecordGridView.h"
 #include "mainwindow/uTestSqlite.h"
 #include "platform/MemoryBudget.h"
@@ -804,9 +804,8 @@ void TestMainWindow::dynamicLoadShowsEachRow()
 void TestMainWindow::curveButtonShowsCurveWindow()
 {
     Window w;
-    TLSCurrentFrm curves(*w.main);
-    QObject::connect(w.main.get(), &TMainFrm::curvesRequested, &curves,
-                     &TLSCurrentFrm::showAndRaise);
+    CurveWindow curves(*w.main);
+    QObject::connect(w.main.get(), &TMainFrm::curvesRequested, &curves, &CurveWindow::showAndRaise);
     w.main->show();
     QVERIFY(!curves.isVisible());
     w.child<QPushButton>("BitBtn4")->click();

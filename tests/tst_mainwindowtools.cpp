@@ -1,4 +1,4 @@
-#include "curvewindow/LSCurrent.h"
+#include "curvewindow/CurveWindow.h"
 #include "mainwindow/FindBar.h"
 #include "mainwindow/RecordGridView.h"
 #include "mainwindow/SaveChooser.h"
@@ -913,12 +913,12 @@ void TestMainWindowTools::reloadRefreshesCurveWindow()
     const QString log = path(u"d.bin"_s);
     QVERIFY(writeFile(log, dataFile(records(1, 300))));
     Window w;
-    TLSCurrentFrm curves(*w.main);
-    QObject::connect(w.main.get(), &TMainFrm::gridReloaded, &curves, &TLSCurrentFrm::refreshData);
+    CurveWindow curves(*w.main);
+    QObject::connect(w.main.get(), &TMainFrm::gridReloaded, &curves, &CurveWindow::refreshData);
     w.open(log);
     curves.show();
     QVERIFY(curves.hasCurves());
-    auto *scroll = curves.findChild<QScrollBar *>(u"ScrollBar1"_s);
+    auto *scroll = curves.findChild<QScrollBar *>(u"dataScrollBar"_s);
     QVERIFY(scroll);
     scroll->setValue(scroll->maximum());
     QVERIFY(writeFile(log, dataFile(records(1, 400))));

@@ -1,7 +1,7 @@
 // Printing the curve pages: the print run of the curve window through a sink
 // that keeps every job, and the real PDF files of the file printer.
 #include "curves/CurvePicture.h"
-#include "curvewindow/LSCurrent.h"
+#include "curvewindow/CurveWindow.h"
 #include "printing/PrintJobSink.h"
 #include "records/RecordGridModel.h"
 #include "support/GridSource.h"
@@ -78,8 +78,8 @@ public:
         Job job;
         job.name = docName;
         job.orientation = m_orientation;
-        job.position = m_window.findChild<QScrollBar *>(u"ScrollBar1"_s)->value();
-        job.panelShown = m_window.findChild<QWidget *>(u"Panel1"_s)->isVisible();
+        job.position = m_window.findChild<QScrollBar *>(u"dataScrollBar"_s)->value();
+        job.panelShown = m_window.findChild<QWidget *>(u"settingsPanel"_s)->isVisible();
         job.windowSize = m_window.size();
         jobs << job;
         return true;
@@ -134,11 +134,11 @@ struct Look
     static Look of(const QWidget &w)
     {
         return {w.size(),
-                child<QScrollBar>(w, "ScrollBar1")->geometry(),
-                child<QWidget>(w, "Image1")->geometry(),
-                child<QWidget>(w, "Panel1")->isVisible(),
-                child<QScrollBar>(w, "ScrollBar1")->isVisible(),
-                child<QLabel>(w, "Label37")->text()};
+                child<QScrollBar>(w, "dataScrollBar")->geometry(),
+                child<QWidget>(w, "curveImage")->geometry(),
+                child<QWidget>(w, "settingsPanel")->isVisible(),
+                child<QScrollBar>(w, "dataScrollBar")->isVisible(),
+                child<QLabel>(w, "pageCountLabel")->text()};
     }
     bool operator==(const Look &) const = default;
 };
@@ -158,14 +158,14 @@ char *toString(const Look &l)
                        .constData());
 }
 
-void setRange(TLSCurrentFrm &w, int start, int end)
+void setRange(CurveWindow &w, int start, int end)
 {
-    child<SpinEdit>(w, "SpinEdit3")->setValue(start);
-    child<SpinEdit>(w, "SpinEdit4")->setValue(end);
+    child<SpinEdit>(w, "printStartSpin")->setValue(start);
+    child<SpinEdit>(w, "printEndSpin")->setValue(end);
 }
 
 // The curve picture of the window's settings for the screen at pos.
-QImage screenAt(const TLSCurrentFrm &w, const Source &src, int pos)
+QImage screenAt(const CurveWindow &w, const Source &src, int pos)
 {
     QImage picture;
     CurvePicture::View v;
@@ -243,7 +243,7 @@ void TestPrinting::printsOneJobPerScreenPage()
     Source src;
     src.file = u"/var/log/panel/Data.bin"_s;
     src.load(300);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     RecordingSink sink(w);
     MessageRecorder messages;
     w.setPrintJobSink(&sink);
@@ -252,11 +252,11 @@ void TestPrinting::printsOneJobPerScreenPage()
     if (endBefore)
         setRange(w, 1, endBefore);
     setRange(w, start, end);
-    QCOMPARE(child<QLabel>(w, "Label37")->text(), pages);
-    child<QScrollBar>(w, "ScrollBar1")->setValue(looking);
+    QCOMPARE(child<QLabel>(w, "pageCountLabel")->text(), pages);
+    child<QScrollBar>(w, "dataScrollBar")->setValue(looking);
     const Look before = Look::of(w);
 
-    w.BitBtn2Click();
+    w.printPages();
 
     QCOMPARE(sink.jobs.size(), positions.size());
     for (qsizetype n = 0; n < sink.jobs.size(); ++n) {
@@ -276,7 +276,7 @@ void TestPrinting::printsOneJobPerScreenPage()
     }
     QCOMPARE(Look::of(w), before);
     // The window shows again the screen the user was looking at.
-    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->value(), looking);
+    QCOMPARE(child<QScrollBar>(w, "dataScrollBar")->value(), looking);
     QCOMPARE(w.curvePicture(), screenAt(w, src, looking));
     QVERIFY(messages.lines().isEmpty());
 }
@@ -285,16 +285,16 @@ void TestPrinting::landscapeEvenAfterPortraitSetUp()
 {
     Source src;
     src.load(300);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     RecordingSink sink(w);
     w.setPrintJobSink(&sink);
     w.show();
     setRange(w, 1, 100);
     sink.setOrientation(QPageLayout::Landscape);
-    child<QPushButton>(w, "BitBtn1")->click();
+    child<QPushButton>(w, "printerSetupButton")->click();
     QCOMPARE(sink.setUps, 1);
     QCOMPARE(sink.orientation(), QPageLayout::Portrait);
-    child<QPushButton>(w, "BitBtn2")->click();
+    child<QPushButton>(w, "printButton")->click();
     QCOMPARE(sink.jobs.size(), 2);
     for (const RecordingSink::Job &job : std::as_const(sink.jobs))
         QCOMPARE(job.orientation, QPageLayout::Landscape);
@@ -316,27 +316,27 @@ void TestPrinting::nothingToPrint()
     QFETCH(int, pageCount);
     Source src;
     src.load(300);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     RecordingSink sink(w);
     MessageRecorder messages;
     w.setPrintJobSink(&sink);
     w.setMessageSink(&messages);
     if (narrowBeforeShowing)
-        child<SpinEdit>(w, "SpinEdit1")->setValue(40);
+        child<SpinEdit>(w, "pictureWidthSpin")->setValue(40);
     w.show();
     if (!narrowBeforeShowing)
-        child<SpinEdit>(w, "SpinEdit1")->setValue(40);
-    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->pageStep(), 0);
+        child<SpinEdit>(w, "pictureWidthSpin")->setValue(40);
+    QCOMPARE(child<QScrollBar>(w, "dataScrollBar")->pageStep(), 0);
     QCOMPARE(w.pageCount(), pageCount);
-    child<QScrollBar>(w, "ScrollBar1")->setValue(7);
+    child<QScrollBar>(w, "dataScrollBar")->setValue(7);
     const Look before = Look::of(w);
 
-    w.BitBtn2Click();
+    w.printPages();
 
     QVERIFY(sink.jobs.isEmpty());
     QVERIFY(messages.lines().isEmpty());
     QCOMPARE(Look::of(w), before);
-    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->value(), 7);
+    QCOMPARE(child<QScrollBar>(w, "dataScrollBar")->value(), 7);
 }
 
 void TestPrinting::refusedJobStopsTheRun_data()
@@ -361,7 +361,7 @@ void TestPrinting::refusedJobStopsTheRun()
     Source src;
     src.chinese = chinese;
     src.load(300);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     RecordingSink sink(w);
     sink.refuseFrom = refuseFrom;
     MessageRecorder messages;
@@ -369,17 +369,17 @@ void TestPrinting::refusedJobStopsTheRun()
     w.setMessageSink(&messages);
     w.show();
     setRange(w, 1, 300);
-    child<QScrollBar>(w, "ScrollBar1")->setValue(looking);
+    child<QScrollBar>(w, "dataScrollBar")->setValue(looking);
     const Look before = Look::of(w);
 
-    w.BitBtn2Click();
+    w.printPages();
 
     QCOMPARE(sink.jobs.size(), refuseFrom);
     QCOMPARE(messages.lines(), QStringList {message});
     QCOMPARE(messages.owners(), QList<QWidget *> {&w});
     QCOMPARE(messages.icons(), QList<MessageIcon> {MessageIcon::Warning});
     QCOMPARE(Look::of(w), before);
-    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->value(), looking);
+    QCOMPARE(child<QScrollBar>(w, "dataScrollBar")->value(), looking);
 }
 
 void TestPrinting::noPrinterInstalled_data()
@@ -399,12 +399,12 @@ void TestPrinting::noPrinterInstalled()
     Source src;
     src.chinese = chinese;
     src.load(300);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     MessageRecorder messages;
     w.setMessageSink(&messages);
     w.show();
     const Look before = Look::of(w);
-    w.BitBtn2Click();
+    w.printPages();
     QCOMPARE(messages.lines(), QStringList {message});
     QCOMPARE(Look::of(w), before);
 }
@@ -424,11 +424,11 @@ void TestPrinting::setUpInTheInterfaceLanguage()
     Source src;
     src.chinese = chinese;
     src.load(300);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     RecordingSink sink(w);
     w.setPrintJobSink(&sink);
     w.show();
-    child<QPushButton>(w, "BitBtn1")->click();
+    child<QPushButton>(w, "printerSetupButton")->click();
     QCOMPARE(sink.setUps, 1);
     QCOMPARE((QStringList {sink.setUpTexts.title, sink.setUpTexts.ok, sink.setUpTexts.cancel}),
              texts);
@@ -526,7 +526,7 @@ void TestPrinting::pdfFilesOnePagePerJob()
     Source src;
     src.file = dir.filePath(u"Data.bin"_s);
     src.load(300);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     PdfFileJobSink pdf(dir.filePath(u"out.pdf"_s));
     // A portrait set-up before: the run turns it.
     pdf.setOrientation(QPageLayout::Portrait);
@@ -535,7 +535,7 @@ void TestPrinting::pdfFilesOnePagePerJob()
     w.setMessageSink(&messages);
     w.show();
     setRange(w, 1, 100);
-    w.BitBtn2Click();
+    w.printPages();
     QVERIFY(messages.lines().isEmpty());
     QVERIFY(pdf.finish());
 
@@ -566,12 +566,12 @@ void TestPrinting::pdfPageShowsThePictureAtScreenSize()
     QTemporaryDir dir;
     Source src;
     src.load(300);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     PdfFileJobSink pdf(dir.filePath(u"page.pdf"_s));
     w.setPrintJobSink(&pdf);
     w.show();
     setRange(w, 1, 50);
-    w.BitBtn2Click();
+    w.printPages();
     QVERIFY(pdf.finish());
     // Rendered at the screen's resolution, the picture keeps its pixel size.
     const QImage page = pdffile::renderFirstPage(dir.filePath(u"page-1.pdf"_s), w.logicalDpiX());
@@ -640,14 +640,14 @@ void TestPrinting::failedPdfRunLeavesTheFolder()
         = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     Source src;
     src.load(300);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     PdfFileJobSink pdf(dir.filePath(u"out.pdf"_s));
     MessageRecorder messages;
     w.setPrintJobSink(&pdf);
     w.setMessageSink(&messages);
     w.show();
     setRange(w, 1, 100); // two pages
-    w.BitBtn2Click();
+    w.printPages();
     QCOMPARE(messages.lines().size(), duringRun ? 1 : 0);
     if (!duringRun)
         blockSecond();
@@ -683,7 +683,7 @@ void TestPrinting::pdfPageMatchesTheScreenPicture()
     QTemporaryDir dir;
     Source src;
     src.load(300);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
     child<QComboBox>(w, "curveTab1.lineStyleList")->setCurrentIndex(style);
     child<QComboBox>(w, "curveTab1.lineWidthList")->setCurrentIndex(widthIndex);
@@ -693,7 +693,7 @@ void TestPrinting::pdfPageMatchesTheScreenPicture()
     // bitmap stretched to the printer's resolution.
     RecordingSink screen(w);
     w.setPrintJobSink(&screen);
-    w.BitBtn2Click();
+    w.printPages();
     QCOMPARE(screen.jobs.size(), 1);
     const QImage shown = screen.jobs.first().image;
     PdfFileJobSink stretched(dir.filePath(u"stretched.pdf"_s));
@@ -705,7 +705,7 @@ void TestPrinting::pdfPageMatchesTheScreenPicture()
 
     PdfFileJobSink pdf(dir.filePath(u"page.pdf"_s));
     w.setPrintJobSink(&pdf);
-    w.BitBtn2Click();
+    w.printPages();
     QVERIFY(pdf.finish());
 
     // Rendered at four times the screen's resolution; the centre of each

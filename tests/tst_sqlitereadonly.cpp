@@ -1,6 +1,6 @@
 // Reading a database file must leave its folder exactly as it was.
 
-#include "dataaccess/SQLiteTable3.h"
+#include "dataaccess/SqliteDatabase.h"
 #include "platform/PrivateFolder.h"
 #include "support/ChildWriter.h"
 #include "support/LogFiles.h"
@@ -228,7 +228,7 @@ void TestSQLiteReadOnly::readingChangesNothing()
     const auto before = folderState(dir.path(), shared);
     QTest::qSleep(20); // so that a write would show in the modification time
     {
-        TSQLiteDatabase db(b.name, TSQLiteDatabase::OpenMode::ReadOnly);
+        SqliteDatabase db(b.name, SqliteDatabase::OpenMode::ReadOnly);
         const auto t = db.QueryTable(u"select * from Buffer1"_s);
         QCOMPARE(int(t->RecordCount()), b.rows);
         QByteArray last, scratch;
@@ -258,7 +258,7 @@ void TestSQLiteReadOnly::writingIsRefused()
     const QStringList shared = live ? QStringList {u"log.db-shm"_s} : QStringList {};
     const auto before = folderState(dir.path(), shared);
     {
-        TSQLiteDatabase db(b.name, TSQLiteDatabase::OpenMode::ReadOnly);
+        SqliteDatabase db(b.name, SqliteDatabase::OpenMode::ReadOnly);
         const QString sql = u"insert into Buffer1 values (9, 'z')"_s;
         // The only statement runner the layer has still runs nothing but reads.
         const QString message = failureOf([&] { db.QueryTable(sql); });
@@ -288,7 +288,7 @@ void TestSQLiteReadOnly::namesWithUriCharacters()
     const QString file = dir.filePath(name);
     exec(file, kRows);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {name});
-    TSQLiteDatabase db(file, TSQLiteDatabase::OpenMode::ReadOnly);
+    SqliteDatabase db(file, SqliteDatabase::OpenMode::ReadOnly);
     QCOMPARE(db.QueryTable(u"select * from Buffer1"_s)->RecordCount(), 2u);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {name});
 }
@@ -300,11 +300,11 @@ void TestSQLiteReadOnly::fileVanishedBeforeReload()
     exec(file, "pragma journal_mode=wal;");
     exec(file, kRows);
     {
-        TSQLiteDatabase db(file, TSQLiteDatabase::OpenMode::ReadOnly);
+        SqliteDatabase db(file, SqliteDatabase::OpenMode::ReadOnly);
         QCOMPARE(db.QueryTable(u"select * from Buffer1"_s)->RecordCount(), 2u);
     }
     QVERIFY(QFile::remove(file));
-    QCOMPARE(failureOf([&] { TSQLiteDatabase db(file, TSQLiteDatabase::OpenMode::ReadOnly); }),
+    QCOMPARE(failureOf([&] { SqliteDatabase db(file, SqliteDatabase::OpenMode::ReadOnly); }),
              u"Failed to open database \"%1\" : unable to open database file"_s.arg(file));
     QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
@@ -320,7 +320,7 @@ void TestSQLiteReadOnly::writerClosesAfterTheLook()
     const QStringList shared {u"log.db-shm"_s};
     const auto before = folderState(dir.path(), shared);
     {
-        TSQLiteDatabase db(file, TSQLiteDatabase::OpenMode::ReadOnly);
+        SqliteDatabase db(file, SqliteDatabase::OpenMode::ReadOnly);
         QCOMPARE(writer.finish(logfiles::ChildWriter::Ending::Close), 0);
         QCOMPARE(db.QueryTable(u"select * from Buffer1"_s)->RecordCount(), 3u);
     }
@@ -348,11 +348,11 @@ void TestSQLiteReadOnly::waitsForTheWritersLock()
     logfiles::ChildWriter writer;
     QVERIFY(writer.start(file, "begin exclusive; insert into Buffer1 values (3, 'c');", holdMs,
                          "commit;"));
-    TSQLiteDatabase db(file, TSQLiteDatabase::OpenMode::ReadOnly);
+    SqliteDatabase db(file, SqliteDatabase::OpenMode::ReadOnly);
     QString message;
     try {
         QCOMPARE(db.QueryTable(u"select * from Buffer1"_s)->RecordCount(), 3u);
-    } catch (const ESQLiteException &e) {
+    } catch (const SqliteError &e) {
         message = e.message();
     }
     QCOMPARE(message, failure);
@@ -379,7 +379,7 @@ void TestSQLiteReadOnly::copyIsPrivateAndGoesOnSignal()
         ::close(up[0]);
         char ok = 'n';
         try {
-            TSQLiteDatabase db(b.name, TSQLiteDatabase::OpenMode::ReadOnly);
+            SqliteDatabase db(b.name, SqliteDatabase::OpenMode::ReadOnly);
             if (db.QueryTable(u"select * from Buffer1"_s)->RecordCount() == 3u)
                 ok = 'y';
             (void)!::write(up[1], &ok, 1);

@@ -2,7 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
-    <name>TLSCurrentFrm</name>
+    <name>CurveWindow</name>
     <message>
         <source>Database Curve Browser</source>
         <translation>数据库曲线浏览窗口</translation>

@@ -3,7 +3,7 @@
 #include "cli/ConsoleText.h"
 
 #include "automation/Automation.h"
-#include "curvewindow/LSCurrent.h"
+#include "curvewindow/CurveWindow.h"
 #include "mainwindow/uTestSqlite.h"
 #include "platform/MessageSink.h"
 #include "platform/SafeOutputFile.h"
@@ -57,7 +57,7 @@ public:
 
 // Shows the curve window as its button does. In the no-data look its text
 // is the only output and the answer is false.
-bool showCurves(TMainFrm &main, TLSCurrentFrm &curves)
+bool showCurves(TMainFrm &main, CurveWindow &curves)
 {
     main.BitBtn4Click();
     if (curves.hasCurves())
@@ -380,7 +380,7 @@ bool writeXlsx(const CommandLine &command, TMainFrm &main, const QString &writeF
     return true;
 }
 
-bool writePng(const CommandLine &command, TMainFrm &main, TLSCurrentFrm &curves)
+bool writePng(const CommandLine &command, TMainFrm &main, CurveWindow &curves)
 {
     if (!showCurves(main, curves))
         return false;
@@ -405,7 +405,7 @@ bool writePng(const CommandLine &command, TMainFrm &main, TLSCurrentFrm &curves)
 }
 
 // The printed pages, one PDF file each.
-bool writePdf(const CommandLine &command, TMainFrm &main, TLSCurrentFrm &curves,
+bool writePdf(const CommandLine &command, TMainFrm &main, CurveWindow &curves,
               MessageSink &messages)
 {
     if (!showCurves(main, curves))
@@ -416,7 +416,7 @@ bool writePdf(const CommandLine &command, TMainFrm &main, TLSCurrentFrm &curves,
     PdfRunMessages pdfMessages(messages, pdf);
     curves.setPrintJobSink(&pdf);
     curves.setMessageSink(&pdfMessages);
-    curves.BitBtn2Click();
+    curves.printPages();
     curves.setPrintJobSink(nullptr);
     curves.setMessageSink(&messages);
     // The pages appear together once all are written; a failed or stopped run leaves the
@@ -549,9 +549,9 @@ int runHeadless(const CommandLine &command)
         };
     }
     TMainFrm main(services);
-    TLSCurrentFrm curves(main);
+    CurveWindow curves(main);
     curves.setScreenBound(false);
-    QObject::connect(&main, &TMainFrm::curvesRequested, &curves, &TLSCurrentFrm::showAndRaise);
+    QObject::connect(&main, &TMainFrm::curvesRequested, &curves, &CurveWindow::showAndRaise);
     if (command.english)
         main.N3Click();
     else

@@ -9,47 +9,46 @@ namespace CurveCaptions {
 
 namespace {
 
-constexpr auto Context = "TLSCurrentFrm";
+constexpr auto Context = "CurveWindow";
 
 std::vector<Caption> build()
 {
     std::vector<Caption> c = {
-        {QStringLiteral("TLSCurrentFrm"),
-         {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Database Curve Browser")}},
-        {QStringLiteral("Label2"),
-         {QT_TRANSLATE_NOOP("TLSCurrentFrm",
-                            "No Curve Data Available, Please Open The Database!")}},
-        {QStringLiteral("GroupBox7"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Characteristic")}},
-        {QStringLiteral("Label11"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Width:")}},
-        {QStringLiteral("Label12"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Height:")}},
-        {QStringLiteral("Label4"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "H.Grid:")}},
-        {QStringLiteral("Label7"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "V.Grid:")}},
-        {QStringLiteral("Label1"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Back.:")}},
-        {QStringLiteral("Label5"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Grid:")}},
+        {QStringLiteral("CurveWindow"),
+         {QT_TRANSLATE_NOOP("CurveWindow", "Database Curve Browser")}},
+        {QStringLiteral("noDataLabel"),
+         {QT_TRANSLATE_NOOP("CurveWindow", "No Curve Data Available, Please Open The Database!")}},
+        {QStringLiteral("pictureGroup"), {QT_TRANSLATE_NOOP("CurveWindow", "Characteristic")}},
+        {QStringLiteral("pictureWidthLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "Width:")}},
+        {QStringLiteral("pictureHeightLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "Height:")}},
+        {QStringLiteral("horizontalGridLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "H.Grid:")}},
+        {QStringLiteral("verticalGridLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "V.Grid:")}},
+        {QStringLiteral("backgroundColourLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "Back.:")}},
+        {QStringLiteral("gridColourLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "Grid:")}},
     };
     const char *const sheets[] = {"curveTab1", "curveTab2", "curveTab3", "curveTab4", "curveTab5"};
-    const char *const curves[] = {
-        QT_TRANSLATE_NOOP("TLSCurrentFrm", "Curve1"), QT_TRANSLATE_NOOP("TLSCurrentFrm", "Curve2"),
-        QT_TRANSLATE_NOOP("TLSCurrentFrm", "Curve3"), QT_TRANSLATE_NOOP("TLSCurrentFrm", "Curve4"),
-        QT_TRANSLATE_NOOP("TLSCurrentFrm", "Curve5")};
+    const char *const curves[]
+        = {QT_TRANSLATE_NOOP("CurveWindow", "Curve1"), QT_TRANSLATE_NOOP("CurveWindow", "Curve2"),
+           QT_TRANSLATE_NOOP("CurveWindow", "Curve3"), QT_TRANSLATE_NOOP("CurveWindow", "Curve4"),
+           QT_TRANSLATE_NOOP("CurveWindow", "Curve5")};
     for (int k = 0; k < CurveCount; ++k)
         c.push_back({QLatin1String(sheets[k]), {curves[k]}});
-    c.push_back({QStringLiteral("TabSheet4"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Other")}});
-    c.push_back({QStringLiteral("TabSheet1"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "X Axis")}});
-    c.push_back({QStringLiteral("TabSheet8"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Y Axis")}});
+    c.push_back({QStringLiteral("otherTab"), {QT_TRANSLATE_NOOP("CurveWindow", "Other")}});
+    c.push_back({QStringLiteral("xAxisTab"), {QT_TRANSLATE_NOOP("CurveWindow", "X Axis")}});
+    c.push_back({QStringLiteral("yAxisTab"), {QT_TRANSLATE_NOOP("CurveWindow", "Y Axis")}});
 
     // The seven labels of each curve tab, curve by curve.
     const char *const labels[7]
         = {"showKindLabel", "colourLabel",    "lineStyleLabel", "lineWidthLabel",
            "bufferLabel",   "fullScaleLabel", "zeroLabel"};
     // "Width:" is also the picture's width: the line's has a disambiguation.
-    const Source curveLabels[7] = {{QT_TRANSLATE_NOOP("TLSCurrentFrm", "Show:")},
-                                   {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Color:")},
-                                   {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Line:")},
-                                   QT_TRANSLATE_NOOP3("TLSCurrentFrm", "Width:", "line"),
-                                   {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Buffe Position:")},
-                                   {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Full LineVal.K:")},
-                                   {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Zero LineVal.K:")}};
+    const Source curveLabels[7] = {{QT_TRANSLATE_NOOP("CurveWindow", "Show:")},
+                                   {QT_TRANSLATE_NOOP("CurveWindow", "Color:")},
+                                   {QT_TRANSLATE_NOOP("CurveWindow", "Line:")},
+                                   QT_TRANSLATE_NOOP3("CurveWindow", "Width:", "line"),
+                                   {QT_TRANSLATE_NOOP("CurveWindow", "Buffe Position:")},
+                                   {QT_TRANSLATE_NOOP("CurveWindow", "Full LineVal.K:")},
+                                   {QT_TRANSLATE_NOOP("CurveWindow", "Zero LineVal.K:")}};
     for (int k = 0; k < CurveCount; ++k) {
         for (int i = 0; i < 7; ++i)
             c.push_back({QLatin1String(sheets[k]) + QLatin1Char('.') + QLatin1String(labels[i]),
@@ -57,28 +56,29 @@ std::vector<Caption> build()
     }
 
     const std::vector<Caption> rest = {
-        {QStringLiteral("CheckBox2"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "No Display Grid")}},
-        {QStringLiteral("CheckBox3"),
-         {QT_TRANSLATE_NOOP("TLSCurrentFrm", "No Display X axis Inf")}},
-        {QStringLiteral("CheckBox4"),
-         {QT_TRANSLATE_NOOP("TLSCurrentFrm", "No Display Y axis Annotation")}},
-        {QStringLiteral("CheckBox5"),
-         {QT_TRANSLATE_NOOP("TLSCurrentFrm", "No Display Current Coordinate Point Value")}},
-        {QStringLiteral("Label20"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "TimeFormat:")}},
-        {QStringLiteral("Label19"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Inf.Color:")}},
-        {QStringLiteral("Label21"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Inf.Font:")}},
-        {QStringLiteral("Label9"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Max Coor.:")}},
-        {QStringLiteral("Label10"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Min Coor.:")}},
-        {QStringLiteral("Label13"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Decimal:")}},
-        {QStringLiteral("Label16"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "MarkColor:")}},
-        {QStringLiteral("Label17"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Mark Font:")}},
-        {QStringLiteral("Label15"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Mark Num:")}},
-        {QStringLiteral("GroupBox1"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Print Range Settings")}},
-        {QStringLiteral("Label3"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "StartID:")}},
-        {QStringLiteral("Label6"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "EndID:")}},
-        {QStringLiteral("Label39"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Print Pages:")}},
-        {QStringLiteral("BitBtn1"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "PrinterSet")}},
-        {QStringLiteral("BitBtn2"), {QT_TRANSLATE_NOOP("TLSCurrentFrm", "PrintStart")}},
+        {QStringLiteral("hideGridCheck"), {QT_TRANSLATE_NOOP("CurveWindow", "No Display Grid")}},
+        {QStringLiteral("hideXInfoCheck"),
+         {QT_TRANSLATE_NOOP("CurveWindow", "No Display X axis Inf")}},
+        {QStringLiteral("hideYMarksCheck"),
+         {QT_TRANSLATE_NOOP("CurveWindow", "No Display Y axis Annotation")}},
+        {QStringLiteral("hideReadoutCheck"),
+         {QT_TRANSLATE_NOOP("CurveWindow", "No Display Current Coordinate Point Value")}},
+        {QStringLiteral("timeFormatLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "TimeFormat:")}},
+        {QStringLiteral("xInfoColourLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "Inf.Color:")}},
+        {QStringLiteral("xInfoFontLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "Inf.Font:")}},
+        {QStringLiteral("markMaxLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "Max Coor.:")}},
+        {QStringLiteral("markMinLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "Min Coor.:")}},
+        {QStringLiteral("markDecimalsLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "Decimal:")}},
+        {QStringLiteral("markColourLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "MarkColor:")}},
+        {QStringLiteral("markFontLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "Mark Font:")}},
+        {QStringLiteral("markCountLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "Mark Num:")}},
+        {QStringLiteral("printRangeGroup"),
+         {QT_TRANSLATE_NOOP("CurveWindow", "Print Range Settings")}},
+        {QStringLiteral("printStartLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "StartID:")}},
+        {QStringLiteral("printEndLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "EndID:")}},
+        {QStringLiteral("printPagesLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "Print Pages:")}},
+        {QStringLiteral("printerSetupButton"), {QT_TRANSLATE_NOOP("CurveWindow", "PrinterSet")}},
+        {QStringLiteral("printButton"), {QT_TRANSLATE_NOOP("CurveWindow", "PrintStart")}},
     };
     c.insert(c.end(), rest.begin(), rest.end());
     return c;
@@ -100,10 +100,9 @@ QString text(const Caption &caption, bool chinese)
 QString showKindItem(bool chinese, int index)
 {
     static const char *const kinds[ShowKindCount]
-        = {QT_TRANSLATE_NOOP("TLSCurrentFrm", "Not use"),
-           QT_TRANSLATE_NOOP("TLSCurrentFrm", "Broken Line"),
-           QT_TRANSLATE_NOOP("TLSCurrentFrm", "Dot"),
-           QT_TRANSLATE_NOOP("TLSCurrentFrm", "Column Line")};
+        = {QT_TRANSLATE_NOOP("CurveWindow", "Not use"),
+           QT_TRANSLATE_NOOP("CurveWindow", "Broken Line"), QT_TRANSLATE_NOOP("CurveWindow", "Dot"),
+           QT_TRANSLATE_NOOP("CurveWindow", "Column Line")};
     return index >= 0 && index < ShowKindCount ? Translations::text(chinese, Context, kinds[index])
                                                : QString();
 }
@@ -118,28 +117,27 @@ QString printFailed(bool chinese)
 {
     return Translations::text(
         chinese, Context,
-        QT_TRANSLATE_NOOP("TLSCurrentFrm", "The printer could not start a print job!"));
+        QT_TRANSLATE_NOOP("CurveWindow", "The printer could not start a print job!"));
 }
 
 QString errorCaption(bool chinese)
 {
-    return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("TLSCurrentFrm", "Error"));
+    return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("CurveWindow", "Error"));
 }
 
 QString printerSetupTitle(bool chinese)
 {
-    return Translations::text(chinese, Context,
-                              QT_TRANSLATE_NOOP("TLSCurrentFrm", "Printer Setup"));
+    return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("CurveWindow", "Printer Setup"));
 }
 
 QString okCaption(bool chinese)
 {
-    return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("TLSCurrentFrm", "OK"));
+    return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("CurveWindow", "OK"));
 }
 
 QString cancelCaption(bool chinese)
 {
-    return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("TLSCurrentFrm", "Cancel"));
+    return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("CurveWindow", "Cancel"));
 }
 
 // The line-style and line-width items read the same in both languages: not

@@ -6,7 +6,7 @@
 #include <vector>
 
 // The curve window's captions in both UI languages, in the order a showing
-// writes them, from the translation file (context "TLSCurrentFrm", the
+// writes them, from the translation file (context "CurveWindow", the
 // window's name).
 namespace CurveCaptions {
 

@@ -1,8 +1,8 @@
 #include "curves/CurvePicture.h"
 
+#include "curves/BitmapCanvas.h"
 #include "curves/CurveData.h"
 #include "curves/FontClasses.h"
-#include "curves/GdiCanvas.h"
 #include "curves/PainterCanvas.h"
 
 #include <QPainter>
@@ -48,7 +48,7 @@ void drawCurve(Canvas &canvas, const CurveSpec &c, const Layout &l, const View &
     if (l.points < 2 || !v.grid)
         return;
     const int w = qBound(0, c.widthIndex, 5) + 1;
-    canvas.setPen({c.colour, static_cast<GdiCanvas::Style>(qBound(0, c.style, 6)), w});
+    canvas.setPen({c.colour, static_cast<BitmapCanvas::Style>(qBound(0, c.style, 6)), w});
     const CurveData::GridReader reader(*v.grid, v.realCells);
     const auto kind = static_cast<ShowKind>(c.showKind);
     const int hv = l.valueHeight;
@@ -100,7 +100,7 @@ template<class Canvas> Layout drawOn(Canvas &canvas, const CurveSettings &s, con
 
     // The whole bitmap in the background colour, framed in the grid colour.
     canvas.setBrush(s.background);
-    canvas.setPen({s.grid, GdiCanvas::Style::Solid, 1});
+    canvas.setPen({s.grid, BitmapCanvas::Style::Solid, 1});
     canvas.rectangle(0, 0, l.pictureWidth, l.pictureHeight);
 
     if (!s.hideYMarks)
@@ -113,7 +113,7 @@ template<class Canvas> Layout drawOn(Canvas &canvas, const CurveSettings &s, con
     if (l.plotBottom < 1)
         return l;
 
-    canvas.setPen({s.grid, GdiCanvas::Style::Solid, 1});
+    canvas.setPen({s.grid, BitmapCanvas::Style::Solid, 1});
     canvas.rectangle(l.bandWidth, 0, s.width + 2, l.plotBottom + 1);
     if (!s.hideGrid)
         drawGrid(canvas, s, l);
@@ -138,7 +138,7 @@ Layout draw(QImage &image, const CurveSettings &s, const View &v)
     if (image.size() != size || image.format() != QImage::Format_RGB32
         || image.devicePixelRatio() != 1.0)
         image = QImage(size, QImage::Format_RGB32);
-    GdiCanvas canvas(image);
+    BitmapCanvas canvas(image);
     return drawOn(canvas, s, v);
 }
 

@@ -10,35 +10,35 @@ namespace {
 // The readout's texts, with the curve window's in the translation file.
 QString tr(bool chinese, const char *source)
 {
-    return Translations::text(chinese, "TLSCurrentFrm", source);
+    return Translations::text(chinese, "CurveWindow", source);
 }
 } // namespace
 
 QString row(const QString &id, const QString &dateTime, bool chinese)
 {
-    return tr(chinese, QT_TRANSLATE_NOOP("TLSCurrentFrm", "ID %1  %2")).arg(id, dateTime);
+    return tr(chinese, QT_TRANSLATE_NOOP("CurveWindow", "ID %1  %2")).arg(id, dateTime);
 }
 
 QString value(int bufferPosition, const QString &value, bool chinese)
 {
-    return tr(chinese, QT_TRANSLATE_NOOP("TLSCurrentFrm", "Buffer%1: %2"))
+    return tr(chinese, QT_TRANSLATE_NOOP("CurveWindow", "Buffer%1: %2"))
         .arg(bufferPosition)
         .arg(value);
 }
 
 QString markers(const QString &idA, const QString &idB, bool chinese)
 {
-    return tr(chinese, QT_TRANSLATE_NOOP("TLSCurrentFrm", "A: ID %1  B: ID %2")).arg(idA, idB);
+    return tr(chinese, QT_TRANSLATE_NOOP("CurveWindow", "A: ID %1  B: ID %2")).arg(idA, idB);
 }
 
 QString timeChange(const QString &duration, bool chinese)
 {
-    return tr(chinese, QT_TRANSLATE_NOOP("TLSCurrentFrm", "B − A time: %1")).arg(duration);
+    return tr(chinese, QT_TRANSLATE_NOOP("CurveWindow", "B − A time: %1")).arg(duration);
 }
 
 QString valueChange(int bufferPosition, const QString &change, bool chinese)
 {
-    return tr(chinese, QT_TRANSLATE_NOOP("TLSCurrentFrm", "Buffer%1 B − A: %2"))
+    return tr(chinese, QT_TRANSLATE_NOOP("CurveWindow", "Buffer%1 B − A: %2"))
         .arg(bufferPosition)
         .arg(change);
 }
@@ -50,7 +50,7 @@ QString noChange()
 
 QString markerA(const QString &idA, bool chinese)
 {
-    return tr(chinese, QT_TRANSLATE_NOOP("TLSCurrentFrm", "A: ID %1 (click again for B)")).arg(idA);
+    return tr(chinese, QT_TRANSLATE_NOOP("CurveWindow", "A: ID %1 (click again for B)")).arg(idA);
 }
 
 } // namespace CurveReadoutText

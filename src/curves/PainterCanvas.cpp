@@ -55,7 +55,7 @@ void PainterCanvas::line(QPoint from, QPoint to)
 
 void PainterCanvas::polyline(std::span<const QPoint> points)
 {
-    const std::span<const int> pattern = GdiCanvas::dashPattern(m_pen.style);
+    const std::span<const int> pattern = BitmapCanvas::dashPattern(m_pen.style);
     if (m_pen.style == Style::Clear || points.size() < 2)
         return;
     if (m_pen.width > 1 || pattern.empty()) {
@@ -82,7 +82,7 @@ void PainterCanvas::straightThinLine(QPoint from, QPoint to)
     const int dy = to.y() - from.y();
     const int n = std::max(std::abs(dx), std::abs(dy));
     const QPoint step(dx == 0 ? 0 : (dx < 0 ? -1 : 1), dy == 0 ? 0 : (dy < 0 ? -1 : 1));
-    const std::span<const int> pattern = GdiCanvas::dashPattern(m_pen.style);
+    const std::span<const int> pattern = BitmapCanvas::dashPattern(m_pen.style);
     const auto paintRun = [&](int first, int count, QRgb c) {
         const QPoint a = from + step * first;
         const QPoint b = from + step * (first + count - 1);
@@ -106,7 +106,7 @@ void PainterCanvas::setThinPen()
 {
     // A 1-pixel pen in the style's pattern, its gaps in the brush's colour.
     QPen pen(QColor::fromRgb(m_pen.colour), 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-    const std::span<const int> pattern = GdiCanvas::dashPattern(m_pen.style);
+    const std::span<const int> pattern = BitmapCanvas::dashPattern(m_pen.style);
     if (!pattern.empty()) {
         QList<qreal> dashes;
         for (int v : pattern)

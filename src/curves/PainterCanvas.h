@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "curves/GdiCanvas.h"
+#include "curves/BitmapCanvas.h"
 
 #include <QFont>
 #include <QPoint>
@@ -12,15 +12,15 @@
 
 class QPainter;
 
-// The operations of GdiCanvas, in the same picture pixels and with the same
+// The operations of BitmapCanvas, in the same picture pixels and with the same
 // shapes, drawn as areas and strokes through a painter: whatever resolution
 // the painter's device and transform give (a high-resolution screen image, a
 // printer page), lines and texts stay sharp. Clipped to the picture.
 class PainterCanvas
 {
 public:
-    using Pen = GdiCanvas::Pen;
-    using Style = GdiCanvas::Style;
+    using Pen = BitmapCanvas::Pen;
+    using Style = BitmapCanvas::Style;
 
     // Paints the picture of the given size with its top-left at the
     // painter's origin. The painter's state is restored on destruction.

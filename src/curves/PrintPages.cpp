@@ -20,8 +20,8 @@ std::optional<int> pageCount(int start, int end, int pointsPerScreen)
 
 QString pageCountText(int pages, int pointsPerScreen, bool chinese)
 {
-    return Translations::text(chinese, "TLSCurrentFrm",
-                              QT_TRANSLATE_NOOP("TLSCurrentFrm", "%1 / Page Dat Point(%2)"))
+    return Translations::text(chinese, "CurveWindow",
+                              QT_TRANSLATE_NOOP("CurveWindow", "%1 / Page Dat Point(%2)"))
         .arg(pages)
         .arg(pointsPerScreen);
 }

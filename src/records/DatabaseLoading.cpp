@@ -1,6 +1,6 @@
 #include "records/DatabaseLoading.h"
 
-#include "dataaccess/SQLiteTable3.h"
+#include "dataaccess/SqliteDatabase.h"
 #include "platform/WorkProgress.h"
 #include "records/GridLayout.h"
 #include "records/MainTexts.h"
@@ -40,7 +40,7 @@ QByteArrayView withNulSymbols(QByteArrayView bytes, QByteArray &shown)
 }
 
 // Why a read failed, as a user may read it: the library's words, or the layer's own.
-QString causeOf(const ESQLiteException &e)
+QString causeOf(const SqliteError &e)
 {
     return e.cause().isEmpty() ? e.message() : e.cause();
 }
@@ -71,12 +71,12 @@ void setInteger(RecordGridModel &grid, int col, int row, qint64 value)
 constexpr quint64 kGridTextPerRecord = 96;
 constexpr quint64 kGridBytesPerCell = 8;
 
-TSQLiteDatabase::FetchLimits fetchLimits(const LoadLimits &limits)
+SqliteDatabase::FetchLimits fetchLimits(const LoadLimits &limits)
 {
     return {limits.records, limits.bytes, limits.progress};
 }
 
-TooLarge refusal(const ESQLiteTooLarge &e, int columns)
+TooLarge refusal(const SqliteTooLarge &e, int columns)
 {
     // The table's share was measured; the grid's copy is estimated from its layout.
     const quint64 grid = e.records() * (quint64(columns) * kGridBytesPerCell + kGridTextPerRecord);
@@ -103,9 +103,9 @@ AlarmLoadResult loadAlarmDatabase(const QString &fileName, RecordGridModel &grid
 {
     AlarmLoadResult result;
     try {
-        TSQLiteDatabase db(fileName, TSQLiteDatabase::OpenMode::ReadOnly);
+        SqliteDatabase db(fileName, SqliteDatabase::OpenMode::ReadOnly);
         db.SetFetchLimits(fetchLimits(limits));
-        std::unique_ptr<TSQLiteTable> table = db.QueryTable(QStringLiteral("select * from Ldata"));
+        std::unique_ptr<SqliteTable> table = db.QueryTable(QStringLiteral("select * from Ldata"));
         result.fetched = true;
         const int records = int(std::min<quint32>(table->RecordCount(), INT_MAX - 1));
         stopUnlessGoing(limits.progress, records);
@@ -129,9 +129,9 @@ AlarmLoadResult loadAlarmDatabase(const QString &fileName, RecordGridModel &grid
             if (i % 4096 == 0)
                 stopUnlessGoing(limits.progress, i);
         }
-    } catch (const ESQLiteTooLarge &e) {
+    } catch (const SqliteTooLarge &e) {
         result.tooLarge = refusal(e, grid.cols());
-    } catch (const ESQLiteException &e) {
+    } catch (const SqliteError &e) {
         result.failed = true;
         result.cause = causeOf(e);
     } catch (const std::bad_alloc &) {
@@ -167,7 +167,7 @@ QByteArrayView shownText(QByteArrayView stored, QByteArray &converted)
 class RecordReader
 {
 public:
-    explicit RecordReader(const TSQLiteTable &table)
+    explicit RecordReader(const SqliteTable &table)
     {
         m_id = column(table, QStringLiteral("ID"));
         m_date = column(table, QStringLiteral("N1"));
@@ -181,13 +181,13 @@ public:
     // the format.
     QString cause() const { return m_cause; }
 
-    void read(const TSQLiteTable &table, StoredRecords &records)
+    void read(const SqliteTable &table, StoredRecords &records)
     {
         qint64 id = 0;
         if (m_id >= 0) {
             try {
                 id = table.IntegerValue(m_id);
-            } catch (const ESQLiteException &e) {
+            } catch (const SqliteError &e) {
                 fail(e);
             }
         }
@@ -206,22 +206,22 @@ public:
     }
 
 private:
-    void fail(const ESQLiteException &e)
+    void fail(const SqliteError &e)
     {
         if (m_cause.isEmpty())
             m_cause = causeOf(e);
         m_failed = true;
     }
-    int column(const TSQLiteTable &table, const QString &name)
+    int column(const SqliteTable &table, const QString &name)
     {
         try {
             return table.FieldNumber(name);
-        } catch (const ESQLiteException &e) {
+        } catch (const SqliteError &e) {
             fail(e);
             return -1;
         }
     }
-    QByteArrayView text(const TSQLiteTable &table, int col, int slot)
+    QByteArrayView text(const SqliteTable &table, int col, int slot)
     {
         if (col < 0)
             return {};
@@ -246,13 +246,13 @@ RecordLoadResult loadDataRecords(const QString &fileName, int buffer, ValueForma
 {
     RecordLoadResult result;
     try {
-        TSQLiteDatabase db(fileName, TSQLiteDatabase::OpenMode::ReadOnly);
+        SqliteDatabase db(fileName, SqliteDatabase::OpenMode::ReadOnly);
         db.SetFetchLimits(fetchLimits(limits));
         auto records
             = std::make_unique<StoredRecords>(format, ValueFormat::DecimalSeparator::system());
         std::optional<RecordReader> reader;
         quint64 held = 0;
-        const auto visit = [&](const TSQLiteTable &table) -> quint64 {
+        const auto visit = [&](const SqliteTable &table) -> quint64 {
             if (!reader)
                 reader.emplace(table);
             reader->read(table, *records);
@@ -261,7 +261,7 @@ RecordLoadResult loadDataRecords(const QString &fileName, int buffer, ValueForma
                 held = quint64(records->memoryUse());
             return held;
         };
-        const std::unique_ptr<TSQLiteTable> table = db.QueryRows(bufferQuery(buffer), visit);
+        const std::unique_ptr<SqliteTable> table = db.QueryRows(bufferQuery(buffer), visit);
         if (table->RecordCount() == 0) {
             result.status = RecordLoadStatus::NoData;
             return result;
@@ -276,11 +276,11 @@ RecordLoadResult loadDataRecords(const QString &fileName, int buffer, ValueForma
         GridLayout::setDataRecords(grid, chinese, format);
         grid.setStoredRecords(std::move(records));
         result.status = RecordLoadStatus::Loaded;
-    } catch (const ESQLiteTooLarge &e) {
+    } catch (const SqliteTooLarge &e) {
         result.status = RecordLoadStatus::TooLarge;
         // The records were counted as they were kept: what was held is what they need.
         result.tooLarge = {true, e.records(), e.bytes()};
-    } catch (const ESQLiteException &e) {
+    } catch (const SqliteError &e) {
         result.status = RecordLoadStatus::NotCreated;
         result.cause = causeOf(e);
     } catch (const std::bad_alloc &) {

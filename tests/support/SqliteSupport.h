@@ -2,7 +2,7 @@
 
 // Helpers shared by the data-access tests: real database files in a temporary folder.
 
-#include "dataaccess/SQLiteTable3.h"
+#include "dataaccess/SqliteDatabase.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,19 +41,19 @@ inline bool execBound(const QString &fileName, const char *sql,
     return ok;
 }
 
-// The message of the ESQLiteException `f` raises, or "<no exception>".
+// The message of the SqliteError `f` raises, or "<no exception>".
 inline QString failureOf(const std::function<void()> &f)
 {
     try {
         f();
-    } catch (const ESQLiteException &e) {
+    } catch (const SqliteError &e) {
         return e.message();
     }
     return QStringLiteral("<no exception>");
 }
 
 // True when no statement of the connection is left unfinalized.
-inline bool noOpenStatement(const TSQLiteDatabase &db)
+inline bool noOpenStatement(const SqliteDatabase &db)
 {
     return sqlite3_next_stmt(db.Handle(), nullptr) == nullptr;
 }

@@ -1,6 +1,6 @@
 // The read-only connection and the result table against real database files.
 
-#include "dataaccess/SQLiteTable3.h"
+#include "dataaccess/SqliteDatabase.h"
 #include "dataaccess/ValueText.h"
 #include "support/SqliteSupport.h"
 
@@ -16,7 +16,7 @@ using sqlitetest::noOpenStatement;
 
 namespace {
 
-constexpr auto kReadOnly = TSQLiteDatabase::OpenMode::ReadOnly;
+constexpr auto kReadOnly = SqliteDatabase::OpenMode::ReadOnly;
 
 } // namespace
 
@@ -26,17 +26,17 @@ struct CellReads
     QString integer;
     QByteArray view;
 
-    static CellReads of(const TSQLiteTable &t)
+    static CellReads of(const SqliteTable &t)
     {
         CellReads r;
-        r.integer = failureOf([&] { throw ESQLiteException(QString::number(t.IntegerValue(0))); });
+        r.integer = failureOf([&] { throw SqliteError(QString::number(t.IntegerValue(0))); });
         QByteArray scratch;
         r.view = t.DisplayTextView(0, scratch).toByteArray();
         return r;
     }
 };
 
-class TestSQLiteTable3 : public QObject
+class TestSqliteDatabase : public QObject
 {
     Q_OBJECT
 
@@ -111,7 +111,7 @@ private slots:
 
 // --- opening -----------------------------------------------------------------------------------
 
-void TestSQLiteTable3::openFailsWithFileName_data()
+void TestSqliteDatabase::openFailsWithFileName_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("detail");
@@ -119,24 +119,24 @@ void TestSQLiteTable3::openFailsWithFileName_data()
     QTest::newRow("missing folder") << u"no/such/folder.db"_s << u"unable to open database file"_s;
 }
 
-void TestSQLiteTable3::openFailsWithFileName()
+void TestSqliteDatabase::openFailsWithFileName()
 {
     QFETCH(QString, name);
     QFETCH(QString, detail);
     const QString file = path(name);
-    const QString message = failureOf([&] { TSQLiteDatabase db(file, kReadOnly); });
+    const QString message = failureOf([&] { SqliteDatabase db(file, kReadOnly); });
     QCOMPARE(message, u"Failed to open database \"%1\" : %2"_s.arg(file, detail));
     QVERIFY(!QFile::exists(file));
 }
 
-void TestSQLiteTable3::notADatabaseFailsAtFirstQuery()
+void TestSqliteDatabase::notADatabaseFailsAtFirstQuery()
 {
     const QString file = path(u"text.db"_s);
     QFile f(file);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(4096, 'x'));
     f.close();
-    TSQLiteDatabase db(file, kReadOnly);
+    SqliteDatabase db(file, kReadOnly);
     const QString message = failureOf([&] { db.QueryTable(u"select * from Buffer1"_s); });
     QCOMPARE(message,
              u"Error executing SQL.\rError [26]: File opened that is not a database file."
@@ -146,10 +146,10 @@ void TestSQLiteTable3::notADatabaseFailsAtFirstQuery()
 
 // --- statements --------------------------------------------------------------------------------
 
-void TestSQLiteTable3::raiseLastErrorFormat()
+void TestSqliteDatabase::raiseLastErrorFormat()
 {
     makeDb("create table t(a integer primary key); insert into t values (1);");
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     // No error on the connection: the message alone.
     QCOMPARE(failureOf([&] { db.RaiseLastError(u"Plain"_s, u"select 1"_s); }), u"Plain"_s);
     // After a failure: message, code, code text, SQL text and the library's detail.
@@ -162,7 +162,7 @@ void TestSQLiteTable3::raiseLastErrorFormat()
     QCOMPARE(db.QueryTable(u"select count(*) from t"_s)->IntegerValue(0), 1);
 }
 
-void TestSQLiteTable3::noStatementInText_data()
+void TestSqliteDatabase::noStatementInText_data()
 {
     QTest::addColumn<QString>("sql");
     QTest::newRow("empty") << QString();
@@ -172,16 +172,16 @@ void TestSQLiteTable3::noStatementInText_data()
     QTest::newRow("semicolon") << u";"_s;
 }
 
-void TestSQLiteTable3::noStatementInText()
+void TestSqliteDatabase::noStatementInText()
 {
     QFETCH(QString, sql);
     makeDb("create table t(a);");
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     QCOMPARE(failureOf([&] { db.QueryTable(sql); }), u"Could not prepare SQL statement"_s);
     QVERIFY(noOpenStatement(db));
 }
 
-void TestSQLiteTable3::queryPrepareFailures_data()
+void TestSqliteDatabase::queryPrepareFailures_data()
 {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("message");
@@ -198,22 +198,22 @@ void TestSQLiteTable3::queryPrepareFailures_data()
            "\"select '%1 %2' from nowhere\": no such table: nowhere"_s;
 }
 
-void TestSQLiteTable3::queryPrepareFailures()
+void TestSqliteDatabase::queryPrepareFailures()
 {
     QFETCH(QString, sql);
     QFETCH(QString, message);
     makeDb("create table t(id integer primary key, name text not null);"
            "insert into t values (1, 'one');");
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     QCOMPARE(failureOf([&] { db.QueryTable(sql); }), message);
     QVERIFY(noOpenStatement(db));
     QCOMPARE(db.QueryTable(u"select count(*) from t"_s)->IntegerValue(0), 1);
 }
 
-void TestSQLiteTable3::queryRunsOnlyFirstStatement()
+void TestSqliteDatabase::queryRunsOnlyFirstStatement()
 {
     makeDb("create table t(a); insert into t values (1);");
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     const auto t = db.QueryTable(u"select a from t; select 99"_s);
     QCOMPARE(t->RecordCount(), 1u);
     QCOMPARE(t->IntegerValue(0), 1);
@@ -221,7 +221,7 @@ void TestSQLiteTable3::queryRunsOnlyFirstStatement()
 
 // --- result table ------------------------------------------------------------------------------
 
-void TestSQLiteTable3::columnKindFromDeclaredType_data()
+void TestSqliteDatabase::columnKindFromDeclaredType_data()
 {
     QTest::addColumn<QByteArray>("declared");
     QTest::addColumn<int>("kind");
@@ -247,13 +247,13 @@ void TestSQLiteTable3::columnKindFromDeclaredType_data()
     QTest::newRow("UNSIGNED INTEGER") << "UNSIGNED INTEGER"_ba << SQLITE_TEXT << "42"_ba;
 }
 
-void TestSQLiteTable3::columnKindFromDeclaredType()
+void TestSqliteDatabase::columnKindFromDeclaredType()
 {
     QFETCH(QByteArray, declared);
     QFETCH(int, kind);
     QFETCH(QByteArray, text);
     makeDb(("create table t(v " + declared + "); insert into t values (42);").constData());
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     const auto t = db.QueryTable(u"select v from t"_s);
     QByteArray scratch;
     QCOMPARE(t->DisplayTextView(0, scratch).toByteArray(), text);
@@ -270,7 +270,7 @@ void TestSQLiteTable3::columnKindFromDeclaredType()
     }
 }
 
-void TestSQLiteTable3::expressionKindFromFirstRow_data()
+void TestSqliteDatabase::expressionKindFromFirstRow_data()
 {
     QTest::addColumn<QString>("firstValue");
     QTest::addColumn<int>("kind");
@@ -285,14 +285,14 @@ void TestSQLiteTable3::expressionKindFromFirstRow_data()
     QTest::newRow("null") << u"null"_s << SQLITE_NULL << ""_ba << notNumeric;
 }
 
-void TestSQLiteTable3::expressionKindFromFirstRow()
+void TestSqliteDatabase::expressionKindFromFirstRow()
 {
     QFETCH(QString, firstValue);
     QFETCH(int, kind);
     QFETCH(QByteArray, secondText);
     QFETCH(QString, secondInteger);
     makeDb("create table t(n integer, v); insert into t values (1, 0), (2, 7);");
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     const auto t = db.QueryTable(
         u"select case n when 1 then %1 else v end as e from t order by n"_s.arg(firstValue));
     QVERIFY(t->MoveNext());
@@ -302,7 +302,7 @@ void TestSQLiteTable3::expressionKindFromFirstRow()
     QCOMPARE(t->DisplayInteger(0, number), kind == SQLITE_INTEGER);
 }
 
-void TestSQLiteTable3::nullInEachKind_data()
+void TestSqliteDatabase::nullInEachKind_data()
 {
     QTest::addColumn<QByteArray>("declared");
     QTest::newRow("integer") << "INTEGER"_ba;
@@ -311,11 +311,11 @@ void TestSQLiteTable3::nullInEachKind_data()
     QTest::newRow("blob") << "BLOB"_ba;
 }
 
-void TestSQLiteTable3::nullInEachKind()
+void TestSqliteDatabase::nullInEachKind()
 {
     QFETCH(QByteArray, declared);
     makeDb(("create table t(v " + declared + "); insert into t values (null);").constData());
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     const auto t = db.QueryTable(u"select v from t"_s);
     QCOMPARE(t->IntegerValue(0), 0);
     QByteArray scratch;
@@ -324,7 +324,7 @@ void TestSQLiteTable3::nullInEachKind()
     QVERIFY(!t->DisplayInteger(0, number));
 }
 
-void TestSQLiteTable3::valueOfEachKind_data()
+void TestSqliteDatabase::valueOfEachKind_data()
 {
     QTest::addColumn<QByteArray>("declared");
     QTest::addColumn<QByteArray>("stored");
@@ -357,7 +357,7 @@ void TestSQLiteTable3::valueOfEachKind_data()
                           << "x'610062'"_ba << notNumeric << QByteArray("a\0b", 3);
 }
 
-void TestSQLiteTable3::valueOfEachKind()
+void TestSqliteDatabase::valueOfEachKind()
 {
     QFETCH(QByteArray, declared);
     QFETCH(QByteArray, stored);
@@ -365,7 +365,7 @@ void TestSQLiteTable3::valueOfEachKind()
     QFETCH(QByteArray, text);
     makeDb(
         ("create table t(v " + declared + "); insert into t values (" + stored + ");").constData());
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     const auto t = db.QueryTable(u"select v from t"_s);
     const CellReads got = CellReads::of(*t);
     QCOMPARE(got.integer, integer);
@@ -374,7 +374,7 @@ void TestSQLiteTable3::valueOfEachKind()
     QVERIFY(!t->AtEnd());
 }
 
-void TestSQLiteTable3::floatTextGeneralFormat_data()
+void TestSqliteDatabase::floatTextGeneralFormat_data()
 {
     QTest::addColumn<double>("value");
     QTest::addColumn<QByteArray>("text");
@@ -403,14 +403,14 @@ void TestSQLiteTable3::floatTextGeneralFormat_data()
     QTest::newRow("-infinity") << -std::numeric_limits<double>::infinity() << "-INF"_ba;
 }
 
-void TestSQLiteTable3::floatTextGeneralFormat()
+void TestSqliteDatabase::floatTextGeneralFormat()
 {
     QFETCH(double, value);
     QFETCH(QByteArray, text);
     makeDb("create table t(v REAL);");
     QVERIFY(execBound(m_db, "insert into t values (?)",
                       [&](sqlite3_stmt *s) { return sqlite3_bind_double(s, 1, value); }));
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     const auto t = db.QueryTable(u"select v from t"_s);
     // The tests run in the C locale, whose separator is the full stop.
     QCOMPARE(QLocale::system().decimalPoint(), u"."_s);
@@ -418,7 +418,7 @@ void TestSQLiteTable3::floatTextGeneralFormat()
     QCOMPARE(t->DisplayTextView(0, scratch).toByteArray(), text);
 }
 
-void TestSQLiteTable3::floatTextUsesGivenSeparator_data()
+void TestSqliteDatabase::floatTextUsesGivenSeparator_data()
 {
     QTest::addColumn<double>("value");
     QTest::addColumn<QByteArray>("separator");
@@ -436,7 +436,7 @@ void TestSQLiteTable3::floatTextUsesGivenSeparator_data()
                                   "125"_ba;
 }
 
-void TestSQLiteTable3::floatTextUsesGivenSeparator()
+void TestSqliteDatabase::floatTextUsesGivenSeparator()
 {
     QFETCH(double, value);
     QFETCH(QByteArray, separator);
@@ -446,7 +446,7 @@ void TestSQLiteTable3::floatTextUsesGivenSeparator()
     QCOMPARE(QByteArray(buffer, n), text);
 }
 
-void TestSQLiteTable3::textKeptAsStoredBytes_data()
+void TestSqliteDatabase::textKeptAsStoredBytes_data()
 {
     QTest::addColumn<QByteArray>("bound");
     QTest::addColumn<QByteArray>("read");
@@ -461,7 +461,7 @@ void TestSQLiteTable3::textKeptAsStoredBytes_data()
     QTest::newRow("only NUL") << QByteArray("\0", 1) << QByteArray("\0", 1);
 }
 
-void TestSQLiteTable3::textKeptAsStoredBytes()
+void TestSqliteDatabase::textKeptAsStoredBytes()
 {
     QFETCH(QByteArray, bound);
     QFETCH(QByteArray, read);
@@ -469,7 +469,7 @@ void TestSQLiteTable3::textKeptAsStoredBytes()
     QVERIFY(execBound(m_db, "insert into t values (?, 'next')", [&](sqlite3_stmt *s) {
         return sqlite3_bind_text(s, 1, bound.constData(), int(bound.size()), SQLITE_TRANSIENT);
     }));
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     const auto t = db.QueryTable(u"select v, w from t"_s);
     QByteArray scratch;
     QCOMPARE(t->DisplayTextView(0, scratch).toByteArray(), read);
@@ -477,7 +477,7 @@ void TestSQLiteTable3::textKeptAsStoredBytes()
     QCOMPARE(t->DisplayTextView(1, scratch).toByteArray(), "next"_ba);
 }
 
-void TestSQLiteTable3::blobCells_data()
+void TestSqliteDatabase::blobCells_data()
 {
     QTest::addColumn<QByteArray>("stored");
     QTest::addColumn<QByteArray>("content");
@@ -491,13 +491,13 @@ void TestSQLiteTable3::blobCells_data()
                                          << "abc"_ba;
 }
 
-void TestSQLiteTable3::blobCells()
+void TestSqliteDatabase::blobCells()
 {
     QFETCH(QByteArray, stored);
     QFETCH(QByteArray, content);
     makeDb(("create table t(v BLOB, w TEXT); insert into t values (" + stored + ", null);")
                .constData());
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     const auto t = db.QueryTable(u"select v, w from t"_s);
     QByteArray scratch;
     // Read twice: the stored stream is rewound for each read.
@@ -507,10 +507,10 @@ void TestSQLiteTable3::blobCells()
     QCOMPARE(t->DisplayTextView(1, scratch).toByteArray(), QByteArray());
 }
 
-void TestSQLiteTable3::emptyResult()
+void TestSqliteDatabase::emptyResult()
 {
     makeDb("create table Buffer1(ID INTEGER, N1 TEXT);");
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     const auto t = db.QueryTable(u"select * from Buffer1"_s);
     QCOMPARE(t->RecordCount(), 0u);
     QCOMPARE(t->ColumnCount(), 0u);
@@ -526,7 +526,7 @@ void TestSQLiteTable3::emptyResult()
     QCOMPARE(failureOf([&] { t->DisplayTextView(0, scratch); }), eof);
 }
 
-void TestSQLiteTable3::fieldNumber_data()
+void TestSqliteDatabase::fieldNumber_data()
 {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("name");
@@ -542,13 +542,13 @@ void TestSQLiteTable3::fieldNumber_data()
     QTest::newRow("non-ASCII, other case") << u"select N1 as \"été\" from t"_s << u"ÉTÉ"_s << 0;
 }
 
-void TestSQLiteTable3::fieldNumber()
+void TestSqliteDatabase::fieldNumber()
 {
     QFETCH(QString, sql);
     QFETCH(QString, name);
     QFETCH(int, position);
     makeDb("create table t(ID INTEGER, N1 TEXT, N2 TEXT); insert into t values (1, 'a', 'b');");
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     const auto t = db.QueryTable(sql);
     if (position >= 0)
         QCOMPARE(t->FieldNumber(name), position);
@@ -557,10 +557,10 @@ void TestSQLiteTable3::fieldNumber()
                  u"Field not found in dataset: "_s + name);
 }
 
-void TestSQLiteTable3::cursorWalksForwardOnly()
+void TestSqliteDatabase::cursorWalksForwardOnly()
 {
     makeDb("create table t(ID INTEGER); insert into t values (10), (20), (30);");
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     const auto t = db.QueryTable(u"select ID from t order by ID"_s);
     QCOMPARE(t->RecordCount(), 3u);
     QList<qint64> seen;
@@ -577,7 +577,7 @@ void TestSQLiteTable3::cursorWalksForwardOnly()
     QCOMPARE(t->FieldNumber(u"id"_s), 0);
 }
 
-void TestSQLiteTable3::columnOutOfRangeRefused_data()
+void TestSqliteDatabase::columnOutOfRangeRefused_data()
 {
     QTest::addColumn<int>("col");
     QTest::newRow("negative") << -1;
@@ -585,11 +585,11 @@ void TestSQLiteTable3::columnOutOfRangeRefused_data()
     QTest::newRow("far") << 1000000;
 }
 
-void TestSQLiteTable3::columnOutOfRangeRefused()
+void TestSqliteDatabase::columnOutOfRangeRefused()
 {
     QFETCH(int, col);
     makeDb("create table t(a INTEGER, b TEXT); insert into t values (1, 'x'), (2, 'y');");
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     const auto t = db.QueryTable(u"select a, b from t"_s);
     const QString message = u"Field index out of range: %1"_s.arg(col);
     QCOMPARE(failureOf([&] { t->IntegerValue(col); }), message);
@@ -599,12 +599,12 @@ void TestSQLiteTable3::columnOutOfRangeRefused()
     QCOMPARE(failureOf([&] { t->DisplayTextView(col, scratch); }), message);
 }
 
-void TestSQLiteTable3::tableOutlivesConnection()
+void TestSqliteDatabase::tableOutlivesConnection()
 {
     makeDb("create table t(a INTEGER, b TEXT); insert into t values (5, 'five');");
-    std::unique_ptr<TSQLiteTable> t;
+    std::unique_ptr<SqliteTable> t;
     {
-        TSQLiteDatabase db(m_db, kReadOnly);
+        SqliteDatabase db(m_db, kReadOnly);
         t = db.QueryTable(u"select a, b from t"_s);
     }
     QByteArray scratch;
@@ -614,7 +614,7 @@ void TestSQLiteTable3::tableOutlivesConnection()
     QCOMPARE(t->DisplayTextView(1, scratch).toByteArray(), "five"_ba);
 }
 
-void TestSQLiteTable3::displayTextViewOfEveryKind()
+void TestSqliteDatabase::displayTextViewOfEveryKind()
 {
     makeDb("create table t(ID INTEGER, N1 TEXT, F REAL, B BLOB, X);"
            "insert into t values (1, 'abc', 2.5, x'4142', null);"
@@ -626,7 +626,7 @@ void TestSQLiteTable3::displayTextViewOfEveryKind()
         {"-9223372036854775808", "", "-1E-9", "", ""},
         {"", "", "", "", ""},
     };
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     const auto t = db.QueryTable(u"select * from t"_s);
     QByteArray scratch;
     int rows = 0;
@@ -643,10 +643,10 @@ void TestSQLiteTable3::displayTextViewOfEveryKind()
     QCOMPARE(rows, 3);
 }
 
-void TestSQLiteTable3::stepFailureRetrievesNoData()
+void TestSqliteDatabase::stepFailureRetrievesNoData()
 {
     makeDb("create table t(a INTEGER); insert into t values (1), (2);");
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     // The second row overflows while being computed.
     const QString sql
         = u"select case a when 2 then abs(-9223372036854775807 - 1) else a end from t order by a"_s;
@@ -656,12 +656,12 @@ void TestSQLiteTable3::stepFailureRetrievesNoData()
     QVERIFY(noOpenStatement(db));
 }
 
-void TestSQLiteTable3::busyAtStepAndAtPrepare()
+void TestSqliteDatabase::busyAtStepAndAtPrepare()
 {
     makeDb("create table Buffer1(ID INTEGER); insert into Buffer1 values (1);");
     const QString sql = u"select * from Buffer1"_s;
 
-    TSQLiteDatabase warm(m_db, kReadOnly); // has read the schema already
+    SqliteDatabase warm(m_db, kReadOnly); // has read the schema already
     QCOMPARE(warm.QueryTable(sql)->RecordCount(), 1u);
 
     sqlite3 *locker = nullptr;
@@ -676,7 +676,7 @@ void TestSQLiteTable3::busyAtStepAndAtPrepare()
 
     // A fresh connection meets it while reading the schema for the prepare.
     {
-        TSQLiteDatabase cold(m_db, kReadOnly);
+        SqliteDatabase cold(m_db, kReadOnly);
         QCOMPARE(failureOf([&] { cold.QueryTable(sql); }),
                  u"Error executing SQL.\rError [5]: The database file is locked.\r\"%1\": "
                  "database is locked"_s.arg(sql));
@@ -688,7 +688,7 @@ void TestSQLiteTable3::busyAtStepAndAtPrepare()
     QCOMPARE(warm.QueryTable(sql)->RecordCount(), 1u);
 }
 
-void TestSQLiteTable3::damagedFileFailsCleanly_data()
+void TestSqliteDatabase::damagedFileFailsCleanly_data()
 {
     QTest::addColumn<int>("keep"); // bytes kept of the original, -1: all
     QTest::addColumn<int>("scrambleAt"); // offset overwritten with 0xff bytes, -1: none
@@ -702,7 +702,7 @@ void TestSQLiteTable3::damagedFileFailsCleanly_data()
     QTest::newRow("scrambled schema") << -1 << 100 << u"Error executing SQL"_s << 11;
 }
 
-void TestSQLiteTable3::damagedFileFailsCleanly()
+void TestSqliteDatabase::damagedFileFailsCleanly()
 {
     QFETCH(int, keep);
     QFETCH(int, scrambleAt);
@@ -721,7 +721,7 @@ void TestSQLiteTable3::damagedFileFailsCleanly()
         f.write(QByteArray(64, '\xff'));
     }
     f.close();
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     const QString got = failureOf([&] {
         const auto t = db.QueryTable(u"select * from Buffer1"_s);
         QByteArray scratch;
@@ -734,7 +734,7 @@ void TestSQLiteTable3::damagedFileFailsCleanly()
 
 // --- rows visited as they are stepped ----------------------------------------------------------
 
-void TestSQLiteTable3::visitedRowReadsAsFetched()
+void TestSqliteDatabase::visitedRowReadsAsFetched()
 {
     QFETCH(QByteArray, declared);
     QFETCH(QByteArray, stored);
@@ -742,12 +742,12 @@ void TestSQLiteTable3::visitedRowReadsAsFetched()
     QFETCH(QByteArray, text);
     makeDb(
         ("create table t(v " + declared + "); insert into t values (" + stored + ");").constData());
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     int visits = 0;
     CellReads got;
     bool handedNumber = false;
     qint64 number = 0;
-    db.QueryRows(u"select v from t"_s, [&](const TSQLiteTable &t) -> quint64 {
+    db.QueryRows(u"select v from t"_s, [&](const SqliteTable &t) -> quint64 {
         ++visits;
         got = CellReads::of(t);
         handedNumber = t.DisplayInteger(0, number);
@@ -763,13 +763,13 @@ void TestSQLiteTable3::visitedRowReadsAsFetched()
         QVERIFY(declared != "INTEGER" || text.isEmpty());
 }
 
-void TestSQLiteTable3::visitedRowsInOrderThenAtEnd()
+void TestSqliteDatabase::visitedRowsInOrderThenAtEnd()
 {
     makeDb("create table t(id integer, name text);"
            "insert into t values (1, 'one'), (2, NULL), (3, 'three');");
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     QByteArrayList seen;
-    const auto t = db.QueryRows(u"select * from t"_s, [&](const TSQLiteTable &row) -> quint64 {
+    const auto t = db.QueryRows(u"select * from t"_s, [&](const SqliteTable &row) -> quint64 {
         QByteArray scratch;
         seen << QByteArray::number(row.IntegerValue(row.FieldNumber(u"ID"_s))) + '='
                 + row.DisplayTextView(row.FieldNumber(u"name"_s), scratch).toByteArray();
@@ -783,7 +783,7 @@ void TestSQLiteTable3::visitedRowsInOrderThenAtEnd()
     QVERIFY(noOpenStatement(db));
 }
 
-void TestSQLiteTable3::visitorBytesCountAgainstLimits_data()
+void TestSqliteDatabase::visitorBytesCountAgainstLimits_data()
 {
     QTest::addColumn<quint64>("rowLimit");
     QTest::addColumn<quint64>("byteLimit");
@@ -794,23 +794,23 @@ void TestSQLiteTable3::visitorBytesCountAgainstLimits_data()
     QTest::newRow("rows passed first") << quint64(2) << quint64(100) << quint64(3);
 }
 
-void TestSQLiteTable3::visitorBytesCountAgainstLimits()
+void TestSqliteDatabase::visitorBytesCountAgainstLimits()
 {
     QFETCH(quint64, rowLimit);
     QFETCH(quint64, byteLimit);
     QFETCH(quint64, stoppedAt);
     makeDb("create table t(v integer); insert into t values (1), (2), (3), (4), (5), (6);");
     constexpr quint64 mb = 1 << 20;
-    TSQLiteDatabase db(m_db, kReadOnly);
+    SqliteDatabase db(m_db, kReadOnly);
     // The library's own memory counts too: the byte limit is set above it.
     db.SetFetchLimits(
         {rowLimit, byteLimit == 1 ? 0 : byteLimit * mb + mb / 2 + quint64(sqlite3_memory_used())});
     quint64 rows = 0;
     try {
-        db.QueryRows(u"select v from t"_s, [&](const TSQLiteTable &) { return ++rows * mb; });
+        db.QueryRows(u"select v from t"_s, [&](const SqliteTable &) { return ++rows * mb; });
         QCOMPARE(stoppedAt, quint64(0));
         QCOMPARE(rows, quint64(6));
-    } catch (const ESQLiteTooLarge &e) {
+    } catch (const SqliteTooLarge &e) {
         QCOMPARE(e.records(), stoppedAt);
         if (rowLimit == 0)
             QVERIFY(e.bytes() >= stoppedAt * mb);
@@ -818,5 +818,5 @@ void TestSQLiteTable3::visitorBytesCountAgainstLimits()
     QVERIFY(noOpenStatement(db));
 }
 
-QTEST_GUILESS_MAIN(TestSQLiteTable3)
-#include "tst_sqlitetable3.moc"
+QTEST_GUILESS_MAIN(TestSqliteDatabase)
+#include "tst_sqlitedatabase.moc"

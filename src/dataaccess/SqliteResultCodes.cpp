@@ -1,4 +1,4 @@
-#include "dataaccess/SQLite3.h"
+#include "dataaccess/SqliteResultCodes.h"
 
 #include <iterator>
 

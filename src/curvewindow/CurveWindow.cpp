@@ -1,8 +1,8 @@
-#include "curvewindow/LSCurrent.h"
+#include "curvewindow/CurveWindow.h"
 
-#include "ui_LSCurrent.h"
+#include "ui_CurveWindow.h"
 
-#include "colourdialog/MyColorDlg.h"
+#include "colourdialog/ColourDialog.h"
 #include "curves/CurveCaptions.h"
 #include "curves/CurveData.h"
 #include "curves/CurvePicture.h"
@@ -98,14 +98,14 @@ private:
 
 } // namespace
 
-TLSCurrentFrm::TLSCurrentFrm(const RecordSource &source, QWidget *parent)
+CurveWindow::CurveWindow(const RecordSource &source, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint)
-    , ui(std::make_unique<Ui::TLSCurrentFrm>())
+    , ui(std::make_unique<Ui::CurveWindow>())
     , m_source(source)
 {
     setFont(FontClasses::windowFont(14));
     ui->setupUi(this);
-    setObjectName(QStringLiteral("TLSCurrentFrm"));
+    setObjectName(QStringLiteral("CurveWindow"));
     // Closing this window hides it; it never ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(907, 554);
@@ -121,46 +121,46 @@ TLSCurrentFrm::TLSCurrentFrm(const RecordSource &source, QWidget *parent)
         m_curveTabs[k]->setCurve(defaults.curves[static_cast<std::size_t>(k)]);
 
     // Look of the controls the form cannot say.
-    ui->Label2->setFont(FontClasses::headingFont(29));
-    for (QPushButton *b : {ui->BitBtn1, ui->BitBtn2}) {
+    ui->noDataLabel->setFont(FontClasses::headingFont(29));
+    for (QPushButton *b : {ui->printerSetupButton, ui->printButton}) {
         QFont f = font();
         f.setPixelSize(19);
         b->setFont(f);
     }
-    ui->BitBtn1->setStyleSheet(QStringLiteral("QPushButton { color: #ff00ff; }"));
-    ui->BitBtn2->setStyleSheet(QStringLiteral("QPushButton { color: #800080; }"));
-    ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ui->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
-    ui->Label39->setStyleSheet(QStringLiteral("color: red;"));
-    ui->Label37->setStyleSheet(QStringLiteral("color: red;"));
-    ui->RzPageControl2->setStyleSheet(QStringLiteral(
+    ui->printerSetupButton->setStyleSheet(QStringLiteral("QPushButton { color: #ff00ff; }"));
+    ui->printButton->setStyleSheet(QStringLiteral("QPushButton { color: #800080; }"));
+    ui->printerSetupButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ui->printButton->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    ui->printPagesLabel->setStyleSheet(QStringLiteral("color: red;"));
+    ui->pageCountLabel->setStyleSheet(QStringLiteral("color: red;"));
+    ui->settingsTabs->setStyleSheet(QStringLiteral(
         "QTabBar::tab { border: 1px solid #909090; border-bottom: none;"
         " border-top-left-radius: 5px; border-top-right-radius: 5px; padding: 2px 5px;"
         " background: #e6e6e6; }"
         "QTabBar::tab:selected { background: #ffffff; color: blue; font-weight: bold; }"));
-    ui->RzPageControl2->setCurrentIndex(0);
-    ui->Label2->setAttribute(Qt::WA_TransparentForMouseEvents);
+    ui->settingsTabs->setCurrentIndex(0);
+    ui->noDataLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     // No points per screen until the first draw.
-    ui->ScrollBar1->setPageStep(0);
+    ui->dataScrollBar->setPageStep(0);
 
     // The readout lies over the picture and follows the pointer.
-    m_overlay = new CurveReadoutOverlay(ui->Image1);
+    m_overlay = new CurveReadoutOverlay(ui->curveImage);
     m_overlay->setObjectName(QStringLiteral("CurveReadout"));
-    m_overlay->setGeometry(ui->Image1->rect());
-    ui->Image1->setMouseTracking(true);
-    ui->Image1->installEventFilter(this);
+    m_overlay->setGeometry(ui->curveImage->rect());
+    ui->curveImage->setMouseTracking(true);
+    ui->curveImage->installEventFilter(this);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &TLSCurrentFrm::clearMarkers);
+    connect(escape, &QShortcut::activated, this, &CurveWindow::clearMarkers);
 
-    FormCreate();
+    writeInitialTexts();
     connectControls();
 }
 
-void TLSCurrentFrm::writeInitialTexts()
+void CurveWindow::writeInitialTexts()
 {
     for (int i = 0; i < CurveCaptions::ShowKindCount; ++i) {
-        ui->ComboBoxU_CH->addItem(CurveCaptions::showKindItem(true, i));
-        ui->ComboBoxU_EN->addItem(CurveCaptions::showKindItem(false, i));
+        ui->chineseShowKindList->addItem(CurveCaptions::showKindItem(true, i));
+        ui->englishShowKindList->addItem(CurveCaptions::showKindItem(false, i));
     }
     // Until the first showing the window reads as designed, in Chinese.
     for (CurveTab *tab : m_curveTabs) {
@@ -173,101 +173,97 @@ void TLSCurrentFrm::writeInitialTexts()
     applyCaptions(true);
 }
 
-TLSCurrentFrm::~TLSCurrentFrm() = default;
+CurveWindow::~CurveWindow() = default;
 
-void TLSCurrentFrm::FormCreate()
+void CurveWindow::connectControls()
 {
-    writeInitialTexts();
-    // Qt widgets paint double-buffered already; each curve tab builds its
-    // own line-style and line-width lists.
-}
-
-void TLSCurrentFrm::connectControls()
-{
-    const auto redraw = [this] { ScrollBar1Change(); };
-    for (SpinEdit *s : {ui->SpinEdit1, ui->SpinEdit2, ui->SpinEdit5, ui->SpinEdit6, ui->SpinEdit7,
-                        ui->SpinEdit8, ui->SpinEdit10, ui->SpinEdit11})
-        connect(s, &SpinEdit::valueChanged, this, redraw);
+    const auto onChange = [this] { redraw(); };
+    for (SpinEdit *s :
+         {ui->pictureWidthSpin, ui->pictureHeightSpin, ui->horizontalGridSpin, ui->verticalGridSpin,
+          ui->markMaxSpin, ui->markMinSpin, ui->markDecimalsSpin, ui->markCountSpin})
+        connect(s, &SpinEdit::valueChanged, this, onChange);
     for (CurveTab *tab : m_curveTabs)
-        connect(tab, &CurveTab::settingChanged, this, redraw);
-    connect(ui->ComboBox8, &QComboBox::currentIndexChanged, this, redraw);
-    connect(ui->ComboBox4, &QComboBox::currentIndexChanged, this, redraw);
-    connect(ui->ScrollBar1, &QScrollBar::valueChanged, this, redraw);
+        connect(tab, &CurveTab::settingChanged, this, onChange);
+    connect(ui->xInfoFontList, &QComboBox::currentIndexChanged, this, onChange);
+    connect(ui->markFontList, &QComboBox::currentIndexChanged, this, onChange);
+    connect(ui->dataScrollBar, &QScrollBar::valueChanged, this, onChange);
 
-    for (QCheckBox *c : {ui->CheckBox2, ui->CheckBox3, ui->CheckBox4, ui->CheckBox5})
-        connect(c, &QCheckBox::clicked, this, [this] { CheckBox2Click(); });
+    for (QCheckBox *c :
+         {ui->hideGridCheck, ui->hideXInfoCheck, ui->hideYMarksCheck, ui->hideReadoutCheck})
+        connect(c, &QCheckBox::clicked, this, [this] { appearanceToggled(); });
 
-    for (ColourPanel *p : {ui->OrganBackCol, ui->OrganFrontCol, ui->RzColorEditX, ui->RzColorEditY})
-        connect(p, &ColourPanel::clicked, this, &TLSCurrentFrm::OrganBackColClick);
+    for (ColourPanel *p : {ui->backgroundColourPanel, ui->gridColourPanel, ui->xInfoColourPanel,
+                           ui->markColourPanel})
+        connect(p, &ColourPanel::clicked, this, &CurveWindow::chooseColour);
     for (CurveTab *tab : m_curveTabs)
-        connect(tab->colourPanel(), &ColourPanel::clicked, this, &TLSCurrentFrm::OrganBackColClick);
+        connect(tab->colourPanel(), &ColourPanel::clicked, this, &CurveWindow::chooseColour);
 
-    connect(ui->SpinEdit3, &SpinEdit::valueChanged, this, [this] { SpinEdit3Change(); });
-    connect(ui->SpinEdit4, &SpinEdit::valueChanged, this, [this] { SpinEdit4Change(); });
-    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(ui->BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    connect(ui->printStartSpin, &SpinEdit::valueChanged, this, [this] { printStartChanged(); });
+    connect(ui->printEndSpin, &SpinEdit::valueChanged, this, [this] { printEndChanged(); });
+    connect(ui->printerSetupButton, &QPushButton::clicked, this, [this] { setUpPrinter(); });
+    connect(ui->printButton, &QPushButton::clicked, this, [this] { printPages(); });
 }
 
-bool TLSCurrentFrm::hasCurves() const
+bool CurveWindow::hasCurves() const
 {
-    return !ui->Image1->isHidden();
+    return !ui->curveImage->isHidden();
 }
 
-void TLSCurrentFrm::showAndRaise()
+void CurveWindow::showAndRaise()
 {
     show();
     raise();
     activateWindow();
 }
 
-QString TLSCurrentFrm::noDataText() const
+QString CurveWindow::noDataText() const
 {
-    return ui->Label2->text();
+    return ui->noDataLabel->text();
 }
 
-void TLSCurrentFrm::setPrintRange(std::optional<qint64> start, std::optional<qint64> end)
+void CurveWindow::setPrintRange(std::optional<qint64> start, std::optional<qint64> end)
 {
     const auto set = [](SpinEdit *field, qint64 id) {
         field->setValue(
             int(std::max<qint64>(field->minimum(), std::min<qint64>(id, field->maximum()))));
     };
     if (start)
-        set(ui->SpinEdit3, *start);
+        set(ui->printStartSpin, *start);
     if (end)
-        set(ui->SpinEdit4, *end);
+        set(ui->printEndSpin, *end);
 }
 
-int TLSCurrentFrm::firstDataId() const
+int CurveWindow::firstDataId() const
 {
-    return ui->SpinEdit3->tag();
+    return ui->printStartSpin->tag();
 }
 
-CurveSettings TLSCurrentFrm::settings() const
+CurveSettings CurveWindow::settings() const
 {
     CurveSettings s;
     for (int k = 0; k < CurveCount; ++k)
         s.curves[static_cast<std::size_t>(k)] = m_curveTabs[k]->curve();
-    s.width = ui->SpinEdit1->value();
-    s.height = ui->SpinEdit2->value();
-    s.vDivisions = ui->SpinEdit5->value();
-    s.hDivisions = ui->SpinEdit6->value();
-    s.background = rgbOf(ui->OrganBackCol);
-    s.grid = rgbOf(ui->OrganFrontCol);
-    s.hideGrid = ui->CheckBox2->isChecked();
-    s.hideXInfo = ui->CheckBox3->isChecked();
-    s.hideYMarks = ui->CheckBox4->isChecked();
-    s.xInfoColour = rgbOf(ui->RzColorEditX);
-    s.xInfoFontClass = ui->ComboBox8->currentIndex();
-    s.markMax = ui->SpinEdit7->value();
-    s.markMin = ui->SpinEdit8->value();
-    s.markDecimals = ui->SpinEdit10->value();
-    s.markCount = ui->SpinEdit11->value();
-    s.markColour = rgbOf(ui->RzColorEditY);
-    s.markFontClass = ui->ComboBox4->currentIndex();
+    s.width = ui->pictureWidthSpin->value();
+    s.height = ui->pictureHeightSpin->value();
+    s.vDivisions = ui->horizontalGridSpin->value();
+    s.hDivisions = ui->verticalGridSpin->value();
+    s.background = rgbOf(ui->backgroundColourPanel);
+    s.grid = rgbOf(ui->gridColourPanel);
+    s.hideGrid = ui->hideGridCheck->isChecked();
+    s.hideXInfo = ui->hideXInfoCheck->isChecked();
+    s.hideYMarks = ui->hideYMarksCheck->isChecked();
+    s.xInfoColour = rgbOf(ui->xInfoColourPanel);
+    s.xInfoFontClass = ui->xInfoFontList->currentIndex();
+    s.markMax = ui->markMaxSpin->value();
+    s.markMin = ui->markMinSpin->value();
+    s.markDecimals = ui->markDecimalsSpin->value();
+    s.markCount = ui->markCountSpin->value();
+    s.markColour = rgbOf(ui->markColourPanel);
+    s.markFontClass = ui->markFontList->currentIndex();
     return s;
 }
 
-void TLSCurrentFrm::applyCaptions(bool chinese)
+void CurveWindow::applyCaptions(bool chinese)
 {
     for (const CurveCaptions::Caption &c : CurveCaptions::all()) {
         const QString text = CurveCaptions::text(c, chinese);
@@ -288,24 +284,24 @@ void TLSCurrentFrm::applyCaptions(bool chinese)
             // Labels size themselves to their caption, as on the panel, or
             // to their place in a layout.
             l->setText(text);
-            if (l != ui->Label2 && !l->parentWidget()->layout())
+            if (l != ui->noDataLabel && !l->parentWidget()->layout())
                 l->adjustSize();
         } else if (auto *b = qobject_cast<QAbstractButton *>(w))
             b->setText(text);
         else if (auto *g = qobject_cast<QGroupBox *>(w))
             g->setTitle(text);
-        else if (const int i = ui->RzPageControl2->indexOf(w); i >= 0)
-            ui->RzPageControl2->setTabText(i, text);
+        else if (const int i = ui->settingsTabs->indexOf(w); i >= 0)
+            ui->settingsTabs->setTabText(i, text);
     }
 }
 
-void TLSCurrentFrm::FormShow()
+void CurveWindow::prepareShowing()
 {
     const bool chinese = m_source.chineseUi();
     applyCaptions(chinese);
 
     // The show-kind items come from the hidden list of the language.
-    const QComboBox *source = chinese ? ui->ComboBoxU_CH : ui->ComboBoxU_EN;
+    const QComboBox *source = chinese ? ui->chineseShowKindList : ui->englishShowKindList;
     QStringList kinds;
     for (int i = 0; i < source->count(); ++i)
         kinds << source->itemText(i);
@@ -319,21 +315,21 @@ void TLSCurrentFrm::FormShow()
     showData();
 }
 
-void TLSCurrentFrm::refreshData()
+void CurveWindow::refreshData()
 {
     if (isHidden())
         return;
-    const bool atEnd = hasCurves() && ui->ScrollBar1->value() == ui->ScrollBar1->maximum();
+    const bool atEnd = hasCurves() && ui->dataScrollBar->value() == ui->dataScrollBar->maximum();
     if (m_source.recordGrid().rows() <= 2 || !m_source.displayFormatEnabled()) {
-        FormClose();
+        showNoData();
         return;
     }
     showData();
     if (atEnd)
-        ui->ScrollBar1->setValue(ui->ScrollBar1->maximum());
+        ui->dataScrollBar->setValue(ui->dataScrollBar->maximum());
 }
 
-void TLSCurrentFrm::showData()
+void CurveWindow::showData()
 {
     const RecordGridModel &grid = m_source.recordGrid();
     const int rows = grid.rows();
@@ -341,38 +337,38 @@ void TLSCurrentFrm::showData()
         return;
 
     const int first = CurveData::GridReader(grid, false).firstDataId();
-    ui->SpinEdit3->setTag(first);
-    ui->SpinEdit3->setRange(first, clampToInt(qint64(first) + rows - 3));
-    ui->SpinEdit3->setValue(first);
+    ui->printStartSpin->setTag(first);
+    ui->printStartSpin->setRange(first, clampToInt(qint64(first) + rows - 3));
+    ui->printStartSpin->setValue(first);
     const int last = clampToInt(qint64(first) + rows - 2);
-    ui->SpinEdit4->setRange(clampToInt(qint64(first) + 1), last);
-    ui->SpinEdit4->setValue(last);
-    SpinEdit3Change();
-    SpinEdit4Change();
+    ui->printEndSpin->setRange(clampToInt(qint64(first) + 1), last);
+    ui->printEndSpin->setValue(last);
+    printStartChanged();
+    printEndChanged();
 
     m_lastPictureSize = -1;
     // Markers belong to the rows of the last showing.
     m_markerA.reset();
     m_markerB.reset();
     // A position beyond the new maximum comes down to it, which redraws.
-    ui->ScrollBar1->setMaximum(rows - 2);
-    ui->ScrollBar1->show();
-    ui->Image1->show();
-    ui->Label2->hide();
+    ui->dataScrollBar->setMaximum(rows - 2);
+    ui->dataScrollBar->show();
+    ui->curveImage->show();
+    ui->noDataLabel->hide();
     m_pageCount = 0;
-    LSQx_Draw();
-    ui->BitBtn2->setEnabled(true);
+    drawCurves();
+    ui->printButton->setEnabled(true);
 }
 
-void TLSCurrentFrm::FormClose()
+void CurveWindow::showNoData()
 {
-    ui->ScrollBar1->hide();
-    ui->Image1->hide();
-    ui->BitBtn2->setEnabled(false);
-    ui->Label2->show();
+    ui->dataScrollBar->hide();
+    ui->curveImage->hide();
+    ui->printButton->setEnabled(false);
+    ui->noDataLabel->show();
 }
 
-void TLSCurrentFrm::showEvent(QShowEvent *event)
+void CurveWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     // Only a change from hidden to shown is a showing, not a restore by the
@@ -385,10 +381,10 @@ void TLSCurrentFrm::showEvent(QShowEvent *event)
             move(WindowPlacement::centredInside(frameGeometry().size(), screen->availableGeometry())
                      .topLeft());
     }
-    FormShow();
+    prepareShowing();
 }
 
-void TLSCurrentFrm::changeEvent(QEvent *event)
+void CurveWindow::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     // An open window keeps its captions until its next showing; a hidden
@@ -397,26 +393,26 @@ void TLSCurrentFrm::changeEvent(QEvent *event)
         applyCaptions(m_source.chineseUi());
 }
 
-void TLSCurrentFrm::closeEvent(QCloseEvent *event)
+void CurveWindow::closeEvent(QCloseEvent *event)
 {
-    FormClose();
+    showNoData();
     event->accept();
 }
 
-void TLSCurrentFrm::resizeEvent(QResizeEvent *event)
+void CurveWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    ui->Panel1->resize(width(), PrintPages::PanelHeight);
+    ui->settingsPanel->resize(width(), PrintPages::PanelHeight);
     // The caption keeps its place under the tab row, where no gap between
     // the groups lets it show, however wide the window grows.
     // While printing the panel is hidden and the picture sits at the top.
-    const int top = ui->Panel1->isHidden() ? 0 : PrintPages::PanelHeight;
-    ui->Image1->setGeometry(0, top, width(), std::max(0, height() - top));
+    const int top = ui->settingsPanel->isHidden() ? 0 : PrintPages::PanelHeight;
+    ui->curveImage->setGeometry(0, top, width(), std::max(0, height() - top));
     if (m_overlay)
-        m_overlay->setGeometry(ui->Image1->rect());
+        m_overlay->setGeometry(ui->curveImage->rect());
 }
 
-std::optional<int> TLSCurrentFrm::rowUnder(int x) const
+std::optional<int> CurveWindow::rowUnder(int x) const
 {
     const std::optional<int> i = CurveReadout::pointAt(m_layout, x);
     if (!i)
@@ -427,7 +423,7 @@ std::optional<int> TLSCurrentFrm::rowUnder(int x) const
     return static_cast<int>(row);
 }
 
-void TLSCurrentFrm::refreshOverlay()
+void CurveWindow::refreshOverlay()
 {
     if (!m_overlay)
         return;
@@ -444,7 +440,7 @@ void TLSCurrentFrm::refreshOverlay()
     QList<CurveReadout::Line> lines;
     const std::optional<int> row = m_pointer ? rowUnder(m_pointer->x()) : std::nullopt;
     // The check box that asks for no point values hides the readout.
-    if (row && hasCurves() && !ui->CheckBox5->isChecked()
+    if (row && hasCurves() && !ui->hideReadoutCheck->isChecked()
         && m_pointer->y() <= m_layout.plotBottom) {
         CurveReadout::Source src;
         src.grid = &m_source.recordGrid();
@@ -455,13 +451,13 @@ void TLSCurrentFrm::refreshOverlay()
     m_overlay->setReadout(lines, m_pointer.value_or(QPoint()));
 }
 
-void TLSCurrentFrm::pointerAt(std::optional<QPoint> pointer)
+void CurveWindow::pointerAt(std::optional<QPoint> pointer)
 {
     m_pointer = pointer;
     refreshOverlay();
 }
 
-void TLSCurrentFrm::clickAt(int x)
+void CurveWindow::clickAt(int x)
 {
     const std::optional<int> row = rowUnder(x);
     if (!row || !hasCurves())
@@ -476,16 +472,16 @@ void TLSCurrentFrm::clickAt(int x)
     refreshOverlay();
 }
 
-void TLSCurrentFrm::clearMarkers()
+void CurveWindow::clearMarkers()
 {
     m_markerA.reset();
     m_markerB.reset();
     refreshOverlay();
 }
 
-bool TLSCurrentFrm::eventFilter(QObject *watched, QEvent *event)
+bool CurveWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == ui->Image1) {
+    if (watched == ui->curveImage) {
         switch (event->type()) {
         case QEvent::MouseMove:
             pointerAt(static_cast<QMouseEvent *>(event)->position().toPoint());
@@ -508,17 +504,17 @@ bool TLSCurrentFrm::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TLSCurrentFrm::ScrollBar1Change()
+void CurveWindow::redraw()
 {
-    LSQx_Draw();
+    drawCurves();
 }
 
-void TLSCurrentFrm::CheckBox2Click()
+void CurveWindow::appearanceToggled()
 {
-    LSQx_Draw();
+    drawCurves();
 }
 
-void TLSCurrentFrm::setColourDialog(TMyColorFrm *dialog)
+void CurveWindow::setColourDialog(ColourDialog *dialog)
 {
     m_colourDialog = dialog;
     // A panel's remembered colour starts as the colour it shows, so that a
@@ -527,7 +523,7 @@ void TLSCurrentFrm::setColourDialog(TMyColorFrm *dialog)
         p->setRememberedColour(p->colour());
 }
 
-void TLSCurrentFrm::OrganBackColClick(ColourPanel *sender)
+void CurveWindow::chooseColour(ColourPanel *sender)
 {
     if (sender && m_colourDialog) {
         const QRect panel(sender->mapTo(this, QPoint(0, 0)), sender->size());
@@ -541,59 +537,60 @@ void TLSCurrentFrm::OrganBackColClick(ColourPanel *sender)
             }
         }
     }
-    LSQx_Draw();
+    drawCurves();
 }
 
-void TLSCurrentFrm::placeScrollBar(const QRect &relative)
+void CurveWindow::placeScrollBar(const QRect &relative)
 {
-    const QPoint origin = ui->Image1->pos();
+    const QPoint origin = ui->curveImage->pos();
     // Kept within the picture's top when the height leaves no room for it.
-    ui->ScrollBar1->setGeometry(origin.x() + relative.x(), origin.y() + std::max(0, relative.y()),
-                                relative.width(), relative.height());
-    ui->ScrollBar1->raise();
+    ui->dataScrollBar->setGeometry(origin.x() + relative.x(),
+                                   origin.y() + std::max(0, relative.y()), relative.width(),
+                                   relative.height());
+    ui->dataScrollBar->raise();
 }
 
-CurvePicture::View TLSCurrentFrm::pictureView() const
+CurvePicture::View CurveWindow::pictureView() const
 {
     CurvePicture::View view;
     view.grid = &m_source.recordGrid();
     view.realCells = m_source.displayFormat() == ValueFormat::Format::Float32;
-    view.pos = ui->ScrollBar1->value();
-    view.scrollMax = ui->ScrollBar1->maximum();
+    view.pos = ui->dataScrollBar->value();
+    view.scrollMax = ui->dataScrollBar->maximum();
     return view;
 }
 
-QImage TLSCurrentFrm::curvePicture(qreal scale) const
+QImage CurveWindow::curvePicture(qreal scale) const
 {
     QImage picture;
     CurvePicture::draw(picture, settings(), pictureView(), scale);
     return picture;
 }
 
-void TLSCurrentFrm::LSQx_Draw()
+void CurveWindow::drawCurves()
 {
     const CurveSettings s = settings();
     const CurvePicture::View view = pictureView();
     // At the screen's own resolution: a scale of 1 gives the exact bitmap.
     const CurveGeometry::Layout l = CurvePicture::draw(m_picture, s, view, devicePixelRatioF());
-    ui->Image1->setImage(m_picture);
+    ui->curveImage->setImage(m_picture);
     m_layout = l;
     m_shownPos = view.pos;
     refreshOverlay();
 
     placeScrollBar(l.scrollBar);
-    ui->ScrollBar1->setPageStep(l.points);
+    ui->dataScrollBar->setPageStep(l.points);
 
     const int size = s.width + s.height;
     if (size != m_lastPictureSize) {
         m_lastPictureSize = size;
-        Print_Page();
+        updatePageCount();
     }
 }
 
-void TLSCurrentFrm::rangeEndText(SpinEdit *field, QWidget *edit)
+void CurveWindow::rangeEndText(SpinEdit *field, QWidget *edit)
 {
-    const int first = ui->SpinEdit3->tag();
+    const int first = ui->printStartSpin->tag();
     const int v = field->value();
     if (v < first)
         return;
@@ -601,40 +598,40 @@ void TLSCurrentFrm::rangeEndText(SpinEdit *field, QWidget *edit)
     const CurveData::GridReader reader(m_source.recordGrid(), false);
     const int r = row > std::numeric_limits<int>::max() ? -1 : static_cast<int>(row);
     static_cast<QLineEdit *>(edit)->setText(reader.dateTime(r));
-    Print_Page();
+    updatePageCount();
 }
 
-void TLSCurrentFrm::SpinEdit3Change()
+void CurveWindow::printStartChanged()
 {
-    rangeEndText(ui->SpinEdit3, ui->Edit1);
+    rangeEndText(ui->printStartSpin, ui->printStartTimeEdit);
 }
 
-void TLSCurrentFrm::SpinEdit4Change()
+void CurveWindow::printEndChanged()
 {
-    rangeEndText(ui->SpinEdit4, ui->Edit2);
+    rangeEndText(ui->printEndSpin, ui->printEndTimeEdit);
 }
 
-void TLSCurrentFrm::Print_Page()
+void CurveWindow::updatePageCount()
 {
-    const int p = ui->ScrollBar1->pageStep();
+    const int p = ui->dataScrollBar->pageStep();
     const std::optional<int> pages
-        = PrintPages::pageCount(ui->SpinEdit3->value(), ui->SpinEdit4->value(), p);
+        = PrintPages::pageCount(ui->printStartSpin->value(), ui->printEndSpin->value(), p);
     if (!pages)
         return;
     m_pageCount = *pages;
-    ui->Label37->setText(PrintPages::pageCountText(m_pageCount, p, m_source.chineseUi()));
-    const QSize picture(ui->SpinEdit1->value() + 2, ui->SpinEdit2->value() + 2);
+    ui->pageCountLabel->setText(PrintPages::pageCountText(m_pageCount, p, m_source.chineseUi()));
+    const QSize picture(ui->pictureWidthSpin->value() + 2, ui->pictureHeightSpin->value() + 2);
     fitOnScreen(PrintPages::windowClientSize(picture));
 }
 
-void TLSCurrentFrm::setScreenBound(bool bound)
+void CurveWindow::setScreenBound(bool bound)
 {
     m_screenBound = bound;
     if (m_wantedClient.isValid())
         fitOnScreen(m_wantedClient);
 }
 
-void TLSCurrentFrm::fitOnScreen(QSize client)
+void CurveWindow::fitOnScreen(QSize client)
 {
     m_wantedClient = client;
     const QScreen *screen = this->screen();
@@ -653,7 +650,7 @@ void TLSCurrentFrm::fitOnScreen(QSize client)
         move(fitted.topLeft());
 }
 
-void TLSCurrentFrm::moveEvent(QMoveEvent *event)
+void CurveWindow::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
     // A window manager reports its frame only once it framed the window: the
@@ -663,7 +660,7 @@ void TLSCurrentFrm::moveEvent(QMoveEvent *event)
         fitOnScreen(m_wantedClient);
 }
 
-PrintJobSink &TLSCurrentFrm::printer()
+PrintJobSink &CurveWindow::printer()
 {
     if (m_printSink)
         return *m_printSink;
@@ -672,7 +669,7 @@ PrintJobSink &TLSCurrentFrm::printer()
     return *m_printer;
 }
 
-MessageSink &TLSCurrentFrm::messages()
+MessageSink &CurveWindow::messages()
 {
     if (m_messages)
         return *m_messages;
@@ -681,33 +678,33 @@ MessageSink &TLSCurrentFrm::messages()
     return *m_messageBoxes;
 }
 
-bool TLSCurrentFrm::printClientArea(PrintJobSink &sink, const QString &jobName)
+bool CurveWindow::printClientArea(PrintJobSink &sink, const QString &jobName)
 {
     if (!sink.beginJob(jobName))
         return false;
     // The client area as the window paints it, on its face colour; the
     // picture is drawn afresh for the device, and the pointer's readout and
     // markers are no part of it.
-    const ClientAreaPage page(size(), palette().color(QPalette::Window), ui->Image1->pos(),
+    const ClientAreaPage page(size(), palette().color(QPalette::Window), ui->curveImage->pos(),
                               settings(), pictureView());
     sink.drawPage(page, QSizeF(logicalDpiX(), logicalDpiY()));
     return sink.endJob();
 }
 
-void TLSCurrentFrm::BitBtn2Click()
+void CurveWindow::printPages()
 {
     PrintJobSink &sink = printer();
     sink.setOrientation(QPageLayout::Landscape);
 
-    const int panel = ui->Panel1->height();
-    const QRect barPlace = ui->ScrollBar1->geometry();
-    ui->Panel1->hide();
-    ui->ScrollBar1->hide();
+    const int panel = ui->settingsPanel->height();
+    const QRect barPlace = ui->dataScrollBar->geometry();
+    ui->settingsPanel->hide();
+    ui->dataScrollBar->hide();
     setFixedSize(width(), height() - panel);
 
-    QScrollBar *bar = ui->ScrollBar1;
+    QScrollBar *bar = ui->dataScrollBar;
     const int shown = bar->value();
-    const PageWalk walk(ui->SpinEdit3->value(), firstDataId(), bar->pageStep(), m_pageCount,
+    const PageWalk walk(ui->printStartSpin->value(), firstDataId(), bar->pageStep(), m_pageCount,
                         bar->maximum());
     if (walk.pages() > 0)
         bar->setValue(walk.firstPosition());
@@ -728,13 +725,13 @@ void TLSCurrentFrm::BitBtn2Click()
 
     // The user gets back the screen they were looking at.
     bar->setValue(shown);
-    ui->Panel1->show();
+    ui->settingsPanel->show();
     setFixedSize(width(), height() + panel);
     bar->setGeometry(barPlace);
     bar->show();
 }
 
-void TLSCurrentFrm::BitBtn1Click()
+void CurveWindow::setUpPrinter()
 {
     const bool chinese = m_source.chineseUi();
     printer().setUp(this,

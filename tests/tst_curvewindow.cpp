@@ -2,7 +2,7 @@
 // at showing, the redraws, the page computation and the captions.
 #include "curves/CurvePicture.h"
 #include "curvewindow/CurveTab.h"
-#include "curvewindow/LSCurrent.h"
+#include "curvewindow/CurveWindow.h"
 #include "records/RecordGridModel.h"
 #include "support/GridSource.h"
 #include "support/NamedControl.h"
@@ -61,7 +61,7 @@ template<typename T> T *child(const QWidget &w, const char *name)
 
 } // namespace
 
-class TestLSCurrent : public QObject
+class TestCurveWindow : public QObject
 {
     Q_OBJECT
 private slots:
@@ -88,7 +88,7 @@ private slots:
     void groupsHideThePanelCaption();
 };
 
-void TestLSCurrent::noDataLook_data()
+void TestCurveWindow::noDataLook_data()
 {
     QTest::addColumn<int>("dataRows");
     QTest::addColumn<bool>("enabled");
@@ -97,7 +97,7 @@ void TestLSCurrent::noDataLook_data()
     QTest::newRow("alarm list") << 50 << false;
 }
 
-void TestLSCurrent::noDataLook()
+void TestCurveWindow::noDataLook()
 {
     QFETCH(int, dataRows);
     QFETCH(bool, enabled);
@@ -105,18 +105,18 @@ void TestLSCurrent::noDataLook()
     if (dataRows > 0)
         src.load(dataRows);
     src.enabled = enabled;
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
     QVERIFY(!w.hasCurves());
-    QVERIFY(child<QLabel>(w, "Label2")->isVisible());
-    QVERIFY(!child<QScrollBar>(w, "ScrollBar1")->isVisible());
-    QVERIFY(!child<QPushButton>(w, "BitBtn2")->isEnabled());
-    QCOMPARE(child<QLabel>(w, "Label2")->text(),
+    QVERIFY(child<QLabel>(w, "noDataLabel")->isVisible());
+    QVERIFY(!child<QScrollBar>(w, "dataScrollBar")->isVisible());
+    QVERIFY(!child<QPushButton>(w, "printButton")->isEnabled());
+    QCOMPARE(child<QLabel>(w, "noDataLabel")->text(),
              QStringLiteral("没有可用的曲线数据，请先打开数据库!"));
     QCOMPARE(w.size(), QSize(907, 554));
 }
 
-void TestLSCurrent::dataRangeTakenAtShowing_data()
+void TestCurveWindow::dataRangeTakenAtShowing_data()
 {
     QTest::addColumn<int>("rows");
     QTest::addColumn<int>("firstId");
@@ -132,7 +132,7 @@ void TestLSCurrent::dataRangeTakenAtShowing_data()
     QTest::newRow("first ID not a number") << 10 << 7 << QStringLiteral("abc") << 0 << 8 << 1 << 9;
 }
 
-void TestLSCurrent::dataRangeTakenAtShowing()
+void TestCurveWindow::dataRangeTakenAtShowing()
 {
     QFETCH(int, rows);
     QFETCH(int, firstId);
@@ -145,11 +145,11 @@ void TestLSCurrent::dataRangeTakenAtShowing()
     src.load(rows, firstId);
     if (!firstCell.isNull())
         src.grid.setCell(0, 1, firstCell);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
     QVERIFY(w.hasCurves());
-    auto *start = child<SpinEdit>(w, "SpinEdit3");
-    auto *end = child<SpinEdit>(w, "SpinEdit4");
+    auto *start = child<SpinEdit>(w, "printStartSpin");
+    auto *end = child<SpinEdit>(w, "printEndSpin");
     QCOMPARE(w.firstDataId(), startMin);
     QCOMPARE(start->minimum(), startMin);
     QCOMPARE(start->maximum(), startMax);
@@ -157,16 +157,16 @@ void TestLSCurrent::dataRangeTakenAtShowing()
     QCOMPARE(end->minimum(), endMin);
     QCOMPARE(end->maximum(), endMax);
     QCOMPARE(end->value(), endMax);
-    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->maximum(), rows - 1);
-    QVERIFY(child<QPushButton>(w, "BitBtn2")->isEnabled());
-    QVERIFY(!child<QLabel>(w, "Label2")->isVisible());
+    QCOMPARE(child<QScrollBar>(w, "dataScrollBar")->maximum(), rows - 1);
+    QVERIFY(child<QPushButton>(w, "printButton")->isEnabled());
+    QVERIFY(!child<QLabel>(w, "noDataLabel")->isVisible());
 }
 
-void TestLSCurrent::pictureIsTheCoreDrawingOfTheSettings()
+void TestCurveWindow::pictureIsTheCoreDrawingOfTheSettings()
 {
     Source src;
     src.load(100);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
     const QImage shown = w.curvePicture();
     QCOMPARE(shown.size(), QSize(902, 362));
@@ -176,19 +176,19 @@ void TestLSCurrent::pictureIsTheCoreDrawingOfTheSettings()
     v.scrollMax = 99;
     CurvePicture::draw(expected, CurveSettings(), v);
     QCOMPARE(shown, expected);
-    QVERIFY(child<QWidget>(w, "Image1")->isVisible());
+    QVERIFY(child<QWidget>(w, "curveImage")->isVisible());
 }
 
-void TestLSCurrent::scrollBarAlongThePlotBottom()
+void TestCurveWindow::scrollBarAlongThePlotBottom()
 {
     Source src;
     src.load(100);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
-    auto *bar = child<QScrollBar>(w, "ScrollBar1");
+    auto *bar = child<QScrollBar>(w, "dataScrollBar");
     QCOMPARE(bar->geometry(), QRect(50, 488, 850, 18));
     QCOMPARE(bar->pageStep(), 85);
-    child<QCheckBox>(w, "CheckBox4")->click();
+    child<QCheckBox>(w, "hideYMarksCheck")->click();
     QCOMPARE(bar->geometry(), QRect(0, 488, 900, 18));
     QCOMPARE(bar->pageStep(), 90);
     // Scrolling draws the screen that begins at the new position.
@@ -197,17 +197,17 @@ void TestLSCurrent::scrollBarAlongThePlotBottom()
     QVERIFY(w.curvePicture() != before);
 }
 
-void TestLSCurrent::showKindsResetColoursKept()
+void TestCurveWindow::showKindsResetColoursKept()
 {
     Source src;
     src.load(100);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
     auto *kind1 = child<QComboBox>(w, "curveTab1.showKindList");
     QCOMPARE(kind1->currentIndex(), 1);
     kind1->setCurrentIndex(0);
     child<ColourPanel>(w, "curveTab1.colourPanel")->setColour(Qt::blue);
-    child<SpinEdit>(w, "SpinEdit6")->setValue(4);
+    child<SpinEdit>(w, "verticalGridSpin")->setValue(4);
     w.close();
     w.show();
     QCOMPARE(kind1->currentIndex(), 1);
@@ -215,17 +215,17 @@ void TestLSCurrent::showKindsResetColoursKept()
     QCOMPARE(child<QComboBox>(w, "curveTab3.showKindList")->currentIndex(), 3);
     QCOMPARE(child<QComboBox>(w, "curveTab4.showKindList")->currentIndex(), 0);
     QCOMPARE(child<ColourPanel>(w, "curveTab1.colourPanel")->colour(), QColor(Qt::blue));
-    QCOMPARE(child<SpinEdit>(w, "SpinEdit6")->value(), 4);
+    QCOMPARE(child<SpinEdit>(w, "verticalGridSpin")->value(), 4);
     QCOMPARE(w.settings().curves[0].colour, qRgb(0, 0, 255));
 }
 
-void TestLSCurrent::scrollPositionComesDownToNewMaximum()
+void TestCurveWindow::scrollPositionComesDownToNewMaximum()
 {
     Source src;
     src.load(300);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
-    auto *bar = child<QScrollBar>(w, "ScrollBar1");
+    auto *bar = child<QScrollBar>(w, "dataScrollBar");
     bar->setValue(40);
     w.close();
     src.load(20);
@@ -236,62 +236,64 @@ void TestLSCurrent::scrollPositionComesDownToNewMaximum()
     QCOMPARE(w.settings().width, 900);
 }
 
-void TestLSCurrent::captionsSwitchAtShowingOnly()
+void TestCurveWindow::captionsSwitchAtShowingOnly()
 {
     Source src;
     src.load(100);
     src.chinese = false;
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
     QCOMPARE(w.windowTitle(), QStringLiteral("Database Curve Browser"));
-    QCOMPARE(child<QGroupBox>(w, "GroupBox1")->title(), QStringLiteral("Print Range Settings"));
-    auto *tabs = child<QTabWidget>(w, "RzPageControl2");
-    QCOMPARE(tabs->tabText(tabs->indexOf(child<QWidget>(w, "TabSheet8"))),
-             QStringLiteral("Y Axis"));
+    QCOMPARE(child<QGroupBox>(w, "printRangeGroup")->title(),
+             QStringLiteral("Print Range Settings"));
+    auto *tabs = child<QTabWidget>(w, "settingsTabs");
+    QCOMPARE(tabs->tabText(tabs->indexOf(child<QWidget>(w, "yAxisTab"))), QStringLiteral("Y Axis"));
     QCOMPARE(child<QLabel>(w, "curveTab5.bufferLabel")->text(), QStringLiteral("Buffe Position:"));
-    QCOMPARE(child<QCheckBox>(w, "CheckBox5")->text(),
+    QCOMPARE(child<QCheckBox>(w, "hideReadoutCheck")->text(),
              QStringLiteral("No Display Current Coordinate Point Value"));
     QCOMPARE(child<QComboBox>(w, "curveTab1.showKindList")->currentText(),
              QStringLiteral("Broken Line"));
-    QCOMPARE(child<QLabel>(w, "Label37")->text(), QStringLiteral("2 / Page Dat Point(85)"));
+    QCOMPARE(child<QLabel>(w, "pageCountLabel")->text(), QStringLiteral("2 / Page Dat Point(85)"));
 
     src.chinese = true;
     QCOMPARE(w.windowTitle(), QStringLiteral("Database Curve Browser"));
     w.close();
     w.show();
     QCOMPARE(w.windowTitle(), QStringLiteral("数据库曲线浏览窗口"));
-    QCOMPARE(tabs->tabText(tabs->indexOf(child<QWidget>(w, "TabSheet1"))), QStringLiteral("X 轴"));
+    QCOMPARE(tabs->tabText(tabs->indexOf(child<QWidget>(w, "xAxisTab"))), QStringLiteral("X 轴"));
     QCOMPARE(child<QLabel>(w, "curveTab5.bufferLabel")->text(), QStringLiteral("缓冲区资料位置:"));
     QCOMPARE(child<QComboBox>(w, "curveTab3.showKindList")->currentText(),
              QStringLiteral("柱条线"));
     // Both range fields are set again; the page text is written anew.
-    QCOMPARE(child<QLabel>(w, "Label37")->text(), QStringLiteral("2 / 每页打印数据点(85)"));
+    QCOMPARE(child<QLabel>(w, "pageCountLabel")->text(), QStringLiteral("2 / 每页打印数据点(85)"));
 }
 
-void TestLSCurrent::settingChangesRedraw_data()
+void TestCurveWindow::settingChangesRedraw_data()
 {
     QTest::addColumn<QString>("control");
     QTest::addColumn<bool>("changes");
-    QTest::newRow("CheckBox2 hides the grid") << QStringLiteral("CheckBox2") << true;
-    QTest::newRow("CheckBox3 hides the X information") << QStringLiteral("CheckBox3") << true;
-    QTest::newRow("CheckBox4 hides the labels") << QStringLiteral("CheckBox4") << true;
-    QTest::newRow("CheckBox5 changes nothing") << QStringLiteral("CheckBox5") << false;
+    QTest::newRow("hideGridCheck hides the grid") << QStringLiteral("hideGridCheck") << true;
+    QTest::newRow("hideXInfoCheck hides the X information")
+        << QStringLiteral("hideXInfoCheck") << true;
+    QTest::newRow("hideYMarksCheck hides the labels") << QStringLiteral("hideYMarksCheck") << true;
+    QTest::newRow("hideReadoutCheck changes nothing")
+        << QStringLiteral("hideReadoutCheck") << false;
     QTest::newRow("line style of curve 3") << QStringLiteral("curveTab3.lineStyleList") << true;
     QTest::newRow("line width of curve 1") << QStringLiteral("curveTab1.lineWidthList") << true;
     QTest::newRow("buffer position of curve 3") << QStringLiteral("curveTab3.bufferList") << true;
     QTest::newRow("show kind of curve 4") << QStringLiteral("curveTab4.showKindList") << true;
-    QTest::newRow("label font class") << QStringLiteral("ComboBox4") << true;
+    QTest::newRow("label font class") << QStringLiteral("markFontList") << true;
     QTest::newRow("full scale of curve 2") << QStringLiteral("curveTab2.fullScaleSpin") << true;
-    QTest::newRow("label count") << QStringLiteral("SpinEdit11") << true;
+    QTest::newRow("label count") << QStringLiteral("markCountSpin") << true;
 }
 
-void TestLSCurrent::settingChangesRedraw()
+void TestCurveWindow::settingChangesRedraw()
 {
     QFETCH(QString, control);
     QFETCH(bool, changes);
     Source src;
     src.load(100);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
     const QImage before = w.curvePicture();
     QWidget *c = namedControl<QWidget>(w, control);
@@ -312,106 +314,107 @@ void TestLSCurrent::settingChangesRedraw()
     QCOMPARE(w.curvePicture(), expected);
 }
 
-void TestLSCurrent::rangeFieldsFillDateTimeAndPages()
+void TestCurveWindow::rangeFieldsFillDateTimeAndPages()
 {
     Source src;
     src.load(100);
     src.chinese = false;
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
-    auto *start = child<SpinEdit>(w, "SpinEdit3");
-    auto *end = child<SpinEdit>(w, "SpinEdit4");
-    auto *pages = child<QLabel>(w, "Label37");
-    QCOMPARE(child<QLineEdit>(w, "Edit1")->text(),
+    auto *start = child<SpinEdit>(w, "printStartSpin");
+    auto *end = child<SpinEdit>(w, "printEndSpin");
+    auto *pages = child<QLabel>(w, "pageCountLabel");
+    QCOMPARE(child<QLineEdit>(w, "printStartTimeEdit")->text(),
              src.grid.cell(1, 1) + u' ' + src.grid.cell(2, 1));
-    QCOMPARE(child<QLineEdit>(w, "Edit2")->text(),
+    QCOMPARE(child<QLineEdit>(w, "printEndTimeEdit")->text(),
              src.grid.cell(1, 100) + u' ' + src.grid.cell(2, 100));
     QCOMPARE(w.pageCount(), 2);
     end->setValue(86);
     QCOMPARE(pages->text(), QStringLiteral("1 / Page Dat Point(85)"));
     start->setValue(50);
     end->setValue(120); // typed past the last row: cells are empty
-    QCOMPARE(child<QLineEdit>(w, "Edit2")->text(), QStringLiteral(" "));
+    QCOMPARE(child<QLineEdit>(w, "printEndTimeEdit")->text(), QStringLiteral(" "));
     QCOMPARE(w.pageCount(), 1);
     // End not above start: no computation, the count stays.
     end->setValue(40);
     QCOMPARE(w.pageCount(), 1);
     // Start below the first ID: nothing changes.
-    const QString edit1 = child<QLineEdit>(w, "Edit1")->text();
+    const QString edit1 = child<QLineEdit>(w, "printStartTimeEdit")->text();
     start->setValue(0);
-    QCOMPARE(child<QLineEdit>(w, "Edit1")->text(), edit1);
+    QCOMPARE(child<QLineEdit>(w, "printStartTimeEdit")->text(), edit1);
 }
 
-void TestLSCurrent::plotWidthChangeRecomputesPagesAndSize()
+void TestCurveWindow::plotWidthChangeRecomputesPagesAndSize()
 {
     Source src;
     src.load(1000);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
     QCOMPARE(w.size(), QSize(902, 362 + 147));
     QCOMPARE(w.pageCount(), 12); // 999 over 85
-    child<SpinEdit>(w, "SpinEdit1")->setValue(1280);
+    child<SpinEdit>(w, "pictureWidthSpin")->setValue(1280);
     QCOMPARE(w.size(), QSize(1282, 362 + 147));
     // Grown past the screen's right edge, the window moved back inside.
     QVERIFY(w.screen()->availableGeometry().contains(w.frameGeometry()));
     // The panel's caption stays under the tab row, not in a gap between groups.
-    const QRect tabs = child<QWidget>(w, "RzPageControl2")->geometry();
-    const QLabel *caption = child<QLabel>(w, "Panel1Caption");
+    const QRect tabs = child<QWidget>(w, "settingsTabs")->geometry();
+    const QLabel *caption = child<QLabel>(w, "settingsPanelCaption");
     const int textWidth = caption->fontMetrics().horizontalAdvance(caption->text());
     QVERIFY(tabs.left() < caption->geometry().center().x() - textWidth / 2);
     QVERIFY(caption->geometry().center().x() + textWidth / 2 < tabs.right());
     QCOMPARE(w.pageCount(), 9); // 999 over 123
-    child<SpinEdit>(w, "SpinEdit2")->setValue(600);
+    child<SpinEdit>(w, "pictureHeightSpin")->setValue(600);
     QCOMPARE(w.size(), QSize(1282, 602 + 147));
     // A band change alone changes the points but not the count.
-    child<QCheckBox>(w, "CheckBox4")->click();
-    QCOMPARE(child<QScrollBar>(w, "ScrollBar1")->pageStep(), 128);
+    child<QCheckBox>(w, "hideYMarksCheck")->click();
+    QCOMPARE(child<QScrollBar>(w, "dataScrollBar")->pageStep(), 128);
     QCOMPARE(w.pageCount(), 9);
 }
 
-void TestLSCurrent::closingReturnsToNoDataLook()
+void TestCurveWindow::closingReturnsToNoDataLook()
 {
     Source src;
     src.load(100);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
     QVERIFY(w.hasCurves());
     w.close();
     QVERIFY(w.isHidden());
     QVERIFY(!w.hasCurves());
-    QVERIFY(!child<QPushButton>(w, "BitBtn2")->isEnabled());
+    QVERIFY(!child<QPushButton>(w, "printButton")->isEnabled());
     // Cleared in the main window while hidden: the next showing has no data.
     src.grid.makeEmpty();
     src.enabled = false;
     w.show();
     QVERIFY(!w.hasCurves());
-    QVERIFY(child<QLabel>(w, "Label2")->isVisible());
+    QVERIFY(child<QLabel>(w, "noDataLabel")->isVisible());
 }
 
-void TestLSCurrent::controlsAsCreated()
+void TestCurveWindow::controlsAsCreated()
 {
     Source src;
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     QCOMPARE(child<QComboBox>(w, "curveTab3.lineStyleList")->count(), 7);
     QCOMPARE(child<QComboBox>(w, "curveTab3.lineStyleList")->itemText(6),
              QStringLiteral("InsideFrame"));
     QCOMPARE(child<QComboBox>(w, "curveTab5.lineWidthList")->itemText(5), QStringLiteral("6p"));
     QVERIFY(!child<QComboBox>(w, "curveTab5.lineWidthList")->itemIcon(5).isNull());
-    QVERIFY(!child<QComboBox>(w, "ComboBox6")->isEnabled());
-    QCOMPARE(child<QComboBox>(w, "ComboBox6")->currentText(), QStringLiteral("YY-MM-DD HH:MM:SS"));
-    QCOMPARE(child<QComboBox>(w, "ComboBox8")->itemText(9), QStringLiteral("160x320"));
+    QVERIFY(!child<QComboBox>(w, "timeFormatList")->isEnabled());
+    QCOMPARE(child<QComboBox>(w, "timeFormatList")->currentText(),
+             QStringLiteral("YY-MM-DD HH:MM:SS"));
+    QCOMPARE(child<QComboBox>(w, "xInfoFontList")->itemText(9), QStringLiteral("160x320"));
     QCOMPARE(child<QComboBox>(w, "curveTab5.bufferList")->currentIndex(), 4);
     QCOMPARE(child<SpinEdit>(w, "curveTab1.fullScaleSpin")->value(), 50000);
     QCOMPARE(child<SpinEdit>(w, "curveTab5.fullScaleSpin")->maxLength(), 9);
-    QCOMPARE(child<SpinEdit>(w, "SpinEdit3")->value(), 100000);
-    QCOMPARE(child<SpinEdit>(w, "SpinEdit4")->value(), 50000);
-    QCOMPARE(child<SpinEdit>(w, "SpinEdit8")->toolTip(), QStringLiteral("-32768 ~ 32767"));
-    QCOMPARE(child<ColourPanel>(w, "OrganFrontCol")->colour(), QColor(108, 108, 108));
-    QCOMPARE(child<ColourPanel>(w, "RzColorEditX")->toolTip(), QStringLiteral("选择颜色"));
-    QCOMPARE(child<QLabel>(w, "Label37")->text(), QStringLiteral("0"));
-    QCOMPARE(child<QWidget>(w, "GroupBox1")->geometry(), QRect(610, 5, 286, 138));
-    QVERIFY(child<QTabWidget>(w, "RzPageControl2")->isMovable());
-    QCOMPARE(child<QTabWidget>(w, "RzPageControl2")->currentWidget()->objectName(),
+    QCOMPARE(child<SpinEdit>(w, "printStartSpin")->value(), 100000);
+    QCOMPARE(child<SpinEdit>(w, "printEndSpin")->value(), 50000);
+    QCOMPARE(child<SpinEdit>(w, "markMinSpin")->toolTip(), QStringLiteral("-32768 ~ 32767"));
+    QCOMPARE(child<ColourPanel>(w, "gridColourPanel")->colour(), QColor(108, 108, 108));
+    QCOMPARE(child<ColourPanel>(w, "xInfoColourPanel")->toolTip(), QStringLiteral("选择颜色"));
+    QCOMPARE(child<QLabel>(w, "pageCountLabel")->text(), QStringLiteral("0"));
+    QCOMPARE(child<QWidget>(w, "printRangeGroup")->geometry(), QRect(610, 5, 286, 138));
+    QVERIFY(child<QTabWidget>(w, "settingsTabs")->isMovable());
+    QCOMPARE(child<QTabWidget>(w, "settingsTabs")->currentWidget()->objectName(),
              QStringLiteral("curveTab1"));
     // The defaults of the window are the core's defaults.
     const CurveSettings s = w.settings();
@@ -425,7 +428,7 @@ void TestLSCurrent::controlsAsCreated()
     }
 }
 
-void TestLSCurrent::curveTabsPlaceTheirControls_data()
+void TestCurveWindow::curveTabsPlaceTheirControls_data()
 {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QRect>("place");
@@ -449,7 +452,7 @@ void TestLSCurrent::curveTabsPlaceTheirControls_data()
 
 // The five curve tabs come from one form and lay out alike, in both
 // languages, where the window always had them.
-void TestLSCurrent::curveTabsPlaceTheirControls()
+void TestCurveWindow::curveTabsPlaceTheirControls()
 {
     QFETCH(QString, control);
     QFETCH(QRect, place);
@@ -457,9 +460,9 @@ void TestLSCurrent::curveTabsPlaceTheirControls()
     src.load(100);
     for (const bool chinese : {true, false}) {
         src.chinese = chinese;
-        TLSCurrentFrm w(src);
+        CurveWindow w(src);
         w.show();
-        auto *tabs = child<QTabWidget>(w, "RzPageControl2");
+        auto *tabs = child<QTabWidget>(w, "settingsTabs");
         for (int k = 0; k < 5; ++k) {
             CurveTab *tab = w.curveTab(k);
             QCOMPARE(tabs->widget(k), tab);
@@ -479,28 +482,28 @@ void TestLSCurrent::curveTabsPlaceTheirControls()
     }
 }
 
-QTEST_MAIN(TestLSCurrent)
-#include "tst_lscurrent.moc"
+QTEST_MAIN(TestCurveWindow)
+#include "tst_curvewindow.moc"
 
-void TestLSCurrent::captionsFitTheirControls_data()
+void TestCurveWindow::captionsFitTheirControls_data()
 {
     QTest::addColumn<bool>("chinese");
     QTest::newRow("Chinese") << true;
     QTest::newRow("English") << false;
 }
 
-void TestLSCurrent::captionsFitTheirControls()
+void TestCurveWindow::captionsFitTheirControls()
 {
     QFETCH(bool, chinese);
     Source src;
     src.chinese = chinese;
     src.load(100);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
-    const QWidget *panel = child<QWidget>(w, "Panel1");
+    const QWidget *panel = child<QWidget>(w, "settingsPanel");
     int checked = 0;
     for (const QLabel *label : panel->findChildren<QLabel *>()) {
-        if (label->objectName() == QLatin1String("Panel1Caption") || label->isHidden())
+        if (label->objectName() == QLatin1String("settingsPanelCaption") || label->isHidden())
             continue;
         // The nearest control to its right on the same line.
         const QRect place = label->geometry();
@@ -532,7 +535,7 @@ void TestLSCurrent::captionsFitTheirControls()
     for (const QPushButton *button : panel->findChildren<QPushButton *>())
         QVERIFY2(button->sizeHint().width() <= button->width(), qPrintable(button->text()));
     // Every tab in one row, no scroll arrows.
-    auto *tabs = child<QTabWidget>(w, "RzPageControl2");
+    auto *tabs = child<QTabWidget>(w, "settingsTabs");
     QTabBar *bar = tabs->tabBar();
     QVERIFY2(bar->sizeHint().width() <= tabs->width(),
              qPrintable(QString::number(bar->sizeHint().width())));
@@ -541,31 +544,31 @@ void TestLSCurrent::captionsFitTheirControls()
     QVERIFY(bar->tabRect(bar->count() - 1).right() < tabs->width());
 }
 
-void TestLSCurrent::groupsHideThePanelCaption_data()
+void TestCurveWindow::groupsHideThePanelCaption_data()
 {
     QTest::addColumn<QString>("group");
-    QTest::newRow("picture group") << QStringLiteral("GroupBox7");
-    QTest::newRow("curve tabs") << QStringLiteral("RzPageControl2");
-    QTest::newRow("print range group") << QStringLiteral("GroupBox1");
+    QTest::newRow("picture group") << QStringLiteral("pictureGroup");
+    QTest::newRow("curve tabs") << QStringLiteral("settingsTabs");
+    QTest::newRow("print range group") << QStringLiteral("printRangeGroup");
 }
 
-void TestLSCurrent::groupsHideThePanelCaption()
+void TestCurveWindow::groupsHideThePanelCaption()
 {
     // The panel's caption lies under the groups; wherever a width puts it,
     // the group over it paints its whole area.
     QFETCH(QString, group);
     Source src;
     src.load(100);
-    TLSCurrentFrm w(src);
+    CurveWindow w(src);
     w.show();
     auto *over = w.findChild<QWidget *>(group);
     QVERIFY(over);
-    auto *caption = child<QLabel>(w, "Panel1Caption");
+    auto *caption = child<QLabel>(w, "settingsPanelCaption");
     caption->setGeometry(over->geometry());
     // A colour nothing else in the panel has.
     caption->setStyleSheet(QStringLiteral("color: #00ffff; font-size: 40px;"));
     caption->show();
-    auto *panel = child<QWidget>(w, "Panel1");
+    auto *panel = child<QWidget>(w, "settingsPanel");
     const auto captionPixels = [&] {
         const QImage image = panel->grab(over->geometry()).toImage();
         int n = 0;

@@ -1,10 +1,10 @@
 #pragma once
 
 // A thin read-only object layer over the SQLite C library: a connection, queries and a fully
-// fetched in-memory result table. Every failure is an ESQLiteException.
+// fetched in-memory result table. Every failure is an SqliteError.
 
 #include "dataaccess/CellStorage.h"
-#include "dataaccess/SQLite3.h"
+#include "dataaccess/SqliteResultCodes.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -27,13 +27,13 @@ namespace FileLocks {
 class SharedLock;
 }
 
-class ESQLiteException : public std::runtime_error
+class SqliteError : public std::runtime_error
 {
 public:
-    explicit ESQLiteException(const QString &message);
-    explicit ESQLiteException(const char *utf8Message);
+    explicit SqliteError(const QString &message);
+    explicit SqliteError(const char *utf8Message);
     // `cause`: why, in the library's or the system's words; `code`: the library's result code.
-    ESQLiteException(const QString &message, const QString &cause, int code = 0);
+    SqliteError(const QString &message, const QString &cause, int code = 0);
 
     // what() as text.
     QString message() const { return QString::fromUtf8(what()); }
@@ -50,10 +50,10 @@ private:
 
 // A fetch stopped because its result passed the connection's limits: `records` rows had been
 // fetched and `bytes` were held by the table and the library when it stopped.
-class ESQLiteTooLarge : public ESQLiteException
+class SqliteTooLarge : public SqliteError
 {
 public:
-    ESQLiteTooLarge(quint64 records, quint64 bytes);
+    SqliteTooLarge(quint64 records, quint64 bytes);
     quint64 records() const { return m_records; }
     quint64 bytes() const { return m_bytes; }
 
@@ -62,9 +62,9 @@ private:
     quint64 m_bytes;
 };
 
-class TSQLiteTable;
+class SqliteTable;
 
-class TSQLiteDatabase
+class SqliteDatabase
 {
 public:
     enum class OpenMode {
@@ -75,7 +75,7 @@ public:
     static constexpr int ReadOnlyBusyWaitMs = 2000;
 
     // Bounds on what one fetch from this connection may take: rows, and bytes held by the table
-    // and the library together (0: no bound). A fetch that passes one raises ESQLiteTooLarge.
+    // and the library together (0: no bound). A fetch that passes one raises SqliteTooLarge.
     struct FetchLimits
     {
         quint64 rows = 0;
@@ -84,17 +84,17 @@ public:
         WorkProgress *progress = nullptr;
     };
 
-    TSQLiteDatabase(const QString &fileName, OpenMode mode);
-    ~TSQLiteDatabase();
-    TSQLiteDatabase(const TSQLiteDatabase &) = delete;
-    TSQLiteDatabase &operator=(const TSQLiteDatabase &) = delete;
+    SqliteDatabase(const QString &fileName, OpenMode mode);
+    ~SqliteDatabase();
+    SqliteDatabase(const SqliteDatabase &) = delete;
+    SqliteDatabase &operator=(const SqliteDatabase &) = delete;
 
     // Runs the first statement of `sql` and fetches its whole result.
-    std::unique_ptr<TSQLiteTable> QueryTable(const QString &sql);
+    std::unique_ptr<SqliteTable> QueryTable(const QString &sql);
     // Runs the first statement of `sql` and hands each row to `visitor` as it is stepped; the
     // table returned holds no rows, only the count and the columns.
-    std::unique_ptr<TSQLiteTable>
-    QueryRows(const QString &sql, const std::function<quint64(const TSQLiteTable &)> &visitor);
+    std::unique_ptr<SqliteTable>
+    QueryRows(const QString &sql, const std::function<quint64(const SqliteTable &)> &visitor);
 
     // Raises `message`, followed by the connection's last error when there is one.
     [[noreturn]] void RaiseLastError(const QString &message, const QString &sql);
@@ -119,21 +119,21 @@ private:
 
 // The whole result of one query, held in memory, with a forward-only cursor over its rows.
 // Reads refer to the current row; column positions come from FieldNumber.
-class TSQLiteTable
+class SqliteTable
 {
 public:
     // Called with the table on each row as it is stepped; the row's reads are valid until the
     // visitor returns. It returns the bytes its caller now keeps for the rows so far, which
     // count against the connection's fetch limits in place of the table's own.
-    using RowVisitor = std::function<quint64(const TSQLiteTable &)>;
+    using RowVisitor = std::function<quint64(const SqliteTable &)>;
 
-    TSQLiteTable(TSQLiteDatabase &db, const QString &sql);
+    SqliteTable(SqliteDatabase &db, const QString &sql);
     // Steps the rows through `visitor` instead of keeping them: afterwards the table is at its
     // end, with RecordCount() rows stepped.
-    TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const RowVisitor &visitor);
-    ~TSQLiteTable();
-    TSQLiteTable(const TSQLiteTable &) = delete;
-    TSQLiteTable &operator=(const TSQLiteTable &) = delete;
+    SqliteTable(SqliteDatabase &db, const QString &sql, const RowVisitor &visitor);
+    ~SqliteTable();
+    SqliteTable(const SqliteTable &) = delete;
+    SqliteTable &operator=(const SqliteTable &) = delete;
 
     quint32 RecordCount() const { return m_recordCount; }
     quint32 ColumnCount() const { return m_columnCount; }
@@ -170,8 +170,8 @@ private:
     static_assert(sizeof(Cell) == 16);
 
     // Prepares and fetches (or visits) the statement's rows.
-    void run(TSQLiteDatabase &db, const QString &sql);
-    void fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QString &sql);
+    void run(SqliteDatabase &db, const QString &sql);
+    void fetch(SqliteDatabase &db, sqlite3_stmt *statement, const QString &sql);
     bool pastLimits(bool withLibrary) const;
     [[noreturn]] void raiseTooLarge(quint64 library) const;
     static int progress(void *context);
@@ -201,7 +201,7 @@ private:
     TextStore m_texts;
     std::vector<std::unique_ptr<QBuffer>> m_blobs;
     QByteArray m_decimalPoint;
-    TSQLiteDatabase::FetchLimits m_limits;
+    SqliteDatabase::FetchLimits m_limits;
     quint64 m_heldBytes = 0; // cells, texts and blobs so far
     std::optional<quint64> m_stoppedWith; // the library's memory when the limits stopped a step
     bool m_workStopped = false; // the progress stopped a step

@@ -1,12 +1,12 @@
 // Texts of the library's result codes.
 
-#include "dataaccess/SQLite3.h"
+#include "dataaccess/SqliteResultCodes.h"
 
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
-class TestSQLite3 : public QObject
+class TestSqliteResultCodes : public QObject
 {
     Q_OBJECT
 
@@ -15,7 +15,7 @@ private slots:
     void errorCodeText();
 };
 
-void TestSQLite3::errorCodeText_data()
+void TestSqliteResultCodes::errorCodeText_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("text");
@@ -32,12 +32,12 @@ void TestSQLite3::errorCodeText_data()
         QTest::addRow("%d", code) << code << u"Unknown SQLite Error Code \"%1\""_s.arg(code);
 }
 
-void TestSQLite3::errorCodeText()
+void TestSqliteResultCodes::errorCodeText()
 {
     QFETCH(int, code);
     QFETCH(QString, text);
     QCOMPARE(ErrorCodeText(code), text);
 }
 
-QTEST_GUILESS_MAIN(TestSQLite3)
-#include "tst_sqlite3.moc"
+QTEST_GUILESS_MAIN(TestSqliteResultCodes)
+#include "tst_sqliteresultcodes.moc"

@@ -1,4 +1,4 @@
-#include "curves/GdiCanvas.h"
+#include "curves/BitmapCanvas.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-GdiCanvas::GdiCanvas(QImage &image)
+BitmapCanvas::BitmapCanvas(QImage &image)
     : m_image(image)
 {
     if (m_image.format() != QImage::Format_RGB32 && m_image.format() != QImage::Format_ARGB32)
@@ -17,27 +17,27 @@ GdiCanvas::GdiCanvas(QImage &image)
     m_stride = static_cast<int>(m_image.bytesPerLine() / 4);
 }
 
-std::span<const int> GdiCanvas::dashPattern(Style style)
+std::span<const int> BitmapCanvas::dashPattern(Style style)
 {
     static constexpr int dash[] = {18, 6};
     static constexpr int dot[] = {3, 3};
     static constexpr int dashDot[] = {9, 6, 3, 6};
     static constexpr int dashDotDot[] = {9, 3, 3, 3, 3, 3};
     switch (style) {
-    case GdiCanvas::Style::Dash:
+    case BitmapCanvas::Style::Dash:
         return dash;
-    case GdiCanvas::Style::Dot:
+    case BitmapCanvas::Style::Dot:
         return dot;
-    case GdiCanvas::Style::DashDot:
+    case BitmapCanvas::Style::DashDot:
         return dashDot;
-    case GdiCanvas::Style::DashDotDot:
+    case BitmapCanvas::Style::DashDotDot:
         return dashDotDot;
     default:
         return {};
     }
 }
 
-void GdiCanvas::span(int x1, int x2, int y, QRgb c)
+void BitmapCanvas::span(int x1, int x2, int y, QRgb c)
 {
     if (unsigned(y) >= unsigned(m_h))
         return;
@@ -48,13 +48,13 @@ void GdiCanvas::span(int x1, int x2, int y, QRgb c)
     std::fill(m_bits + y * m_stride + x1, m_bits + y * m_stride + x2 + 1, c);
 }
 
-void GdiCanvas::fillRect(int x1, int y1, int x2, int y2, QRgb colour)
+void BitmapCanvas::fillRect(int x1, int y1, int x2, int y2, QRgb colour)
 {
     for (int y = std::max(y1, 0); y < std::min(y2, m_h); ++y)
         span(x1, x2 - 1, y, colour);
 }
 
-void GdiCanvas::rectangle(int x1, int y1, int x2, int y2)
+void BitmapCanvas::rectangle(int x1, int y1, int x2, int y2)
 {
     if (x2 - x1 < 1 || y2 - y1 < 1)
         return;
@@ -68,7 +68,7 @@ void GdiCanvas::rectangle(int x1, int y1, int x2, int y2)
     }
 }
 
-void GdiCanvas::line(QPoint from, QPoint to)
+void BitmapCanvas::line(QPoint from, QPoint to)
 {
     if (m_pen.style == Style::Clear || from == to)
         return;
@@ -82,7 +82,7 @@ void GdiCanvas::line(QPoint from, QPoint to)
     }
 }
 
-void GdiCanvas::polyline(std::span<const QPoint> points)
+void BitmapCanvas::polyline(std::span<const QPoint> points)
 {
     if (m_pen.style == Style::Clear)
         return;
@@ -97,7 +97,7 @@ void GdiCanvas::polyline(std::span<const QPoint> points)
     }
 }
 
-void GdiCanvas::thinLine(QPoint from, QPoint to, PatternPhase &phase)
+void BitmapCanvas::thinLine(QPoint from, QPoint to, PatternPhase &phase)
 {
     const int dx = to.x() - from.x();
     const int dy = to.y() - from.y();
@@ -129,7 +129,7 @@ void GdiCanvas::thinLine(QPoint from, QPoint to, PatternPhase &phase)
     phase = {run, left};
 }
 
-void GdiCanvas::disc(int cx, int cy)
+void BitmapCanvas::disc(int cx, int cy)
 {
     const int w = m_pen.width;
     const double r = w / 2.0;
@@ -149,7 +149,7 @@ void GdiCanvas::disc(int cx, int cy)
     }
 }
 
-void GdiCanvas::wideLine(QPoint from, QPoint to)
+void BitmapCanvas::wideLine(QPoint from, QPoint to)
 {
     // A band of the pen's width across the line's major axis, with round
     // ends: the shape of a wide pen's stroke, end point included.
@@ -177,7 +177,7 @@ void GdiCanvas::wideLine(QPoint from, QPoint to)
     disc(to.x(), to.y());
 }
 
-void GdiCanvas::text(QPoint topLeft, const QString &text, const QFont &font, QRgb colour)
+void BitmapCanvas::text(QPoint topLeft, const QString &text, const QFont &font, QRgb colour)
 {
     if (text.isEmpty())
         return;

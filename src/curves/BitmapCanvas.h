@@ -15,7 +15,7 @@
 // their gaps in the brush colour; text stands with its top-left corner at
 // the given point on an opaque background of the brush colour. Everything
 // is clipped to the bitmap.
-class GdiCanvas
+class BitmapCanvas
 {
 public:
     // Pen styles, as the line-style list orders them.
@@ -28,7 +28,7 @@ public:
         int width = 1;
     };
 
-    explicit GdiCanvas(QImage &image);
+    explicit BitmapCanvas(QImage &image);
 
     void setPen(const Pen &pen) { m_pen = pen; }
     void setBrush(QRgb colour) { m_brush = colour; }

@@ -1,6 +1,6 @@
-#include "colourdialog/MyColorDlg.h"
+#include "colourdialog/ColourDialog.h"
 
-#include "ui_MyColorDlg.h"
+#include "ui_ColourDialog.h"
 
 #include "colourdialog/ColourChooser.h"
 #include "platform/Fonts.h"
@@ -9,69 +9,69 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
-TMyColorFrm::TMyColorFrm(QWidget *parent)
+ColourDialog::ColourDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
-    , ui(std::make_unique<Ui::TMyColorFrm>())
+    , ui(std::make_unique<Ui::ColourDialog>())
     , m_standard(std::make_unique<StandardColourChooser>())
     , m_chooser(m_standard.get())
 {
     ui->setupUi(this);
-    setObjectName(QStringLiteral("TMyColorFrm"));
+    setObjectName(QStringLiteral("ColourDialog"));
     setModal(true);
     setFixedSize(153, 119);
     // Hidden, not closed, between uses; it never ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
 
-    QPalette grey = ui->Panel1->palette();
+    QPalette grey = ui->backdrop->palette();
     grey.setColor(QPalette::Window, QColor(160, 160, 164));
-    ui->Panel1->setPalette(grey);
-    ui->Panel1->setAutoFillBackground(true);
-    for (QPushButton *b : {ui->SpeedButton4, ui->SpeedButton1}) {
+    ui->backdrop->setPalette(grey);
+    ui->backdrop->setAutoFillBackground(true);
+    for (QPushButton *b : {ui->cancelButton, ui->customButton}) {
         b->setFont(songFace(14));
         b->setFocusPolicy(Qt::NoFocus);
         b->setAutoDefault(false);
         b->setDefault(false);
     }
 
-    connect(ui->RzColorPicker1, &ColourPalette::clicked, this, &TMyColorFrm::RzColorPicker1Click);
-    connect(ui->SpeedButton1, &QPushButton::clicked, this, &TMyColorFrm::SpeedButton1Click);
-    connect(ui->SpeedButton4, &QPushButton::clicked, this, &TMyColorFrm::SpeedButton2Click);
+    connect(ui->palette, &ColourPalette::clicked, this, &ColourDialog::chooseFromPalette);
+    connect(ui->customButton, &QPushButton::clicked, this, &ColourDialog::chooseCustom);
+    connect(ui->cancelButton, &QPushButton::clicked, this, &ColourDialog::cancelChoice);
 }
 
-TMyColorFrm::~TMyColorFrm() = default;
+ColourDialog::~ColourDialog() = default;
 
-void TMyColorFrm::setColourChooser(ColourChooser *chooser)
+void ColourDialog::setColourChooser(ColourChooser *chooser)
 {
     m_chooser = chooser ? chooser : m_standard.get();
 }
 
-void TMyColorFrm::showEvent(QShowEvent *event)
+void ColourDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        FormShow();
+        selectCurrentColour();
 }
 
-void TMyColorFrm::FormShow()
+void ColourDialog::selectCurrentColour()
 {
-    ui->RzColorPicker1->setSelectedColour(ColourChoice::fromColourWord(m_colour));
+    ui->palette->setSelectedColour(ColourChoice::fromColourWord(m_colour));
     // Escape reaches the dialog, not a button.
     activateWindow();
     setFocus();
 }
 
-void TMyColorFrm::RzColorPicker1Click()
+void ColourDialog::chooseFromPalette()
 {
     // A release over the border selects no cell: that is no choice, and the
     // dialog stays open.
-    const std::optional<QColor> chosen = ui->RzColorPicker1->selectedColour();
+    const std::optional<QColor> chosen = ui->palette->selectedColour();
     if (!chosen)
         return;
     m_colour = ColourChoice::toColourWord(*chosen);
     accept();
 }
 
-void TMyColorFrm::SpeedButton1Click()
+void ColourDialog::chooseCustom()
 {
     if (const std::optional<QColor> chosen
         = m_chooser->choose(this, ColourChoice::fromColourWord(m_colour)))
@@ -79,17 +79,17 @@ void TMyColorFrm::SpeedButton1Click()
     accept();
 }
 
-void TMyColorFrm::SpeedButton2Click()
+void ColourDialog::cancelChoice()
 {
     reject();
 }
 
-void TMyColorFrm::keyPressEvent(QKeyEvent *event)
+void ColourDialog::keyPressEvent(QKeyEvent *event)
 {
-    FormKeyDown(event);
+    closeOnEscape(event);
 }
 
-void TMyColorFrm::FormKeyDown(QKeyEvent *event)
+void ColourDialog::closeOnEscape(QKeyEvent *event)
 {
     // Only Escape does anything; Enter chooses nothing.
     if (event->key() == Qt::Key_Escape) {

@@ -1,7 +1,7 @@
 // The colour dialog run modally for real: selection on showing, a palette
 // click, "Custom..." through a fake standard chooser, and cancel.
 #include "colourdialog/ColourChooser.h"
-#include "colourdialog/MyColorDlg.h"
+#include "colourdialog/ColourDialog.h"
 #include "support/FakeColourChooser.h"
 #include "widgets/ColourPalette.h"
 #include "widgets/PaletteCells.h"
@@ -17,18 +17,18 @@
 
 namespace {
 
-ColourPalette *paletteOf(TMyColorFrm &d)
+ColourPalette *paletteOf(ColourDialog &d)
 {
-    return d.findChild<ColourPalette *>(QStringLiteral("RzColorPicker1"));
+    return d.findChild<ColourPalette *>(QStringLiteral("palette"));
 }
 
-QPushButton *button(TMyColorFrm &d, const char *name)
+QPushButton *button(ColourDialog &d, const char *name)
 {
     return d.findChild<QPushButton *>(QLatin1String(name));
 }
 
 // Runs the dialog modally; act is called once it shows, and must close it.
-int run(TMyColorFrm &d, const std::function<void()> &act)
+int run(ColourDialog &d, const std::function<void()> &act)
 {
     bool acted = false;
     QTimer::singleShot(0, &d, [&] {
@@ -44,14 +44,14 @@ int run(TMyColorFrm &d, const std::function<void()> &act)
     return result;
 }
 
-void clickCell(TMyColorFrm &d, int cell)
+void clickCell(ColourDialog &d, int cell)
 {
     QTest::mouseClick(paletteOf(d), Qt::LeftButton, {}, PaletteCells::rect(cell).center());
 }
 
 } // namespace
 
-class TestMyColorDlg : public QObject
+class TestColourDialog : public QObject
 {
     Q_OBJECT
 private slots:
@@ -68,7 +68,7 @@ private slots:
     void standardChooserStartsWithWhiteCustomColours();
 };
 
-void TestMyColorDlg::showingSelectsFirstMatch_data()
+void TestColourDialog::showingSelectsFirstMatch_data()
 {
     QTest::addColumn<uint>("start");
     QTest::addColumn<int>("selected");
@@ -80,11 +80,11 @@ void TestMyColorDlg::showingSelectsFirstMatch_data()
     QTest::newRow("the platform's no colour") << 0x1fffffffu << -1;
 }
 
-void TestMyColorDlg::showingSelectsFirstMatch()
+void TestColourDialog::showingSelectsFirstMatch()
 {
     QFETCH(uint, start);
     QFETCH(int, selected);
-    TMyColorFrm d;
+    ColourDialog d;
     int seen = -2;
     d.setColour(start);
     run(d, [&] {
@@ -101,7 +101,7 @@ void TestMyColorDlg::showingSelectsFirstMatch()
     QCOMPARE(seen, 39);
 }
 
-void TestMyColorDlg::paletteClickClosesWithItsColour_data()
+void TestColourDialog::paletteClickClosesWithItsColour_data()
 {
     QTest::addColumn<uint>("start");
     QTest::addColumn<int>("cell");
@@ -111,21 +111,21 @@ void TestMyColorDlg::paletteClickClosesWithItsColour_data()
     QTest::newRow("Sky Blue, blue high") << 0x00ff00u << 29 << 0xffcc00u;
 }
 
-void TestMyColorDlg::paletteClickClosesWithItsColour()
+void TestColourDialog::paletteClickClosesWithItsColour()
 {
     QFETCH(uint, start);
     QFETCH(int, cell);
     QFETCH(uint, chosen);
-    TMyColorFrm d;
+    ColourDialog d;
     d.setColour(start);
     QCOMPARE(run(d, [&] { clickCell(d, cell); }), int(QDialog::Accepted));
     QCOMPARE(d.colour(), chosen);
     QVERIFY(!d.isVisible());
 }
 
-void TestMyColorDlg::releaseOverBorderKeepsDialogOpen()
+void TestColourDialog::releaseOverBorderKeepsDialogOpen()
 {
-    TMyColorFrm d;
+    ColourDialog d;
     d.setColour(0x808080);
     bool openAfter = false;
     const int result = run(d, [&] {
@@ -138,7 +138,7 @@ void TestMyColorDlg::releaseOverBorderKeepsDialogOpen()
     QCOMPARE(d.colour(), 0x808080u);
 }
 
-void TestMyColorDlg::customClosesWithOk_data()
+void TestColourDialog::customClosesWithOk_data()
 {
     QTest::addColumn<uint>("start");
     QTest::addColumn<bool>("confirm");
@@ -150,19 +150,19 @@ void TestMyColorDlg::customClosesWithOk_data()
     QTest::newRow("confirmed white") << 0x0000ffu << true << QColor(255, 255, 255) << 0xffffffu;
 }
 
-void TestMyColorDlg::customClosesWithOk()
+void TestColourDialog::customClosesWithOk()
 {
     QFETCH(uint, start);
     QFETCH(bool, confirm);
     QFETCH(QColor, answer);
     QFETCH(uint, chosen);
-    TMyColorFrm d;
+    ColourDialog d;
     FakeColourChooser fake;
     if (confirm)
         fake.answer = answer;
     d.setColourChooser(&fake);
     d.setColour(start);
-    QCOMPARE(run(d, [&] { QTest::mouseClick(button(d, "SpeedButton1"), Qt::LeftButton); }),
+    QCOMPARE(run(d, [&] { QTest::mouseClick(button(d, "customButton"), Qt::LeftButton); }),
              int(QDialog::Accepted));
     QCOMPARE(fake.runs, 1);
     QCOMPARE(fake.startedAt,
@@ -171,17 +171,17 @@ void TestMyColorDlg::customClosesWithOk()
     QCOMPARE(d.colour(), chosen);
 }
 
-void TestMyColorDlg::cancelLeavesColour_data()
+void TestColourDialog::cancelLeavesColour_data()
 {
     QTest::addColumn<bool>("escapeKey");
     QTest::newRow("ESC(&N) button") << false;
     QTest::newRow("Escape key") << true;
 }
 
-void TestMyColorDlg::cancelLeavesColour()
+void TestColourDialog::cancelLeavesColour()
 {
     QFETCH(bool, escapeKey);
-    TMyColorFrm d;
+    ColourDialog d;
     d.setColour(0x00ff00);
     const int result = run(d, [&] {
         // The cell under a press changes nothing until released over it.
@@ -190,15 +190,15 @@ void TestMyColorDlg::cancelLeavesColour()
         if (escapeKey)
             QTest::keyClick(&d, Qt::Key_Escape);
         else
-            QTest::mouseClick(button(d, "SpeedButton4"), Qt::LeftButton);
+            QTest::mouseClick(button(d, "cancelButton"), Qt::LeftButton);
     });
     QCOMPARE(result, int(QDialog::Rejected));
     QCOMPARE(d.colour(), 0x00ff00u);
 }
 
-void TestMyColorDlg::otherKeysDoNothing()
+void TestColourDialog::otherKeysDoNothing()
 {
-    TMyColorFrm d;
+    ColourDialog d;
     d.setColour(0xff);
     bool openAfter = false;
     const int result = run(d, [&] {
@@ -212,7 +212,7 @@ void TestMyColorDlg::otherKeysDoNothing()
     QCOMPARE(d.colour(), 0xffu);
 }
 
-void TestMyColorDlg::standardChooserStartsWithWhiteCustomColours()
+void TestColourDialog::standardChooserStartsWithWhiteCustomColours()
 {
     // Custom colours another program left in Qt's settings are not ours.
     QTemporaryDir home;
@@ -261,5 +261,5 @@ void TestMyColorDlg::standardChooserStartsWithWhiteCustomColours()
     QCOMPARE(after.readAll(), written);
 }
 
-QTEST_MAIN(TestMyColorDlg)
-#include "tst_mycolordlg.moc"
+QTEST_MAIN(TestColourDialog)
+#include "tst_colourdialog.moc"

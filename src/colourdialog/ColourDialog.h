@@ -10,19 +10,19 @@ class ColourChooser;
 class QKeyEvent;
 
 namespace Ui {
-class TMyColorFrm;
+class ColourDialog;
 }
 
 // The colour dialog: a borderless modal pop-up with a palette of 40 colours,
 // "Custom..." for the standard colour chooser and a cancel button. Created
 // hidden at start-up and reused; the caller places it, sets the colour value,
 // runs exec() and reads the colour value after an OK.
-class TMyColorFrm : public QDialog
+class ColourDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TMyColorFrm(QWidget *parent = nullptr);
-    ~TMyColorFrm() override;
+    explicit ColourDialog(QWidget *parent = nullptr);
+    ~ColourDialog() override;
 
     // The colour value, the platform's colour word (red in the low byte).
     ColourChoice::ColourWord colour() const { return m_colour; }
@@ -33,19 +33,19 @@ public:
     void setColourChooser(ColourChooser *chooser);
 
 public slots:
-    void RzColorPicker1Click();
-    void SpeedButton1Click();
-    void SpeedButton2Click();
+    void chooseFromPalette();
+    void chooseCustom();
+    void cancelChoice();
 
 protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void FormShow();
-    void FormKeyDown(QKeyEvent *event);
+    void selectCurrentColour();
+    void closeOnEscape(QKeyEvent *event);
 
-    std::unique_ptr<Ui::TMyColorFrm> ui;
+    std::unique_ptr<Ui::ColourDialog> ui;
     std::unique_ptr<ColourChooser> m_standard;
     ColourChooser *m_chooser = nullptr;
     ColourChoice::ColourWord m_colour = 0;

@@ -18,21 +18,21 @@ class MessageSink;
 class PrintJobSink;
 class RecordSource;
 class SpinEdit;
-class TMyColorFrm;
+class ColourDialog;
 
 namespace Ui {
-class TLSCurrentFrm;
+class CurveWindow;
 }
 
 // The curve window: its controls are the curve settings, read afresh at every
 // redraw; it draws up to five value columns of the main window's record grid.
 // Created hidden at start-up and hidden, not destroyed, when closed.
-class TLSCurrentFrm : public QWidget
+class CurveWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TLSCurrentFrm(const RecordSource &source, QWidget *parent = nullptr);
-    ~TLSCurrentFrm() override;
+    explicit CurveWindow(const RecordSource &source, QWidget *parent = nullptr);
+    ~CurveWindow() override;
 
     // The curves look is shown (picture and scroll bar, print button enabled).
     bool hasCurves() const;
@@ -63,7 +63,7 @@ public:
 
     // The colour dialog the colour panels open (not owned). Without one a
     // panel click only redraws.
-    void setColourDialog(TMyColorFrm *dialog);
+    void setColourDialog(ColourDialog *dialog);
 
     // Where print jobs go; the current printer when none is set. Not owned.
     void setPrintJobSink(PrintJobSink *sink) { m_printSink = sink; }
@@ -78,20 +78,20 @@ public slots:
     // Shows the window in front, as the main window's curve button asks.
     void showAndRaise();
     // Redraws: the change handler of the scroll bar and every setting control.
-    void ScrollBar1Change();
+    void redraw();
     // Redraws: the click handler of the four appearance check boxes.
-    void CheckBox2Click();
+    void appearanceToggled();
     // A click on a colour panel: the colour dialog opens below it, and an OK
     // sets the panel's colour. Redraws in either case.
-    void OrganBackColClick(ColourPanel *sender);
-    void SpinEdit3Change();
-    void SpinEdit4Change();
-    void Print_Page();
+    void chooseColour(ColourPanel *sender);
+    void printStartChanged();
+    void printEndChanged();
+    void updatePageCount();
     // Prints the pages of the range, one job per screen page.
-    void BitBtn2Click();
+    void printPages();
     // The printer set-up dialog.
-    void BitBtn1Click();
-    void LSQx_Draw();
+    void setUpPrinter();
+    void drawCurves();
     // The grid was read again: the data range, scroll maximum and date texts
     // as a showing sets them, every setting kept, still at the end when it
     // was there. Nothing while the window is hidden.
@@ -108,11 +108,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void FormCreate();
     // The hidden show-kind lists of both languages and the Chinese captions.
     void writeInitialTexts();
-    void FormShow();
-    void FormClose();
+    void prepareShowing();
+    void showNoData();
     void showData();
     void applyCaptions(bool chinese);
     void rangeEndText(SpinEdit *field, QWidget *edit);
@@ -133,7 +132,7 @@ private:
     void clickAt(int x);
     void refreshOverlay();
 
-    std::unique_ptr<Ui::TLSCurrentFrm> ui;
+    std::unique_ptr<Ui::CurveWindow> ui;
     const RecordSource &m_source;
     QImage m_picture;
     CurveGeometry::Layout m_layout;
@@ -147,7 +146,7 @@ private:
     bool m_placed = false;
     // The frame the client size last asked for was fitted with.
     QMargins m_fittedFrame;
-    TMyColorFrm *m_colourDialog = nullptr;
+    ColourDialog *m_colourDialog = nullptr;
     CurveTab *m_curveTabs[CurveCount] = {};
     PrintJobSink *m_printSink = nullptr;
     std::unique_ptr<PrintJobSink> m_printer;

@@ -1,4 +1,4 @@
-#include "dataaccess/SQLiteTable3.h"
+#include "dataaccess/SqliteDatabase.h"
 
 #include "dataaccess/OpenPlan.h"
 #include "dataaccess/ValueText.h"
@@ -47,7 +47,7 @@ private:
 
 [[noreturn]] void raise(const char *message)
 {
-    throw ESQLiteException(message);
+    throw SqliteError(message);
 }
 
 // Kind of a column from its declared type: whole words, compared exactly.
@@ -137,33 +137,33 @@ QString copyFile(const QString &from, const QString &to)
 
 } // namespace
 
-// --- ESQLiteException ---------------------------------------------------------------------------
+// --- SqliteError ---------------------------------------------------------------------------
 
-ESQLiteException::ESQLiteException(const QString &message)
+SqliteError::SqliteError(const QString &message)
     : std::runtime_error(message.toUtf8().toStdString())
 { }
 
-ESQLiteException::ESQLiteException(const char *utf8Message)
+SqliteError::SqliteError(const char *utf8Message)
     : std::runtime_error(utf8Message)
 { }
 
-ESQLiteException::ESQLiteException(const QString &message, const QString &cause, int code)
+SqliteError::SqliteError(const QString &message, const QString &cause, int code)
     : std::runtime_error(message.toUtf8().toStdString())
     , m_cause(cause)
     , m_code(code)
 { }
 
-ESQLiteTooLarge::ESQLiteTooLarge(quint64 records, quint64 bytes)
-    : ESQLiteException(QStringLiteral("Could not retrieve data: %1 records need more than %2 bytes")
-                           .arg(records)
-                           .arg(bytes))
+SqliteTooLarge::SqliteTooLarge(quint64 records, quint64 bytes)
+    : SqliteError(QStringLiteral("Could not retrieve data: %1 records need more than %2 bytes")
+                      .arg(records)
+                      .arg(bytes))
     , m_records(records)
     , m_bytes(bytes)
 { }
 
-// --- TSQLiteDatabase ----------------------------------------------------------------------------
+// --- SqliteDatabase ----------------------------------------------------------------------------
 
-TSQLiteDatabase::TSQLiteDatabase(const QString &fileName, OpenMode)
+SqliteDatabase::SqliteDatabase(const QString &fileName, OpenMode)
 {
     QString detail; // why, when the library cannot say
     const int result = openReadOnly(fileName, detail);
@@ -175,16 +175,16 @@ TSQLiteDatabase::TSQLiteDatabase(const QString &fileName, OpenMode)
         detail = m_handle ? QString::fromUtf8(sqlite3_errmsg(m_handle))
                           : QStringLiteral("unknown error");
     close();
-    throw ESQLiteException(
-        QStringLiteral("Failed to open database \"%1\" : %2").arg(fileName, detail), detail, code);
+    throw SqliteError(QStringLiteral("Failed to open database \"%1\" : %2").arg(fileName, detail),
+                      detail, code);
 }
 
-TSQLiteDatabase::~TSQLiteDatabase()
+SqliteDatabase::~SqliteDatabase()
 {
     close();
 }
 
-int TSQLiteDatabase::openReadOnly(const QString &fileName, QString &failure)
+int SqliteDatabase::openReadOnly(const QString &fileName, QString &failure)
 {
     // The files that matter lie beside the file itself, not beside a link to it.
     const QString canonical = canonicalName(fileName);
@@ -223,7 +223,7 @@ int TSQLiteDatabase::openReadOnly(const QString &fileName, QString &failure)
     return result;
 }
 
-int TSQLiteDatabase::openSnapshot(const QString &path, QString &failure)
+int SqliteDatabase::openSnapshot(const QString &path, QString &failure)
 {
     // The copy is ours: the library may add its "-shm" there, and the connection is made
     // query-only so it still behaves as read-only.
@@ -251,46 +251,46 @@ int TSQLiteDatabase::openSnapshot(const QString &path, QString &failure)
     return result;
 }
 
-void TSQLiteDatabase::close() noexcept
+void SqliteDatabase::close() noexcept
 {
     if (m_handle)
         sqlite3_close(m_handle);
     m_handle = nullptr;
 }
 
-std::unique_ptr<TSQLiteTable> TSQLiteDatabase::QueryTable(const QString &sql)
+std::unique_ptr<SqliteTable> SqliteDatabase::QueryTable(const QString &sql)
 {
-    return std::make_unique<TSQLiteTable>(*this, sql);
+    return std::make_unique<SqliteTable>(*this, sql);
 }
 
-std::unique_ptr<TSQLiteTable> TSQLiteDatabase::QueryRows(const QString &sql,
-                                                         const TSQLiteTable::RowVisitor &visitor)
+std::unique_ptr<SqliteTable> SqliteDatabase::QueryRows(const QString &sql,
+                                                       const SqliteTable::RowVisitor &visitor)
 {
-    return std::make_unique<TSQLiteTable>(*this, sql, visitor);
+    return std::make_unique<SqliteTable>(*this, sql, visitor);
 }
 
-void TSQLiteDatabase::RaiseLastError(const QString &message, const QString &sql)
+void SqliteDatabase::RaiseLastError(const QString &message, const QString &sql)
 {
     const int code = sqlite3_errcode(m_handle);
     if (code == SQLITE_OK)
-        throw ESQLiteException(message);
+        throw SqliteError(message);
     const QString detail = QString::fromUtf8(sqlite3_errmsg(m_handle));
     // Joined, not formatted: a message or SQL text may hold '%' signs of its own.
-    throw ESQLiteException(message + QStringLiteral(".\rError [") + QString::number(code)
-                               + QStringLiteral("]: ") + ErrorCodeText(code)
-                               + QStringLiteral(".\r\"") + sql + QStringLiteral("\": ") + detail,
-                           detail, code);
+    throw SqliteError(message + QStringLiteral(".\rError [") + QString::number(code)
+                          + QStringLiteral("]: ") + ErrorCodeText(code) + QStringLiteral(".\r\"")
+                          + sql + QStringLiteral("\": ") + detail,
+                      detail, code);
 }
 
-// --- TSQLiteTable -------------------------------------------------------------------------------
+// --- SqliteTable -------------------------------------------------------------------------------
 
-TSQLiteTable::TSQLiteTable(TSQLiteDatabase &db, const QString &sql)
+SqliteTable::SqliteTable(SqliteDatabase &db, const QString &sql)
 {
     run(db, sql);
     m_currentRow = 0;
 }
 
-TSQLiteTable::TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const RowVisitor &visitor)
+SqliteTable::SqliteTable(SqliteDatabase &db, const QString &sql, const RowVisitor &visitor)
     : m_visitor(&visitor)
 {
     run(db, sql);
@@ -299,7 +299,7 @@ TSQLiteTable::TSQLiteTable(TSQLiteDatabase &db, const QString &sql, const RowVis
     m_currentRow = m_recordCount;
 }
 
-void TSQLiteTable::run(TSQLiteDatabase &db, const QString &sql)
+void SqliteTable::run(SqliteDatabase &db, const QString &sql)
 {
     StatementGuard statement;
     if (sqlite3_prepare_v2(db.Handle(), sql.toUtf8().constData(), -1, statement.place(), nullptr)
@@ -312,7 +312,7 @@ void TSQLiteTable::run(TSQLiteDatabase &db, const QString &sql)
     fetch(db, statement.get(), sql);
 }
 
-TSQLiteTable::~TSQLiteTable() = default;
+SqliteTable::~SqliteTable() = default;
 
 namespace {
 
@@ -341,7 +341,7 @@ private:
 
 } // namespace
 
-bool TSQLiteTable::pastLimits(bool withLibrary) const
+bool SqliteTable::pastLimits(bool withLibrary) const
 {
     if (m_limits.rows != 0 && m_recordCount > m_limits.rows)
         return true;
@@ -350,14 +350,14 @@ bool TSQLiteTable::pastLimits(bool withLibrary) const
     return m_limits.bytes != 0 && m_heldBytes + library > m_limits.bytes;
 }
 
-void TSQLiteTable::raiseTooLarge(quint64 library) const
+void SqliteTable::raiseTooLarge(quint64 library) const
 {
-    throw ESQLiteTooLarge(m_recordCount, m_heldBytes + library);
+    throw SqliteTooLarge(m_recordCount, m_heldBytes + library);
 }
 
-int TSQLiteTable::progress(void *context)
+int SqliteTable::progress(void *context)
 {
-    auto *table = static_cast<TSQLiteTable *>(context);
+    auto *table = static_cast<SqliteTable *>(context);
     // A query may run long before its first row (a recursive view, a join of large tables).
     if (WorkProgress *work = table->m_limits.progress;
         work && !work->keepGoing(table->m_recordCount)) {
@@ -371,13 +371,13 @@ int TSQLiteTable::progress(void *context)
     return 1;
 }
 
-void TSQLiteTable::fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QString &sql)
+void SqliteTable::fetch(SqliteDatabase &db, sqlite3_stmt *statement, const QString &sql)
 {
     // A query may also grow inside the library without yielding rows (a sort, a recursive
     // union): the handler looks at the library's memory as well while a step runs.
     const bool limited = m_limits.rows != 0 || m_limits.bytes != 0;
     WorkProgress *const work = m_limits.progress;
-    const ProgressHandler handler(db.Handle(), limited || work ? &TSQLiteTable::progress : nullptr,
+    const ProgressHandler handler(db.Handle(), limited || work ? &SqliteTable::progress : nullptr,
                                   this);
     for (int result = sqlite3_step(statement); result != SQLITE_DONE;
          result = sqlite3_step(statement)) {
@@ -386,8 +386,8 @@ void TSQLiteTable::fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QSt
             throw WorkStopped();
         }
         if (result == SQLITE_BUSY)
-            throw ESQLiteException(QStringLiteral("Could not prepare SQL statement"),
-                                   QString::fromUtf8(sqlite3_errmsg(db.Handle())), result);
+            throw SqliteError(QStringLiteral("Could not prepare SQL statement"),
+                              QString::fromUtf8(sqlite3_errmsg(db.Handle())), result);
         if (result == SQLITE_INTERRUPT && m_stoppedWith)
             raiseTooLarge(*m_stoppedWith);
         if (result != SQLITE_ROW) {
@@ -412,7 +412,7 @@ void TSQLiteTable::fetch(TSQLiteDatabase &db, sqlite3_stmt *statement, const QSt
     }
 }
 
-void TSQLiteTable::readColumns(sqlite3_stmt *statement)
+void SqliteTable::readColumns(sqlite3_stmt *statement)
 {
     m_columnCount = quint32(sqlite3_column_count(statement));
     m_names.reserve(m_columnCount);
@@ -426,7 +426,7 @@ void TSQLiteTable::readColumns(sqlite3_stmt *statement)
     }
 }
 
-void TSQLiteTable::visitRow(sqlite3_stmt *statement)
+void SqliteTable::visitRow(sqlite3_stmt *statement)
 {
     // Only this row is held: its texts stay in the library until the next step.
     m_row.assign(m_columnCount, Cell());
@@ -443,13 +443,13 @@ void TSQLiteTable::visitRow(sqlite3_stmt *statement)
     m_heldBytes = (*m_visitor)(*this);
 }
 
-qsizetype TSQLiteTable::textLength(const char *text, int bytes)
+qsizetype SqliteTable::textLength(const char *text, int bytes)
 {
     // Every byte the database holds, NUL bytes included: a text is not cut at its first NUL.
     return text ? bytes : 0;
 }
 
-bool TSQLiteTable::readCell(sqlite3_value *value, int col, Cell &cell)
+bool SqliteTable::readCell(sqlite3_value *value, int col, Cell &cell)
 {
     // The column's value is read once through its handle rather than by position for each
     // call; connections are single-threaded (no mutex), so the handle needs no protection.
@@ -485,7 +485,7 @@ bool TSQLiteTable::readCell(sqlite3_value *value, int col, Cell &cell)
     return true;
 }
 
-void TSQLiteTable::appendRow(sqlite3_stmt *statement)
+void SqliteTable::appendRow(sqlite3_stmt *statement)
 {
     for (quint32 c = 0; c < m_columnCount; ++c) {
         const int col = int(c);
@@ -503,7 +503,7 @@ void TSQLiteTable::appendRow(sqlite3_stmt *statement)
     m_heldBytes += quint64(m_columnCount) * sizeof(Cell);
 }
 
-bool TSQLiteTable::MoveNext()
+bool SqliteTable::MoveNext()
 {
     if (AtEnd())
         return false;
@@ -511,10 +511,10 @@ bool TSQLiteTable::MoveNext()
     return true;
 }
 
-int TSQLiteTable::FieldNumber(const QString &name) const
+int SqliteTable::FieldNumber(const QString &name) const
 {
     if (m_names.empty())
-        throw ESQLiteException(QStringLiteral("Field %1 Not found. Empty dataset").arg(name));
+        throw SqliteError(QStringLiteral("Field %1 Not found. Empty dataset").arg(name));
     // Loaders look up every column of every row: an ASCII name needs no upper-cased copy to
     // compare the same way.
     bool ascii = true;
@@ -525,22 +525,22 @@ int TSQLiteTable::FieldNumber(const QString &name) const
         if (m_names[i].compare(wanted, Qt::CaseInsensitive) == 0)
             return int(i);
     }
-    throw ESQLiteException(QStringLiteral("Field not found in dataset: %1").arg(name));
+    throw SqliteError(QStringLiteral("Field not found in dataset: %1").arg(name));
 }
 
-const TSQLiteTable::Cell &TSQLiteTable::cell(int col) const
+const SqliteTable::Cell &SqliteTable::cell(int col) const
 {
     if (AtEnd())
         raise("Table is at End of File");
     // Positions come from FieldNumber; any other is refused rather than read past the row.
     if (col < 0 || quint32(col) >= m_columnCount)
-        throw ESQLiteException(QStringLiteral("Field index out of range: %1").arg(col));
+        throw SqliteError(QStringLiteral("Field index out of range: %1").arg(col));
     if (m_visitor)
         return m_row[size_t(col)];
     return m_cells[size_t(m_currentRow) * m_columnCount + size_t(col)];
 }
 
-qint64 TSQLiteTable::IntegerValue(int col) const
+qint64 SqliteTable::IntegerValue(int col) const
 {
     const Cell &c = cell(col);
     if (c.tag == CellTag::Empty)
@@ -555,7 +555,7 @@ qint64 TSQLiteTable::IntegerValue(int col) const
     }
 }
 
-bool TSQLiteTable::DisplayInteger(int col, qint64 &value) const
+bool SqliteTable::DisplayInteger(int col, qint64 &value) const
 {
     const Cell &c = cell(col);
     // Only integer columns keep their cells as integers.
@@ -565,14 +565,14 @@ bool TSQLiteTable::DisplayInteger(int col, qint64 &value) const
     return true;
 }
 
-QByteArrayView TSQLiteTable::storedText(const Cell &c) const
+QByteArrayView SqliteTable::storedText(const Cell &c) const
 {
     if (m_visitor)
         return QByteArrayView(c.length ? c.row : "", c.length);
     return m_texts.view(TextStore::Span {c.offset});
 }
 
-QByteArrayView TSQLiteTable::textView(int col, char *buffer, qsizetype capacity) const
+QByteArrayView SqliteTable::textView(int col, char *buffer, qsizetype capacity) const
 {
     const Cell &c = cell(col);
     switch (kind(col)) {
@@ -590,7 +590,7 @@ QByteArrayView TSQLiteTable::textView(int col, char *buffer, qsizetype capacity)
     }
 }
 
-QByteArrayView TSQLiteTable::DisplayTextView(int col, QByteArray &scratch) const
+QByteArrayView SqliteTable::DisplayTextView(int col, QByteArray &scratch) const
 {
     const Cell &c = cell(col);
     if (c.tag == CellTag::Empty)
@@ -606,7 +606,7 @@ QByteArrayView TSQLiteTable::DisplayTextView(int col, QByteArray &scratch) const
     return textView(col, scratch.data(), scratch.size());
 }
 
-QBuffer *TSQLiteTable::BlobStream(int col) const
+QBuffer *SqliteTable::BlobStream(int col) const
 {
     const Cell &c = cell(col);
     if (c.tag == CellTag::Empty)
@@ -616,7 +616,7 @@ QBuffer *TSQLiteTable::BlobStream(int col) const
     return m_blobs[size_t(c.offset)].get();
 }
 
-QByteArray TSQLiteTable::BlobContentText(int col) const
+QByteArray SqliteTable::BlobContentText(int col) const
 {
     QBuffer *stream = BlobStream(col);
     if (!stream || stream->size() == 0)
