@@ -1,0 +1,110 @@
+#include "records/TimeIndex.h"
+
+#include "records/CellText.h"
+#include "records/RecordGridModel.h"
+#include "records/RecordTime.h"
+
+#include <algorithm>
+
+namespace {
+
+bool byTimeThenRow(const TimeIndex::Entry &a, const TimeIndex::Entry &b)
+{
+    return a.time != b.time ? a.time < b.time : a.row < b.row;
+}
+
+} // namespace
+
+TimeIndex::TimeIndex(std::vector<Entry> entries)
+    : m_entries(std::move(entries))
+{
+    // The usual file is written in time order and needs no sort.
+    if (!std::is_sorted(m_entries.begin(), m_entries.end(), byTimeThenRow))
+        std::sort(m_entries.begin(), m_entries.end(), byTimeThenRow);
+    m_inRowOrder = std::is_sorted(m_entries.begin(), m_entries.end(),
+                                  [](const Entry &a, const Entry &b) { return a.row < b.row; });
+}
+
+TimeIndex TimeIndex::ofDataRecords(const RecordGridModel &grid)
+{
+    std::vector<Entry> entries;
+    if (grid.cols() < 3)
+        return {};
+    entries.reserve(size_t(std::max(grid.rows() - 1, 0)));
+    CellText cells[3];
+    for (int row = 1; row < grid.rows(); ++row) {
+        grid.rowUtf8(row, cells, 3);
+        if (const auto time = RecordTime::recordTime(cells[1].view(), cells[2].view()))
+            entries.push_back({*time, row});
+    }
+    return TimeIndex(std::move(entries));
+}
+
+TimeIndex TimeIndex::ofAlarms(const RecordGridModel &grid)
+{
+    std::vector<Entry> entries;
+    if (grid.cols() < 2)
+        return {};
+    entries.reserve(size_t(std::max(grid.rows() - 1, 0)));
+    CellText cells[2];
+    for (int row = 1; row < grid.rows(); ++row) {
+        grid.rowUtf8(row, cells, 2);
+        if (const auto time = RecordTime::alarmTime(cells[1].view()))
+            entries.push_back({*time, row});
+    }
+    return TimeIndex(std::move(entries));
+}
+
+std::optional<qint64> TimeIndex::firstTime() const
+{
+    return m_entries.empty() ? std::nullopt : std::optional<qint64>(m_entries.front().time);
+}
+
+std::optional<qint64> TimeIndex::lastTime() const
+{
+    return m_entries.empty() ? std::nullopt : std::optional<qint64>(m_entries.back().time);
+}
+
+int TimeIndex::firstRowAtOrAfter(qint64 time) const
+{
+    const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), time,
+                                     [](const Entry &e, qint64 t) { return e.time < t; });
+    return it == m_entries.end() ? -1 : it->row;
+}
+
+int TimeIndex::lastRowAtOrBefore(qint64 time) const
+{
+    const auto it = std::upper_bound(m_entries.begin(), m_entries.end(), time,
+                                     [](qint64 t, const Entry &e) { return t < e.time; });
+    return it == m_entries.begin() ? -1 : std::prev(it)->row;
+}
+
+std::span<const TimeIndex::Entry> TimeIndex::entriesInRange(std::optional<qint64> from,
+                                                            std::optional<qint64> until) const
+{
+    if (from && until && *from > *until)
+        return {};
+    auto first = m_entries.begin();
+    auto last = m_entries.end();
+    if (from)
+        first = std::lower_bound(first, last, *from,
+                                 [](const Entry &e, qint64 t) { return e.time < t; });
+    if (until)
+        last = std::upper_bound(first, last, *until,
+                                [](qint64 t, const Entry &e) { return t < e.time; });
+    return std::span<const Entry>(m_entries).subspan(size_t(first - m_entries.begin()),
+                                                     size_t(last - first));
+}
+
+std::vector<int> TimeIndex::rowsInRange(std::optional<qint64> from,
+                                        std::optional<qint64> until) const
+{
+    const auto entries = entriesInRange(from, until);
+    std::vector<int> rows;
+    rows.reserve(entries.size());
+    for (const Entry &e : entries)
+        rows.push_back(e.row);
+    if (!m_inRowOrder)
+        std::sort(rows.begin(), rows.end());
+    return rows;
+}
