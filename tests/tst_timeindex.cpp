@@ -6,6 +6,7 @@
 #include "records/TimeIndex.h"
 #include "support/LogFiles.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -96,6 +97,8 @@ private slots:
     void findsTheRowsOfARange();
     void recordsInTimeOrderNeedNoSort();
     void alarmsFindTheirRecords();
+    void rangesMatchEveryRowsTime_data();
+    void rangesMatchEveryRowsTime();
     void noTimesNoRows();
 
 private:
@@ -242,6 +245,55 @@ void TestTimeIndex::alarmsFindTheirRecords()
         rows << records.firstRowAtOrAfter(alarm.time);
     // Before the first record: the earliest record; after the last: none.
     QCOMPARE(rows, (QList<int> {5, 2, -1}));
+}
+
+void TestTimeIndex::rangesMatchEveryRowsTime_data()
+{
+    QTest::addColumn<bool>("clockSetBack");
+    QTest::addColumn<int>("widest"); // seconds
+    QTest::newRow("in time order, narrow ranges") << false << 200;
+    QTest::newRow("in time order, wide ranges") << false << 20000;
+    QTest::newRow("clock set back, narrow ranges") << true << 200;
+    QTest::newRow("clock set back, wide ranges") << true << 20000;
+}
+
+void TestTimeIndex::rangesMatchEveryRowsTime()
+{
+    // 10,000 rows a second or two apart, every 7th without a time, and with
+    // the clock set back an hour every 1,000 rows; each range checked row by row.
+    QFETCH(bool, clockSetBack);
+    QFETCH(int, widest);
+    QRandomGenerator random(7);
+    std::vector<TimeIndex::Entry> entries;
+    std::vector<qint64> timeOfRow(10001, -1);
+    qint64 t = at(0, 0);
+    for (int row = 1; row <= 10000; ++row) {
+        t += random.bounded(0, 3);
+        if (clockSetBack && row % 1000 == 0)
+            t -= 3600;
+        if (row % 7 == 0)
+            continue;
+        timeOfRow[size_t(row)] = t;
+        entries.push_back({t, row});
+    }
+    const TimeIndex index(entries);
+    QCOMPARE(index.inRowOrder(), !clockSetBack);
+    for (int i = 0; i < 200; ++i) {
+        const qint64 from = at(0, 0) - 100 + random.bounded(0, 16000);
+        const qint64 until = from + random.bounded(0, widest);
+        std::vector<int> expected;
+        for (int row = 1; row <= 10000; ++row)
+            if (timeOfRow[size_t(row)] >= from && timeOfRow[size_t(row)] <= until
+                && timeOfRow[size_t(row)] != -1)
+                expected.push_back(row);
+        QCOMPARE(index.rowsInRange(from, until), expected);
+        int first = -1;
+        for (int row = 1; row <= 10000; ++row)
+            if (timeOfRow[size_t(row)] >= from && timeOfRow[size_t(row)] != -1
+                && (first == -1 || timeOfRow[size_t(row)] < timeOfRow[size_t(first)]))
+                first = row;
+        QCOMPARE(index.firstRowAtOrAfter(from), first);
+    }
 }
 
 void TestTimeIndex::noTimesNoRows()

@@ -5,6 +5,8 @@
 #include "records/RecordTime.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 
 namespace {
 
@@ -21,6 +23,8 @@ TimeIndex::TimeIndex(std::vector<Entry> entries)
     // The usual file is written in time order and needs no sort.
     if (!std::is_sorted(m_entries.begin(), m_entries.end(), byTimeThenRow))
         std::sort(m_entries.begin(), m_entries.end(), byTimeThenRow);
+    for (const Entry &e : m_entries)
+        m_maxRow = std::max(m_maxRow, e.row);
     m_inRowOrder = std::is_sorted(m_entries.begin(), m_entries.end(),
                                   [](const Entry &a, const Entry &b) { return a.row < b.row; });
 }
@@ -102,9 +106,20 @@ std::vector<int> TimeIndex::rowsInRange(std::optional<qint64> from,
     const auto entries = entriesInRange(from, until);
     std::vector<int> rows;
     rows.reserve(entries.size());
+    if (m_inRowOrder || entries.size() < m_entries.size() / 32) {
+        for (const Entry &e : entries)
+            rows.push_back(e.row);
+        if (!m_inRowOrder)
+            std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+    // Many rows out of order: marking them in a bit per row and reading the
+    // marks back costs less than sorting them.
+    std::vector<std::uint64_t> marks(size_t(m_maxRow) / 64 + 1);
     for (const Entry &e : entries)
-        rows.push_back(e.row);
-    if (!m_inRowOrder)
-        std::sort(rows.begin(), rows.end());
+        marks[size_t(e.row) / 64] |= std::uint64_t(1) << (e.row % 64);
+    for (size_t word = 0; word < marks.size(); ++word)
+        for (std::uint64_t bits = marks[word]; bits; bits &= bits - 1)
+            rows.push_back(int(word * 64 + size_t(std::countr_zero(bits))));
     return rows;
 }

@@ -24,7 +24,7 @@ public:
     };
 
     TimeIndex() = default;
-    // From the rows that have a time, in any order.
+    // From the rows (0 and up) that have a time, in any order.
     explicit TimeIndex(std::vector<Entry> entries);
     // The data records of a grid: the date in column 1, the time in column 2
     // of rows 1 and on.
@@ -52,11 +52,12 @@ public:
     // missing bound open; in time order. Empty when from > until.
     std::span<const Entry> entriesInRange(std::optional<qint64> from,
                                           std::optional<qint64> until) const;
-    // Their rows in grid order. Sorted already when the records are in time
-    // order; otherwise the rows found are sorted (k log k for k rows).
+    // Their rows in grid order: as found when the records are in time order;
+    // otherwise sorted, or for many rows picked from a bit per row.
     std::vector<int> rowsInRange(std::optional<qint64> from, std::optional<qint64> until) const;
 
 private:
     std::vector<Entry> m_entries; // by time, then row
     bool m_inRowOrder = true;
+    int m_maxRow = 0;
 };
