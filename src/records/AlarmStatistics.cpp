@@ -4,6 +4,7 @@
 #include "records/RecordGridModel.h"
 #include "records/RecordTime.h"
 
+#include <QHash>
 #include <QIODevice>
 
 #include <algorithm>
@@ -139,12 +140,15 @@ AlarmStatistics alarmStatistics(std::span<const Alarm> alarms, std::optional<qin
                   return a.count != b.count ? a.count > b.count : a.number < b.number;
               });
 
-    std::sort(hours.begin(), hours.end());
-    for (qint64 hour : hours) {
-        if (result.perHour.empty() || result.perHour.back().hour != hour)
-            result.perHour.push_back({hour, 0});
-        ++result.perHour.back().count;
-    }
+    // Far fewer hours than alarms: count them apart, then sort the hours.
+    QHash<qint64, int> perHour;
+    for (qint64 hour : hours)
+        ++perHour[hour];
+    result.perHour.reserve(size_t(perHour.size()));
+    for (auto it = perHour.cbegin(); it != perHour.cend(); ++it)
+        result.perHour.push_back({it.key(), it.value()});
+    std::sort(result.perHour.begin(), result.perHour.end(),
+              [](const AlarmsInHour &a, const AlarmsInHour &b) { return a.hour < b.hour; });
     return result;
 }
 

@@ -15,14 +15,28 @@ bool byTimeThenRow(const TimeIndex::Entry &a, const TimeIndex::Entry &b)
     return a.time != b.time ? a.time < b.time : a.row < b.row;
 }
 
+// Up to this many ordered runs are merged; more are sorted.
+constexpr size_t MergedRuns = 16;
+
 } // namespace
 
 TimeIndex::TimeIndex(std::vector<Entry> entries)
     : m_entries(std::move(entries))
 {
-    // The usual file is written in time order and needs no sort.
-    if (!std::is_sorted(m_entries.begin(), m_entries.end(), byTimeThenRow))
+    // The usual file is written in time order and needs no sort; one whose
+    // clock was set back a few times is a few ordered runs, merged in turn.
+    std::vector<size_t> runEnds;
+    for (size_t i = 1; i < m_entries.size() && runEnds.size() <= MergedRuns; ++i)
+        if (byTimeThenRow(m_entries[i], m_entries[i - 1]))
+            runEnds.push_back(i);
+    if (runEnds.size() > MergedRuns) {
         std::sort(m_entries.begin(), m_entries.end(), byTimeThenRow);
+    } else {
+        runEnds.push_back(m_entries.size());
+        for (size_t r = 1; r < runEnds.size(); ++r)
+            std::inplace_merge(m_entries.begin(), m_entries.begin() + qsizetype(runEnds[r - 1]),
+                               m_entries.begin() + qsizetype(runEnds[r]), byTimeThenRow);
+    }
     for (const Entry &e : m_entries)
         m_maxRow = std::max(m_maxRow, e.row);
     m_inRowOrder = std::is_sorted(m_entries.begin(), m_entries.end(),
