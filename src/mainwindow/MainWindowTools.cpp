@@ -2,7 +2,7 @@
 // follow. They live in the pop-up menu, shortcuts, the grid's context menu
 // and the find bar, and leave every control of the window where it is.
 
-#include "mainwindow/FileFollower.h"
+#include "document/FileFollower.h"
 #include "mainwindow/FindBar.h"
 #include "mainwindow/GaugeProgress.h"
 #include "mainwindow/SaveChooser.h"
@@ -118,7 +118,7 @@ void TMainFrm::buildTools()
     connect(m_follower, &FileFollower::changed, this, &TMainFrm::followChanged);
     connect(m_follower, &FileFollower::replaced, this, &TMainFrm::followReplaced);
     connect(m_follower, &FileFollower::gone, this, [this] {
-        m_growth.forget();
+        m_document.forgetGrowth();
         setFileGone(true);
     });
     // Above the grid, seen only while the open file is gone.
@@ -132,11 +132,11 @@ void TMainFrm::buildTools()
     ui->verticalLayout->insertWidget(ui->verticalLayout->indexOf(view), m_goneNotice);
     // Every load starts with an emptied grid: a good moment to see whether
     // the open file is another one, once the load is done.
-    connect(&m_grid, &QAbstractItemModel::modelReset, this, [this] {
+    connect(&m_document.grid(), &QAbstractItemModel::modelReset, this, [this] {
         m_matchesStale = true;
         // The grid holds what a load found now, no longer the gone file's rows.
         setFileGone(false);
-        if (m_follow->isChecked() && m_follower->path() != m_openFileName)
+        if (m_follow->isChecked() && m_follower->path() != m_document.path())
             QTimer::singleShot(0, this, &TMainFrm::followOpenFile);
     });
 
@@ -175,10 +175,10 @@ QByteArray TMainFrm::selectionText() const
     GridCopy::RowRanges ranges;
     for (const QItemSelectionRange &r : ui->StringGrid1->selectionModel()->selection())
         ranges.emplace_back(r.top() + 1, r.bottom() + 1);
-    ranges = GridCopy::normalized(std::move(ranges), m_grid.rows());
+    ranges = GridCopy::normalized(std::move(ranges), m_document.grid().rows());
     if (ranges.empty())
         return {};
-    return GridCopy::rowsAsText(m_grid, ranges);
+    return GridCopy::rowsAsText(m_document.grid(), ranges);
 }
 
 void TMainFrm::copySelection()
@@ -243,14 +243,14 @@ void TMainFrm::findStep(bool forward, bool fromCurrent)
         return;
     }
     if (const std::optional<qint64> id = GridFind::idAsked(text)) {
-        const int row = GridFind::rowOfId(m_grid, *id);
+        const int row = GridFind::rowOfId(m_document.grid(), *id);
         if (row > 0)
             showGridRow(row);
         m_findBar->setCount(MainTexts::findCount(row > 0 ? 1 : 0, row > 0 ? 1 : 0));
         return;
     }
     if (m_matchesStale) {
-        m_matches = GridFind(text).matchingRows(m_grid);
+        m_matches = GridFind(text).matchingRows(m_document.grid());
         m_matchesStale = false;
     }
     const QModelIndex current = ui->StringGrid1->currentIndex();
@@ -277,7 +277,7 @@ void TMainFrm::showGridRow(int row)
         covered = view->viewport()->height() - barTop;
     }
     view->setCoveredBottom(covered);
-    const QModelIndex index = m_grid.index(row - 1, 0);
+    const QModelIndex index = m_document.grid().index(row - 1, 0);
     view->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     view->scrollTo(index);
@@ -310,11 +310,11 @@ void TMainFrm::saveCsv(const QString &path)
 {
     SafeOutputFile out(path);
     GaugeProgress progress(ui->Gauge1);
-    progress.start(m_grid.rows() - 1);
+    progress.start(m_document.grid().rows() - 1);
     bool written = false;
     const bool ran = runWork(WorkKind::Save, [&] {
-        written = out.open(m_openFileName)
-            && writeGridCsv(m_grid, out.device(), CsvEncoding::Utf8Bom,
+        written = out.open(m_document.path())
+            && writeGridCsv(m_document.grid(), out.device(), CsvEncoding::Utf8Bom,
                             [&](int row) {
                                 progress.setPosition(row);
                                 if (row % 256 == 0)
@@ -340,7 +340,7 @@ void TMainFrm::saveXlsx(const QString &path)
 {
     // The export itself, through the workbook engine saving to `path`.
     QString writeFailure;
-    const QString shown = m_openFileName;
+    const QString shown = m_document.path();
     auto usual = std::exchange(m_services.automation, [&](const QString &) {
         return makeSavingWorkbookEngine(path, shown, &writeFailure, m_work);
     });
@@ -359,32 +359,32 @@ TMainFrm::ViewPlace TMainFrm::viewPlace() const
     place.top = view->rowAt(0);
     place.current = view->currentIndex().isValid() ? view->currentIndex().row() : -1;
     const int bottom = view->rowAt(view->viewport()->height() - 1);
-    place.atEnd = bottom < 0 || bottom >= m_grid.rowCount() - 1;
+    place.atEnd = bottom < 0 || bottom >= m_document.grid().rowCount() - 1;
     return place;
 }
 
 void TMainFrm::restoreViewPlace(const ViewPlace &place)
 {
     RecordGridView *view = ui->StringGrid1;
-    const int rows = m_grid.rowCount();
+    const int rows = m_document.grid().rowCount();
     if (place.current >= 0 && place.current < rows)
-        view->selectionModel()->setCurrentIndex(m_grid.index(place.current, 0),
+        view->selectionModel()->setCurrentIndex(m_document.grid().index(place.current, 0),
                                                 QItemSelectionModel::ClearAndSelect
                                                     | QItemSelectionModel::Rows);
     if (place.atEnd)
         view->scrollToBottom();
     else if (place.top >= 0 && place.top < rows)
-        view->scrollTo(m_grid.index(place.top, 0), QAbstractItemView::PositionAtTop);
+        view->scrollTo(m_document.grid().index(place.top, 0), QAbstractItemView::PositionAtTop);
 }
 
 void TMainFrm::reloadFile()
 {
-    if (m_openFileName.isEmpty())
+    if (m_document.path().isEmpty())
         return;
     // A vanished file would leave an empty grid: its last rows stay instead,
     // with the notice, until a file has the name again.
-    if (!QFileInfo::exists(m_openFileName)) {
-        m_growth.forget();
+    if (!QFileInfo::exists(m_document.path())) {
+        m_document.forgetGrowth();
         setFileGone(true);
         return;
     }
@@ -398,7 +398,7 @@ void TMainFrm::reloadSteps()
     const int buffer = ui->BufferName->currentIndex();
     const ValueFormat::Format format = displayFormat();
     const QString title = windowTitle();
-    openFile(m_openFileName, m_titleName);
+    openFile(m_document.path(), m_titleName);
     if (m_workStopped)
         return;
     // The title keeps the name the file was opened by.
@@ -409,7 +409,7 @@ void TMainFrm::reloadSteps()
         pickFormat(format);
     if (m_workStopped)
         return;
-    rememberGrowth();
+    m_document.rememberGrowth();
     restoreViewPlace(place);
     emit gridReloaded();
 }
@@ -433,41 +433,26 @@ void TMainFrm::setFollowing(bool on)
 
 void TMainFrm::followOpenFile()
 {
-    if (!m_follow->isChecked() || m_openFileName.isEmpty())
+    if (!m_follow->isChecked() || m_document.path().isEmpty())
         return;
-    m_follower->follow(m_openFileName, m_isSqlite);
-    rememberGrowth();
+    m_follower->follow(m_document.path(), m_document.isDatabase());
+    m_document.rememberGrowth();
     if (m_follower->fileGone())
         setFileGone(true);
 }
 
 void TMainFrm::followReplaced()
 {
-    if (!m_follow->isChecked() || m_openFileName.isEmpty())
+    if (!m_follow->isChecked() || m_document.path().isEmpty())
         return;
     // A file new under the name shares nothing with the rows read before.
     reloadFile();
     m_follower->readDone();
 }
 
-void TMainFrm::rememberGrowth()
-{
-    m_growth.forget();
-    if (m_isSqlite || m_openFileName.isEmpty())
-        return;
-    const bool alarms = LogKind::isAlarmFileName(m_openFileName);
-    // Only a grid read whole from the file marks where the next read starts.
-    const qint64 record
-        = qint64(alarms ? LogFileFormat::AlarmRecordSize : LogFileFormat::DataRecordSize);
-    const qint64 rows = std::max<qint64>(QFileInfo(m_openFileName).size() / record, 1);
-    if (rows != m_grid.rows() || (rows > 1 && m_grid.cellUtf8(0, int(rows) - 1).isEmpty()))
-        return;
-    m_growth.remember(m_openFileName, alarms, m_grid.rows());
-}
-
 void TMainFrm::followChanged()
 {
-    if (!m_follow->isChecked() || m_openFileName.isEmpty())
+    if (!m_follow->isChecked() || m_document.path().isEmpty())
         return;
     // A load or save under way lets the user interface run; the file is
     // looked at again once it is done.
@@ -475,9 +460,7 @@ void TMainFrm::followChanged()
         QTimer::singleShot(FileFollower::MinimumGapMs, this, &TMainFrm::followChanged);
         return;
     }
-    const LogGrowth::Change change = m_isSqlite || !m_growth.covers(m_openFileName, m_grid.rows())
-        ? LogGrowth::Change::Whole
-        : m_growth.changeSince(m_openFileName);
+    const LogGrowth::Change change = m_document.changeSinceRead();
     if (change == LogGrowth::Change::Whole) {
         reloadFile();
     } else if (change == LogGrowth::Change::Grew) {
@@ -489,19 +472,14 @@ void TMainFrm::followChanged()
 void TMainFrm::readGrowth()
 {
     const ViewPlace place = viewPlace();
-    const bool alarms = LogKind::isAlarmFileName(m_openFileName);
-    const ValueFormat::Format format = displayFormat();
-    LogFile file;
-    if (file.open(m_openFileName)) {
-        const Fill fill = fillBinary(file.size(), alarms, format, false, [&] {
-            return appendBinaryRecords(file, m_grid, alarms, m_work);
-        });
-        file.close();
-        if (fill == Fill::ShortRead)
-            message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
-    }
+    const LogDocument::Outcome outcome = m_document.readGrowth();
+    // A file that cannot be opened now is looked at again on its next change.
+    if (outcome.status == LogDocument::Status::ShortRead)
+        message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
+    else if (outcome.status == LogDocument::Status::FileTooLarge)
+        showFileTooLarge(outcome);
     updateCountDisplay();
-    rememberGrowth();
+    m_document.rememberGrowth();
     restoreViewPlace(place);
     emit gridReloaded();
 }
