@@ -1,6 +1,7 @@
 // The open log as a document, without any window: real files of each kind,
 // damaged ones for each status, reload and growth.
 #include "document/LogDocument.h"
+#include "document/SaveAsWriter.h"
 #include "platform/WorkProgress.h"
 #include "support/LogFiles.h"
 
@@ -85,6 +86,10 @@ private slots:
     void growth();
     void keptStateComesBack();
     void stoppedLoadThrows();
+    void saveAsTarget_data();
+    void saveAsTarget();
+    void saveAsCsv_data();
+    void saveAsCsv();
 
 private:
     // The standard sample logs, written once.
@@ -458,6 +463,81 @@ void TestLogDocument::stoppedLoadThrows()
     document.setProgress(nullptr);
     QCOMPARE(document.selectBuffer(1).status, Status::Loaded);
     QCOMPARE(document.grid().recordCount(), 600);
+}
+
+void TestLogDocument::saveAsTarget_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("target");
+
+    QTest::newRow("workbook, no suffix") << "/tmp/out" << 0 << "/tmp/out.xlsx";
+    QTest::newRow("csv, no suffix") << "/tmp/out" << 1 << "/tmp/out.csv";
+    // A suffix the user typed is kept, whatever the filter.
+    QTest::newRow("csv named .txt") << "/tmp/out.txt" << 1 << "/tmp/out.txt";
+    QTest::newRow("workbook named .csv") << "/tmp/out.csv" << 0 << "/tmp/out.csv";
+    QTest::newRow("dot in the folder") << "/tmp/a.b/out" << 1 << "/tmp/a.b/out.csv";
+}
+
+void TestLogDocument::saveAsTarget()
+{
+    QFETCH(QString, chosen);
+    QFETCH(int, filter);
+    QTEST(SaveAsWriter::targetPath(chosen, SaveAsWriter::kindOfFilter(filter)), "target");
+}
+
+void TestLogDocument::saveAsCsv_data()
+{
+    QTest::addColumn<QString>("target"); // "log": the open file itself
+    QTest::addColumn<int>("stopAtRow"); // 0: never
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("new file") << "copy.csv" << 0 << true;
+    QTest::newRow("over the open file") << "log" << 0 << false;
+    QTest::newRow("folder missing") << "none/copy.csv" << 0 << false;
+    QTest::newRow("stopped") << "copy.csv" << 2 << false;
+}
+
+void TestLogDocument::saveAsCsv()
+{
+    QFETCH(QString, target);
+    QFETCH(int, stopAtRow);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString log = dir.filePath(QStringLiteral("Data.bin"));
+    QVERIFY(writeFile(log, dataFile(3)));
+    LogDocument document;
+    QCOMPARE(document.open(log).status, Status::Loaded);
+    const QString path = target == QLatin1String("log") ? log : dir.filePath(target);
+    const QMap<QString, QByteArray> before = folderState(dir.path());
+
+    QString failure;
+    bool ok = false;
+    bool stopped = false;
+    try {
+        ok = SaveAsWriter::writeCsv(
+            document.grid(), path, log,
+            [&](int row) {
+                if (stopAtRow > 0 && row == stopAtRow)
+                    throw WorkStopped();
+            },
+            failure);
+    } catch (const WorkStopped &) {
+        stopped = true;
+    }
+    QCOMPARE(stopped, stopAtRow > 0);
+    QCOMPARE(ok, written);
+    if (!written) {
+        QCOMPARE(failure.isEmpty(), stopped);
+        // Nothing new, the open file as it was.
+        QCOMPARE(folderState(dir.path()), before);
+        return;
+    }
+    const QByteArray csv = readFile(path);
+    QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(csv.count("\r\n"), 4);
+    QVERIFY(csv.contains("\r\n3,"));
 }
 
 QTEST_GUILESS_MAIN(TestLogDocument)

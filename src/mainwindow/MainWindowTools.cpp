@@ -3,31 +3,24 @@
 // and the find bar, and leave every control of the window where it is.
 
 #include "document/FileFollower.h"
-#include "mainwindow/FindBar.h"
+#include "document/SaveAsWriter.h"
+#include "mainwindow/FindController.h"
 #include "mainwindow/GaugeProgress.h"
+#include "mainwindow/GridCopyAction.h"
 #include "mainwindow/SaveChooser.h"
 #include "mainwindow/uTestSqlite.h"
 
 #include "automation/Automation.h"
 #include "platform/MessageSink.h"
 #include "platform/OptionsStore.h"
-#include "platform/SafeOutputFile.h"
 #include "platform/WorkProgress.h"
-#include "records/BinaryLogFile.h"
-#include "records/CsvWriter.h"
-#include "records/GridCopy.h"
-#include "records/GridFind.h"
-#include "records/LogFileFormat.h"
 #include "records/MainTexts.h"
 #include "ui_uTestSqlite.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QMimeData>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -44,48 +37,8 @@ void TMainFrm::buildTools()
         addAction(action);
     };
 
-    m_copy = new QAction(this);
-    m_copy->setObjectName(QStringLiteral("CopyRows"));
-    addShortcut(m_copy, {QKeySequence::Copy});
-    connect(m_copy, &QAction::triggered, this, &TMainFrm::copySelection);
-    auto *selectAll = new QAction(this);
-    selectAll->setObjectName(QStringLiteral("SelectAllRows"));
-    addShortcut(selectAll, {QKeySequence::SelectAll});
-    connect(selectAll, &QAction::triggered, this, &TMainFrm::selectAllRows);
-
-    m_gridMenu = new QMenu(this);
-    m_gridMenu->setObjectName(QStringLiteral("GridMenu"));
-    m_gridMenu->addAction(m_copy);
-    view->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint &at) {
-        m_gridMenu->popup(view->viewport()->mapToGlobal(at));
-    });
-
-    m_findBar = new FindBar(view, view->parentWidget());
-    auto *find = new QAction(this);
-    find->setObjectName(QStringLiteral("Find"));
-    addShortcut(find, {QKeySequence::Find});
-    connect(find, &QAction::triggered, this, &TMainFrm::showFind);
-    auto *goTo = new QAction(this);
-    goTo->setObjectName(QStringLiteral("GoToId"));
-    addShortcut(goTo, {QKeySequence(Qt::CTRL | Qt::Key_G)});
-    connect(goTo, &QAction::triggered, this, &TMainFrm::showGoToId);
-    auto *next = new QAction(this);
-    next->setObjectName(QStringLiteral("FindNextKey"));
-    addShortcut(next, {QKeySequence(Qt::Key_F3)});
-    connect(next, &QAction::triggered, this, &TMainFrm::findNext);
-    auto *previous = new QAction(this);
-    previous->setObjectName(QStringLiteral("FindPreviousKey"));
-    addShortcut(previous, {QKeySequence(Qt::SHIFT | Qt::Key_F3)});
-    connect(previous, &QAction::triggered, this, &TMainFrm::findPrevious);
-    connect(m_findBar, &FindBar::next, this, &TMainFrm::findNext);
-    connect(m_findBar, &FindBar::previous, this, &TMainFrm::findPrevious);
-    connect(m_findBar, &FindBar::textEdited, this, [this] {
-        m_matchesStale = true;
-        findStep(true, true);
-    });
-    connect(m_findBar, &FindBar::closed, view, qOverload<>(&QWidget::setFocus));
-    connect(m_findBar, &FindBar::closed, view, [view] { view->setCoveredBottom(0); });
+    m_copyAction = new GridCopyAction(this, view, &m_document.grid());
+    m_find = new FindController(this, view, &m_document.grid());
 
     m_saveAs = new QAction(this);
     m_saveAs->setObjectName(QStringLiteral("SaveAs"));
@@ -133,7 +86,7 @@ void TMainFrm::buildTools()
     // Every load starts with an emptied grid: a good moment to see whether
     // the open file is another one, once the load is done.
     connect(&m_document.grid(), &QAbstractItemModel::modelReset, this, [this] {
-        m_matchesStale = true;
+        m_find->gridChanged();
         // The grid holds what a load found now, no longer the gone file's rows.
         setFileGone(false);
         if (m_follow->isChecked() && m_follower->path() != m_document.path())
@@ -147,13 +100,13 @@ void TMainFrm::buildTools()
 
 void TMainFrm::applyToolTexts(bool chinese)
 {
-    if (!m_copy)
+    if (!m_copyAction)
         return;
-    m_copy->setText(MainTexts::copyMenu(chinese));
+    m_copyAction->setTexts(chinese);
     m_saveAs->setText(MainTexts::saveAsMenu(chinese));
     m_reload->setText(MainTexts::reloadMenu(chinese));
     m_follow->setText(MainTexts::followMenu(chinese));
-    m_findBar->setTexts(chinese);
+    m_find->setTexts(chinese);
     m_goneNotice->setText(m_follow->isChecked() ? MainTexts::fileGoneFollowing(chinese)
                                                 : MainTexts::fileGone(chinese));
 }
@@ -168,122 +121,51 @@ void TMainFrm::setFileGone(bool gone)
     m_goneNotice->setVisible(gone);
 }
 
-// Copy
+// Copy and find, for the keys and the menu
 
 QByteArray TMainFrm::selectionText() const
 {
-    GridCopy::RowRanges ranges;
-    for (const QItemSelectionRange &r : ui->StringGrid1->selectionModel()->selection())
-        ranges.emplace_back(r.top() + 1, r.bottom() + 1);
-    ranges = GridCopy::normalized(std::move(ranges), m_document.grid().rows());
-    if (ranges.empty())
-        return {};
-    return GridCopy::rowsAsText(m_document.grid(), ranges);
+    return m_copyAction->selectionText();
 }
 
 void TMainFrm::copySelection()
 {
-    const QByteArray text = selectionText();
-    if (text.isEmpty())
-        return;
-    // Plain text as bytes: no rich text, no second copy as a string.
-    auto *mime = new QMimeData;
-    mime->setData(QStringLiteral("text/plain"), text);
-    QApplication::clipboard()->setMimeData(mime);
+    m_copyAction->copySelection();
 }
 
 void TMainFrm::selectAllRows()
 {
-    ui->StringGrid1->selectAll();
+    m_copyAction->selectAllRows();
 }
 
-// Find
-
-void TMainFrm::showFind()
+FindBar *TMainFrm::findBar() const
 {
-    m_findBar->open();
-    if (!m_findBar->text().isEmpty()) {
-        m_matchesStale = true;
-        findStep(true, true);
-    }
-}
-
-void TMainFrm::showGoToId()
-{
-    m_findBar->open(QStringLiteral("#"));
-}
-
-void TMainFrm::findNext()
-{
-    if (m_findBar->isHidden())
-        m_findBar->open();
-    findStep(true, false);
-}
-
-void TMainFrm::findPrevious()
-{
-    if (m_findBar->isHidden())
-        m_findBar->open();
-    findStep(false, false);
+    return m_find->bar();
 }
 
 QString TMainFrm::findCountText() const
 {
-    return m_findBar->findChild<QWidget *>(QStringLiteral("FindCount"))
-        ->property("text")
-        .toString();
+    return m_find->countText();
 }
 
-void TMainFrm::findStep(bool forward, bool fromCurrent)
+void TMainFrm::showFind()
 {
-    const QString text = m_findBar->text();
-    // An empty field finds nothing and counts nothing.
-    if (text.isEmpty()) {
-        m_findBar->setCount(QString());
-        return;
-    }
-    if (const std::optional<qint64> id = GridFind::idAsked(text)) {
-        const int row = GridFind::rowOfId(m_document.grid(), *id);
-        if (row > 0)
-            showGridRow(row);
-        m_findBar->setCount(MainTexts::findCount(row > 0 ? 1 : 0, row > 0 ? 1 : 0));
-        return;
-    }
-    if (m_matchesStale) {
-        m_matches = GridFind(text).matchingRows(m_document.grid());
-        m_matchesStale = false;
-    }
-    const QModelIndex current = ui->StringGrid1->currentIndex();
-    const int row = current.isValid() ? current.row() + 1 : 0;
-    int target = -1;
-    if (fromCurrent && std::binary_search(m_matches.begin(), m_matches.end(), row))
-        target = row;
-    else
-        target = GridFind::nextMatch(m_matches, fromCurrent ? row - 1 : row, forward);
-    if (target > 0)
-        showGridRow(target);
-    const auto at = std::lower_bound(m_matches.begin(), m_matches.end(), target);
-    const int ordinal = target > 0 ? int(at - m_matches.begin()) + 1 : 0;
-    m_findBar->setCount(MainTexts::findCount(ordinal, int(m_matches.size())));
+    m_find->showFind();
 }
 
-void TMainFrm::showGridRow(int row)
+void TMainFrm::showGoToId()
 {
-    RecordGridView *view = ui->StringGrid1;
-    // The find bar lies over the grid's bottom: the grid scrolls as if it ended above the bar.
-    int covered = 0;
-    if (m_findBar->isVisible()) {
-        const int barTop = view->viewport()->mapFromGlobal(m_findBar->mapToGlobal(QPoint())).y();
-        covered = view->viewport()->height() - barTop;
-    }
-    view->setCoveredBottom(covered);
-    const QModelIndex index = m_document.grid().index(row - 1, 0);
-    view->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    view->scrollTo(index);
-    // A row under the bar goes to the middle, or as high as the end of the grid lets it.
-    if (view->visualRect(index).bottom() >= view->viewport()->height() - covered)
-        view->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    m_find->showGoToId();
+}
+
+void TMainFrm::findNext()
+{
+    m_find->findNext();
+}
+
+void TMainFrm::findPrevious()
+{
+    m_find->findPrevious();
 }
 
 // Save as
@@ -291,16 +173,14 @@ void TMainFrm::showGridRow(int row)
 void TMainFrm::saveAs()
 {
     const bool zh = chineseUi();
-    const QStringList filters {MainTexts::saveFilterXlsx(zh), MainTexts::saveFilterCsv()};
     int filter = 0;
-    QString path
-        = m_services.saveFiles->chooseFileToSave(this, MainTexts::saveAsTitle(zh), filters, filter);
-    if (path.isEmpty())
+    const QString chosen = m_services.saveFiles->chooseFileToSave(
+        this, MainTexts::saveAsTitle(zh), SaveAsWriter::filters(zh), filter);
+    if (chosen.isEmpty())
         return;
-    const bool csv = filter == 1;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += csv ? QStringLiteral(".csv") : QStringLiteral(".xlsx");
-    if (csv)
+    const SaveAsWriter::Kind kind = SaveAsWriter::kindOfFilter(filter);
+    const QString path = SaveAsWriter::targetPath(chosen, kind);
+    if (kind == SaveAsWriter::Kind::Csv)
         saveCsv(path);
     else
         saveXlsx(path);
@@ -308,32 +188,25 @@ void TMainFrm::saveAs()
 
 void TMainFrm::saveCsv(const QString &path)
 {
-    SafeOutputFile out(path);
     GaugeProgress progress(ui->Gauge1);
     progress.start(m_document.grid().rows() - 1);
     bool written = false;
+    QString failure;
     const bool ran = runWork(WorkKind::Save, [&] {
-        written = out.open(m_document.path())
-            && writeGridCsv(m_document.grid(), out.device(), CsvEncoding::Utf8Bom,
-                            [&](int row) {
-                                progress.setPosition(row);
-                                if (row % 256 == 0)
-                                    stopUnlessGoing(m_work, row);
-                            })
-            && out.commit();
+        written = SaveAsWriter::writeCsv(
+            m_document.grid(), path, m_document.path(),
+            [&](int row) {
+                progress.setPosition(row);
+                if (row % 256 == 0)
+                    stopUnlessGoing(m_work, row);
+            },
+            failure);
     });
     progress.finish();
-    if (!ran) {
-        // Given up: the temporary file goes, the target stays as it was.
-        out.discard();
+    // Given up, the temporary file went and the target stays as it was.
+    if (!ran || written)
         return;
-    }
-    if (written)
-        return;
-    const QString reason
-        = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
-    out.discard();
-    message(MainTexts::captionNorvale(), MainTexts::saveFailed(chineseUi(), reason));
+    message(MainTexts::captionNorvale(), MainTexts::saveFailed(chineseUi(), failure));
 }
 
 void TMainFrm::saveXlsx(const QString &path)

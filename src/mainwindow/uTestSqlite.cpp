@@ -184,7 +184,7 @@ void TMainFrm::applyCaptions(bool chinese)
     ui->N8->setText(MainTexts::exitMenu(chinese));
     if (m_recentMenu)
         m_recentMenu->retitle(chinese);
-    if (m_copy)
+    if (m_copyAction)
         applyToolTexts(chinese);
 }
 

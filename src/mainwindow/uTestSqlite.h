@@ -17,6 +17,8 @@
 class AutomationFactory;
 class FileFollower;
 class FindBar;
+class FindController;
+class GridCopyAction;
 class MessageSink;
 class OptionsStore;
 class QLabel;
@@ -205,7 +207,7 @@ public:
     // The selected rows under the title row, as Copy puts them on the clipboard.
     QByteArray selectionText() const;
     bool following() const;
-    FindBar *findBar() const { return m_findBar; }
+    FindBar *findBar() const;
     QString findCountText() const;
 
 public slots:
@@ -232,8 +234,6 @@ private:
     };
     void buildTools();
     void applyToolTexts(bool chinese);
-    void findStep(bool forward, bool fromCurrent);
-    void showGridRow(int row);
     void saveCsv(const QString &path);
     void saveXlsx(const QString &path);
     ViewPlace viewPlace() const;
@@ -247,14 +247,11 @@ private:
     // Shows or takes away the notice that the open file is gone.
     void setFileGone(bool gone);
 
-    QAction *m_copy = nullptr;
+    GridCopyAction *m_copyAction = nullptr;
+    FindController *m_find = nullptr;
     QAction *m_saveAs = nullptr;
     QAction *m_reload = nullptr;
     QAction *m_follow = nullptr;
-    QMenu *m_gridMenu = nullptr;
-    FindBar *m_findBar = nullptr;
-    std::vector<int> m_matches;
-    bool m_matchesStale = true;
     std::unique_ptr<SaveChooser> m_ownSaves;
     FileFollower *m_follower = nullptr;
     QLabel *m_goneNotice = nullptr;
