@@ -139,8 +139,6 @@ public:
     Kept keep() const;
     void restore(Kept &kept);
 
-    // Where the time range and the tag sheet of the open log will live.
-
 signals:
     // A record was read during a dynamic load (row 1 = first record).
     void rowRead(int row);
@@ -157,6 +155,8 @@ private:
 
     RecordGridModel m_grid;
     QString m_path;
+    // The time range shown and the tag sheet that names the values belong
+    // here, beside the buffer and format, and go into Kept with them.
     FileKind m_kind = FileKind::None;
     int m_buffer = 1;
     ValueFormat::Format m_format = ValueFormat::Format::Unsigned16;
