@@ -345,10 +345,15 @@ void TestLogDocument::reload()
     else
         QVERIFY(append(path, change));
 
-    const QList<LogDocument::Outcome> outcomes = document.reload();
-    QTEST(int(outcomes.size()), "steps");
-    for (const LogDocument::Outcome &outcome : outcomes)
-        QCOMPARE(outcome.status, Status::Loaded);
+    const LogDocument::ReloadSteps steps = document.reload();
+    QTEST(1 + int(steps.buffer.has_value()) + int(steps.format.has_value()), "steps");
+    QCOMPARE(steps.open.status, Status::Loaded);
+    for (const auto &step : {steps.buffer, steps.format})
+        if (step)
+            QCOMPARE(step->status, Status::Loaded);
+    // Marked for the growth that follows.
+    QCOMPARE(document.changeSinceRead(),
+             document.isDatabase() ? LogGrowth::Change::Whole : LogGrowth::Change::None);
     QCOMPARE(document.buffer(), buffer);
     QCOMPARE(document.format(), format);
     QCOMPARE(document.grid().cell(3, 0), title);

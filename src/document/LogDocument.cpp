@@ -243,19 +243,20 @@ LogDocument::Outcome LogDocument::rereadBinaryData()
     return outcome;
 }
 
-QList<LogDocument::Outcome> LogDocument::reload()
+LogDocument::ReloadSteps LogDocument::reload()
 {
     const FileKind kind = m_kind;
     const int buffer = m_buffer;
     const ValueFormat::Format format = m_format;
-    QList<Outcome> outcomes {open(m_path)};
+    ReloadSteps steps;
+    steps.open = open(m_path);
+    // The file under the name may be of another kind now.
     if (kind == FileKind::RecordDatabase && m_kind == kind && buffer != 1)
-        outcomes << selectBuffer(buffer);
+        steps.buffer = selectBuffer(buffer);
     if (format != ValueFormat::Format::Unsigned16 && formatSelectable())
-        outcomes << selectFormat(format);
-    if (m_gridState == GridState::Loaded)
-        rememberGrowth();
-    return outcomes;
+        steps.format = selectFormat(format);
+    rememberGrowth();
+    return steps;
 }
 
 LogDocument::Outcome LogDocument::readGrowth()

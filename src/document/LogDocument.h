@@ -111,9 +111,15 @@ public:
     Outcome selectBuffer(int buffer);
     // The open data records read anew in `format`.
     Outcome selectFormat(ValueFormat::Format format);
-    // Opens the file again with the same buffer and display format. The
-    // outcomes of the steps taken, the last one telling how it ended.
-    QList<Outcome> reload();
+    // Opens the file again with the same buffer and display format: the
+    // outcome of each step taken.
+    struct ReloadSteps
+    {
+        Outcome open;
+        std::optional<Outcome> buffer;
+        std::optional<Outcome> format;
+    };
+    ReloadSteps reload();
     // The records a binary file that only grew has gained, added to the grid.
     Outcome readGrowth();
     // Closes the grid: empty, nothing loaded; the path stays for a reload.

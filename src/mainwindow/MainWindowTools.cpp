@@ -1,12 +1,15 @@
 // The main window's tools beside its toolbar: copy, find, save as, reload and
-// follow. They live in the pop-up menu, shortcuts, the grid's context menu
-// and the find bar, and leave every control of the window where it is.
+// follow, wired to the pop-up menu, shortcuts, the grid's context menu and the
+// find bar. Copy and find are classes of their own, Save As writes through
+// SaveAsWriter and reload reads through the log document; every control of
+// the window stays where it is.
 
 #include "document/FileFollower.h"
 #include "document/SaveAsWriter.h"
 #include "mainwindow/FindController.h"
 #include "mainwindow/GaugeProgress.h"
 #include "mainwindow/GridCopyAction.h"
+#include "mainwindow/RecentFilesMenu.h"
 #include "mainwindow/SaveChooser.h"
 #include "mainwindow/uTestSqlite.h"
 
@@ -22,6 +25,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -267,22 +271,33 @@ void TMainFrm::reloadFile()
 void TMainFrm::reloadSteps()
 {
     const ViewPlace place = viewPlace();
-    const bool buffers = ui->BufferName->isEnabled();
-    const int buffer = ui->BufferName->currentIndex();
-    const ValueFormat::Format format = displayFormat();
     const QString title = windowTitle();
-    openFile(m_document.path(), m_titleName);
-    if (m_workStopped)
-        return;
+    const QString titleName = m_titleName;
+    const QString path = m_document.path();
+    // As if the file were opened anew and its buffer and format picked again;
+    // a stop throws out of here and the window is put back as it was.
+    prepareOpen(path);
+    const LogDocument::ReloadSteps steps = m_document.reload();
+    showOpenOutcome(steps.open);
+    m_recentMenu->add(path);
     // The title keeps the name the file was opened by.
+    if (!titleName.isEmpty())
+        m_titleName = titleName;
     setWindowTitle(title);
-    if (buffers && buffer > 0)
-        pickBuffer(buffer);
-    if (format != ValueFormat::Format::Unsigned16)
-        pickFormat(format);
-    if (m_workStopped)
-        return;
-    m_document.rememberGrowth();
+    if (steps.buffer) {
+        {
+            const QSignalBlocker block(ui->BufferName);
+            ui->BufferName->setCurrentIndex(m_document.buffer() - 1);
+        }
+        showBufferOutcome(*steps.buffer);
+    }
+    if (steps.format) {
+        {
+            const QSignalBlocker block(ui->DShow_Format);
+            ui->DShow_Format->setCurrentIndex(formatItem(m_document.format()));
+        }
+        showFormatChange(*steps.format);
+    }
     restoreViewPlace(place);
     emit gridReloaded();
 }

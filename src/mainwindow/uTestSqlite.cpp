@@ -73,17 +73,6 @@ void setFaceColour(QWidget *w, const QColor &colour)
     w->setPalette(pal);
 }
 
-// The display format list holds the formats in their order.
-int formatItem(ValueFormat::Format format)
-{
-    return int(format);
-}
-
-ValueFormat::Format formatOfItem(int item)
-{
-    return static_cast<ValueFormat::Format>(std::clamp(item, 0, MainTexts::FormatCount - 1));
-}
-
 } // namespace
 
 TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
@@ -144,6 +133,17 @@ TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
 }
 
 TMainFrm::~TMainFrm() = default;
+
+// The display format list holds the formats in their order.
+int TMainFrm::formatItem(ValueFormat::Format format)
+{
+    return int(format);
+}
+
+ValueFormat::Format TMainFrm::formatOfItem(int item)
+{
+    return static_cast<ValueFormat::Format>(std::clamp(item, 0, MainTexts::FormatCount - 1));
+}
 
 void TMainFrm::writeInitialTexts()
 {
@@ -545,6 +545,12 @@ void TMainFrm::OpenClick()
 
 void TMainFrm::openChosen(const QString &path)
 {
+    prepareOpen(path);
+    showOpenOutcome(m_document.open(path));
+}
+
+void TMainFrm::prepareOpen(const QString &path)
+{
     m_titleName = path;
     const bool zh = chineseUi();
     setWindowTitle(MainTexts::windowTitleWithFile(zh, path));
@@ -556,8 +562,11 @@ void TMainFrm::openChosen(const QString &path)
     setCountColour(Blue);
     ui->BufferName->setEnabled(false);
     ui->BitBtn5->setText(MainTexts::countDisplay(zh, 0));
+}
 
-    const LogDocument::Outcome outcome = m_document.open(path);
+void TMainFrm::showOpenOutcome(const LogDocument::Outcome &outcome)
+{
+    const bool zh = chineseUi();
     using Status = LogDocument::Status;
     if (m_document.kind() == LogDocument::FileKind::RecordDatabase) {
         const QSignalBlocker block(ui->BufferName);
@@ -636,13 +645,16 @@ void TMainFrm::BufferNameChange()
 void TMainFrm::DShow_FormatChange()
 {
     runWork(WorkKind::Load, [this] {
-        const LogDocument::Outcome outcome
-            = m_document.selectFormat(formatOfItem(ui->DShow_Format->currentIndex()));
-        if (m_document.kind() == LogDocument::FileKind::RecordDatabase)
-            showBufferOutcome(outcome);
-        else
-            m_formatFailed = !showFormatOutcome(outcome);
+        showFormatChange(m_document.selectFormat(formatOfItem(ui->DShow_Format->currentIndex())));
     });
+}
+
+void TMainFrm::showFormatChange(const LogDocument::Outcome &outcome)
+{
+    if (m_document.kind() == LogDocument::FileKind::RecordDatabase)
+        showBufferOutcome(outcome);
+    else
+        m_formatFailed = !showFormatOutcome(outcome);
 }
 
 bool TMainFrm::showFormatOutcome(const LogDocument::Outcome &outcome)

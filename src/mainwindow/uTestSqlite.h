@@ -153,6 +153,16 @@ private:
     void message(const QString &caption, const QString &text);
     // A failure's message with its cause (the library's or the system's words).
     void failure(const QString &caption, const QString &text, const QString &cause);
+    // The display format list's item of a format, and back.
+    static int formatItem(ValueFormat::Format format);
+    static ValueFormat::Format formatOfItem(int item);
+    // The window as an open begins: the file's title, the lists disabled,
+    // the count at zero.
+    void prepareOpen(const QString &path);
+    // The messages and control states of an open's outcome.
+    void showOpenOutcome(const LogDocument::Outcome &outcome);
+    // Those of a display format change.
+    void showFormatChange(const LogDocument::Outcome &outcome);
     // The messages and count display of a data record buffer's load.
     void showBufferOutcome(const LogDocument::Outcome &outcome);
     // The message of a binary file refused as too large.
