@@ -6,7 +6,7 @@
 //
 //   bench_curves [repetitions]      (default 300)
 #include "curves/CurvePicture.h"
-#include "curves/RecordSource.h"
+#include "document/RecordSource.h"
 #include "curvewindow/CurveTab.h"
 #include "curvewindow/CurveWindow.h"
 #include "records/RecordGridModel.h"

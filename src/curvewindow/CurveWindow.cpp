@@ -10,7 +10,7 @@
 #include "curves/FontClasses.h"
 #include "curves/PageWalk.h"
 #include "curves/PrintPages.h"
-#include "curves/RecordSource.h"
+#include "document/RecordSource.h"
 #include "curvewindow/CurveReadoutOverlay.h"
 #include "curvewindow/CurveTab.h"
 #include "platform/WindowPlacement.h"

@@ -1,34 +1,31 @@
 // The main window's tools beside its toolbar: copy, find, save as, reload and
-// follow. They live in the pop-up menu, shortcuts, the grid's context menu
-// and the find bar, and leave every control of the window where it is.
+// follow, wired to the pop-up menu, shortcuts, the grid's context menu and the
+// find bar. Copy and find are classes of their own, Save As writes through
+// SaveAsWriter and reload reads through the log document; every control of
+// the window stays where it is.
 
-#include "mainwindow/FileFollower.h"
-#include "mainwindow/FindBar.h"
+#include "document/FileFollower.h"
+#include "document/SaveAsWriter.h"
+#include "mainwindow/FindController.h"
 #include "mainwindow/GaugeProgress.h"
+#include "mainwindow/GridCopyAction.h"
+#include "mainwindow/RecentFilesMenu.h"
 #include "mainwindow/SaveChooser.h"
 #include "mainwindow/uTestSqlite.h"
 
 #include "automation/Automation.h"
 #include "platform/MessageSink.h"
 #include "platform/OptionsStore.h"
-#include "platform/SafeOutputFile.h"
 #include "platform/WorkProgress.h"
-#include "records/BinaryLogFile.h"
-#include "records/CsvWriter.h"
-#include "records/GridCopy.h"
-#include "records/GridFind.h"
-#include "records/LogFileFormat.h"
 #include "records/MainTexts.h"
 #include "ui_uTestSqlite.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QMimeData>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -44,48 +41,8 @@ void TMainFrm::buildTools()
         addAction(action);
     };
 
-    m_copy = new QAction(this);
-    m_copy->setObjectName(QStringLiteral("CopyRows"));
-    addShortcut(m_copy, {QKeySequence::Copy});
-    connect(m_copy, &QAction::triggered, this, &TMainFrm::copySelection);
-    auto *selectAll = new QAction(this);
-    selectAll->setObjectName(QStringLiteral("SelectAllRows"));
-    addShortcut(selectAll, {QKeySequence::SelectAll});
-    connect(selectAll, &QAction::triggered, this, &TMainFrm::selectAllRows);
-
-    m_gridMenu = new QMenu(this);
-    m_gridMenu->setObjectName(QStringLiteral("GridMenu"));
-    m_gridMenu->addAction(m_copy);
-    view->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint &at) {
-        m_gridMenu->popup(view->viewport()->mapToGlobal(at));
-    });
-
-    m_findBar = new FindBar(view, view->parentWidget());
-    auto *find = new QAction(this);
-    find->setObjectName(QStringLiteral("Find"));
-    addShortcut(find, {QKeySequence::Find});
-    connect(find, &QAction::triggered, this, &TMainFrm::showFind);
-    auto *goTo = new QAction(this);
-    goTo->setObjectName(QStringLiteral("GoToId"));
-    addShortcut(goTo, {QKeySequence(Qt::CTRL | Qt::Key_G)});
-    connect(goTo, &QAction::triggered, this, &TMainFrm::showGoToId);
-    auto *next = new QAction(this);
-    next->setObjectName(QStringLiteral("FindNextKey"));
-    addShortcut(next, {QKeySequence(Qt::Key_F3)});
-    connect(next, &QAction::triggered, this, &TMainFrm::findNext);
-    auto *previous = new QAction(this);
-    previous->setObjectName(QStringLiteral("FindPreviousKey"));
-    addShortcut(previous, {QKeySequence(Qt::SHIFT | Qt::Key_F3)});
-    connect(previous, &QAction::triggered, this, &TMainFrm::findPrevious);
-    connect(m_findBar, &FindBar::next, this, &TMainFrm::findNext);
-    connect(m_findBar, &FindBar::previous, this, &TMainFrm::findPrevious);
-    connect(m_findBar, &FindBar::textEdited, this, [this] {
-        m_matchesStale = true;
-        findStep(true, true);
-    });
-    connect(m_findBar, &FindBar::closed, view, qOverload<>(&QWidget::setFocus));
-    connect(m_findBar, &FindBar::closed, view, [view] { view->setCoveredBottom(0); });
+    m_copyAction = new GridCopyAction(this, view, &m_document.grid());
+    m_find = new FindController(this, view, &m_document.grid());
 
     m_saveAs = new QAction(this);
     m_saveAs->setObjectName(QStringLiteral("SaveAs"));
@@ -118,7 +75,7 @@ void TMainFrm::buildTools()
     connect(m_follower, &FileFollower::changed, this, &TMainFrm::followChanged);
     connect(m_follower, &FileFollower::replaced, this, &TMainFrm::followReplaced);
     connect(m_follower, &FileFollower::gone, this, [this] {
-        m_growth.forget();
+        m_document.forgetGrowth();
         setFileGone(true);
     });
     // Above the grid, seen only while the open file is gone.
@@ -132,11 +89,11 @@ void TMainFrm::buildTools()
     ui->verticalLayout->insertWidget(ui->verticalLayout->indexOf(view), m_goneNotice);
     // Every load starts with an emptied grid: a good moment to see whether
     // the open file is another one, once the load is done.
-    connect(&m_grid, &QAbstractItemModel::modelReset, this, [this] {
-        m_matchesStale = true;
+    connect(&m_document.grid(), &QAbstractItemModel::modelReset, this, [this] {
+        m_find->gridChanged();
         // The grid holds what a load found now, no longer the gone file's rows.
         setFileGone(false);
-        if (m_follow->isChecked() && m_follower->path() != m_openFileName)
+        if (m_follow->isChecked() && m_follower->path() != m_document.path())
             QTimer::singleShot(0, this, &TMainFrm::followOpenFile);
     });
 
@@ -147,13 +104,13 @@ void TMainFrm::buildTools()
 
 void TMainFrm::applyToolTexts(bool chinese)
 {
-    if (!m_copy)
+    if (!m_copyAction)
         return;
-    m_copy->setText(MainTexts::copyMenu(chinese));
+    m_copyAction->setTexts(chinese);
     m_saveAs->setText(MainTexts::saveAsMenu(chinese));
     m_reload->setText(MainTexts::reloadMenu(chinese));
     m_follow->setText(MainTexts::followMenu(chinese));
-    m_findBar->setTexts(chinese);
+    m_find->setTexts(chinese);
     m_goneNotice->setText(m_follow->isChecked() ? MainTexts::fileGoneFollowing(chinese)
                                                 : MainTexts::fileGone(chinese));
 }
@@ -168,122 +125,51 @@ void TMainFrm::setFileGone(bool gone)
     m_goneNotice->setVisible(gone);
 }
 
-// Copy
+// Copy and find, for the keys and the menu
 
 QByteArray TMainFrm::selectionText() const
 {
-    GridCopy::RowRanges ranges;
-    for (const QItemSelectionRange &r : ui->StringGrid1->selectionModel()->selection())
-        ranges.emplace_back(r.top() + 1, r.bottom() + 1);
-    ranges = GridCopy::normalized(std::move(ranges), m_grid.rows());
-    if (ranges.empty())
-        return {};
-    return GridCopy::rowsAsText(m_grid, ranges);
+    return m_copyAction->selectionText();
 }
 
 void TMainFrm::copySelection()
 {
-    const QByteArray text = selectionText();
-    if (text.isEmpty())
-        return;
-    // Plain text as bytes: no rich text, no second copy as a string.
-    auto *mime = new QMimeData;
-    mime->setData(QStringLiteral("text/plain"), text);
-    QApplication::clipboard()->setMimeData(mime);
+    m_copyAction->copySelection();
 }
 
 void TMainFrm::selectAllRows()
 {
-    ui->StringGrid1->selectAll();
+    m_copyAction->selectAllRows();
 }
 
-// Find
-
-void TMainFrm::showFind()
+FindBar *TMainFrm::findBar() const
 {
-    m_findBar->open();
-    if (!m_findBar->text().isEmpty()) {
-        m_matchesStale = true;
-        findStep(true, true);
-    }
-}
-
-void TMainFrm::showGoToId()
-{
-    m_findBar->open(QStringLiteral("#"));
-}
-
-void TMainFrm::findNext()
-{
-    if (m_findBar->isHidden())
-        m_findBar->open();
-    findStep(true, false);
-}
-
-void TMainFrm::findPrevious()
-{
-    if (m_findBar->isHidden())
-        m_findBar->open();
-    findStep(false, false);
+    return m_find->bar();
 }
 
 QString TMainFrm::findCountText() const
 {
-    return m_findBar->findChild<QWidget *>(QStringLiteral("FindCount"))
-        ->property("text")
-        .toString();
+    return m_find->countText();
 }
 
-void TMainFrm::findStep(bool forward, bool fromCurrent)
+void TMainFrm::showFind()
 {
-    const QString text = m_findBar->text();
-    // An empty field finds nothing and counts nothing.
-    if (text.isEmpty()) {
-        m_findBar->setCount(QString());
-        return;
-    }
-    if (const std::optional<qint64> id = GridFind::idAsked(text)) {
-        const int row = GridFind::rowOfId(m_grid, *id);
-        if (row > 0)
-            showGridRow(row);
-        m_findBar->setCount(MainTexts::findCount(row > 0 ? 1 : 0, row > 0 ? 1 : 0));
-        return;
-    }
-    if (m_matchesStale) {
-        m_matches = GridFind(text).matchingRows(m_grid);
-        m_matchesStale = false;
-    }
-    const QModelIndex current = ui->StringGrid1->currentIndex();
-    const int row = current.isValid() ? current.row() + 1 : 0;
-    int target = -1;
-    if (fromCurrent && std::binary_search(m_matches.begin(), m_matches.end(), row))
-        target = row;
-    else
-        target = GridFind::nextMatch(m_matches, fromCurrent ? row - 1 : row, forward);
-    if (target > 0)
-        showGridRow(target);
-    const auto at = std::lower_bound(m_matches.begin(), m_matches.end(), target);
-    const int ordinal = target > 0 ? int(at - m_matches.begin()) + 1 : 0;
-    m_findBar->setCount(MainTexts::findCount(ordinal, int(m_matches.size())));
+    m_find->showFind();
 }
 
-void TMainFrm::showGridRow(int row)
+void TMainFrm::showGoToId()
 {
-    RecordGridView *view = ui->StringGrid1;
-    // The find bar lies over the grid's bottom: the grid scrolls as if it ended above the bar.
-    int covered = 0;
-    if (m_findBar->isVisible()) {
-        const int barTop = view->viewport()->mapFromGlobal(m_findBar->mapToGlobal(QPoint())).y();
-        covered = view->viewport()->height() - barTop;
-    }
-    view->setCoveredBottom(covered);
-    const QModelIndex index = m_grid.index(row - 1, 0);
-    view->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    view->scrollTo(index);
-    // A row under the bar goes to the middle, or as high as the end of the grid lets it.
-    if (view->visualRect(index).bottom() >= view->viewport()->height() - covered)
-        view->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    m_find->showGoToId();
+}
+
+void TMainFrm::findNext()
+{
+    m_find->findNext();
+}
+
+void TMainFrm::findPrevious()
+{
+    m_find->findPrevious();
 }
 
 // Save as
@@ -291,16 +177,14 @@ void TMainFrm::showGridRow(int row)
 void TMainFrm::saveAs()
 {
     const bool zh = chineseUi();
-    const QStringList filters {MainTexts::saveFilterXlsx(zh), MainTexts::saveFilterCsv()};
     int filter = 0;
-    QString path
-        = m_services.saveFiles->chooseFileToSave(this, MainTexts::saveAsTitle(zh), filters, filter);
-    if (path.isEmpty())
+    const QString chosen = m_services.saveFiles->chooseFileToSave(
+        this, MainTexts::saveAsTitle(zh), SaveAsWriter::filters(zh), filter);
+    if (chosen.isEmpty())
         return;
-    const bool csv = filter == 1;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += csv ? QStringLiteral(".csv") : QStringLiteral(".xlsx");
-    if (csv)
+    const SaveAsWriter::Kind kind = SaveAsWriter::kindOfFilter(filter);
+    const QString path = SaveAsWriter::targetPath(chosen, kind);
+    if (kind == SaveAsWriter::Kind::Csv)
         saveCsv(path);
     else
         saveXlsx(path);
@@ -308,39 +192,32 @@ void TMainFrm::saveAs()
 
 void TMainFrm::saveCsv(const QString &path)
 {
-    SafeOutputFile out(path);
     GaugeProgress progress(ui->Gauge1);
-    progress.start(m_grid.rows() - 1);
+    progress.start(m_document.grid().rows() - 1);
     bool written = false;
+    QString failure;
     const bool ran = runWork(WorkKind::Save, [&] {
-        written = out.open(m_openFileName)
-            && writeGridCsv(m_grid, out.device(), CsvEncoding::Utf8Bom,
-                            [&](int row) {
-                                progress.setPosition(row);
-                                if (row % 256 == 0)
-                                    stopUnlessGoing(m_work, row);
-                            })
-            && out.commit();
+        written = SaveAsWriter::writeCsv(
+            m_document.grid(), path, m_document.path(),
+            [&](int row) {
+                progress.setPosition(row);
+                if (row % 256 == 0)
+                    stopUnlessGoing(m_work, row);
+            },
+            failure);
     });
     progress.finish();
-    if (!ran) {
-        // Given up: the temporary file goes, the target stays as it was.
-        out.discard();
+    // Given up, the temporary file went and the target stays as it was.
+    if (!ran || written)
         return;
-    }
-    if (written)
-        return;
-    const QString reason
-        = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
-    out.discard();
-    message(MainTexts::captionNorvale(), MainTexts::saveFailed(chineseUi(), reason));
+    message(MainTexts::captionNorvale(), MainTexts::saveFailed(chineseUi(), failure));
 }
 
 void TMainFrm::saveXlsx(const QString &path)
 {
     // The export itself, through the workbook engine saving to `path`.
     QString writeFailure;
-    const QString shown = m_openFileName;
+    const QString shown = m_document.path();
     auto usual = std::exchange(m_services.automation, [&](const QString &) {
         return makeSavingWorkbookEngine(path, shown, &writeFailure, m_work);
     });
@@ -359,32 +236,32 @@ TMainFrm::ViewPlace TMainFrm::viewPlace() const
     place.top = view->rowAt(0);
     place.current = view->currentIndex().isValid() ? view->currentIndex().row() : -1;
     const int bottom = view->rowAt(view->viewport()->height() - 1);
-    place.atEnd = bottom < 0 || bottom >= m_grid.rowCount() - 1;
+    place.atEnd = bottom < 0 || bottom >= m_document.grid().rowCount() - 1;
     return place;
 }
 
 void TMainFrm::restoreViewPlace(const ViewPlace &place)
 {
     RecordGridView *view = ui->StringGrid1;
-    const int rows = m_grid.rowCount();
+    const int rows = m_document.grid().rowCount();
     if (place.current >= 0 && place.current < rows)
-        view->selectionModel()->setCurrentIndex(m_grid.index(place.current, 0),
+        view->selectionModel()->setCurrentIndex(m_document.grid().index(place.current, 0),
                                                 QItemSelectionModel::ClearAndSelect
                                                     | QItemSelectionModel::Rows);
     if (place.atEnd)
         view->scrollToBottom();
     else if (place.top >= 0 && place.top < rows)
-        view->scrollTo(m_grid.index(place.top, 0), QAbstractItemView::PositionAtTop);
+        view->scrollTo(m_document.grid().index(place.top, 0), QAbstractItemView::PositionAtTop);
 }
 
 void TMainFrm::reloadFile()
 {
-    if (m_openFileName.isEmpty())
+    if (m_document.path().isEmpty())
         return;
     // A vanished file would leave an empty grid: its last rows stay instead,
     // with the notice, until a file has the name again.
-    if (!QFileInfo::exists(m_openFileName)) {
-        m_growth.forget();
+    if (!QFileInfo::exists(m_document.path())) {
+        m_document.forgetGrowth();
         setFileGone(true);
         return;
     }
@@ -394,22 +271,33 @@ void TMainFrm::reloadFile()
 void TMainFrm::reloadSteps()
 {
     const ViewPlace place = viewPlace();
-    const bool buffers = ui->BufferName->isEnabled();
-    const int buffer = ui->BufferName->currentIndex();
-    const ValueFormat::Format format = displayFormat();
     const QString title = windowTitle();
-    openFile(m_openFileName, m_titleName);
-    if (m_workStopped)
-        return;
+    const QString titleName = m_titleName;
+    const QString path = m_document.path();
+    // As if the file were opened anew and its buffer and format picked again;
+    // a stop throws out of here and the window is put back as it was.
+    prepareOpen(path);
+    const LogDocument::ReloadSteps steps = m_document.reload();
+    showOpenOutcome(steps.open);
+    m_recentMenu->add(path);
     // The title keeps the name the file was opened by.
+    if (!titleName.isEmpty())
+        m_titleName = titleName;
     setWindowTitle(title);
-    if (buffers && buffer > 0)
-        pickBuffer(buffer);
-    if (format != ValueFormat::Format::Unsigned16)
-        pickFormat(format);
-    if (m_workStopped)
-        return;
-    rememberGrowth();
+    if (steps.buffer) {
+        {
+            const QSignalBlocker block(ui->BufferName);
+            ui->BufferName->setCurrentIndex(m_document.buffer() - 1);
+        }
+        showBufferOutcome(*steps.buffer);
+    }
+    if (steps.format) {
+        {
+            const QSignalBlocker block(ui->DShow_Format);
+            ui->DShow_Format->setCurrentIndex(formatItem(m_document.format()));
+        }
+        showFormatChange(*steps.format);
+    }
     restoreViewPlace(place);
     emit gridReloaded();
 }
@@ -433,41 +321,26 @@ void TMainFrm::setFollowing(bool on)
 
 void TMainFrm::followOpenFile()
 {
-    if (!m_follow->isChecked() || m_openFileName.isEmpty())
+    if (!m_follow->isChecked() || m_document.path().isEmpty())
         return;
-    m_follower->follow(m_openFileName, m_isSqlite);
-    rememberGrowth();
+    m_follower->follow(m_document.path(), m_document.isDatabase());
+    m_document.rememberGrowth();
     if (m_follower->fileGone())
         setFileGone(true);
 }
 
 void TMainFrm::followReplaced()
 {
-    if (!m_follow->isChecked() || m_openFileName.isEmpty())
+    if (!m_follow->isChecked() || m_document.path().isEmpty())
         return;
     // A file new under the name shares nothing with the rows read before.
     reloadFile();
     m_follower->readDone();
 }
 
-void TMainFrm::rememberGrowth()
-{
-    m_growth.forget();
-    if (m_isSqlite || m_openFileName.isEmpty())
-        return;
-    const bool alarms = LogKind::isAlarmFileName(m_openFileName);
-    // Only a grid read whole from the file marks where the next read starts.
-    const qint64 record
-        = qint64(alarms ? LogFileFormat::AlarmRecordSize : LogFileFormat::DataRecordSize);
-    const qint64 rows = std::max<qint64>(QFileInfo(m_openFileName).size() / record, 1);
-    if (rows != m_grid.rows() || (rows > 1 && m_grid.cellUtf8(0, int(rows) - 1).isEmpty()))
-        return;
-    m_growth.remember(m_openFileName, alarms, m_grid.rows());
-}
-
 void TMainFrm::followChanged()
 {
-    if (!m_follow->isChecked() || m_openFileName.isEmpty())
+    if (!m_follow->isChecked() || m_document.path().isEmpty())
         return;
     // A load or save under way lets the user interface run; the file is
     // looked at again once it is done.
@@ -475,9 +348,7 @@ void TMainFrm::followChanged()
         QTimer::singleShot(FileFollower::MinimumGapMs, this, &TMainFrm::followChanged);
         return;
     }
-    const LogGrowth::Change change = m_isSqlite || !m_growth.covers(m_openFileName, m_grid.rows())
-        ? LogGrowth::Change::Whole
-        : m_growth.changeSince(m_openFileName);
+    const LogGrowth::Change change = m_document.changeSinceRead();
     if (change == LogGrowth::Change::Whole) {
         reloadFile();
     } else if (change == LogGrowth::Change::Grew) {
@@ -489,19 +360,14 @@ void TMainFrm::followChanged()
 void TMainFrm::readGrowth()
 {
     const ViewPlace place = viewPlace();
-    const bool alarms = LogKind::isAlarmFileName(m_openFileName);
-    const ValueFormat::Format format = displayFormat();
-    LogFile file;
-    if (file.open(m_openFileName)) {
-        const Fill fill = fillBinary(file.size(), alarms, format, false, [&] {
-            return appendBinaryRecords(file, m_grid, alarms, m_work);
-        });
-        file.close();
-        if (fill == Fill::ShortRead)
-            message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
-    }
+    const LogDocument::Outcome outcome = m_document.readGrowth();
+    // A file that cannot be opened now is looked at again on its next change.
+    if (outcome.status == LogDocument::Status::ShortRead)
+        message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
+    else if (outcome.status == LogDocument::Status::FileTooLarge)
+        showFileTooLarge(outcome);
     updateCountDisplay();
-    rememberGrowth();
+    m_document.rememberGrowth();
     restoreViewPlace(place);
     emit gridReloaded();
 }

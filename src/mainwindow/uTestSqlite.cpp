@@ -12,9 +12,7 @@
 #include "platform/WindowPlacement.h"
 #include "platform/WorkProgress.h"
 #include "records/BinaryLogFile.h"
-#include "records/DatabaseLoading.h"
 #include "records/GridLayout.h"
-#include "records/GridSizeGuard.h"
 #include "records/MainTexts.h"
 #include "records/Translations.h"
 #include "ui_uTestSqlite.h"
@@ -94,7 +92,11 @@ TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
     if (!m_services.memoryBudget)
         m_services.memoryBudget = [] { return availablePhysicalMemory(); };
 
-    ui->StringGrid1->setRecordGrid(&m_grid);
+    m_document.setMemoryBudget(m_services.memoryBudget);
+    ui->StringGrid1->setRecordGrid(&m_document.grid());
+    connect(&m_document, &LogDocument::rowRead, ui->StringGrid1, &RecordGridView::showRowNow);
+    connect(&m_document, &LogDocument::dynamicLoadDone, ui->StringGrid1,
+            &RecordGridView::finishRows);
     // Until the window system frames the window, the design size is taken
     // as the client size; fitOuterSize() makes it the outer size.
     resize(DesignSize);
@@ -130,6 +132,17 @@ TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
 
 TMainFrm::~TMainFrm() = default;
 
+// The display format list holds the formats in their order.
+int TMainFrm::formatItem(ValueFormat::Format format)
+{
+    return int(format);
+}
+
+ValueFormat::Format TMainFrm::formatOfItem(int item)
+{
+    return static_cast<ValueFormat::Format>(std::clamp(item, 0, MainTexts::FormatCount - 1));
+}
+
 void TMainFrm::writeInitialTexts()
 {
     ui->N2->setText(MainTexts::chineseMenu());
@@ -138,7 +151,7 @@ void TMainFrm::writeInitialTexts()
         const QSignalBlocker block(ui->DShow_Format);
         for (int f = 0; f < MainTexts::FormatCount; ++f)
             ui->DShow_Format->addItem(MainTexts::formatItem(f));
-        ui->DShow_Format->setCurrentIndex(0);
+        ui->DShow_Format->setCurrentIndex(formatItem(ValueFormat::Format::Unsigned16));
     }
 
     const QSignalBlocker blockChinese(ui->BufferName_CH);
@@ -169,7 +182,7 @@ void TMainFrm::applyCaptions(bool chinese)
     ui->N8->setText(MainTexts::exitMenu(chinese));
     if (m_recentMenu)
         m_recentMenu->retitle(chinese);
-    if (m_copy)
+    if (m_copyAction)
         applyToolTexts(chinese);
 }
 
@@ -264,7 +277,19 @@ bool TMainFrm::displayFormatEnabled() const
 
 ValueFormat::Format TMainFrm::displayFormat() const
 {
-    return static_cast<ValueFormat::Format>(ui->DShow_Format->currentIndex());
+    return m_document.format();
+}
+
+TMainFrm::LoadOutcome TMainFrm::loadOutcome() const
+{
+    switch (m_document.gridState()) {
+    case LogDocument::GridState::Loaded:
+        return LoadOutcome::Loaded;
+    case LogDocument::GridState::Failed:
+        return LoadOutcome::Failed;
+    default:
+        return LoadOutcome::None;
+    }
 }
 
 bool TMainFrm::dynamicLoad() const
@@ -302,7 +327,7 @@ QSize TMainFrm::minimumClientSize() const
     GridLayout::setAlarmList(scratch, true);
     measure();
     for (int format = 0; format < MainTexts::FormatCount; ++format) {
-        GridLayout::setDataRecords(scratch, true, static_cast<ValueFormat::Format>(format));
+        GridLayout::setDataRecords(scratch, true, formatOfItem(format));
         measure();
     }
     const RecordGridView *view = ui->StringGrid1;
@@ -345,9 +370,9 @@ void TMainFrm::FormShow()
 {
     const bool zh = chineseUi();
     applyCaptions(zh);
-    ui->BitBtn5->setText(MainTexts::countDisplay(zh, m_grid.recordCount()));
-    setWindowTitle(m_openFileName.isEmpty() ? MainTexts::windowTitle(zh)
-                                            : MainTexts::windowTitleWithFile(zh, m_titleName));
+    ui->BitBtn5->setText(MainTexts::countDisplay(zh, m_document.grid().recordCount()));
+    setWindowTitle(m_document.path().isEmpty() ? MainTexts::windowTitle(zh)
+                                               : MainTexts::windowTitleWithFile(zh, m_titleName));
 
     // Only the items' texts change: the list goes on naming the buffer the
     // grid shows, and a reload reads that one.
@@ -395,7 +420,7 @@ void TMainFrm::setCountColour(const QColor &colour)
 
 void TMainFrm::updateCountDisplay()
 {
-    ui->BitBtn5->setText(MainTexts::countDisplay(chineseUi(), m_grid.recordCount()));
+    ui->BitBtn5->setText(MainTexts::countDisplay(chineseUi(), m_document.grid().recordCount()));
 }
 
 void TMainFrm::message(const QString &caption, const QString &text)
@@ -417,8 +442,7 @@ void TMainFrm::BitBtn2Click()
 {
     ui->DShow_Format->setEnabled(false);
     ui->BitBtn5->setText(MainTexts::countDisplay(chineseUi(), 0));
-    m_grid.makeEmpty();
-    m_loadOutcome = LoadOutcome::None;
+    m_document.clear();
 }
 
 void TMainFrm::BitBtn4Click()
@@ -461,18 +485,19 @@ private:
 void TMainFrm::BitBtn3Click()
 {
     runWork(WorkKind::Save, [this] {
-        std::unique_ptr<AutomationFactory> automation = m_services.automation(m_openFileName);
+        std::unique_ptr<AutomationFactory> automation = m_services.automation(m_document.path());
+        const RecordGridModel &grid = m_document.grid();
         StoppableGauge progress(ui->Gauge1, m_work);
         // Hexadecimal values and alarm texts stay texts even where they
         // read as numbers.
         QList<int> textColumns;
         if (displayFormatEnabled() && displayFormat() == ValueFormat::Format::Hex32) {
-            for (int col = 3; col < m_grid.cols(); ++col)
+            for (int col = 3; col < grid.cols(); ++col)
                 textColumns.append(col);
-        } else if (LogKind::isAlarmFileName(m_openFileName) && m_grid.cols() == 4) {
+        } else if (LogKind::isAlarmFileName(m_document.path()) && grid.cols() == 4) {
             textColumns.append(3);
         }
-        m_exportFailure = exportRecordGrid(m_grid, chineseUi(), *automation, progress,
+        m_exportFailure = exportRecordGrid(grid, chineseUi(), *automation, progress,
                                            *m_services.messages, this, textColumns);
     });
 }
@@ -490,7 +515,7 @@ bool TMainFrm::pickFormat(ValueFormat::Format format)
     if (!ui->DShow_Format->isEnabled())
         return false;
     m_formatFailed = false;
-    ui->DShow_Format->setCurrentIndex(int(format));
+    ui->DShow_Format->setCurrentIndex(formatItem(format));
     return !m_formatFailed;
 }
 
@@ -500,7 +525,7 @@ void TMainFrm::openFile(const QString &path, const QString &shownName)
     FileChooser *usual = std::exchange(m_services.files, &chosen);
     OpenClick();
     m_services.files = usual;
-    if (!shownName.isEmpty() && !m_workStopped && m_openFileName == path) {
+    if (!shownName.isEmpty() && !m_workStopped && m_document.path() == path) {
         m_titleName = shownName;
         setWindowTitle(MainTexts::windowTitleWithFile(chineseUi(), shownName));
     }
@@ -518,150 +543,91 @@ void TMainFrm::OpenClick()
 
 void TMainFrm::openChosen(const QString &path)
 {
-    m_openFileName = path;
+    prepareOpen(path);
+    showOpenOutcome(m_document.open(path));
+}
+
+void TMainFrm::prepareOpen(const QString &path)
+{
     m_titleName = path;
     const bool zh = chineseUi();
     setWindowTitle(MainTexts::windowTitleWithFile(zh, path));
-
-    m_isSqlite = false;
     {
         const QSignalBlocker block(ui->DShow_Format);
         ui->DShow_Format->setEnabled(false);
-        ui->DShow_Format->setCurrentIndex(0);
+        ui->DShow_Format->setCurrentIndex(formatItem(ValueFormat::Format::Unsigned16));
     }
     setCountColour(Blue);
     ui->BufferName->setEnabled(false);
     ui->BitBtn5->setText(MainTexts::countDisplay(zh, 0));
-    m_grid.makeEmpty();
-    // Failed until a load says otherwise: a file passed over in silence is
-    // not loaded either.
-    m_loadOutcome = LoadOutcome::Failed;
+}
 
-    LogFile file;
-    QByteArray header;
-    // A file that cannot be opened or holds less than a header block is
-    // passed over in silence.
-    if (file.open(path) && file.readHeaderBlock(header)) {
-        const bool binary = LogKind::hasSignature(header);
-        if (!binary) {
-            file.close();
-            if (!LogKind::hasSqliteHeader(header)) {
-                m_grid.makeEmpty();
-                message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
-                return;
-            }
-            m_isSqlite = true;
-        }
-        const bool alarms = LogKind::isAlarmFileName(path);
-        if (m_isSqlite && !alarms) {
-            const QSignalBlocker block(ui->BufferName);
-            ui->BufferName->setEnabled(true);
-            ui->BufferName->setCurrentIndex(0);
-        }
-
-        if (alarms)
-            GridLayout::setAlarmList(m_grid, zh);
-        else
-            GridLayout::setDataRecords(m_grid, zh, ValueFormat::Format::Unsigned16);
-        bool read = true;
-        if (m_isSqlite) {
-            if (alarms)
-                SQLite_Alarm_Loading(path);
-            else
-                SQLite_Annals_Loading(path);
-        } else {
-            read = openBinary(file, alarms) == Fill::Read;
-            m_loadOutcome = read ? LoadOutcome::Loaded : LoadOutcome::Failed;
-        }
-        if (!alarms && read)
-            ui->DShow_Format->setEnabled(true);
-        file.close();
+void TMainFrm::showOpenOutcome(const LogDocument::Outcome &outcome)
+{
+    const bool zh = chineseUi();
+    using Status = LogDocument::Status;
+    if (m_document.kind() == LogDocument::FileKind::RecordDatabase) {
+        const QSignalBlocker block(ui->BufferName);
+        ui->BufferName->setEnabled(true);
+        ui->BufferName->setCurrentIndex(0);
     }
+    if (m_document.kind() == LogDocument::FileKind::RecordDatabase) {
+        showBufferOutcome(outcome);
+    } else {
+        if (outcome.fetched)
+            setCountColour(Olive);
+        switch (outcome.status) {
+        case Status::InvalidDatabase:
+            message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
+            return;
+        case Status::DatabaseFailed:
+            failure(MainTexts::captionNorvale(), MainTexts::invalidDatabase(), outcome.cause);
+            break;
+        case Status::TooLarge:
+            message(MainTexts::captionNorvale(),
+                    MainTexts::tooLargeMessage(zh, outcome.records, outcome.bytesNeeded));
+            break;
+        case Status::FileTooLarge:
+            showFileTooLarge(outcome);
+            break;
+        default:
+            // A file that cannot be opened, holds less than a header block or
+            // ends inside a record is passed over in silence.
+            break;
+        }
+    }
+    if (m_document.formatSelectable())
+        ui->DShow_Format->setEnabled(true);
     updateCountDisplay();
 }
 
-TMainFrm::Fill TMainFrm::openBinary(LogFile &file, bool alarms)
+void TMainFrm::showFileTooLarge(const LogDocument::Outcome &outcome)
 {
-    // With Dynamic Load each record is shown as soon as it is read;
-    // otherwise the views hear of the load once, at its end.
-    const bool dynamic = dynamicLoad();
-    RowWritten rowWritten;
-    if (dynamic)
-        rowWritten = [this](int row) { ui->StringGrid1->showRowNow(row); };
-    const Fill fill
-        = fillBinary(file.size(), alarms, ValueFormat::Format::Unsigned16, dynamic, [&] {
-              return alarms ? readBinaryAlarms(file, m_grid, rowWritten, m_work)
-                            : readBinaryDataRecords(file, m_grid, ValueFormat::Format::Unsigned16,
-                                                    rowWritten, m_work);
-          });
-    if (dynamic)
-        ui->StringGrid1->finishRows();
-    return fill;
+    message(MainTexts::captionNorvale(),
+            MainTexts::fileTooLarge(chineseUi(), outcome.records, outcome.bytesNeeded,
+                                    outcome.fileBytes));
 }
 
-void TMainFrm::SQLite_Alarm_Loading(const QString &fileName)
-{
-    AlarmLoadResult result;
-    {
-        const RecordGridModel::Batch batch(m_grid);
-        result = loadAlarmDatabase(fileName, m_grid, databaseLimits());
-        if (result.tooLarge.refused)
-            m_grid.makeEmpty();
-    }
-    if (result.fetched)
-        setCountColour(Olive);
-    m_loadOutcome
-        = result.failed || result.tooLarge.refused ? LoadOutcome::Failed : LoadOutcome::Loaded;
-    if (result.failed)
-        failure(MainTexts::captionNorvale(), MainTexts::invalidDatabase(), result.cause);
-    if (result.tooLarge.refused)
-        message(MainTexts::captionNorvale(),
-                MainTexts::tooLargeMessage(chineseUi(), result.tooLarge.records,
-                                           result.tooLarge.bytesNeeded));
-}
-
-void TMainFrm::SQLite_Annals_Loading(const QString &fileName)
+void TMainFrm::showBufferOutcome(const LogDocument::Outcome &outcome)
 {
     const bool zh = chineseUi();
-    const QString buffer = bufferText();
-    m_grid.beginBatch();
-    RecordLoadResult result;
-    try {
-        result = loadDataRecords(fileName, ui->BufferName->currentIndex() + 1, displayFormat(), zh,
-                                 m_grid, databaseLimits());
-    } catch (const WorkStopped &) {
-        m_grid.endBatch();
-        throw;
-    }
-    if (result.fetchedRows)
+    if (outcome.fetched)
         setCountColour(Olive);
-    // An empty buffer is a result: its grid is the title row.
-    m_loadOutcome
-        = result.status == RecordLoadStatus::Loaded || result.status == RecordLoadStatus::NoData
-        ? LoadOutcome::Loaded
-        : LoadOutcome::Failed;
-    switch (result.status) {
-    case RecordLoadStatus::Loaded:
-        m_grid.endBatch();
+    switch (outcome.status) {
+    case LogDocument::Status::Loaded:
         updateCountDisplay();
         break;
-    case RecordLoadStatus::NoData:
-        m_grid.endBatch();
-        message(MainTexts::captionNoData(), MainTexts::noDataMessage(zh, buffer));
+    case LogDocument::Status::NoData:
+        message(MainTexts::captionNoData(), MainTexts::noDataMessage(zh, bufferText()));
         break;
-    case RecordLoadStatus::NotCreated:
-        m_grid.makeEmpty();
-        m_grid.endBatch();
-        failure(MainTexts::captionNorvale(), MainTexts::notCreatedMessage(zh, buffer),
-                result.cause);
+    case LogDocument::Status::TooLarge:
+        message(MainTexts::captionNorvale(),
+                MainTexts::tooLargeMessage(zh, outcome.records, outcome.bytesNeeded));
         ui->BitBtn5->setText(MainTexts::countDisplay(zh, 0));
         break;
-    case RecordLoadStatus::TooLarge:
-        m_grid.makeEmpty();
-        m_grid.endBatch();
-        message(
-            MainTexts::captionNorvale(),
-            MainTexts::tooLargeMessage(zh, result.tooLarge.records, result.tooLarge.bytesNeeded));
+    default:
+        failure(MainTexts::captionNorvale(), MainTexts::notCreatedMessage(zh, bufferText()),
+                outcome.cause);
         ui->BitBtn5->setText(MainTexts::countDisplay(zh, 0));
         break;
     }
@@ -669,110 +635,65 @@ void TMainFrm::SQLite_Annals_Loading(const QString &fileName)
 
 void TMainFrm::BufferNameChange()
 {
-    runWork(WorkKind::Load, [this] { SQLite_Annals_Loading(m_openFileName); });
+    runWork(WorkKind::Load, [this] {
+        showBufferOutcome(m_document.selectBuffer(ui->BufferName->currentIndex() + 1));
+    });
 }
 
 void TMainFrm::DShow_FormatChange()
 {
     runWork(WorkKind::Load, [this] {
-        if (ui->BufferName->isEnabled()) {
-            SQLite_Annals_Loading(m_openFileName);
-            return;
-        }
-        m_formatFailed = !rereadBinaryData();
+        showFormatChange(m_document.selectFormat(formatOfItem(ui->DShow_Format->currentIndex())));
     });
 }
 
-bool TMainFrm::rereadBinaryData()
+void TMainFrm::showFormatChange(const LogDocument::Outcome &outcome)
 {
-    const bool zh = chineseUi();
-    const ValueFormat::Format format = displayFormat();
-    LogFile file;
-    QByteArray header;
-    if (!file.open(m_openFileName) || !file.readHeaderBlock(header)) {
-        // The grid, and so the count, are as they were.
+    if (m_document.kind() == LogDocument::FileKind::RecordDatabase)
+        showBufferOutcome(outcome);
+    else
+        m_formatFailed = !showFormatOutcome(outcome);
+}
+
+bool TMainFrm::showFormatOutcome(const LogDocument::Outcome &outcome)
+{
+    switch (outcome.status) {
+    case LogDocument::Status::Loaded:
+        break;
+    case LogDocument::Status::Unreadable:
+    case LogDocument::Status::SignatureLost:
+        // The count display keeps its text.
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
         return false;
-    }
-    if (!LogKind::hasSignature(header)) {
-        // A file that lost its signature: the count display keeps its text.
-        file.close();
-        m_grid.makeEmpty();
-        m_loadOutcome = LoadOutcome::Failed;
+    case LogDocument::Status::FileTooLarge:
+        showFileTooLarge(outcome);
+        break;
+    default:
         message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
-        return false;
+        break;
     }
-    const Fill fill = fillBinary(file.size(), false, format, false, [&] {
-        m_grid.setRows(int(std::clamp<qint64>(file.size() / 32, 1, INT_MAX - 1)));
-        GridLayout::setDataRecords(m_grid, zh, format);
-        return readBinaryDataRecords(file, m_grid, format, {}, m_work);
-    });
-    file.close();
-    if (fill == Fill::ShortRead)
-        message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
     updateCountDisplay();
-    m_loadOutcome = fill == Fill::Read ? LoadOutcome::Loaded : LoadOutcome::Failed;
-    return fill == Fill::Read;
-}
-
-LoadLimits TMainFrm::databaseLimits() const
-{
-    // A query's result is kept as it is stepped, so the memory the machine has left bounds it
-    // as much as the standard budget does.
-    LoadLimits limits = LoadLimits::standard();
-    limits.progress = m_work;
-    if (const std::optional<qint64> budget = m_services.memoryBudget(); budget && *budget >= 0)
-        limits.bytes = std::min(limits.bytes, quint64(std::max<qint64>(*budget, 1)));
-    return limits;
-}
-
-TMainFrm::Fill TMainFrm::fillBinary(qint64 fileSize, bool alarms, ValueFormat::Format format,
-                                    bool dynamic, const std::function<bool()> &read)
-{
-    using namespace GridSizeGuard;
-    const Need need
-        = binaryFileNeed(fileSize, alarms ? RecordKind::Alarm : RecordKind::Data, int(format));
-    bool fits = GridSizeGuard::fits(need, m_services.memoryBudget());
-    bool complete = false;
-    if (fits) {
-        try {
-            std::optional<RecordGridModel::Batch> batch;
-            if (!dynamic)
-                batch.emplace(m_grid);
-            complete = read();
-        } catch (const std::bad_alloc &) {
-            fits = false;
-        }
-    }
-    if (!fits) {
-        m_grid.makeEmpty();
-        message(MainTexts::captionNorvale(),
-                MainTexts::fileTooLarge(chineseUi(), need.records, need.gridBytes, need.fileBytes));
-        return Fill::TooLarge;
-    }
-    return complete ? Fill::Read : Fill::ShortRead;
+    return outcome.status == LogDocument::Status::Loaded;
 }
 
 struct TMainFrm::WindowState
 {
-    RecordGridModel::KeptGrid grid;
+    LogDocument::Kept document;
     QString title;
     QString count;
     QColor countColour;
     bool buffersOn = false;
     int buffer = 0;
     bool formatsOn = false;
-    int format = 0;
-    QString openFileName;
+    ValueFormat::Format format = ValueFormat::Format::Unsigned16;
     QString titleName;
-    bool isSqlite = false;
     ViewPlace place;
 };
 
 TMainFrm::WindowState TMainFrm::windowState() const
 {
     WindowState state;
-    state.grid = m_grid.keep();
+    state.document = m_document.keep();
     state.title = windowTitle();
     state.count = ui->BitBtn5->text();
     state.countColour = m_countColour;
@@ -780,19 +701,15 @@ TMainFrm::WindowState TMainFrm::windowState() const
     state.buffer = m_loadedBuffer;
     state.formatsOn = ui->DShow_Format->isEnabled();
     state.format = m_loadedFormat;
-    state.openFileName = m_openFileName;
     state.titleName = m_titleName;
-    state.isSqlite = m_isSqlite;
     state.place = viewPlace();
     return state;
 }
 
 void TMainFrm::restoreWindowState(WindowState &state)
 {
-    m_openFileName = state.openFileName;
     m_titleName = state.titleName;
-    m_isSqlite = state.isSqlite;
-    m_grid.restore(std::move(state.grid));
+    m_document.restore(state.document);
     setWindowTitle(state.title);
     ui->BitBtn5->setText(state.count);
     setCountColour(state.countColour);
@@ -804,7 +721,7 @@ void TMainFrm::restoreWindowState(WindowState &state)
     {
         const QSignalBlocker block(ui->DShow_Format);
         ui->DShow_Format->setEnabled(state.formatsOn);
-        ui->DShow_Format->setCurrentIndex(state.format);
+        ui->DShow_Format->setCurrentIndex(formatItem(state.format));
     }
     restoreViewPlace(state.place);
 }
@@ -834,7 +751,7 @@ bool TMainFrm::runWork(WorkKind kind, const std::function<void()> &work)
     std::optional<WindowState> before;
     if (kind == WorkKind::Load)
         before.emplace(windowState());
-    const int rowsBefore = m_grid.rows();
+    const int rowsBefore = m_document.grid().rows();
     std::unique_ptr<WorkProgressDialog> dialog;
     m_work = m_services.progress;
     if (!m_work) {
@@ -842,18 +759,22 @@ bool TMainFrm::runWork(WorkKind kind, const std::function<void()> &work)
         m_work = dialog.get();
     }
     m_workStopped = false;
+    m_document.setProgress(m_work);
+    m_document.setChineseTitles(chineseUi());
+    m_document.setDynamicLoad(dynamicLoad());
     runStep(work);
+    m_document.setProgress(nullptr);
     m_work = nullptr;
     dialog.reset();
     const bool stopped = std::exchange(m_workStopped, false);
     if (stopped && before)
         restoreWindowState(*before);
     if (stopped && kind == WorkKind::Grow) {
-        m_grid.setRows(rowsBefore);
+        m_document.grid().setRows(rowsBefore);
         updateCountDisplay();
     }
     m_loadedBuffer = ui->BufferName->currentIndex();
-    m_loadedFormat = ui->DShow_Format->currentIndex();
+    m_loadedFormat = formatOfItem(ui->DShow_Format->currentIndex());
     // What the grid held before is let go as soon as the new rows stand.
     before.reset();
     return !stopped;

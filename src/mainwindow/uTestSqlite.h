@@ -1,9 +1,8 @@
 #pragma once
 
-#include "curves/RecordSource.h"
+#include "document/LogDocument.h"
+#include "document/RecordSource.h"
 #include "mainwindow/SaveChooser.h"
-#include "records/LogGrowth.h"
-#include "records/RecordGridModel.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -18,7 +17,8 @@
 class AutomationFactory;
 class FileFollower;
 class FindBar;
-class LogFile;
+class FindController;
+class GridCopyAction;
 class MessageSink;
 class OptionsStore;
 class QLabel;
@@ -71,9 +71,8 @@ struct MainWindowServices
     WorkProgress *progress = nullptr;
 };
 
-// The main window: toolbar, record grid, options, opening and loading.
-struct LoadLimits;
-
+// The main window: toolbar, record grid and options over the open log
+// document, whose outcomes it shows as messages and control states.
 class TMainFrm : public QMainWindow, public RecordSource
 {
     Q_OBJECT
@@ -82,18 +81,19 @@ public:
     ~TMainFrm() override;
 
     // RecordSource
-    const RecordGridModel &recordGrid() const override { return m_grid; }
+    const RecordGridModel &recordGrid() const override { return m_document.grid(); }
     bool chineseUi() const override;
     bool displayFormatEnabled() const override;
     ValueFormat::Format displayFormat() const override;
 
-    RecordGridModel &grid() { return m_grid; }
-    QString openFileName() const override { return m_openFileName; }
+    RecordGridModel &grid() { return m_document.grid(); }
+    LogDocument &document() { return m_document; }
+    QString openFileName() const override { return m_document.path(); }
     // How the last load into the grid ended: Failed when the grid does not
     // hold the file's records (the file could not be read, was refused as
     // too large, or the load broke off), whatever the window said about it.
     enum class LoadOutcome { None, Loaded, Failed };
-    LoadOutcome loadOutcome() const { return m_loadOutcome; }
+    LoadOutcome loadOutcome() const;
     // Why the last export failed, empty when it did not.
     QString exportFailure() const { return m_exportFailure; }
     QColor countDisplayColour() const { return m_countColour; }
@@ -121,9 +121,6 @@ public slots:
     void OpenClick();
     void BufferNameChange();
     void DShow_FormatChange();
-
-    void SQLite_Alarm_Loading(const QString &fileName);
-    void SQLite_Annals_Loading(const QString &fileName);
 
 signals:
     void closed();
@@ -156,21 +153,24 @@ private:
     void message(const QString &caption, const QString &text);
     // A failure's message with its cause (the library's or the system's words).
     void failure(const QString &caption, const QString &text, const QString &cause);
-    // Re-reads the binary data file in the selected format and shows the
-    // new count; false, after the message, when it could not be read whole.
-    // A file that lost its signature empties the grid but leaves the count.
-    bool rereadBinaryData();
-    enum class Fill { Read, ShortRead, TooLarge };
-    // A binary file's records into the grid through `read` (false on a short
-    // read), inside a batch unless `dynamic`. Records that cannot fit are
-    // refused before, and memory that runs out on the way ends the same:
-    // the empty grid and the too-large message.
-    // The bounds of a database load: the standard ones, within the memory budget.
-    LoadLimits databaseLimits() const;
-    Fill fillBinary(qint64 fileSize, bool alarms, ValueFormat::Format format, bool dynamic,
-                    const std::function<bool()> &read);
-    // The open binary file's records in the layout set for them.
-    Fill openBinary(LogFile &file, bool alarms);
+    // The display format list's item of a format, and back.
+    static int formatItem(ValueFormat::Format format);
+    static ValueFormat::Format formatOfItem(int item);
+    // The window as an open begins: the file's title, the lists disabled,
+    // the count at zero.
+    void prepareOpen(const QString &path);
+    // The messages and control states of an open's outcome.
+    void showOpenOutcome(const LogDocument::Outcome &outcome);
+    // Those of a display format change.
+    void showFormatChange(const LogDocument::Outcome &outcome);
+    // The messages and count display of a data record buffer's load.
+    void showBufferOutcome(const LogDocument::Outcome &outcome);
+    // The message of a binary file refused as too large.
+    void showFileTooLarge(const LogDocument::Outcome &outcome);
+    // Shows the open data records read again in the selected format; false,
+    // after the message, when they could not be read whole. A file that lost
+    // its signature empties the grid but leaves the count.
+    bool showFormatOutcome(const LogDocument::Outcome &outcome);
     QString bufferText() const;
     // Open's load of the file chosen.
     void openChosen(const QString &path);
@@ -196,20 +196,17 @@ private:
     QMenu *PopupMenu1 = nullptr;
     RecentFilesMenu *m_recentMenu = nullptr;
 
-    RecordGridModel m_grid;
-    QString m_openFileName;
+    LogDocument m_document;
     // The name the title shows for the open file.
     QString m_titleName;
     QString m_exportFailure;
-    bool m_isSqlite = false;
-    LoadOutcome m_loadOutcome = LoadOutcome::None;
     QColor m_countColour = QColor(0, 0, 255);
     // The last format change could not read the binary file whole.
     bool m_formatFailed = false;
     // The lists' items the grid was last loaded with: a pick changes the
     // list before its load runs, and a load given up goes back to these.
     int m_loadedBuffer = 0;
-    int m_loadedFormat = 0;
+    ValueFormat::Format m_loadedFormat = ValueFormat::Format::Unsigned16;
     WorkProgress *m_work = nullptr;
     int m_workDepth = 0;
     bool m_workStopped = false;
@@ -220,7 +217,7 @@ public:
     // The selected rows under the title row, as Copy puts them on the clipboard.
     QByteArray selectionText() const;
     bool following() const;
-    FindBar *findBar() const { return m_findBar; }
+    FindBar *findBar() const;
     QString findCountText() const;
 
 public slots:
@@ -247,8 +244,6 @@ private:
     };
     void buildTools();
     void applyToolTexts(bool chinese);
-    void findStep(bool forward, bool fromCurrent);
-    void showGridRow(int row);
     void saveCsv(const QString &path);
     void saveXlsx(const QString &path);
     ViewPlace viewPlace() const;
@@ -259,21 +254,16 @@ private:
     // The records a binary file that only grew has gained.
     void readGrowth();
     void followReplaced();
-    void rememberGrowth();
     // Shows or takes away the notice that the open file is gone.
     void setFileGone(bool gone);
 
-    QAction *m_copy = nullptr;
+    GridCopyAction *m_copyAction = nullptr;
+    FindController *m_find = nullptr;
     QAction *m_saveAs = nullptr;
     QAction *m_reload = nullptr;
     QAction *m_follow = nullptr;
-    QMenu *m_gridMenu = nullptr;
-    FindBar *m_findBar = nullptr;
-    std::vector<int> m_matches;
-    bool m_matchesStale = true;
     std::unique_ptr<SaveChooser> m_ownSaves;
     FileFollower *m_follower = nullptr;
-    LogGrowth m_growth;
     QLabel *m_goneNotice = nullptr;
     bool m_fileGone = false;
 };

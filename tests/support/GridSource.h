@@ -2,7 +2,7 @@
 
 // The curve window's view of the main window, as plain members a test sets.
 
-#include "curves/RecordSource.h"
+#include "document/RecordSource.h"
 #include "records/RecordGridModel.h"
 
 class GridSource : public RecordSource

@@ -6,7 +6,7 @@
 
 class RecordGridModel;
 
-// What the curve window reads of the main window: the record grid, the UI
+// What the curve window reads of the window that shows the open log: the record grid, the UI
 // language and the display format list.
 class RecordSource
 {

@@ -1,4 +1,4 @@
-#include "mainwindow/FileFollower.h"
+#include "document/FileFollower.h"
 
 #include <QFileInfo>
 

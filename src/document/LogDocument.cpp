@@ -1,0 +1,314 @@
+#include "document/LogDocument.h"
+
+#include "platform/MemoryBudget.h"
+#include "platform/WorkProgress.h"
+#include "records/BinaryLogFile.h"
+#include "records/GridLayout.h"
+#include "records/GridSizeGuard.h"
+#include "records/LogFileFormat.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <climits>
+
+LogDocument::LogDocument(QObject *parent)
+    : QObject(parent)
+    , m_memoryBudget([] { return availablePhysicalMemory(); })
+{ }
+
+LogDocument::~LogDocument() = default;
+
+bool LogDocument::isDatabase() const
+{
+    return m_kind == FileKind::AlarmDatabase || m_kind == FileKind::RecordDatabase;
+}
+
+bool LogDocument::holdsAlarms() const
+{
+    return m_kind == FileKind::AlarmDatabase || m_kind == FileKind::BinaryAlarms;
+}
+
+bool LogDocument::formatSelectable() const
+{
+    return m_kind == FileKind::RecordDatabase
+        || (m_kind == FileKind::BinaryData && m_gridState == GridState::Loaded);
+}
+
+void LogDocument::setMemoryBudget(std::function<std::optional<qint64>()> budget)
+{
+    m_memoryBudget = std::move(budget);
+}
+
+LoadLimits LogDocument::databaseLimits() const
+{
+    // A query's result is kept as it is stepped, so the memory the machine
+    // has left bounds it as much as the standard budget does.
+    LoadLimits limits = LoadLimits::standard();
+    limits.progress = m_progress;
+    if (const std::optional<qint64> budget = m_memoryBudget(); budget && *budget >= 0)
+        limits.bytes = std::min(limits.bytes, quint64(std::max<qint64>(*budget, 1)));
+    return limits;
+}
+
+void LogDocument::clear()
+{
+    m_grid.makeEmpty();
+    m_gridState = GridState::Empty;
+}
+
+LogDocument::Outcome LogDocument::open(const QString &path)
+{
+    m_path = path;
+    m_kind = FileKind::None;
+    m_buffer = 1;
+    m_format = ValueFormat::Format::Unsigned16;
+    m_grid.makeEmpty();
+    // Failed until a load says otherwise.
+    m_gridState = GridState::Failed;
+
+    LogFile file;
+    QByteArray header;
+    if (!file.open(path) || !file.readHeaderBlock(header))
+        return {Status::NotOpened};
+    const bool binary = LogKind::hasSignature(header);
+    const bool alarms = LogKind::isAlarmFileName(path);
+    if (!binary) {
+        file.close();
+        if (!LogKind::hasSqliteHeader(header))
+            return {Status::InvalidDatabase};
+        m_kind = alarms ? FileKind::AlarmDatabase : FileKind::RecordDatabase;
+    } else {
+        m_kind = alarms ? FileKind::BinaryAlarms : FileKind::BinaryData;
+    }
+
+    if (alarms)
+        GridLayout::setAlarmList(m_grid, m_chinese);
+    else
+        GridLayout::setDataRecords(m_grid, m_chinese, m_format);
+    switch (m_kind) {
+    case FileKind::AlarmDatabase:
+        return loadAlarmDatabase();
+    case FileKind::RecordDatabase:
+        return loadRecordBuffer();
+    default:
+        return readBinary(file);
+    }
+}
+
+LogDocument::Outcome LogDocument::loadAlarmDatabase()
+{
+    AlarmLoadResult result;
+    {
+        const RecordGridModel::Batch batch(m_grid);
+        result = ::loadAlarmDatabase(m_path, m_grid, databaseLimits());
+        if (result.tooLarge.refused)
+            m_grid.makeEmpty();
+    }
+    Outcome outcome;
+    outcome.fetched = result.fetched;
+    m_gridState = result.failed || result.tooLarge.refused ? GridState::Failed : GridState::Loaded;
+    if (result.failed) {
+        outcome.status = Status::DatabaseFailed;
+        outcome.cause = result.cause;
+    } else if (result.tooLarge.refused) {
+        outcome.status = Status::TooLarge;
+        outcome.records = qint64(result.tooLarge.records);
+        outcome.bytesNeeded = qint64(result.tooLarge.bytesNeeded);
+    }
+    return outcome;
+}
+
+LogDocument::Outcome LogDocument::loadRecordBuffer()
+{
+    m_grid.beginBatch();
+    RecordLoadResult result;
+    try {
+        result = loadDataRecords(m_path, m_buffer, m_format, m_chinese, m_grid, databaseLimits());
+    } catch (const WorkStopped &) {
+        m_grid.endBatch();
+        throw;
+    }
+    Outcome outcome;
+    outcome.fetched = result.fetchedRows;
+    outcome.cause = result.cause;
+    // An empty buffer is a result: its grid is the title row.
+    switch (result.status) {
+    case RecordLoadStatus::Loaded:
+        outcome.status = Status::Loaded;
+        break;
+    case RecordLoadStatus::NoData:
+        outcome.status = Status::NoData;
+        break;
+    case RecordLoadStatus::NotCreated:
+        outcome.status = Status::NotCreated;
+        m_grid.makeEmpty();
+        break;
+    case RecordLoadStatus::TooLarge:
+        outcome.status = Status::TooLarge;
+        outcome.records = qint64(result.tooLarge.records);
+        outcome.bytesNeeded = qint64(result.tooLarge.bytesNeeded);
+        m_grid.makeEmpty();
+        break;
+    }
+    m_grid.endBatch();
+    m_gridState = outcome.status == Status::Loaded || outcome.status == Status::NoData
+        ? GridState::Loaded
+        : GridState::Failed;
+    return outcome;
+}
+
+LogDocument::Outcome LogDocument::readBinary(LogFile &file)
+{
+    // With a dynamic load each record is shown as soon as it is read;
+    // otherwise the views hear of the load once, at its end.
+    const bool dynamic = m_dynamic;
+    RowWritten rowWritten;
+    if (dynamic)
+        rowWritten = [this](int row) { emit rowRead(row); };
+    const bool alarms = holdsAlarms();
+    const Outcome outcome = fillBinary(file.size(), m_format, dynamic, [&] {
+        return alarms ? readBinaryAlarms(file, m_grid, rowWritten, m_progress)
+                      : readBinaryDataRecords(file, m_grid, m_format, rowWritten, m_progress);
+    });
+    if (dynamic)
+        emit dynamicLoadDone();
+    m_gridState = outcome.status == Status::Loaded ? GridState::Loaded : GridState::Failed;
+    return outcome;
+}
+
+LogDocument::Outcome LogDocument::fillBinary(qint64 fileSize, ValueFormat::Format format,
+                                             bool dynamic, const std::function<bool()> &read)
+{
+    using namespace GridSizeGuard;
+    const Need need = binaryFileNeed(fileSize, holdsAlarms() ? RecordKind::Alarm : RecordKind::Data,
+                                     int(format));
+    bool fits = GridSizeGuard::fits(need, m_memoryBudget());
+    bool complete = false;
+    if (fits) {
+        try {
+            std::optional<RecordGridModel::Batch> batch;
+            if (!dynamic)
+                batch.emplace(m_grid);
+            complete = read();
+        } catch (const std::bad_alloc &) {
+            fits = false;
+        }
+    }
+    if (!fits) {
+        // Memory that runs out on the way ends as a refusal before would.
+        m_grid.makeEmpty();
+        Outcome outcome {Status::FileTooLarge};
+        outcome.records = need.records;
+        outcome.bytesNeeded = need.gridBytes;
+        outcome.fileBytes = need.fileBytes;
+        return outcome;
+    }
+    return {complete ? Status::Loaded : Status::ShortRead};
+}
+
+LogDocument::Outcome LogDocument::selectBuffer(int buffer)
+{
+    m_buffer = buffer;
+    return loadRecordBuffer();
+}
+
+LogDocument::Outcome LogDocument::selectFormat(ValueFormat::Format format)
+{
+    m_format = format;
+    if (m_kind == FileKind::RecordDatabase)
+        return loadRecordBuffer();
+    return rereadBinaryData();
+}
+
+LogDocument::Outcome LogDocument::rereadBinaryData()
+{
+    LogFile file;
+    QByteArray header;
+    if (!file.open(m_path) || !file.readHeaderBlock(header))
+        return {Status::Unreadable};
+    if (!LogKind::hasSignature(header)) {
+        file.close();
+        m_grid.makeEmpty();
+        m_gridState = GridState::Failed;
+        return {Status::SignatureLost};
+    }
+    const Outcome outcome = fillBinary(file.size(), m_format, false, [&] {
+        m_grid.setRows(int(std::clamp<qint64>(file.size() / qint64(LogFileFormat::DataRecordSize),
+                                              1, INT_MAX - 1)));
+        GridLayout::setDataRecords(m_grid, m_chinese, m_format);
+        return readBinaryDataRecords(file, m_grid, m_format, {}, m_progress);
+    });
+    m_gridState = outcome.status == Status::Loaded ? GridState::Loaded : GridState::Failed;
+    return outcome;
+}
+
+LogDocument::ReloadSteps LogDocument::reload()
+{
+    const FileKind kind = m_kind;
+    const int buffer = m_buffer;
+    const ValueFormat::Format format = m_format;
+    ReloadSteps steps;
+    steps.open = open(m_path);
+    // The file under the name may be of another kind now.
+    if (kind == FileKind::RecordDatabase && m_kind == kind && buffer != 1)
+        steps.buffer = selectBuffer(buffer);
+    if (format != ValueFormat::Format::Unsigned16 && formatSelectable())
+        steps.format = selectFormat(format);
+    rememberGrowth();
+    return steps;
+}
+
+LogDocument::Outcome LogDocument::readGrowth()
+{
+    LogFile file;
+    if (!file.open(m_path))
+        return {Status::Unreadable};
+    const bool alarms = holdsAlarms();
+    return fillBinary(file.size(), m_format, false,
+                      [&] { return appendBinaryRecords(file, m_grid, alarms, m_progress); });
+}
+
+LogGrowth::Change LogDocument::changeSinceRead() const
+{
+    if (isDatabase() || !m_growth.covers(m_path, m_grid.rows()))
+        return LogGrowth::Change::Whole;
+    return m_growth.changeSince(m_path);
+}
+
+void LogDocument::rememberGrowth()
+{
+    m_growth.forget();
+    if (isDatabase() || m_path.isEmpty())
+        return;
+    const bool alarms = LogKind::isAlarmFileName(m_path);
+    // Only a grid read whole from the file marks where the next read starts.
+    const qint64 record
+        = qint64(alarms ? LogFileFormat::AlarmRecordSize : LogFileFormat::DataRecordSize);
+    const qint64 rows = std::max<qint64>(QFileInfo(m_path).size() / record, 1);
+    if (rows != m_grid.rows() || (rows > 1 && m_grid.cellUtf8(0, int(rows) - 1).isEmpty()))
+        return;
+    m_growth.remember(m_path, alarms, m_grid.rows());
+}
+
+LogDocument::Kept LogDocument::keep() const
+{
+    Kept kept;
+    kept.grid = m_grid.keep();
+    kept.path = m_path;
+    kept.kind = m_kind;
+    kept.buffer = m_buffer;
+    kept.format = m_format;
+    kept.gridState = m_gridState;
+    return kept;
+}
+
+void LogDocument::restore(Kept &kept)
+{
+    m_path = kept.path;
+    m_kind = kept.kind;
+    m_buffer = kept.buffer;
+    m_format = kept.format;
+    m_gridState = kept.gridState;
+    m_grid.restore(std::move(kept.grid));
+}

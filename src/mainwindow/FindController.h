@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <vector>
+
+class FindBar;
+class QWidget;
+class RecordGridModel;
+class RecordGridView;
+
+// Find in the record grid: the find bar over the grid's bottom, its keys
+// (Ctrl+F, Ctrl+G, F3, Shift+F3), the matches of the text in it and the row
+// found, selected and scrolled above the bar.
+class FindController : public QObject
+{
+    Q_OBJECT
+public:
+    FindController(QWidget *window, RecordGridView *view, const RecordGridModel *grid);
+
+    FindBar *bar() const { return m_bar; }
+    QString countText() const;
+    void setTexts(bool chinese);
+    // The grid was filled anew: the matches are looked for again.
+    void gridChanged() { m_matchesStale = true; }
+
+    void showFind();
+    void showGoToId();
+    void findNext();
+    void findPrevious();
+
+private:
+    void step(bool forward, bool fromCurrent);
+    void showRow(int row);
+
+    RecordGridView *m_view;
+    const RecordGridModel *m_grid;
+    FindBar *m_bar;
+    std::vector<int> m_matches;
+    bool m_matchesStale = true;
+};
