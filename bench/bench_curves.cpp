@@ -6,9 +6,9 @@
 //
 //   bench_curves [repetitions]      (default 300)
 #include "curves/CurvePicture.h"
-#include "document/RecordSource.h"
 #include "curvewindow/CurveTab.h"
 #include "curvewindow/CurveWindow.h"
+#include "document/RecordSource.h"
 #include "records/RecordGridModel.h"
 #include "widgets/SpinEdit.h"
 

@@ -3,7 +3,7 @@
 // row; the grid is painted once per frame, so the two should stay close.
 //
 //   bench_dynamicload [records] [runs]      (default 1000000 records, 3 runs)
-#include "mainwindow/uTestSqlite.h"
+#include "mainwindow/MainWindow.h"
 #include "platform/MessageSink.h"
 
 #include <QAction>
@@ -58,7 +58,7 @@ int main(int argc, char **argv)
     NoMessages messages;
     MainWindowServices services;
     services.messages = &messages;
-    TMainFrm window(services);
+    MainWindow window(services);
     window.show();
     QApplication::processEvents();
     auto *dynamic = window.findChild<QAction *>(QStringLiteral("N7"));

@@ -3,8 +3,8 @@
 //   bench_openwindow FILE [RUNS]
 // Run with QT_QPA_PLATFORM=offscreen. Prints each run and the medians, the
 // format change also as a share of the open.
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/RecordGridView.h"
-#include "mainwindow/uTestSqlite.h"
 #include "platform/MessageSink.h"
 
 #include <QApplication>
@@ -75,10 +75,10 @@ int main(int argc, char **argv)
     for (int run = 0; run < runs; ++run) {
         MainWindowServices services;
         services.messages = &messages;
-        TMainFrm main(services);
+        MainWindow main(services);
         main.resize(1000, 700);
         main.show();
-        auto *grid = main.findChild<RecordGridView *>(QStringLiteral("StringGrid1"));
+        auto *grid = main.findChild<RecordGridView *>(QStringLiteral("recordGrid"));
         PaintCounter counter;
         grid->viewport()->installEventFilter(&counter);
         untilPainted(app, counter);

@@ -6,7 +6,7 @@
 #include "cli/ProgramInfo.h"
 #include "colourdialog/ColourDialog.h"
 #include "curvewindow/CurveWindow.h"
-#include "mainwindow/uTestSqlite.h"
+#include "mainwindow/MainWindow.h"
 #include "platform/Fonts.h"
 #include "platform/NativeName.h"
 #include "platform/OptionsStore.h"
@@ -103,7 +103,7 @@ QStringList argumentsOf(int argc, char **argv, QHash<QString, QString> &shown)
 bool chineseHelp()
 {
     const OptionsStore options;
-    const auto n2 = options.readInteger(QStringLiteral("N2"));
+    const auto n2 = options.readInteger(StoredOption::chineseUi);
     return n2 && *n2 != 0;
 }
 
@@ -171,13 +171,13 @@ int main(int argc, char **argv)
     OptionsStore options;
     MainWindowServices services;
     services.options = &options;
-    TMainFrm mainFrm(services);
+    MainWindow mainFrm(services);
     CurveWindow curves(mainFrm);
     ColourDialog colours;
-    QObject::connect(&mainFrm, &TMainFrm::curvesRequested, &curves, &CurveWindow::showAndRaise);
-    QObject::connect(&mainFrm, &TMainFrm::gridReloaded, &curves, &CurveWindow::refreshData);
+    QObject::connect(&mainFrm, &MainWindow::curvesRequested, &curves, &CurveWindow::showAndRaise);
+    QObject::connect(&mainFrm, &MainWindow::gridReloaded, &curves, &CurveWindow::refreshData);
     curves.setColourDialog(&colours);
-    QObject::connect(&mainFrm, &TMainFrm::closed, &app, &QApplication::quit);
+    QObject::connect(&mainFrm, &MainWindow::closed, &app, &QApplication::quit);
     mainFrm.show();
     if (!command.file.isEmpty()) {
         // Shown in the title and reloaded by its full name; a name that is not

@@ -3,7 +3,7 @@
 // translation file has nothing left to translate.
 #include "colourdialog/ColourDialog.h"
 #include "curvewindow/CurveWindow.h"
-#include "mainwindow/uTestSqlite.h"
+#include "mainwindow/MainWindow.h"
 #include "platform/Fonts.h"
 #include "platform/MessageSink.h"
 #include "records/Translations.h"
@@ -91,7 +91,7 @@ public:
     void takeGridTitles(const QString &moment, const RecordGridModel &grid)
     {
         for (int c = 0; c < grid.cols(); ++c)
-            m_lines << QStringList {QStringLiteral("StringGrid1"), moment,
+            m_lines << QStringList {QStringLiteral("recordGrid"), moment,
                                     QStringLiteral("cell%1").arg(c), QStringLiteral("title"),
                                     escaped(grid.cell(c, 0))}
                            .join(QLatin1Char('\t'));
@@ -156,11 +156,11 @@ QStringList takeCaptions(const QString &folder)
     MessageLines messages;
     MainWindowServices services;
     services.messages = &messages;
-    TMainFrm main(services);
+    MainWindow main(services);
     CurveWindow curves(main);
     ColourDialog colours;
     curves.setColourDialog(&colours);
-    QObject::connect(&main, &TMainFrm::curvesRequested, &curves, &CurveWindow::showAndRaise);
+    QObject::connect(&main, &MainWindow::curvesRequested, &curves, &CurveWindow::showAndRaise);
     table.take(QStringLiteral("created"), main);
     table.take(QStringLiteral("created"), curves);
     table.take(QStringLiteral("created"), colours);
@@ -177,12 +177,12 @@ QStringList takeCaptions(const QString &folder)
     for (const auto &s : switches) {
         const QString moment = QLatin1String(s.moment);
         if (s.english)
-            main.N3Click();
+            main.switchToEnglish();
         else
-            main.N2Click();
+            main.switchToChinese();
         settle();
         table.take(moment, main);
-        main.BitBtn4Click();
+        main.showCurves();
         settle();
         table.take(moment, curves);
         colours.show();
@@ -192,26 +192,26 @@ QStringList takeCaptions(const QString &folder)
 
         // A switch while the curve window is open reaches it at its next showing.
         if (s.english)
-            main.N2Click();
+            main.switchToChinese();
         else
-            main.N3Click();
+            main.switchToEnglish();
         settle();
         table.take(moment + QStringLiteral("-open-switched"), curves);
         curves.close();
         settle();
         if (s.english)
-            main.N3Click();
+            main.switchToEnglish();
         else
-            main.N2Click();
+            main.switchToChinese();
         settle();
     }
 
     for (const auto &s : switches) {
         const QString moment = QLatin1String(s.moment) + QStringLiteral("-data");
         if (s.english)
-            main.N3Click();
+            main.switchToEnglish();
         else
-            main.N2Click();
+            main.switchToChinese();
         settle();
         for (const char *file : {"Data.bin", "Alarm.db", "Buffer.db", "binary/Alarm.db"}) {
             const QString at = moment + QLatin1Char('-') + QLatin1String(file);
@@ -220,7 +220,7 @@ QStringList takeCaptions(const QString &folder)
             settle();
             table.take(at, main, folder);
             table.takeGridTitles(at, main.grid());
-            main.BitBtn4Click();
+            main.showCurves();
             settle();
             table.take(at, curves, folder);
             curves.close();
@@ -228,9 +228,9 @@ QStringList takeCaptions(const QString &folder)
         }
         // Grid titles keep the language they were written in.
         if (s.english)
-            main.N2Click();
+            main.switchToChinese();
         else
-            main.N3Click();
+            main.switchToEnglish();
         settle();
         table.take(moment + QStringLiteral("-switched"), main, folder);
         table.takeGridTitles(moment + QStringLiteral("-switched"), main.grid());
@@ -342,15 +342,15 @@ void TestCaptions::switchInstallsTheCatalogue()
     QFETCH(bool, english);
     QFETCH(QString, open);
     QFETCH(QString, dot);
-    TMainFrm main;
+    MainWindow main;
     CurveWindow curves(main);
-    english ? main.N2Click() : main.N3Click();
+    english ? main.switchToChinese() : main.switchToEnglish();
     settle();
     QCOMPARE(curves.windowTitle(),
              english ? QStringLiteral("数据库曲线浏览窗口")
                      : QStringLiteral("Database Curve Browser"));
-    english ? main.N3Click() : main.N2Click();
-    QCOMPARE(QCoreApplication::translate("TMainFrm", "Open"), open);
+    english ? main.switchToEnglish() : main.switchToChinese();
+    QCOMPARE(QCoreApplication::translate("MainWindow", "Open"), open);
     QCOMPARE(QCoreApplication::translate("CurveWindow", "Dot"), dot);
     // The hidden curve window takes the language with the change event.
     settle();
@@ -358,7 +358,7 @@ void TestCaptions::switchInstallsTheCatalogue()
              english ? QStringLiteral("Database Curve Browser")
                      : QStringLiteral("数据库曲线浏览窗口"));
     // A text the catalogue lacks stays English in either language.
-    QCOMPARE(Translations::text(!english, "TMainFrm", "No such text"),
+    QCOMPARE(Translations::text(!english, "MainWindow", "No such text"),
              QStringLiteral("No such text"));
 }
 
@@ -381,13 +381,13 @@ void TestCaptions::qtDialogsFollowTheLanguage()
     if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath)
                            + u"/qtbase_zh_CN.qm"_s))
         QSKIP("Qt's Chinese catalogue is not installed");
-    TMainFrm main;
-    main.N3Click();
+    MainWindow main;
+    main.switchToEnglish();
     QCOMPARE(QCoreApplication::translate(context.constData(), source.constData()),
              QString::fromUtf8(source));
-    main.N2Click();
+    main.switchToChinese();
     QCOMPARE(QCoreApplication::translate(context.constData(), source.constData()), chinese);
-    main.N3Click();
+    main.switchToEnglish();
     QCOMPARE(QCoreApplication::translate(context.constData(), source.constData()),
              QString::fromUtf8(source));
 }

@@ -2,9 +2,9 @@
 // drawn at the screen's pixels with the layout of one picture pixel per
 // logical pixel, and the readout still finds rows by logical position.
 #include "curves/CurvePicture.h"
-#include "document/RecordSource.h"
 #include "curvewindow/CurveReadoutOverlay.h"
 #include "curvewindow/CurveWindow.h"
+#include "document/RecordSource.h"
 #include "records/RecordGridModel.h"
 #include "widgets/ImageView.h"
 

@@ -4,7 +4,7 @@
 #include "curves/CurveReadout.h"
 #include "curvewindow/CurveReadoutOverlay.h"
 #include "curvewindow/CurveWindow.h"
-#include "mainwindow/uTestSqlite.h"
+#include "mainwindow/MainWindow.h"
 #include "platform/MessageSink.h"
 #include "records/RecordGridModel.h"
 #include "support/LogFiles.h"
@@ -48,13 +48,13 @@ struct Windows
         MainWindowServices services;
         services.messages = &messages;
         services.files = &chooser;
-        main = std::make_unique<TMainFrm>(services);
+        main = std::make_unique<MainWindow>(services);
         curves = std::make_unique<CurveWindow>(*main);
         if (chinese)
-            main->N2Click();
+            main->switchToChinese();
         else
-            main->N3Click();
-        main->OpenClick();
+            main->switchToEnglish();
+        main->openFromDialog();
         curves->show();
         curves->activateWindow();
         if (!QTest::qWaitForWindowActive(curves.get()))
@@ -75,7 +75,7 @@ struct Windows
 
     NoMessages messages;
     SampleFile chooser;
-    std::unique_ptr<TMainFrm> main;
+    std::unique_ptr<MainWindow> main;
     std::unique_ptr<CurveWindow> curves;
 };
 

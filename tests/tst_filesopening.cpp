@@ -3,9 +3,9 @@
 
 #include "curvewindow/CurveWindow.h"
 #include "mainwindow/FileDrop.h"
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/RecentFiles.h"
 #include "mainwindow/RecentFilesMenu.h"
-#include "mainwindow/uTestSqlite.h"
 #include "platform/MessageSink.h"
 #include "platform/OptionsStore.h"
 #include "support/LogFiles.h"
@@ -34,7 +34,7 @@ struct Window
         services.messages = &sink;
         services.files = &dialog;
         services.options = options;
-        main = std::make_unique<TMainFrm>(services);
+        main = std::make_unique<MainWindow>(services);
     }
     RecentFilesMenu *recent() const
     {
@@ -56,12 +56,12 @@ struct Window
     }
     void switchLanguage(bool chinese)
     {
-        main->findChild<QAction *>(chinese ? u"N2"_s : u"N3"_s)->trigger();
+        main->findChild<QAction *>(chinese ? u"chineseAction"_s : u"englishAction"_s)->trigger();
     }
 
     MessageRecorder sink;
     PickedFile dialog;
-    std::unique_ptr<TMainFrm> main;
+    std::unique_ptr<MainWindow> main;
 };
 
 // Offers `urls` to the window as a drag and drops them; whether the drag was
@@ -197,11 +197,12 @@ void TestFilesOpening::dropWhileCurveWindowIsOpen()
     QVERIFY(!file(u"b.bin"_s, dataFile(7)).isEmpty());
     Window w;
     CurveWindow curves(*w.main);
-    QObject::connect(w.main.get(), &TMainFrm::curvesRequested, &curves, &CurveWindow::showAndRaise);
+    QObject::connect(w.main.get(), &MainWindow::curvesRequested, &curves,
+                     &CurveWindow::showAndRaise);
     w.main->show();
     w.dialog.file = path(u"a.bin"_s);
-    w.main->OpenClick();
-    w.main->BitBtn4Click();
+    w.main->openFromDialog();
+    w.main->showCurves();
     QVERIFY(curves.isVisible());
 
     const DropResult result = dragAndDrop(w.main.get(), {QUrl::fromLocalFile(path(u"b.bin"_s))});
@@ -245,9 +246,9 @@ void TestFilesOpening::openDialogFilters()
     MessageRecorder sink;
     MainWindowServices services;
     services.messages = &sink;
-    TMainFrm main(services);
+    MainWindow main(services);
     main.show();
-    main.findChild<QAction *>(chinese ? u"N2"_s : u"N3"_s)->trigger();
+    main.findChild<QAction *>(chinese ? u"chineseAction"_s : u"englishAction"_s)->trigger();
     QStringList seen;
     QString selected;
     QTimer::singleShot(0, &main, [&] {
@@ -258,7 +259,7 @@ void TestFilesOpening::openDialogFilters()
         selected = dialog->selectedNameFilter();
         dialog->reject();
     });
-    main.OpenClick();
+    main.openFromDialog();
     QCOMPARE(seen, filters);
     QCOMPARE(selected, filters.constFirst());
     QCOMPARE(main.openFileName(), QString());
@@ -338,13 +339,13 @@ void TestFilesOpening::recentMenuFollowsLanguage()
 {
     Window w;
     w.main->show();
-    QMenu *popup = w.main->findChild<QMenu *>(u"PopupMenu1"_s);
+    QMenu *popup = w.main->findChild<QMenu *>(u"popupMenu"_s);
     QVERIFY(popup);
     // Above Exit, below Dynamic Load.
     const QList<QAction *> items = popup->actions();
-    const qsizetype exit = items.indexOf(w.main->findChild<QAction *>(u"N8"_s));
+    const qsizetype exit = items.indexOf(w.main->findChild<QAction *>(u"exitAction"_s));
     QCOMPARE(items.at(exit - 1), w.recent()->menuAction());
-    QVERIFY(items.indexOf(w.main->findChild<QAction *>(u"N7"_s)) < exit - 1);
+    QVERIFY(items.indexOf(w.main->findChild<QAction *>(u"dynamicLoadAction"_s)) < exit - 1);
 
     w.switchLanguage(false);
     QCOMPARE(w.recent()->title(), u"Recent Files(&R)"_s);

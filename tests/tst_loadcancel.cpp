@@ -1,8 +1,8 @@
 // Loads and saves that are given up: through the real load and save code, stopped by a progress
 // that says stop after some rows, the window stays exactly as it was and no file is left.
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/SaveChooser.h"
 #include "mainwindow/WorkProgressDialog.h"
-#include "mainwindow/uTestSqlite.h"
 #include "platform/WorkProgress.h"
 #include "support/LogFiles.h"
 #include "support/MessageRecorder.h"
@@ -59,13 +59,13 @@ struct Window
         services.files = &chooser;
         services.saveFiles = &saves;
         services.progress = &progress;
-        main = std::make_unique<TMainFrm>(services);
+        main = std::make_unique<MainWindow>(services);
         main->show();
     }
     void open(const QString &file)
     {
         chooser.file = file;
-        main->findChild<QPushButton *>(u"BitBtn1"_s)->click();
+        main->findChild<QPushButton *>(u"openButton"_s)->click();
     }
     QComboBox *list(const char *name) const
     {
@@ -77,10 +77,10 @@ struct Window
     {
         QStringList s;
         const RecordGridModel &g = main->grid();
-        s << main->windowTitle() << main->findChild<QPushButton *>(u"BitBtn5"_s)->text()
+        s << main->windowTitle() << main->findChild<QPushButton *>(u"recordCountButton"_s)->text()
           << main->countDisplayColour().name() << QString::number(g.rows())
           << QString::number(g.cols());
-        for (const char *name : {"BufferName", "DShow_Format"}) {
+        for (const char *name : {"bufferList", "displayFormatList"}) {
             const QComboBox *l = list(name);
             s << QString::number(l->isEnabled()) << QString::number(l->currentIndex())
               << l->currentText();
@@ -98,7 +98,7 @@ struct Window
     PickedFile chooser;
     PickedSave saves;
     StopAfter progress;
-    std::unique_ptr<TMainFrm> main;
+    std::unique_ptr<MainWindow> main;
 };
 
 // A view of Buffer`n` that never ends.
@@ -205,9 +205,9 @@ void TestLoadCancel::stoppedLoadLeavesTheWindow()
     if (action.startsWith(u"open "))
         w.open(path(action.mid(5)));
     else if (action.startsWith(u"format "))
-        w.list("DShow_Format")->setCurrentIndex(action.mid(7).toInt());
+        w.list("displayFormatList")->setCurrentIndex(action.mid(7).toInt());
     else if (action.startsWith(u"buffer "))
-        w.list("BufferName")->setCurrentIndex(action.mid(7).toInt() - 1);
+        w.list("bufferList")->setCurrentIndex(action.mid(7).toInt() - 1);
     else if (action == u"reload") {
         QVERIFY(writeFile(path(before), dataFile(100000)));
         w.main->reloadFile();

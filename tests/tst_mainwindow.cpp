@@ -1,6 +1,6 @@
 #include "curvewindow/CurveWindow.h"
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/RecordGridView.h"
-#include "mainwindow/uTestSqlite.h"
 #include "platform/MemoryBudget.h"
 #include "platform/MessageSink.h"
 #include "platform/OptionsStore.h"
@@ -43,7 +43,7 @@ struct Window
         services.memoryBudget = [this]() -> std::optional<qint64> {
             return budget ? budget : availablePhysicalMemory();
         };
-        main = std::make_unique<TMainFrm>(services);
+        main = std::make_unique<MainWindow>(services);
     }
 
     template<typename T> T *child(const char *name) const
@@ -53,15 +53,15 @@ struct Window
             qWarning("no control %s", name);
         return found;
     }
-    QComboBox *buffers() const { return child<QComboBox>("BufferName"); }
-    QComboBox *formats() const { return child<QComboBox>("DShow_Format"); }
-    QString count() const { return child<QPushButton>("BitBtn5")->text(); }
+    QComboBox *buffers() const { return child<QComboBox>("bufferList"); }
+    QComboBox *formats() const { return child<QComboBox>("displayFormatList"); }
+    QString count() const { return child<QPushButton>("recordCountButton")->text(); }
     QAction *action(const char *name) const { return child<QAction>(name); }
 
     void open(const QString &file)
     {
         chooser.file = file;
-        child<QPushButton>("BitBtn1")->click();
+        child<QPushButton>("openButton")->click();
     }
     // Picks an item as a user does: the list must be enabled.
     bool pick(QComboBox *list, int index)
@@ -83,7 +83,7 @@ struct Window
     PickedFile chooser;
     // Memory the grid may take; the machine's when not set.
     std::optional<qint64> budget;
-    std::unique_ptr<TMainFrm> main;
+    std::unique_ptr<MainWindow> main;
 };
 
 QList<QStringList> gridRows(const RecordGridModel &grid)
@@ -192,12 +192,12 @@ void TestMainWindow::startsWithToolbarInPlace_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("menu button") << u"RzMenuToolbarButton1"_s << QRect(3, 5, 16, 27) << QString();
-    QTest::newRow("open") << u"BitBtn1"_s << QRect(23, 4, 78, 28) << u"打开"_s;
-    QTest::newRow("clear") << u"BitBtn2"_s << QRect(106, 4, 75, 28) << u"清除"_s;
-    QTest::newRow("count") << u"BitBtn5"_s << QRect(187, 4, 156, 28) << u"数据条数:0"_s;
-    QTest::newRow("export") << u"BitBtn3"_s << QRect(620, 4, 118, 28) << u"导出Excel"_s;
-    QTest::newRow("curve") << u"BitBtn4"_s << QRect(742, 4, 118, 28) << u"输出曲线"_s;
+    QTest::newRow("menu button") << u"menuButton"_s << QRect(3, 5, 16, 27) << QString();
+    QTest::newRow("open") << u"openButton"_s << QRect(23, 4, 78, 28) << u"打开"_s;
+    QTest::newRow("clear") << u"clearButton"_s << QRect(106, 4, 75, 28) << u"清除"_s;
+    QTest::newRow("count") << u"recordCountButton"_s << QRect(187, 4, 156, 28) << u"数据条数:0"_s;
+    QTest::newRow("export") << u"exportButton"_s << QRect(620, 4, 118, 28) << u"导出Excel"_s;
+    QTest::newRow("curve") << u"curvesButton"_s << QRect(742, 4, 118, 28) << u"输出曲线"_s;
 }
 
 void TestMainWindow::startsWithToolbarInPlace()
@@ -274,11 +274,12 @@ void TestMainWindow::optionsAtStart()
     QCOMPARE(w.sink.take(), messages);
     w.main->show();
     QCOMPARE(w.main->chineseUi(), chinese);
-    QCOMPARE(w.action("N2")->isChecked(), chinese);
-    QCOMPARE(w.action("N3")->isChecked(), !chinese);
-    QCOMPARE(w.action("N7")->isChecked(), dynamic);
-    QCOMPARE(w.child<QPushButton>("BitBtn1")->text(), chinese ? u"打开"_s : u"Open"_s);
-    QCOMPARE(w.child<QPushButton>("BitBtn3")->text(), chinese ? u"导出Excel"_s : u"ExportXLS"_s);
+    QCOMPARE(w.action("chineseAction")->isChecked(), chinese);
+    QCOMPARE(w.action("englishAction")->isChecked(), !chinese);
+    QCOMPARE(w.action("dynamicLoadAction")->isChecked(), dynamic);
+    QCOMPARE(w.child<QPushButton>("openButton")->text(), chinese ? u"打开"_s : u"Open"_s);
+    QCOMPARE(w.child<QPushButton>("exportButton")->text(),
+             chinese ? u"导出Excel"_s : u"ExportXLS"_s);
     QCOMPARE(w.count(), chinese ? u"数据条数:0"_s : u"Sum Data:0"_s);
     QCOMPARE(w.main->windowTitle(),
              chinese ? u"HMI 数据库浏览器 V1.66"_s : u"HMI Database Browser V1.66"_s);
@@ -312,17 +313,17 @@ void TestMainWindow::closingWritesOptions()
     Window w(&store);
     QVERIFY(QFileInfo::exists(file));
     w.main->show();
-    w.action("N3")->trigger(); // English
-    QSignalSpy toggled(w.action("N7"), &QAction::toggled);
-    w.action("N7")->trigger(); // Dynamic Load on
-    QVERIFY(w.action("N7")->isChecked());
+    w.action("englishAction")->trigger(); // English
+    QSignalSpy toggled(w.action("dynamicLoadAction"), &QAction::toggled);
+    w.action("dynamicLoadAction")->trigger(); // Dynamic Load on
+    QVERIFY(w.action("dynamicLoadAction")->isChecked());
     QCOMPARE(toggled.size(), 1);
     QVERIFY(!w.main->chineseUi());
     if (!storeExists)
         QVERIFY(QFile::remove(file));
-    QSignalSpy closed(w.main.get(), &TMainFrm::closed);
+    QSignalSpy closed(w.main.get(), &MainWindow::closed);
     if (throughMenu)
-        w.action("N8")->trigger();
+        w.action("exitAction")->trigger();
     else
         w.main->close();
     QCOMPARE(closed.size(), 1);
@@ -336,8 +337,8 @@ void TestMainWindow::closingWritesOptions()
         OptionsStore again(file);
         Window next(&again);
         QVERIFY(!next.main->chineseUi());
-        QVERIFY(next.action("N7")->isChecked());
-        QVERIFY(next.action("N3")->isChecked());
+        QVERIFY(next.action("dynamicLoadAction")->isChecked());
+        QVERIFY(next.action("englishAction")->isChecked());
     }
     QVERIFY(w.sink.messages.isEmpty());
 }
@@ -352,21 +353,21 @@ void TestMainWindow::languageSwitchAfterOpening()
     QCOMPARE(w.main->windowTitle(), u"HMI 数据库浏览器 V1.66 -[ "_s + file + u" ]"_s);
     QCOMPARE(w.count(), u"数据条数:3"_s);
 
-    w.action("N3")->trigger();
+    w.action("englishAction")->trigger();
     // The title keeps the file's path.
     QCOMPARE(w.main->windowTitle(), u"HMI Database Browser V1.66 -[ "_s + file + u" ]"_s);
     QCOMPARE(w.row(0), dataTitles(true, false)); // titles stay in the old language
     QCOMPARE(w.count(), u"Sum Data:3"_s);
-    QCOMPARE(w.child<QPushButton>("BitBtn1")->text(), u"Open"_s);
-    QCOMPARE(w.child<QPushButton>("BitBtn2")->text(), u"Clear"_s);
-    QCOMPARE(w.child<QPushButton>("BitBtn3")->text(), u"ExportXLS"_s);
-    QCOMPARE(w.child<QPushButton>("BitBtn4")->text(), u"OutCurve"_s);
-    QCOMPARE(w.action("N7")->text(), u"Dynamic Load(&D)"_s);
-    QCOMPARE(w.action("N8")->text(), u"Exit(&E)"_s);
-    QCOMPARE(w.action("N2")->text(), u"中文(&C)"_s);
-    QCOMPARE(w.action("N3")->text(), u"English(&E)"_s);
-    QVERIFY(w.action("N3")->isChecked());
-    QVERIFY(!w.action("N2")->isChecked());
+    QCOMPARE(w.child<QPushButton>("openButton")->text(), u"Open"_s);
+    QCOMPARE(w.child<QPushButton>("clearButton")->text(), u"Clear"_s);
+    QCOMPARE(w.child<QPushButton>("exportButton")->text(), u"ExportXLS"_s);
+    QCOMPARE(w.child<QPushButton>("curvesButton")->text(), u"OutCurve"_s);
+    QCOMPARE(w.action("dynamicLoadAction")->text(), u"Dynamic Load(&D)"_s);
+    QCOMPARE(w.action("exitAction")->text(), u"Exit(&E)"_s);
+    QCOMPARE(w.action("chineseAction")->text(), u"中文(&C)"_s);
+    QCOMPARE(w.action("englishAction")->text(), u"English(&E)"_s);
+    QVERIFY(w.action("englishAction")->isChecked());
+    QVERIFY(!w.action("chineseAction")->isChecked());
 
     // A database showing buffer 3: after the switch the list still names it.
     const QString database = recordDatabase();
@@ -374,7 +375,7 @@ void TestMainWindow::languageSwitchAfterOpening()
     QVERIFY(w.pick(w.buffers(), 2));
     QCOMPARE(w.main->grid().rows(), 6);
     QVERIFY(w.sink.messages.isEmpty());
-    w.action("N2")->trigger();
+    w.action("chineseAction")->trigger();
     QCOMPARE(w.buffers()->currentIndex(), 2);
     QCOMPARE(w.buffers()->currentText(), u"记录#3"_s);
     QCOMPARE(w.buffers()->itemText(0), u"记录#1"_s);
@@ -386,14 +387,14 @@ void TestMainWindow::languageSwitchAfterOpening()
     QCOMPARE(w.count(), u"数据条数:5"_s);
     QCOMPARE(w.main->windowTitle(), u"HMI 数据库浏览器 V1.66 -[ "_s + database + u" ]"_s);
     // Choosing the language already set applies it again.
-    w.action("N2")->trigger();
-    QVERIFY(w.action("N2")->isChecked());
+    w.action("chineseAction")->trigger();
+    QVERIFY(w.action("chineseAction")->isChecked());
     QCOMPARE(w.buffers()->currentText(), u"记录#3"_s);
     QCOMPARE(w.main->windowTitle(), u"HMI 数据库浏览器 V1.66 -[ "_s + database + u" ]"_s);
     QVERIFY(w.sink.messages.isEmpty());
 
     // F5 reads again the buffer the list and the grid show, in the new language.
-    w.action("N3")->trigger();
+    w.action("englishAction")->trigger();
     QCOMPARE(w.buffers()->currentText(), u"Reco#3"_s);
     w.action("Reload")->trigger();
     QVERIFY(w.sink.messages.isEmpty());
@@ -527,7 +528,7 @@ void TestMainWindow::openingEachKindOfFile()
     Window w;
     w.main->show();
     if (english)
-        w.action("N3")->trigger();
+        w.action("englishAction")->trigger();
     // A previous load, so that a reset shows.
     const QString previous = path(u"previous.bin"_s);
     QVERIFY(writeFile(previous, dataFile(7)));
@@ -592,7 +593,7 @@ void TestMainWindow::pickingBuffers()
 
     // Buffer2 has no rows: message, grid and count untouched, and the view
     // keeps its current row.
-    auto *view = w.main->findChild<QTableView *>(u"StringGrid1"_s);
+    auto *view = w.main->findChild<QTableView *>(u"recordGrid"_s);
     QVERIFY(view);
     view->setCurrentIndex(view->model()->index(120, 2));
     QVERIFY(w.pick(w.buffers(), 1));
@@ -609,7 +610,7 @@ void TestMainWindow::pickingBuffers()
     QCOMPARE(w.main->countDisplayColour(), Olive);
 
     // English, no table Buffer12.
-    w.action("N3")->trigger();
+    w.action("englishAction")->trigger();
     QVERIFY(w.pick(w.buffers(), 11));
     // The text as it always was; the library's reason goes with it as the box's details.
     QCOMPARE(w.sink.causes(), QStringList {u"no such table: Buffer12"_s});
@@ -635,7 +636,7 @@ void TestMainWindow::clearThenPickBufferLoadsInSelectedFormat()
     QCOMPARE(w.main->grid().cols(), 8);
     const QColor colour = w.main->countDisplayColour();
 
-    w.child<QPushButton>("BitBtn2")->click();
+    w.child<QPushButton>("clearButton")->click();
     QCOMPARE(shape(w.main->grid()), emptyGridText());
     QCOMPARE(w.count(), u"数据条数:0"_s);
     QVERIFY(!w.formats()->isEnabled());
@@ -782,9 +783,9 @@ void TestMainWindow::dynamicLoadShowsEachRow()
     w.main->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.main.get()));
     if (dynamic)
-        w.action("N7")->trigger();
+        w.action("dynamicLoadAction")->trigger();
     QCOMPARE(w.main->dynamicLoad(), dynamic);
-    auto *view = w.child<RecordGridView>("StringGrid1");
+    auto *view = w.child<RecordGridView>("recordGrid");
     w.open(file);
     QCOMPARE(w.main->grid().rows(), 31);
     // Shown row by row, the grid ends on the last record; loaded at once it
@@ -805,13 +806,14 @@ void TestMainWindow::curveButtonShowsCurveWindow()
 {
     Window w;
     CurveWindow curves(*w.main);
-    QObject::connect(w.main.get(), &TMainFrm::curvesRequested, &curves, &CurveWindow::showAndRaise);
+    QObject::connect(w.main.get(), &MainWindow::curvesRequested, &curves,
+                     &CurveWindow::showAndRaise);
     w.main->show();
     QVERIFY(!curves.isVisible());
-    w.child<QPushButton>("BitBtn4")->click();
+    w.child<QPushButton>("curvesButton")->click();
     QVERIFY(curves.isVisible());
     QVERIFY(!curves.isModal());
-    w.child<QPushButton>("BitBtn4")->click();
+    w.child<QPushButton>("curvesButton")->click();
     QVERIFY(curves.isVisible());
     curves.hide();
 }
@@ -824,7 +826,7 @@ void TestMainWindow::gridViewFollowsLayout()
     QVERIFY(writeFile(alarms, alarmFile({AlarmRecord {}})));
     Window w;
     w.main->show();
-    auto *view = w.child<RecordGridView>("StringGrid1");
+    auto *view = w.child<RecordGridView>("recordGrid");
     QHeaderView *top = view->horizontalHeader();
     QHeaderView *left = view->verticalHeader();
     QCOMPARE(left->sectionResizeMode(0), QHeaderView::Fixed);
@@ -882,7 +884,7 @@ void TestMainWindow::columnEdgeDoubleClickFitsTexts()
     Window w;
     w.main->show();
     w.open(alarms);
-    auto *view = w.child<RecordGridView>("StringGrid1");
+    auto *view = w.child<RecordGridView>("recordGrid");
     QHeaderView *top = view->horizontalHeader();
     // The widths the layout gives stay until the user asks.
     QCOMPARE(top->sectionSize(2), 200);
@@ -937,7 +939,7 @@ void TestMainWindow::binaryFileTooLarge()
     Window w;
     w.main->show();
     if (english)
-        w.main->N3Click();
+        w.main->switchToEnglish();
     RecordGridModel &grid = w.main->grid();
     // The grid keeps the records' bytes: none of them fit, or half of them.
     const qint64 records = 1000 * (alarms ? 112 : 32);
@@ -948,7 +950,7 @@ void TestMainWindow::binaryFileTooLarge()
     else if (when == u"texts" || when == u"dynamic")
         grid.setMemoryLimit(records / 2);
     if (when == u"dynamic")
-        w.action("N7")->trigger();
+        w.action("dynamicLoadAction")->trigger();
     w.open(file);
     if (when.startsWith(u"format")) {
         QCOMPARE(grid.rows(), 1001);
@@ -1036,7 +1038,7 @@ void TestMainWindow::disabledListsLookDisabled()
     QVERIFY(w.buffers()->isEnabled() && w.formats()->isEnabled());
     QCOMPARE(lookOf(w.buffers(), QPalette::Active), black);
     QCOMPARE(lookOf(w.formats(), QPalette::Inactive), black);
-    w.child<QPushButton>("BitBtn2")->click();
+    w.child<QPushButton>("clearButton")->click();
     QVERIFY(!w.formats()->isEnabled());
     QCOMPARE(lookOf(w.formats(), QPalette::Disabled), platformDisabled(w.formats()));
 }
@@ -1054,7 +1056,7 @@ void TestMainWindow::toolbarCaptionsFit()
     Window w;
     w.main->show();
     if (!chinese)
-        w.action("N3")->trigger();
+        w.action("englishAction")->trigger();
     QCOMPARE(w.main->chineseUi(), chinese);
     w.open(recordDatabase());
     for (const QPushButton *button : w.main->findChildren<QPushButton *>()) {
@@ -1097,9 +1099,9 @@ void TestMainWindow::outerSizeAndMinimumSize()
     w.main->resize(100, 100);
     QCOMPARE(w.main->size(), w.main->minimumSize());
     QVERIFY(w.main->width() < 880 && w.main->height() < 300);
-    const auto *curve = w.child<QPushButton>("BitBtn4");
+    const auto *curve = w.child<QPushButton>("curvesButton");
     QVERIFY(curve->mapTo(w.main.get(), QPoint(curve->width(), 0)).x() <= w.main->width());
-    auto *view = w.child<RecordGridView>("StringGrid1");
+    auto *view = w.child<RecordGridView>("recordGrid");
     QApplication::processEvents();
     QHeaderView *top = view->horizontalHeader();
     const int last = top->count() - 1;
@@ -1128,7 +1130,7 @@ void TestMainWindow::tabLeavesTheGrid()
     w.main->show();
     QVERIFY(QTest::qWaitForWindowActive(w.main.get()));
     w.open(data);
-    auto *view = w.child<RecordGridView>("StringGrid1");
+    auto *view = w.child<RecordGridView>("recordGrid");
     view->setFocus();
     view->setCurrentIndex(view->model()->index(3, 2));
     QCOMPARE(QApplication::focusWidget(), view);
@@ -1148,8 +1150,8 @@ void TestMainWindow::dynamicLoadPaintsAtFramePace()
     Window w;
     w.main->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.main.get()));
-    w.action("N7")->trigger();
-    auto *view = w.child<RecordGridView>("StringGrid1");
+    w.action("dynamicLoadAction")->trigger();
+    auto *view = w.child<RecordGridView>("recordGrid");
 
     struct PaintCounter : QObject
     {

@@ -1,8 +1,8 @@
 #include "curvewindow/CurveWindow.h"
 #include "mainwindow/FindBar.h"
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/RecordGridView.h"
 #include "mainwindow/SaveChooser.h"
-#include "mainwindow/uTestSqlite.h"
 #include "platform/MessageSink.h"
 #include "records/CsvWriter.h"
 #include "support/AutomationRecorder.h"
@@ -63,7 +63,7 @@ struct Window
         services.messages = &sink;
         services.files = &chooser;
         services.saveFiles = &saves;
-        main = std::make_unique<TMainFrm>(services);
+        main = std::make_unique<MainWindow>(services);
         main->show();
         // Shortcuts reach the active window only.
         main->activateWindow();
@@ -73,9 +73,9 @@ struct Window
     void open(const QString &file)
     {
         chooser.file = file;
-        main->findChild<QPushButton *>(u"BitBtn1"_s)->click();
+        main->findChild<QPushButton *>(u"openButton"_s)->click();
     }
-    RecordGridView *view() const { return main->findChild<RecordGridView *>(u"StringGrid1"_s); }
+    RecordGridView *view() const { return main->findChild<RecordGridView *>(u"recordGrid"_s); }
     QAction *action(const QString &name) const { return main->findChild<QAction *>(name); }
     // Selects grid rows [first, last] (1 = first record), adding to the selection.
     void select(int first, int last)
@@ -96,7 +96,7 @@ struct Window
     MessageRecorder sink;
     PickedFile chooser;
     PickedSave saves;
-    std::unique_ptr<TMainFrm> main;
+    std::unique_ptr<MainWindow> main;
 };
 
 // The expected clipboard text, built cell by cell from the grid.
@@ -287,7 +287,7 @@ void TestMainWindowTools::copiesSelectedRows()
     QVERIFY(writeFile(path(u"d.bin"_s), dataFile(records(1, 8))));
     Window w;
     if (!chinese)
-        w.main->N3Click();
+        w.main->switchToEnglish();
     w.open(path(u"d.bin"_s));
     for (const auto &[first, last] : ranges)
         w.select(first, last);
@@ -332,7 +332,7 @@ void TestMainWindowTools::copyFromContextMenuAndSelectAll()
     QCOMPARE(menu->actions().value(0)->text(), u"复制"_s);
     menu->actions().value(0)->trigger();
     QCOMPARE(clipboardText(), expectedCopy(w.main->grid(), {1, 2, 3, 4, 5}));
-    w.main->N3Click();
+    w.main->switchToEnglish();
     QCOMPARE(menu->actions().value(0)->text(), u"Copy"_s);
 }
 
@@ -380,7 +380,7 @@ void TestMainWindowTools::nulBytesReachEveryOutputAsSymbol()
     QVERIFY(csv.data().contains("\r\n1," + utf8 + ",n," + utf8 + "\r\n2,"));
     QVERIFY(!csv.data().contains('\0'));
 
-    w.main->BitBtn3Click();
+    w.main->exportWorkbook();
     const QStringList log = recorder.log();
     // Alarm texts go in behind an apostrophe, which keeps them texts.
     const auto written = [&](int col) {
@@ -624,7 +624,7 @@ void TestMainWindowTools::saveAsMatchesCommandLine()
     QVERIFY(w.main->pickFormat(ValueFormat::Format::Hex32));
     w.saves.file = path(name).chopped(name.size() - name.indexOf(u'.'));
     w.saves.filter = filter;
-    auto *gauge = w.main->findChild<QWidget *>(u"Gauge1"_s);
+    auto *gauge = w.main->findChild<QWidget *>(u"progressGauge"_s);
     const ShowCounter progress(gauge);
     QTest::keySequence(w.main.get(), QKeySequence(Qt::CTRL | Qt::Key_S));
     QCOMPARE(progress.shows, 1);
@@ -754,7 +754,7 @@ void TestMainWindowTools::followReadsOnlyNewRecords()
     // The last row stays in view, as a growing log's tail.
     const int bottom = w.view()->rowAt(w.view()->viewport()->height() - 1);
     QVERIFY2(bottom == -1 || bottom == 149, qPrintable(QString::number(bottom)));
-    QCOMPARE(w.main->findChild<QPushButton *>(u"BitBtn5"_s)->text(), u"数据条数:150"_s);
+    QCOMPARE(w.main->findChild<QPushButton *>(u"recordCountButton"_s)->text(), u"数据条数:150"_s);
     // A partial record waits for the rest of it.
     QVERIFY(appendByAnotherProcess(log, QByteArray(10, 'x'), m_dir->path()));
     QTest::qWait(1500);
@@ -854,7 +854,7 @@ void TestMainWindowTools::followGoesOnWithTheFileBackUnderTheName()
     QTRY_COMPARE_WITH_TIMEOUT(w.main->grid().recordCount(), 120, 5000);
     QCOMPARE(w.main->grid().cell(1, 1), date);
     QVERIFY(!notice->isVisible());
-    QCOMPARE(w.main->findChild<QPushButton *>(u"BitBtn5"_s)->text(), u"数据条数:120"_s);
+    QCOMPARE(w.main->findChild<QPushButton *>(u"recordCountButton"_s)->text(), u"数据条数:120"_s);
 
     // Following goes on with the file under the name, not the renamed one.
     if (rotation == u"rename"_s)
@@ -900,7 +900,7 @@ void TestMainWindowTools::reloadWhileFileIsGoneKeepsRows()
     // Taken to English, the notice speaks English.
     QVERIFY(QFile::remove(file));
     QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible(), 5000);
-    w.main->N3Click();
+    w.main->switchToEnglish();
     QCoreApplication::sendPostedEvents();
     QCOMPARE(notice->text(),
              u"The file is gone; the rows shown are the last ones read. Following resumes when "
@@ -914,7 +914,7 @@ void TestMainWindowTools::reloadRefreshesCurveWindow()
     QVERIFY(writeFile(log, dataFile(records(1, 300))));
     Window w;
     CurveWindow curves(*w.main);
-    QObject::connect(w.main.get(), &TMainFrm::gridReloaded, &curves, &CurveWindow::refreshData);
+    QObject::connect(w.main.get(), &MainWindow::gridReloaded, &curves, &CurveWindow::refreshData);
     w.open(log);
     curves.show();
     QVERIFY(curves.hasCurves());

@@ -242,7 +242,7 @@
     </message>
 </context>
 <context>
-    <name>TMainFrm</name>
+    <name>MainWindow</name>
     <message>
         <source>No data is available for export!</source>
         <translation>没有可用数据导出 ！</translation>

@@ -4,7 +4,7 @@
 
 #include "automation/Automation.h"
 #include "curvewindow/CurveWindow.h"
-#include "mainwindow/uTestSqlite.h"
+#include "mainwindow/MainWindow.h"
 #include "platform/MessageSink.h"
 #include "platform/SafeOutputFile.h"
 #include "platform/SameFile.h"
@@ -57,9 +57,9 @@ public:
 
 // Shows the curve window as its button does. In the no-data look its text
 // is the only output and the answer is false.
-bool showCurves(TMainFrm &main, CurveWindow &curves)
+bool showCurves(MainWindow &main, CurveWindow &curves)
 {
-    main.BitBtn4Click();
+    main.showCurves();
     if (curves.hasCurves())
         return true;
     printLine(stderr, curves.noDataText());
@@ -329,7 +329,7 @@ private:
 };
 
 // The grid as CSV to OUT or to stdout.
-bool writeCsvRows(const CommandLine &command, const TMainFrm &main)
+bool writeCsvRows(const CommandLine &command, const MainWindow &main)
 {
     if (isStdout(command.out)) {
         std::fflush(stdout);
@@ -355,7 +355,7 @@ bool writeCsvRows(const CommandLine &command, const TMainFrm &main)
     return true;
 }
 
-bool writeCsv(const CommandLine &command, const TMainFrm &main)
+bool writeCsv(const CommandLine &command, const MainWindow &main)
 {
     try {
         return writeCsvRows(command, main);
@@ -366,9 +366,9 @@ bool writeCsv(const CommandLine &command, const TMainFrm &main)
 }
 
 // The export, saved by the workbook engine the window was given.
-bool writeXlsx(const CommandLine &command, TMainFrm &main, const QString &writeFailure)
+bool writeXlsx(const CommandLine &command, MainWindow &main, const QString &writeFailure)
 {
-    main.BitBtn3Click();
+    main.exportWorkbook();
     if (!writeFailure.isEmpty()) {
         printError(QStringLiteral("cannot write ") + command.out + QStringLiteral(": ")
                    + writeFailure);
@@ -380,7 +380,7 @@ bool writeXlsx(const CommandLine &command, TMainFrm &main, const QString &writeF
     return true;
 }
 
-bool writePng(const CommandLine &command, TMainFrm &main, CurveWindow &curves)
+bool writePng(const CommandLine &command, MainWindow &main, CurveWindow &curves)
 {
     if (!showCurves(main, curves))
         return false;
@@ -405,7 +405,7 @@ bool writePng(const CommandLine &command, TMainFrm &main, CurveWindow &curves)
 }
 
 // The printed pages, one PDF file each.
-bool writePdf(const CommandLine &command, TMainFrm &main, CurveWindow &curves,
+bool writePdf(const CommandLine &command, MainWindow &main, CurveWindow &curves,
               MessageSink &messages)
 {
     if (!showCurves(main, curves))
@@ -431,7 +431,7 @@ bool writePdf(const CommandLine &command, TMainFrm &main, CurveWindow &curves,
 
 // Picks --buffer and --format as a user would; the exit status when that
 // ends the run.
-std::optional<int> pickLists(const CommandLine &command, TMainFrm &main)
+std::optional<int> pickLists(const CommandLine &command, MainWindow &main)
 {
     if (command.buffer && !main.pickBuffer(*command.buffer - 1)) {
         printError(QStringLiteral("--buffer: not available for ") + command.fileShown());
@@ -548,15 +548,15 @@ int runHeadless(const CommandLine &command)
                                             &untilStopped);
         };
     }
-    TMainFrm main(services);
+    MainWindow main(services);
     CurveWindow curves(main);
     curves.setScreenBound(false);
-    QObject::connect(&main, &TMainFrm::curvesRequested, &curves, &CurveWindow::showAndRaise);
+    QObject::connect(&main, &MainWindow::curvesRequested, &curves, &CurveWindow::showAndRaise);
     if (command.english)
-        main.N3Click();
+        main.switchToEnglish();
     else
-        main.N2Click();
-    main.OpenClick();
+        main.switchToChinese();
+    main.openFromDialog();
     if (StopSignals::received() != 0)
         return StopSignals::exitStatus();
     const std::optional<int> picked = pickLists(command, main);
@@ -565,7 +565,7 @@ int runHeadless(const CommandLine &command)
     if (picked)
         return *picked;
     // Only a grid that holds the file's records is written: OUT stays as it was.
-    if (main.loadOutcome() != TMainFrm::LoadOutcome::Loaded) {
+    if (main.loadOutcome() != MainWindow::LoadOutcome::Loaded) {
         if (messages.count == 0)
             printError(QStringLiteral("cannot read ") + command.fileShown());
         return 1;

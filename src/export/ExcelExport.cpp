@@ -21,18 +21,18 @@ constexpr qsizetype MaxCellChars = 32767;
 // The export's messages, under the main window that shows them.
 QString text(bool chinese, const char *source)
 {
-    return Translations::text(chinese, "TMainFrm", source);
+    return Translations::text(chinese, "MainWindow", source);
 }
 
 QString noDataText(bool chinese)
 {
-    return text(chinese, QT_TRANSLATE_NOOP("TMainFrm", "No data is available for export!"));
+    return text(chinese, QT_TRANSLATE_NOOP("MainWindow", "No data is available for export!"));
 }
 
 QString notInstalledText(bool chinese)
 {
     return text(chinese,
-                QT_TRANSLATE_NOOP("TMainFrm",
+                QT_TRANSLATE_NOOP("MainWindow",
                                   "No Excel was installed in the system. Please "
                                   "install it before using this function！"));
 }
@@ -41,7 +41,7 @@ QString failedText(bool chinese)
 {
     return text(
         chinese,
-        QT_TRANSLATE_NOOP("TMainFrm", "exported failure occurred. Please try again later！"));
+        QT_TRANSLATE_NOOP("MainWindow", "exported failure occurred. Please try again later！"));
 }
 
 // One run of the export against the application object. Every object that a
@@ -185,7 +185,7 @@ QString exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFa
                          ExportProgress &progress, MessageSink &messages, QWidget *owner,
                          const QList<int> &textColumns)
 {
-    const QString caption = text(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Error"));
+    const QString caption = text(chinese, QT_TRANSLATE_NOOP("MainWindow", "Error"));
     if (grid.rows() == 2) {
         messages.showMessage(owner, MessageIcon::Warning, caption, noDataText(chinese));
         return {};

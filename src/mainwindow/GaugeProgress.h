@@ -4,7 +4,7 @@
 
 class QProgressBar;
 
-// Gauge1 for the export and Save As: advanced once per row, painted only when
+// progressGauge for the export and Save As: advanced once per row, painted only when
 // the bar it draws changes, so a million rows cost no million repaints.
 class GaugeProgress : public ExportProgress
 {

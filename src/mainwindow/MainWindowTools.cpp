@@ -9,16 +9,16 @@
 #include "mainwindow/FindController.h"
 #include "mainwindow/GaugeProgress.h"
 #include "mainwindow/GridCopyAction.h"
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/RecentFilesMenu.h"
 #include "mainwindow/SaveChooser.h"
-#include "mainwindow/uTestSqlite.h"
 
 #include "automation/Automation.h"
 #include "platform/MessageSink.h"
 #include "platform/OptionsStore.h"
 #include "platform/WorkProgress.h"
 #include "records/MainTexts.h"
-#include "ui_uTestSqlite.h"
+#include "ui_MainWindow.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -32,9 +32,9 @@ namespace {
 const QString FollowKey = QStringLiteral("Follow");
 } // namespace
 
-void TMainFrm::buildTools()
+void MainWindow::buildTools()
 {
-    RecordGridView *view = ui->StringGrid1;
+    RecordGridView *view = ui->recordGrid;
     const auto addShortcut = [this](QAction *action, const QList<QKeySequence> &keys) {
         action->setShortcuts(keys);
         action->setShortcutContext(Qt::WindowShortcut);
@@ -47,33 +47,33 @@ void TMainFrm::buildTools()
     m_saveAs = new QAction(this);
     m_saveAs->setObjectName(QStringLiteral("SaveAs"));
     addShortcut(m_saveAs, {QKeySequence(Qt::CTRL | Qt::Key_S)});
-    connect(m_saveAs, &QAction::triggered, this, &TMainFrm::saveAs);
+    connect(m_saveAs, &QAction::triggered, this, &MainWindow::saveAs);
     m_reload = new QAction(this);
     m_reload->setObjectName(QStringLiteral("Reload"));
     addShortcut(m_reload, {QKeySequence(Qt::Key_F5)});
-    connect(m_reload, &QAction::triggered, this, &TMainFrm::reloadFile);
+    connect(m_reload, &QAction::triggered, this, &MainWindow::reloadFile);
     m_follow = new QAction(this);
     m_follow->setObjectName(QStringLiteral("Follow"));
     m_follow->setCheckable(true);
-    connect(m_follow, &QAction::triggered, this, &TMainFrm::setFollowing);
+    connect(m_follow, &QAction::triggered, this, &MainWindow::setFollowing);
 
     // The new items go above the exit item, after their own separator.
     QAction *exitSeparator = nullptr;
-    for (QAction *a : PopupMenu1->actions())
-        if (a->objectName() == QLatin1String("N6"))
+    for (QAction *a : popupMenu->actions())
+        if (a->objectName() == QLatin1String("recentFilesSeparator"))
             exitSeparator = a;
-    PopupMenu1->insertAction(exitSeparator, m_saveAs);
-    PopupMenu1->insertAction(exitSeparator, m_reload);
-    PopupMenu1->insertAction(exitSeparator, m_follow);
-    PopupMenu1->insertSeparator(m_saveAs);
+    popupMenu->insertAction(exitSeparator, m_saveAs);
+    popupMenu->insertAction(exitSeparator, m_reload);
+    popupMenu->insertAction(exitSeparator, m_follow);
+    popupMenu->insertSeparator(m_saveAs);
 
     if (!m_services.saveFiles) {
         m_ownSaves = std::make_unique<SaveDialogChooser>();
         m_services.saveFiles = m_ownSaves.get();
     }
     m_follower = new FileFollower(this);
-    connect(m_follower, &FileFollower::changed, this, &TMainFrm::followChanged);
-    connect(m_follower, &FileFollower::replaced, this, &TMainFrm::followReplaced);
+    connect(m_follower, &FileFollower::changed, this, &MainWindow::followChanged);
+    connect(m_follower, &FileFollower::replaced, this, &MainWindow::followReplaced);
     connect(m_follower, &FileFollower::gone, this, [this] {
         m_document.forgetGrowth();
         setFileGone(true);
@@ -94,7 +94,7 @@ void TMainFrm::buildTools()
         // The grid holds what a load found now, no longer the gone file's rows.
         setFileGone(false);
         if (m_follow->isChecked() && m_follower->path() != m_document.path())
-            QTimer::singleShot(0, this, &TMainFrm::followOpenFile);
+            QTimer::singleShot(0, this, &MainWindow::followOpenFile);
     });
 
     if (OptionsStore *store = m_services.options; store && store->keyExists())
@@ -102,7 +102,7 @@ void TMainFrm::buildTools()
     applyToolTexts(chineseUi());
 }
 
-void TMainFrm::applyToolTexts(bool chinese)
+void MainWindow::applyToolTexts(bool chinese)
 {
     if (!m_copyAction)
         return;
@@ -115,7 +115,7 @@ void TMainFrm::applyToolTexts(bool chinese)
                                                 : MainTexts::fileGone(chinese));
 }
 
-void TMainFrm::setFileGone(bool gone)
+void MainWindow::setFileGone(bool gone)
 {
     m_fileGone = gone;
     if (!m_goneNotice)
@@ -127,54 +127,54 @@ void TMainFrm::setFileGone(bool gone)
 
 // Copy and find, for the keys and the menu
 
-QByteArray TMainFrm::selectionText() const
+QByteArray MainWindow::selectionText() const
 {
     return m_copyAction->selectionText();
 }
 
-void TMainFrm::copySelection()
+void MainWindow::copySelection()
 {
     m_copyAction->copySelection();
 }
 
-void TMainFrm::selectAllRows()
+void MainWindow::selectAllRows()
 {
     m_copyAction->selectAllRows();
 }
 
-FindBar *TMainFrm::findBar() const
+FindBar *MainWindow::findBar() const
 {
     return m_find->bar();
 }
 
-QString TMainFrm::findCountText() const
+QString MainWindow::findCountText() const
 {
     return m_find->countText();
 }
 
-void TMainFrm::showFind()
+void MainWindow::showFind()
 {
     m_find->showFind();
 }
 
-void TMainFrm::showGoToId()
+void MainWindow::showGoToId()
 {
     m_find->showGoToId();
 }
 
-void TMainFrm::findNext()
+void MainWindow::findNext()
 {
     m_find->findNext();
 }
 
-void TMainFrm::findPrevious()
+void MainWindow::findPrevious()
 {
     m_find->findPrevious();
 }
 
 // Save as
 
-void TMainFrm::saveAs()
+void MainWindow::saveAs()
 {
     const bool zh = chineseUi();
     int filter = 0;
@@ -190,9 +190,9 @@ void TMainFrm::saveAs()
         saveXlsx(path);
 }
 
-void TMainFrm::saveCsv(const QString &path)
+void MainWindow::saveCsv(const QString &path)
 {
-    GaugeProgress progress(ui->Gauge1);
+    GaugeProgress progress(ui->progressGauge);
     progress.start(m_document.grid().rows() - 1);
     bool written = false;
     QString failure;
@@ -213,7 +213,7 @@ void TMainFrm::saveCsv(const QString &path)
     message(MainTexts::captionNorvale(), MainTexts::saveFailed(chineseUi(), failure));
 }
 
-void TMainFrm::saveXlsx(const QString &path)
+void MainWindow::saveXlsx(const QString &path)
 {
     // The export itself, through the workbook engine saving to `path`.
     QString writeFailure;
@@ -221,7 +221,7 @@ void TMainFrm::saveXlsx(const QString &path)
     auto usual = std::exchange(m_services.automation, [&](const QString &) {
         return makeSavingWorkbookEngine(path, shown, &writeFailure, m_work);
     });
-    BitBtn3Click();
+    exportWorkbook();
     m_services.automation = std::move(usual);
     if (!writeFailure.isEmpty())
         message(MainTexts::captionNorvale(), MainTexts::saveFailed(chineseUi(), writeFailure));
@@ -229,9 +229,9 @@ void TMainFrm::saveXlsx(const QString &path)
 
 // Reload and follow
 
-TMainFrm::ViewPlace TMainFrm::viewPlace() const
+MainWindow::ViewPlace MainWindow::viewPlace() const
 {
-    const RecordGridView *view = ui->StringGrid1;
+    const RecordGridView *view = ui->recordGrid;
     ViewPlace place;
     place.top = view->rowAt(0);
     place.current = view->currentIndex().isValid() ? view->currentIndex().row() : -1;
@@ -240,9 +240,9 @@ TMainFrm::ViewPlace TMainFrm::viewPlace() const
     return place;
 }
 
-void TMainFrm::restoreViewPlace(const ViewPlace &place)
+void MainWindow::restoreViewPlace(const ViewPlace &place)
 {
-    RecordGridView *view = ui->StringGrid1;
+    RecordGridView *view = ui->recordGrid;
     const int rows = m_document.grid().rowCount();
     if (place.current >= 0 && place.current < rows)
         view->selectionModel()->setCurrentIndex(m_document.grid().index(place.current, 0),
@@ -254,7 +254,7 @@ void TMainFrm::restoreViewPlace(const ViewPlace &place)
         view->scrollTo(m_document.grid().index(place.top, 0), QAbstractItemView::PositionAtTop);
 }
 
-void TMainFrm::reloadFile()
+void MainWindow::reloadFile()
 {
     if (m_document.path().isEmpty())
         return;
@@ -268,7 +268,7 @@ void TMainFrm::reloadFile()
     runWork(WorkKind::Load, [this] { reloadSteps(); });
 }
 
-void TMainFrm::reloadSteps()
+void MainWindow::reloadSteps()
 {
     const ViewPlace place = viewPlace();
     const QString title = windowTitle();
@@ -286,15 +286,15 @@ void TMainFrm::reloadSteps()
     setWindowTitle(title);
     if (steps.buffer) {
         {
-            const QSignalBlocker block(ui->BufferName);
-            ui->BufferName->setCurrentIndex(m_document.buffer() - 1);
+            const QSignalBlocker block(ui->bufferList);
+            ui->bufferList->setCurrentIndex(m_document.buffer() - 1);
         }
         showBufferOutcome(*steps.buffer);
     }
     if (steps.format) {
         {
-            const QSignalBlocker block(ui->DShow_Format);
-            ui->DShow_Format->setCurrentIndex(formatItem(m_document.format()));
+            const QSignalBlocker block(ui->displayFormatList);
+            ui->displayFormatList->setCurrentIndex(formatItem(m_document.format()));
         }
         showFormatChange(*steps.format);
     }
@@ -302,12 +302,12 @@ void TMainFrm::reloadSteps()
     emit gridReloaded();
 }
 
-bool TMainFrm::following() const
+bool MainWindow::following() const
 {
     return m_follow->isChecked();
 }
 
-void TMainFrm::setFollowing(bool on)
+void MainWindow::setFollowing(bool on)
 {
     m_follow->setChecked(on);
     if (OptionsStore *store = m_services.options; store && store->keyExists())
@@ -319,7 +319,7 @@ void TMainFrm::setFollowing(bool on)
     setFileGone(m_fileGone);
 }
 
-void TMainFrm::followOpenFile()
+void MainWindow::followOpenFile()
 {
     if (!m_follow->isChecked() || m_document.path().isEmpty())
         return;
@@ -329,7 +329,7 @@ void TMainFrm::followOpenFile()
         setFileGone(true);
 }
 
-void TMainFrm::followReplaced()
+void MainWindow::followReplaced()
 {
     if (!m_follow->isChecked() || m_document.path().isEmpty())
         return;
@@ -338,14 +338,14 @@ void TMainFrm::followReplaced()
     m_follower->readDone();
 }
 
-void TMainFrm::followChanged()
+void MainWindow::followChanged()
 {
     if (!m_follow->isChecked() || m_document.path().isEmpty())
         return;
     // A load or save under way lets the user interface run; the file is
     // looked at again once it is done.
     if (m_workDepth > 0) {
-        QTimer::singleShot(FileFollower::MinimumGapMs, this, &TMainFrm::followChanged);
+        QTimer::singleShot(FileFollower::MinimumGapMs, this, &MainWindow::followChanged);
         return;
     }
     const LogGrowth::Change change = m_document.changeSinceRead();
@@ -357,7 +357,7 @@ void TMainFrm::followChanged()
     m_follower->readDone();
 }
 
-void TMainFrm::readGrowth()
+void MainWindow::readGrowth()
 {
     const ViewPlace place = viewPlace();
     const LogDocument::Outcome outcome = m_document.readGrowth();

@@ -11,6 +11,15 @@
 // On Windows it is the registry key HKEY_CURRENT_USER\Software\kt_Norvale;
 // elsewhere an INI file kt_Norvale/Norvale.conf in the user's config folder,
 // where "the key exists" means the file exists.
+// The names the options are stored under, kept from the first releases so
+// that a user's stored choices still apply.
+namespace StoredOption {
+// 1 when the windows show Chinese texts, 0 for English.
+inline constexpr QLatin1StringView chineseUi {"N2"};
+// 1 when Dynamic Load is on.
+inline constexpr QLatin1StringView dynamicLoad {"N7"};
+} // namespace StoredOption
+
 class OptionsStore
 {
 public:

@@ -13,14 +13,14 @@ namespace {
 // The main window's texts, under its class name in the translation file.
 QString pick(bool chinese, const char *source)
 {
-    return Translations::text(chinese, "TMainFrm", source);
+    return Translations::text(chinese, "MainWindow", source);
 }
 
 } // namespace
 
 QString titlePrefix(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "HMI Database Browser "));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "HMI Database Browser "));
 }
 
 QString windowTitle(bool chinese)
@@ -35,31 +35,31 @@ QString windowTitleWithFile(bool chinese, const QString &path)
 
 QString openCaption(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Open"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Open"));
 }
 QString clearCaption(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Clear"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Clear"));
 }
 QString exportCaption(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "ExportXLS"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "ExportXLS"));
 }
 QString curveCaption(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "OutCurve"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "OutCurve"));
 }
 QString languageMenu(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Language Selection(&L)"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Language Selection(&L)"));
 }
 QString dynamicLoadMenu(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Dynamic Load(&D)"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Dynamic Load(&D)"));
 }
 QString exitMenu(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Exit(&E)"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Exit(&E)"));
 }
 // Each language's menu item is named in its own language, in both languages.
 QString chineseMenu()
@@ -73,12 +73,12 @@ QString englishMenu()
 
 QString countDisplay(bool chinese, int count)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Sum Data:%1")).arg(count);
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Sum Data:%1")).arg(count);
 }
 
 QString bufferItem(bool chinese, int index)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Reco#%1")).arg(index + 1);
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Reco#%1")).arg(index + 1);
 }
 
 // The format names read the same in both languages: not translated.
@@ -106,42 +106,42 @@ QString invalidDatabase()
 
 QString noDataMessage(bool chinese, const QString &bufferText)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "< %1 > No Data！")).arg(bufferText);
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "< %1 > No Data！")).arg(bufferText);
 }
 
 QString notCreatedMessage(bool chinese, const QString &bufferText)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "< %1 > No Create！")).arg(bufferText);
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "< %1 > No Create！")).arg(bufferText);
 }
 
 QString idTitle(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Data ID"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Data ID"));
 }
 QString alarmTitle(bool chinese, int column)
 {
     switch (column) {
     case 1:
-        return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Alarm Time"));
+        return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Alarm Time"));
     case 2:
-        return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Alarm No."));
+        return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Alarm No."));
     case 3:
-        return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Alarm Content"));
+        return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Alarm Content"));
     default:
         return idTitle(chinese);
     }
 }
 QString recordDateTitle(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Record Date"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Record Date"));
 }
 QString recordTimeTitle(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Record Time"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Record Time"));
 }
 QString wordTitle(bool chinese, int index)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Data(%1)")).arg(index);
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Data(%1)")).arg(index);
 }
 
 namespace {
@@ -173,7 +173,7 @@ QString tooLargeMessage(bool chinese, quint64 records, quint64 bytes)
     const QString count = QString::number(records);
     const QString memory = tenthsUp(qint64(std::min<quint64>(bytes, quint64(INT64_MAX))), GB);
     return pick(chinese,
-                QT_TRANSLATE_NOOP("TMainFrm",
+                QT_TRANSLATE_NOOP("MainWindow",
                                   "File too large: %1 records need about %2 GB of memory"))
         .arg(count, memory);
 }
@@ -183,21 +183,22 @@ QString fileTooLarge(bool chinese, qint64 records, qint64 memoryBytes, qint64 fi
     const QString text = tooLargeMessage(chinese, quint64(std::max<qint64>(records, 0)),
                                          quint64(std::max<qint64>(memoryBytes, 0)));
     return text
-        + pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", " (file size %1)")).arg(sizeText(fileBytes));
+        + pick(chinese, QT_TRANSLATE_NOOP("MainWindow", " (file size %1)"))
+              .arg(sizeText(fileBytes));
 }
 
 QString recentFilesMenu(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Recent Files(&R)"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Recent Files(&R)"));
 }
 QString clearRecentFiles(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Clear List"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Clear List"));
 }
 QStringList openFilters(bool chinese)
 {
     return {QStringLiteral("db (*.db)"), QStringLiteral("bin (*.bin)"),
-            pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "All files (*)"))};
+            pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "All files (*)"))};
 }
 
 // The start-up registry message is English in both languages: not translated.
@@ -212,19 +213,19 @@ QString createKeyFail()
 
 QString copyMenu(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Copy"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Copy"));
 }
 QString findPlaceholder(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Find, or #ID"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Find, or #ID"));
 }
 QString findNext(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Next"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Next"));
 }
 QString findPrevious(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Previous"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Previous"));
 }
 QString findCount(int current, int total)
 {
@@ -232,15 +233,15 @@ QString findCount(int current, int total)
 }
 QString saveAsMenu(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Save As(&S)…"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Save As(&S)…"));
 }
 QString saveAsTitle(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Save As"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Save As"));
 }
 QString saveFilterXlsx(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Excel Workbook (*.xlsx)"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Excel Workbook (*.xlsx)"));
 }
 QString saveFilterCsv()
 {
@@ -248,40 +249,40 @@ QString saveFilterCsv()
 }
 QString saveFailed(bool chinese, const QString &reason)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Save failed: ")) + reason;
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Save failed: ")) + reason;
 }
 QString reloadMenu(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Reload(&O)"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Reload(&O)"));
 }
 QString followMenu(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Follow File(&F)"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Follow File(&F)"));
 }
 QString fileGoneFollowing(bool chinese)
 {
     return pick(chinese,
-                QT_TRANSLATE_NOOP("TMainFrm",
+                QT_TRANSLATE_NOOP("MainWindow",
                                   "The file is gone; the rows shown are the last ones "
                                   "read. Following resumes when it returns."));
 }
 QString fileGone(bool chinese)
 {
     return pick(chinese,
-                QT_TRANSLATE_NOOP("TMainFrm",
+                QT_TRANSLATE_NOOP("MainWindow",
                                   "The file is gone; the rows shown are the last ones "
                                   "read. Reload (F5) once it is back."));
 }
 
 QString workProgress(bool chinese, bool saving, qint64 rows)
 {
-    return (saving ? pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Rows written: "))
-                   : pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Rows read: ")))
+    return (saving ? pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Rows written: "))
+                   : pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Rows read: ")))
         + QString::number(rows);
 }
 QString cancelButton(bool chinese)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TMainFrm", "Cancel"));
+    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Cancel"));
 }
 
 } // namespace MainTexts

@@ -4,7 +4,7 @@
 #include <QStringList>
 
 // The main window's fixed texts in its two UI languages, from the translation
-// file (context "TMainFrm").
+// file (context "MainWindow").
 namespace MainTexts {
 
 inline constexpr auto Version = "V1.66";

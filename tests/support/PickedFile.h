@@ -2,7 +2,7 @@
 
 // Stands in for the open dialog: answers with the file a test picked.
 
-#include "mainwindow/uTestSqlite.h"
+#include "mainwindow/MainWindow.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "mainwindow/uTestSqlite.h"
+#include "mainwindow/MainWindow.h"
 
 #include "automation/Automation.h"
 #include "export/ExcelExport.h"
@@ -15,7 +15,7 @@
 #include "records/GridLayout.h"
 #include "records/MainTexts.h"
 #include "records/Translations.h"
-#include "ui_uTestSqlite.h"
+#include "ui_MainWindow.h"
 #include "widgets/MessageBoxSink.h"
 
 #include <QCloseEvent>
@@ -42,7 +42,7 @@ public:
         QFileDialog dialog(owner);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        const auto *frm = qobject_cast<const TMainFrm *>(owner);
+        const auto *frm = qobject_cast<const MainWindow *>(owner);
         dialog.setNameFilters(MainTexts::openFilters(!frm || frm->chineseUi()));
         dialog.setDefaultSuffix(QStringLiteral("bin"));
         dialog.setSizeGripEnabled(true);
@@ -73,9 +73,9 @@ void setFaceColour(QWidget *w, const QColor &colour)
 
 } // namespace
 
-TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
+MainWindow::MainWindow(const MainWindowServices &services, QWidget *parent)
     : QMainWindow(parent)
-    , ui(std::make_unique<Ui::TMainFrm>())
+    , ui(std::make_unique<Ui::MainWindow>())
     , m_services(services)
 {
     ui->setupUi(this);
@@ -93,9 +93,9 @@ TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
         m_services.memoryBudget = [] { return availablePhysicalMemory(); };
 
     m_document.setMemoryBudget(m_services.memoryBudget);
-    ui->StringGrid1->setRecordGrid(&m_document.grid());
-    connect(&m_document, &LogDocument::rowRead, ui->StringGrid1, &RecordGridView::showRowNow);
-    connect(&m_document, &LogDocument::dynamicLoadDone, ui->StringGrid1,
+    ui->recordGrid->setRecordGrid(&m_document.grid());
+    connect(&m_document, &LogDocument::rowRead, ui->recordGrid, &RecordGridView::showRowNow);
+    connect(&m_document, &LogDocument::dynamicLoadDone, ui->recordGrid,
             &RecordGridView::finishRows);
     // Until the window system frames the window, the design size is taken
     // as the client size; fitOuterSize() makes it the outer size.
@@ -104,156 +104,160 @@ TMainFrm::TMainFrm(const MainWindowServices &services, QWidget *parent)
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 
-    QPalette panel = ui->Panel1->palette();
+    QPalette panel = ui->toolbarPanel->palette();
     panel.setColor(QPalette::Window, QColor(220, 240, 255));
-    ui->Panel1->setPalette(panel);
-    ui->Gauge1->setStyleSheet(
+    ui->toolbarPanel->setPalette(panel);
+    ui->progressGauge->setStyleSheet(
         QStringLiteral("QProgressBar::chunk { background-color: rgb(0,255,0); }"));
     applyFonts();
     buildMenu();
     new FileDrop(this, [this](const QString &path) { openFile(path); });
 
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &TMainFrm::OpenClick);
-    connect(ui->BitBtn2, &QPushButton::clicked, this, &TMainFrm::BitBtn2Click);
-    connect(ui->BitBtn3, &QPushButton::clicked, this, &TMainFrm::BitBtn3Click);
-    connect(ui->BitBtn4, &QPushButton::clicked, this, &TMainFrm::BitBtn4Click);
+    connect(ui->openButton, &QPushButton::clicked, this, &MainWindow::openFromDialog);
+    connect(ui->clearButton, &QPushButton::clicked, this, &MainWindow::clearGrid);
+    connect(ui->exportButton, &QPushButton::clicked, this, &MainWindow::exportWorkbook);
+    connect(ui->curvesButton, &QPushButton::clicked, this, &MainWindow::showCurves);
     // Only a pick by the user changes the list's index with signals on; the
     // window's own changes run under a signal blocker.
-    connect(ui->BufferName, &QComboBox::currentIndexChanged, this, &TMainFrm::BufferNameChange);
-    connect(ui->BufferName_CH, &QComboBox::currentIndexChanged, this, &TMainFrm::BufferNameChange);
-    connect(ui->BufferName_EN, &QComboBox::currentIndexChanged, this, &TMainFrm::BufferNameChange);
-    connect(ui->DShow_Format, &QComboBox::currentIndexChanged, this, &TMainFrm::DShow_FormatChange);
+    connect(ui->bufferList, &QComboBox::currentIndexChanged, this, &MainWindow::bufferPicked);
+    connect(ui->chineseBufferList, &QComboBox::currentIndexChanged, this,
+            &MainWindow::bufferPicked);
+    connect(ui->englishBufferList, &QComboBox::currentIndexChanged, this,
+            &MainWindow::bufferPicked);
+    connect(ui->displayFormatList, &QComboBox::currentIndexChanged, this,
+            &MainWindow::displayFormatPicked);
 
     writeInitialTexts();
-    FormCreate();
+    readStoredOptions();
     Translations::install(chineseUi());
     buildTools();
 }
 
-TMainFrm::~TMainFrm() = default;
+MainWindow::~MainWindow() = default;
 
 // The display format list holds the formats in their order.
-int TMainFrm::formatItem(ValueFormat::Format format)
+int MainWindow::formatItem(ValueFormat::Format format)
 {
     return int(format);
 }
 
-ValueFormat::Format TMainFrm::formatOfItem(int item)
+ValueFormat::Format MainWindow::formatOfItem(int item)
 {
     return static_cast<ValueFormat::Format>(std::clamp(item, 0, MainTexts::FormatCount - 1));
 }
 
-void TMainFrm::writeInitialTexts()
+void MainWindow::writeInitialTexts()
 {
-    ui->N2->setText(MainTexts::chineseMenu());
-    ui->N3->setText(MainTexts::englishMenu());
+    ui->chineseAction->setText(MainTexts::chineseMenu());
+    ui->englishAction->setText(MainTexts::englishMenu());
     {
-        const QSignalBlocker block(ui->DShow_Format);
+        const QSignalBlocker block(ui->displayFormatList);
         for (int f = 0; f < MainTexts::FormatCount; ++f)
-            ui->DShow_Format->addItem(MainTexts::formatItem(f));
-        ui->DShow_Format->setCurrentIndex(formatItem(ValueFormat::Format::Unsigned16));
+            ui->displayFormatList->addItem(MainTexts::formatItem(f));
+        ui->displayFormatList->setCurrentIndex(formatItem(ValueFormat::Format::Unsigned16));
     }
 
-    const QSignalBlocker blockChinese(ui->BufferName_CH);
-    const QSignalBlocker blockEnglish(ui->BufferName_EN);
+    const QSignalBlocker blockChinese(ui->chineseBufferList);
+    const QSignalBlocker blockEnglish(ui->englishBufferList);
     for (int i = 0; i < MainTexts::BufferCount; ++i) {
-        ui->BufferName_CH->addItem(MainTexts::bufferItem(true, i));
-        ui->BufferName_EN->addItem(MainTexts::bufferItem(false, i));
+        ui->chineseBufferList->addItem(MainTexts::bufferItem(true, i));
+        ui->englishBufferList->addItem(MainTexts::bufferItem(false, i));
     }
     // Until the first showing the window reads as designed, in Chinese.
-    const QSignalBlocker block(ui->BufferName);
+    const QSignalBlocker block(ui->bufferList);
     for (int i = 0; i < MainTexts::BufferCount; ++i)
-        ui->BufferName->addItem(MainTexts::bufferItem(true, i));
-    ui->BufferName->setCurrentIndex(0);
+        ui->bufferList->addItem(MainTexts::bufferItem(true, i));
+    ui->bufferList->setCurrentIndex(0);
     setWindowTitle(MainTexts::titlePrefix(true).trimmed());
     applyCaptions(true);
-    ui->BitBtn5->setText(MainTexts::countDisplay(true, 0));
+    ui->recordCountButton->setText(MainTexts::countDisplay(true, 0));
 }
 
-void TMainFrm::applyCaptions(bool chinese)
+void MainWindow::applyCaptions(bool chinese)
 {
-    ui->BitBtn1->setText(MainTexts::openCaption(chinese));
-    ui->BitBtn2->setText(MainTexts::clearCaption(chinese));
-    ui->BitBtn3->setText(MainTexts::exportCaption(chinese));
-    ui->BitBtn4->setText(MainTexts::curveCaption(chinese));
-    if (auto *n1 = PopupMenu1->findChild<QMenu *>())
+    ui->openButton->setText(MainTexts::openCaption(chinese));
+    ui->clearButton->setText(MainTexts::clearCaption(chinese));
+    ui->exportButton->setText(MainTexts::exportCaption(chinese));
+    ui->curvesButton->setText(MainTexts::curveCaption(chinese));
+    if (auto *n1 = popupMenu->findChild<QMenu *>())
         n1->setTitle(MainTexts::languageMenu(chinese));
-    ui->N7->setText(MainTexts::dynamicLoadMenu(chinese));
-    ui->N8->setText(MainTexts::exitMenu(chinese));
+    ui->dynamicLoadAction->setText(MainTexts::dynamicLoadMenu(chinese));
+    ui->exitAction->setText(MainTexts::exitMenu(chinese));
     if (m_recentMenu)
         m_recentMenu->retitle(chinese);
     if (m_copyAction)
         applyToolTexts(chinese);
 }
 
-void TMainFrm::changeEvent(QEvent *event)
+void MainWindow::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
     // The captions follow the language; the title, the count and the buffer
-    // list change only where the language is applied (FormShow).
+    // list change only where the language is applied (showInLanguage).
     if (event->type() == QEvent::LanguageChange)
         applyCaptions(chineseUi());
 }
 
-void TMainFrm::applyFonts()
+void MainWindow::applyFonts()
 {
     setFont(sansFace(11));
     const QFont face = songFace(19);
-    for (QWidget *w : {static_cast<QWidget *>(ui->BitBtn1), static_cast<QWidget *>(ui->BitBtn2),
-                       static_cast<QWidget *>(ui->BitBtn3), static_cast<QWidget *>(ui->BitBtn4),
-                       static_cast<QWidget *>(ui->BitBtn5), static_cast<QWidget *>(ui->BufferName),
-                       static_cast<QWidget *>(ui->DShow_Format)}) {
+    for (QWidget *w :
+         {static_cast<QWidget *>(ui->openButton), static_cast<QWidget *>(ui->clearButton),
+          static_cast<QWidget *>(ui->exportButton), static_cast<QWidget *>(ui->curvesButton),
+          static_cast<QWidget *>(ui->recordCountButton), static_cast<QWidget *>(ui->bufferList),
+          static_cast<QWidget *>(ui->displayFormatList)}) {
         w->setFont(face);
     }
     const QFont listFace = songFace(14);
-    ui->BufferName->setFont(listFace);
-    ui->DShow_Format->setFont(listFace);
-    setFaceColour(ui->BitBtn1, Qt::black);
-    setFaceColour(ui->BitBtn2, QColor(255, 0, 0));
-    setFaceColour(ui->BitBtn3, QColor(0, 128, 0));
-    setFaceColour(ui->BitBtn4, QColor(128, 0, 128));
-    setFaceColour(ui->BufferName, Qt::black);
-    setFaceColour(ui->DShow_Format, Qt::black);
+    ui->bufferList->setFont(listFace);
+    ui->displayFormatList->setFont(listFace);
+    setFaceColour(ui->openButton, Qt::black);
+    setFaceColour(ui->clearButton, QColor(255, 0, 0));
+    setFaceColour(ui->exportButton, QColor(0, 128, 0));
+    setFaceColour(ui->curvesButton, QColor(128, 0, 128));
+    setFaceColour(ui->bufferList, Qt::black);
+    setFaceColour(ui->displayFormatList, Qt::black);
     setCountColour(m_countColour);
-    ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    ui->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
-    ui->BitBtn3->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    ui->BitBtn4->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ui->openButton->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    ui->clearButton->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
+    ui->exportButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    ui->curvesButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
 }
 
-void TMainFrm::buildMenu()
+void MainWindow::buildMenu()
 {
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    QMenu *N1 = PopupMenu1->addMenu(MainTexts::languageMenu(true));
-    N1->menuAction()->setObjectName(QStringLiteral("N1"));
-    N1->addAction(ui->N2);
-    N1->addAction(ui->N3);
-    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N5"));
-    PopupMenu1->addAction(ui->N7);
-    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N6"));
+    popupMenu = new QMenu(this);
+    popupMenu->setObjectName(QStringLiteral("popupMenu"));
+    QMenu *languageMenu = popupMenu->addMenu(MainTexts::languageMenu(true));
+    languageMenu->menuAction()->setObjectName(QStringLiteral("languageMenu"));
+    languageMenu->addAction(ui->chineseAction);
+    languageMenu->addAction(ui->englishAction);
+    popupMenu->addSeparator()->setObjectName(QStringLiteral("dynamicLoadSeparator"));
+    popupMenu->addAction(ui->dynamicLoadAction);
+    popupMenu->addSeparator()->setObjectName(QStringLiteral("recentFilesSeparator"));
     m_recentMenu = new RecentFilesMenu(m_services.options, this);
-    PopupMenu1->addMenu(m_recentMenu);
+    popupMenu->addMenu(m_recentMenu);
     connect(m_recentMenu, &RecentFilesMenu::fileChosen, this,
             [this](const QString &path) { openFile(path); });
-    PopupMenu1->addAction(ui->N8);
-    ui->RzMenuToolbarButton1->setMenu(PopupMenu1);
+    popupMenu->addAction(ui->exitAction);
+    ui->menuButton->setMenu(popupMenu);
 
-    connect(ui->N2, &QAction::triggered, this, &TMainFrm::N2Click);
-    connect(ui->N3, &QAction::triggered, this, &TMainFrm::N3Click);
+    connect(ui->chineseAction, &QAction::triggered, this, &MainWindow::switchToChinese);
+    connect(ui->englishAction, &QAction::triggered, this, &MainWindow::switchToEnglish);
     // Dynamic Load is a checkable action: a click toggles it, once.
-    connect(ui->N8, &QAction::triggered, this, &TMainFrm::N8Click);
+    connect(ui->exitAction, &QAction::triggered, this, &MainWindow::exitProgram);
 }
 
-void TMainFrm::FormCreate()
+void MainWindow::readStoredOptions()
 {
     OptionsStore *store = m_services.options;
     if (store) {
         if (store->keyExists()) {
-            if (const auto n2 = store->readInteger(QStringLiteral("N2"))) {
-                ui->N2->setChecked(*n2 != 0);
-                if (const auto n7 = store->readInteger(QStringLiteral("N7")))
-                    ui->N7->setChecked(*n7 != 0);
+            if (const auto n2 = store->readInteger(StoredOption::chineseUi)) {
+                ui->chineseAction->setChecked(*n2 != 0);
+                if (const auto n7 = store->readInteger(StoredOption::dynamicLoad))
+                    ui->dynamicLoadAction->setChecked(*n7 != 0);
             }
         } else if (!store->createKey()) {
             m_services.messages->showMessage(this, MessageIcon::Warning,
@@ -262,25 +266,25 @@ void TMainFrm::FormCreate()
             return;
         }
     }
-    ui->N3->setChecked(!ui->N2->isChecked());
+    ui->englishAction->setChecked(!ui->chineseAction->isChecked());
 }
 
-bool TMainFrm::chineseUi() const
+bool MainWindow::chineseUi() const
 {
-    return ui->N2->isChecked();
+    return ui->chineseAction->isChecked();
 }
 
-bool TMainFrm::displayFormatEnabled() const
+bool MainWindow::displayFormatEnabled() const
 {
-    return ui->DShow_Format->isEnabled();
+    return ui->displayFormatList->isEnabled();
 }
 
-ValueFormat::Format TMainFrm::displayFormat() const
+ValueFormat::Format MainWindow::displayFormat() const
 {
     return m_document.format();
 }
 
-TMainFrm::LoadOutcome TMainFrm::loadOutcome() const
+MainWindow::LoadOutcome MainWindow::loadOutcome() const
 {
     switch (m_document.gridState()) {
     case LogDocument::GridState::Loaded:
@@ -292,27 +296,27 @@ TMainFrm::LoadOutcome TMainFrm::loadOutcome() const
     }
 }
 
-bool TMainFrm::dynamicLoad() const
+bool MainWindow::dynamicLoad() const
 {
-    return ui->N7->isChecked();
+    return ui->dynamicLoadAction->isChecked();
 }
 
-void TMainFrm::showEvent(QShowEvent *event)
+void MainWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     fitOuterSize();
     if (!event->spontaneous())
-        FormShow();
+        showInLanguage();
 }
 
-void TMainFrm::moveEvent(QMoveEvent *event)
+void MainWindow::moveEvent(QMoveEvent *event)
 {
     QMainWindow::moveEvent(event);
     // A window manager reports its frame only after it framed the window.
     fitOuterSize();
 }
 
-QSize TMainFrm::minimumClientSize() const
+QSize MainWindow::minimumClientSize() const
 {
     // Every column of the widest layout beside the scroll bar, and the whole
     // toolbar with the margin it has on the left.
@@ -330,17 +334,17 @@ QSize TMainFrm::minimumClientSize() const
         GridLayout::setDataRecords(scratch, true, formatOfItem(format));
         measure();
     }
-    const RecordGridView *view = ui->StringGrid1;
+    const RecordGridView *view = ui->recordGrid;
     const int chrome = 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width();
-    const int toolbar = ui->BitBtn4->geometry().right() + 1 + ui->RzMenuToolbarButton1->x();
+    const int toolbar = ui->curvesButton->geometry().right() + 1 + ui->menuButton->x();
     // The toolbar, the title row and a few records, with room for the
     // scroll bar's arrows and handle.
-    const int height = ui->Panel1->minimumHeight() + view->horizontalHeader()->height()
+    const int height = ui->toolbarPanel->minimumHeight() + view->horizontalHeader()->height()
         + 2 * view->frameWidth() + 5 * view->verticalHeader()->defaultSectionSize();
     return QSize(std::max(widest + chrome, toolbar), height);
 }
 
-void TMainFrm::fitOuterSize()
+void MainWindow::fitOuterSize()
 {
     if (m_outerFitted || !isVisible())
         return;
@@ -359,93 +363,94 @@ void TMainFrm::fitOuterSize()
     }
 }
 
-void TMainFrm::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
-    FormClose();
+    storeOptions();
     event->accept();
     emit closed();
 }
 
-void TMainFrm::FormShow()
+void MainWindow::showInLanguage()
 {
     const bool zh = chineseUi();
     applyCaptions(zh);
-    ui->BitBtn5->setText(MainTexts::countDisplay(zh, m_document.grid().recordCount()));
+    ui->recordCountButton->setText(MainTexts::countDisplay(zh, m_document.grid().recordCount()));
     setWindowTitle(m_document.path().isEmpty() ? MainTexts::windowTitle(zh)
                                                : MainTexts::windowTitleWithFile(zh, m_titleName));
 
     // Only the items' texts change: the list goes on naming the buffer the
     // grid shows, and a reload reads that one.
-    const QComboBox *source = zh ? ui->BufferName_CH : ui->BufferName_EN;
-    const QSignalBlocker block(ui->BufferName);
-    for (int i = 0; i < source->count() && i < ui->BufferName->count(); ++i)
-        ui->BufferName->setItemText(i, source->itemText(i));
+    const QComboBox *source = zh ? ui->chineseBufferList : ui->englishBufferList;
+    const QSignalBlocker block(ui->bufferList);
+    for (int i = 0; i < source->count() && i < ui->bufferList->count(); ++i)
+        ui->bufferList->setItemText(i, source->itemText(i));
 }
 
-void TMainFrm::FormClose()
+void MainWindow::storeOptions()
 {
     OptionsStore *store = m_services.options;
     if (store && store->keyExists()) {
-        store->writeInteger(QStringLiteral("N2"), ui->N2->isChecked() ? 1 : 0);
-        store->writeInteger(QStringLiteral("N7"), ui->N7->isChecked() ? 1 : 0);
+        store->writeInteger(StoredOption::chineseUi, ui->chineseAction->isChecked() ? 1 : 0);
+        store->writeInteger(StoredOption::dynamicLoad, ui->dynamicLoadAction->isChecked() ? 1 : 0);
     }
 }
 
-void TMainFrm::N2Click()
+void MainWindow::switchToChinese()
 {
-    ui->N2->setChecked(true);
-    ui->N3->setChecked(false);
+    ui->chineseAction->setChecked(true);
+    ui->englishAction->setChecked(false);
     Translations::install(true);
-    FormShow();
+    showInLanguage();
 }
 
-void TMainFrm::N3Click()
+void MainWindow::switchToEnglish()
 {
-    ui->N3->setChecked(true);
-    ui->N2->setChecked(false);
+    ui->englishAction->setChecked(true);
+    ui->chineseAction->setChecked(false);
     Translations::install(false);
-    FormShow();
+    showInLanguage();
 }
 
-void TMainFrm::N8Click()
+void MainWindow::exitProgram()
 {
     close();
 }
 
-void TMainFrm::setCountColour(const QColor &colour)
+void MainWindow::setCountColour(const QColor &colour)
 {
     m_countColour = colour;
-    setFaceColour(ui->BitBtn5, colour);
+    setFaceColour(ui->recordCountButton, colour);
 }
 
-void TMainFrm::updateCountDisplay()
+void MainWindow::updateCountDisplay()
 {
-    ui->BitBtn5->setText(MainTexts::countDisplay(chineseUi(), m_document.grid().recordCount()));
+    ui->recordCountButton->setText(
+        MainTexts::countDisplay(chineseUi(), m_document.grid().recordCount()));
 }
 
-void TMainFrm::message(const QString &caption, const QString &text)
+void MainWindow::message(const QString &caption, const QString &text)
 {
     m_services.messages->showMessage(this, MessageIcon::Information, caption, text);
 }
 
-void TMainFrm::failure(const QString &caption, const QString &text, const QString &cause)
+void MainWindow::failure(const QString &caption, const QString &text, const QString &cause)
 {
     m_services.messages->showFailure(this, MessageIcon::Information, caption, text, cause);
 }
 
-QString TMainFrm::bufferText() const
+QString MainWindow::bufferText() const
 {
-    return ui->BufferName->currentText();
+    return ui->bufferList->currentText();
 }
 
-void TMainFrm::BitBtn2Click()
+void MainWindow::clearGrid()
 {
-    ui->DShow_Format->setEnabled(false);
-    ui->BitBtn5->setText(MainTexts::countDisplay(chineseUi(), 0));
+    ui->displayFormatList->setEnabled(false);
+    ui->recordCountButton->setText(MainTexts::countDisplay(chineseUi(), 0));
     m_document.clear();
 }
 
-void TMainFrm::BitBtn4Click()
+void MainWindow::showCurves()
 {
     emit curvesRequested();
 }
@@ -482,12 +487,12 @@ private:
 
 } // namespace
 
-void TMainFrm::BitBtn3Click()
+void MainWindow::exportWorkbook()
 {
     runWork(WorkKind::Save, [this] {
         std::unique_ptr<AutomationFactory> automation = m_services.automation(m_document.path());
         const RecordGridModel &grid = m_document.grid();
-        StoppableGauge progress(ui->Gauge1, m_work);
+        StoppableGauge progress(ui->progressGauge, m_work);
         // Hexadecimal values and alarm texts stay texts even where they
         // read as numbers.
         QList<int> textColumns;
@@ -502,28 +507,28 @@ void TMainFrm::BitBtn3Click()
     });
 }
 
-bool TMainFrm::pickBuffer(int index)
+bool MainWindow::pickBuffer(int index)
 {
-    if (!ui->BufferName->isEnabled())
+    if (!ui->bufferList->isEnabled())
         return false;
-    ui->BufferName->setCurrentIndex(index);
+    ui->bufferList->setCurrentIndex(index);
     return true;
 }
 
-bool TMainFrm::pickFormat(ValueFormat::Format format)
+bool MainWindow::pickFormat(ValueFormat::Format format)
 {
-    if (!ui->DShow_Format->isEnabled())
+    if (!ui->displayFormatList->isEnabled())
         return false;
     m_formatFailed = false;
-    ui->DShow_Format->setCurrentIndex(formatItem(format));
+    ui->displayFormatList->setCurrentIndex(formatItem(format));
     return !m_formatFailed;
 }
 
-void TMainFrm::openFile(const QString &path, const QString &shownName)
+void MainWindow::openFile(const QString &path, const QString &shownName)
 {
     FixedFileChooser chosen(path);
     FileChooser *usual = std::exchange(m_services.files, &chosen);
-    OpenClick();
+    openFromDialog();
     m_services.files = usual;
     if (!shownName.isEmpty() && !m_workStopped && m_document.path() == path) {
         m_titleName = shownName;
@@ -531,7 +536,7 @@ void TMainFrm::openFile(const QString &path, const QString &shownName)
     }
 }
 
-void TMainFrm::OpenClick()
+void MainWindow::openFromDialog()
 {
     const QString path = m_services.files->chooseFileToOpen(this);
     if (path.isEmpty())
@@ -541,35 +546,35 @@ void TMainFrm::OpenClick()
         m_recentMenu->add(path);
 }
 
-void TMainFrm::openChosen(const QString &path)
+void MainWindow::openChosen(const QString &path)
 {
     prepareOpen(path);
     showOpenOutcome(m_document.open(path));
 }
 
-void TMainFrm::prepareOpen(const QString &path)
+void MainWindow::prepareOpen(const QString &path)
 {
     m_titleName = path;
     const bool zh = chineseUi();
     setWindowTitle(MainTexts::windowTitleWithFile(zh, path));
     {
-        const QSignalBlocker block(ui->DShow_Format);
-        ui->DShow_Format->setEnabled(false);
-        ui->DShow_Format->setCurrentIndex(formatItem(ValueFormat::Format::Unsigned16));
+        const QSignalBlocker block(ui->displayFormatList);
+        ui->displayFormatList->setEnabled(false);
+        ui->displayFormatList->setCurrentIndex(formatItem(ValueFormat::Format::Unsigned16));
     }
     setCountColour(Blue);
-    ui->BufferName->setEnabled(false);
-    ui->BitBtn5->setText(MainTexts::countDisplay(zh, 0));
+    ui->bufferList->setEnabled(false);
+    ui->recordCountButton->setText(MainTexts::countDisplay(zh, 0));
 }
 
-void TMainFrm::showOpenOutcome(const LogDocument::Outcome &outcome)
+void MainWindow::showOpenOutcome(const LogDocument::Outcome &outcome)
 {
     const bool zh = chineseUi();
     using Status = LogDocument::Status;
     if (m_document.kind() == LogDocument::FileKind::RecordDatabase) {
-        const QSignalBlocker block(ui->BufferName);
-        ui->BufferName->setEnabled(true);
-        ui->BufferName->setCurrentIndex(0);
+        const QSignalBlocker block(ui->bufferList);
+        ui->bufferList->setEnabled(true);
+        ui->bufferList->setCurrentIndex(0);
     }
     if (m_document.kind() == LogDocument::FileKind::RecordDatabase) {
         showBufferOutcome(outcome);
@@ -597,18 +602,18 @@ void TMainFrm::showOpenOutcome(const LogDocument::Outcome &outcome)
         }
     }
     if (m_document.formatSelectable())
-        ui->DShow_Format->setEnabled(true);
+        ui->displayFormatList->setEnabled(true);
     updateCountDisplay();
 }
 
-void TMainFrm::showFileTooLarge(const LogDocument::Outcome &outcome)
+void MainWindow::showFileTooLarge(const LogDocument::Outcome &outcome)
 {
     message(MainTexts::captionNorvale(),
             MainTexts::fileTooLarge(chineseUi(), outcome.records, outcome.bytesNeeded,
                                     outcome.fileBytes));
 }
 
-void TMainFrm::showBufferOutcome(const LogDocument::Outcome &outcome)
+void MainWindow::showBufferOutcome(const LogDocument::Outcome &outcome)
 {
     const bool zh = chineseUi();
     if (outcome.fetched)
@@ -623,31 +628,32 @@ void TMainFrm::showBufferOutcome(const LogDocument::Outcome &outcome)
     case LogDocument::Status::TooLarge:
         message(MainTexts::captionNorvale(),
                 MainTexts::tooLargeMessage(zh, outcome.records, outcome.bytesNeeded));
-        ui->BitBtn5->setText(MainTexts::countDisplay(zh, 0));
+        ui->recordCountButton->setText(MainTexts::countDisplay(zh, 0));
         break;
     default:
         failure(MainTexts::captionNorvale(), MainTexts::notCreatedMessage(zh, bufferText()),
                 outcome.cause);
-        ui->BitBtn5->setText(MainTexts::countDisplay(zh, 0));
+        ui->recordCountButton->setText(MainTexts::countDisplay(zh, 0));
         break;
     }
 }
 
-void TMainFrm::BufferNameChange()
+void MainWindow::bufferPicked()
 {
     runWork(WorkKind::Load, [this] {
-        showBufferOutcome(m_document.selectBuffer(ui->BufferName->currentIndex() + 1));
+        showBufferOutcome(m_document.selectBuffer(ui->bufferList->currentIndex() + 1));
     });
 }
 
-void TMainFrm::DShow_FormatChange()
+void MainWindow::displayFormatPicked()
 {
     runWork(WorkKind::Load, [this] {
-        showFormatChange(m_document.selectFormat(formatOfItem(ui->DShow_Format->currentIndex())));
+        showFormatChange(
+            m_document.selectFormat(formatOfItem(ui->displayFormatList->currentIndex())));
     });
 }
 
-void TMainFrm::showFormatChange(const LogDocument::Outcome &outcome)
+void MainWindow::showFormatChange(const LogDocument::Outcome &outcome)
 {
     if (m_document.kind() == LogDocument::FileKind::RecordDatabase)
         showBufferOutcome(outcome);
@@ -655,7 +661,7 @@ void TMainFrm::showFormatChange(const LogDocument::Outcome &outcome)
         m_formatFailed = !showFormatOutcome(outcome);
 }
 
-bool TMainFrm::showFormatOutcome(const LogDocument::Outcome &outcome)
+bool MainWindow::showFormatOutcome(const LogDocument::Outcome &outcome)
 {
     switch (outcome.status) {
     case LogDocument::Status::Loaded:
@@ -676,7 +682,7 @@ bool TMainFrm::showFormatOutcome(const LogDocument::Outcome &outcome)
     return outcome.status == LogDocument::Status::Loaded;
 }
 
-struct TMainFrm::WindowState
+struct MainWindow::WindowState
 {
     LogDocument::Kept document;
     QString title;
@@ -690,43 +696,43 @@ struct TMainFrm::WindowState
     ViewPlace place;
 };
 
-TMainFrm::WindowState TMainFrm::windowState() const
+MainWindow::WindowState MainWindow::windowState() const
 {
     WindowState state;
     state.document = m_document.keep();
     state.title = windowTitle();
-    state.count = ui->BitBtn5->text();
+    state.count = ui->recordCountButton->text();
     state.countColour = m_countColour;
-    state.buffersOn = ui->BufferName->isEnabled();
+    state.buffersOn = ui->bufferList->isEnabled();
     state.buffer = m_loadedBuffer;
-    state.formatsOn = ui->DShow_Format->isEnabled();
+    state.formatsOn = ui->displayFormatList->isEnabled();
     state.format = m_loadedFormat;
     state.titleName = m_titleName;
     state.place = viewPlace();
     return state;
 }
 
-void TMainFrm::restoreWindowState(WindowState &state)
+void MainWindow::restoreWindowState(WindowState &state)
 {
     m_titleName = state.titleName;
     m_document.restore(state.document);
     setWindowTitle(state.title);
-    ui->BitBtn5->setText(state.count);
+    ui->recordCountButton->setText(state.count);
     setCountColour(state.countColour);
     {
-        const QSignalBlocker block(ui->BufferName);
-        ui->BufferName->setEnabled(state.buffersOn);
-        ui->BufferName->setCurrentIndex(state.buffer);
+        const QSignalBlocker block(ui->bufferList);
+        ui->bufferList->setEnabled(state.buffersOn);
+        ui->bufferList->setCurrentIndex(state.buffer);
     }
     {
-        const QSignalBlocker block(ui->DShow_Format);
-        ui->DShow_Format->setEnabled(state.formatsOn);
-        ui->DShow_Format->setCurrentIndex(formatItem(state.format));
+        const QSignalBlocker block(ui->displayFormatList);
+        ui->displayFormatList->setEnabled(state.formatsOn);
+        ui->displayFormatList->setCurrentIndex(formatItem(state.format));
     }
     restoreViewPlace(state.place);
 }
 
-void TMainFrm::runStep(const std::function<void()> &work)
+void MainWindow::runStep(const std::function<void()> &work)
 {
     ++m_workDepth;
     try {
@@ -737,7 +743,7 @@ void TMainFrm::runStep(const std::function<void()> &work)
     --m_workDepth;
 }
 
-bool TMainFrm::runWork(WorkKind kind, const std::function<void()> &work)
+bool MainWindow::runWork(WorkKind kind, const std::function<void()> &work)
 {
     if (m_workDepth > 0) {
         // A step of the work under way (a reload's open, a pick): nothing
@@ -773,8 +779,8 @@ bool TMainFrm::runWork(WorkKind kind, const std::function<void()> &work)
         m_document.grid().setRows(rowsBefore);
         updateCountDisplay();
     }
-    m_loadedBuffer = ui->BufferName->currentIndex();
-    m_loadedFormat = formatOfItem(ui->DShow_Format->currentIndex());
+    m_loadedBuffer = ui->bufferList->currentIndex();
+    m_loadedFormat = formatOfItem(ui->displayFormatList->currentIndex());
     // What the grid held before is let go as soon as the new rows stand.
     before.reset();
     return !stopped;

@@ -26,7 +26,7 @@ class QMenu;
 class RecentFilesMenu;
 class WorkProgress;
 namespace Ui {
-class TMainFrm;
+class MainWindow;
 }
 
 // Asks the user for the file to open; an empty name means cancelled.
@@ -73,12 +73,12 @@ struct MainWindowServices
 
 // The main window: toolbar, record grid and options over the open log
 // document, whose outcomes it shows as messages and control states.
-class TMainFrm : public QMainWindow, public RecordSource
+class MainWindow : public QMainWindow, public RecordSource
 {
     Q_OBJECT
 public:
-    explicit TMainFrm(const MainWindowServices &services = {}, QWidget *parent = nullptr);
-    ~TMainFrm() override;
+    explicit MainWindow(const MainWindowServices &services = {}, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     // RecordSource
     const RecordGridModel &recordGrid() const override { return m_document.grid(); }
@@ -110,17 +110,17 @@ public:
     bool pickFormat(ValueFormat::Format format);
 
 public slots:
-    void FormShow();
-    void FormClose();
-    void N2Click();
-    void N3Click();
-    void N8Click();
-    void BitBtn2Click();
-    void BitBtn3Click();
-    void BitBtn4Click();
-    void OpenClick();
-    void BufferNameChange();
-    void DShow_FormatChange();
+    void showInLanguage();
+    void storeOptions();
+    void switchToChinese();
+    void switchToEnglish();
+    void exitProgram();
+    void clearGrid();
+    void exportWorkbook();
+    void showCurves();
+    void openFromDialog();
+    void bufferPicked();
+    void displayFormatPicked();
 
 signals:
     void closed();
@@ -142,7 +142,7 @@ private:
     // The window's outer size, frame included.
     static constexpr QSize DesignSize {880, 524};
 
-    void FormCreate();
+    void readStoredOptions();
     QSize minimumClientSize() const;
     // Makes the outer size the design size once the frame is known.
     void fitOuterSize();
@@ -189,11 +189,11 @@ private:
     WindowState windowState() const;
     void restoreWindowState(WindowState &state);
 
-    std::unique_ptr<Ui::TMainFrm> ui;
+    std::unique_ptr<Ui::MainWindow> ui;
     MainWindowServices m_services;
     std::unique_ptr<MessageSink> m_ownMessages;
     std::unique_ptr<FileChooser> m_ownFiles;
-    QMenu *PopupMenu1 = nullptr;
+    QMenu *popupMenu = nullptr;
     RecentFilesMenu *m_recentMenu = nullptr;
 
     LogDocument m_document;
