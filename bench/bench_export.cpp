@@ -148,7 +148,7 @@ int child(const QString &mode, int records, const QString &outDir)
         auto engine = makeSavingWorkbookEngine(out);
         NoProgress progress;
         CountMessages messages;
-        exportRecordGrid(grid, false, *engine, progress, messages, nullptr);
+        exportRecordGrid(grid, Language::English, *engine, progress, messages, nullptr);
         ok = messages.count == 0;
     }
     const qint64 ms = timer.elapsed();

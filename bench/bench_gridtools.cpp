@@ -108,10 +108,11 @@ int main(int argc, char **argv)
     if (!writeLog(log, 1, rows, true))
         return 1;
     RecordGridModel grid;
-    GridLayout::setDataRecords(grid, true, ValueFormat::Format::Unsigned16);
+    GridLayout::setDataRecords(grid, Language::Chinese, ValueFormat::Format::Unsigned16);
     if (database.isEmpty()
             ? !readWhole(log, grid)
-            : loadDataRecords(database, 1, ValueFormat::Format::Unsigned16, true, grid).status
+            : loadDataRecords(database, 1, ValueFormat::Format::Unsigned16, Language::Chinese, grid)
+                    .status
                 != RecordLoadStatus::Loaded)
         return 1;
     std::printf("grid: %d rows x %d columns (%s)\n", grid.rows() - 1, grid.cols(),

@@ -100,7 +100,7 @@ int main(int argc, char **argv)
     {
         LogFile file;
         QByteArray header;
-        GridLayout::setDataRecords(grid, false, ValueFormat::Format::Unsigned16);
+        GridLayout::setDataRecords(grid, Language::English, ValueFormat::Format::Unsigned16);
         if (!file.open(path) || !file.readHeaderBlock(header)
             || !readBinaryDataRecords(file, grid, ValueFormat::Format::Unsigned16)) {
             std::fprintf(stderr, "bench_timeline: cannot read %s\n", qPrintable(path));

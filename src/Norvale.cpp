@@ -100,11 +100,11 @@ QStringList argumentsOf(int argc, char **argv, QHash<QString, QString> &shown)
 
 // The help follows the language the browser was left in; English when the
 // options hold none.
-bool chineseHelp()
+Language helpLanguage()
 {
     const OptionsStore options;
     const auto n2 = options.readInteger(StoredOption::chineseUi);
-    return n2 && *n2 != 0;
+    return n2 && *n2 != 0 ? Language::Chinese : Language::English;
 }
 
 QIcon programIcon()
@@ -133,7 +133,7 @@ int main(int argc, char **argv)
         return 2;
     }
     if (command.help) {
-        printText(stdout, ProgramInfo::helpText(chineseHelp()));
+        printText(stdout, ProgramInfo::helpText(helpLanguage()));
         return 0;
     }
     if (command.version) {

@@ -72,7 +72,7 @@ private:
 GridAlarms TestAlarmStatistics::load(bool database)
 {
     RecordGridModel grid;
-    GridLayout::setAlarmList(grid, true);
+    GridLayout::setAlarmList(grid, Language::Chinese);
     const QString folder = m_dir.filePath(database ? u"database"_s : u"binary"_s);
     QDir().mkpath(folder);
     const QString path = folder + u"/Alarm.db"_s;
@@ -244,7 +244,7 @@ void TestAlarmStatistics::skipsAlarmsWithoutANumber()
                 "INSERT INTO Ldata VALUES (2, '2013-05-07 08:00:01', ' 12 ', 'y');"
                 "INSERT INTO Ldata VALUES (3, '2013-05-07 08:00:02', '', 'z');"));
     RecordGridModel grid;
-    GridLayout::setAlarmList(grid, true);
+    GridLayout::setAlarmList(grid, Language::Chinese);
     QVERIFY(!loadAlarmDatabase(path, grid).failed);
     const GridAlarms alarms = alarmsOfGrid(grid);
     QCOMPARE(alarms.unreadableNumbers, 2);

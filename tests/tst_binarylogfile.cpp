@@ -30,7 +30,7 @@ bool loadData(const QString &path, RecordGridModel &grid, int format = 0,
     QByteArray header;
     if (!file.open(path) || !file.readHeaderBlock(header) || !LogKind::hasSignature(header))
         return false;
-    GridLayout::setDataRecords(grid, true, ValueFormat::Format(format));
+    GridLayout::setDataRecords(grid, Language::Chinese, ValueFormat::Format(format));
     return readBinaryDataRecords(file, grid, ValueFormat::Format(format), rowWritten);
 }
 
@@ -40,7 +40,7 @@ bool loadAlarms(const QString &path, RecordGridModel &grid, const RowWritten &ro
     QByteArray header;
     if (!file.open(path) || !file.readHeaderBlock(header) || !LogKind::hasSignature(header))
         return false;
-    GridLayout::setAlarmList(grid, true);
+    GridLayout::setAlarmList(grid, Language::Chinese);
     return readBinaryAlarms(file, grid, rowWritten);
 }
 
@@ -593,7 +593,7 @@ void TestBinaryLogFile::fileShrunkBeforeRecordsGivesFewerRows()
     // Cut between the header and the records: the rows follow the new size.
     QVERIFY(QFile::resize(file, 32 + 4 * 32 + 5));
     RecordGridModel grid;
-    GridLayout::setDataRecords(grid, true, ValueFormat::Format::Unsigned16);
+    GridLayout::setDataRecords(grid, Language::Chinese, ValueFormat::Format::Unsigned16);
     QVERIFY(readBinaryDataRecords(log, grid, ValueFormat::Format::Unsigned16));
     QCOMPARE(grid.rows(), 5);
     QCOMPARE(grid.cell(0, 4), u"4"_s);

@@ -230,7 +230,9 @@ void TestCurveData::pageCountText()
     QFETCH(int, points);
     QFETCH(bool, chinese);
     QFETCH(QString, text);
-    QCOMPARE(PrintPages::pageCountText(pages, points, chinese), text);
+    QCOMPARE(
+        PrintPages::pageCountText(pages, points, (chinese ? Language::Chinese : Language::English)),
+        text);
 }
 
 void TestCurveData::markText_data()

@@ -33,7 +33,7 @@ public:
         }
     }
     const RecordGridModel &recordGrid() const override { return grid; }
-    bool chineseUi() const override { return false; }
+    Language language() const override { return Language::English; }
     bool displayFormatEnabled() const override { return true; }
     ValueFormat::Format displayFormat() const override { return ValueFormat::Format::Unsigned16; }
 

@@ -29,7 +29,7 @@ class Source : public GridSource
 public:
     Source()
     {
-        chinese = true;
+        shownLanguage = Language::Chinese;
         enabled = false;
     }
 
@@ -240,7 +240,7 @@ void TestCurveWindow::captionsSwitchAtShowingOnly()
 {
     Source src;
     src.load(100);
-    src.chinese = false;
+    src.shownLanguage = Language::English;
     CurveWindow w(src);
     w.show();
     QCOMPARE(w.windowTitle(), QStringLiteral("Database Curve Browser"));
@@ -255,7 +255,7 @@ void TestCurveWindow::captionsSwitchAtShowingOnly()
              QStringLiteral("Broken Line"));
     QCOMPARE(child<QLabel>(w, "pageCountLabel")->text(), QStringLiteral("2 / Page Dat Point(85)"));
 
-    src.chinese = true;
+    src.shownLanguage = Language::Chinese;
     QCOMPARE(w.windowTitle(), QStringLiteral("Database Curve Browser"));
     w.close();
     w.show();
@@ -318,7 +318,7 @@ void TestCurveWindow::rangeFieldsFillDateTimeAndPages()
 {
     Source src;
     src.load(100);
-    src.chinese = false;
+    src.shownLanguage = Language::English;
     CurveWindow w(src);
     w.show();
     auto *start = child<SpinEdit>(w, "printStartSpin");
@@ -459,7 +459,7 @@ void TestCurveWindow::curveTabsPlaceTheirControls()
     Source src;
     src.load(100);
     for (const bool chinese : {true, false}) {
-        src.chinese = chinese;
+        src.shownLanguage = (chinese ? Language::Chinese : Language::English);
         CurveWindow w(src);
         w.show();
         auto *tabs = child<QTabWidget>(w, "settingsTabs");
@@ -496,7 +496,7 @@ void TestCurveWindow::captionsFitTheirControls()
 {
     QFETCH(bool, chinese);
     Source src;
-    src.chinese = chinese;
+    src.shownLanguage = (chinese ? Language::Chinese : Language::English);
     src.load(100);
     CurveWindow w(src);
     w.show();

@@ -33,7 +33,7 @@ QStringList row(const RecordGridModel &grid, int r)
 void prepareAlarmList(RecordGridModel &grid)
 {
     grid.makeEmpty();
-    GridLayout::setAlarmList(grid, true);
+    GridLayout::setAlarmList(grid, Language::Chinese);
 }
 
 const QStringList AlarmTitles = {u"数据ID"_s, u"报警时间"_s, u"报警编号"_s, u"报警内容"_s};
@@ -42,7 +42,7 @@ const QStringList AlarmTitles = {u"数据ID"_s, u"报警时间"_s, u"报警编�
 void fillSentinel(RecordGridModel &grid)
 {
     grid.makeEmpty();
-    GridLayout::setDataRecords(grid, true, ValueFormat::Format::Unsigned16);
+    GridLayout::setDataRecords(grid, Language::Chinese, ValueFormat::Format::Unsigned16);
     grid.setRows(4);
     for (int r = 1; r < 4; ++r)
         for (int c = 0; c < grid.cols(); ++c)
@@ -273,8 +273,8 @@ void TestDatabaseLoading::dataRecords()
     RecordGridModel grid;
     fillSentinel(grid);
     grid.setRows(rows + 5); // more rows than the load: they must go
-    const RecordLoadResult result
-        = loadDataRecords(file, buffer, Format::Unsigned16, chinese, grid);
+    const RecordLoadResult result = loadDataRecords(
+        file, buffer, Format::Unsigned16, (chinese ? Language::Chinese : Language::English), grid);
     QCOMPARE(result.status, RecordLoadStatus::Loaded);
     QVERIFY(result.fetchedRows);
     QCOMPARE(grid.rows(), rows);
@@ -341,7 +341,8 @@ void TestDatabaseLoading::valuesInEveryFormat()
                     + insertBuffer(1, 2, "d", "t", values)));
     RecordGridModel grid;
     fillSentinel(grid);
-    const RecordLoadResult result = loadDataRecords(file, 1, Format(format), false, grid);
+    const RecordLoadResult result
+        = loadDataRecords(file, 1, Format(format), Language::English, grid);
     QCOMPARE(result.status, RecordLoadStatus::Loaded);
     const bool wide = format >= 2;
     QCOMPARE(grid.cols(), wide ? 8 : 13);
@@ -361,7 +362,8 @@ void TestDatabaseLoading::bufferWithoutRowsLeavesGridUntouched()
     grid.setColWidth(4, 99);
     const auto before = snapshot(grid);
     for (int format = 0; format < 5; ++format) {
-        const RecordLoadResult result = loadDataRecords(file, 2, Format(format), true, grid);
+        const RecordLoadResult result
+            = loadDataRecords(file, 2, Format(format), Language::Chinese, grid);
         QCOMPARE(result.status, RecordLoadStatus::NoData);
         QVERIFY(!result.fetchedRows);
         QCOMPARE(snapshot(grid), before);
@@ -424,7 +426,8 @@ void TestDatabaseLoading::failedLoadsReportNotCreated()
     QVERIFY(setup.isEmpty() ? writeFile(file, bytes) : sql(file, setup));
     RecordGridModel grid;
     fillSentinel(grid);
-    const RecordLoadResult result = loadDataRecords(file, buffer, Format(format), true, grid);
+    const RecordLoadResult result
+        = loadDataRecords(file, buffer, Format(format), Language::Chinese, grid);
     QCOMPARE(result.status, RecordLoadStatus::NotCreated);
     QCOMPARE(result.fetchedRows, fetchedRows);
 }
@@ -435,7 +438,7 @@ void TestDatabaseLoading::largeBufferFromSampleTool()
     QVERIFY(makeSample(
         {u"data-db"_s, file, u"--records"_s, u"3"_s, u"--buffers"_s, u"1:250,2:0,12:-"_s}));
     RecordGridModel grid;
-    RecordLoadResult result = loadDataRecords(file, 1, Format::Unsigned16, true, grid);
+    RecordLoadResult result = loadDataRecords(file, 1, Format::Unsigned16, Language::Chinese, grid);
     QCOMPARE(result.status, RecordLoadStatus::Loaded);
     QCOMPARE(grid.rows(), 251);
     QCOMPARE(grid.recordCount(), 250);
@@ -444,16 +447,16 @@ void TestDatabaseLoading::largeBufferFromSampleTool()
     QCOMPARE(grid.cell(12, 0), u"数据(9)"_s);
     // Every value of a sample is a 16-bit word, readable in every format.
     for (int format = 1; format < 5; ++format) {
-        result = loadDataRecords(file, 1, Format(format), true, grid);
+        result = loadDataRecords(file, 1, Format(format), Language::Chinese, grid);
         QCOMPARE(result.status, RecordLoadStatus::Loaded);
         QCOMPARE(grid.rows(), 251);
     }
-    QCOMPARE(loadDataRecords(file, 2, Format::Unsigned16, true, grid).status,
+    QCOMPARE(loadDataRecords(file, 2, Format::Unsigned16, Language::Chinese, grid).status,
              RecordLoadStatus::NoData);
-    QCOMPARE(loadDataRecords(file, 3, Format::Unsigned16, true, grid).status,
+    QCOMPARE(loadDataRecords(file, 3, Format::Unsigned16, Language::Chinese, grid).status,
              RecordLoadStatus::Loaded);
     QCOMPARE(grid.rows(), 4);
-    QCOMPARE(loadDataRecords(file, 12, Format::Unsigned16, true, grid).status,
+    QCOMPARE(loadDataRecords(file, 12, Format::Unsigned16, Language::Chinese, grid).status,
              RecordLoadStatus::NotCreated);
 }
 
@@ -502,14 +505,14 @@ void TestDatabaseLoading::loadsLeaveFolderUnchanged()
             QCOMPARE(grid.cell(3, 1), u"x"_s);
         } else {
             for (int format = 0; format < 5; ++format)
-                loadDataRecords(file, 1, Format(format), true, grid);
-            loadDataRecords(file, 7, Format::Unsigned16, true, grid);
+                loadDataRecords(file, 1, Format(format), Language::Chinese, grid);
+            loadDataRecords(file, 7, Format::Unsigned16, Language::Chinese, grid);
         }
         QCOMPARE(folderState(m_dir->path()), before);
     }
     // A missing file is not created by trying to load it.
     const QString missing = path(u"missing.db"_s);
-    QCOMPARE(loadDataRecords(missing, 1, Format::Unsigned16, true, grid).status,
+    QCOMPARE(loadDataRecords(missing, 1, Format::Unsigned16, Language::Chinese, grid).status,
              RecordLoadStatus::NotCreated);
     prepareAlarmList(grid);
     QVERIFY(loadAlarmDatabase(missing, grid).failed);
@@ -534,7 +537,8 @@ void TestDatabaseLoading::lockedDatabaseShowsNoUncommittedRows()
     const auto before = folderState(m_dir->path());
     RecordGridModel grid;
     fillSentinel(grid);
-    const RecordLoadResult result = loadDataRecords(file, 1, Format::Unsigned16, true, grid);
+    const RecordLoadResult result
+        = loadDataRecords(file, 1, Format::Unsigned16, Language::Chinese, grid);
     QCOMPARE(folderState(m_dir->path()), before);
     if (result.status == RecordLoadStatus::Loaded) {
         // The committed rows, as they were before the write began.
@@ -545,7 +549,7 @@ void TestDatabaseLoading::lockedDatabaseShowsNoUncommittedRows()
         QCOMPARE(result.status, RecordLoadStatus::NotCreated);
     }
     QCOMPARE(sqlite3_exec(writer, "COMMIT;", nullptr, nullptr, nullptr), SQLITE_OK);
-    QCOMPARE(loadDataRecords(file, 1, Format::Unsigned16, true, grid).status,
+    QCOMPARE(loadDataRecords(file, 1, Format::Unsigned16, Language::Chinese, grid).status,
              RecordLoadStatus::Loaded);
     QCOMPARE(grid.rows(), 4);
     QCOMPARE(grid.cell(1, 3), u"uncommitted"_s);
@@ -600,7 +604,7 @@ void TestDatabaseLoading::runawayQueriesAreRefused()
         refused = result.tooLarge;
     } else {
         const RecordLoadResult result
-            = loadDataRecords(file, 1, Format::Unsigned16, true, grid, limits);
+            = loadDataRecords(file, 1, Format::Unsigned16, Language::Chinese, grid, limits);
         QCOMPARE(result.status, RecordLoadStatus::TooLarge);
         QVERIFY(!result.fetchedRows);
         refused = result.tooLarge;
@@ -636,7 +640,9 @@ void TestDatabaseLoading::tooLargeMessage()
     QFETCH(quint64, records);
     QFETCH(quint64, bytes);
     QFETCH(QString, text);
-    QCOMPARE(MainTexts::tooLargeMessage(chinese, records, bytes), text);
+    QCOMPARE(MainTexts::tooLargeMessage((chinese ? Language::Chinese : Language::English), records,
+                                        bytes),
+             text);
 }
 
 QTEST_GUILESS_MAIN(TestDatabaseLoading)
@@ -764,7 +770,8 @@ void TestDatabaseLoading::failuresNameTheirCause()
         QVERIFY(result.failed);
         found = result.cause;
     } else {
-        const RecordLoadResult result = loadDataRecords(file, 1, Format::Unsigned16, true, grid);
+        const RecordLoadResult result
+            = loadDataRecords(file, 1, Format::Unsigned16, Language::Chinese, grid);
         QCOMPARE(result.status, RecordLoadStatus::NotCreated);
         found = result.cause;
     }
@@ -806,7 +813,7 @@ void TestDatabaseLoading::textWithNulReachesGridWhole()
     QVERIFY(sql(records,
                 createBuffer(1) + "INSERT INTO Buffer1 (ID, N1, N2) VALUES (1, " + value + ", "
                     + value + ");"));
-    QCOMPARE(loadDataRecords(records, 1, Format::Unsigned16, true, grid).status,
+    QCOMPARE(loadDataRecords(records, 1, Format::Unsigned16, Language::Chinese, grid).status,
              RecordLoadStatus::Loaded);
     QCOMPARE(grid.cell(1, 1), shown);
     QCOMPARE(grid.cell(2, 1), shown);

@@ -207,7 +207,7 @@ void TestExcelExport::operationSequence()
     RecordGridModel grid;
     fillGrid(grid, cols, rows);
     Run run;
-    exportRecordGrid(grid, false, run.recorder, run.progress, run.messages, nullptr);
+    exportRecordGrid(grid, Language::English, run.recorder, run.progress, run.messages, nullptr);
 
     compareLines(run.recorder.log(), expectedSequence(grid, letter));
     QVERIFY(run.messages.shown.isEmpty());
@@ -222,7 +222,7 @@ void TestExcelExport::progressAdvancesBeforeEachRow()
     RecordGridModel grid;
     fillGrid(grid, 8, 6);
     Run run;
-    exportRecordGrid(grid, true, run.recorder, run.progress, run.messages, nullptr);
+    exportRecordGrid(grid, Language::Chinese, run.recorder, run.progress, run.messages, nullptr);
 
     const QStringList log = run.recorder.log();
     const ProgressLog &progress = run.progress;
@@ -274,7 +274,8 @@ void TestExcelExport::stopsBeforeAnyWork()
     Run run;
     run.recorder.refuseCreate(refused);
     QWidget *owner = reinterpret_cast<QWidget *>(this);
-    exportRecordGrid(grid, chinese, run.recorder, run.progress, run.messages, owner);
+    exportRecordGrid(grid, (chinese ? Language::Chinese : Language::English), run.recorder,
+                     run.progress, run.messages, owner);
 
     compareLines(run.recorder.log(), log);
     QVERIFY(run.progress.events.isEmpty());
@@ -315,7 +316,8 @@ void TestExcelExport::failureInTheMiddle()
 
     Run run;
     run.recorder.failAtLine(int(index));
-    exportRecordGrid(grid, chinese, run.recorder, run.progress, run.messages, nullptr);
+    exportRecordGrid(grid, (chinese ? Language::Chinese : Language::English), run.recorder,
+                     run.progress, run.messages, nullptr);
 
     const QStringList log = run.recorder.log();
     // Everything up to the failure as usual, then nothing but releases.
@@ -365,8 +367,8 @@ void TestExcelExport::gridOutsideAWorksheet()
     if (titleLength > 0)
         grid.setCell(1, 0, QString(titleLength, u'x'));
     Run run;
-    const QString why
-        = exportRecordGrid(grid, false, run.recorder, run.progress, run.messages, nullptr);
+    const QString why = exportRecordGrid(grid, Language::English, run.recorder, run.progress,
+                                         run.messages, nullptr);
     QVERIFY2(why.contains(reason), qPrintable(why));
 
     for (const QString &line : run.recorder.log())
@@ -429,7 +431,8 @@ void TestExcelExport::textsKeptAsTexts()
     // Titles are typed as they are.
     grid.setCell(2, 0, u"007"_s);
     Run run;
-    exportRecordGrid(grid, false, run.recorder, run.progress, run.messages, nullptr, textColumns);
+    exportRecordGrid(grid, Language::English, run.recorder, run.progress, run.messages, nullptr,
+                     textColumns);
 
     const QStringList log = run.recorder.log();
     QVERIFY(log.contains(u"#1.Cells(1, 2) := \"007\""_s));

@@ -78,7 +78,7 @@ void TestGridFind::findsWhatEveryCellShows()
         }
         const QString file = m_dir.filePath(u"find%1.db"_s.arg(format));
         QVERIFY(sql(file, setup));
-        QCOMPARE(loadDataRecords(file, 1, Format(format), true, grid).status,
+        QCOMPARE(loadDataRecords(file, 1, Format(format), Language::Chinese, grid).status,
                  RecordLoadStatus::Loaded);
     } else {
         QList<DataRecord> records;
@@ -94,7 +94,7 @@ void TestGridFind::findsWhatEveryCellShows()
         QVERIFY(writeFile(file, dataFile(records)));
         LogFile log;
         QVERIFY(log.open(file));
-        GridLayout::setDataRecords(grid, true, Format(format));
+        GridLayout::setDataRecords(grid, Language::Chinese, Format(format));
         QVERIFY(readBinaryDataRecords(log, grid, Format(format)));
     }
     // A text set over a number cell is searched as a text.

@@ -289,7 +289,7 @@ void TestLoadCancel::dialogShowsOnlyAfterItsDelay()
 {
     QWidget owner;
     owner.show();
-    WorkProgressDialog progress(&owner, false, false, 60000);
+    WorkProgressDialog progress(&owner, Language::English, false, 60000);
     for (int i = 0; i < 1000; ++i)
         QVERIFY(progress.keepGoing(i));
     QVERIFY(!owner.findChild<QProgressDialog *>());
@@ -299,7 +299,7 @@ void TestLoadCancel::escapeInTheDialogStopsTheWork()
 {
     QWidget owner;
     owner.show();
-    WorkProgressDialog progress(&owner, false, true, 0);
+    WorkProgressDialog progress(&owner, Language::English, true, 0);
     QVERIFY(progress.keepGoing(1234));
     auto *dialog = owner.findChild<QProgressDialog *>(u"WorkProgress"_s);
     QVERIFY(dialog);

@@ -359,7 +359,7 @@ void TestPrinting::refusedJobStopsTheRun()
     QFETCH(int, looking);
     QFETCH(QString, message);
     Source src;
-    src.chinese = chinese;
+    src.shownLanguage = (chinese ? Language::Chinese : Language::English);
     src.load(300);
     CurveWindow w(src);
     RecordingSink sink(w);
@@ -397,7 +397,7 @@ void TestPrinting::noPrinterInstalled()
     if (!QPrinterInfo::availablePrinters().isEmpty())
         QSKIP("a printer is installed here");
     Source src;
-    src.chinese = chinese;
+    src.shownLanguage = (chinese ? Language::Chinese : Language::English);
     src.load(300);
     CurveWindow w(src);
     MessageRecorder messages;
@@ -422,7 +422,7 @@ void TestPrinting::setUpInTheInterfaceLanguage()
     QFETCH(bool, chinese);
     QFETCH(QStringList, texts);
     Source src;
-    src.chinese = chinese;
+    src.shownLanguage = (chinese ? Language::Chinese : Language::English);
     src.load(300);
     CurveWindow w(src);
     RecordingSink sink(w);

@@ -199,9 +199,9 @@ void TestRecordGridModel::recordCountRule()
     grid.setCols(13);
     grid.setRows(rows);
     QCOMPARE(grid.recordCount(), count);
-    QCOMPARE(MainTexts::countDisplay(true, grid.recordCount()),
+    QCOMPARE(MainTexts::countDisplay(Language::Chinese, grid.recordCount()),
              u"数据条数:"_s + QString::number(count));
-    QCOMPARE(MainTexts::countDisplay(false, grid.recordCount()),
+    QCOMPARE(MainTexts::countDisplay(Language::English, grid.recordCount()),
              u"Sum Data:"_s + QString::number(count));
 }
 
@@ -533,13 +533,15 @@ void TestRecordGridModel::layouts()
 
     // Start from the other width family, so nothing is right by accident.
     RecordGridModel grid;
-    GridLayout::setDataRecords(grid, !chinese, ValueFormat::Format(format >= 2 ? 0 : 3));
+    GridLayout::setDataRecords(grid, chinese ? Language::English : Language::Chinese,
+                               ValueFormat::Format(format >= 2 ? 0 : 3));
     grid.setRows(4);
     grid.makeEmpty();
     if (format < 0)
-        GridLayout::setAlarmList(grid, chinese);
+        GridLayout::setAlarmList(grid, (chinese ? Language::Chinese : Language::English));
     else
-        GridLayout::setDataRecords(grid, chinese, ValueFormat::Format(format));
+        GridLayout::setDataRecords(grid, (chinese ? Language::Chinese : Language::English),
+                                   ValueFormat::Format(format));
     QCOMPARE(grid.cols(), titles.size());
     for (int c = 0; c < grid.cols(); ++c) {
         QCOMPARE(grid.cell(c, 0), titles.at(c));
@@ -565,7 +567,7 @@ void TestRecordGridModel::keptGridComesBackAfterAnyChange()
     QFETCH(QString, holds);
     QFETCH(QString, change);
     RecordGridModel grid;
-    GridLayout::setDataRecords(grid, false, ValueFormat::Format::Unsigned16);
+    GridLayout::setDataRecords(grid, Language::English, ValueFormat::Format::Unsigned16);
     if (holds == u"texts") {
         grid.setRows(40);
         fill(grid);

@@ -83,7 +83,7 @@ void TestTagSheet::acceptsSheet()
     QFETCH(QStringList, lastFields);
 
     const TagSheetReading r = TagSheet::parse(csv);
-    QVERIFY2(r.sheet, qPrintable(r.fault.message(false)));
+    QVERIFY2(r.sheet, qPrintable(r.fault.message(Language::English)));
     QCOMPARE(r.sheet->tags.size(), count);
     if (count > 0)
         QCOMPARE(TagSheet::fieldsOf(r.sheet->tags.last()), lastFields);
@@ -168,7 +168,7 @@ void TestTagSheet::refusesFaultyWhole()
     QCOMPARE(r.fault.kind, kind);
     QCOMPARE(r.fault.line, line);
     QCOMPARE(r.fault.column, column);
-    const QString message = r.fault.message(false);
+    const QString message = r.fault.message(Language::English);
     if (column > 0)
         QVERIFY2(message.startsWith(u"Line %1, column %2 ("_s.arg(line).arg(column)),
                  qPrintable(message));
@@ -229,7 +229,7 @@ void TestTagSheet::roundTripThroughFile()
     file.close();
 
     const TagSheetReading r = TagSheet::read(path);
-    QVERIFY2(r.sheet, qPrintable(r.fault.message(false)));
+    QVERIFY2(r.sheet, qPrintable(r.fault.message(Language::English)));
     QCOMPARE(*r.sheet, sheet);
     QCOMPARE(r.sheet->tags[1].texts.first().text, u"Run"_s);
     QFile back(path);
@@ -243,7 +243,7 @@ void TestTagSheet::roundTripThroughFile()
 void TestTagSheet::sampleSheetMatchesSampleWords()
 {
     const TagSheetReading r = TagSheet::read(QStringLiteral(NORVALE_SAMPLE_TAGS));
-    QVERIFY2(r.sheet, qPrintable(r.fault.message(false)));
+    QVERIFY2(r.sheet, qPrintable(r.fault.message(Language::English)));
     // Every word of the sample logs is named for every buffer, and buffer 3 has one more.
     QSet<int> words;
     for (const Tag &t : r.sheet->tagsFor(Tag::AnyBuffer)) {

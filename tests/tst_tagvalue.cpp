@@ -15,7 +15,7 @@ Tag tagOf(const QByteArray &line)
     const TagSheetReading r
         = TagSheet::parse("buffer,word,name,unit,type,gain,offset,decimals,texts\n" + line);
     if (!r.sheet || r.sheet->tags.size() != 1)
-        qFatal("bad test sheet line: %s", qPrintable(r.fault.message(false)));
+        qFatal("bad test sheet line: %s", qPrintable(r.fault.message(Language::English)));
     return r.sheet->tags.first();
 }
 

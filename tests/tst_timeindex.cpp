@@ -62,7 +62,7 @@ bool loadBinary(const QString &path, RecordGridModel &grid)
     QByteArray header;
     if (!file.open(path) || !file.readHeaderBlock(header))
         return false;
-    GridLayout::setDataRecords(grid, true, ValueFormat::Format::Unsigned16);
+    GridLayout::setDataRecords(grid, Language::Chinese, ValueFormat::Format::Unsigned16);
     return readBinaryDataRecords(file, grid, ValueFormat::Format::Unsigned16);
 }
 
@@ -80,7 +80,7 @@ bool loadDatabase(const QString &path, RecordGridModel &grid)
     }
     if (!sql(path, statements))
         return false;
-    return loadDataRecords(path, 1, ValueFormat::Format::Unsigned16, true, grid).status
+    return loadDataRecords(path, 1, ValueFormat::Format::Unsigned16, Language::Chinese, grid).status
         == RecordLoadStatus::Loaded;
 }
 
@@ -234,7 +234,7 @@ void TestTimeIndex::alarmsFindTheirRecords()
     QByteArray header;
     QVERIFY(file.open(path) && file.readHeaderBlock(header));
     RecordGridModel alarmGrid;
-    GridLayout::setAlarmList(alarmGrid, true);
+    GridLayout::setAlarmList(alarmGrid, Language::Chinese);
     QVERIFY(readBinaryAlarms(file, alarmGrid));
     const TimeIndex alarmIndex = TimeIndex::ofAlarms(alarmGrid);
     QCOMPARE(alarmIndex.size(), 3);
@@ -304,7 +304,7 @@ void TestTimeIndex::rangesMatchEveryRowsTime()
 void TestTimeIndex::noTimesNoRows()
 {
     RecordGridModel grid;
-    GridLayout::setDataRecords(grid, true, ValueFormat::Format::Unsigned16);
+    GridLayout::setDataRecords(grid, Language::Chinese, ValueFormat::Format::Unsigned16);
     grid.setRows(2); // the empty grid: no records
     const TimeIndex index = TimeIndex::ofDataRecords(grid);
     QVERIFY(index.isEmpty());

@@ -429,7 +429,7 @@ void TestWorkbookEngine::exportedWorkbookReadsBack()
     auto engine = makeSavingWorkbookEngine(out);
     NoProgress progress;
     MessageRecorder messages;
-    exportRecordGrid(grid, true, *engine, progress, messages, nullptr);
+    exportRecordGrid(grid, Language::Chinese, *engine, progress, messages, nullptr);
     QCOMPARE(messages.lines(), QStringList());
 
     const QJsonObject book = readBack(out);
@@ -541,7 +541,7 @@ void TestWorkbookEngine::textColumnsStayTexts()
     auto engine = makeSavingWorkbookEngine(out);
     NoProgress progress;
     MessageRecorder messages;
-    exportRecordGrid(grid, false, *engine, progress, messages, nullptr, {3});
+    exportRecordGrid(grid, Language::English, *engine, progress, messages, nullptr, {3});
     QCOMPARE(messages.lines(), QStringList());
 
     const QJsonObject book = readBack(out);
@@ -631,7 +631,7 @@ void TestWorkbookEngine::failedExportWritesNothing()
     auto engine = makeSavingWorkbookEngine(out);
     NoProgress progress;
     MessageRecorder messages;
-    exportRecordGrid(grid, false, *engine, progress, messages, nullptr);
+    exportRecordGrid(grid, Language::English, *engine, progress, messages, nullptr);
 
     QCOMPARE(messages.lines(),
              QStringList {u"Error: exported failure occurred. Please try again later！"_s});
@@ -678,7 +678,7 @@ void TestWorkbookEngine::desktopWithoutSpreadsheetApplication()
     auto automation = makeDesktopAutomation(u"/logs/Buffer.db"_s);
     NoProgress progress;
     MessageRecorder messages;
-    exportRecordGrid(grid, false, *automation, progress, messages, nullptr);
+    exportRecordGrid(grid, Language::English, *automation, progress, messages, nullptr);
     QCOMPARE(messages.lines(),
              QStringList {u"Error: No Excel was installed in the system. Please "
                           "install it before using this function！"_s});
@@ -696,7 +696,7 @@ void TestWorkbookEngine::desktopOpensTheWorkbook()
     auto automation = makeDesktopAutomation(u"/logs/Alarm.db"_s);
     NoProgress progress;
     MessageRecorder messages;
-    exportRecordGrid(grid, true, *automation, progress, messages, nullptr);
+    exportRecordGrid(grid, Language::Chinese, *automation, progress, messages, nullptr);
     QCOMPARE(messages.lines(), QStringList());
 
     QTRY_VERIFY_WITH_TIMEOUT(!desktop.opened(u"sheet"_s).isEmpty(), 20000);
@@ -731,7 +731,7 @@ void TestWorkbookEngine::templateHoldsTheWorkbook()
     auto engine = makeSavingWorkbookEngine(workbook);
     NoProgress progress;
     MessageLog messages;
-    exportRecordGrid(grid, true, *engine, progress, messages, nullptr);
+    exportRecordGrid(grid, Language::Chinese, *engine, progress, messages, nullptr);
     QCOMPARE(messages.shown, QStringList());
 
     const QString templ = dir.filePath(u"Buffer.db.xltx"_s);
@@ -769,7 +769,7 @@ void TestWorkbookEngine::templateOfDamagedPackage()
     auto engine = makeSavingWorkbookEngine(workbook);
     NoProgress progress;
     MessageLog messages;
-    exportRecordGrid(grid, true, *engine, progress, messages, nullptr);
+    exportRecordGrid(grid, Language::Chinese, *engine, progress, messages, nullptr);
     QFile file(workbook);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray whole = file.readAll();

@@ -186,7 +186,9 @@ const Option Options[] = {
     {"--format", ValueKind::Integer, 0, 4,
      [](CommandLine &c, qint64 n, const QString &) { c.format = int(n); }},
     {"--lang", ValueKind::Language, 0, 0,
-     [](CommandLine &c, qint64 n, const QString &) { c.english = n != 0; }},
+     [](CommandLine &c, qint64 n, const QString &) {
+         c.language = n != 0 ? Language::English : Language::Chinese;
+     }},
     {"--start", ValueKind::Integer, AnyLow, AnyHigh,
      [](CommandLine &c, qint64 n, const QString &) { c.start = n; }},
     {"--end", ValueKind::Integer, AnyLow, AnyHigh,
@@ -552,7 +554,7 @@ int runHeadless(const CommandLine &command)
     CurveWindow curves(main);
     curves.setScreenBound(false);
     QObject::connect(&main, &MainWindow::curvesRequested, &curves, &CurveWindow::showAndRaise);
-    if (command.english)
+    if (command.language == Language::English)
         main.switchToEnglish();
     else
         main.switchToChinese();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Language.h"
 #include "records/CsvWriter.h"
 
 #include <QString>
@@ -19,7 +20,7 @@ struct CommandLine
     QString out;
     std::optional<int> buffer;
     std::optional<int> format;
-    bool english = false;
+    Language language = Language::Chinese;
     CsvEncoding encoding = CsvEncoding::Utf8;
     bool encodingGiven = false;
     std::optional<qint64> start;

@@ -14,9 +14,9 @@ QString versionText()
     return QStringLiteral("Norvale " NORVALE_VERSION "\n");
 }
 
-QString helpText(bool chinese)
+QString helpText(Language language)
 {
-    if (chinese) {
+    if (language == Language::Chinese) {
         return QStringLiteral(
             "用法: norvale [FILE]\n"
             "      norvale --to csv|xlsx|png|pdf FILE [-o OUT] [--buffer N] [--format F]\n"

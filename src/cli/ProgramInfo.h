@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Language.h"
+
 #include <QString>
 
 // What `norvale --version` and `norvale --help` print.
@@ -8,6 +10,6 @@ namespace ProgramInfo {
 // "Norvale 1.66": the name and the version the build was given.
 QString versionText();
 // Usage, every option and the exit statuses, in Chinese or English.
-QString helpText(bool chinese);
+QString helpText(Language language);
 
 } // namespace ProgramInfo

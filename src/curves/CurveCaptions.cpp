@@ -92,18 +92,18 @@ const std::vector<Caption> &all()
     return captions;
 }
 
-QString text(const Caption &caption, bool chinese)
+QString text(const Caption &caption, Language language)
 {
-    return Translations::text(chinese, Context, caption.text.source, caption.text.comment);
+    return Translations::text(language, Context, caption.text.source, caption.text.comment);
 }
 
-QString showKindItem(bool chinese, int index)
+QString showKindItem(Language language, int index)
 {
     static const char *const kinds[ShowKindCount]
         = {QT_TRANSLATE_NOOP("CurveWindow", "Not use"),
            QT_TRANSLATE_NOOP("CurveWindow", "Broken Line"), QT_TRANSLATE_NOOP("CurveWindow", "Dot"),
            QT_TRANSLATE_NOOP("CurveWindow", "Column Line")};
-    return index >= 0 && index < ShowKindCount ? Translations::text(chinese, Context, kinds[index])
+    return index >= 0 && index < ShowKindCount ? Translations::text(language, Context, kinds[index])
                                                : QString();
 }
 
@@ -113,31 +113,31 @@ int defaultShowKind(int curve)
     return curve >= 0 && curve < CurveCount ? defaults.curves[std::size_t(curve)].showKind : 0;
 }
 
-QString printFailed(bool chinese)
+QString printFailed(Language language)
 {
     return Translations::text(
-        chinese, Context,
+        language, Context,
         QT_TRANSLATE_NOOP("CurveWindow", "The printer could not start a print job!"));
 }
 
-QString errorCaption(bool chinese)
+QString errorCaption(Language language)
 {
-    return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("CurveWindow", "Error"));
+    return Translations::text(language, Context, QT_TRANSLATE_NOOP("CurveWindow", "Error"));
 }
 
-QString printerSetupTitle(bool chinese)
+QString printerSetupTitle(Language language)
 {
-    return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("CurveWindow", "Printer Setup"));
+    return Translations::text(language, Context, QT_TRANSLATE_NOOP("CurveWindow", "Printer Setup"));
 }
 
-QString okCaption(bool chinese)
+QString okCaption(Language language)
 {
-    return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("CurveWindow", "OK"));
+    return Translations::text(language, Context, QT_TRANSLATE_NOOP("CurveWindow", "OK"));
 }
 
-QString cancelCaption(bool chinese)
+QString cancelCaption(Language language)
 {
-    return Translations::text(chinese, Context, QT_TRANSLATE_NOOP("CurveWindow", "Cancel"));
+    return Translations::text(language, Context, QT_TRANSLATE_NOOP("CurveWindow", "Cancel"));
 }
 
 // The line-style and line-width items read the same in both languages: not

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Language.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -27,21 +29,21 @@ struct Caption
 };
 
 const std::vector<Caption> &all();
-QString text(const Caption &caption, bool chinese);
+QString text(const Caption &caption, Language language);
 
 // The show-kind items: not used, broken line, dot, column line.
-QString showKindItem(bool chinese, int index);
+QString showKindItem(Language language, int index);
 inline constexpr int ShowKindCount = 4;
 // The item each curve's show kind is reset to at every showing.
 int defaultShowKind(int curve);
 
 // The print failure message and its caption.
-QString printFailed(bool chinese);
-QString errorCaption(bool chinese);
+QString printFailed(Language language);
+QString errorCaption(Language language);
 // The printer set-up dialog's title and its two buttons.
-QString printerSetupTitle(bool chinese);
-QString okCaption(bool chinese);
-QString cancelCaption(bool chinese);
+QString printerSetupTitle(Language language);
+QString okCaption(Language language);
+QString cancelCaption(Language language);
 
 // Fixed items, the same in both languages.
 QStringList lineStyleItems();

@@ -183,41 +183,44 @@ QList<Line> readout(const CurveSettings &s, const Source &src, int row, std::opt
     if (!src.grid || !hasRow(*src.grid, row))
         return lines;
     const RecordGridModel &g = *src.grid;
-    const bool zh = src.chinese;
+    const Language language = src.language;
     // The readout lies over the picture: no line shows more than its width.
     const int shown = s.width + 2;
     const auto cell = [&](int col, int r) { return CurveData::shownCell(g, col, r, shown); };
-    lines.append(Line {
-        std::nullopt,
-        CurveReadoutText::row(cell(0, row), cell(1, row) + QLatin1Char(' ') + cell(2, row), zh)});
+    lines.append(
+        Line {std::nullopt,
+              CurveReadoutText::row(cell(0, row), cell(1, row) + QLatin1Char(' ') + cell(2, row),
+                                    language)});
     for (const CurveSpec &c : s.curves) {
         if (c.showKind == static_cast<int>(ShowKind::NotUsed))
             continue;
-        lines.append(Line {
-            c.colour, CurveReadoutText::value(c.bufferPos + 1, cell(c.bufferPos + 3, row), zh)});
+        lines.append(
+            Line {c.colour,
+                  CurveReadoutText::value(c.bufferPos + 1, cell(c.bufferPos + 3, row), language)});
     }
     const bool haveA = markerA && hasRow(g, *markerA);
     const bool haveB = markerB && hasRow(g, *markerB);
     if (haveA && !haveB) {
-        lines.append(Line {std::nullopt, CurveReadoutText::markerA(cell(0, *markerA), zh)});
+        lines.append(Line {std::nullopt, CurveReadoutText::markerA(cell(0, *markerA), language)});
     } else if (haveA && haveB) {
         const int a = *markerA;
         const int b = *markerB;
-        lines.append(Line {std::nullopt, CurveReadoutText::markers(cell(0, a), cell(0, b), zh)});
+        lines.append(
+            Line {std::nullopt, CurveReadoutText::markers(cell(0, a), cell(0, b), language)});
         const auto secs = secondsBetween(cell(1, a), cell(2, a), cell(1, b), cell(2, b));
         lines.append(Line {std::nullopt,
                            CurveReadoutText::timeChange(
-                               secs ? duration(*secs) : CurveReadoutText::noChange(), zh)});
+                               secs ? duration(*secs) : CurveReadoutText::noChange(), language)});
         for (const CurveSpec &c : s.curves) {
             if (c.showKind == static_cast<int>(ShowKind::NotUsed))
                 continue;
             const auto textsIn = static_cast<ValueFormat::Format>(src.format);
             const auto change = valueChange(g.cellNumber(c.bufferPos + 3, a, textsIn),
                                             g.cellNumber(c.bufferPos + 3, b, textsIn), src.format);
-            lines.append(
-                Line {c.colour,
-                      CurveReadoutText::valueChange(
-                          c.bufferPos + 1, change.value_or(CurveReadoutText::noChange()), zh)});
+            lines.append(Line {
+                c.colour,
+                CurveReadoutText::valueChange(
+                    c.bufferPos + 1, change.value_or(CurveReadoutText::noChange()), language)});
         }
     }
     return lines;

@@ -2,6 +2,7 @@
 
 #include "curves/CurveGeometry.h"
 #include "curves/CurveSettings.h"
+#include "platform/Language.h"
 #include "records/CellNumber.h"
 
 #include <QList>
@@ -34,7 +35,7 @@ struct Source
 {
     const RecordGridModel *grid = nullptr;
     int format = 0; // the display format list's item
-    bool chinese = true;
+    Language language = Language::Chinese;
 };
 
 // The readout of grid row `row`: its ID, date and time, then one line per

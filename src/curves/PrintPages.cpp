@@ -18,9 +18,9 @@ std::optional<int> pageCount(int start, int end, int pointsPerScreen)
     return static_cast<int>(std::min<qint64>(pages, std::numeric_limits<int>::max()));
 }
 
-QString pageCountText(int pages, int pointsPerScreen, bool chinese)
+QString pageCountText(int pages, int pointsPerScreen, Language language)
 {
-    return Translations::text(chinese, "CurveWindow",
+    return Translations::text(language, "CurveWindow",
                               QT_TRANSLATE_NOOP("CurveWindow", "%1 / Page Dat Point(%2)"))
         .arg(pages)
         .arg(pointsPerScreen);

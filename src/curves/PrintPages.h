@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Language.h"
+
 #include <QSize>
 #include <QString>
 
@@ -16,7 +18,7 @@ inline constexpr int PanelHeight = 147;
 std::optional<int> pageCount(int start, int end, int pointsPerScreen);
 
 // "3 / Page Dat Point(85)" or the Chinese form.
-QString pageCountText(int pages, int pointsPerScreen, bool chinese);
+QString pageCountText(int pages, int pointsPerScreen, Language language);
 
 // A print job's name: the file's name and the page among the pages,
 // "Data.bin — 2/3"; the page alone for a grid that came from no file.

@@ -159,18 +159,18 @@ CurveWindow::CurveWindow(const RecordSource &source, QWidget *parent)
 void CurveWindow::writeInitialTexts()
 {
     for (int i = 0; i < CurveCaptions::ShowKindCount; ++i) {
-        ui->chineseShowKindList->addItem(CurveCaptions::showKindItem(true, i));
-        ui->englishShowKindList->addItem(CurveCaptions::showKindItem(false, i));
+        ui->chineseShowKindList->addItem(CurveCaptions::showKindItem(Language::Chinese, i));
+        ui->englishShowKindList->addItem(CurveCaptions::showKindItem(Language::English, i));
     }
     // Until the first showing the window reads as designed, in Chinese.
     for (CurveTab *tab : m_curveTabs) {
         QComboBox *showKind = tab->showKindList();
         const QSignalBlocker block(showKind);
         for (int i = 0; i < CurveCaptions::ShowKindCount; ++i)
-            showKind->addItem(CurveCaptions::showKindItem(true, i));
+            showKind->addItem(CurveCaptions::showKindItem(Language::Chinese, i));
         showKind->setCurrentIndex(0);
     }
-    applyCaptions(true);
+    applyCaptions(Language::Chinese);
 }
 
 CurveWindow::~CurveWindow() = default;
@@ -263,10 +263,10 @@ CurveSettings CurveWindow::settings() const
     return s;
 }
 
-void CurveWindow::applyCaptions(bool chinese)
+void CurveWindow::applyCaptions(Language language)
 {
     for (const CurveCaptions::Caption &c : CurveCaptions::all()) {
-        const QString text = CurveCaptions::text(c, chinese);
+        const QString text = CurveCaptions::text(c, language);
         if (c.objectName == objectName()) {
             setWindowTitle(text);
             continue;
@@ -297,11 +297,12 @@ void CurveWindow::applyCaptions(bool chinese)
 
 void CurveWindow::prepareShowing()
 {
-    const bool chinese = m_source.chineseUi();
-    applyCaptions(chinese);
+    const Language language = m_source.language();
+    applyCaptions(language);
 
     // The show-kind items come from the hidden list of the language.
-    const QComboBox *source = chinese ? ui->chineseShowKindList : ui->englishShowKindList;
+    const QComboBox *source
+        = language == Language::Chinese ? ui->chineseShowKindList : ui->englishShowKindList;
     QStringList kinds;
     for (int i = 0; i < source->count(); ++i)
         kinds << source->itemText(i);
@@ -390,7 +391,7 @@ void CurveWindow::changeEvent(QEvent *event)
     // An open window keeps its captions until its next showing; a hidden
     // one takes the new language at once.
     if (event->type() == QEvent::LanguageChange && isHidden())
-        applyCaptions(m_source.chineseUi());
+        applyCaptions(m_source.language());
 }
 
 void CurveWindow::closeEvent(QCloseEvent *event)
@@ -445,7 +446,7 @@ void CurveWindow::refreshOverlay()
         CurveReadout::Source src;
         src.grid = &m_source.recordGrid();
         src.format = int(m_source.displayFormat());
-        src.chinese = m_source.chineseUi();
+        src.language = m_source.language();
         lines = CurveReadout::readout(settings(), src, *row, m_markerA, m_markerB);
     }
     m_overlay->setReadout(lines, m_pointer.value_or(QPoint()));
@@ -619,7 +620,7 @@ void CurveWindow::updatePageCount()
     if (!pages)
         return;
     m_pageCount = *pages;
-    ui->pageCountLabel->setText(PrintPages::pageCountText(m_pageCount, p, m_source.chineseUi()));
+    ui->pageCountLabel->setText(PrintPages::pageCountText(m_pageCount, p, m_source.language()));
     const QSize picture(ui->pictureWidthSpin->value() + 2, ui->pictureHeightSpin->value() + 2);
     fitOnScreen(PrintPages::windowClientSize(picture));
 }
@@ -712,12 +713,12 @@ void CurveWindow::printPages()
         if (!printClientArea(sink,
                              PrintPages::jobName(m_source.openFileName(), n + 1, walk.pages()))) {
             // Stop at the first job the printer refuses; the window comes back.
-            const bool chinese = m_source.chineseUi();
-            QString text = CurveCaptions::printFailed(chinese);
+            const Language language = m_source.language();
+            QString text = CurveCaptions::printFailed(language);
             if (!sink.errorText().isEmpty())
                 text += QStringLiteral(" (") + sink.errorText() + QLatin1Char(')');
-            messages().showMessage(this, MessageIcon::Warning, CurveCaptions::errorCaption(chinese),
-                                   text);
+            messages().showMessage(this, MessageIcon::Warning,
+                                   CurveCaptions::errorCaption(language), text);
             break;
         }
         bar->setValue(walk.positionAfter(n));
@@ -733,8 +734,8 @@ void CurveWindow::printPages()
 
 void CurveWindow::setUpPrinter()
 {
-    const bool chinese = m_source.chineseUi();
+    const Language language = m_source.language();
     printer().setUp(this,
-                    {CurveCaptions::printerSetupTitle(chinese), CurveCaptions::okCaption(chinese),
-                     CurveCaptions::cancelCaption(chinese)});
+                    {CurveCaptions::printerSetupTitle(language), CurveCaptions::okCaption(language),
+                     CurveCaptions::cancelCaption(language)});
 }

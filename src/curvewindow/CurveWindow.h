@@ -3,6 +3,7 @@
 #include "curves/CurveGeometry.h"
 #include "curves/CurvePicture.h"
 #include "curves/CurveSettings.h"
+#include "platform/Language.h"
 
 #include <QImage>
 #include <QMargins>
@@ -113,7 +114,7 @@ private:
     void prepareShowing();
     void showNoData();
     void showData();
-    void applyCaptions(bool chinese);
+    void applyCaptions(Language language);
     void rangeEndText(SpinEdit *field, QWidget *edit);
     void connectControls();
     void placeScrollBar(const QRect &relative);

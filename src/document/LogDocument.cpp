@@ -83,9 +83,9 @@ LogDocument::Outcome LogDocument::open(const QString &path)
     }
 
     if (alarms)
-        GridLayout::setAlarmList(m_grid, m_chinese);
+        GridLayout::setAlarmList(m_grid, m_language);
     else
-        GridLayout::setDataRecords(m_grid, m_chinese, m_format);
+        GridLayout::setDataRecords(m_grid, m_language, m_format);
     switch (m_kind) {
     case FileKind::AlarmDatabase:
         return loadAlarmDatabase();
@@ -124,7 +124,7 @@ LogDocument::Outcome LogDocument::loadRecordBuffer()
     m_grid.beginBatch();
     RecordLoadResult result;
     try {
-        result = loadDataRecords(m_path, m_buffer, m_format, m_chinese, m_grid, databaseLimits());
+        result = loadDataRecords(m_path, m_buffer, m_format, m_language, m_grid, databaseLimits());
     } catch (const WorkStopped &) {
         m_grid.endBatch();
         throw;
@@ -236,7 +236,7 @@ LogDocument::Outcome LogDocument::rereadBinaryData()
     const Outcome outcome = fillBinary(file.size(), m_format, false, [&] {
         m_grid.setRows(int(std::clamp<qint64>(file.size() / qint64(LogFileFormat::DataRecordSize),
                                               1, INT_MAX - 1)));
-        GridLayout::setDataRecords(m_grid, m_chinese, m_format);
+        GridLayout::setDataRecords(m_grid, m_language, m_format);
         return readBinaryDataRecords(file, m_grid, m_format, {}, m_progress);
     });
     m_gridState = outcome.status == Status::Loaded ? GridState::Loaded : GridState::Failed;

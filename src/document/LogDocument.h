@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Language.h"
 #include "records/DatabaseLoading.h"
 #include "records/LogGrowth.h"
 #include "records/RecordGridModel.h"
@@ -94,7 +95,7 @@ public:
     bool formatSelectable() const;
 
     // The language of the grid's title row in the loads to come.
-    void setChineseTitles(bool chinese) { m_chinese = chinese; }
+    void setTitleLanguage(Language language) { m_language = language; }
     // Records shown as they are read (rowRead) instead of once at the end.
     void setDynamicLoad(bool dynamic) { m_dynamic = dynamic; }
     // Memory the records may take; empty: unknown. Left unset, the machine's
@@ -167,7 +168,7 @@ private:
     int m_buffer = 1;
     ValueFormat::Format m_format = ValueFormat::Format::Unsigned16;
     GridState m_gridState = GridState::Empty;
-    bool m_chinese = true;
+    Language m_language = Language::Chinese;
     bool m_dynamic = false;
     std::function<std::optional<qint64>()> m_memoryBudget;
     WorkProgress *m_progress = nullptr;

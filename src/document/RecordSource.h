@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Language.h"
 #include "records/ValueFormat.h"
 
 #include <QString>
@@ -13,8 +14,8 @@ class RecordSource
 public:
     virtual ~RecordSource() = default;
     virtual const RecordGridModel &recordGrid() const = 0;
-    // The Chinese menu item is checked.
-    virtual bool chineseUi() const = 0;
+    // The language the windows show.
+    virtual Language language() const = 0;
     // The display format list is enabled (data records are loaded).
     virtual bool displayFormatEnabled() const = 0;
     // The selected item of the display format list.

@@ -6,9 +6,9 @@
 
 #include <QFileInfo>
 
-QStringList SaveAsWriter::filters(bool chinese)
+QStringList SaveAsWriter::filters(Language language)
 {
-    return {MainTexts::saveFilterXlsx(chinese), MainTexts::saveFilterCsv()};
+    return {MainTexts::saveFilterXlsx(language), MainTexts::saveFilterCsv()};
 }
 
 QString SaveAsWriter::targetPath(const QString &path, Kind kind)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Language.h"
 #include "records/CsvWriter.h"
 
 #include <QString>
@@ -14,7 +15,7 @@ class SaveAsWriter
 public:
     // In the order of the dialog's filters.
     enum class Kind { Workbook, Csv };
-    static QStringList filters(bool chinese);
+    static QStringList filters(Language language);
     static Kind kindOfFilter(int filter) { return filter == 1 ? Kind::Csv : Kind::Workbook; }
     // `path` with the suffix of `kind` when it has none.
     static QString targetPath(const QString &path, Kind kind);

@@ -19,28 +19,28 @@ constexpr int MaxExportCols = 27;
 constexpr qsizetype MaxCellChars = 32767;
 
 // The export's messages, under the main window that shows them.
-QString text(bool chinese, const char *source)
+QString text(Language language, const char *source)
 {
-    return Translations::text(chinese, "MainWindow", source);
+    return Translations::text(language, "MainWindow", source);
 }
 
-QString noDataText(bool chinese)
+QString noDataText(Language language)
 {
-    return text(chinese, QT_TRANSLATE_NOOP("MainWindow", "No data is available for export!"));
+    return text(language, QT_TRANSLATE_NOOP("MainWindow", "No data is available for export!"));
 }
 
-QString notInstalledText(bool chinese)
+QString notInstalledText(Language language)
 {
-    return text(chinese,
+    return text(language,
                 QT_TRANSLATE_NOOP("MainWindow",
                                   "No Excel was installed in the system. Please "
                                   "install it before using this function！"));
 }
 
-QString failedText(bool chinese)
+QString failedText(Language language)
 {
     return text(
-        chinese,
+        language,
         QT_TRANSLATE_NOOP("MainWindow", "exported failure occurred. Please try again later！"));
 }
 
@@ -181,13 +181,13 @@ QString exportLastColumnLetter(int cols)
     return QString(QChar(static_cast<char16_t>(code)));
 }
 
-QString exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFactory &automation,
-                         ExportProgress &progress, MessageSink &messages, QWidget *owner,
-                         const QList<int> &textColumns)
+QString exportRecordGrid(const RecordGridModel &grid, Language language,
+                         AutomationFactory &automation, ExportProgress &progress,
+                         MessageSink &messages, QWidget *owner, const QList<int> &textColumns)
 {
-    const QString caption = text(chinese, QT_TRANSLATE_NOOP("MainWindow", "Error"));
+    const QString caption = text(language, QT_TRANSLATE_NOOP("MainWindow", "Error"));
     if (grid.rows() == 2) {
-        messages.showMessage(owner, MessageIcon::Warning, caption, noDataText(chinese));
+        messages.showMessage(owner, MessageIcon::Warning, caption, noDataText(language));
         return {};
     }
 
@@ -196,7 +196,7 @@ QString exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFa
     if (app)
         sheet = automation.create(u"excel.sheet"_s);
     if (!app || !sheet) {
-        messages.showMessage(owner, MessageIcon::Warning, caption, notInstalledText(chinese));
+        messages.showMessage(owner, MessageIcon::Warning, caption, notInstalledText(language));
         return {};
     }
 
@@ -212,6 +212,6 @@ QString exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFa
     }
     progress.finish();
     if (failed)
-        messages.showMessage(owner, MessageIcon::Error, caption, failedText(chinese));
+        messages.showMessage(owner, MessageIcon::Error, caption, failedText(language));
     return reason;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "automation/Automation.h"
+#include "platform/Language.h"
 #include "platform/MessageSink.h"
 #include "records/RecordGridModel.h"
 
@@ -29,9 +30,9 @@ public:
 // a date as one; the data cells of `textColumns` (grid columns), and every
 // text that starts with an apostrophe, are typed with an apostrophe in front
 // so that they stay texts as the grid shows them.
-QString exportRecordGrid(const RecordGridModel &grid, bool chinese, AutomationFactory &automation,
-                         ExportProgress &progress, MessageSink &messages, QWidget *owner,
-                         const QList<int> &textColumns = {});
+QString exportRecordGrid(const RecordGridModel &grid, Language language,
+                         AutomationFactory &automation, ExportProgress &progress,
+                         MessageSink &messages, QWidget *owner, const QList<int> &textColumns = {});
 
 // The last worksheet column filled for a grid of `cols` columns: one
 // character, wrapping on 8 bits; meaningful for 2 to 27 columns (A to Z).

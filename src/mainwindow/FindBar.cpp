@@ -55,7 +55,7 @@ FindBar::FindBar(QWidget *anchor, QWidget *parent)
     connect(escape, &QShortcut::activated, m_close, &QToolButton::click);
 
     anchor->installEventFilter(this);
-    setTexts(true);
+    setTexts(Language::Chinese);
     hide();
 }
 
@@ -64,11 +64,11 @@ QString FindBar::text() const
     return m_field->text();
 }
 
-void FindBar::setTexts(bool chinese)
+void FindBar::setTexts(Language language)
 {
-    m_field->setPlaceholderText(MainTexts::findPlaceholder(chinese));
-    m_next->setText(MainTexts::findNext(chinese));
-    m_previous->setText(MainTexts::findPrevious(chinese));
+    m_field->setPlaceholderText(MainTexts::findPlaceholder(language));
+    m_next->setText(MainTexts::findNext(language));
+    m_previous->setText(MainTexts::findPrevious(language));
 }
 
 void FindBar::setCount(const QString &count)

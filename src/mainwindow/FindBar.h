@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Language.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -17,7 +19,7 @@ public:
     explicit FindBar(QWidget *anchor, QWidget *parent);
 
     QString text() const;
-    void setTexts(bool chinese);
+    void setTexts(Language language);
     void setCount(const QString &count);
     // Shows the bar with `text` (when not null) in the field, focused.
     void open(const QString &text = QString());

@@ -39,9 +39,9 @@ FindController::FindController(QWidget *window, RecordGridView *view, const Reco
     connect(m_bar, &FindBar::closed, view, [view] { view->setCoveredBottom(0); });
 }
 
-void FindController::setTexts(bool chinese)
+void FindController::setTexts(Language language)
 {
-    m_bar->setTexts(chinese);
+    m_bar->setTexts(language);
 }
 
 void FindController::showFind()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Language.h"
+
 #include <QObject>
 #include <QString>
 
@@ -21,7 +23,7 @@ public:
 
     FindBar *bar() const { return m_bar; }
     QString countText() const;
-    void setTexts(bool chinese);
+    void setTexts(Language language);
     // The grid was filled anew: the matches are looked for again.
     void gridChanged() { m_matchesStale = true; }
 

@@ -64,7 +64,7 @@ void GridCopyAction::selectAllRows()
     m_view->selectAll();
 }
 
-void GridCopyAction::setTexts(bool chinese)
+void GridCopyAction::setTexts(Language language)
 {
-    m_copy->setText(MainTexts::copyMenu(chinese));
+    m_copy->setText(MainTexts::copyMenu(language));
 }

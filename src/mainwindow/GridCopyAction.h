@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Language.h"
+
 #include <QByteArray>
 #include <QObject>
 
@@ -22,7 +24,7 @@ public:
     QByteArray selectionText() const;
     void copySelection();
     void selectAllRows();
-    void setTexts(bool chinese);
+    void setTexts(Language language);
 
 private:
     RecordGridView *m_view;

@@ -43,7 +43,7 @@ public:
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         const auto *frm = qobject_cast<const MainWindow *>(owner);
-        dialog.setNameFilters(MainTexts::openFilters(!frm || frm->chineseUi()));
+        dialog.setNameFilters(MainTexts::openFilters(frm ? frm->language() : Language::Chinese));
         dialog.setDefaultSuffix(QStringLiteral("bin"));
         dialog.setSizeGripEnabled(true);
         if (!m_lastFile.isEmpty())
@@ -129,7 +129,7 @@ MainWindow::MainWindow(const MainWindowServices &services, QWidget *parent)
 
     writeInitialTexts();
     readStoredOptions();
-    Translations::install(chineseUi());
+    Translations::install(language());
     buildTools();
 }
 
@@ -160,33 +160,33 @@ void MainWindow::writeInitialTexts()
     const QSignalBlocker blockChinese(ui->chineseBufferList);
     const QSignalBlocker blockEnglish(ui->englishBufferList);
     for (int i = 0; i < MainTexts::BufferCount; ++i) {
-        ui->chineseBufferList->addItem(MainTexts::bufferItem(true, i));
-        ui->englishBufferList->addItem(MainTexts::bufferItem(false, i));
+        ui->chineseBufferList->addItem(MainTexts::bufferItem(Language::Chinese, i));
+        ui->englishBufferList->addItem(MainTexts::bufferItem(Language::English, i));
     }
     // Until the first showing the window reads as designed, in Chinese.
     const QSignalBlocker block(ui->bufferList);
     for (int i = 0; i < MainTexts::BufferCount; ++i)
-        ui->bufferList->addItem(MainTexts::bufferItem(true, i));
+        ui->bufferList->addItem(MainTexts::bufferItem(Language::Chinese, i));
     ui->bufferList->setCurrentIndex(0);
-    setWindowTitle(MainTexts::titlePrefix(true).trimmed());
-    applyCaptions(true);
-    ui->recordCountButton->setText(MainTexts::countDisplay(true, 0));
+    setWindowTitle(MainTexts::titlePrefix(Language::Chinese).trimmed());
+    applyCaptions(Language::Chinese);
+    ui->recordCountButton->setText(MainTexts::countDisplay(Language::Chinese, 0));
 }
 
-void MainWindow::applyCaptions(bool chinese)
+void MainWindow::applyCaptions(Language language)
 {
-    ui->openButton->setText(MainTexts::openCaption(chinese));
-    ui->clearButton->setText(MainTexts::clearCaption(chinese));
-    ui->exportButton->setText(MainTexts::exportCaption(chinese));
-    ui->curvesButton->setText(MainTexts::curveCaption(chinese));
+    ui->openButton->setText(MainTexts::openCaption(language));
+    ui->clearButton->setText(MainTexts::clearCaption(language));
+    ui->exportButton->setText(MainTexts::exportCaption(language));
+    ui->curvesButton->setText(MainTexts::curveCaption(language));
     if (auto *n1 = popupMenu->findChild<QMenu *>())
-        n1->setTitle(MainTexts::languageMenu(chinese));
-    ui->dynamicLoadAction->setText(MainTexts::dynamicLoadMenu(chinese));
-    ui->exitAction->setText(MainTexts::exitMenu(chinese));
+        n1->setTitle(MainTexts::languageMenu(language));
+    ui->dynamicLoadAction->setText(MainTexts::dynamicLoadMenu(language));
+    ui->exitAction->setText(MainTexts::exitMenu(language));
     if (m_recentMenu)
-        m_recentMenu->retitle(chinese);
+        m_recentMenu->retitle(language);
     if (m_copyAction)
-        applyToolTexts(chinese);
+        applyToolTexts(language);
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -195,7 +195,7 @@ void MainWindow::changeEvent(QEvent *event)
     // The captions follow the language; the title, the count and the buffer
     // list change only where the language is applied (showInLanguage).
     if (event->type() == QEvent::LanguageChange)
-        applyCaptions(chineseUi());
+        applyCaptions(language());
 }
 
 void MainWindow::applyFonts()
@@ -229,7 +229,7 @@ void MainWindow::buildMenu()
 {
     popupMenu = new QMenu(this);
     popupMenu->setObjectName(QStringLiteral("popupMenu"));
-    QMenu *languageMenu = popupMenu->addMenu(MainTexts::languageMenu(true));
+    QMenu *languageMenu = popupMenu->addMenu(MainTexts::languageMenu(Language::Chinese));
     languageMenu->menuAction()->setObjectName(QStringLiteral("languageMenu"));
     languageMenu->addAction(ui->chineseAction);
     languageMenu->addAction(ui->englishAction);
@@ -269,9 +269,9 @@ void MainWindow::readStoredOptions()
     ui->englishAction->setChecked(!ui->chineseAction->isChecked());
 }
 
-bool MainWindow::chineseUi() const
+Language MainWindow::language() const
 {
-    return ui->chineseAction->isChecked();
+    return ui->chineseAction->isChecked() ? Language::Chinese : Language::English;
 }
 
 bool MainWindow::displayFormatEnabled() const
@@ -328,10 +328,10 @@ QSize MainWindow::minimumClientSize() const
             sum += scratch.colWidth(c);
         widest = std::max(widest, sum);
     };
-    GridLayout::setAlarmList(scratch, true);
+    GridLayout::setAlarmList(scratch, Language::Chinese);
     measure();
     for (int format = 0; format < MainTexts::FormatCount; ++format) {
-        GridLayout::setDataRecords(scratch, true, formatOfItem(format));
+        GridLayout::setDataRecords(scratch, Language::Chinese, formatOfItem(format));
         measure();
     }
     const RecordGridView *view = ui->recordGrid;
@@ -372,15 +372,18 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::showInLanguage()
 {
-    const bool zh = chineseUi();
-    applyCaptions(zh);
-    ui->recordCountButton->setText(MainTexts::countDisplay(zh, m_document.grid().recordCount()));
-    setWindowTitle(m_document.path().isEmpty() ? MainTexts::windowTitle(zh)
-                                               : MainTexts::windowTitleWithFile(zh, m_titleName));
+    const Language language = this->language();
+    applyCaptions(language);
+    ui->recordCountButton->setText(
+        MainTexts::countDisplay(language, m_document.grid().recordCount()));
+    setWindowTitle(m_document.path().isEmpty()
+                       ? MainTexts::windowTitle(language)
+                       : MainTexts::windowTitleWithFile(language, m_titleName));
 
     // Only the items' texts change: the list goes on naming the buffer the
     // grid shows, and a reload reads that one.
-    const QComboBox *source = zh ? ui->chineseBufferList : ui->englishBufferList;
+    const QComboBox *source
+        = language == Language::Chinese ? ui->chineseBufferList : ui->englishBufferList;
     const QSignalBlocker block(ui->bufferList);
     for (int i = 0; i < source->count() && i < ui->bufferList->count(); ++i)
         ui->bufferList->setItemText(i, source->itemText(i));
@@ -399,7 +402,7 @@ void MainWindow::switchToChinese()
 {
     ui->chineseAction->setChecked(true);
     ui->englishAction->setChecked(false);
-    Translations::install(true);
+    Translations::install(Language::Chinese);
     showInLanguage();
 }
 
@@ -407,7 +410,7 @@ void MainWindow::switchToEnglish()
 {
     ui->englishAction->setChecked(true);
     ui->chineseAction->setChecked(false);
-    Translations::install(false);
+    Translations::install(Language::English);
     showInLanguage();
 }
 
@@ -425,7 +428,7 @@ void MainWindow::setCountColour(const QColor &colour)
 void MainWindow::updateCountDisplay()
 {
     ui->recordCountButton->setText(
-        MainTexts::countDisplay(chineseUi(), m_document.grid().recordCount()));
+        MainTexts::countDisplay(language(), m_document.grid().recordCount()));
 }
 
 void MainWindow::message(const QString &caption, const QString &text)
@@ -446,7 +449,7 @@ QString MainWindow::bufferText() const
 void MainWindow::clearGrid()
 {
     ui->displayFormatList->setEnabled(false);
-    ui->recordCountButton->setText(MainTexts::countDisplay(chineseUi(), 0));
+    ui->recordCountButton->setText(MainTexts::countDisplay(language(), 0));
     m_document.clear();
 }
 
@@ -502,7 +505,7 @@ void MainWindow::exportWorkbook()
         } else if (LogKind::isAlarmFileName(m_document.path()) && grid.cols() == 4) {
             textColumns.append(3);
         }
-        m_exportFailure = exportRecordGrid(grid, chineseUi(), *automation, progress,
+        m_exportFailure = exportRecordGrid(grid, language(), *automation, progress,
                                            *m_services.messages, this, textColumns);
     });
 }
@@ -532,7 +535,7 @@ void MainWindow::openFile(const QString &path, const QString &shownName)
     m_services.files = usual;
     if (!shownName.isEmpty() && !m_workStopped && m_document.path() == path) {
         m_titleName = shownName;
-        setWindowTitle(MainTexts::windowTitleWithFile(chineseUi(), shownName));
+        setWindowTitle(MainTexts::windowTitleWithFile(language(), shownName));
     }
 }
 
@@ -555,8 +558,8 @@ void MainWindow::openChosen(const QString &path)
 void MainWindow::prepareOpen(const QString &path)
 {
     m_titleName = path;
-    const bool zh = chineseUi();
-    setWindowTitle(MainTexts::windowTitleWithFile(zh, path));
+    const Language language = this->language();
+    setWindowTitle(MainTexts::windowTitleWithFile(language, path));
     {
         const QSignalBlocker block(ui->displayFormatList);
         ui->displayFormatList->setEnabled(false);
@@ -564,12 +567,12 @@ void MainWindow::prepareOpen(const QString &path)
     }
     setCountColour(Blue);
     ui->bufferList->setEnabled(false);
-    ui->recordCountButton->setText(MainTexts::countDisplay(zh, 0));
+    ui->recordCountButton->setText(MainTexts::countDisplay(language, 0));
 }
 
 void MainWindow::showOpenOutcome(const LogDocument::Outcome &outcome)
 {
-    const bool zh = chineseUi();
+    const Language language = this->language();
     using Status = LogDocument::Status;
     if (m_document.kind() == LogDocument::FileKind::RecordDatabase) {
         const QSignalBlocker block(ui->bufferList);
@@ -590,7 +593,7 @@ void MainWindow::showOpenOutcome(const LogDocument::Outcome &outcome)
             break;
         case Status::TooLarge:
             message(MainTexts::captionNorvale(),
-                    MainTexts::tooLargeMessage(zh, outcome.records, outcome.bytesNeeded));
+                    MainTexts::tooLargeMessage(language, outcome.records, outcome.bytesNeeded));
             break;
         case Status::FileTooLarge:
             showFileTooLarge(outcome);
@@ -609,13 +612,13 @@ void MainWindow::showOpenOutcome(const LogDocument::Outcome &outcome)
 void MainWindow::showFileTooLarge(const LogDocument::Outcome &outcome)
 {
     message(MainTexts::captionNorvale(),
-            MainTexts::fileTooLarge(chineseUi(), outcome.records, outcome.bytesNeeded,
+            MainTexts::fileTooLarge(language(), outcome.records, outcome.bytesNeeded,
                                     outcome.fileBytes));
 }
 
 void MainWindow::showBufferOutcome(const LogDocument::Outcome &outcome)
 {
-    const bool zh = chineseUi();
+    const Language language = this->language();
     if (outcome.fetched)
         setCountColour(Olive);
     switch (outcome.status) {
@@ -623,17 +626,17 @@ void MainWindow::showBufferOutcome(const LogDocument::Outcome &outcome)
         updateCountDisplay();
         break;
     case LogDocument::Status::NoData:
-        message(MainTexts::captionNoData(), MainTexts::noDataMessage(zh, bufferText()));
+        message(MainTexts::captionNoData(), MainTexts::noDataMessage(language, bufferText()));
         break;
     case LogDocument::Status::TooLarge:
         message(MainTexts::captionNorvale(),
-                MainTexts::tooLargeMessage(zh, outcome.records, outcome.bytesNeeded));
-        ui->recordCountButton->setText(MainTexts::countDisplay(zh, 0));
+                MainTexts::tooLargeMessage(language, outcome.records, outcome.bytesNeeded));
+        ui->recordCountButton->setText(MainTexts::countDisplay(language, 0));
         break;
     default:
-        failure(MainTexts::captionNorvale(), MainTexts::notCreatedMessage(zh, bufferText()),
+        failure(MainTexts::captionNorvale(), MainTexts::notCreatedMessage(language, bufferText()),
                 outcome.cause);
-        ui->recordCountButton->setText(MainTexts::countDisplay(zh, 0));
+        ui->recordCountButton->setText(MainTexts::countDisplay(language, 0));
         break;
     }
 }
@@ -761,12 +764,12 @@ bool MainWindow::runWork(WorkKind kind, const std::function<void()> &work)
     std::unique_ptr<WorkProgressDialog> dialog;
     m_work = m_services.progress;
     if (!m_work) {
-        dialog = std::make_unique<WorkProgressDialog>(this, chineseUi(), kind == WorkKind::Save);
+        dialog = std::make_unique<WorkProgressDialog>(this, language(), kind == WorkKind::Save);
         m_work = dialog.get();
     }
     m_workStopped = false;
     m_document.setProgress(m_work);
-    m_document.setChineseTitles(chineseUi());
+    m_document.setTitleLanguage(language());
     m_document.setDynamicLoad(dynamicLoad());
     runStep(work);
     m_document.setProgress(nullptr);

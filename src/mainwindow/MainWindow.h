@@ -3,6 +3,7 @@
 #include "document/LogDocument.h"
 #include "document/RecordSource.h"
 #include "mainwindow/SaveChooser.h"
+#include "platform/Language.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -82,7 +83,7 @@ public:
 
     // RecordSource
     const RecordGridModel &recordGrid() const override { return m_document.grid(); }
-    bool chineseUi() const override;
+    Language language() const override;
     bool displayFormatEnabled() const override;
     ValueFormat::Format displayFormat() const override;
 
@@ -138,7 +139,7 @@ private:
     // hidden buffer lists of both languages, and the Chinese captions.
     void writeInitialTexts();
     // The captions of the buttons and the menu in the language asked for.
-    void applyCaptions(bool chinese);
+    void applyCaptions(Language language);
     // The window's outer size, frame included.
     static constexpr QSize DesignSize {880, 524};
 
@@ -243,7 +244,7 @@ private:
         bool atEnd = false;
     };
     void buildTools();
-    void applyToolTexts(bool chinese);
+    void applyToolTexts(Language language);
     void saveCsv(const QString &path);
     void saveXlsx(const QString &path);
     ViewPlace viewPlace() const;

@@ -99,20 +99,20 @@ void MainWindow::buildTools()
 
     if (OptionsStore *store = m_services.options; store && store->keyExists())
         m_follow->setChecked(store->readInteger(FollowKey).value_or(0) != 0);
-    applyToolTexts(chineseUi());
+    applyToolTexts(language());
 }
 
-void MainWindow::applyToolTexts(bool chinese)
+void MainWindow::applyToolTexts(Language language)
 {
     if (!m_copyAction)
         return;
-    m_copyAction->setTexts(chinese);
-    m_saveAs->setText(MainTexts::saveAsMenu(chinese));
-    m_reload->setText(MainTexts::reloadMenu(chinese));
-    m_follow->setText(MainTexts::followMenu(chinese));
-    m_find->setTexts(chinese);
-    m_goneNotice->setText(m_follow->isChecked() ? MainTexts::fileGoneFollowing(chinese)
-                                                : MainTexts::fileGone(chinese));
+    m_copyAction->setTexts(language);
+    m_saveAs->setText(MainTexts::saveAsMenu(language));
+    m_reload->setText(MainTexts::reloadMenu(language));
+    m_follow->setText(MainTexts::followMenu(language));
+    m_find->setTexts(language);
+    m_goneNotice->setText(m_follow->isChecked() ? MainTexts::fileGoneFollowing(language)
+                                                : MainTexts::fileGone(language));
 }
 
 void MainWindow::setFileGone(bool gone)
@@ -121,7 +121,7 @@ void MainWindow::setFileGone(bool gone)
     if (!m_goneNotice)
         return;
     // Its text says whether following waits for the file.
-    applyToolTexts(chineseUi());
+    applyToolTexts(language());
     m_goneNotice->setVisible(gone);
 }
 
@@ -176,10 +176,10 @@ void MainWindow::findPrevious()
 
 void MainWindow::saveAs()
 {
-    const bool zh = chineseUi();
+    const Language language = this->language();
     int filter = 0;
     const QString chosen = m_services.saveFiles->chooseFileToSave(
-        this, MainTexts::saveAsTitle(zh), SaveAsWriter::filters(zh), filter);
+        this, MainTexts::saveAsTitle(language), SaveAsWriter::filters(language), filter);
     if (chosen.isEmpty())
         return;
     const SaveAsWriter::Kind kind = SaveAsWriter::kindOfFilter(filter);
@@ -210,7 +210,7 @@ void MainWindow::saveCsv(const QString &path)
     // Given up, the temporary file went and the target stays as it was.
     if (!ran || written)
         return;
-    message(MainTexts::captionNorvale(), MainTexts::saveFailed(chineseUi(), failure));
+    message(MainTexts::captionNorvale(), MainTexts::saveFailed(language(), failure));
 }
 
 void MainWindow::saveXlsx(const QString &path)
@@ -224,7 +224,7 @@ void MainWindow::saveXlsx(const QString &path)
     exportWorkbook();
     m_services.automation = std::move(usual);
     if (!writeFailure.isEmpty())
-        message(MainTexts::captionNorvale(), MainTexts::saveFailed(chineseUi(), writeFailure));
+        message(MainTexts::captionNorvale(), MainTexts::saveFailed(language(), writeFailure));
 }
 
 // Reload and follow

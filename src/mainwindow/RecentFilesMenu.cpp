@@ -17,7 +17,7 @@ RecentFilesMenu::RecentFilesMenu(OptionsStore *store, QWidget *parent)
         m_list = RecentFiles(m_store->readList(StoreKey));
     // Whether a file still exists is asked each time the menu opens.
     connect(this, &QMenu::aboutToShow, this, &RecentFilesMenu::rebuild);
-    retitle(m_chinese);
+    retitle(m_language);
 }
 
 void RecentFilesMenu::add(const QString &path)
@@ -34,10 +34,10 @@ void RecentFilesMenu::clear()
     rebuild();
 }
 
-void RecentFilesMenu::retitle(bool chinese)
+void RecentFilesMenu::retitle(Language language)
 {
-    m_chinese = chinese;
-    setTitle(MainTexts::recentFilesMenu(chinese));
+    m_language = language;
+    setTitle(MainTexts::recentFilesMenu(language));
     rebuild();
 }
 
@@ -58,7 +58,7 @@ void RecentFilesMenu::rebuild()
         connect(action, &QAction::triggered, this, [this, path] { emit fileChosen(path); });
     }
     addSeparator();
-    QAction *clearAction = addAction(MainTexts::clearRecentFiles(m_chinese));
+    QAction *clearAction = addAction(MainTexts::clearRecentFiles(m_language));
     clearAction->setObjectName(QStringLiteral("ClearRecentFiles"));
     clearAction->setEnabled(!m_list.files().isEmpty());
     connect(clearAction, &QAction::triggered, this, &RecentFilesMenu::clear);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwindow/RecentFiles.h"
+#include "platform/Language.h"
 
 #include <QMenu>
 
@@ -17,7 +18,7 @@ public:
 
     void add(const QString &path);
     void clear();
-    void retitle(bool chinese);
+    void retitle(Language language);
     const RecentFiles &list() const { return m_list; }
 
     static const QString StoreKey;
@@ -31,5 +32,5 @@ private:
 
     OptionsStore *m_store;
     RecentFiles m_list;
-    bool m_chinese = true;
+    Language m_language = Language::Chinese;
 };

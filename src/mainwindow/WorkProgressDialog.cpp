@@ -5,9 +5,10 @@
 #include <QCoreApplication>
 #include <QProgressDialog>
 
-WorkProgressDialog::WorkProgressDialog(QWidget *owner, bool chinese, bool saving, int showAfterMs)
+WorkProgressDialog::WorkProgressDialog(QWidget *owner, Language language, bool saving,
+                                       int showAfterMs)
     : m_owner(owner)
-    , m_chinese(chinese)
+    , m_language(language)
     , m_saving(saving)
     , m_nextLook(showAfterMs)
 {
@@ -31,7 +32,7 @@ bool WorkProgressDialog::keepGoing(qint64 done)
         m_dialog = new QProgressDialog(m_owner);
         m_dialog->setObjectName(QStringLiteral("WorkProgress"));
         m_dialog->setWindowTitle(MainTexts::captionNorvale());
-        m_dialog->setCancelButtonText(MainTexts::cancelButton(m_chinese));
+        m_dialog->setCancelButtonText(MainTexts::cancelButton(m_language));
         // No end is known: the bar only shows that the work goes on.
         m_dialog->setRange(0, 0);
         m_dialog->setAutoClose(false);
@@ -40,10 +41,10 @@ bool WorkProgressDialog::keepGoing(qint64 done)
         m_dialog->setWindowModality(Qt::ApplicationModal);
         QObject::connect(m_dialog, &QProgressDialog::canceled, m_dialog,
                          [this] { m_cancelled = true; });
-        m_dialog->setLabelText(MainTexts::workProgress(m_chinese, m_saving, done));
+        m_dialog->setLabelText(MainTexts::workProgress(m_language, m_saving, done));
         m_dialog->show();
     }
-    m_dialog->setLabelText(MainTexts::workProgress(m_chinese, m_saving, done));
+    m_dialog->setLabelText(MainTexts::workProgress(m_language, m_saving, done));
     QCoreApplication::processEvents();
     return !m_cancelled;
 }

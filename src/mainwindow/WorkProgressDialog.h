@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Language.h"
 #include "platform/WorkProgress.h"
 
 #include <QElapsedTimer>
@@ -16,7 +17,8 @@ class WorkProgressDialog : public WorkProgress
 public:
     static constexpr int ShowAfterMs = 500;
 
-    WorkProgressDialog(QWidget *owner, bool chinese, bool saving, int showAfterMs = ShowAfterMs);
+    WorkProgressDialog(QWidget *owner, Language language, bool saving,
+                       int showAfterMs = ShowAfterMs);
     ~WorkProgressDialog() override;
     WorkProgressDialog(const WorkProgressDialog &) = delete;
     WorkProgressDialog &operator=(const WorkProgressDialog &) = delete;
@@ -29,7 +31,7 @@ private:
     static constexpr int LookEveryMs = 40;
 
     QWidget *m_owner;
-    bool m_chinese;
+    Language m_language;
     bool m_saving;
     QElapsedTimer m_clock;
     qint64 m_nextLook;

@@ -242,7 +242,7 @@ private:
 } // namespace
 
 RecordLoadResult loadDataRecords(const QString &fileName, int buffer, ValueFormat::Format format,
-                                 bool chinese, RecordGridModel &grid, const LoadLimits &limits)
+                                 Language language, RecordGridModel &grid, const LoadLimits &limits)
 {
     RecordLoadResult result;
     try {
@@ -273,7 +273,7 @@ RecordLoadResult loadDataRecords(const QString &fileName, int buffer, ValueForma
         }
         // The earlier rows go before the layout changes, so nothing is copied.
         grid.setRows(1);
-        GridLayout::setDataRecords(grid, chinese, format);
+        GridLayout::setDataRecords(grid, language, format);
         grid.setStoredRecords(std::move(records));
         result.status = RecordLoadStatus::Loaded;
     } catch (const SqliteTooLarge &e) {

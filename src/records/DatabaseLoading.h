@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Language.h"
 #include "records/ValueFormat.h"
 
 #include <QString>
@@ -74,7 +75,7 @@ struct RecordLoadResult
 // Table Buffer<buffer> (1 .. 12) into the data record layout of `format`,
 // titles in the given language.
 RecordLoadResult loadDataRecords(const QString &fileName, int buffer, ValueFormat::Format format,
-                                 bool chinese, RecordGridModel &grid,
+                                 Language language, RecordGridModel &grid,
                                  const LoadLimits &limits = LoadLimits::standard());
 
 // "select * from Buffer" followed by the buffer number.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Language.h"
 #include "records/ValueFormat.h"
 
 class RecordGridModel;
@@ -9,9 +10,9 @@ class RecordGridModel;
 namespace GridLayout {
 
 // 4 columns, widths 150, 68, 200 for columns 1 to 3, the alarm titles.
-void setAlarmList(RecordGridModel &grid, bool chinese);
+void setAlarmList(RecordGridModel &grid, Language language);
 // Formats 0 and 1: 13 columns of default width 60; formats 2 to 4: 8 of 120.
 // Columns 0 to 2 are 60, 80, 80 wide. Titles in the given language.
-void setDataRecords(RecordGridModel &grid, bool chinese, ValueFormat::Format format);
+void setDataRecords(RecordGridModel &grid, Language language, ValueFormat::Format format);
 
 } // namespace GridLayout

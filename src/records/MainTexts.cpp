@@ -11,55 +11,55 @@ namespace MainTexts {
 namespace {
 
 // The main window's texts, under its class name in the translation file.
-QString pick(bool chinese, const char *source)
+QString pick(Language language, const char *source)
 {
-    return Translations::text(chinese, "MainWindow", source);
+    return Translations::text(language, "MainWindow", source);
 }
 
 } // namespace
 
-QString titlePrefix(bool chinese)
+QString titlePrefix(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "HMI Database Browser "));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "HMI Database Browser "));
 }
 
-QString windowTitle(bool chinese)
+QString windowTitle(Language language)
 {
-    return titlePrefix(chinese) + QLatin1String(Version);
+    return titlePrefix(language) + QLatin1String(Version);
 }
 
-QString windowTitleWithFile(bool chinese, const QString &path)
+QString windowTitleWithFile(Language language, const QString &path)
 {
-    return windowTitle(chinese) + QStringLiteral(" -[ ") + path + QStringLiteral(" ]");
+    return windowTitle(language) + QStringLiteral(" -[ ") + path + QStringLiteral(" ]");
 }
 
-QString openCaption(bool chinese)
+QString openCaption(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Open"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Open"));
 }
-QString clearCaption(bool chinese)
+QString clearCaption(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Clear"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Clear"));
 }
-QString exportCaption(bool chinese)
+QString exportCaption(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "ExportXLS"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "ExportXLS"));
 }
-QString curveCaption(bool chinese)
+QString curveCaption(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "OutCurve"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "OutCurve"));
 }
-QString languageMenu(bool chinese)
+QString languageMenu(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Language Selection(&L)"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Language Selection(&L)"));
 }
-QString dynamicLoadMenu(bool chinese)
+QString dynamicLoadMenu(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Dynamic Load(&D)"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Dynamic Load(&D)"));
 }
-QString exitMenu(bool chinese)
+QString exitMenu(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Exit(&E)"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Exit(&E)"));
 }
 // Each language's menu item is named in its own language, in both languages.
 QString chineseMenu()
@@ -71,14 +71,14 @@ QString englishMenu()
     return QStringLiteral("English(&E)");
 }
 
-QString countDisplay(bool chinese, int count)
+QString countDisplay(Language language, int count)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Sum Data:%1")).arg(count);
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Sum Data:%1")).arg(count);
 }
 
-QString bufferItem(bool chinese, int index)
+QString bufferItem(Language language, int index)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Reco#%1")).arg(index + 1);
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Reco#%1")).arg(index + 1);
 }
 
 // The format names read the same in both languages: not translated.
@@ -104,44 +104,44 @@ QString invalidDatabase()
     return QStringLiteral("Invalid Database");
 }
 
-QString noDataMessage(bool chinese, const QString &bufferText)
+QString noDataMessage(Language language, const QString &bufferText)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "< %1 > No Data！")).arg(bufferText);
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "< %1 > No Data！")).arg(bufferText);
 }
 
-QString notCreatedMessage(bool chinese, const QString &bufferText)
+QString notCreatedMessage(Language language, const QString &bufferText)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "< %1 > No Create！")).arg(bufferText);
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "< %1 > No Create！")).arg(bufferText);
 }
 
-QString idTitle(bool chinese)
+QString idTitle(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Data ID"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Data ID"));
 }
-QString alarmTitle(bool chinese, int column)
+QString alarmTitle(Language language, int column)
 {
     switch (column) {
     case 1:
-        return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Alarm Time"));
+        return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Alarm Time"));
     case 2:
-        return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Alarm No."));
+        return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Alarm No."));
     case 3:
-        return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Alarm Content"));
+        return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Alarm Content"));
     default:
-        return idTitle(chinese);
+        return idTitle(language);
     }
 }
-QString recordDateTitle(bool chinese)
+QString recordDateTitle(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Record Date"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Record Date"));
 }
-QString recordTimeTitle(bool chinese)
+QString recordTimeTitle(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Record Time"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Record Time"));
 }
-QString wordTitle(bool chinese, int index)
+QString wordTitle(Language language, int index)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Data(%1)")).arg(index);
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Data(%1)")).arg(index);
 }
 
 namespace {
@@ -168,37 +168,37 @@ QString sizeText(qint64 bytes)
     return QString::number((bytes + KB - 1) / KB) + QStringLiteral(" KB");
 }
 
-QString tooLargeMessage(bool chinese, quint64 records, quint64 bytes)
+QString tooLargeMessage(Language language, quint64 records, quint64 bytes)
 {
     const QString count = QString::number(records);
     const QString memory = tenthsUp(qint64(std::min<quint64>(bytes, quint64(INT64_MAX))), GB);
-    return pick(chinese,
+    return pick(language,
                 QT_TRANSLATE_NOOP("MainWindow",
                                   "File too large: %1 records need about %2 GB of memory"))
         .arg(count, memory);
 }
 
-QString fileTooLarge(bool chinese, qint64 records, qint64 memoryBytes, qint64 fileBytes)
+QString fileTooLarge(Language language, qint64 records, qint64 memoryBytes, qint64 fileBytes)
 {
-    const QString text = tooLargeMessage(chinese, quint64(std::max<qint64>(records, 0)),
+    const QString text = tooLargeMessage(language, quint64(std::max<qint64>(records, 0)),
                                          quint64(std::max<qint64>(memoryBytes, 0)));
     return text
-        + pick(chinese, QT_TRANSLATE_NOOP("MainWindow", " (file size %1)"))
+        + pick(language, QT_TRANSLATE_NOOP("MainWindow", " (file size %1)"))
               .arg(sizeText(fileBytes));
 }
 
-QString recentFilesMenu(bool chinese)
+QString recentFilesMenu(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Recent Files(&R)"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Recent Files(&R)"));
 }
-QString clearRecentFiles(bool chinese)
+QString clearRecentFiles(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Clear List"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Clear List"));
 }
-QStringList openFilters(bool chinese)
+QStringList openFilters(Language language)
 {
     return {QStringLiteral("db (*.db)"), QStringLiteral("bin (*.bin)"),
-            pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "All files (*)"))};
+            pick(language, QT_TRANSLATE_NOOP("MainWindow", "All files (*)"))};
 }
 
 // The start-up registry message is English in both languages: not translated.
@@ -211,78 +211,78 @@ QString createKeyFail()
     return QStringLiteral("CreateKey Fail！");
 }
 
-QString copyMenu(bool chinese)
+QString copyMenu(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Copy"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Copy"));
 }
-QString findPlaceholder(bool chinese)
+QString findPlaceholder(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Find, or #ID"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Find, or #ID"));
 }
-QString findNext(bool chinese)
+QString findNext(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Next"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Next"));
 }
-QString findPrevious(bool chinese)
+QString findPrevious(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Previous"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Previous"));
 }
 QString findCount(int current, int total)
 {
     return QString::number(current) + QStringLiteral(" / ") + QString::number(total);
 }
-QString saveAsMenu(bool chinese)
+QString saveAsMenu(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Save As(&S)…"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Save As(&S)…"));
 }
-QString saveAsTitle(bool chinese)
+QString saveAsTitle(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Save As"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Save As"));
 }
-QString saveFilterXlsx(bool chinese)
+QString saveFilterXlsx(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Excel Workbook (*.xlsx)"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Excel Workbook (*.xlsx)"));
 }
 QString saveFilterCsv()
 {
     return QStringLiteral("CSV (*.csv)");
 }
-QString saveFailed(bool chinese, const QString &reason)
+QString saveFailed(Language language, const QString &reason)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Save failed: ")) + reason;
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Save failed: ")) + reason;
 }
-QString reloadMenu(bool chinese)
+QString reloadMenu(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Reload(&O)"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Reload(&O)"));
 }
-QString followMenu(bool chinese)
+QString followMenu(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Follow File(&F)"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Follow File(&F)"));
 }
-QString fileGoneFollowing(bool chinese)
+QString fileGoneFollowing(Language language)
 {
-    return pick(chinese,
+    return pick(language,
                 QT_TRANSLATE_NOOP("MainWindow",
                                   "The file is gone; the rows shown are the last ones "
                                   "read. Following resumes when it returns."));
 }
-QString fileGone(bool chinese)
+QString fileGone(Language language)
 {
-    return pick(chinese,
+    return pick(language,
                 QT_TRANSLATE_NOOP("MainWindow",
                                   "The file is gone; the rows shown are the last ones "
                                   "read. Reload (F5) once it is back."));
 }
 
-QString workProgress(bool chinese, bool saving, qint64 rows)
+QString workProgress(Language language, bool saving, qint64 rows)
 {
-    return (saving ? pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Rows written: "))
-                   : pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Rows read: ")))
+    return (saving ? pick(language, QT_TRANSLATE_NOOP("MainWindow", "Rows written: "))
+                   : pick(language, QT_TRANSLATE_NOOP("MainWindow", "Rows read: ")))
         + QString::number(rows);
 }
-QString cancelButton(bool chinese)
+QString cancelButton(Language language)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("MainWindow", "Cancel"));
+    return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Cancel"));
 }
 
 } // namespace MainTexts

@@ -13,9 +13,9 @@ namespace {
 
 constexpr const char *Context = "TagSheet";
 
-QString tr(bool chinese, const char *source)
+QString tr(Language language, const char *source)
 {
-    return Translations::text(chinese, Context, source);
+    return Translations::text(language, Context, source);
 }
 
 constexpr int MaxMantissaDigits = 18;
@@ -255,7 +255,7 @@ std::optional<TagType> tagTypeNamed(QStringView name) noexcept
     return std::nullopt;
 }
 
-QString TagSheetFault::message(bool chinese) const
+QString TagSheetFault::message(Language language) const
 {
     using K = Kind;
     const char *why = nullptr;
@@ -315,13 +315,13 @@ QString TagSheetFault::message(bool chinese) const
     }
     QString where;
     if (line > 0 && column > 0)
-        where = tr(chinese, QT_TRANSLATE_NOOP("TagSheet", "Line %1, column %2 (%3): "))
+        where = tr(language, QT_TRANSLATE_NOOP("TagSheet", "Line %1, column %2 (%3): "))
                     .arg(line)
                     .arg(column)
                     .arg(TagSheet::columnNames().value(column - 1));
     else if (line > 0)
-        where = tr(chinese, QT_TRANSLATE_NOOP("TagSheet", "Line %1: ")).arg(line);
-    QString text = where + tr(chinese, why);
+        where = tr(language, QT_TRANSLATE_NOOP("TagSheet", "Line %1: ")).arg(line);
+    QString text = where + tr(language, why);
     if (!detail.isEmpty())
         text += QStringLiteral(" \"") + detail + QStringLiteral("\"");
     return text;

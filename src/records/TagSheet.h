@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Language.h"
+
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -101,7 +103,7 @@ struct TagSheetFault
     QString detail; // the offending field, or the system's reason
 
     // "Line 3, column 5 (type): unknown type "u17"" in the UI language.
-    QString message(bool chinese) const;
+    QString message(Language language) const;
 };
 
 struct TagSheetReading;

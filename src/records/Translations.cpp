@@ -32,14 +32,14 @@ QTranslator &qtCatalogue()
     return translator;
 }
 
-bool installed = false;
+Language installed = Language::English;
 bool withQtCatalogue = true;
 
 } // namespace
 
-QString text(bool chinese, const char *context, const char *source, const char *disambiguation)
+QString text(Language language, const char *context, const char *source, const char *disambiguation)
 {
-    if (chinese) {
+    if (language == Language::Chinese) {
         const QString translated = chineseCatalogue().translate(context, source, disambiguation);
         if (!translated.isEmpty())
             return translated;
@@ -52,13 +52,13 @@ void useQtCatalogue(bool use)
     withQtCatalogue = use;
 }
 
-void install(bool chinese)
+void install(Language language)
 {
     // Installing twice would stack the same catalogue twice.
-    if (chinese == installed)
+    if (language == installed)
         return;
-    installed = chinese;
-    if (chinese) {
+    installed = language;
+    if (language == Language::Chinese) {
         if (withQtCatalogue && !qtCatalogue().isEmpty())
             QCoreApplication::installTranslator(&qtCatalogue());
         QCoreApplication::installTranslator(&chineseCatalogue());

@@ -19,15 +19,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // reached over inputs of different sizes. Now and then buffer 12 goes
     // into the alarm list's grid too, a layout it does not have yet.
     const auto format = ValueFormat::Format(size / 2 % 5);
-    const bool chinese = size / 10 % 2 == 0;
+    const Language language = size / 10 % 2 == 0 ? Language::Chinese : Language::English;
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     RecordGridModel grid;
     if (bytes.contains(QByteArrayView("Ldata"))) {
         loadAlarmDatabase(path, grid);
         if (size % 3 == 0)
-            loadDataRecords(path, 12, format, chinese, grid);
+            loadDataRecords(path, 12, format, language, grid);
     } else {
-        loadDataRecords(path, size % 2 == 0 ? 1 : 12, format, chinese, grid);
+        loadDataRecords(path, size % 2 == 0 ? 1 : 12, format, language, grid);
     }
     return 0;
 }

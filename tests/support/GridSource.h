@@ -9,13 +9,13 @@ class GridSource : public RecordSource
 {
 public:
     const RecordGridModel &recordGrid() const override { return grid; }
-    bool chineseUi() const override { return chinese; }
+    Language language() const override { return shownLanguage; }
     bool displayFormatEnabled() const override { return enabled; }
     ValueFormat::Format displayFormat() const override { return format; }
     QString openFileName() const override { return file; }
 
     RecordGridModel grid;
-    bool chinese = false;
+    Language shownLanguage = Language::English;
     bool enabled = true;
     ValueFormat::Format format = ValueFormat::Format::Unsigned16;
     QString file;
