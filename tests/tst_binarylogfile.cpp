@@ -802,8 +802,8 @@ void TestBinaryLogFile::sizeGuard()
     QFETCH(qint64, gridBytes);
     QFETCH(bool, fits);
     using namespace GridSizeGuard;
-    const Need need
-        = binaryFileNeed(fileBytes, alarms ? RecordKind::Alarm : RecordKind::Data, format);
+    const Need need = binaryFileNeed(fileBytes, alarms ? RecordKind::Alarm : RecordKind::Data,
+                                     ValueFormat::Format(format));
     QCOMPARE(need.fileBytes, fileBytes);
     QCOMPARE(need.records, records);
     QCOMPARE(need.gridBytes, gridBytes);
@@ -815,7 +815,8 @@ void TestBinaryLogFile::longestTextsAreCounted_data()
     QTest::addColumn<bool>("alarms");
     QTest::addColumn<int>("format");
     for (int format = 0; format < MainTexts::FormatCount; ++format)
-        QTest::addRow("%s", qPrintable(MainTexts::formatItem(format))) << false << format;
+        QTest::addRow("%s", qPrintable(MainTexts::formatItem(ValueFormat::Format(format))))
+            << false << format;
     QTest::newRow("alarms") << true << 0;
 }
 
@@ -859,13 +860,15 @@ void TestBinaryLogFile::longestTextsAreCounted()
             * (ValueFormat::DecimalSeparator::MaxBytes
                - ValueFormat::DecimalSeparator::system().view().size())
                                              : 0;
-    QCOMPARE(text + separatorRoom, GridSizeGuard::textBytesPerRecord(kind, format));
+    QCOMPARE(text + separatorRoom,
+             GridSizeGuard::textBytesPerRecord(kind, ValueFormat::Format(format)));
     // The texts are made when asked: besides the titles the grid holds the
     // record itself.
     qint64 titles = 0;
     for (int c = 0; c < grid.cols(); ++c)
         titles += RecordGridModel::BytesPerCell + grid.cellUtf8(c, 0).size();
-    QCOMPARE(grid.memoryUse() - titles, GridSizeGuard::bytesPerRecord(kind, format));
+    QCOMPARE(grid.memoryUse() - titles,
+             GridSizeGuard::bytesPerRecord(kind, ValueFormat::Format(format)));
 }
 
 QTEST_GUILESS_MAIN(TestBinaryLogFile)

@@ -142,8 +142,8 @@ void TestCellNumber::numbersMatchTheirTexts()
                 const bool curvesOnlyRule = format == 0
                     && (a.startsWith(u' ') || a.startsWith(u'+') || b.startsWith(u' ')
                         || b.startsWith(u'+'));
-                QCOMPARE(CurveReadout::valueChange(n, grid->cellNumber(col, other, f), format),
-                         curvesOnlyRule ? std::nullopt : CurveReadout::valueChange(a, b, format));
+                QCOMPARE(CurveReadout::valueChange(n, grid->cellNumber(col, other, f), f),
+                         curvesOnlyRule ? std::nullopt : CurveReadout::valueChange(a, b, f));
             }
         }
     }

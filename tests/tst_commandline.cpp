@@ -544,7 +544,8 @@ void TestCommandLine::binaryFileTooLarge()
     QFETCH(qint64, size);
     QFETCH(QString, lang);
     QFETCH(QByteArray, message);
-    const auto need = GridSizeGuard::binaryFileNeed(size, GridSizeGuard::RecordKind::Data, 0);
+    const auto need = GridSizeGuard::binaryFileNeed(size, GridSizeGuard::RecordKind::Data,
+                                                    ValueFormat::Format::Unsigned16);
     if (GridSizeGuard::fits(need, availablePhysicalMemory()))
         QSKIP("this machine has the memory for these records");
     // A signature and a hole: the file takes no disk.

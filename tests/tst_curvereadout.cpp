@@ -176,7 +176,8 @@ void TestCurveReadout::valueChanges()
     QFETCH(QString, a);
     QFETCH(QString, b);
     QFETCH(QString, change);
-    QCOMPARE(CurveReadout::valueChange(a, b, format).value_or(QString()), change);
+    QCOMPARE(CurveReadout::valueChange(a, b, ValueFormat::Format(format)).value_or(QString()),
+             change);
 }
 
 void TestCurveReadout::timeBetween_data()

@@ -184,7 +184,7 @@ const Option Options[] = {
     {"--buffer", ValueKind::Integer, 1, 12,
      [](CommandLine &c, qint64 n, const QString &) { c.buffer = int(n); }},
     {"--format", ValueKind::Integer, 0, 4,
-     [](CommandLine &c, qint64 n, const QString &) { c.format = int(n); }},
+     [](CommandLine &c, qint64 n, const QString &) { c.format = ValueFormat::AllFormats[n]; }},
     {"--lang", ValueKind::Language, 0, 0,
      [](CommandLine &c, qint64 n, const QString &) {
          c.language = n != 0 ? Language::English : Language::Chinese;
@@ -445,7 +445,7 @@ std::optional<int> pickLists(const CommandLine &command, MainWindow &main)
             return 2;
         }
         // The window said why the file could not be read in the format.
-        if (!main.pickFormat(static_cast<ValueFormat::Format>(*command.format)))
+        if (!main.pickFormat(*command.format))
             return 1;
     }
     return std::nullopt;

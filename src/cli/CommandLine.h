@@ -2,6 +2,7 @@
 
 #include "platform/Language.h"
 #include "records/CsvWriter.h"
+#include "records/ValueFormat.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +20,7 @@ struct CommandLine
     QString fileLabel;
     QString out;
     std::optional<int> buffer;
-    std::optional<int> format;
+    std::optional<ValueFormat::Format> format;
     Language language = Language::Chinese;
     CsvEncoding encoding = CsvEncoding::Utf8;
     bool encodingGiven = false;

@@ -122,11 +122,11 @@ std::optional<qint64> secondsBetween(const QString &dateA, const QString &timeA,
     return a->secsTo(*b);
 }
 
-std::optional<QString> valueChange(const QString &a, const QString &b, int format)
+std::optional<QString> valueChange(const QString &a, const QString &b, ValueFormat::Format format)
 {
     bool okA = false;
     bool okB = false;
-    if (format == 4) {
+    if (format == ValueFormat::Format::Float32) {
         QString ta = a.trimmed();
         QString tb = b.trimmed();
         const int decimals = std::max(decimalsOf(ta), decimalsOf(tb));
@@ -139,7 +139,7 @@ std::optional<QString> valueChange(const QString &a, const QString &b, int forma
         const double d = vb - va;
         return (d < 0 ? QString() : QStringLiteral("+")) + QString::number(d, 'f', decimals);
     }
-    const int base = format == 3 ? 16 : 10;
+    const int base = format == ValueFormat::Format::Hex32 ? 16 : 10;
     QString ta = a.trimmed();
     QString tb = b.trimmed();
     if (base == 16) {
@@ -155,11 +155,11 @@ std::optional<QString> valueChange(const QString &a, const QString &b, int forma
 }
 
 std::optional<QString> valueChange(const std::optional<CellNumber> &a,
-                                   const std::optional<CellNumber> &b, int format)
+                                   const std::optional<CellNumber> &b, ValueFormat::Format format)
 {
     if (!a || !b)
         return std::nullopt;
-    if (format == 4) {
+    if (format == ValueFormat::Format::Float32) {
         const auto ra = realOf(*a);
         const auto rb = realOf(*b);
         if (!ra || !rb || !std::isfinite(rb->first - ra->first))
@@ -168,7 +168,7 @@ std::optional<QString> valueChange(const std::optional<CellNumber> &a,
         return (d < 0 ? QString() : QStringLiteral("+"))
             + QString::number(d, 'f', std::max(ra->second, rb->second));
     }
-    const int base = format == 3 ? 16 : 10;
+    const int base = format == ValueFormat::Format::Hex32 ? 16 : 10;
     const auto va = integerOf(*a, base);
     const auto vb = integerOf(*b, base);
     if (!va || !vb)
@@ -214,9 +214,9 @@ QList<Line> readout(const CurveSettings &s, const Source &src, int row, std::opt
         for (const CurveSpec &c : s.curves) {
             if (c.showKind == static_cast<int>(ShowKind::NotUsed))
                 continue;
-            const auto textsIn = static_cast<ValueFormat::Format>(src.format);
-            const auto change = valueChange(g.cellNumber(c.bufferPos + 3, a, textsIn),
-                                            g.cellNumber(c.bufferPos + 3, b, textsIn), src.format);
+            const auto change
+                = valueChange(g.cellNumber(c.bufferPos + 3, a, src.format),
+                              g.cellNumber(c.bufferPos + 3, b, src.format), src.format);
             lines.append(Line {
                 c.colour,
                 CurveReadoutText::valueChange(

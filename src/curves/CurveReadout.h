@@ -34,7 +34,7 @@ struct Line
 struct Source
 {
     const RecordGridModel *grid = nullptr;
-    int format = 0; // the display format list's item
+    ValueFormat::Format format = ValueFormat::Format::Unsigned16;
     Language language = Language::Chinese;
 };
 
@@ -57,9 +57,9 @@ std::optional<qint64> secondsBetween(const QString &dateA, const QString &timeA,
 // The change from value text a to b in the display format's terms: signed
 // decimal, signed hexadecimal for "32bit HEX", a real for "32bit Float";
 // none when either text is no number.
-std::optional<QString> valueChange(const QString &a, const QString &b, int format);
+std::optional<QString> valueChange(const QString &a, const QString &b, ValueFormat::Format format);
 // The same for the numbers behind two cells.
 std::optional<QString> valueChange(const std::optional<CellNumber> &a,
-                                   const std::optional<CellNumber> &b, int format);
+                                   const std::optional<CellNumber> &b, ValueFormat::Format format);
 
 } // namespace CurveReadout

@@ -445,7 +445,7 @@ void CurveWindow::refreshOverlay()
         && m_pointer->y() <= m_layout.plotBottom) {
         CurveReadout::Source src;
         src.grid = &m_source.recordGrid();
-        src.format = int(m_source.displayFormat());
+        src.format = m_source.displayFormat();
         src.language = m_source.language();
         lines = CurveReadout::readout(settings(), src, *row, m_markerA, m_markerB);
     }

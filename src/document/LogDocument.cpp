@@ -181,8 +181,8 @@ LogDocument::Outcome LogDocument::fillBinary(qint64 fileSize, ValueFormat::Forma
                                              bool dynamic, const std::function<bool()> &read)
 {
     using namespace GridSizeGuard;
-    const Need need = binaryFileNeed(fileSize, holdsAlarms() ? RecordKind::Alarm : RecordKind::Data,
-                                     int(format));
+    const Need need
+        = binaryFileNeed(fileSize, holdsAlarms() ? RecordKind::Alarm : RecordKind::Data, format);
     bool fits = GridSizeGuard::fits(need, m_memoryBudget());
     bool complete = false;
     if (fits) {

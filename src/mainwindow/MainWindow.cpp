@@ -138,12 +138,14 @@ MainWindow::~MainWindow() = default;
 // The display format list holds the formats in their order.
 int MainWindow::formatItem(ValueFormat::Format format)
 {
-    return int(format);
+    const auto *found
+        = std::find(std::begin(ValueFormat::AllFormats), std::end(ValueFormat::AllFormats), format);
+    return int(found - std::begin(ValueFormat::AllFormats));
 }
 
 ValueFormat::Format MainWindow::formatOfItem(int item)
 {
-    return static_cast<ValueFormat::Format>(std::clamp(item, 0, MainTexts::FormatCount - 1));
+    return ValueFormat::AllFormats[std::clamp(item, 0, MainTexts::FormatCount - 1)];
 }
 
 void MainWindow::writeInitialTexts()
@@ -152,7 +154,7 @@ void MainWindow::writeInitialTexts()
     ui->englishAction->setText(MainTexts::englishMenu());
     {
         const QSignalBlocker block(ui->displayFormatList);
-        for (int f = 0; f < MainTexts::FormatCount; ++f)
+        for (const ValueFormat::Format f : ValueFormat::AllFormats)
             ui->displayFormatList->addItem(MainTexts::formatItem(f));
         ui->displayFormatList->setCurrentIndex(formatItem(ValueFormat::Format::Unsigned16));
     }
@@ -330,8 +332,8 @@ QSize MainWindow::minimumClientSize() const
     };
     GridLayout::setAlarmList(scratch, Language::Chinese);
     measure();
-    for (int format = 0; format < MainTexts::FormatCount; ++format) {
-        GridLayout::setDataRecords(scratch, Language::Chinese, formatOfItem(format));
+    for (const ValueFormat::Format format : ValueFormat::AllFormats) {
+        GridLayout::setDataRecords(scratch, Language::Chinese, format);
         measure();
     }
     const RecordGridView *view = ui->recordGrid;

@@ -21,11 +21,11 @@ constexpr qint64 AlarmNumberBytes = 3;
 // Three bytes a UTF-16 unit at most (a surrogate pair makes four of two).
 constexpr qint64 AlarmTextBytes = 3 * LogFileFormat::AlarmTextUnits;
 
-qint64 valueBytes(int format)
+qint64 valueBytes(ValueFormat::Format format)
 {
     using ValueFormat::Format;
     constexpr int pairs = LogFileFormat::ValueWords / 2;
-    switch (static_cast<Format>(format)) {
+    switch (format) {
     case Format::Unsigned16:
         return 5 * LogFileFormat::ValueWords; // "65535"
     case Format::Signed16:
@@ -43,21 +43,21 @@ qint64 valueBytes(int format)
 
 } // namespace
 
-qint64 textBytesPerRecord(RecordKind kind, int format)
+qint64 textBytesPerRecord(RecordKind kind, ValueFormat::Format format)
 {
     if (kind == RecordKind::Alarm)
         return IdBytes + AlarmTimeBytes + AlarmNumberBytes + AlarmTextBytes;
     return IdBytes + DateBytes + TimeBytes + valueBytes(format);
 }
 
-qint64 bytesPerRecord(RecordKind kind, int)
+qint64 bytesPerRecord(RecordKind kind, ValueFormat::Format)
 {
     // The grid keeps the record's bytes and makes its texts when asked.
     return kind == RecordKind::Alarm ? qint64(LogFileFormat::AlarmRecordSize)
                                      : qint64(LogFileFormat::DataRecordSize);
 }
 
-Need binaryFileNeed(qint64 fileBytes, RecordKind kind, int format)
+Need binaryFileNeed(qint64 fileBytes, RecordKind kind, ValueFormat::Format format)
 {
     const qint64 recordSize = kind == RecordKind::Alarm ? qint64(LogFileFormat::AlarmRecordSize)
                                                         : qint64(LogFileFormat::DataRecordSize);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/ValueFormat.h"
+
 #include <QtGlobal>
 
 #include <optional>
@@ -13,9 +15,9 @@ enum class RecordKind { Data, Alarm };
 
 // Bytes the grid takes for one record of `kind` shown in display `format`:
 // the record as the file holds it (texts are made when asked for).
-qint64 bytesPerRecord(RecordKind kind, int format);
+qint64 bytesPerRecord(RecordKind kind, ValueFormat::Format format);
 // The longest texts a record's cells can be made into.
-qint64 textBytesPerRecord(RecordKind kind, int format);
+qint64 textBytesPerRecord(RecordKind kind, ValueFormat::Format format);
 
 struct Need
 {
@@ -27,7 +29,7 @@ struct Need
 
 // What the records of a binary file of `fileBytes` need: the records after
 // the header, as the readers count them.
-Need binaryFileNeed(qint64 fileBytes, RecordKind kind, int format);
+Need binaryFileNeed(qint64 fileBytes, RecordKind kind, ValueFormat::Format format);
 
 // Within the grid's row and text limits and, when the budget is known,
 // within it.

@@ -82,11 +82,22 @@ QString bufferItem(Language language, int index)
 }
 
 // The format names read the same in both languages: not translated.
-QString formatItem(int format)
+QString formatItem(ValueFormat::Format format)
 {
-    static const char *const items[FormatCount]
-        = {"16bit Unsigned", "16bit Signed", "32bit Signed", "32bit HEX", "32bit Float"};
-    return format >= 0 && format < FormatCount ? QLatin1String(items[format]) : QString();
+    using ValueFormat::Format;
+    switch (format) {
+    case Format::Unsigned16:
+        return QStringLiteral("16bit Unsigned");
+    case Format::Signed16:
+        return QStringLiteral("16bit Signed");
+    case Format::Signed32:
+        return QStringLiteral("32bit Signed");
+    case Format::Hex32:
+        return QStringLiteral("32bit HEX");
+    case Format::Float32:
+        return QStringLiteral("32bit Float");
+    }
+    return {};
 }
 
 // The message captions and "Invalid Database" read the same in both

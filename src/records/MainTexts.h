@@ -1,9 +1,12 @@
 #pragma once
 
 #include "platform/Language.h"
+#include "records/ValueFormat.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <iterator>
 
 // The main window's fixed texts in its two UI languages, from the translation
 // file (context "MainWindow").
@@ -32,8 +35,8 @@ QString countDisplay(Language language, int count);
 QString bufferItem(Language language, int index);
 inline constexpr int BufferCount = 12;
 // The display format list's items, the same in both languages.
-QString formatItem(int format);
-inline constexpr int FormatCount = 5;
+QString formatItem(ValueFormat::Format format);
+inline constexpr int FormatCount = int(std::size(ValueFormat::AllFormats));
 
 QString captionNorvale();
 QString captionNoData();

@@ -34,6 +34,10 @@ enum class Format : int {
     Float32 = 4, // "32bit Float"
 };
 
+// Every format, in list order.
+inline constexpr Format AllFormats[]
+    = {Format::Unsigned16, Format::Signed16, Format::Signed32, Format::Hex32, Format::Float32};
+
 // Formats 2 to 4 show one value per pair of words (low word first).
 constexpr bool isPairFormat(Format f) noexcept
 {
