@@ -70,7 +70,9 @@ for exe in "$out"/tests/tst_*.exe; do
     grep -E '^(FAIL!|   Loc:)' "$work/out.txt" | head -20 | sed 's/^/         /'
   fi
 done
-for name in tst_sqlitereadonly tst_safeoutputfile tst_binarylogfile tst_mainwindow \
+for name in tst_sqlitereadonly tst_safeoutputfile tst_binarylogfile tst_mainwindow_options \
+  tst_mainwindow_language tst_mainwindow_opening tst_mainwindow_buffers tst_mainwindow_loading \
+  tst_mainwindow_layout \
   tst_mainwindowtools tst_commandline tst_outputsafety; do
   skip "$name" "drives POSIX facilities (fork, symlink, FIFOs, mounts, rlimits); Linux only"
 done

@@ -5,9 +5,9 @@
 #include "curvewindow/CurveReadoutOverlay.h"
 #include "curvewindow/CurveWindow.h"
 #include "mainwindow/MainWindow.h"
-#include "platform/MessageSink.h"
 #include "records/RecordGridModel.h"
 #include "support/LogFiles.h"
+#include "support/MainWindowFixture.h"
 #include "widgets/ImageView.h"
 
 #include <QCheckBox>
@@ -22,33 +22,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class NoMessages : public MessageSink
-{
-public:
-    void showMessage(QWidget *, MessageIcon, const QString &, const QString &text, bool) override
-    {
-        shown << text;
-    }
-    QStringList shown;
-};
-
-class SampleFile : public FileChooser
-{
-public:
-    QString chooseFileToOpen(QWidget *) override { return file; }
-    QString file;
-};
-
 // The main window over a real sample data log, and the curve window on it.
-struct Windows
+struct Windows : MainWindowFixture
 {
     explicit Windows(const QString &file, bool chinese)
     {
         chooser.file = file;
-        MainWindowServices services;
-        services.messages = &messages;
-        services.files = &chooser;
-        main = std::make_unique<MainWindow>(services);
         curves = std::make_unique<CurveWindow>(*main);
         if (chinese)
             main->switchToChinese();
@@ -73,9 +52,6 @@ struct Windows
         QTest::mouseClick(image(), Qt::LeftButton, {}, QPoint(50 + 10 * i - 4, 150));
     }
 
-    NoMessages messages;
-    SampleFile chooser;
-    std::unique_ptr<MainWindow> main;
     std::unique_ptr<CurveWindow> curves;
 };
 
@@ -228,7 +204,7 @@ void TestCurveReadout::readoutOfAKnownRow()
     QFETCH(QString, rowText);
     QFETCH(QString, valueText);
     Windows w(m_sample, chinese);
-    QVERIFY(w.messages.shown.isEmpty());
+    QVERIFY(w.sink.messages.isEmpty());
     if (format) {
         w.curves->hide();
         QVERIFY(w.main->pickFormat(static_cast<ValueFormat::Format>(format)));
