@@ -223,7 +223,8 @@ bool FolderLock::take(const QString &folder)
 {
     if (m_fd >= 0)
         return true;
-    const std::wstring path = QDir::toNativeSeparators(folder + u'\\' + lockFileName()).toStdWString();
+    const std::wstring path
+        = QDir::toNativeSeparators(folder + u'\\' + lockFileName()).toStdWString();
     int fd = -1;
     if (_wsopen_s(&fd, path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY | _O_NOINHERIT,
                   _SH_DENYWR, _S_IREAD | _S_IWRITE)
@@ -276,8 +277,9 @@ int removeFolders(const QString &root, const QRegularExpression &name,
                     folder.recorded << QString::fromUtf8(line);
         }
         bool plain = true;
-        const QFileInfoList contents = QDir(folderPath).entryInfoList(
-            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        const QFileInfoList contents = QDir(folderPath)
+                                           .entryInfoList(QDir::AllEntries | QDir::Hidden
+                                                          | QDir::System | QDir::NoDotAndDotDot);
         for (const QFileInfo &file : contents) {
             if (file.fileName() == lockFileName())
                 continue;
