@@ -754,9 +754,10 @@ bool MainWindow::runWork(WorkKind kind, const std::function<void()> &work)
         return !m_workStopped;
     }
     // A save changes nothing in the window; a load is undone whole.
-    std::optional<WindowState> before;
+    // On the heap: a moved-from optional of it misleads GCC's uninitialized-use check.
+    std::unique_ptr<WindowState> before;
     if (kind == WorkKind::Load)
-        before.emplace(windowState());
+        before = std::make_unique<WindowState>(windowState());
     const int rowsBefore = m_document.grid().rows();
     std::unique_ptr<WorkProgressDialog> dialog;
     m_work = m_services.progress;
