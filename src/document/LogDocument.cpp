@@ -347,6 +347,8 @@ LogDocument::Kept LogDocument::keep() const
     kept.buffer = m_buffer;
     kept.format = m_format;
     kept.gridState = m_gridState;
+    kept.tagSheet = m_tagSheet;
+    kept.tagSheetPath = m_tagSheetPath;
     kept.tagColumns = m_grid.tagColumns();
     return kept;
 }
@@ -358,6 +360,8 @@ void LogDocument::restore(Kept &kept)
     m_buffer = kept.buffer;
     m_format = kept.format;
     m_gridState = kept.gridState;
+    m_tagSheet = kept.tagSheet;
+    m_tagSheetPath = kept.tagSheetPath;
     m_grid.restore(std::move(kept.grid));
     m_grid.setTagColumns(std::move(kept.tagColumns));
 }

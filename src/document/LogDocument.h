@@ -152,6 +152,8 @@ public:
         int buffer = 1;
         ValueFormat::Format format = ValueFormat::Format::Unsigned16;
         GridState gridState = GridState::Empty;
+        std::optional<TagSheet> tagSheet;
+        QString tagSheetPath;
         std::shared_ptr<const RecordGridModel::TagColumns> tagColumns;
     };
     Kept keep() const;
