@@ -82,6 +82,7 @@ private slots:
     void noReadoutWhenAskedForNone();
     void readoutWholeAtEveryHeight_data();
     void readoutWholeAtEveryHeight();
+    void tagSheetColumnsNamedAndScaled();
 
 private:
     QTemporaryDir m_dir;
@@ -351,6 +352,34 @@ void TestCurveReadout::readoutWholeAtEveryHeight()
         }
     }
     QVERIFY(shown > 0);
+}
+
+void TestCurveReadout::tagSheetColumnsNamedAndScaled()
+{
+    Windows w(m_sample, false);
+    w.curves->hide();
+    QVERIFY(w.main->useTagSheet(QStringLiteral(NORVALE_SAMPLE_TAGS)));
+    w.curves->show();
+    // Drawn in engineering units, and named by the sheet.
+    QVERIFY(w.curves->hasCurves());
+    w.hover(7);
+    const int row = 8;
+    QStringList lines = CurveReadout::plainText(w.overlay()->readout()).split(u'\n');
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines[1], u"Temperature [°C]: "_s + w.cell(3, row));
+    QCOMPARE(lines[2], u"Batch progress [%]: "_s + w.cell(4, row));
+    QVERIFY(w.cell(3, row).contains(u'.'));
+    w.click(2);
+    w.click(12);
+    lines = CurveReadout::plainText(w.overlay()->readout()).split(u'\n');
+    QCOMPARE(lines.size(), 9);
+    for (int k = 0; k < 3; ++k) {
+        const double d = w.cell(3 + k, 13).toDouble() - w.cell(3 + k, 3).toDouble();
+        const int decimals = int(w.cell(3 + k, 3).section(u'.', 1).size());
+        QCOMPARE(lines[6 + k],
+                 w.cell(3 + k, 0) + u" B − A: "_s + (d < 0 ? u""_s : u"+"_s)
+                     + QString::number(d, 'f', decimals));
+    }
 }
 
 QTEST_MAIN(TestCurveReadout)

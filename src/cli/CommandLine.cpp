@@ -12,6 +12,7 @@
 #include "platform/WorkProgress.h"
 #include "printing/PrintJobSink.h"
 #include "records/CsvWriter.h"
+#include "records/GridStatistics.h"
 #include "records/Translations.h"
 
 #include <QBuffer>
@@ -193,6 +194,7 @@ const Option Options[] = {
      [](CommandLine &c, qint64 n, const QString &) { c.end = n; }},
     {"--scale", ValueKind::Integer, 1, 4,
      [](CommandLine &c, qint64 n, const QString &) { c.scale = int(n); }},
+    {"--tags", ValueKind::Text, 0, 0, [](CommandLine &c, qint64, const QString &v) { c.tags = v; }},
     {"--encoding", ValueKind::Encoding, 0, 0,
      [](CommandLine &c, qint64 n, const QString &) {
          c.encoding = CsvEncoding(n);
@@ -228,7 +230,8 @@ QString readValue(const Option &option, const QString &text, qint64 &number)
         const std::pair<const char *, Output> outputs[] = {{"csv", Output::Csv},
                                                            {"xlsx", Output::Xlsx},
                                                            {"png", Output::Png},
-                                                           {"pdf", Output::Pdf}};
+                                                           {"pdf", Output::Pdf},
+                                                           {"stats", Output::Stats}};
         for (const auto &[word, output] : outputs) {
             if (text == QLatin1String(word)) {
                 number = qint64(output);
@@ -261,8 +264,8 @@ QString combinationProblem(const CommandLine &command)
     if (command.scale != 1 && command.to != CommandLine::Output::Png)
         return QStringLiteral("--scale needs --to png");
     if (command.to == CommandLine::Output::None) {
-        if (!command.out.isEmpty() || command.buffer || command.format)
-            return QStringLiteral("-o, --buffer and --format need --to");
+        if (!command.out.isEmpty() || command.buffer || command.format || !command.tags.isEmpty())
+            return QStringLiteral("-o, --buffer, --format and --tags need --to");
         if (command.encodingGiven)
             return QStringLiteral("--encoding needs --to csv");
         if (command.start || command.end)
@@ -271,12 +274,17 @@ QString combinationProblem(const CommandLine &command)
     }
     if (command.encodingGiven && command.to != CommandLine::Output::Csv)
         return QStringLiteral("--encoding needs --to csv");
+    // With a sheet the display format list is not the user's to pick.
+    if (command.format && !command.tags.isEmpty())
+        return QStringLiteral("--format and --tags exclude each other");
+    const bool textOut
+        = command.to == CommandLine::Output::Csv || command.to == CommandLine::Output::Stats;
     if (command.file.isEmpty())
         return QStringLiteral("--to: missing FILE");
-    if (command.out.isEmpty() && command.to != CommandLine::Output::Csv)
+    if (command.out.isEmpty() && !textOut)
         return QStringLiteral("--to: missing -o OUT");
-    if (command.out == QLatin1String("-") && command.to != CommandLine::Output::Csv)
-        return QStringLiteral("-o: standard output takes only csv");
+    if (command.out == QLatin1String("-") && !textOut)
+        return QStringLiteral("-o: standard output takes only csv and stats");
     if (command.to == CommandLine::Output::Pdf)
         return pageFilesProblem(command.out, command.file);
     if (!isStdout(command.out))
@@ -361,6 +369,47 @@ bool writeCsv(const CommandLine &command, const MainWindow &main)
         return writeCsvRows(command, main);
     } catch (const WorkStopped &) {
         // The temporary file went with its writer; OUT is as it was.
+        return false;
+    }
+}
+
+// The value columns' statistics as CSV, to OUT or to stdout.
+bool writeStatisticsRows(const CommandLine &command, const MainWindow &main)
+{
+    // An alarm list has no value columns: the title row alone.
+    QList<ColumnStatistics> columns;
+    if (main.displayFormatEnabled())
+        columns
+            = GridStatistics::valueColumns(main.recordGrid(), main.displayFormat(), [](int row) {
+                  if (row % 4096 == 0)
+                      stopOnSignal(row);
+              });
+    if (isStdout(command.out)) {
+        std::fflush(stdout);
+        StdoutDevice out;
+        if (!writeStatisticsCsv(columns, out) || !out.failure().isEmpty()) {
+            printError(QStringLiteral("cannot write stdout: ")
+                       + (out.failure().isEmpty() ? out.errorString() : out.failure()));
+            return false;
+        }
+        return true;
+    }
+    SafeOutputFile out(command.out);
+    if (!out.open(command.file) || !writeStatisticsCsv(columns, out.device()) || !out.commit()) {
+        const QString reason
+            = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
+        out.discard();
+        printError(QStringLiteral("cannot write ") + command.out + QStringLiteral(": ") + reason);
+        return false;
+    }
+    return true;
+}
+
+bool writeStatistics(const CommandLine &command, const MainWindow &main)
+{
+    try {
+        return writeStatisticsRows(command, main);
+    } catch (const WorkStopped &) {
         return false;
     }
 }
@@ -455,15 +504,17 @@ QString CommandLine::usage()
 {
     return QStringLiteral(
         "usage: norvale [FILE]\n"
-        "       norvale --to csv|xlsx|png|pdf FILE [-o OUT] [--buffer N] [--format F] [--lang "
-        "zh|en]\n"
-        "               [--start ID] [--end ID] [--scale N] [--encoding E]\n"
+        "       norvale --to csv|xlsx|png|pdf|stats FILE [-o OUT] [--buffer N] [--format F]\n"
+        "               [--tags SHEET] [--lang zh|en] [--start ID] [--end ID] [--scale N]\n"
+        "               [--encoding E]\n"
         "  --to csv    the record grid as CSV (to OUT, or to stdout)\n"
         "  --to xlsx   the export of the record grid, saved to OUT\n"
         "  --to png    the curve picture, saved to OUT\n"
         "  --to pdf    the printed curve pages, one file per page: OUT-1.pdf, OUT-2.pdf, ...\n"
+        "  --to stats  count, min, max, mean, first and last of each value column as CSV\n"
         "  --buffer N  record buffer 1..12 (data record databases)\n"
         "  --format F  display format 0..4\n"
+        "  --tags SHEET  the tag sheet that names and scales the values\n"
         "  --lang L    UI language, zh (default) or en\n"
         "  --start ID  first ID to print (pdf)\n"
         "  --end ID    last ID to print (pdf)\n"
@@ -556,6 +607,9 @@ int runHeadless(const CommandLine &command)
         main.switchToEnglish();
     else
         main.switchToChinese();
+    // A faulty sheet is refused before anything is read: nothing is written.
+    if (!command.tags.isEmpty() && !main.useTagSheet(command.tags))
+        return 1;
     main.openFromDialog();
     if (StopSignals::received() != 0)
         return StopSignals::exitStatus();
@@ -584,6 +638,9 @@ int runHeadless(const CommandLine &command)
         break;
     case CommandLine::Output::Pdf:
         written = writePdf(command, main, curves, messages);
+        break;
+    case CommandLine::Output::Stats:
+        written = writeStatistics(command, main);
         break;
     case CommandLine::Output::None:
         break;

@@ -10,7 +10,7 @@
 // `norvale [FILE]` and `norvale --to KIND FILE [-o OUT] ...`.
 struct CommandLine
 {
-    enum class Output { None, Csv, Xlsx, Png, Pdf };
+    enum class Output { None, Csv, Xlsx, Png, Pdf, Stats };
 
     Output to = Output::None;
     QString file;
@@ -19,6 +19,7 @@ struct CommandLine
     QString out;
     std::optional<int> buffer;
     std::optional<int> format;
+    QString tags; // --tags: the tag sheet
     bool english = false;
     CsvEncoding encoding = CsvEncoding::Utf8;
     bool encodingGiven = false;

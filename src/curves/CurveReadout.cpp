@@ -193,8 +193,12 @@ QList<Line> readout(const CurveSettings &s, const Source &src, int row, std::opt
     for (const CurveSpec &c : s.curves) {
         if (c.showKind == static_cast<int>(ShowKind::NotUsed))
             continue;
-        lines.append(Line {
-            c.colour, CurveReadoutText::value(c.bufferPos + 1, cell(c.bufferPos + 3, row), zh)});
+        const int col = c.bufferPos + 3;
+        // A tag sheet's column is named by its title rather than by its place.
+        lines.append(Line {c.colour,
+                           g.tagColumns()
+                               ? cell(col, 0) + QStringLiteral(": ") + cell(col, row)
+                               : CurveReadoutText::value(c.bufferPos + 1, cell(col, row), zh)});
     }
     const bool haveA = markerA && hasRow(g, *markerA);
     const bool haveB = markerB && hasRow(g, *markerB);
@@ -214,10 +218,11 @@ QList<Line> readout(const CurveSettings &s, const Source &src, int row, std::opt
             const auto textsIn = static_cast<ValueFormat::Format>(src.format);
             const auto change = valueChange(g.cellNumber(c.bufferPos + 3, a, textsIn),
                                             g.cellNumber(c.bufferPos + 3, b, textsIn), src.format);
-            lines.append(
-                Line {c.colour,
-                      CurveReadoutText::valueChange(
-                          c.bufferPos + 1, change.value_or(CurveReadoutText::noChange()), zh)});
+            const QString changeText = change.value_or(CurveReadoutText::noChange());
+            lines.append(Line {
+                c.colour,
+                g.tagColumns() ? cell(c.bufferPos + 3, 0) + QStringLiteral(" B − A: ") + changeText
+                               : CurveReadoutText::valueChange(c.bufferPos + 1, changeText, zh)});
         }
     }
     return lines;

@@ -6,6 +6,7 @@
 #include "records/GridLayout.h"
 #include "records/GridSizeGuard.h"
 #include "records/LogFileFormat.h"
+#include "records/TagValue.h"
 
 #include <QFileInfo>
 
@@ -33,6 +34,44 @@ bool LogDocument::formatSelectable() const
 {
     return m_kind == FileKind::RecordDatabase
         || (m_kind == FileKind::BinaryData && m_gridState == GridState::Loaded);
+}
+
+void LogDocument::setTagSheet(std::optional<TagSheet> sheet, const QString &path)
+{
+    m_tagSheet = std::move(sheet);
+    m_tagSheetPath = m_tagSheet ? path : QString();
+}
+
+bool LogDocument::tagSheetDecides() const
+{
+    return m_tagSheet && (m_kind == FileKind::RecordDatabase || m_kind == FileKind::BinaryData);
+}
+
+void LogDocument::applyTagSheet()
+{
+    // A short binary file keeps the records before its end: they get the sheet too.
+    const bool records
+        = m_gridState == GridState::Loaded || m_grid.rawKind() != RecordGridModel::RawKind::None;
+    if (!tagSheetDecides() || !records) {
+        m_grid.setTagColumns(nullptr);
+        return;
+    }
+    auto columns = std::make_shared<RecordGridModel::TagColumns>();
+    const QList<Tag> tags
+        = m_tagSheet->tagsFor(m_kind == FileKind::RecordDatabase ? m_buffer : Tag::AnyBuffer);
+    columns->reserve(std::size_t(tags.size()));
+    for (const Tag &tag : tags)
+        columns->emplace_back(tag);
+    // Names with units need more room than the raw values.
+    constexpr int TagColumnWidth = 120;
+    const RecordGridModel::Batch batch(m_grid);
+    m_grid.setCols(3 + int(columns->size()));
+    for (std::size_t i = 0; i < columns->size(); ++i) {
+        const int col = 3 + int(i);
+        m_grid.setCell(col, 0, (*columns)[i].title());
+        m_grid.setColWidth(col, TagColumnWidth);
+    }
+    m_grid.setTagColumns(std::move(columns));
 }
 
 void LogDocument::setMemoryBudget(std::function<std::optional<qint64>()> budget)
@@ -82,6 +121,7 @@ LogDocument::Outcome LogDocument::open(const QString &path)
         m_kind = alarms ? FileKind::BinaryAlarms : FileKind::BinaryData;
     }
 
+    m_grid.setTagColumns(nullptr);
     if (alarms)
         GridLayout::setAlarmList(m_grid, m_chinese);
     else
@@ -91,8 +131,11 @@ LogDocument::Outcome LogDocument::open(const QString &path)
         return loadAlarmDatabase();
     case FileKind::RecordDatabase:
         return loadRecordBuffer();
-    default:
-        return readBinary(file);
+    default: {
+        const Outcome outcome = readBinary(file);
+        applyTagSheet();
+        return outcome;
+    }
     }
 }
 
@@ -122,6 +165,7 @@ LogDocument::Outcome LogDocument::loadAlarmDatabase()
 LogDocument::Outcome LogDocument::loadRecordBuffer()
 {
     m_grid.beginBatch();
+    m_grid.setTagColumns(nullptr);
     RecordLoadResult result;
     try {
         result = loadDataRecords(m_path, m_buffer, m_format, m_chinese, m_grid, databaseLimits());
@@ -151,10 +195,11 @@ LogDocument::Outcome LogDocument::loadRecordBuffer()
         m_grid.makeEmpty();
         break;
     }
-    m_grid.endBatch();
     m_gridState = outcome.status == Status::Loaded || outcome.status == Status::NoData
         ? GridState::Loaded
         : GridState::Failed;
+    applyTagSheet();
+    m_grid.endBatch();
     return outcome;
 }
 
@@ -233,6 +278,7 @@ LogDocument::Outcome LogDocument::rereadBinaryData()
         m_gridState = GridState::Failed;
         return {Status::SignatureLost};
     }
+    m_grid.setTagColumns(nullptr);
     const Outcome outcome = fillBinary(file.size(), m_format, false, [&] {
         m_grid.setRows(int(std::clamp<qint64>(file.size() / qint64(LogFileFormat::DataRecordSize),
                                               1, INT_MAX - 1)));
@@ -240,6 +286,7 @@ LogDocument::Outcome LogDocument::rereadBinaryData()
         return readBinaryDataRecords(file, m_grid, m_format, {}, m_progress);
     });
     m_gridState = outcome.status == Status::Loaded ? GridState::Loaded : GridState::Failed;
+    applyTagSheet();
     return outcome;
 }
 
@@ -300,6 +347,9 @@ LogDocument::Kept LogDocument::keep() const
     kept.buffer = m_buffer;
     kept.format = m_format;
     kept.gridState = m_gridState;
+    kept.tagSheet = m_tagSheet;
+    kept.tagSheetPath = m_tagSheetPath;
+    kept.tagColumns = m_grid.tagColumns();
     return kept;
 }
 
@@ -310,5 +360,8 @@ void LogDocument::restore(Kept &kept)
     m_buffer = kept.buffer;
     m_format = kept.format;
     m_gridState = kept.gridState;
+    m_tagSheet = kept.tagSheet;
+    m_tagSheetPath = kept.tagSheetPath;
     m_grid.restore(std::move(kept.grid));
+    m_grid.setTagColumns(std::move(kept.tagColumns));
 }

@@ -3,6 +3,7 @@
 #include "records/DatabaseLoading.h"
 #include "records/LogGrowth.h"
 #include "records/RecordGridModel.h"
+#include "records/TagSheet.h"
 #include "records/ValueFormat.h"
 
 #include <QObject>
@@ -93,6 +94,16 @@ public:
     // A data record layout: the display format may change.
     bool formatSelectable() const;
 
+    // The tag sheet that names and scales the value columns of data records,
+    // read from `path`; none: the display format decides, as without one.
+    // Takes effect with the next load.
+    void setTagSheet(std::optional<TagSheet> sheet, const QString &path = {});
+    const std::optional<TagSheet> &tagSheet() const { return m_tagSheet; }
+    QString tagSheetPath() const { return m_tagSheetPath; }
+    // A sheet is on and the file holds data records: the sheet, not the
+    // display format, decides the value columns.
+    bool tagSheetDecides() const;
+
     // The language of the grid's title row in the loads to come.
     void setChineseTitles(bool chinese) { m_chinese = chinese; }
     // Records shown as they are read (rowRead) instead of once at the end.
@@ -141,6 +152,9 @@ public:
         int buffer = 1;
         ValueFormat::Format format = ValueFormat::Format::Unsigned16;
         GridState gridState = GridState::Empty;
+        std::optional<TagSheet> tagSheet;
+        QString tagSheetPath;
+        std::shared_ptr<const RecordGridModel::TagColumns> tagColumns;
     };
     Kept keep() const;
     void restore(Kept &kept);
@@ -156,17 +170,22 @@ private:
     Outcome loadRecordBuffer();
     Outcome readBinary(LogFile &file);
     Outcome rereadBinaryData();
+    // The sheet's columns for the buffer shown, or the display format's
+    // when there is no sheet: after every load of data records.
+    void applyTagSheet();
     Outcome fillBinary(qint64 fileSize, ValueFormat::Format format, bool dynamic,
                        const std::function<bool()> &read);
 
     RecordGridModel m_grid;
     QString m_path;
-    // The time range shown and the tag sheet that names the values belong
-    // here, beside the buffer and format, and go into Kept with them.
+    // The time range shown belongs here, beside the buffer and format, and
+    // goes into Kept with them.
     FileKind m_kind = FileKind::None;
     int m_buffer = 1;
     ValueFormat::Format m_format = ValueFormat::Format::Unsigned16;
     GridState m_gridState = GridState::Empty;
+    std::optional<TagSheet> m_tagSheet;
+    QString m_tagSheetPath;
     bool m_chinese = true;
     bool m_dynamic = false;
     std::function<std::optional<qint64>()> m_memoryBudget;

@@ -14,6 +14,8 @@
 #include "records/BinaryLogFile.h"
 #include "records/GridLayout.h"
 #include "records/MainTexts.h"
+#include "records/TagSheetTexts.h"
+#include "records/TagValue.h"
 #include "records/Translations.h"
 #include "ui_MainWindow.h"
 #include "widgets/MessageBoxSink.h"
@@ -52,6 +54,20 @@ public:
             return {};
         m_lastFile = dialog.selectedFiles().constFirst();
         return m_lastFile;
+    }
+    QString chooseTagSheet(QWidget *owner) override
+    {
+        const auto *frm = qobject_cast<const MainWindow *>(owner);
+        const bool zh = !frm || frm->chineseUi();
+        QFileDialog dialog(owner, TagSheetTexts::openTitle(zh));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setNameFilter(TagSheetTexts::fileFilter(zh));
+        if (frm && !frm->document().tagSheetPath().isEmpty())
+            dialog.selectFile(frm->document().tagSheetPath());
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().constFirst();
     }
 
 private:
@@ -131,6 +147,7 @@ MainWindow::MainWindow(const MainWindowServices &services, QWidget *parent)
     readStoredOptions();
     Translations::install(chineseUi());
     buildTools();
+    buildTagSheetTools();
 }
 
 MainWindow::~MainWindow() = default;
@@ -187,6 +204,7 @@ void MainWindow::applyCaptions(bool chinese)
         m_recentMenu->retitle(chinese);
     if (m_copyAction)
         applyToolTexts(chinese);
+    applyTagSheetTexts(chinese);
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -276,7 +294,10 @@ bool MainWindow::chineseUi() const
 
 bool MainWindow::displayFormatEnabled() const
 {
-    return ui->displayFormatList->isEnabled();
+    // With a tag sheet the list stays disabled while data records are shown.
+    return ui->displayFormatList->isEnabled()
+        || (m_document.tagSheetDecides()
+            && m_document.gridState() == LogDocument::GridState::Loaded);
 }
 
 ValueFormat::Format MainWindow::displayFormat() const
@@ -375,8 +396,8 @@ void MainWindow::showInLanguage()
     const bool zh = chineseUi();
     applyCaptions(zh);
     ui->recordCountButton->setText(MainTexts::countDisplay(zh, m_document.grid().recordCount()));
-    setWindowTitle(m_document.path().isEmpty() ? MainTexts::windowTitle(zh)
-                                               : MainTexts::windowTitleWithFile(zh, m_titleName));
+    setWindowTitle(m_document.path().isEmpty() ? withTagSheet(MainTexts::windowTitle(zh))
+                                               : titleWithFile(zh, m_titleName));
 
     // Only the items' texts change: the list goes on naming the buffer the
     // grid shows, and a reload reads that one.
@@ -496,7 +517,11 @@ void MainWindow::exportWorkbook()
         // Hexadecimal values and alarm texts stay texts even where they
         // read as numbers.
         QList<int> textColumns;
-        if (displayFormatEnabled() && displayFormat() == ValueFormat::Format::Hex32) {
+        if (const auto &tags = grid.tagColumns()) {
+            for (std::size_t i = 0; i < tags->size(); ++i)
+                if (!(*tags)[i].holdsNumbers())
+                    textColumns.append(3 + int(i));
+        } else if (displayFormatEnabled() && displayFormat() == ValueFormat::Format::Hex32) {
             for (int col = 3; col < grid.cols(); ++col)
                 textColumns.append(col);
         } else if (LogKind::isAlarmFileName(m_document.path()) && grid.cols() == 4) {
@@ -532,7 +557,7 @@ void MainWindow::openFile(const QString &path, const QString &shownName)
     m_services.files = usual;
     if (!shownName.isEmpty() && !m_workStopped && m_document.path() == path) {
         m_titleName = shownName;
-        setWindowTitle(MainTexts::windowTitleWithFile(chineseUi(), shownName));
+        setWindowTitle(titleWithFile(chineseUi(), shownName));
     }
 }
 
@@ -548,6 +573,7 @@ void MainWindow::openFromDialog()
 
 void MainWindow::openChosen(const QString &path)
 {
+    takeFolderTagSheet(path);
     prepareOpen(path);
     showOpenOutcome(m_document.open(path));
 }
@@ -556,7 +582,7 @@ void MainWindow::prepareOpen(const QString &path)
 {
     m_titleName = path;
     const bool zh = chineseUi();
-    setWindowTitle(MainTexts::windowTitleWithFile(zh, path));
+    setWindowTitle(titleWithFile(zh, path));
     {
         const QSignalBlocker block(ui->displayFormatList);
         ui->displayFormatList->setEnabled(false);
@@ -601,7 +627,7 @@ void MainWindow::showOpenOutcome(const LogDocument::Outcome &outcome)
             break;
         }
     }
-    if (m_document.formatSelectable())
+    if (m_document.formatSelectable() && !m_document.tagSheetDecides())
         ui->displayFormatList->setEnabled(true);
     updateCountDisplay();
 }

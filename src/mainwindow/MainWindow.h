@@ -35,6 +35,8 @@ class FileChooser
 public:
     virtual ~FileChooser() = default;
     virtual QString chooseFileToOpen(QWidget *owner) = 0;
+    // The tag sheet to use; empty when cancelled.
+    virtual QString chooseTagSheet(QWidget *) { return {}; }
 };
 
 // Answers with the one file it was given, as if the user had chosen it.
@@ -88,6 +90,7 @@ public:
 
     RecordGridModel &grid() { return m_document.grid(); }
     LogDocument &document() { return m_document; }
+    const LogDocument &document() const { return m_document; }
     QString openFileName() const override { return m_document.path(); }
     // How the last load into the grid ended: Failed when the grid does not
     // hold the file's records (the file could not be read, was refused as
@@ -256,6 +259,38 @@ private:
     void followReplaced();
     // Shows or takes away the notice that the open file is gone.
     void setFileGone(bool gone);
+
+    // Tag sheets and the statistics of the selection.
+public:
+    // Reads the tag sheet at `path` (empty: none) and shows the open data
+    // records with it; remembered for the open file's folder. A faulty sheet
+    // is refused whole with a message naming its line and column, and the
+    // sheet in use stays: false then.
+    bool useTagSheet(const QString &path);
+    // The status line under the grid: statistics of the selected cells that
+    // hold numbers; empty without such cells.
+    QString selectionStatisticsText() const;
+
+public slots:
+    void chooseTagSheet();
+    void dropTagSheet();
+
+private:
+    void buildTagSheetTools();
+    void applyTagSheetTexts(bool chinese);
+    // Before an open: the sheet last used with files of the file's folder.
+    void takeFolderTagSheet(const QString &path);
+    void rememberFolderTagSheet();
+    // The display format list as the loaded grid and the sheet allow.
+    void updateFormatList();
+    // A title with the sheet in use after it.
+    QString withTagSheet(const QString &title) const;
+    QString titleWithFile(bool chinese, const QString &name) const;
+    void updateSelectionStatistics();
+
+    QAction *m_tagSheetAction = nullptr;
+    QAction *m_noTagSheetAction = nullptr;
+    QLabel *m_selectionStatistics = nullptr;
 
     GridCopyAction *m_copyAction = nullptr;
     FindController *m_find = nullptr;

@@ -2,6 +2,7 @@
 
 #include "records/LogFileFormat.h"
 #include "records/StoredRecords.h"
+#include "records/TagValue.h"
 
 #include <QtEndian>
 
@@ -135,7 +136,8 @@ CellText RecordGridModel::cellUtf8(int col, int row) const
 
 void RecordGridModel::rowUtf8(int row, CellText *cells, int count) const
 {
-    if (m_stored && row >= 1 && row <= m_rawCount && row > m_overlayLastRow && row < m_split) {
+    if (m_stored && !m_tagColumns && row >= 1 && row <= m_rawCount && row > m_overlayLastRow
+        && row < m_split) {
         const int shown = std::max(0, std::min({count, m_cols, m_shape.cols}));
         for (int c = 0; c < shown; ++c)
             m_stored->cell(c, row - 1, cells[c]);
@@ -168,6 +170,8 @@ bool RecordGridModel::cellIsNumber(int col, int row) const
     if (!isRaw() || !inside(col, row) || row < 1 || row > m_rawCount)
         return false;
     if (row <= m_overlayLastRow && m_overlay.count(key(col, row)) != 0)
+        return false;
+    if (isTagCell(col, row)) // scaled and named values: the search reads their text
         return false;
     const RawShape &shape = row < m_split ? m_shape : m_oldShape;
     if (col >= shape.cols)
@@ -661,6 +665,19 @@ std::optional<CellNumber> RecordGridModel::rawNumber(int col, int row,
     // Cells past the records are empty.
     if (row < 1 || row > m_rawCount)
         return std::nullopt;
+    if (isTagCell(col, row)) {
+        const std::optional<double> value = tagCell(col, row, nullptr);
+        if (!value)
+            return std::nullopt;
+        const int decimals = (*m_tagColumns)[std::size_t(col - 3)].shownDecimals();
+        if (decimals == 0)
+            return CellNumber::decimal(std::int64_t(*value));
+        ValueFormat::FloatValue real;
+        real.value = *value;
+        real.decimals = decimals < 0 ? 6 : decimals;
+        real.separator = real.decimals > 0;
+        return CellNumber::realNumber(real);
+    }
     const RawShape &shape = row < m_split ? m_shape : m_oldShape;
     if (col >= shape.cols)
         return std::nullopt;
@@ -700,6 +717,10 @@ CellText RecordGridModel::rawCell(int col, int row) const
     CellText t;
     if (row < 1 || row > m_rawCount)
         return t;
+    if (isTagCell(col, row)) {
+        tagCell(col, row, &t);
+        return t;
+    }
     const RawShape &shape = row < m_split ? m_shape : m_oldShape;
     if (col >= shape.cols)
         return t;
@@ -732,6 +753,54 @@ CellText RecordGridModel::rawCell(int col, int row) const
         t.setMade(wordText(shape.format, word(record, 12 + 2 * (col - 3))));
     }
     return t;
+}
+
+void RecordGridModel::setTagColumns(std::shared_ptr<const TagColumns> columns)
+{
+    // No sheet before and after is no change: the views keep their place.
+    if (columns == m_tagColumns)
+        return;
+    const bool own = openReset();
+    m_tagColumns = std::move(columns);
+    m_longTagTexts.clear();
+    closeReset(own);
+}
+
+std::optional<double> RecordGridModel::tagCell(int col, int row, CellText *text) const
+{
+    const auto c = std::size_t(col - 3);
+    if (c >= m_tagColumns->size())
+        return std::nullopt;
+    const TagFormatter &f = (*m_tagColumns)[c];
+    std::uint32_t raw = 0;
+    if (m_stored) {
+        std::array<QByteArrayView, LogFileFormat::ValueWords> stored;
+        std::array<ValueFormat::Text, 2> made;
+        const int w = f.tag().word;
+        const int words = isWideTag(f.tag().type) ? 2 : 1;
+        for (int i = 0; i < words && w + i < LogFileFormat::ValueWords; ++i)
+            stored[std::size_t(w + i)] = m_stored->valueText(w + i, row - 1, made[std::size_t(i)]);
+        if (!f.rawFromStored(stored, raw))
+            return std::nullopt; // an empty stored value shows as empty
+    } else {
+        const auto *record = reinterpret_cast<const unsigned char *>(m_raw.constData())
+            + qsizetype(row - 1) * rawRecordSize();
+        TagFormatter::Words words;
+        for (int i = 0; i < LogFileFormat::ValueWords; ++i)
+            words[std::size_t(i)] = word(record, 12 + 2 * i);
+        raw = f.rawFromWords(words);
+    }
+    if (!text)
+        return f.number(raw);
+    thread_local QByteArray made;
+    const std::optional<double> value = f.write(raw, made);
+    if (made.size() <= CellText::Capacity) {
+        std::memcpy(text->buffer(), made.constData(), std::size_t(made.size()));
+        text->setMade(made.size());
+    } else {
+        *text = CellText(QByteArrayView(*m_longTagTexts.insert(made).first));
+    }
+    return value;
 }
 
 void RecordGridModel::setDefaultColWidth(int width)

@@ -17,6 +17,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <set>
 #include <unordered_map>
 #include <vector>
 
@@ -45,6 +46,7 @@
 // As a Qt model it shows rows 1 .. rows()-1 as data rows; the title row is
 // the horizontal header and the ID column the vertical header.
 class StoredRecords;
+class TagFormatter;
 
 class RecordGridModel : public QAbstractTableModel
 {
@@ -110,6 +112,13 @@ public:
     // most cols()); the title row stays, every other row goes.
     void setStoredRecords(std::unique_ptr<StoredRecords> records);
     int rawRecordCount() const { return m_rawCount; }
+
+    // Columns 3.. of data records made by these formatters, one column
+    // each, from the record's raw words instead of in the display format;
+    // null: the display format. Cells set explicitly still win.
+    using TagColumns = std::vector<TagFormatter>;
+    void setTagColumns(std::shared_ptr<const TagColumns> columns);
+    const std::shared_ptr<const TagColumns> &tagColumns() const { return m_tagColumns; }
 
     // Room for `bytes` more text, so a large load does not regrow the store.
     // Only a hint: room that cannot be had is not taken.
@@ -227,6 +236,13 @@ private:
     CellText rawCell(int col, int row) const;
     std::optional<CellNumber> rawNumber(int col, int row, ValueFormat::Format textsIn) const;
     void setRawRows(int rows);
+    // Whether a tag column makes the cell, and its text and number.
+    bool isTagCell(int col, int row) const
+    {
+        return m_tagColumns && col >= 3 && row >= 1 && row <= m_rawCount
+            && (m_rawKind == RawKind::Data || m_rawKind == RawKind::Stored);
+    }
+    std::optional<double> tagCell(int col, int row, CellText *text) const;
     // Drops the set cells whose key(col, row) `drop` picks.
     template<typename Drop> void dropOverlay(Drop drop);
     void setRawCols(int cols);
@@ -292,6 +308,10 @@ private:
     ValueFormat::DecimalSeparator m_separator;
     std::unordered_map<std::uint64_t, Span> m_overlay;
     int m_overlayLastRow = -1;
+    std::shared_ptr<const TagColumns> m_tagColumns;
+    // Tag texts longer than a cell's own buffer (many bit names), kept once
+    // each so that the cells can point at them.
+    mutable std::set<QByteArray> m_longTagTexts;
     QByteArray m_arena;
     qsizetype m_garbage = 0;
     qint64 m_memoryLimit = -1;
