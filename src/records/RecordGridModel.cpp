@@ -93,6 +93,7 @@ void RecordGridModel::closeReset(bool own)
 
 void RecordGridModel::setRows(int rows)
 {
+    showAllRows();
     if (isRaw()) {
         setRawRows(rows);
         return;
@@ -107,6 +108,7 @@ void RecordGridModel::setRows(int rows)
 
 void RecordGridModel::setCols(int cols)
 {
+    showAllRows();
     if (isRaw()) {
         setRawCols(cols);
         return;
@@ -119,7 +121,31 @@ void RecordGridModel::setCols(int cols)
     m_garbage += cut;
 }
 
+void RecordGridModel::showRows(std::vector<int> wholeRows)
+{
+    const bool own = openReset();
+    std::erase_if(wholeRows, [this](int row) { return row < 1 || row >= m_rows; });
+    m_shownRows = std::move(wholeRows);
+    m_showsSome = true;
+    closeReset(own);
+}
+
+void RecordGridModel::showAllRows()
+{
+    if (!m_showsSome)
+        return;
+    const bool own = openReset();
+    std::vector<int>().swap(m_shownRows);
+    m_showsSome = false;
+    closeReset(own);
+}
+
 CellText RecordGridModel::cellUtf8(int col, int row) const
+{
+    return wholeCellUtf8(col, wholeRow(row));
+}
+
+CellText RecordGridModel::wholeCellUtf8(int col, int row) const
 {
     if (!inside(col, row))
         return {};
@@ -135,6 +161,11 @@ CellText RecordGridModel::cellUtf8(int col, int row) const
 
 void RecordGridModel::rowUtf8(int row, CellText *cells, int count) const
 {
+    wholeRowUtf8(wholeRow(row), cells, count);
+}
+
+void RecordGridModel::wholeRowUtf8(int row, CellText *cells, int count) const
+{
     if (m_stored && row >= 1 && row <= m_rawCount && row > m_overlayLastRow && row < m_split) {
         const int shown = std::max(0, std::min({count, m_cols, m_shape.cols}));
         for (int c = 0; c < shown; ++c)
@@ -144,12 +175,13 @@ void RecordGridModel::rowUtf8(int row, CellText *cells, int count) const
         return;
     }
     for (int c = 0; c < count; ++c)
-        cells[c] = cellUtf8(c, row);
+        cells[c] = wholeCellUtf8(c, row);
 }
 
-std::optional<CellNumber> RecordGridModel::cellNumber(int col, int row,
+std::optional<CellNumber> RecordGridModel::cellNumber(int col, int shownRow,
                                                       ValueFormat::Format textsIn) const
 {
+    const int row = wholeRow(shownRow);
     if (!inside(col, row))
         return std::nullopt;
     const char separator = systemSeparatorForTexts();
@@ -163,8 +195,9 @@ std::optional<CellNumber> RecordGridModel::cellNumber(int col, int row,
     return rawNumber(col, row, textsIn);
 }
 
-bool RecordGridModel::cellIsNumber(int col, int row) const
+bool RecordGridModel::cellIsNumber(int col, int shownRow) const
 {
+    const int row = wholeRow(shownRow);
     if (!isRaw() || !inside(col, row) || row < 1 || row > m_rawCount)
         return false;
     if (row <= m_overlayLastRow && m_overlay.count(key(col, row)) != 0)
@@ -224,8 +257,9 @@ RecordGridModel::Span RecordGridModel::store(QByteArrayView utf8)
     return Span::make(std::uint64_t(offset), std::uint64_t(utf8.size()));
 }
 
-void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
+void RecordGridModel::setCellUtf8(int col, int shownRow, QByteArrayView utf8)
 {
+    const int row = wholeRow(shownRow);
     if (!inside(col, row))
         return;
     if (!isRaw()) {
@@ -233,7 +267,7 @@ void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
         const Span old = s;
         s = store(utf8);
         m_garbage += storedSize(old);
-        changed(col, row);
+        changed(col, shownRow);
         return;
     }
     const auto it = m_overlay.find(key(col, row));
@@ -250,7 +284,7 @@ void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
         m_overlayLastRow = std::max(m_overlayLastRow, row);
     }
     m_garbage += storedSize(old);
-    changed(col, row);
+    changed(col, shownRow);
 }
 
 RecordGridModel::Span RecordGridModel::appendLongText(QByteArrayView utf8)
@@ -332,6 +366,7 @@ qint64 RecordGridModel::memoryUse() const
 
 void RecordGridModel::makeEmpty()
 {
+    showAllRows();
     const bool own = openReset();
     const int oldCols = m_cols;
     m_rows = 2;
@@ -392,6 +427,7 @@ void RecordGridModel::restore(KeptGrid kept)
 {
     if (!kept)
         return;
+    showAllRows();
     const bool own = openReset();
     m_rows = kept->rows;
     m_cols = kept->cols;
@@ -440,6 +476,7 @@ int RecordGridModel::rawCols(RawKind kind, ValueFormat::Format format) const
 void RecordGridModel::beginRawRecords(RawKind kind, ValueFormat::Format format,
                                       const ValueFormat::DecimalSeparator &separator)
 {
+    showAllRows();
     m_separator = separator;
     const RawShape shape {format, rawCols(kind, format)};
     if (kind == m_rawKind && isRaw()) {
@@ -480,6 +517,7 @@ void RecordGridModel::beginRawRecords(RawKind kind, ValueFormat::Format format,
 
 void RecordGridModel::setStoredRecords(std::unique_ptr<StoredRecords> records)
 {
+    showAllRows();
     const int count = int(std::min<qint64>(records->count(), MaxRows - 1));
     records->truncate(count);
     // One reset for all of it: the rows below the title go, the titles go beside
@@ -508,6 +546,7 @@ void RecordGridModel::reserveRawRecords(qint64 count)
 
 char *RecordGridModel::rawRecords(int first, int count)
 {
+    showAllRows();
     if (!isRaw() || m_rawKind == RawKind::Stored || first < 1 || first > m_rawCount + 1
         || count < 0)
         throw std::bad_alloc();
@@ -784,7 +823,7 @@ void RecordGridModel::endBatch() noexcept
 
 int RecordGridModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_rows - 1;
+    return parent.isValid() ? 0 : rows() - 1;
 }
 
 int RecordGridModel::columnCount(const QModelIndex &parent) const
