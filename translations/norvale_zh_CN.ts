@@ -416,4 +416,47 @@
         <translation>文件已不在，显示的是最后读到的记录；文件回来后按 F5 重新加载。</translation>
     </message>
 </context>
+<context>
+    <name>TimeRangeDialog</name>
+    <message>
+        <source>Time Range(&amp;T)…</source>
+        <translation>时间范围(&amp;T)…</translation>
+    </message>
+    <message>
+        <source>Sum Data:%1 / %2</source>
+        <translation>数据条数:%1 / %2</translation>
+    </message>
+    <message>
+        <source> (time range %1 … %2)</source>
+        <translation>（时间范围 %1 … %2）</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>全部</translation>
+    </message>
+    <message>
+        <source>Time Range</source>
+        <translation>时间范围</translation>
+    </message>
+    <message>
+        <source>From(&amp;F):</source>
+        <translation>从(&amp;F):</translation>
+    </message>
+    <message>
+        <source>Until(&amp;U):</source>
+        <translation>到(&amp;U):</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Write a time as 2013-05-07 08:10:00, a date alone, or leave it empty.</source>
+        <translation>时间写作 2013-05-07 08:10:00，或只写日期，或留空。</translation>
+    </message>
+</context>
 </TS>

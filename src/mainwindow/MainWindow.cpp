@@ -5,6 +5,7 @@
 #include "mainwindow/FileDrop.h"
 #include "mainwindow/GaugeProgress.h"
 #include "mainwindow/RecentFilesMenu.h"
+#include "mainwindow/TimeRangeDialog.h"
 #include "mainwindow/WorkProgressDialog.h"
 #include "platform/Fonts.h"
 #include "platform/MemoryBudget.h"
@@ -131,6 +132,7 @@ MainWindow::MainWindow(const MainWindowServices &services, QWidget *parent)
     readStoredOptions();
     Translations::install(chineseUi());
     buildTools();
+    buildTimeRange();
 }
 
 MainWindow::~MainWindow() = default;
@@ -187,6 +189,8 @@ void MainWindow::applyCaptions(bool chinese)
         m_recentMenu->retitle(chinese);
     if (m_copyAction)
         applyToolTexts(chinese);
+    if (m_timeRange)
+        m_timeRange->setText(TimeRangeTexts::menuItem(chinese));
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -375,8 +379,8 @@ void MainWindow::showInLanguage()
     const bool zh = chineseUi();
     applyCaptions(zh);
     ui->recordCountButton->setText(MainTexts::countDisplay(zh, m_document.grid().recordCount()));
-    setWindowTitle(m_document.path().isEmpty() ? MainTexts::windowTitle(zh)
-                                               : MainTexts::windowTitleWithFile(zh, m_titleName));
+    setWindowTitle(m_document.path().isEmpty() ? MainTexts::windowTitle(zh) : titleOfFile());
+    showTimeRangeState();
 
     // Only the items' texts change: the list goes on naming the buffer the
     // grid shows, and a reload reads that one.
@@ -426,6 +430,7 @@ void MainWindow::updateCountDisplay()
 {
     ui->recordCountButton->setText(
         MainTexts::countDisplay(chineseUi(), m_document.grid().recordCount()));
+    showTimeRangeState();
 }
 
 void MainWindow::message(const QString &caption, const QString &text)

@@ -24,6 +24,7 @@ class OptionsStore;
 class QLabel;
 class QMenu;
 class RecentFilesMenu;
+class TimeRangeChooser;
 class WorkProgress;
 namespace Ui {
 class MainWindow;
@@ -69,6 +70,8 @@ struct MainWindowServices
     // the window back as it was; when empty, a progress dialog with Cancel
     // shows after half a second.
     WorkProgress *progress = nullptr;
+    // Asks for the time range to show; the time range dialog when empty.
+    TimeRangeChooser *timeRanges = nullptr;
 };
 
 // The main window: toolbar, record grid and options over the open log
@@ -266,4 +269,20 @@ private:
     FileFollower *m_follower = nullptr;
     QLabel *m_goneNotice = nullptr;
     bool m_fileGone = false;
+
+    // The time range: the pop-up menu item and its dialog.
+public:
+    QAction *timeRangeAction() const { return m_timeRange; }
+public slots:
+    void chooseTimeRange();
+
+private:
+    void buildTimeRange();
+    // The title with the open file's name, and the range shown if any.
+    QString titleOfFile() const;
+    // Where a range shows, the count and the title say so.
+    void showTimeRangeState();
+
+    QAction *m_timeRange = nullptr;
+    std::unique_ptr<TimeRangeChooser> m_ownTimeRanges;
 };

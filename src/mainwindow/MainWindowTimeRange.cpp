@@ -1,0 +1,84 @@
+// The main window's time range: the pop-up menu item, its dialog, and the
+// count and title while a range shows. The log document keeps the range
+// through reloads and growth; everything that reads the grid sees its rows.
+
+#include "mainwindow/FindController.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/TimeRangeDialog.h"
+
+#include "records/MainTexts.h"
+#include "ui_MainWindow.h"
+
+#include <QMenu>
+
+void MainWindow::buildTimeRange()
+{
+    m_timeRange = new QAction(this);
+    m_timeRange->setObjectName(QStringLiteral("TimeRange"));
+    connect(m_timeRange, &QAction::triggered, this, &MainWindow::chooseTimeRange);
+    // Beside the other items that change what the grid holds.
+    popupMenu->insertAction(m_saveAs, m_timeRange);
+    if (!m_services.timeRanges) {
+        m_ownTimeRanges = std::make_unique<TimeRangeDialogChooser>();
+        m_services.timeRanges = m_ownTimeRanges.get();
+    }
+    m_timeRange->setText(TimeRangeTexts::menuItem(chineseUi()));
+    m_find->setTimeLookup(
+        {[this](int row) { return m_document.rowTime(row); },
+         [this](qint64 time) { return m_document.firstShownRowAtOrAfter(time); }});
+}
+
+void MainWindow::chooseTimeRange()
+{
+    if (m_document.gridState() != LogDocument::GridState::Loaded || m_workDepth > 0)
+        return;
+    const TimeIndex &index = m_document.timeIndex();
+    LogDocument::TimeRange range = m_document.timeRange();
+    const TimeRangeDialog::Choice choice = m_services.timeRanges->chooseTimeRange(
+        this, chineseUi(), range, index.firstTime(), index.lastTime());
+    if (choice == TimeRangeDialog::Choice::Cancelled)
+        return;
+    if (choice == TimeRangeDialog::Choice::All)
+        range = {};
+    // The current record stays current when the new range holds it.
+    const int current = ui->recordGrid->currentIndex().isValid()
+        ? m_document.grid().wholeRow(ui->recordGrid->currentIndex().row() + 1)
+        : -1;
+    m_document.setTimeRange(range);
+    const std::vector<int> &shown = m_document.grid().shownRows();
+    int row = current;
+    if (current > 0 && m_document.grid().showsSomeRows()) {
+        const auto at = std::lower_bound(shown.begin(), shown.end(), current);
+        row = at != shown.end() && *at == current ? int(at - shown.begin()) + 1 : -1;
+    }
+    if (row > 0) {
+        const QModelIndex index = m_document.grid().index(row - 1, 0);
+        ui->recordGrid->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        ui->recordGrid->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    }
+    setWindowTitle(titleOfFile());
+    updateCountDisplay();
+    // The curve window draws what the grid shows.
+    emit gridReloaded();
+}
+
+QString MainWindow::titleOfFile() const
+{
+    const bool zh = chineseUi();
+    QString title = MainTexts::windowTitleWithFile(zh, m_titleName);
+    if (m_document.timeRange().limits())
+        title += TimeRangeTexts::titleSuffix(zh, m_document.timeRange());
+    return title;
+}
+
+void MainWindow::showTimeRangeState()
+{
+    if (!m_document.timeRange().limits() || m_document.path().isEmpty())
+        return;
+    const bool zh = chineseUi();
+    ui->recordCountButton->setText(TimeRangeTexts::countDisplay(zh, m_document.grid().recordCount(),
+                                                                m_document.wholeRecordCount()));
+    if (!windowTitle().endsWith(TimeRangeTexts::titleSuffix(zh, m_document.timeRange())))
+        setWindowTitle(titleOfFile());
+}
