@@ -211,10 +211,10 @@ void TestMainWindowTime::rangeFromMenu_data()
     QTest::addColumn<QString>("titleEnd");
     QTest::addColumn<QString>("allCount");
 
-    QTest::newRow("Chinese") << true << u"数据条数:3 / 6"_s
+    QTest::newRow("Chinese") << true << u"范围 3/6"_s
                              << u"（时间范围 2013-05-07 08:02:00 … 2013-05-07 08:10:00）"_s
                              << u"数据条数:6"_s;
-    QTest::newRow("English") << false << u"Sum Data:3 / 6"_s
+    QTest::newRow("English") << false << u"Range 3/6"_s
                              << u" (time range 2013-05-07 08:02:00 … 2013-05-07 08:10:00)"_s
                              << u"Sum Data:6"_s;
 }
@@ -241,6 +241,8 @@ void TestMainWindowTime::rangeFromMenu()
     QCOMPARE(w.ranges.offeredLast, timeOf("2013-05-08 08:00:00"));
     QCOMPARE(w.main->grid().rowCount(), 3);
     QCOMPARE(w.count(), count);
+    QCOMPARE(w.main->findChild<QPushButton *>(u"recordCountButton"_s)->toolTip(),
+             chinese ? u"时间范围内 3 条，共 6 条"_s : u"3 of 6 records in the time range"_s);
     QVERIFY2(w.main->windowTitle().endsWith(titleEnd), qPrintable(w.main->windowTitle()));
 
     // Reload keeps the range, its count and its title.
@@ -256,7 +258,7 @@ void TestMainWindowTime::rangeFromMenu()
     else
         w.main->switchToChinese();
     QVERIFY(w.count() != count);
-    QVERIFY(w.count().endsWith(u"3 / 6"_s));
+    QVERIFY(w.count().endsWith(u"3/6"_s));
     QVERIFY(
         w.main->windowTitle().endsWith(u"2013-05-07 08:10:00"_s + (chinese ? u")"_s : u"）"_s)));
     chinese ? w.main->switchToChinese() : w.main->switchToEnglish();
@@ -272,6 +274,7 @@ void TestMainWindowTime::rangeFromMenu()
     item->trigger();
     QCOMPARE(w.main->grid().rowCount(), 6);
     QCOMPARE(w.count(), allCount);
+    QVERIFY(w.main->findChild<QPushButton *>(u"recordCountButton"_s)->toolTip().isEmpty());
     QVERIFY(!w.main->windowTitle().contains(titleEnd));
     QVERIFY(w.main->windowTitle().endsWith(u" ]"_s));
 }

@@ -423,8 +423,12 @@
         <translation>时间范围(&amp;T)…</translation>
     </message>
     <message>
-        <source>Sum Data:%1 / %2</source>
-        <translation>数据条数:%1 / %2</translation>
+        <source>Range %1/%2</source>
+        <translation>范围 %1/%2</translation>
+    </message>
+    <message>
+        <source>%1 of %2 records in the time range</source>
+        <translation>时间范围内 %1 条，共 %2 条</translation>
     </message>
     <message>
         <source> (time range %1 … %2)</source>

@@ -74,11 +74,15 @@ QString MainWindow::titleOfFile() const
 
 void MainWindow::showTimeRangeState()
 {
-    if (!m_document.timeRange().limits() || m_document.path().isEmpty())
+    if (!m_document.timeRange().limits() || m_document.path().isEmpty()) {
+        ui->recordCountButton->setToolTip(QString());
         return;
+    }
     const bool zh = chineseUi();
-    ui->recordCountButton->setText(TimeRangeTexts::countDisplay(zh, m_document.grid().recordCount(),
-                                                                m_document.wholeRecordCount()));
+    const int shown = m_document.grid().recordCount();
+    const int all = m_document.wholeRecordCount();
+    ui->recordCountButton->setText(TimeRangeTexts::countDisplay(zh, shown, all));
+    ui->recordCountButton->setToolTip(TimeRangeTexts::countTip(zh, shown, all));
     if (!windowTitle().endsWith(TimeRangeTexts::titleSuffix(zh, m_document.timeRange())))
         setWindowTitle(titleOfFile());
 }

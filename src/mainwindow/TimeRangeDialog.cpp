@@ -33,7 +33,13 @@ QString menuItem(bool chinese)
 
 QString countDisplay(bool chinese, int shown, int all)
 {
-    return pick(chinese, QT_TRANSLATE_NOOP("TimeRangeDialog", "Sum Data:%1 / %2"))
+    // Short: the count display keeps its width.
+    return pick(chinese, QT_TRANSLATE_NOOP("TimeRangeDialog", "Range %1/%2")).arg(shown).arg(all);
+}
+
+QString countTip(bool chinese, int shown, int all)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TimeRangeDialog", "%1 of %2 records in the time range"))
         .arg(shown)
         .arg(all);
 }

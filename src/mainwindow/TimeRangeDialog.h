@@ -81,6 +81,7 @@ namespace TimeRangeTexts {
 QString menuItem(bool chinese);
 // The count display while a range shows: records shown of all.
 QString countDisplay(bool chinese, int shown, int all);
+QString countTip(bool chinese, int shown, int all);
 // What the window title adds while a range shows.
 QString titleSuffix(bool chinese, const LogDocument::TimeRange &range);
 } // namespace TimeRangeTexts
