@@ -1,6 +1,7 @@
 // The main window's time line on a real binary data file: "@time" in the
 // find bar, the time range item of the pop-up menu with its dialog, and the
 // count and title while a range shows.
+#include "mainwindow/AlarmListWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/RecordGridView.h"
 #include "mainwindow/TimeRangeDialog.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -132,6 +134,8 @@ private slots:
     void rangeFromMenu();
     void rangeDialog_data();
     void rangeDialog();
+    void alarmList_data();
+    void alarmList();
 
 private:
     QTemporaryDir m_dir;
@@ -343,6 +347,68 @@ void TestMainWindowTime::rangeDialog()
     QCOMPARE(english.allButton()->text(), u"All"_s);
     english.allButton()->click();
     QCOMPARE(english.choice(), TimeRangeDialog::Choice::All);
+}
+
+void TestMainWindowTime::alarmList_data()
+{
+    QTest::addColumn<QString>("range"); // "from|until", empty for none
+    QTest::addColumn<int>("listed");
+    QTest::addColumn<int>("clicked"); // the row of the list double-clicked
+    QTest::addColumn<QString>("id"); // the current record after it (row 3, ID 3, before)
+
+    QTest::newRow("an alarm before the first record: the first by time") << "" << 4 << 0 << "1";
+    QTest::newRow("between records: the next by time, not by row") << "" << 4 << 1 << "2";
+    QTest::newRow("after a set-back clock's records") << "" << 4 << 2 << "5";
+    QTest::newRow("an alarm after the last record: the current row stays") << "" << 4 << 3 << "3";
+    QTest::newRow("the alarms of the range shown")
+        << "2013-05-07 08:00:00|2013-05-07 08:10:00" << 1 << 0 << "2";
+}
+
+void TestMainWindowTime::alarmList()
+{
+    QFETCH(QString, range);
+    QFETCH(int, listed);
+    QFETCH(int, clicked);
+    QFETCH(QString, id);
+    // The data file's folder holds an alarm file: it is found by itself.
+    QTemporaryDir dir;
+    const QString data = dir.filePath(u"Data.bin"_s);
+    QVERIFY(writeFile(data, clockSetBack()));
+    QList<AlarmRecord> alarms;
+    const int times[][4] = {{7, 7, 0, 0}, {7, 8, 3, 30}, {7, 8, 12, 0}, {9, 8, 0, 0}};
+    for (const auto &t : times) {
+        AlarmRecord a;
+        a.id = int(alarms.size()) + 1;
+        a.day = quint8(t[0]);
+        a.hour = quint8(t[1]);
+        a.minute = quint8(t[2]);
+        a.second = quint8(t[3]);
+        a.number = quint8(10 + alarms.size());
+        alarms << a;
+    }
+    QVERIFY(writeFile(dir.filePath(u"Alarm.db"_s), alarmFile(alarms)));
+    Window w;
+    QVERIFY(w.open(data));
+    if (!range.isEmpty()) {
+        w.ranges.answer = {timeOf(range.section(u'|', 0, 0).toLatin1().constData()),
+                           timeOf(range.section(u'|', 1, 1).toLatin1().constData())};
+        w.main->chooseTimeRange();
+    }
+    QCOMPARE(w.main->alarmListAction()->text(), u"报警列表(&A)…"_s);
+    w.main->alarmListAction()->trigger();
+    QTableWidget *list = w.main->alarmList()->table();
+    QVERIFY(QTest::qWaitForWindowExposed(w.main->alarmList()));
+    QCOMPARE(list->rowCount(), listed);
+    QCOMPARE(list->horizontalHeaderItem(0)->text(), u"报警时间"_s);
+    w.setCurrentRow(w.main->grid().rowCount() >= 3 ? 3 : 1);
+    const QString before = w.currentId();
+    const QRect cell = list->visualItemRect(list->item(clicked, 0));
+    // A view hears a double click after the press that made the item current.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(w.currentId(), id);
+    if (id == u"3"_s)
+        QCOMPARE(w.currentId(), before);
 }
 
 QTEST_MAIN(TestMainWindowTime)

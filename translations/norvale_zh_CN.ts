@@ -423,6 +423,10 @@
         <translation>时间范围(&amp;T)…</translation>
     </message>
     <message>
+        <source>Alarm List(&amp;A)…</source>
+        <translation>报警列表(&amp;A)…</translation>
+    </message>
+    <message>
         <source>Range %1/%2</source>
         <translation>范围 %1/%2</translation>
     </message>
@@ -461,6 +465,33 @@
     <message>
         <source>Write a time as 2013-05-07 08:10:00, a date alone, or leave it empty.</source>
         <translation>时间写作 2013-05-07 08:10:00，或只写日期，或留空。</translation>
+    </message>
+</context>
+<context>
+    <name>AlarmListWindow</name>
+    <message>
+        <source>Alarm List</source>
+        <translation>报警列表</translation>
+    </message>
+    <message>
+        <source>Alarm Time</source>
+        <translation>报警时间</translation>
+    </message>
+    <message>
+        <source>Alarm No.</source>
+        <translation>报警编号</translation>
+    </message>
+    <message>
+        <source>Alarm Content</source>
+        <translation>报警内容</translation>
+    </message>
+    <message>
+        <source>Other Alarm File…</source>
+        <translation>其他报警文件…</translation>
+    </message>
+    <message>
+        <source>No alarm file beside the records.</source>
+        <translation>记录旁没有报警文件。</translation>
     </message>
 </context>
 </TS>

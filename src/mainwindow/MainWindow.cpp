@@ -2,6 +2,7 @@
 
 #include "automation/Automation.h"
 #include "export/ExcelExport.h"
+#include "mainwindow/AlarmListWindow.h"
 #include "mainwindow/FileDrop.h"
 #include "mainwindow/GaugeProgress.h"
 #include "mainwindow/RecentFilesMenu.h"
@@ -189,8 +190,11 @@ void MainWindow::applyCaptions(bool chinese)
         m_recentMenu->retitle(chinese);
     if (m_copyAction)
         applyToolTexts(chinese);
-    if (m_timeRange)
+    if (m_timeRange) {
         m_timeRange->setText(TimeRangeTexts::menuItem(chinese));
+        m_alarmListAction->setText(TimeRangeTexts::alarmListItem(chinese));
+        m_alarmList->setTexts(chinese);
+    }
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -555,6 +559,7 @@ void MainWindow::openChosen(const QString &path)
 {
     prepareOpen(path);
     showOpenOutcome(m_document.open(path));
+    findAlarmsBeside();
 }
 
 void MainWindow::prepareOpen(const QString &path)

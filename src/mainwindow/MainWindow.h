@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/AlarmHistory.h"
 #include "document/LogDocument.h"
 #include "document/RecordSource.h"
 #include "mainwindow/SaveChooser.h"
@@ -25,6 +26,7 @@ class QLabel;
 class QMenu;
 class RecentFilesMenu;
 class TimeRangeChooser;
+class AlarmListWindow;
 class WorkProgress;
 namespace Ui {
 class MainWindow;
@@ -273,11 +275,23 @@ private:
     // The time range: the pop-up menu item and its dialog.
 public:
     QAction *timeRangeAction() const { return m_timeRange; }
+    AlarmListWindow *alarmList() const { return m_alarmList; }
+    QAction *alarmListAction() const { return m_alarmListAction; }
 public slots:
     void chooseTimeRange();
+    void showAlarmList();
+    // Lists the alarms of `path` beside the records; false when it is not
+    // an alarm file that could be read.
+    bool useAlarmFile(const QString &path);
+    // Makes the first record at or after `time` of those shown the current row.
+    void goToTime(qint64 time);
 
 private:
     void buildTimeRange();
+    // The alarm file of the open data file's folder, when it has one.
+    void findAlarmsBeside();
+    void chooseAlarmFile();
+    void listAlarms();
     // The title with the open file's name, and the range shown if any.
     QString titleOfFile() const;
     // Where a range shows, the count and the title say so.
@@ -285,4 +299,7 @@ private:
 
     QAction *m_timeRange = nullptr;
     std::unique_ptr<TimeRangeChooser> m_ownTimeRanges;
+    QAction *m_alarmListAction = nullptr;
+    AlarmListWindow *m_alarmList = nullptr;
+    std::optional<AlarmHistory> m_alarms;
 };

@@ -2,10 +2,12 @@
 // count and title while a range shows. The log document keeps the range
 // through reloads and growth; everything that reads the grid sees its rows.
 
+#include "mainwindow/AlarmListWindow.h"
 #include "mainwindow/FindController.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/TimeRangeDialog.h"
 
+#include "platform/MessageSink.h"
 #include "records/MainTexts.h"
 #include "ui_MainWindow.h"
 
@@ -23,6 +25,16 @@ void MainWindow::buildTimeRange()
         m_services.timeRanges = m_ownTimeRanges.get();
     }
     m_timeRange->setText(TimeRangeTexts::menuItem(chineseUi()));
+
+    m_alarmListAction = new QAction(this);
+    m_alarmListAction->setObjectName(QStringLiteral("AlarmListAction"));
+    popupMenu->insertAction(m_saveAs, m_alarmListAction);
+    connect(m_alarmListAction, &QAction::triggered, this, &MainWindow::showAlarmList);
+    m_alarmListAction->setText(TimeRangeTexts::alarmListItem(chineseUi()));
+    m_alarmList = new AlarmListWindow(this);
+    m_alarmList->setTexts(chineseUi());
+    connect(m_alarmList, &AlarmListWindow::alarmChosen, this, &MainWindow::goToTime);
+    connect(m_alarmList, &AlarmListWindow::otherFileWanted, this, &MainWindow::chooseAlarmFile);
     m_find->setTimeLookup(
         {[this](int row) { return m_document.rowTime(row); },
          [this](qint64 time) { return m_document.firstShownRowAtOrAfter(time); }});
@@ -59,6 +71,7 @@ void MainWindow::chooseTimeRange()
     }
     setWindowTitle(titleOfFile());
     updateCountDisplay();
+    listAlarms();
     // The curve window draws what the grid shows.
     emit gridReloaded();
 }
@@ -85,4 +98,55 @@ void MainWindow::showTimeRangeState()
     ui->recordCountButton->setToolTip(TimeRangeTexts::countTip(zh, shown, all));
     if (!windowTitle().endsWith(TimeRangeTexts::titleSuffix(zh, m_document.timeRange())))
         setWindowTitle(titleOfFile());
+}
+
+void MainWindow::findAlarmsBeside()
+{
+    m_alarms.reset();
+    if (m_document.kind() == LogDocument::FileKind::RecordDatabase
+        || m_document.kind() == LogDocument::FileKind::BinaryData) {
+        if (const QString beside = AlarmHistory::findBeside(m_document.path()); !beside.isEmpty())
+            m_alarms = AlarmHistory::read(beside);
+    }
+    listAlarms();
+}
+
+bool MainWindow::useAlarmFile(const QString &path)
+{
+    std::optional<AlarmHistory> alarms = AlarmHistory::read(path);
+    if (!alarms)
+        return false;
+    m_alarms = std::move(alarms);
+    listAlarms();
+    return true;
+}
+
+void MainWindow::chooseAlarmFile()
+{
+    const QString path = m_services.files->chooseFileToOpen(m_alarmList);
+    if (!path.isEmpty() && !useAlarmFile(path))
+        message(MainTexts::captionNorvale(), MainTexts::invalidDatabase());
+}
+
+void MainWindow::listAlarms()
+{
+    const LogDocument::TimeRange range = m_document.timeRange();
+    m_alarmList->setAlarms(m_alarms, range.from, range.until);
+}
+
+void MainWindow::showAlarmList()
+{
+    m_alarmList->show();
+    m_alarmList->raise();
+}
+
+void MainWindow::goToTime(qint64 time)
+{
+    const int row = m_document.firstShownRowAtOrAfter(time);
+    if (row <= 0)
+        return;
+    const QModelIndex index = m_document.grid().index(row - 1, 0);
+    ui->recordGrid->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ui->recordGrid->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }

@@ -31,6 +31,11 @@ QString menuItem(bool chinese)
     return pick(chinese, QT_TRANSLATE_NOOP("TimeRangeDialog", "Time Range(&T)…"));
 }
 
+QString alarmListItem(bool chinese)
+{
+    return pick(chinese, QT_TRANSLATE_NOOP("TimeRangeDialog", "Alarm List(&A)…"));
+}
+
 QString countDisplay(bool chinese, int shown, int all)
 {
     // Short: the count display keeps its width.

@@ -79,6 +79,7 @@ public:
 // The main window's texts of a time range.
 namespace TimeRangeTexts {
 QString menuItem(bool chinese);
+QString alarmListItem(bool chinese);
 // The count display while a range shows: records shown of all.
 QString countDisplay(bool chinese, int shown, int all);
 QString countTip(bool chinese, int shown, int all);
