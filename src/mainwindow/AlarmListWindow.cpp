@@ -61,6 +61,10 @@ void AlarmListWindow::setTexts(bool chinese)
         m_path.isEmpty() ? pick(
             chinese, QT_TRANSLATE_NOOP("AlarmListWindow", "No alarm file beside the records."))
                          : m_path);
+    // Laid out now, shown or not, so that every caption has its room.
+    m_otherFile->setMinimumWidth(m_otherFile->sizeHint().width());
+    if (layout())
+        layout()->activate();
 }
 
 void AlarmListWindow::setAlarms(const std::optional<AlarmHistory> &history,

@@ -301,5 +301,7 @@ private:
     std::unique_ptr<TimeRangeChooser> m_ownTimeRanges;
     QAction *m_alarmListAction = nullptr;
     AlarmListWindow *m_alarmList = nullptr;
+    // The alarm file found beside the data file, read when the list first shows.
+    QString m_alarmsBeside;
     std::optional<AlarmHistory> m_alarms;
 };

@@ -103,11 +103,13 @@ void MainWindow::showTimeRangeState()
 void MainWindow::findAlarmsBeside()
 {
     m_alarms.reset();
+    m_alarmsBeside.clear();
     if (m_document.kind() == LogDocument::FileKind::RecordDatabase
-        || m_document.kind() == LogDocument::FileKind::BinaryData) {
-        if (const QString beside = AlarmHistory::findBeside(m_document.path()); !beside.isEmpty())
-            m_alarms = AlarmHistory::read(beside);
-    }
+        || m_document.kind() == LogDocument::FileKind::BinaryData)
+        m_alarmsBeside = AlarmHistory::findBeside(m_document.path());
+    // Runs without the list (the command line) read no alarms.
+    if (m_alarmList->isVisible() && !m_alarmsBeside.isEmpty())
+        m_alarms = AlarmHistory::read(m_alarmsBeside);
     listAlarms();
 }
 
@@ -117,6 +119,7 @@ bool MainWindow::useAlarmFile(const QString &path)
     if (!alarms)
         return false;
     m_alarms = std::move(alarms);
+    m_alarmsBeside.clear();
     listAlarms();
     return true;
 }
@@ -136,6 +139,10 @@ void MainWindow::listAlarms()
 
 void MainWindow::showAlarmList()
 {
+    if (!m_alarms && !m_alarmsBeside.isEmpty()) {
+        m_alarms = AlarmHistory::read(m_alarmsBeside);
+        listAlarms();
+    }
     m_alarmList->show();
     m_alarmList->raise();
 }
