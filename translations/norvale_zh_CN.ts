@@ -511,4 +511,82 @@
         <translation>计数: %1   最小: %2   最大: %3   平均: %4   总和: %5</translation>
     </message>
 </context>
+<context>
+    <name>TimeRangeDialog</name>
+    <message>
+        <source>Time Range(&amp;T)…</source>
+        <translation>时间范围(&amp;T)…</translation>
+    </message>
+    <message>
+        <source>Alarm List(&amp;A)…</source>
+        <translation>报警列表(&amp;A)…</translation>
+    </message>
+    <message>
+        <source>Range %1/%2</source>
+        <translation>范围 %1/%2</translation>
+    </message>
+    <message>
+        <source>%1 of %2 records in the time range</source>
+        <translation>时间范围内 %1 条，共 %2 条</translation>
+    </message>
+    <message>
+        <source> (time range %1 … %2)</source>
+        <translation>（时间范围 %1 … %2）</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>全部</translation>
+    </message>
+    <message>
+        <source>Time Range</source>
+        <translation>时间范围</translation>
+    </message>
+    <message>
+        <source>From(&amp;F):</source>
+        <translation>从(&amp;F):</translation>
+    </message>
+    <message>
+        <source>Until(&amp;U):</source>
+        <translation>到(&amp;U):</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Write a time as 2013-05-07 08:10:00, a date alone, or leave it empty.</source>
+        <translation>时间写作 2013-05-07 08:10:00，或只写日期，或留空。</translation>
+    </message>
+</context>
+<context>
+    <name>AlarmListWindow</name>
+    <message>
+        <source>Alarm List</source>
+        <translation>报警列表</translation>
+    </message>
+    <message>
+        <source>Alarm Time</source>
+        <translation>报警时间</translation>
+    </message>
+    <message>
+        <source>Alarm No.</source>
+        <translation>报警编号</translation>
+    </message>
+    <message>
+        <source>Alarm Content</source>
+        <translation>报警内容</translation>
+    </message>
+    <message>
+        <source>Other Alarm File…</source>
+        <translation>其他报警文件…</translation>
+    </message>
+    <message>
+        <source>No alarm file beside the records.</source>
+        <translation>记录旁没有报警文件。</translation>
+    </message>
+</context>
 </TS>

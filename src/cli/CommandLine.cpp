@@ -11,8 +11,10 @@
 #include "platform/StopSignals.h"
 #include "platform/WorkProgress.h"
 #include "printing/PrintJobSink.h"
+#include "records/AlarmStatistics.h"
 #include "records/CsvWriter.h"
 #include "records/GridStatistics.h"
+#include "records/RecordTime.h"
 #include "records/Translations.h"
 
 #include <QBuffer>
@@ -157,7 +159,8 @@ private:
 };
 
 // What an option's value is read as.
-enum class ValueKind { None, Text, Integer, Output, Language, Encoding };
+// A time's first second for a lower bound, its last for an upper one.
+enum class ValueKind { None, Text, Integer, Output, Language, Encoding, FirstSecond, LastSecond };
 
 // One option: its name, its value and where the value goes. An integer
 // value must lie in [low, high].
@@ -195,6 +198,10 @@ const Option Options[] = {
     {"--scale", ValueKind::Integer, 1, 4,
      [](CommandLine &c, qint64 n, const QString &) { c.scale = int(n); }},
     {"--tags", ValueKind::Text, 0, 0, [](CommandLine &c, qint64, const QString &v) { c.tags = v; }},
+    {"--from", ValueKind::FirstSecond, 0, 0,
+     [](CommandLine &c, qint64 n, const QString &) { c.from = n; }},
+    {"--until", ValueKind::LastSecond, 0, 0,
+     [](CommandLine &c, qint64 n, const QString &) { c.until = n; }},
     {"--encoding", ValueKind::Encoding, 0, 0,
      [](CommandLine &c, qint64 n, const QString &) {
          c.encoding = CsvEncoding(n);
@@ -231,7 +238,8 @@ QString readValue(const Option &option, const QString &text, qint64 &number)
                                                            {"xlsx", Output::Xlsx},
                                                            {"png", Output::Png},
                                                            {"pdf", Output::Pdf},
-                                                           {"stats", Output::Stats}};
+                                                           {"stats", Output::Stats},
+                                                           {"alarm-stats", Output::AlarmStats}};
         for (const auto &[word, output] : outputs) {
             if (text == QLatin1String(word)) {
                 number = qint64(output);
@@ -254,6 +262,14 @@ QString readValue(const Option &option, const QString &text, qint64 &number)
         number = qint64(*encoding);
         return {};
     }
+    case ValueKind::FirstSecond:
+    case ValueKind::LastSecond: {
+        const std::optional<RecordTime::Span> span = RecordTime::parseSpan(QStringView(text));
+        if (!span)
+            return name + QStringLiteral(": expected a time as 2013-05-07 08:10:00 or a date");
+        number = option.kind == ValueKind::FirstSecond ? span->first : span->last;
+        return {};
+    }
     }
     return {};
 }
@@ -270,6 +286,8 @@ QString combinationProblem(const CommandLine &command)
             return QStringLiteral("--encoding needs --to csv");
         if (command.start || command.end)
             return QStringLiteral("--start and --end need --to pdf");
+        if (command.from || command.until)
+            return QStringLiteral("--from and --until need --to");
         return {};
     }
     if (command.encodingGiven && command.to != CommandLine::Output::Csv)
@@ -277,14 +295,14 @@ QString combinationProblem(const CommandLine &command)
     // With a sheet the display format list is not the user's to pick.
     if (command.format && !command.tags.isEmpty())
         return QStringLiteral("--format and --tags exclude each other");
-    const bool textOut
-        = command.to == CommandLine::Output::Csv || command.to == CommandLine::Output::Stats;
+    const bool textOut = command.to == CommandLine::Output::Csv
+        || command.to == CommandLine::Output::Stats || command.to == CommandLine::Output::AlarmStats;
     if (command.file.isEmpty())
         return QStringLiteral("--to: missing FILE");
     if (command.out.isEmpty() && !textOut)
         return QStringLiteral("--to: missing -o OUT");
     if (command.out == QLatin1String("-") && !textOut)
-        return QStringLiteral("-o: standard output takes only csv and stats");
+        return QStringLiteral("-o: standard output takes only csv, stats and alarm-stats");
     if (command.to == CommandLine::Output::Pdf)
         return pageFilesProblem(command.out, command.file);
     if (!isStdout(command.out))
@@ -353,6 +371,33 @@ bool writeCsvRows(const CommandLine &command, const MainWindow &main)
     SafeOutputFile out(command.out);
     if (!out.open(command.file)
         || !writeGridCsv(main.recordGrid(), out.device(), command.encoding, stopOnSignal)
+        || !out.commit()) {
+        const QString reason
+            = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
+        out.discard();
+        printError(QStringLiteral("cannot write ") + command.out + QStringLiteral(": ") + reason);
+        return false;
+    }
+    return true;
+}
+
+// The alarm statistics of the grid's alarms in the range asked for, as CSV.
+bool writeAlarmStatistics(const CommandLine &command, const MainWindow &main)
+{
+    const GridAlarms alarms = alarmsOfGrid(main.recordGrid());
+    const AlarmStatistics statistics = alarmStatistics(alarms.alarms, command.from, command.until);
+    if (isStdout(command.out)) {
+        std::fflush(stdout);
+        StdoutDevice out;
+        if (!writeAlarmStatisticsCsv(statistics, out) || !out.failure().isEmpty()) {
+            printError(QStringLiteral("cannot write stdout: ")
+                       + (out.failure().isEmpty() ? out.errorString() : out.failure()));
+            return false;
+        }
+        return true;
+    }
+    SafeOutputFile out(command.out);
+    if (!out.open(command.file) || !writeAlarmStatisticsCsv(statistics, out.device())
         || !out.commit()) {
         const QString reason
             = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
@@ -506,7 +551,8 @@ QString CommandLine::usage()
         "usage: norvale [FILE]\n"
         "       norvale --to csv|xlsx|png|pdf|stats FILE [-o OUT] [--buffer N] [--format F]\n"
         "               [--tags SHEET] [--lang zh|en] [--start ID] [--end ID] [--scale N]\n"
-        "               [--encoding E]\n"
+        "               [--encoding E] [--from T] [--until T]\n"
+        "       norvale --to alarm-stats ALARMFILE [-o OUT] [--from T] [--until T]\n"
         "  --to csv    the record grid as CSV (to OUT, or to stdout)\n"
         "  --to xlsx   the export of the record grid, saved to OUT\n"
         "  --to png    the curve picture, saved to OUT\n"
@@ -519,7 +565,10 @@ QString CommandLine::usage()
         "  --start ID  first ID to print (pdf)\n"
         "  --end ID    last ID to print (pdf)\n"
         "  --scale N   N times the pixels in each direction, 1..4 (png)\n"
-        "  --encoding E  utf-8 (default), utf-8-bom or gb18030 (csv)\n");
+        "  --encoding E  utf-8 (default), utf-8-bom or gb18030 (csv)\n"
+        "  --from T    only the records at or after time T (2013-05-07 08:10:00, a date)\n"
+        "  --until T   only the records at or before time T\n"
+        "  --to alarm-stats  the alarm statistics of an alarm file as CSV\n");
 }
 
 bool CommandLine::takesValue(const QString &option)
@@ -625,6 +674,17 @@ int runHeadless(const CommandLine &command)
         return 1;
     }
 
+    if (command.to == CommandLine::Output::AlarmStats) {
+        if (!main.document().holdsAlarms()) {
+            printError(QStringLiteral("--to alarm-stats: not an alarm file: ")
+                       + command.fileShown());
+            return 2;
+        }
+    } else if (command.from || command.until) {
+        // The records the time range dialog would show.
+        main.document().setTimeRange({command.from, command.until});
+    }
+
     bool written = true;
     switch (command.to) {
     case CommandLine::Output::Csv:
@@ -641,6 +701,8 @@ int runHeadless(const CommandLine &command)
         break;
     case CommandLine::Output::Stats:
         written = writeStatistics(command, main);
+    case CommandLine::Output::AlarmStats:
+        written = writeAlarmStatistics(command, main);
         break;
     case CommandLine::Output::None:
         break;

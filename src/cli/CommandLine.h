@@ -10,7 +10,7 @@
 // `norvale [FILE]` and `norvale --to KIND FILE [-o OUT] ...`.
 struct CommandLine
 {
-    enum class Output { None, Csv, Xlsx, Png, Pdf, Stats };
+    enum class Output { None, Csv, Xlsx, Png, Pdf, Stats, AlarmStats };
 
     Output to = Output::None;
     QString file;
@@ -26,6 +26,9 @@ struct CommandLine
     std::optional<qint64> start;
     std::optional<qint64> end;
     int scale = 1; // --scale: pixels per picture pixel (png)
+    // --from, --until: the records of this time range, bounds included.
+    std::optional<qint64> from;
+    std::optional<qint64> until;
     bool help = false;
     bool version = false;
 

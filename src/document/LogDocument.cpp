@@ -7,6 +7,7 @@
 #include "records/GridSizeGuard.h"
 #include "records/LogFileFormat.h"
 #include "records/TagValue.h"
+#include "records/RecordTime.h"
 
 #include <QFileInfo>
 
@@ -92,12 +93,20 @@ LoadLimits LogDocument::databaseLimits() const
 
 void LogDocument::clear()
 {
+    m_timeIndex.reset();
     m_grid.makeEmpty();
     m_gridState = GridState::Empty;
 }
 
 LogDocument::Outcome LogDocument::open(const QString &path)
 {
+    m_range = {};
+    return openFile(path);
+}
+
+LogDocument::Outcome LogDocument::openFile(const QString &path)
+{
+    m_timeIndex.reset();
     m_path = path;
     m_kind = FileKind::None;
     m_buffer = 1;
@@ -255,15 +264,20 @@ LogDocument::Outcome LogDocument::fillBinary(qint64 fileSize, ValueFormat::Forma
 LogDocument::Outcome LogDocument::selectBuffer(int buffer)
 {
     m_buffer = buffer;
-    return loadRecordBuffer();
+    m_timeIndex.reset();
+    const Outcome outcome = loadRecordBuffer();
+    showRangeAgain();
+    return outcome;
 }
 
 LogDocument::Outcome LogDocument::selectFormat(ValueFormat::Format format)
 {
     m_format = format;
-    if (m_kind == FileKind::RecordDatabase)
-        return loadRecordBuffer();
-    return rereadBinaryData();
+    m_timeIndex.reset();
+    const Outcome outcome
+        = m_kind == FileKind::RecordDatabase ? loadRecordBuffer() : rereadBinaryData();
+    showRangeAgain();
+    return outcome;
 }
 
 LogDocument::Outcome LogDocument::rereadBinaryData()
@@ -296,13 +310,14 @@ LogDocument::ReloadSteps LogDocument::reload()
     const int buffer = m_buffer;
     const ValueFormat::Format format = m_format;
     ReloadSteps steps;
-    steps.open = open(m_path);
+    steps.open = openFile(m_path);
     // The file under the name may be of another kind now.
     if (kind == FileKind::RecordDatabase && m_kind == kind && buffer != 1)
         steps.buffer = selectBuffer(buffer);
     if (format != ValueFormat::Format::Unsigned16 && formatSelectable())
         steps.format = selectFormat(format);
     rememberGrowth();
+    showRangeAgain();
     return steps;
 }
 
@@ -312,13 +327,17 @@ LogDocument::Outcome LogDocument::readGrowth()
     if (!file.open(m_path))
         return {Status::Unreadable};
     const bool alarms = holdsAlarms();
-    return fillBinary(file.size(), m_format, false,
-                      [&] { return appendBinaryRecords(file, m_grid, alarms, m_progress); });
+    m_timeIndex.reset();
+    const Outcome outcome = fillBinary(file.size(), m_format, false, [&] {
+        return appendBinaryRecords(file, m_grid, alarms, m_progress);
+    });
+    showRangeAgain();
+    return outcome;
 }
 
 LogGrowth::Change LogDocument::changeSinceRead() const
 {
-    if (isDatabase() || !m_growth.covers(m_path, m_grid.rows()))
+    if (isDatabase() || !m_growth.covers(m_path, m_grid.wholeRows()))
         return LogGrowth::Change::Whole;
     return m_growth.changeSince(m_path);
 }
@@ -333,9 +352,10 @@ void LogDocument::rememberGrowth()
     const qint64 record
         = qint64(alarms ? LogFileFormat::AlarmRecordSize : LogFileFormat::DataRecordSize);
     const qint64 rows = std::max<qint64>(QFileInfo(m_path).size() / record, 1);
-    if (rows != m_grid.rows() || (rows > 1 && m_grid.cellUtf8(0, int(rows) - 1).isEmpty()))
+    if (rows != m_grid.wholeRows()
+        || (rows > 1 && m_grid.wholeCellUtf8(0, int(rows) - 1).isEmpty()))
         return;
-    m_growth.remember(m_path, alarms, m_grid.rows());
+    m_growth.remember(m_path, alarms, m_grid.wholeRows());
 }
 
 LogDocument::Kept LogDocument::keep() const
@@ -350,6 +370,7 @@ LogDocument::Kept LogDocument::keep() const
     kept.tagSheet = m_tagSheet;
     kept.tagSheetPath = m_tagSheetPath;
     kept.tagColumns = m_grid.tagColumns();
+    kept.range = m_range;
     return kept;
 }
 
@@ -362,6 +383,62 @@ void LogDocument::restore(Kept &kept)
     m_gridState = kept.gridState;
     m_tagSheet = kept.tagSheet;
     m_tagSheetPath = kept.tagSheetPath;
+    m_range = kept.range;
+    m_timeIndex.reset();
     m_grid.restore(std::move(kept.grid));
     m_grid.setTagColumns(std::move(kept.tagColumns));
+    showRangeAgain();
+}
+
+const TimeIndex &LogDocument::timeIndex() const
+{
+    if (!m_timeIndex)
+        m_timeIndex = std::make_unique<TimeIndex>(holdsAlarms() ? TimeIndex::ofAlarms(m_grid)
+                                                                : TimeIndex::ofDataRecords(m_grid));
+    return *m_timeIndex;
+}
+
+void LogDocument::setTimeRange(const TimeRange &range)
+{
+    m_range = range;
+    showRangeAgain();
+}
+
+void LogDocument::showRangeAgain()
+{
+    if (!m_range.limits() || m_kind == FileKind::None) {
+        m_grid.showAllRows();
+        return;
+    }
+    m_grid.showRows(timeIndex().rowsInRange(m_range.from, m_range.until));
+}
+
+int LogDocument::wholeRecordCount() const
+{
+    const int rows = m_grid.wholeRows();
+    return rows == 2 ? 0 : rows - 1;
+}
+
+std::optional<qint64> LogDocument::rowTime(int row) const
+{
+    if (row < 1 || row >= m_grid.rows())
+        return std::nullopt;
+    if (holdsAlarms())
+        return RecordTime::alarmTime(m_grid.cellUtf8(1, row).view());
+    return RecordTime::recordTime(m_grid.cellUtf8(1, row).view(), m_grid.cellUtf8(2, row).view());
+}
+
+int LogDocument::firstShownRowAtOrAfter(qint64 time) const
+{
+    const std::optional<qint64> from = m_range.from ? std::max(*m_range.from, time) : time;
+    const auto entries = timeIndex().entriesInRange(from, m_range.until);
+    if (entries.empty())
+        return -1;
+    const int whole = entries.front().row;
+    if (!m_grid.showsSomeRows())
+        return whole;
+    // The shown rows are a time range of the whole grid, in grid order.
+    const std::vector<int> &shown = m_grid.shownRows();
+    const auto at = std::lower_bound(shown.begin(), shown.end(), whole);
+    return at != shown.end() && *at == whole ? int(at - shown.begin()) + 1 : -1;
 }

@@ -2,9 +2,11 @@
 
 #include "automation/Automation.h"
 #include "export/ExcelExport.h"
+#include "mainwindow/AlarmListWindow.h"
 #include "mainwindow/FileDrop.h"
 #include "mainwindow/GaugeProgress.h"
 #include "mainwindow/RecentFilesMenu.h"
+#include "mainwindow/TimeRangeDialog.h"
 #include "mainwindow/WorkProgressDialog.h"
 #include "platform/Fonts.h"
 #include "platform/MemoryBudget.h"
@@ -148,6 +150,7 @@ MainWindow::MainWindow(const MainWindowServices &services, QWidget *parent)
     Translations::install(chineseUi());
     buildTools();
     buildTagSheetTools();
+    buildTimeRange();
 }
 
 MainWindow::~MainWindow() = default;
@@ -205,6 +208,11 @@ void MainWindow::applyCaptions(bool chinese)
     if (m_copyAction)
         applyToolTexts(chinese);
     applyTagSheetTexts(chinese);
+    if (m_timeRange) {
+        m_timeRange->setText(TimeRangeTexts::menuItem(chinese));
+        m_alarmListAction->setText(TimeRangeTexts::alarmListItem(chinese));
+        m_alarmList->setTexts(chinese);
+    }
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -397,7 +405,8 @@ void MainWindow::showInLanguage()
     applyCaptions(zh);
     ui->recordCountButton->setText(MainTexts::countDisplay(zh, m_document.grid().recordCount()));
     setWindowTitle(m_document.path().isEmpty() ? withTagSheet(MainTexts::windowTitle(zh))
-                                               : titleWithFile(zh, m_titleName));
+                                               : titleOfFile());
+    showTimeRangeState();
 
     // Only the items' texts change: the list goes on naming the buffer the
     // grid shows, and a reload reads that one.
@@ -447,6 +456,7 @@ void MainWindow::updateCountDisplay()
 {
     ui->recordCountButton->setText(
         MainTexts::countDisplay(chineseUi(), m_document.grid().recordCount()));
+    showTimeRangeState();
 }
 
 void MainWindow::message(const QString &caption, const QString &text)
@@ -576,6 +586,7 @@ void MainWindow::openChosen(const QString &path)
     takeFolderTagSheet(path);
     prepareOpen(path);
     showOpenOutcome(m_document.open(path));
+    findAlarmsBeside();
 }
 
 void MainWindow::prepareOpen(const QString &path)

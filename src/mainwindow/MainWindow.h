@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/AlarmHistory.h"
 #include "document/LogDocument.h"
 #include "document/RecordSource.h"
 #include "mainwindow/SaveChooser.h"
@@ -24,6 +25,8 @@ class OptionsStore;
 class QLabel;
 class QMenu;
 class RecentFilesMenu;
+class TimeRangeChooser;
+class AlarmListWindow;
 class WorkProgress;
 namespace Ui {
 class MainWindow;
@@ -71,6 +74,8 @@ struct MainWindowServices
     // the window back as it was; when empty, a progress dialog with Cancel
     // shows after half a second.
     WorkProgress *progress = nullptr;
+    // Asks for the time range to show; the time range dialog when empty.
+    TimeRangeChooser *timeRanges = nullptr;
 };
 
 // The main window: toolbar, record grid and options over the open log
@@ -301,4 +306,37 @@ private:
     FileFollower *m_follower = nullptr;
     QLabel *m_goneNotice = nullptr;
     bool m_fileGone = false;
+
+    // The time range: the pop-up menu item and its dialog.
+public:
+    QAction *timeRangeAction() const { return m_timeRange; }
+    AlarmListWindow *alarmList() const { return m_alarmList; }
+    QAction *alarmListAction() const { return m_alarmListAction; }
+public slots:
+    void chooseTimeRange();
+    void showAlarmList();
+    // Lists the alarms of `path` beside the records; false when it is not
+    // an alarm file that could be read.
+    bool useAlarmFile(const QString &path);
+    // Makes the first record at or after `time` of those shown the current row.
+    void goToTime(qint64 time);
+
+private:
+    void buildTimeRange();
+    // The alarm file of the open data file's folder, when it has one.
+    void findAlarmsBeside();
+    void chooseAlarmFile();
+    void listAlarms();
+    // The title with the open file's name, and the range shown if any.
+    QString titleOfFile() const;
+    // Where a range shows, the count and the title say so.
+    void showTimeRangeState();
+
+    QAction *m_timeRange = nullptr;
+    std::unique_ptr<TimeRangeChooser> m_ownTimeRanges;
+    QAction *m_alarmListAction = nullptr;
+    AlarmListWindow *m_alarmList = nullptr;
+    // The alarm file found beside the data file, read when the list first shows.
+    QString m_alarmsBeside;
+    std::optional<AlarmHistory> m_alarms;
 };

@@ -94,6 +94,7 @@ void RecordGridModel::closeReset(bool own)
 
 void RecordGridModel::setRows(int rows)
 {
+    showAllRows();
     if (isRaw()) {
         setRawRows(rows);
         return;
@@ -108,6 +109,7 @@ void RecordGridModel::setRows(int rows)
 
 void RecordGridModel::setCols(int cols)
 {
+    showAllRows();
     if (isRaw()) {
         setRawCols(cols);
         return;
@@ -120,7 +122,31 @@ void RecordGridModel::setCols(int cols)
     m_garbage += cut;
 }
 
+void RecordGridModel::showRows(std::vector<int> wholeRows)
+{
+    const bool own = openReset();
+    std::erase_if(wholeRows, [this](int row) { return row < 1 || row >= m_rows; });
+    m_shownRows = std::move(wholeRows);
+    m_showsSome = true;
+    closeReset(own);
+}
+
+void RecordGridModel::showAllRows()
+{
+    if (!m_showsSome)
+        return;
+    const bool own = openReset();
+    std::vector<int>().swap(m_shownRows);
+    m_showsSome = false;
+    closeReset(own);
+}
+
 CellText RecordGridModel::cellUtf8(int col, int row) const
+{
+    return wholeCellUtf8(col, wholeRow(row));
+}
+
+CellText RecordGridModel::wholeCellUtf8(int col, int row) const
 {
     if (!inside(col, row))
         return {};
@@ -136,8 +162,12 @@ CellText RecordGridModel::cellUtf8(int col, int row) const
 
 void RecordGridModel::rowUtf8(int row, CellText *cells, int count) const
 {
-    if (m_stored && !m_tagColumns && row >= 1 && row <= m_rawCount && row > m_overlayLastRow
-        && row < m_split) {
+    wholeRowUtf8(wholeRow(row), cells, count);
+}
+
+void RecordGridModel::wholeRowUtf8(int row, CellText *cells, int count) const
+{
+    if (m_stored && !m_tagColumns && row >= 1 && row <= m_rawCount && row > m_overlayLastRow && row < m_split) {
         const int shown = std::max(0, std::min({count, m_cols, m_shape.cols}));
         for (int c = 0; c < shown; ++c)
             m_stored->cell(c, row - 1, cells[c]);
@@ -146,12 +176,13 @@ void RecordGridModel::rowUtf8(int row, CellText *cells, int count) const
         return;
     }
     for (int c = 0; c < count; ++c)
-        cells[c] = cellUtf8(c, row);
+        cells[c] = wholeCellUtf8(c, row);
 }
 
-std::optional<CellNumber> RecordGridModel::cellNumber(int col, int row,
+std::optional<CellNumber> RecordGridModel::cellNumber(int col, int shownRow,
                                                       ValueFormat::Format textsIn) const
 {
+    const int row = wholeRow(shownRow);
     if (!inside(col, row))
         return std::nullopt;
     const char separator = systemSeparatorForTexts();
@@ -165,8 +196,9 @@ std::optional<CellNumber> RecordGridModel::cellNumber(int col, int row,
     return rawNumber(col, row, textsIn);
 }
 
-bool RecordGridModel::cellIsNumber(int col, int row) const
+bool RecordGridModel::cellIsNumber(int col, int shownRow) const
 {
+    const int row = wholeRow(shownRow);
     if (!isRaw() || !inside(col, row) || row < 1 || row > m_rawCount)
         return false;
     if (row <= m_overlayLastRow && m_overlay.count(key(col, row)) != 0)
@@ -228,8 +260,9 @@ RecordGridModel::Span RecordGridModel::store(QByteArrayView utf8)
     return Span::make(std::uint64_t(offset), std::uint64_t(utf8.size()));
 }
 
-void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
+void RecordGridModel::setCellUtf8(int col, int shownRow, QByteArrayView utf8)
 {
+    const int row = wholeRow(shownRow);
     if (!inside(col, row))
         return;
     if (!isRaw()) {
@@ -237,7 +270,7 @@ void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
         const Span old = s;
         s = store(utf8);
         m_garbage += storedSize(old);
-        changed(col, row);
+        changed(col, shownRow);
         return;
     }
     const auto it = m_overlay.find(key(col, row));
@@ -254,7 +287,7 @@ void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
         m_overlayLastRow = std::max(m_overlayLastRow, row);
     }
     m_garbage += storedSize(old);
-    changed(col, row);
+    changed(col, shownRow);
 }
 
 RecordGridModel::Span RecordGridModel::appendLongText(QByteArrayView utf8)
@@ -336,6 +369,7 @@ qint64 RecordGridModel::memoryUse() const
 
 void RecordGridModel::makeEmpty()
 {
+    showAllRows();
     const bool own = openReset();
     const int oldCols = m_cols;
     m_rows = 2;
@@ -396,6 +430,7 @@ void RecordGridModel::restore(KeptGrid kept)
 {
     if (!kept)
         return;
+    showAllRows();
     const bool own = openReset();
     m_rows = kept->rows;
     m_cols = kept->cols;
@@ -444,6 +479,7 @@ int RecordGridModel::rawCols(RawKind kind, ValueFormat::Format format) const
 void RecordGridModel::beginRawRecords(RawKind kind, ValueFormat::Format format,
                                       const ValueFormat::DecimalSeparator &separator)
 {
+    showAllRows();
     m_separator = separator;
     const RawShape shape {format, rawCols(kind, format)};
     if (kind == m_rawKind && isRaw()) {
@@ -484,6 +520,7 @@ void RecordGridModel::beginRawRecords(RawKind kind, ValueFormat::Format format,
 
 void RecordGridModel::setStoredRecords(std::unique_ptr<StoredRecords> records)
 {
+    showAllRows();
     const int count = int(std::min<qint64>(records->count(), MaxRows - 1));
     records->truncate(count);
     // One reset for all of it: the rows below the title go, the titles go beside
@@ -512,6 +549,7 @@ void RecordGridModel::reserveRawRecords(qint64 count)
 
 char *RecordGridModel::rawRecords(int first, int count)
 {
+    showAllRows();
     if (!isRaw() || m_rawKind == RawKind::Stored || first < 1 || first > m_rawCount + 1
         || count < 0)
         throw std::bad_alloc();
@@ -853,7 +891,7 @@ void RecordGridModel::endBatch() noexcept
 
 int RecordGridModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_rows - 1;
+    return parent.isValid() ? 0 : rows() - 1;
 }
 
 int RecordGridModel::columnCount(const QModelIndex &parent) const

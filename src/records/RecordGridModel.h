@@ -66,9 +66,31 @@ public:
     explicit RecordGridModel(QObject *parent = nullptr);
     ~RecordGridModel() override;
 
-    // Grid dimensions, counting the title row and the ID column.
-    int rows() const { return m_rows; }
+    // Grid dimensions, counting the title row and the ID column. With shown
+    // rows (showRows) rows() counts those alone.
+    int rows() const { return m_showsSome ? int(m_shownRows.size()) + 1 : m_rows; }
     int cols() const { return m_cols; }
+
+    // A part of the rows shown (a time range): rows 1.. then show the grid's
+    // rows `wholeRows` (ascending, each 1 .. wholeRows() - 1), and every
+    // reader and writer of cells and the views go by the shown rows. Any
+    // change of the grid's shape or records (a load) shows every row again.
+    void showRows(std::vector<int> wholeRows);
+    void showAllRows();
+    bool showsSomeRows() const { return m_showsSome; }
+    const std::vector<int> &shownRows() const { return m_shownRows; }
+    // The rows of the whole grid, shown or not.
+    int wholeRows() const { return m_rows; }
+    // The row of the whole grid that shown row `row` is; -1 past the shown rows.
+    int wholeRow(int row) const
+    {
+        if (!m_showsSome || row <= 0)
+            return row;
+        return row <= int(m_shownRows.size()) ? m_shownRows[std::size_t(row) - 1] : -1;
+    }
+    // A cell of the whole grid, shown or not.
+    CellText wholeCellUtf8(int col, int wholeRow) const;
+    void wholeRowUtf8(int wholeRow, CellText *cells, int count) const;
     // New counts keep every cell that lies inside both the old and the new bounds.
     void setRows(int rows);
     void setCols(int cols);
@@ -154,7 +176,13 @@ public:
 
     // The count that the record count display shows: 0 for a grid of exactly
     // 2 rows (which holds no records), row count - 1 otherwise.
-    int recordCount() const { return m_rows == 2 ? 0 : m_rows - 1; }
+    // Shown rows are counted as they are: a range may hold one record.
+    int recordCount() const
+    {
+        if (m_showsSome)
+            return int(m_shownRows.size());
+        return m_rows == 2 ? 0 : m_rows - 1;
+    }
 
     // Column widths in pixels. Setting the default width resets every column.
     int defaultColWidth() const { return m_defaultColWidth; }
@@ -291,6 +319,9 @@ private:
 
     int m_rows = 2;
     int m_cols = 2;
+    // The whole grid's rows that rows 1.. show, while m_showsSome.
+    std::vector<int> m_shownRows;
+    bool m_showsSome = false;
     // Without raw records: a span per cell, row by row.
     std::vector<Span> m_spans;
     // With raw records: the records back to back, and the cells set
