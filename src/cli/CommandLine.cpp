@@ -234,12 +234,9 @@ QString readValue(const Option &option, const QString &text, qint64 &number)
         return name + QStringLiteral(": expected %1 to %2").arg(option.low).arg(option.high);
     case ValueKind::Output: {
         using Output = CommandLine::Output;
-        const std::pair<const char *, Output> outputs[] = {{"csv", Output::Csv},
-                                                           {"xlsx", Output::Xlsx},
-                                                           {"png", Output::Png},
-                                                           {"pdf", Output::Pdf},
-                                                           {"stats", Output::Stats},
-                                                           {"alarm-stats", Output::AlarmStats}};
+        const std::pair<const char *, Output> outputs[]
+            = {{"csv", Output::Csv}, {"xlsx", Output::Xlsx},   {"png", Output::Png},
+               {"pdf", Output::Pdf}, {"stats", Output::Stats}, {"alarm-stats", Output::AlarmStats}};
         for (const auto &[word, output] : outputs) {
             if (text == QLatin1String(word)) {
                 number = qint64(output);
@@ -296,7 +293,8 @@ QString combinationProblem(const CommandLine &command)
     if (command.format && !command.tags.isEmpty())
         return QStringLiteral("--format and --tags exclude each other");
     const bool textOut = command.to == CommandLine::Output::Csv
-        || command.to == CommandLine::Output::Stats || command.to == CommandLine::Output::AlarmStats;
+        || command.to == CommandLine::Output::Stats
+        || command.to == CommandLine::Output::AlarmStats;
     if (command.file.isEmpty())
         return QStringLiteral("--to: missing FILE");
     if (command.out.isEmpty() && !textOut)
@@ -701,6 +699,7 @@ int runHeadless(const CommandLine &command)
         break;
     case CommandLine::Output::Stats:
         written = writeStatistics(command, main);
+        break;
     case CommandLine::Output::AlarmStats:
         written = writeAlarmStatistics(command, main);
         break;

@@ -6,8 +6,8 @@
 #include "records/GridLayout.h"
 #include "records/GridSizeGuard.h"
 #include "records/LogFileFormat.h"
-#include "records/TagValue.h"
 #include "records/RecordTime.h"
+#include "records/TagValue.h"
 
 #include <QFileInfo>
 

@@ -167,7 +167,8 @@ void RecordGridModel::rowUtf8(int row, CellText *cells, int count) const
 
 void RecordGridModel::wholeRowUtf8(int row, CellText *cells, int count) const
 {
-    if (m_stored && !m_tagColumns && row >= 1 && row <= m_rawCount && row > m_overlayLastRow && row < m_split) {
+    if (m_stored && !m_tagColumns && row >= 1 && row <= m_rawCount && row > m_overlayLastRow
+        && row < m_split) {
         const int shown = std::max(0, std::min({count, m_cols, m_shape.cols}));
         for (int c = 0; c < shown; ++c)
             m_stored->cell(c, row - 1, cells[c]);
