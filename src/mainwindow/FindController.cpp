@@ -21,7 +21,7 @@ FindController::FindController(QWidget *window, RecordGridView *view, const Reco
                                        void (FindController::*slot)()) {
         auto *action = new QAction(window);
         action->setObjectName(QLatin1String(name));
-        action->setShortcuts({key});
+        action->setShortcut(key);
         action->setShortcutContext(Qt::WindowShortcut);
         window->addAction(action);
         connect(action, &QAction::triggered, this, slot);
