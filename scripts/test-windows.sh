@@ -90,6 +90,8 @@ ver="$(wine "$out/norvale.exe" --version 2>/dev/null)"
 if [ "$ver" = "Norvale $version" ]; then pass "--version"; else fail "--version" "printed '$ver'"; fi
 if [ -x "$root/build/norvale" ]; then
   for file in "$samples"/*; do
+    # The sample files only; samples/binary/ holds the binary alarm file's folder.
+    [ -f "$file" ] || continue
     base="$(basename "$file")"
     wine "$out/norvale.exe" --to csv "$(winepath -w "$file")" >"$logs/$base.win.csv" 2>/dev/null
     QT_QPA_PLATFORM=offscreen "$root/build/norvale" --to csv "$file" >"$logs/$base.linux.csv" 2>/dev/null
@@ -103,7 +105,7 @@ if [ -x "$root/build/norvale" ]; then
     rm -rf "$logs/x-win" "$logs/x-linux"
     unzip -q "$logs/$base.win.xlsx" -d "$logs/x-win" 2>/dev/null
     unzip -q "$logs/$base.linux.xlsx" -d "$logs/x-linux" 2>/dev/null
-    if [ -d "$logs/x-win" ] && diff -r "$logs/x-win" "$logs/x-linux" >/dev/null; then
+    if [ -d "$logs/x-win" ] && diff -r -x core.xml "$logs/x-win" "$logs/x-linux" >/dev/null; then
       pass "--to xlsx $base"
     else
       fail "--to xlsx $base" "differs from the Linux build's"
