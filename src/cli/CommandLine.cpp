@@ -23,6 +23,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <utility>
 
@@ -352,14 +353,14 @@ private:
     QString m_failure;
 };
 
-// The grid as CSV to OUT or to stdout.
-bool writeCsvRows(const CommandLine &command, const MainWindow &main)
+// Text that `write` makes, to stdout or (through a temporary file put in
+// place when whole) to OUT; a failure is printed with its reason.
+bool writeTextOutput(const CommandLine &command, const std::function<bool(QIODevice &)> &write)
 {
     if (isStdout(command.out)) {
         std::fflush(stdout);
         StdoutDevice out;
-        if (!writeGridCsv(main.recordGrid(), out, command.encoding, stopOnSignal)
-            || !out.failure().isEmpty()) {
+        if (!write(out) || !out.failure().isEmpty()) {
             printError(QStringLiteral("cannot write stdout: ")
                        + (out.failure().isEmpty() ? out.errorString() : out.failure()));
             return false;
@@ -367,9 +368,7 @@ bool writeCsvRows(const CommandLine &command, const MainWindow &main)
         return true;
     }
     SafeOutputFile out(command.out);
-    if (!out.open(command.file)
-        || !writeGridCsv(main.recordGrid(), out.device(), command.encoding, stopOnSignal)
-        || !out.commit()) {
+    if (!out.open(command.file) || !write(out.device()) || !out.commit()) {
         const QString reason
             = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
         out.discard();
@@ -384,32 +383,17 @@ bool writeAlarmStatistics(const CommandLine &command, const MainWindow &main)
 {
     const GridAlarms alarms = alarmsOfGrid(main.recordGrid());
     const AlarmStatistics statistics = alarmStatistics(alarms.alarms, command.from, command.until);
-    if (isStdout(command.out)) {
-        std::fflush(stdout);
-        StdoutDevice out;
-        if (!writeAlarmStatisticsCsv(statistics, out) || !out.failure().isEmpty()) {
-            printError(QStringLiteral("cannot write stdout: ")
-                       + (out.failure().isEmpty() ? out.errorString() : out.failure()));
-            return false;
-        }
-        return true;
-    }
-    SafeOutputFile out(command.out);
-    if (!out.open(command.file) || !writeAlarmStatisticsCsv(statistics, out.device())
-        || !out.commit()) {
-        const QString reason
-            = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
-        out.discard();
-        printError(QStringLiteral("cannot write ") + command.out + QStringLiteral(": ") + reason);
-        return false;
-    }
-    return true;
+    return writeTextOutput(
+        command, [&](QIODevice &out) { return writeAlarmStatisticsCsv(statistics, out); });
 }
 
+// The grid as CSV to OUT or to stdout.
 bool writeCsv(const CommandLine &command, const MainWindow &main)
 {
     try {
-        return writeCsvRows(command, main);
+        return writeTextOutput(command, [&](QIODevice &out) {
+            return writeGridCsv(main.recordGrid(), out, command.encoding, stopOnSignal);
+        });
     } catch (const WorkStopped &) {
         // The temporary file went with its writer; OUT is as it was.
         return false;
@@ -427,25 +411,8 @@ bool writeStatisticsRows(const CommandLine &command, const MainWindow &main)
                   if (row % 4096 == 0)
                       stopOnSignal(row);
               });
-    if (isStdout(command.out)) {
-        std::fflush(stdout);
-        StdoutDevice out;
-        if (!writeStatisticsCsv(columns, out) || !out.failure().isEmpty()) {
-            printError(QStringLiteral("cannot write stdout: ")
-                       + (out.failure().isEmpty() ? out.errorString() : out.failure()));
-            return false;
-        }
-        return true;
-    }
-    SafeOutputFile out(command.out);
-    if (!out.open(command.file) || !writeStatisticsCsv(columns, out.device()) || !out.commit()) {
-        const QString reason
-            = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
-        out.discard();
-        printError(QStringLiteral("cannot write ") + command.out + QStringLiteral(": ") + reason);
-        return false;
-    }
-    return true;
+    return writeTextOutput(command,
+                           [&](QIODevice &out) { return writeStatisticsCsv(columns, out); });
 }
 
 bool writeStatistics(const CommandLine &command, const MainWindow &main)
