@@ -89,14 +89,8 @@ void TestCommandLineTime::initTestCase()
 
 Run TestCommandLineTime::run(const QStringList &arguments)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(u"DISPLAY"_s);
-    env.remove(u"WAYLAND_DISPLAY"_s);
-    env.remove(u"QT_QPA_PLATFORM"_s);
-    env.insert(u"HOME"_s, m_home.path());
-    env.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
-    env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
-    return runProcess(QStringLiteral(NORVALE_PROGRAM), arguments, env);
+    return runProcess(QStringLiteral(NORVALE_PROGRAM), arguments,
+                      headlessEnvironment(m_home.path()));
 }
 
 void TestCommandLineTime::timeRange_data()
