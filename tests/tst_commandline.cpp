@@ -74,15 +74,8 @@ void TestCommandLine::initTestCase()
 
 Run TestCommandLine::run(const QStringList &arguments)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // Headless, and with a home of its own, so a stray options write shows.
-    env.remove(u"DISPLAY"_s);
-    env.remove(u"WAYLAND_DISPLAY"_s);
-    env.remove(u"QT_QPA_PLATFORM"_s);
-    env.insert(u"HOME"_s, m_home.path());
-    env.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
-    env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
-    return runProcess(QStringLiteral(NORVALE_PROGRAM), arguments, env);
+    return runProcess(QStringLiteral(NORVALE_PROGRAM), arguments,
+                      headlessEnvironment(m_home.path()));
 }
 
 QString TestCommandLine::makeFile(const QString &name, const QString &make)

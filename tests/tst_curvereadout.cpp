@@ -5,9 +5,9 @@
 #include "curvewindow/CurveReadoutOverlay.h"
 #include "curvewindow/CurveWindow.h"
 #include "mainwindow/MainWindow.h"
-#include "platform/MessageSink.h"
 #include "records/RecordGridModel.h"
 #include "support/LogFiles.h"
+#include "support/MainWindowFixture.h"
 #include "widgets/ImageView.h"
 
 #include <QCheckBox>
@@ -22,33 +22,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class NoMessages : public MessageSink
-{
-public:
-    void showMessage(QWidget *, MessageIcon, const QString &, const QString &text, bool) override
-    {
-        shown << text;
-    }
-    QStringList shown;
-};
-
-class SampleFile : public FileChooser
-{
-public:
-    QString chooseFileToOpen(QWidget *) override { return file; }
-    QString file;
-};
-
 // The main window over a real sample data log, and the curve window on it.
-struct Windows
+struct Windows : MainWindowFixture
 {
     explicit Windows(const QString &file, bool chinese)
     {
         chooser.file = file;
-        MainWindowServices services;
-        services.messages = &messages;
-        services.files = &chooser;
-        main = std::make_unique<MainWindow>(services);
         curves = std::make_unique<CurveWindow>(*main);
         if (chinese)
             main->switchToChinese();
@@ -73,9 +52,6 @@ struct Windows
         QTest::mouseClick(image(), Qt::LeftButton, {}, QPoint(50 + 10 * i - 4, 150));
     }
 
-    NoMessages messages;
-    SampleFile chooser;
-    std::unique_ptr<MainWindow> main;
     std::unique_ptr<CurveWindow> curves;
 };
 
@@ -106,6 +82,7 @@ private slots:
     void noReadoutWhenAskedForNone();
     void readoutWholeAtEveryHeight_data();
     void readoutWholeAtEveryHeight();
+    void tagSheetColumnsNamedAndScaled();
 
 private:
     QTemporaryDir m_dir;
@@ -229,7 +206,7 @@ void TestCurveReadout::readoutOfAKnownRow()
     QFETCH(QString, rowText);
     QFETCH(QString, valueText);
     Windows w(m_sample, chinese);
-    QVERIFY(w.messages.shown.isEmpty());
+    QVERIFY(w.sink.messages.isEmpty());
     if (format) {
         w.curves->hide();
         QVERIFY(w.main->pickFormat(static_cast<ValueFormat::Format>(format)));
@@ -376,6 +353,34 @@ void TestCurveReadout::readoutWholeAtEveryHeight()
         }
     }
     QVERIFY(shown > 0);
+}
+
+void TestCurveReadout::tagSheetColumnsNamedAndScaled()
+{
+    Windows w(m_sample, false);
+    w.curves->hide();
+    QVERIFY(w.main->useTagSheet(QStringLiteral(NORVALE_SAMPLE_TAGS)));
+    w.curves->show();
+    // Drawn in engineering units, and named by the sheet.
+    QVERIFY(w.curves->hasCurves());
+    w.hover(7);
+    const int row = 8;
+    QStringList lines = CurveReadout::plainText(w.overlay()->readout()).split(u'\n');
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines[1], u"Temperature [°C]: "_s + w.cell(3, row));
+    QCOMPARE(lines[2], u"Batch progress [%]: "_s + w.cell(4, row));
+    QVERIFY(w.cell(3, row).contains(u'.'));
+    w.click(2);
+    w.click(12);
+    lines = CurveReadout::plainText(w.overlay()->readout()).split(u'\n');
+    QCOMPARE(lines.size(), 9);
+    for (int k = 0; k < 3; ++k) {
+        const double d = w.cell(3 + k, 13).toDouble() - w.cell(3 + k, 3).toDouble();
+        const int decimals = int(w.cell(3 + k, 3).section(u'.', 1).size());
+        QCOMPARE(lines[6 + k],
+                 w.cell(3 + k, 0) + u" B − A: "_s + (d < 0 ? u""_s : u"+"_s)
+                     + QString::number(d, 'f', decimals));
+    }
 }
 
 QTEST_MAIN(TestCurveReadout)

@@ -7,7 +7,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#endif
 
 #include <cerrno>
 #include <csignal>
@@ -705,6 +707,7 @@ void TestDatabaseLoading::failuresNameTheirCause()
                                     : createBuffer(1) + insertBuffer(1, 1, "d", "t", MixedValues);
     sqlite3 *writer = nullptr;
     const auto closeWriter = qScopeGuard([&] { sqlite3_close(writer); });
+#ifdef Q_OS_UNIX
     // A file may grow to no more than this (as on a full disk) while `limited`.
     rlimit usual {};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &usual), 0);
@@ -713,6 +716,7 @@ void TestDatabaseLoading::failuresNameTheirCause()
         if (limited)
             setrlimit(RLIMIT_FSIZE, &usual);
     });
+#endif
     switch (broken) {
     case Broken::NotADatabase:
         QVERIFY(writeFile(file, QByteArray(4096, 'x')));
@@ -753,11 +757,15 @@ void TestDatabaseLoading::failuresNameTheirCause()
                             "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"_ba + table);
         QVERIFY(QFile::copy(original, file));
         QVERIFY(QFile::copy(original + u"-wal"_s, file + u"-wal"_s));
+#ifdef Q_OS_UNIX
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit small = usual;
         small.rlim_cur = 1024;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         limited = true;
+#else
+        QSKIP("needs a file size limit");
+#endif
         break;
     }
     }

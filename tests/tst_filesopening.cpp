@@ -9,8 +9,8 @@
 #include "platform/MessageSink.h"
 #include "platform/OptionsStore.h"
 #include "support/LogFiles.h"
+#include "support/MainWindowFixture.h"
 #include "support/MessageRecorder.h"
-#include "support/PickedFile.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -26,16 +26,10 @@ using namespace logfiles;
 
 namespace {
 
-struct Window
+// The main window with the recent files menu read as a user sees it.
+struct Window : MainWindowFixture
 {
-    explicit Window(OptionsStore *options = nullptr)
-    {
-        MainWindowServices services;
-        services.messages = &sink;
-        services.files = &dialog;
-        services.options = options;
-        main = std::make_unique<MainWindow>(services);
-    }
+    using MainWindowFixture::MainWindowFixture;
     RecentFilesMenu *recent() const
     {
         return main->findChild<RecentFilesMenu *>(u"RecentFilesMenu"_s);
@@ -58,10 +52,6 @@ struct Window
     {
         main->findChild<QAction *>(chinese ? u"chineseAction"_s : u"englishAction"_s)->trigger();
     }
-
-    MessageRecorder sink;
-    PickedFile dialog;
-    std::unique_ptr<MainWindow> main;
 };
 
 // Offers `urls` to the window as a drag and drops them; whether the drag was
@@ -200,7 +190,7 @@ void TestFilesOpening::dropWhileCurveWindowIsOpen()
     QObject::connect(w.main.get(), &MainWindow::curvesRequested, &curves,
                      &CurveWindow::showAndRaise);
     w.main->show();
-    w.dialog.file = path(u"a.bin"_s);
+    w.chooser.file = path(u"a.bin"_s);
     w.main->openFromDialog();
     w.main->showCurves();
     QVERIFY(curves.isVisible());

@@ -200,6 +200,7 @@ void TestHelpVersion::helpNamesEveryOption_data()
         {"--to xlsx", ".B \\-\\-to xlsx"},
         {"--to png", ".B \\-\\-to png"},
         {"--to pdf", ".B \\-\\-to pdf"},
+        {"--to stats", ".B \\-\\-to stats"},
         {"-o OUT", ".BI \\-o \" OUT\""},
         {"--buffer N", ".BI \\-\\-buffer \" N\""},
         {"--format F", ".BI \\-\\-format \" F\""},
@@ -208,6 +209,7 @@ void TestHelpVersion::helpNamesEveryOption_data()
         {"--end ID", "\"\\-\\-end \" ID"},
         {"--scale N", ".BI \\-\\-scale \" N\""},
         {"--encoding E", ".BI \\-\\-encoding \" E\""},
+        {"--tags SHEET", ".BI \\-\\-tags \" SHEET\""},
         {"-h, --help", ".BR \\-h \", \" \\-\\-help"},
         {"--version", ".B \\-\\-version"},
     };

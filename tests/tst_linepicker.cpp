@@ -150,7 +150,12 @@ void TestLinePicker::itemPainting()
     QVERIFY(regionIs(img, QRect(r.right() + 1, 0, 19, img.height()), Outside));
     // The brush around the picture, the picture unscaled at (L + 2, T + 2).
     QVERIFY(regionIs(img, QRect(r.left(), r.top(), 2, 20), brush));
+#ifdef Q_OS_WIN
+    // The system's interface face may reach the row's top pixels with its text.
+    QVERIFY(regionIs(img, QRect(r.left(), r.top(), textOffset, 2), brush));
+#else
     QVERIFY(regionIs(img, QRect(r.left(), r.top(), r.width(), 2), brush));
+#endif
     QVERIFY(regionIs(img, QRect(r.left(), r.top() + 18, textOffset, 2), brush));
     QVERIFY(showsSample(img, r.topLeft() + QPoint(2, 2), sample));
     QVERIFY(regionIs(img, QRect(r.left() + 2 + sample.width(), r.top(), 6, 20), brush));

@@ -1,12 +1,10 @@
 // Loads and saves that are given up: through the real load and save code, stopped by a progress
 // that says stop after some rows, the window stays exactly as it was and no file is left.
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/SaveChooser.h"
 #include "mainwindow/WorkProgressDialog.h"
 #include "platform/WorkProgress.h"
 #include "support/LogFiles.h"
-#include "support/MessageRecorder.h"
-#include "support/PickedFile.h"
+#include "support/MainWindowFixture.h"
 
 #include <QComboBox>
 #include <QProgressDialog>
@@ -38,35 +36,19 @@ public:
     bool stopped = false;
 };
 
-class PickedSave : public SaveChooser
-{
-public:
-    QString chooseFileToSave(QWidget *, const QString &, const QStringList &, int &chosen) override
-    {
-        chosen = filter;
-        return file;
-    }
-    QString file;
-    int filter = 0;
-};
-
-struct Window
+// The main window, shown, with a progress that stops its work.
+struct Window : MainWindowFixture
 {
     Window()
+        : MainWindowFixture(NoWindowYet {})
     {
         MainWindowServices services;
-        services.messages = &sink;
-        services.files = &chooser;
-        services.saveFiles = &saves;
         services.progress = &progress;
-        main = std::make_unique<MainWindow>(services);
+        create(std::move(services));
         main->show();
     }
-    void open(const QString &file)
-    {
-        chooser.file = file;
-        main->findChild<QPushButton *>(u"openButton"_s)->click();
-    }
+    // The window goes before the progress it was given.
+    ~Window() { main.reset(); }
     QComboBox *list(const char *name) const
     {
         return main->findChild<QComboBox *>(QLatin1String(name));
@@ -94,11 +76,7 @@ struct Window
         return s;
     }
 
-    MessageRecorder sink;
-    PickedFile chooser;
-    PickedSave saves;
     StopAfter progress;
-    std::unique_ptr<MainWindow> main;
 };
 
 // A view of Buffer`n` that never ends.

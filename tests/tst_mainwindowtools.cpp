@@ -2,14 +2,12 @@
 #include "mainwindow/FindBar.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/RecordGridView.h"
-#include "mainwindow/SaveChooser.h"
 #include "platform/MessageSink.h"
 #include "records/CsvWriter.h"
 #include "support/AutomationRecorder.h"
 #include "support/ChildWriter.h"
 #include "support/LogFiles.h"
-#include "support/MessageRecorder.h"
-#include "support/PickedFile.h"
+#include "support/MainWindowFixture.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -34,24 +32,15 @@ namespace {
 
 using Ranges = QList<QPair<int, int>>;
 
-class PickedSave : public SaveChooser
-{
-public:
-    QString chooseFileToSave(QWidget *, const QString &, const QStringList &offered,
-                             int &chosen) override
-    {
-        filters = offered;
-        chosen = filter;
-        return file;
-    }
-    QString file;
-    int filter = 0;
-    QStringList filters;
-};
-
-struct Window
+// The main window, active, with the spreadsheet automation a test records.
+struct Window : MainWindowFixture
 {
     explicit Window(const AutomationRecorder *automation = nullptr)
+        : MainWindowFixture(servicesWith(automation))
+    {
+        showActive();
+    }
+    static MainWindowServices servicesWith(const AutomationRecorder *automation)
     {
         MainWindowServices services;
         if (automation) {
@@ -60,23 +49,8 @@ struct Window
                 return std::make_unique<AutomationRecorder>(*automation);
             };
         }
-        services.messages = &sink;
-        services.files = &chooser;
-        services.saveFiles = &saves;
-        main = std::make_unique<MainWindow>(services);
-        main->show();
-        // Shortcuts reach the active window only.
-        main->activateWindow();
-        if (!QTest::qWaitForWindowActive(main.get()))
-            qWarning("the main window did not become active");
+        return services;
     }
-    void open(const QString &file)
-    {
-        chooser.file = file;
-        main->findChild<QPushButton *>(u"openButton"_s)->click();
-    }
-    RecordGridView *view() const { return main->findChild<RecordGridView *>(u"recordGrid"_s); }
-    QAction *action(const QString &name) const { return main->findChild<QAction *>(name); }
     // Selects grid rows [first, last] (1 = first record), adding to the selection.
     void select(int first, int last)
     {
@@ -92,11 +66,6 @@ struct Window
         QTest::keyClicks(findField(), text);
     }
     int currentRow() const { return view()->currentIndex().row() + 1; }
-
-    MessageRecorder sink;
-    PickedFile chooser;
-    PickedSave saves;
-    std::unique_ptr<MainWindow> main;
 };
 
 // The expected clipboard text, built cell by cell from the grid.

@@ -416,4 +416,177 @@
         <translation>文件已不在，显示的是最后读到的记录；文件回来后按 F5 重新加载。</translation>
     </message>
 </context>
+<context>
+    <name>TagSheet</name>
+    <message>
+        <source>cannot read the tag sheet</source>
+        <translation>无法读取位号表</translation>
+    </message>
+    <message>
+        <source>the tag sheet is too large</source>
+        <translation>位号表太大</translation>
+    </message>
+    <message>
+        <source>not UTF-8 text</source>
+        <translation>不是 UTF-8 文本</translation>
+    </message>
+    <message>
+        <source>broken quotes</source>
+        <translation>引号不完整</translation>
+    </message>
+    <message>
+        <source>the title row must be buffer,word,name,unit,type,gain,offset,decimals,texts</source>
+        <translation>标题行必须是 buffer,word,name,unit,type,gain,offset,decimals,texts</translation>
+    </message>
+    <message>
+        <source>a line needs nine fields</source>
+        <translation>每行需要九个字段</translation>
+    </message>
+    <message>
+        <source>the buffer must be 1 to 12 or *</source>
+        <translation>记录号必须是 1 到 12 或 *</translation>
+    </message>
+    <message>
+        <source>the word must be 0 to 9, and 0 to 8 for a 32-bit type</source>
+        <translation>字必须是 0 到 9，32 位类型为 0 到 8</translation>
+    </message>
+    <message>
+        <source>the name is empty</source>
+        <translation>名称为空</translation>
+    </message>
+    <message>
+        <source>unknown type (u16, s16, s32, hex32, f32, enum or bits)</source>
+        <translation>未知类型 (u16、s16、s32、hex32、f32、enum 或 bits)</translation>
+    </message>
+    <message>
+        <source>not a number</source>
+        <translation>不是数字</translation>
+    </message>
+    <message>
+        <source>the decimals must be 0 to 15</source>
+        <translation>小数位数必须是 0 到 15</translation>
+    </message>
+    <message>
+        <source>gain, offset and decimals are only for u16, s16, s32 and f32</source>
+        <translation>增益、偏移和小数位数只用于 u16、s16、s32 和 f32</translation>
+    </message>
+    <message>
+        <source>broken texts: value=text;value=text, each value once (0 to 65535 for enum, 0 to 15 for bits)</source>
+        <translation>文本有误：值=文本;值=文本，每个值一次 (enum 为 0 到 65535，bits 为 0 到 15)</translation>
+    </message>
+    <message>
+        <source>texts are only for enum and bits</source>
+        <translation>文本只用于 enum 和 bits</translation>
+    </message>
+    <message>
+        <source>Line %1, column %2 (%3): </source>
+        <translation>第 %1 行，第 %2 列 (%3)：</translation>
+    </message>
+    <message>
+        <source>Line %1: </source>
+        <translation>第 %1 行：</translation>
+    </message>
+    <message>
+        <source>Tag Sheet(&amp;G)…</source>
+        <translation>位号表(&amp;G)…</translation>
+    </message>
+    <message>
+        <source>No Tag Sheet(&amp;N)</source>
+        <translation>不用位号表(&amp;N)</translation>
+    </message>
+    <message>
+        <source>Open Tag Sheet</source>
+        <translation>打开位号表</translation>
+    </message>
+    <message>
+        <source>Tag Sheet (*.csv)</source>
+        <translation>位号表 (*.csv)</translation>
+    </message>
+    <message>
+        <source>Tag sheet: %1</source>
+        <translation>位号表: %1</translation>
+    </message>
+    <message>
+        <source>Count: %1   Min: %2   Max: %3   Mean: %4   Sum: %5</source>
+        <translation>计数: %1   最小: %2   最大: %3   平均: %4   总和: %5</translation>
+    </message>
+</context>
+<context>
+    <name>TimeRangeDialog</name>
+    <message>
+        <source>Time Range(&amp;T)…</source>
+        <translation>时间范围(&amp;T)…</translation>
+    </message>
+    <message>
+        <source>Alarm List(&amp;A)…</source>
+        <translation>报警列表(&amp;A)…</translation>
+    </message>
+    <message>
+        <source>Range %1/%2</source>
+        <translation>范围 %1/%2</translation>
+    </message>
+    <message>
+        <source>%1 of %2 records in the time range</source>
+        <translation>时间范围内 %1 条，共 %2 条</translation>
+    </message>
+    <message>
+        <source> (time range %1 … %2)</source>
+        <translation>（时间范围 %1 … %2）</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>全部</translation>
+    </message>
+    <message>
+        <source>Time Range</source>
+        <translation>时间范围</translation>
+    </message>
+    <message>
+        <source>From(&amp;F):</source>
+        <translation>从(&amp;F):</translation>
+    </message>
+    <message>
+        <source>Until(&amp;U):</source>
+        <translation>到(&amp;U):</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Write a time as 2013-05-07 08:10:00, a date alone, or leave it empty.</source>
+        <translation>时间写作 2013-05-07 08:10:00，或只写日期，或留空。</translation>
+    </message>
+</context>
+<context>
+    <name>AlarmListWindow</name>
+    <message>
+        <source>Alarm List</source>
+        <translation>报警列表</translation>
+    </message>
+    <message>
+        <source>Alarm Time</source>
+        <translation>报警时间</translation>
+    </message>
+    <message>
+        <source>Alarm No.</source>
+        <translation>报警编号</translation>
+    </message>
+    <message>
+        <source>Alarm Content</source>
+        <translation>报警内容</translation>
+    </message>
+    <message>
+        <source>Other Alarm File…</source>
+        <translation>其他报警文件…</translation>
+    </message>
+    <message>
+        <source>No alarm file beside the records.</source>
+        <translation>记录旁没有报警文件。</translation>
+    </message>
+</context>
 </TS>

@@ -11,7 +11,10 @@
 #include "platform/StopSignals.h"
 #include "platform/WorkProgress.h"
 #include "printing/PrintJobSink.h"
+#include "records/AlarmStatistics.h"
 #include "records/CsvWriter.h"
+#include "records/GridStatistics.h"
+#include "records/RecordTime.h"
 #include "records/Translations.h"
 
 #include <QBuffer>
@@ -20,6 +23,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <utility>
 
@@ -156,7 +160,8 @@ private:
 };
 
 // What an option's value is read as.
-enum class ValueKind { None, Text, Integer, Output, Language, Encoding };
+// A time's first second for a lower bound, its last for an upper one.
+enum class ValueKind { None, Text, Integer, Output, Language, Encoding, FirstSecond, LastSecond };
 
 // One option: its name, its value and where the value goes. An integer
 // value must lie in [low, high].
@@ -195,6 +200,11 @@ const Option Options[] = {
      [](CommandLine &c, qint64 n, const QString &) { c.end = n; }},
     {"--scale", ValueKind::Integer, 1, 4,
      [](CommandLine &c, qint64 n, const QString &) { c.scale = int(n); }},
+    {"--tags", ValueKind::Text, 0, 0, [](CommandLine &c, qint64, const QString &v) { c.tags = v; }},
+    {"--from", ValueKind::FirstSecond, 0, 0,
+     [](CommandLine &c, qint64 n, const QString &) { c.from = n; }},
+    {"--until", ValueKind::LastSecond, 0, 0,
+     [](CommandLine &c, qint64 n, const QString &) { c.until = n; }},
     {"--encoding", ValueKind::Encoding, 0, 0,
      [](CommandLine &c, qint64 n, const QString &) {
          c.encoding = CsvEncoding(n);
@@ -227,10 +237,9 @@ QString readValue(const Option &option, const QString &text, qint64 &number)
         return name + QStringLiteral(": expected %1 to %2").arg(option.low).arg(option.high);
     case ValueKind::Output: {
         using Output = CommandLine::Output;
-        const std::pair<const char *, Output> outputs[] = {{"csv", Output::Csv},
-                                                           {"xlsx", Output::Xlsx},
-                                                           {"png", Output::Png},
-                                                           {"pdf", Output::Pdf}};
+        const std::pair<const char *, Output> outputs[]
+            = {{"csv", Output::Csv}, {"xlsx", Output::Xlsx},   {"png", Output::Png},
+               {"pdf", Output::Pdf}, {"stats", Output::Stats}, {"alarm-stats", Output::AlarmStats}};
         for (const auto &[word, output] : outputs) {
             if (text == QLatin1String(word)) {
                 number = qint64(output);
@@ -253,6 +262,14 @@ QString readValue(const Option &option, const QString &text, qint64 &number)
         number = qint64(*encoding);
         return {};
     }
+    case ValueKind::FirstSecond:
+    case ValueKind::LastSecond: {
+        const std::optional<RecordTime::Span> span = RecordTime::parseSpan(QStringView(text));
+        if (!span)
+            return name + QStringLiteral(": expected a time as 2013-05-07 08:10:00 or a date");
+        number = option.kind == ValueKind::FirstSecond ? span->first : span->last;
+        return {};
+    }
     }
     return {};
 }
@@ -263,22 +280,30 @@ QString combinationProblem(const CommandLine &command)
     if (command.scale != 1 && command.to != CommandLine::Output::Png)
         return QStringLiteral("--scale needs --to png");
     if (command.to == CommandLine::Output::None) {
-        if (!command.out.isEmpty() || command.buffer || command.format)
-            return QStringLiteral("-o, --buffer and --format need --to");
+        if (!command.out.isEmpty() || command.buffer || command.format || !command.tags.isEmpty())
+            return QStringLiteral("-o, --buffer, --format and --tags need --to");
         if (command.encodingGiven)
             return QStringLiteral("--encoding needs --to csv");
         if (command.start || command.end)
             return QStringLiteral("--start and --end need --to pdf");
+        if (command.from || command.until)
+            return QStringLiteral("--from and --until need --to");
         return {};
     }
     if (command.encodingGiven && command.to != CommandLine::Output::Csv)
         return QStringLiteral("--encoding needs --to csv");
+    // With a sheet the display format list is not the user's to pick.
+    if (command.format && !command.tags.isEmpty())
+        return QStringLiteral("--format and --tags exclude each other");
+    const bool textOut = command.to == CommandLine::Output::Csv
+        || command.to == CommandLine::Output::Stats
+        || command.to == CommandLine::Output::AlarmStats;
     if (command.file.isEmpty())
         return QStringLiteral("--to: missing FILE");
-    if (command.out.isEmpty() && command.to != CommandLine::Output::Csv)
+    if (command.out.isEmpty() && !textOut)
         return QStringLiteral("--to: missing -o OUT");
-    if (command.out == QLatin1String("-") && command.to != CommandLine::Output::Csv)
-        return QStringLiteral("-o: standard output takes only csv");
+    if (command.out == QLatin1String("-") && !textOut)
+        return QStringLiteral("-o: standard output takes only csv, stats and alarm-stats");
     if (command.to == CommandLine::Output::Pdf)
         return pageFilesProblem(command.out, command.file);
     if (!isStdout(command.out))
@@ -330,14 +355,14 @@ private:
     QString m_failure;
 };
 
-// The grid as CSV to OUT or to stdout.
-bool writeCsvRows(const CommandLine &command, const MainWindow &main)
+// Text that `write` makes, to stdout or (through a temporary file put in
+// place when whole) to OUT; a failure is printed with its reason.
+bool writeTextOutput(const CommandLine &command, const std::function<bool(QIODevice &)> &write)
 {
     if (isStdout(command.out)) {
         std::fflush(stdout);
         StdoutDevice out;
-        if (!writeGridCsv(main.recordGrid(), out, command.encoding, stopOnSignal)
-            || !out.failure().isEmpty()) {
+        if (!write(out) || !out.failure().isEmpty()) {
             printError(QStringLiteral("cannot write stdout: ")
                        + (out.failure().isEmpty() ? out.errorString() : out.failure()));
             return false;
@@ -345,9 +370,7 @@ bool writeCsvRows(const CommandLine &command, const MainWindow &main)
         return true;
     }
     SafeOutputFile out(command.out);
-    if (!out.open(command.file)
-        || !writeGridCsv(main.recordGrid(), out.device(), command.encoding, stopOnSignal)
-        || !out.commit()) {
+    if (!out.open(command.file) || !write(out.device()) || !out.commit()) {
         const QString reason
             = out.errorString().isEmpty() ? out.device().errorString() : out.errorString();
         out.discard();
@@ -357,12 +380,48 @@ bool writeCsvRows(const CommandLine &command, const MainWindow &main)
     return true;
 }
 
+// The alarm statistics of the grid's alarms in the range asked for, as CSV.
+bool writeAlarmStatistics(const CommandLine &command, const MainWindow &main)
+{
+    const GridAlarms alarms = alarmsOfGrid(main.recordGrid());
+    const AlarmStatistics statistics = alarmStatistics(alarms.alarms, command.from, command.until);
+    return writeTextOutput(
+        command, [&](QIODevice &out) { return writeAlarmStatisticsCsv(statistics, out); });
+}
+
+// The grid as CSV to OUT or to stdout.
 bool writeCsv(const CommandLine &command, const MainWindow &main)
 {
     try {
-        return writeCsvRows(command, main);
+        return writeTextOutput(command, [&](QIODevice &out) {
+            return writeGridCsv(main.recordGrid(), out, command.encoding, stopOnSignal);
+        });
     } catch (const WorkStopped &) {
         // The temporary file went with its writer; OUT is as it was.
+        return false;
+    }
+}
+
+// The value columns' statistics as CSV, to OUT or to stdout.
+bool writeStatisticsRows(const CommandLine &command, const MainWindow &main)
+{
+    // An alarm list has no value columns: the title row alone.
+    QList<ColumnStatistics> columns;
+    if (main.displayFormatEnabled())
+        columns
+            = GridStatistics::valueColumns(main.recordGrid(), main.displayFormat(), [](int row) {
+                  if (row % 4096 == 0)
+                      stopOnSignal(row);
+              });
+    return writeTextOutput(command,
+                           [&](QIODevice &out) { return writeStatisticsCsv(columns, out); });
+}
+
+bool writeStatistics(const CommandLine &command, const MainWindow &main)
+{
+    try {
+        return writeStatisticsRows(command, main);
+    } catch (const WorkStopped &) {
         return false;
     }
 }
@@ -457,20 +516,26 @@ QString CommandLine::usage()
 {
     return QStringLiteral(
         "usage: norvale [FILE]\n"
-        "       norvale --to csv|xlsx|png|pdf FILE [-o OUT] [--buffer N] [--format F] [--lang "
-        "zh|en]\n"
-        "               [--start ID] [--end ID] [--scale N] [--encoding E]\n"
+        "       norvale --to csv|xlsx|png|pdf|stats FILE [-o OUT] [--buffer N] [--format F]\n"
+        "               [--tags SHEET] [--lang zh|en] [--start ID] [--end ID] [--scale N]\n"
+        "               [--encoding E] [--from T] [--until T]\n"
+        "       norvale --to alarm-stats ALARMFILE [-o OUT] [--from T] [--until T]\n"
         "  --to csv    the record grid as CSV (to OUT, or to stdout)\n"
         "  --to xlsx   the export of the record grid, saved to OUT\n"
         "  --to png    the curve picture, saved to OUT\n"
         "  --to pdf    the printed curve pages, one file per page: OUT-1.pdf, OUT-2.pdf, ...\n"
+        "  --to stats  count, min, max, mean, first and last of each value column as CSV\n"
         "  --buffer N  record buffer 1..12 (data record databases)\n"
         "  --format F  display format 0..4\n"
+        "  --tags SHEET  the tag sheet that names and scales the values\n"
         "  --lang L    UI language, zh (default) or en\n"
         "  --start ID  first ID to print (pdf)\n"
         "  --end ID    last ID to print (pdf)\n"
         "  --scale N   N times the pixels in each direction, 1..4 (png)\n"
-        "  --encoding E  utf-8 (default), utf-8-bom or gb18030 (csv)\n");
+        "  --encoding E  utf-8 (default), utf-8-bom or gb18030 (csv)\n"
+        "  --from T    only the records at or after time T (2013-05-07 08:10:00, a date)\n"
+        "  --until T   only the records at or before time T\n"
+        "  --to alarm-stats  the alarm statistics of an alarm file as CSV\n");
 }
 
 bool CommandLine::takesValue(const QString &option)
@@ -558,6 +623,9 @@ int runHeadless(const CommandLine &command)
         main.switchToEnglish();
     else
         main.switchToChinese();
+    // A faulty sheet is refused before anything is read: nothing is written.
+    if (!command.tags.isEmpty() && !main.useTagSheet(command.tags))
+        return 1;
     main.openFromDialog();
     if (StopSignals::received() != 0)
         return StopSignals::exitStatus();
@@ -573,6 +641,17 @@ int runHeadless(const CommandLine &command)
         return 1;
     }
 
+    if (command.to == CommandLine::Output::AlarmStats) {
+        if (!main.document().holdsAlarms()) {
+            printError(QStringLiteral("--to alarm-stats: not an alarm file: ")
+                       + command.fileShown());
+            return 2;
+        }
+    } else if (command.from || command.until) {
+        // The records the time range dialog would show.
+        main.document().setTimeRange({command.from, command.until});
+    }
+
     bool written = true;
     switch (command.to) {
     case CommandLine::Output::Csv:
@@ -586,6 +665,12 @@ int runHeadless(const CommandLine &command)
         break;
     case CommandLine::Output::Pdf:
         written = writePdf(command, main, curves, messages);
+        break;
+    case CommandLine::Output::Stats:
+        written = writeStatistics(command, main);
+        break;
+    case CommandLine::Output::AlarmStats:
+        written = writeAlarmStatistics(command, main);
         break;
     case CommandLine::Output::None:
         break;

@@ -12,7 +12,7 @@
 // `norvale [FILE]` and `norvale --to KIND FILE [-o OUT] ...`.
 struct CommandLine
 {
-    enum class Output { None, Csv, Xlsx, Png, Pdf };
+    enum class Output { None, Csv, Xlsx, Png, Pdf, Stats, AlarmStats };
 
     Output to = Output::None;
     QString file;
@@ -21,12 +21,16 @@ struct CommandLine
     QString out;
     std::optional<int> buffer;
     std::optional<ValueFormat::Format> format;
+    QString tags; // --tags: the tag sheet
     Language language = Language::Chinese;
     CsvEncoding encoding = CsvEncoding::Utf8;
     bool encodingGiven = false;
     std::optional<qint64> start;
     std::optional<qint64> end;
     int scale = 1; // --scale: pixels per picture pixel (png)
+    // --from, --until: the records of this time range, bounds included.
+    std::optional<qint64> from;
+    std::optional<qint64> until;
     bool help = false;
     bool version = false;
 

@@ -194,9 +194,12 @@ QList<Line> readout(const CurveSettings &s, const Source &src, int row, std::opt
     for (const CurveSpec &c : s.curves) {
         if (c.showKind == static_cast<int>(ShowKind::NotUsed))
             continue;
-        lines.append(
-            Line {c.colour,
-                  CurveReadoutText::value(c.bufferPos + 1, cell(c.bufferPos + 3, row), language)});
+        const int col = c.bufferPos + 3;
+        // A tag sheet's column is named by its title rather than by its place.
+        lines.append(Line {
+            c.colour,
+            g.tagColumns() ? cell(col, 0) + QStringLiteral(": ") + cell(col, row)
+                           : CurveReadoutText::value(c.bufferPos + 1, cell(col, row), language)});
     }
     const bool haveA = markerA && hasRow(g, *markerA);
     const bool haveB = markerB && hasRow(g, *markerB);
@@ -217,10 +220,12 @@ QList<Line> readout(const CurveSettings &s, const Source &src, int row, std::opt
             const auto change
                 = valueChange(g.cellNumber(c.bufferPos + 3, a, src.format),
                               g.cellNumber(c.bufferPos + 3, b, src.format), src.format);
-            lines.append(Line {
-                c.colour,
-                CurveReadoutText::valueChange(
-                    c.bufferPos + 1, change.value_or(CurveReadoutText::noChange()), language)});
+            const QString changeText = change.value_or(CurveReadoutText::noChange());
+            lines.append(
+                Line {c.colour,
+                      g.tagColumns()
+                          ? cell(c.bufferPos + 3, 0) + QStringLiteral(" B − A: ") + changeText
+                          : CurveReadoutText::valueChange(c.bufferPos + 1, changeText, language)});
         }
     }
     return lines;

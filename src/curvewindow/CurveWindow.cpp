@@ -445,7 +445,9 @@ void CurveWindow::refreshOverlay()
         && m_pointer->y() <= m_layout.plotBottom) {
         CurveReadout::Source src;
         src.grid = &m_source.recordGrid();
-        src.format = m_source.displayFormat();
+        // A tag sheet's cells hold numbers with decimals, as the float format's do.
+        src.format = m_source.recordGrid().tagColumns() ? ValueFormat::Format::Float32
+                                                        : m_source.displayFormat();
         src.language = m_source.language();
         lines = CurveReadout::readout(settings(), src, *row, m_markerA, m_markerB);
     }
@@ -555,7 +557,8 @@ CurvePicture::View CurveWindow::pictureView() const
 {
     CurvePicture::View view;
     view.grid = &m_source.recordGrid();
-    view.realCells = m_source.displayFormat() == ValueFormat::Format::Float32;
+    view.realCells = m_source.displayFormat() == ValueFormat::Format::Float32
+        || m_source.recordGrid().tagColumns();
     view.pos = ui->dataScrollBar->value();
     view.scrollMax = ui->dataScrollBar->maximum();
     return view;

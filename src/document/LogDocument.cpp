@@ -6,6 +6,8 @@
 #include "records/GridLayout.h"
 #include "records/GridSizeGuard.h"
 #include "records/LogFileFormat.h"
+#include "records/RecordTime.h"
+#include "records/TagValue.h"
 
 #include <QFileInfo>
 
@@ -35,6 +37,44 @@ bool LogDocument::formatSelectable() const
         || (m_kind == FileKind::BinaryData && m_gridState == GridState::Loaded);
 }
 
+void LogDocument::setTagSheet(std::optional<TagSheet> sheet, const QString &path)
+{
+    m_tagSheet = std::move(sheet);
+    m_tagSheetPath = m_tagSheet ? path : QString();
+}
+
+bool LogDocument::tagSheetDecides() const
+{
+    return m_tagSheet && (m_kind == FileKind::RecordDatabase || m_kind == FileKind::BinaryData);
+}
+
+void LogDocument::applyTagSheet()
+{
+    // A short binary file keeps the records before its end: they get the sheet too.
+    const bool records
+        = m_gridState == GridState::Loaded || m_grid.rawKind() != RecordGridModel::RawKind::None;
+    if (!tagSheetDecides() || !records) {
+        m_grid.setTagColumns(nullptr);
+        return;
+    }
+    auto columns = std::make_shared<RecordGridModel::TagColumns>();
+    const QList<Tag> tags
+        = m_tagSheet->tagsFor(m_kind == FileKind::RecordDatabase ? m_buffer : Tag::AnyBuffer);
+    columns->reserve(std::size_t(tags.size()));
+    for (const Tag &tag : tags)
+        columns->emplace_back(tag);
+    // Names with units need more room than the raw values.
+    constexpr int TagColumnWidth = 120;
+    const RecordGridModel::Batch batch(m_grid);
+    m_grid.setCols(3 + int(columns->size()));
+    for (std::size_t i = 0; i < columns->size(); ++i) {
+        const int col = 3 + int(i);
+        m_grid.setCell(col, 0, (*columns)[i].title());
+        m_grid.setColWidth(col, TagColumnWidth);
+    }
+    m_grid.setTagColumns(std::move(columns));
+}
+
 void LogDocument::setMemoryBudget(std::function<std::optional<qint64>()> budget)
 {
     m_memoryBudget = std::move(budget);
@@ -53,12 +93,20 @@ LoadLimits LogDocument::databaseLimits() const
 
 void LogDocument::clear()
 {
+    m_timeIndex.reset();
     m_grid.makeEmpty();
     m_gridState = GridState::Empty;
 }
 
 LogDocument::Outcome LogDocument::open(const QString &path)
 {
+    m_range = {};
+    return openFile(path);
+}
+
+LogDocument::Outcome LogDocument::openFile(const QString &path)
+{
+    m_timeIndex.reset();
     m_path = path;
     m_kind = FileKind::None;
     m_buffer = 1;
@@ -82,6 +130,7 @@ LogDocument::Outcome LogDocument::open(const QString &path)
         m_kind = alarms ? FileKind::BinaryAlarms : FileKind::BinaryData;
     }
 
+    m_grid.setTagColumns(nullptr);
     if (alarms)
         GridLayout::setAlarmList(m_grid, m_language);
     else
@@ -91,8 +140,11 @@ LogDocument::Outcome LogDocument::open(const QString &path)
         return loadAlarmDatabase();
     case FileKind::RecordDatabase:
         return loadRecordBuffer();
-    default:
-        return readBinary(file);
+    default: {
+        const Outcome outcome = readBinary(file);
+        applyTagSheet();
+        return outcome;
+    }
     }
 }
 
@@ -122,6 +174,7 @@ LogDocument::Outcome LogDocument::loadAlarmDatabase()
 LogDocument::Outcome LogDocument::loadRecordBuffer()
 {
     m_grid.beginBatch();
+    m_grid.setTagColumns(nullptr);
     RecordLoadResult result;
     try {
         result = loadDataRecords(m_path, m_buffer, m_format, m_language, m_grid, databaseLimits());
@@ -151,10 +204,11 @@ LogDocument::Outcome LogDocument::loadRecordBuffer()
         m_grid.makeEmpty();
         break;
     }
-    m_grid.endBatch();
     m_gridState = outcome.status == Status::Loaded || outcome.status == Status::NoData
         ? GridState::Loaded
         : GridState::Failed;
+    applyTagSheet();
+    m_grid.endBatch();
     return outcome;
 }
 
@@ -210,15 +264,20 @@ LogDocument::Outcome LogDocument::fillBinary(qint64 fileSize, ValueFormat::Forma
 LogDocument::Outcome LogDocument::selectBuffer(int buffer)
 {
     m_buffer = buffer;
-    return loadRecordBuffer();
+    m_timeIndex.reset();
+    const Outcome outcome = loadRecordBuffer();
+    showRangeAgain();
+    return outcome;
 }
 
 LogDocument::Outcome LogDocument::selectFormat(ValueFormat::Format format)
 {
     m_format = format;
-    if (m_kind == FileKind::RecordDatabase)
-        return loadRecordBuffer();
-    return rereadBinaryData();
+    m_timeIndex.reset();
+    const Outcome outcome
+        = m_kind == FileKind::RecordDatabase ? loadRecordBuffer() : rereadBinaryData();
+    showRangeAgain();
+    return outcome;
 }
 
 LogDocument::Outcome LogDocument::rereadBinaryData()
@@ -233,6 +292,7 @@ LogDocument::Outcome LogDocument::rereadBinaryData()
         m_gridState = GridState::Failed;
         return {Status::SignatureLost};
     }
+    m_grid.setTagColumns(nullptr);
     const Outcome outcome = fillBinary(file.size(), m_format, false, [&] {
         m_grid.setRows(int(std::clamp<qint64>(file.size() / qint64(LogFileFormat::DataRecordSize),
                                               1, INT_MAX - 1)));
@@ -240,6 +300,7 @@ LogDocument::Outcome LogDocument::rereadBinaryData()
         return readBinaryDataRecords(file, m_grid, m_format, {}, m_progress);
     });
     m_gridState = outcome.status == Status::Loaded ? GridState::Loaded : GridState::Failed;
+    applyTagSheet();
     return outcome;
 }
 
@@ -249,13 +310,14 @@ LogDocument::ReloadSteps LogDocument::reload()
     const int buffer = m_buffer;
     const ValueFormat::Format format = m_format;
     ReloadSteps steps;
-    steps.open = open(m_path);
+    steps.open = openFile(m_path);
     // The file under the name may be of another kind now.
     if (kind == FileKind::RecordDatabase && m_kind == kind && buffer != 1)
         steps.buffer = selectBuffer(buffer);
     if (format != ValueFormat::Format::Unsigned16 && formatSelectable())
         steps.format = selectFormat(format);
     rememberGrowth();
+    showRangeAgain();
     return steps;
 }
 
@@ -265,13 +327,17 @@ LogDocument::Outcome LogDocument::readGrowth()
     if (!file.open(m_path))
         return {Status::Unreadable};
     const bool alarms = holdsAlarms();
-    return fillBinary(file.size(), m_format, false,
-                      [&] { return appendBinaryRecords(file, m_grid, alarms, m_progress); });
+    m_timeIndex.reset();
+    const Outcome outcome = fillBinary(file.size(), m_format, false, [&] {
+        return appendBinaryRecords(file, m_grid, alarms, m_progress);
+    });
+    showRangeAgain();
+    return outcome;
 }
 
 LogGrowth::Change LogDocument::changeSinceRead() const
 {
-    if (isDatabase() || !m_growth.covers(m_path, m_grid.rows()))
+    if (isDatabase() || !m_growth.covers(m_path, m_grid.wholeRows()))
         return LogGrowth::Change::Whole;
     return m_growth.changeSince(m_path);
 }
@@ -286,9 +352,10 @@ void LogDocument::rememberGrowth()
     const qint64 record
         = qint64(alarms ? LogFileFormat::AlarmRecordSize : LogFileFormat::DataRecordSize);
     const qint64 rows = std::max<qint64>(QFileInfo(m_path).size() / record, 1);
-    if (rows != m_grid.rows() || (rows > 1 && m_grid.cellUtf8(0, int(rows) - 1).isEmpty()))
+    if (rows != m_grid.wholeRows()
+        || (rows > 1 && m_grid.wholeCellUtf8(0, int(rows) - 1).isEmpty()))
         return;
-    m_growth.remember(m_path, alarms, m_grid.rows());
+    m_growth.remember(m_path, alarms, m_grid.wholeRows());
 }
 
 LogDocument::Kept LogDocument::keep() const
@@ -300,6 +367,10 @@ LogDocument::Kept LogDocument::keep() const
     kept.buffer = m_buffer;
     kept.format = m_format;
     kept.gridState = m_gridState;
+    kept.tagSheet = m_tagSheet;
+    kept.tagSheetPath = m_tagSheetPath;
+    kept.tagColumns = m_grid.tagColumns();
+    kept.range = m_range;
     return kept;
 }
 
@@ -310,5 +381,64 @@ void LogDocument::restore(Kept &kept)
     m_buffer = kept.buffer;
     m_format = kept.format;
     m_gridState = kept.gridState;
+    m_tagSheet = kept.tagSheet;
+    m_tagSheetPath = kept.tagSheetPath;
+    m_range = kept.range;
+    m_timeIndex.reset();
     m_grid.restore(std::move(kept.grid));
+    m_grid.setTagColumns(std::move(kept.tagColumns));
+    showRangeAgain();
+}
+
+const TimeIndex &LogDocument::timeIndex() const
+{
+    if (!m_timeIndex)
+        m_timeIndex = std::make_unique<TimeIndex>(holdsAlarms() ? TimeIndex::ofAlarms(m_grid)
+                                                                : TimeIndex::ofDataRecords(m_grid));
+    return *m_timeIndex;
+}
+
+void LogDocument::setTimeRange(const TimeRange &range)
+{
+    m_range = range;
+    showRangeAgain();
+}
+
+void LogDocument::showRangeAgain()
+{
+    if (!m_range.limits() || m_kind == FileKind::None) {
+        m_grid.showAllRows();
+        return;
+    }
+    m_grid.showRows(timeIndex().rowsInRange(m_range.from, m_range.until));
+}
+
+int LogDocument::wholeRecordCount() const
+{
+    const int rows = m_grid.wholeRows();
+    return rows == 2 ? 0 : rows - 1;
+}
+
+std::optional<qint64> LogDocument::rowTime(int row) const
+{
+    if (row < 1 || row >= m_grid.rows())
+        return std::nullopt;
+    if (holdsAlarms())
+        return RecordTime::alarmTime(m_grid.cellUtf8(1, row).view());
+    return RecordTime::recordTime(m_grid.cellUtf8(1, row).view(), m_grid.cellUtf8(2, row).view());
+}
+
+int LogDocument::firstShownRowAtOrAfter(qint64 time) const
+{
+    const std::optional<qint64> from = m_range.from ? std::max(*m_range.from, time) : time;
+    const auto entries = timeIndex().entriesInRange(from, m_range.until);
+    if (entries.empty())
+        return -1;
+    const int whole = entries.front().row;
+    if (!m_grid.showsSomeRows())
+        return whole;
+    // The shown rows are a time range of the whole grid, in grid order.
+    const std::vector<int> &shown = m_grid.shownRows();
+    const auto at = std::lower_bound(shown.begin(), shown.end(), whole);
+    return at != shown.end() && *at == whole ? int(at - shown.begin()) + 1 : -1;
 }

@@ -4,12 +4,15 @@
 #include "records/DatabaseLoading.h"
 #include "records/LogGrowth.h"
 #include "records/RecordGridModel.h"
+#include "records/TagSheet.h"
+#include "records/TimeIndex.h"
 #include "records/ValueFormat.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class LogFile;
@@ -94,6 +97,16 @@ public:
     // A data record layout: the display format may change.
     bool formatSelectable() const;
 
+    // The tag sheet that names and scales the value columns of data records,
+    // read from `path`; none: the display format decides, as without one.
+    // Takes effect with the next load.
+    void setTagSheet(std::optional<TagSheet> sheet, const QString &path = {});
+    const std::optional<TagSheet> &tagSheet() const { return m_tagSheet; }
+    QString tagSheetPath() const { return m_tagSheetPath; }
+    // A sheet is on and the file holds data records: the sheet, not the
+    // display format, decides the value columns.
+    bool tagSheetDecides() const;
+
     // The language of the grid's title row in the loads to come.
     void setTitleLanguage(Language language) { m_language = language; }
     // Records shown as they are read (rowRead) instead of once at the end.
@@ -106,7 +119,8 @@ public:
     // The bounds of a database load: the standard ones, within the memory budget.
     LoadLimits databaseLimits() const;
 
-    // Opens `path` and reads it whole: buffer 1, the first display format.
+    // Opens `path` and reads it whole: buffer 1, the first display format,
+    // every record shown.
     Outcome open(const QString &path);
     // A data record database's buffer (1 .. 12), read anew.
     Outcome selectBuffer(int buffer);
@@ -126,6 +140,30 @@ public:
     // Closes the grid: empty, nothing loaded; the path stays for a reload.
     void clear();
 
+    // The records shown by their time: those whose time lies in [from,
+    // until], bounds included, a missing bound open. Rows without a time are
+    // outside every range. Neither bound: every row.
+    struct TimeRange
+    {
+        std::optional<qint64> from;
+        std::optional<qint64> until;
+        bool limits() const { return from || until; }
+        friend bool operator==(const TimeRange &, const TimeRange &) = default;
+    };
+    // Shows the grid's records of `range`; it stays through a buffer or
+    // format change, a reload and growth, until another file is opened.
+    void setTimeRange(const TimeRange &range);
+    TimeRange timeRange() const { return m_range; }
+    // The times of the whole grid's rows, made when first asked after a load.
+    const TimeIndex &timeIndex() const;
+    // The records of the whole grid, shown or not.
+    int wholeRecordCount() const;
+    // The time of a shown row (data records: its date and time; alarms: its
+    // alarm time); none when it has none.
+    std::optional<qint64> rowTime(int row) const;
+    // The shown row of the earliest time at or after `time`; -1 when none is.
+    int firstShownRowAtOrAfter(qint64 time) const;
+
     // How the file changed since the grid was read from it.
     LogGrowth::Change changeSinceRead() const;
     // Marks where the next read of a binary file starts, when the grid holds
@@ -142,6 +180,10 @@ public:
         int buffer = 1;
         ValueFormat::Format format = ValueFormat::Format::Unsigned16;
         GridState gridState = GridState::Empty;
+        std::optional<TagSheet> tagSheet;
+        QString tagSheetPath;
+        std::shared_ptr<const RecordGridModel::TagColumns> tagColumns;
+        TimeRange range;
     };
     Kept keep() const;
     void restore(Kept &kept);
@@ -153,24 +195,32 @@ signals:
     void dynamicLoadDone();
 
 private:
+    Outcome openFile(const QString &path);
+    // After a load: the index goes, and the range is shown again on the new rows.
+    void showRangeAgain();
     Outcome loadAlarmDatabase();
     Outcome loadRecordBuffer();
     Outcome readBinary(LogFile &file);
     Outcome rereadBinaryData();
+    // The sheet's columns for the buffer shown, or the display format's
+    // when there is no sheet: after every load of data records.
+    void applyTagSheet();
     Outcome fillBinary(qint64 fileSize, ValueFormat::Format format, bool dynamic,
                        const std::function<bool()> &read);
 
     RecordGridModel m_grid;
     QString m_path;
-    // The time range shown and the tag sheet that names the values belong
-    // here, beside the buffer and format, and go into Kept with them.
     FileKind m_kind = FileKind::None;
     int m_buffer = 1;
     ValueFormat::Format m_format = ValueFormat::Format::Unsigned16;
     GridState m_gridState = GridState::Empty;
+    std::optional<TagSheet> m_tagSheet;
+    QString m_tagSheetPath;
     Language m_language = Language::Chinese;
     bool m_dynamic = false;
     std::function<std::optional<qint64>()> m_memoryBudget;
     WorkProgress *m_progress = nullptr;
     LogGrowth m_growth;
+    TimeRange m_range;
+    mutable std::unique_ptr<TimeIndex> m_timeIndex;
 };

@@ -5,6 +5,7 @@
 #include "records/GridFind.h"
 #include "records/MainTexts.h"
 #include "records/RecordGridModel.h"
+#include "records/RecordTime.h"
 
 #include <QAction>
 
@@ -20,7 +21,7 @@ FindController::FindController(QWidget *window, RecordGridView *view, const Reco
                                        void (FindController::*slot)()) {
         auto *action = new QAction(window);
         action->setObjectName(QLatin1String(name));
-        action->setShortcuts({key});
+        action->setShortcut(key);
         action->setShortcutContext(Qt::WindowShortcut);
         window->addAction(action);
         connect(action, &QAction::triggered, this, slot);
@@ -87,6 +88,20 @@ void FindController::step(bool forward, bool fromCurrent)
     }
     if (const std::optional<qint64> id = GridFind::idAsked(text)) {
         const int row = GridFind::rowOfId(*m_grid, *id);
+        if (row > 0)
+            showRow(row);
+        m_bar->setCount(MainTexts::findCount(row > 0 ? 1 : 0, row > 0 ? 1 : 0));
+        return;
+    }
+    if (RecordTime::findAsksTime(text)) {
+        // Like an ID: one row, the first record at or after the time.
+        const QModelIndex current = m_view->currentIndex();
+        std::optional<qint64> currentTime;
+        if (m_times.rowTime)
+            currentTime = m_times.rowTime(current.isValid() ? current.row() + 1 : 1);
+        const std::optional<RecordTime::Span> time = RecordTime::findTime(text, currentTime);
+        const int row
+            = time && m_times.firstRowAtOrAfter ? m_times.firstRowAtOrAfter(time->first) : -1;
         if (row > 0)
             showRow(row);
         m_bar->setCount(MainTexts::findCount(row > 0 ? 1 : 0, row > 0 ? 1 : 0));

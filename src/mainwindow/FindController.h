@@ -5,6 +5,10 @@
 #include <QObject>
 #include <QString>
 
+#include <QtGlobal>
+
+#include <functional>
+#include <optional>
 #include <vector>
 
 class FindBar;
@@ -27,6 +31,15 @@ public:
     // The grid was filled anew: the matches are looked for again.
     void gridChanged() { m_matchesStale = true; }
 
+    // How "@time" finds its row: the time of a row, and the row of the
+    // earliest time at or after a time (-1: none).
+    struct TimeLookup
+    {
+        std::function<std::optional<qint64>(int row)> rowTime;
+        std::function<int(qint64 time)> firstRowAtOrAfter;
+    };
+    void setTimeLookup(TimeLookup lookup) { m_times = std::move(lookup); }
+
     void showFind();
     void showGoToId();
     void findNext();
@@ -39,6 +52,7 @@ private:
     RecordGridView *m_view;
     const RecordGridModel *m_grid;
     FindBar *m_bar;
+    TimeLookup m_times;
     std::vector<int> m_matches;
     bool m_matchesStale = true;
 };

@@ -19,13 +19,13 @@ GridCopyAction::GridCopyAction(QWidget *window, RecordGridView *view, const Reco
     , m_gridMenu(new QMenu(window))
 {
     m_copy->setObjectName(QStringLiteral("CopyRows"));
-    m_copy->setShortcuts({QKeySequence::Copy});
+    m_copy->setShortcut(QKeySequence(QKeySequence::Copy));
     m_copy->setShortcutContext(Qt::WindowShortcut);
     window->addAction(m_copy);
     connect(m_copy, &QAction::triggered, this, &GridCopyAction::copySelection);
     auto *selectAll = new QAction(window);
     selectAll->setObjectName(QStringLiteral("SelectAllRows"));
-    selectAll->setShortcuts({QKeySequence::SelectAll});
+    selectAll->setShortcut(QKeySequence(QKeySequence::SelectAll));
     selectAll->setShortcutContext(Qt::WindowShortcut);
     window->addAction(selectAll);
     connect(selectAll, &QAction::triggered, this, &GridCopyAction::selectAllRows);

@@ -2,9 +2,11 @@
 
 #include "automation/Automation.h"
 #include "export/ExcelExport.h"
+#include "mainwindow/AlarmListWindow.h"
 #include "mainwindow/FileDrop.h"
 #include "mainwindow/GaugeProgress.h"
 #include "mainwindow/RecentFilesMenu.h"
+#include "mainwindow/TimeRangeDialog.h"
 #include "mainwindow/WorkProgressDialog.h"
 #include "platform/Fonts.h"
 #include "platform/MemoryBudget.h"
@@ -14,6 +16,8 @@
 #include "records/BinaryLogFile.h"
 #include "records/GridLayout.h"
 #include "records/MainTexts.h"
+#include "records/TagSheetTexts.h"
+#include "records/TagValue.h"
 #include "records/Translations.h"
 #include "ui_MainWindow.h"
 #include "widgets/MessageBoxSink.h"
@@ -52,6 +56,20 @@ public:
             return {};
         m_lastFile = dialog.selectedFiles().constFirst();
         return m_lastFile;
+    }
+    QString chooseTagSheet(QWidget *owner) override
+    {
+        const auto *frm = qobject_cast<const MainWindow *>(owner);
+        const Language shownIn = frm ? frm->language() : Language::Chinese;
+        QFileDialog dialog(owner, TagSheetTexts::openTitle(shownIn));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setNameFilter(TagSheetTexts::fileFilter(shownIn));
+        if (frm && !frm->document().tagSheetPath().isEmpty())
+            dialog.selectFile(frm->document().tagSheetPath());
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().constFirst();
     }
 
 private:
@@ -131,6 +149,8 @@ MainWindow::MainWindow(const MainWindowServices &services, QWidget *parent)
     readStoredOptions();
     Translations::install(language());
     buildTools();
+    buildTagSheetTools();
+    buildTimeRange();
 }
 
 MainWindow::~MainWindow() = default;
@@ -189,6 +209,12 @@ void MainWindow::applyCaptions(Language language)
         m_recentMenu->retitle(language);
     if (m_copyAction)
         applyToolTexts(language);
+    applyTagSheetTexts(language);
+    if (m_timeRange) {
+        m_timeRange->setText(TimeRangeTexts::menuItem(language));
+        m_alarmListAction->setText(TimeRangeTexts::alarmListItem(language));
+        m_alarmList->setTexts(language);
+    }
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -278,7 +304,10 @@ Language MainWindow::language() const
 
 bool MainWindow::displayFormatEnabled() const
 {
-    return ui->displayFormatList->isEnabled();
+    // With a tag sheet the list stays disabled while data records are shown.
+    return ui->displayFormatList->isEnabled()
+        || (m_document.tagSheetDecides()
+            && m_document.gridState() == LogDocument::GridState::Loaded);
 }
 
 ValueFormat::Format MainWindow::displayFormat() const
@@ -378,9 +407,9 @@ void MainWindow::showInLanguage()
     applyCaptions(language);
     ui->recordCountButton->setText(
         MainTexts::countDisplay(language, m_document.grid().recordCount()));
-    setWindowTitle(m_document.path().isEmpty()
-                       ? MainTexts::windowTitle(language)
-                       : MainTexts::windowTitleWithFile(language, m_titleName));
+    setWindowTitle(m_document.path().isEmpty() ? withTagSheet(MainTexts::windowTitle(language))
+                                               : titleOfFile());
+    showTimeRangeState();
 
     // Only the items' texts change: the list goes on naming the buffer the
     // grid shows, and a reload reads that one.
@@ -431,6 +460,7 @@ void MainWindow::updateCountDisplay()
 {
     ui->recordCountButton->setText(
         MainTexts::countDisplay(language(), m_document.grid().recordCount()));
+    showTimeRangeState();
 }
 
 void MainWindow::message(const QString &caption, const QString &text)
@@ -501,7 +531,11 @@ void MainWindow::exportWorkbook()
         // Hexadecimal values and alarm texts stay texts even where they
         // read as numbers.
         QList<int> textColumns;
-        if (displayFormatEnabled() && displayFormat() == ValueFormat::Format::Hex32) {
+        if (const auto &tags = grid.tagColumns()) {
+            for (std::size_t i = 0; i < tags->size(); ++i)
+                if (!(*tags)[i].holdsNumbers())
+                    textColumns.append(3 + int(i));
+        } else if (displayFormatEnabled() && displayFormat() == ValueFormat::Format::Hex32) {
             for (int col = 3; col < grid.cols(); ++col)
                 textColumns.append(col);
         } else if (LogKind::isAlarmFileName(m_document.path()) && grid.cols() == 4) {
@@ -537,7 +571,7 @@ void MainWindow::openFile(const QString &path, const QString &shownName)
     m_services.files = usual;
     if (!shownName.isEmpty() && !m_workStopped && m_document.path() == path) {
         m_titleName = shownName;
-        setWindowTitle(MainTexts::windowTitleWithFile(language(), shownName));
+        setWindowTitle(titleWithFile(language(), shownName));
     }
 }
 
@@ -553,15 +587,17 @@ void MainWindow::openFromDialog()
 
 void MainWindow::openChosen(const QString &path)
 {
+    takeFolderTagSheet(path);
     prepareOpen(path);
     showOpenOutcome(m_document.open(path));
+    findAlarmsBeside();
 }
 
 void MainWindow::prepareOpen(const QString &path)
 {
     m_titleName = path;
     const Language language = this->language();
-    setWindowTitle(MainTexts::windowTitleWithFile(language, path));
+    setWindowTitle(titleWithFile(language, path));
     {
         const QSignalBlocker block(ui->displayFormatList);
         ui->displayFormatList->setEnabled(false);
@@ -606,7 +642,7 @@ void MainWindow::showOpenOutcome(const LogDocument::Outcome &outcome)
             break;
         }
     }
-    if (m_document.formatSelectable())
+    if (m_document.formatSelectable() && !m_document.tagSheetDecides())
         ui->displayFormatList->setEnabled(true);
     updateCountDisplay();
 }
@@ -759,9 +795,10 @@ bool MainWindow::runWork(WorkKind kind, const std::function<void()> &work)
         return !m_workStopped;
     }
     // A save changes nothing in the window; a load is undone whole.
-    std::optional<WindowState> before;
+    // On the heap: a moved-from optional of it misleads GCC's uninitialized-use check.
+    std::unique_ptr<WindowState> before;
     if (kind == WorkKind::Load)
-        before.emplace(windowState());
+        before = std::make_unique<WindowState>(windowState());
     const int rowsBefore = m_document.grid().rows();
     std::unique_ptr<WorkProgressDialog> dialog;
     m_work = m_services.progress;

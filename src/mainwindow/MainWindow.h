@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/AlarmHistory.h"
 #include "document/LogDocument.h"
 #include "document/RecordSource.h"
 #include "mainwindow/SaveChooser.h"
@@ -25,6 +26,8 @@ class OptionsStore;
 class QLabel;
 class QMenu;
 class RecentFilesMenu;
+class TimeRangeChooser;
+class AlarmListWindow;
 class WorkProgress;
 namespace Ui {
 class MainWindow;
@@ -36,6 +39,8 @@ class FileChooser
 public:
     virtual ~FileChooser() = default;
     virtual QString chooseFileToOpen(QWidget *owner) = 0;
+    // The tag sheet to use; empty when cancelled.
+    virtual QString chooseTagSheet(QWidget *) { return {}; }
 };
 
 // Answers with the one file it was given, as if the user had chosen it.
@@ -70,6 +75,8 @@ struct MainWindowServices
     // the window back as it was; when empty, a progress dialog with Cancel
     // shows after half a second.
     WorkProgress *progress = nullptr;
+    // Asks for the time range to show; the time range dialog when empty.
+    TimeRangeChooser *timeRanges = nullptr;
 };
 
 // The main window: toolbar, record grid and options over the open log
@@ -89,6 +96,7 @@ public:
 
     RecordGridModel &grid() { return m_document.grid(); }
     LogDocument &document() { return m_document; }
+    const LogDocument &document() const { return m_document; }
     QString openFileName() const override { return m_document.path(); }
     // How the last load into the grid ended: Failed when the grid does not
     // hold the file's records (the file could not be read, was refused as
@@ -258,6 +266,38 @@ private:
     // Shows or takes away the notice that the open file is gone.
     void setFileGone(bool gone);
 
+    // Tag sheets and the statistics of the selection.
+public:
+    // Reads the tag sheet at `path` (empty: none) and shows the open data
+    // records with it; remembered for the open file's folder. A faulty sheet
+    // is refused whole with a message naming its line and column, and the
+    // sheet in use stays: false then.
+    bool useTagSheet(const QString &path);
+    // The status line under the grid: statistics of the selected cells that
+    // hold numbers; empty without such cells.
+    QString selectionStatisticsText() const;
+
+public slots:
+    void chooseTagSheet();
+    void dropTagSheet();
+
+private:
+    void buildTagSheetTools();
+    void applyTagSheetTexts(Language language);
+    // Before an open: the sheet last used with files of the file's folder.
+    void takeFolderTagSheet(const QString &path);
+    void rememberFolderTagSheet();
+    // The display format list as the loaded grid and the sheet allow.
+    void updateFormatList();
+    // A title with the sheet in use after it.
+    QString withTagSheet(const QString &title) const;
+    QString titleWithFile(Language language, const QString &name) const;
+    void updateSelectionStatistics();
+
+    QAction *m_tagSheetAction = nullptr;
+    QAction *m_noTagSheetAction = nullptr;
+    QLabel *m_selectionStatistics = nullptr;
+
     GridCopyAction *m_copyAction = nullptr;
     FindController *m_find = nullptr;
     QAction *m_saveAs = nullptr;
@@ -267,4 +307,37 @@ private:
     FileFollower *m_follower = nullptr;
     QLabel *m_goneNotice = nullptr;
     bool m_fileGone = false;
+
+    // The time range: the pop-up menu item and its dialog.
+public:
+    QAction *timeRangeAction() const { return m_timeRange; }
+    AlarmListWindow *alarmList() const { return m_alarmList; }
+    QAction *alarmListAction() const { return m_alarmListAction; }
+public slots:
+    void chooseTimeRange();
+    void showAlarmList();
+    // Lists the alarms of `path` beside the records; false when it is not
+    // an alarm file that could be read.
+    bool useAlarmFile(const QString &path);
+    // Makes the first record at or after `time` of those shown the current row.
+    void goToTime(qint64 time);
+
+private:
+    void buildTimeRange();
+    // The alarm file of the open data file's folder, when it has one.
+    void findAlarmsBeside();
+    void chooseAlarmFile();
+    void listAlarms();
+    // The title with the open file's name, and the range shown if any.
+    QString titleOfFile() const;
+    // Where a range shows, the count and the title say so.
+    void showTimeRangeState();
+
+    QAction *m_timeRange = nullptr;
+    std::unique_ptr<TimeRangeChooser> m_ownTimeRanges;
+    QAction *m_alarmListAction = nullptr;
+    AlarmListWindow *m_alarmList = nullptr;
+    // The alarm file found beside the data file, read when the list first shows.
+    QString m_alarmsBeside;
+    std::optional<AlarmHistory> m_alarms;
 };

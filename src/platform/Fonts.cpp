@@ -10,8 +10,9 @@ QStringList songFamilies()
             QStringLiteral("WenQuanYi Zen Hei Mono"), QStringLiteral("WenQuanYi Zen Hei"),
             QStringLiteral("Noto Serif CJK SC"),
             // Last, for what the faces above lack: the rarer ideographs outside the Basic
-            // Multilingual Plane (𠮷, U+20BB7), which alarm texts may hold.
-            QStringLiteral("HanaMinB")};
+            // Multilingual Plane (𠮷, U+20BB7), which alarm texts may hold; Windows has
+            // them in SimSun's companion face.
+            QStringLiteral("HanaMinB"), QStringLiteral("SimSun-ExtB")};
 }
 
 QStringList sansFamilies()

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+// Windows names are UTF-16 already: only the other systems carry bytes.
+#ifndef Q_OS_WIN
 namespace {
 
 // The length of the valid UTF-8 sequence at `at`, or 0.
@@ -45,6 +47,7 @@ bool isEscapedByte(char16_t c)
 }
 
 } // namespace
+#endif
 
 QString fileNameFromNative(const QByteArray &bytes)
 {

@@ -81,9 +81,14 @@ bool removeFile(const QString &path)
 
 QString absoluteName(const QString &name)
 {
+#ifdef Q_OS_WIN
+    // With '/' between folders, as the rest of this file splits names.
+    return QFileInfo(QDir::fromNativeSeparators(name)).absoluteFilePath();
+#else
     if (QDir::isAbsolutePath(name))
         return name;
     return QDir::currentPath() + QLatin1Char('/') + name;
+#endif
 }
 
 // The file a chain of symbolic links leads to, or the name itself. Empty for

@@ -10,6 +10,15 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
 #endif
 
 namespace TemporaryFolders {
@@ -195,6 +204,106 @@ int removeFolders(const QString &root, const QRegularExpression &name,
             && match.capturedLength() == decoded.size()
             && removeFolder(rootFd.get(), entry, abandoned))
             ++removed;
+    }
+    return removed;
+}
+
+#elif defined(Q_OS_WIN)
+
+// A lock file held open without sharing writes or deletion stands for the lock: no one can
+// open it for writing, or remove it, while this process lives.
+
+FolderLock::~FolderLock()
+{
+    if (m_fd >= 0)
+        _close(m_fd);
+}
+
+bool FolderLock::take(const QString &folder)
+{
+    if (m_fd >= 0)
+        return true;
+    const std::wstring path
+        = QDir::toNativeSeparators(folder + u'\\' + lockFileName()).toStdWString();
+    int fd = -1;
+    if (_wsopen_s(&fd, path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY | _O_NOINHERIT,
+                  _SH_DENYWR, _S_IREAD | _S_IWRITE)
+        != 0)
+        return false;
+    m_fd = fd;
+    return true;
+}
+
+void FolderLock::record(const QString &name)
+{
+    if (m_fd < 0 || name.isEmpty() || name.contains(u'/') || name.contains(u'\\')
+        || name.contains(u'\n'))
+        return;
+    const QByteArray line = name.toUtf8() + '\n';
+    _write(m_fd, line.constData(), unsigned(line.size()));
+}
+
+int removeFolders(const QString &root, const QRegularExpression &name,
+                  const std::function<bool(const Folder &)> &abandoned)
+{
+    int removed = 0;
+    const QFileInfoList entries
+        = QDir(root).entryInfoList(QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        if (!name.match(entry.fileName()).hasMatch() || entry.isSymLink() || entry.isJunction())
+            continue;
+        const QString folderPath = entry.absoluteFilePath();
+        Folder folder;
+        folder.name = entry.fileName();
+        folder.modified = entry.lastModified().toSecsSinceEpoch();
+        // Held open by a live run, the lock cannot be opened for writing; holding it so keeps
+        // any new run of the same folder out while this one looks.
+        const std::wstring lockPath
+            = QDir::toNativeSeparators(folderPath + u'\\' + lockFileName()).toStdWString();
+        int lock = -1;
+        const bool hasLock = QFileInfo::exists(folderPath + u'/' + lockFileName());
+        if (hasLock) {
+            if (_wsopen_s(&lock, lockPath.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT, _SH_DENYRW,
+                          0)
+                != 0)
+                continue;
+            folder.locked = true;
+            QByteArray listed;
+            char buffer[4096];
+            for (int n; (n = _read(lock, buffer, sizeof buffer)) > 0;)
+                listed.append(buffer, n);
+            for (const QByteArray &line : listed.split('\n'))
+                if (!line.isEmpty())
+                    folder.recorded << QString::fromUtf8(line);
+        }
+        bool plain = true;
+        const QFileInfoList contents = QDir(folderPath)
+                                           .entryInfoList(QDir::AllEntries | QDir::Hidden
+                                                          | QDir::System | QDir::NoDotAndDotDot);
+        for (const QFileInfo &file : contents) {
+            if (file.fileName() == lockFileName())
+                continue;
+            if (!file.isFile() || file.isSymLink()) {
+                plain = false;
+                break;
+            }
+            folder.files.append({file.fileName(), file.lastModified().toSecsSinceEpoch()});
+        }
+        bool gone = false;
+        if (plain && abandoned(folder)) {
+            bool all = true;
+            for (const Folder::File &file : std::as_const(folder.files))
+                all = QFile::remove(folderPath + u'/' + file.name) && all;
+            if (lock >= 0) {
+                _close(lock);
+                lock = -1;
+                all = QFile::remove(folderPath + u'/' + lockFileName()) && all;
+            }
+            gone = all && QDir(root).rmdir(folder.name);
+        }
+        if (lock >= 0)
+            _close(lock);
+        removed += gone ? 1 : 0;
     }
     return removed;
 }

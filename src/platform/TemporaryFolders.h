@@ -59,8 +59,9 @@ struct Folder
 // For every folder in `root` whose whole name matches `name`, that is this user's (effective
 // user), of mode 0700, not locked by anyone, and holds nothing but regular files of this user:
 // when `abandoned` says so, removes its files and then the folder. Everything is done relative
-// to descriptors opened without following links. Returns how many folders were removed. Does
-// nothing where the system offers no such calls.
+// to descriptors opened without following links. Returns how many folders were removed. On
+// Windows (a temporary folder of the user's own) the lock is the lock file held open, and the
+// folder's links and junctions are left alone; elsewhere without such calls it does nothing.
 int removeFolders(const QString &root, const QRegularExpression &name,
                   const std::function<bool(const Folder &)> &abandoned);
 

@@ -2,6 +2,7 @@
 
 #include "records/LogFileFormat.h"
 #include "records/StoredRecords.h"
+#include "records/TagValue.h"
 
 #include <QtEndian>
 
@@ -93,6 +94,7 @@ void RecordGridModel::closeReset(bool own)
 
 void RecordGridModel::setRows(int rows)
 {
+    showAllRows();
     if (isRaw()) {
         setRawRows(rows);
         return;
@@ -107,6 +109,7 @@ void RecordGridModel::setRows(int rows)
 
 void RecordGridModel::setCols(int cols)
 {
+    showAllRows();
     if (isRaw()) {
         setRawCols(cols);
         return;
@@ -119,7 +122,31 @@ void RecordGridModel::setCols(int cols)
     m_garbage += cut;
 }
 
+void RecordGridModel::showRows(std::vector<int> wholeRows)
+{
+    const bool own = openReset();
+    std::erase_if(wholeRows, [this](int row) { return row < 1 || row >= m_rows; });
+    m_shownRows = std::move(wholeRows);
+    m_showsSome = true;
+    closeReset(own);
+}
+
+void RecordGridModel::showAllRows()
+{
+    if (!m_showsSome)
+        return;
+    const bool own = openReset();
+    std::vector<int>().swap(m_shownRows);
+    m_showsSome = false;
+    closeReset(own);
+}
+
 CellText RecordGridModel::cellUtf8(int col, int row) const
+{
+    return wholeCellUtf8(col, wholeRow(row));
+}
+
+CellText RecordGridModel::wholeCellUtf8(int col, int row) const
 {
     if (!inside(col, row))
         return {};
@@ -135,7 +162,13 @@ CellText RecordGridModel::cellUtf8(int col, int row) const
 
 void RecordGridModel::rowUtf8(int row, CellText *cells, int count) const
 {
-    if (m_stored && row >= 1 && row <= m_rawCount && row > m_overlayLastRow && row < m_split) {
+    wholeRowUtf8(wholeRow(row), cells, count);
+}
+
+void RecordGridModel::wholeRowUtf8(int row, CellText *cells, int count) const
+{
+    if (m_stored && !m_tagColumns && row >= 1 && row <= m_rawCount && row > m_overlayLastRow
+        && row < m_split) {
         const int shown = std::max(0, std::min({count, m_cols, m_shape.cols}));
         for (int c = 0; c < shown; ++c)
             m_stored->cell(c, row - 1, cells[c]);
@@ -144,12 +177,13 @@ void RecordGridModel::rowUtf8(int row, CellText *cells, int count) const
         return;
     }
     for (int c = 0; c < count; ++c)
-        cells[c] = cellUtf8(c, row);
+        cells[c] = wholeCellUtf8(c, row);
 }
 
-std::optional<CellNumber> RecordGridModel::cellNumber(int col, int row,
+std::optional<CellNumber> RecordGridModel::cellNumber(int col, int shownRow,
                                                       ValueFormat::Format textsIn) const
 {
+    const int row = wholeRow(shownRow);
     if (!inside(col, row))
         return std::nullopt;
     const char separator = systemSeparatorForTexts();
@@ -163,11 +197,14 @@ std::optional<CellNumber> RecordGridModel::cellNumber(int col, int row,
     return rawNumber(col, row, textsIn);
 }
 
-bool RecordGridModel::cellIsNumber(int col, int row) const
+bool RecordGridModel::cellIsNumber(int col, int shownRow) const
 {
+    const int row = wholeRow(shownRow);
     if (!isRaw() || !inside(col, row) || row < 1 || row > m_rawCount)
         return false;
     if (row <= m_overlayLastRow && m_overlay.count(key(col, row)) != 0)
+        return false;
+    if (isTagCell(col, row)) // scaled and named values: the search reads their text
         return false;
     const RawShape &shape = row < m_split ? m_shape : m_oldShape;
     if (col >= shape.cols)
@@ -224,8 +261,9 @@ RecordGridModel::Span RecordGridModel::store(QByteArrayView utf8)
     return Span::make(std::uint64_t(offset), std::uint64_t(utf8.size()));
 }
 
-void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
+void RecordGridModel::setCellUtf8(int col, int shownRow, QByteArrayView utf8)
 {
+    const int row = wholeRow(shownRow);
     if (!inside(col, row))
         return;
     if (!isRaw()) {
@@ -233,7 +271,7 @@ void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
         const Span old = s;
         s = store(utf8);
         m_garbage += storedSize(old);
-        changed(col, row);
+        changed(col, shownRow);
         return;
     }
     const auto it = m_overlay.find(key(col, row));
@@ -250,7 +288,7 @@ void RecordGridModel::setCellUtf8(int col, int row, QByteArrayView utf8)
         m_overlayLastRow = std::max(m_overlayLastRow, row);
     }
     m_garbage += storedSize(old);
-    changed(col, row);
+    changed(col, shownRow);
 }
 
 RecordGridModel::Span RecordGridModel::appendLongText(QByteArrayView utf8)
@@ -332,6 +370,7 @@ qint64 RecordGridModel::memoryUse() const
 
 void RecordGridModel::makeEmpty()
 {
+    showAllRows();
     const bool own = openReset();
     const int oldCols = m_cols;
     m_rows = 2;
@@ -392,6 +431,7 @@ void RecordGridModel::restore(KeptGrid kept)
 {
     if (!kept)
         return;
+    showAllRows();
     const bool own = openReset();
     m_rows = kept->rows;
     m_cols = kept->cols;
@@ -440,6 +480,7 @@ int RecordGridModel::rawCols(RawKind kind, ValueFormat::Format format) const
 void RecordGridModel::beginRawRecords(RawKind kind, ValueFormat::Format format,
                                       const ValueFormat::DecimalSeparator &separator)
 {
+    showAllRows();
     m_separator = separator;
     const RawShape shape {format, rawCols(kind, format)};
     if (kind == m_rawKind && isRaw()) {
@@ -480,6 +521,7 @@ void RecordGridModel::beginRawRecords(RawKind kind, ValueFormat::Format format,
 
 void RecordGridModel::setStoredRecords(std::unique_ptr<StoredRecords> records)
 {
+    showAllRows();
     const int count = int(std::min<qint64>(records->count(), MaxRows - 1));
     records->truncate(count);
     // One reset for all of it: the rows below the title go, the titles go beside
@@ -508,6 +550,7 @@ void RecordGridModel::reserveRawRecords(qint64 count)
 
 char *RecordGridModel::rawRecords(int first, int count)
 {
+    showAllRows();
     if (!isRaw() || m_rawKind == RawKind::Stored || first < 1 || first > m_rawCount + 1
         || count < 0)
         throw std::bad_alloc();
@@ -661,6 +704,19 @@ std::optional<CellNumber> RecordGridModel::rawNumber(int col, int row,
     // Cells past the records are empty.
     if (row < 1 || row > m_rawCount)
         return std::nullopt;
+    if (isTagCell(col, row)) {
+        const std::optional<double> value = tagCell(col, row, nullptr);
+        if (!value)
+            return std::nullopt;
+        const int decimals = (*m_tagColumns)[std::size_t(col - 3)].shownDecimals();
+        if (decimals == 0)
+            return CellNumber::decimal(std::int64_t(*value));
+        ValueFormat::FloatValue real;
+        real.value = *value;
+        real.decimals = decimals < 0 ? 6 : decimals;
+        real.separator = real.decimals > 0;
+        return CellNumber::realNumber(real);
+    }
     const RawShape &shape = row < m_split ? m_shape : m_oldShape;
     if (col >= shape.cols)
         return std::nullopt;
@@ -700,6 +756,10 @@ CellText RecordGridModel::rawCell(int col, int row) const
     CellText t;
     if (row < 1 || row > m_rawCount)
         return t;
+    if (isTagCell(col, row)) {
+        tagCell(col, row, &t);
+        return t;
+    }
     const RawShape &shape = row < m_split ? m_shape : m_oldShape;
     if (col >= shape.cols)
         return t;
@@ -732,6 +792,54 @@ CellText RecordGridModel::rawCell(int col, int row) const
         t.setMade(wordText(shape.format, word(record, 12 + 2 * (col - 3))));
     }
     return t;
+}
+
+void RecordGridModel::setTagColumns(std::shared_ptr<const TagColumns> columns)
+{
+    // No sheet before and after is no change: the views keep their place.
+    if (columns == m_tagColumns)
+        return;
+    const bool own = openReset();
+    m_tagColumns = std::move(columns);
+    m_longTagTexts.clear();
+    closeReset(own);
+}
+
+std::optional<double> RecordGridModel::tagCell(int col, int row, CellText *text) const
+{
+    const auto c = std::size_t(col - 3);
+    if (c >= m_tagColumns->size())
+        return std::nullopt;
+    const TagFormatter &f = (*m_tagColumns)[c];
+    std::uint32_t raw = 0;
+    if (m_stored) {
+        std::array<QByteArrayView, LogFileFormat::ValueWords> stored;
+        std::array<ValueFormat::Text, 2> made;
+        const int w = f.tag().word;
+        const int words = isWideTag(f.tag().type) ? 2 : 1;
+        for (int i = 0; i < words && w + i < LogFileFormat::ValueWords; ++i)
+            stored[std::size_t(w + i)] = m_stored->valueText(w + i, row - 1, made[std::size_t(i)]);
+        if (!f.rawFromStored(stored, raw))
+            return std::nullopt; // an empty stored value shows as empty
+    } else {
+        const auto *record = reinterpret_cast<const unsigned char *>(m_raw.constData())
+            + qsizetype(row - 1) * rawRecordSize();
+        TagFormatter::Words words;
+        for (int i = 0; i < LogFileFormat::ValueWords; ++i)
+            words[std::size_t(i)] = word(record, 12 + 2 * i);
+        raw = f.rawFromWords(words);
+    }
+    if (!text)
+        return f.number(raw);
+    thread_local QByteArray made;
+    const std::optional<double> value = f.write(raw, made);
+    if (made.size() <= CellText::Capacity) {
+        std::memcpy(text->buffer(), made.constData(), std::size_t(made.size()));
+        text->setMade(made.size());
+    } else {
+        *text = CellText(QByteArrayView(*m_longTagTexts.insert(made).first));
+    }
+    return value;
 }
 
 void RecordGridModel::setDefaultColWidth(int width)
@@ -784,7 +892,7 @@ void RecordGridModel::endBatch() noexcept
 
 int RecordGridModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_rows - 1;
+    return parent.isValid() ? 0 : rows() - 1;
 }
 
 int RecordGridModel::columnCount(const QModelIndex &parent) const

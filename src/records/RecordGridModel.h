@@ -17,6 +17,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <set>
 #include <unordered_map>
 #include <vector>
 
@@ -45,6 +46,7 @@
 // As a Qt model it shows rows 1 .. rows()-1 as data rows; the title row is
 // the horizontal header and the ID column the vertical header.
 class StoredRecords;
+class TagFormatter;
 
 class RecordGridModel : public QAbstractTableModel
 {
@@ -64,9 +66,31 @@ public:
     explicit RecordGridModel(QObject *parent = nullptr);
     ~RecordGridModel() override;
 
-    // Grid dimensions, counting the title row and the ID column.
-    int rows() const { return m_rows; }
+    // Grid dimensions, counting the title row and the ID column. With shown
+    // rows (showRows) rows() counts those alone.
+    int rows() const { return m_showsSome ? int(m_shownRows.size()) + 1 : m_rows; }
     int cols() const { return m_cols; }
+
+    // A part of the rows shown (a time range): rows 1.. then show the grid's
+    // rows `wholeRows` (ascending, each 1 .. wholeRows() - 1), and every
+    // reader and writer of cells and the views go by the shown rows. Any
+    // change of the grid's shape or records (a load) shows every row again.
+    void showRows(std::vector<int> wholeRows);
+    void showAllRows();
+    bool showsSomeRows() const { return m_showsSome; }
+    const std::vector<int> &shownRows() const { return m_shownRows; }
+    // The rows of the whole grid, shown or not.
+    int wholeRows() const { return m_rows; }
+    // The row of the whole grid that shown row `row` is; -1 past the shown rows.
+    int wholeRow(int row) const
+    {
+        if (!m_showsSome || row <= 0)
+            return row;
+        return row <= int(m_shownRows.size()) ? m_shownRows[std::size_t(row) - 1] : -1;
+    }
+    // A cell of the whole grid, shown or not.
+    CellText wholeCellUtf8(int col, int wholeRow) const;
+    void wholeRowUtf8(int wholeRow, CellText *cells, int count) const;
     // New counts keep every cell that lies inside both the old and the new bounds.
     void setRows(int rows);
     void setCols(int cols);
@@ -111,6 +135,13 @@ public:
     void setStoredRecords(std::unique_ptr<StoredRecords> records);
     int rawRecordCount() const { return m_rawCount; }
 
+    // Columns 3.. of data records made by these formatters, one column
+    // each, from the record's raw words instead of in the display format;
+    // null: the display format. Cells set explicitly still win.
+    using TagColumns = std::vector<TagFormatter>;
+    void setTagColumns(std::shared_ptr<const TagColumns> columns);
+    const std::shared_ptr<const TagColumns> &tagColumns() const { return m_tagColumns; }
+
     // Room for `bytes` more text, so a large load does not regrow the store.
     // Only a hint: room that cannot be had is not taken.
     void reserveText(qsizetype bytes);
@@ -145,7 +176,13 @@ public:
 
     // The count that the record count display shows: 0 for a grid of exactly
     // 2 rows (which holds no records), row count - 1 otherwise.
-    int recordCount() const { return m_rows == 2 ? 0 : m_rows - 1; }
+    // Shown rows are counted as they are: a range may hold one record.
+    int recordCount() const
+    {
+        if (m_showsSome)
+            return int(m_shownRows.size());
+        return m_rows == 2 ? 0 : m_rows - 1;
+    }
 
     // Column widths in pixels. Setting the default width resets every column.
     int defaultColWidth() const { return m_defaultColWidth; }
@@ -227,6 +264,13 @@ private:
     CellText rawCell(int col, int row) const;
     std::optional<CellNumber> rawNumber(int col, int row, ValueFormat::Format textsIn) const;
     void setRawRows(int rows);
+    // Whether a tag column makes the cell, and its text and number.
+    bool isTagCell(int col, int row) const
+    {
+        return m_tagColumns && col >= 3 && row >= 1 && row <= m_rawCount
+            && (m_rawKind == RawKind::Data || m_rawKind == RawKind::Stored);
+    }
+    std::optional<double> tagCell(int col, int row, CellText *text) const;
     // Drops the set cells whose key(col, row) `drop` picks.
     template<typename Drop> void dropOverlay(Drop drop);
     void setRawCols(int cols);
@@ -275,6 +319,9 @@ private:
 
     int m_rows = 2;
     int m_cols = 2;
+    // The whole grid's rows that rows 1.. show, while m_showsSome.
+    std::vector<int> m_shownRows;
+    bool m_showsSome = false;
     // Without raw records: a span per cell, row by row.
     std::vector<Span> m_spans;
     // With raw records: the records back to back, and the cells set
@@ -292,6 +339,10 @@ private:
     ValueFormat::DecimalSeparator m_separator;
     std::unordered_map<std::uint64_t, Span> m_overlay;
     int m_overlayLastRow = -1;
+    std::shared_ptr<const TagColumns> m_tagColumns;
+    // Tag texts longer than a cell's own buffer (many bit names), kept once
+    // each so that the cells can point at them.
+    mutable std::set<QByteArray> m_longTagTexts;
     QByteArray m_arena;
     qsizetype m_garbage = 0;
     qint64 m_memoryLimit = -1;

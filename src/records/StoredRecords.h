@@ -57,6 +57,12 @@ public:
     // The number that text shows, without making it; a date or time is
     // read as a text of its own with `separator`.
     std::optional<CellNumber> number(int col, qint64 record, char separator) const;
+    // Value v (0 .. 9) of a record as stored: its kept text, or an integer's
+    // decimal made in `out`.
+    QByteArrayView valueText(int v, qint64 record, ValueFormat::Text &out) const
+    {
+        return storedText(v, std::size_t(record), out);
+    }
 
 private:
     bool showable(int v, std::size_t row) const;

@@ -48,10 +48,10 @@ TimeIndex TimeIndex::ofDataRecords(const RecordGridModel &grid)
     std::vector<Entry> entries;
     if (grid.cols() < 3)
         return {};
-    entries.reserve(size_t(std::max(grid.rows() - 1, 0)));
+    entries.reserve(size_t(std::max(grid.wholeRows() - 1, 0)));
     CellText cells[3];
-    for (int row = 1; row < grid.rows(); ++row) {
-        grid.rowUtf8(row, cells, 3);
+    for (int row = 1; row < grid.wholeRows(); ++row) {
+        grid.wholeRowUtf8(row, cells, 3);
         if (const auto time = RecordTime::recordTime(cells[1].view(), cells[2].view()))
             entries.push_back({*time, row});
     }
@@ -63,10 +63,10 @@ TimeIndex TimeIndex::ofAlarms(const RecordGridModel &grid)
     std::vector<Entry> entries;
     if (grid.cols() < 2)
         return {};
-    entries.reserve(size_t(std::max(grid.rows() - 1, 0)));
+    entries.reserve(size_t(std::max(grid.wholeRows() - 1, 0)));
     CellText cells[2];
-    for (int row = 1; row < grid.rows(); ++row) {
-        grid.rowUtf8(row, cells, 2);
+    for (int row = 1; row < grid.wholeRows(); ++row) {
+        grid.wholeRowUtf8(row, cells, 2);
         if (const auto time = RecordTime::alarmTime(cells[1].view()))
             entries.push_back({*time, row});
     }

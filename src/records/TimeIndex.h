@@ -27,7 +27,7 @@ public:
     // From the rows (0 and up) that have a time, in any order.
     explicit TimeIndex(std::vector<Entry> entries);
     // The data records of a grid: the date in column 1, the time in column 2
-    // of rows 1 and on.
+    // of rows 1 and on, of the whole grid (rows not shown too).
     static TimeIndex ofDataRecords(const RecordGridModel &grid);
     // The alarms of an alarm list: the time in column 1.
     static TimeIndex ofAlarms(const RecordGridModel &grid);

@@ -14,6 +14,8 @@ public:
         ++asked;
         return file;
     }
+    QString chooseTagSheet(QWidget *) override { return sheet; }
     QString file; // empty: the dialog was cancelled
+    QString sheet; // the tag sheet picked; empty: cancelled
     int asked = 0;
 };

@@ -15,6 +15,20 @@ struct Run
     QByteArray err;
 };
 
+// The environment of a --to run: headless, with a home of its own (so a stray
+// options write shows) and a UTF-8 locale.
+inline QProcessEnvironment headlessEnvironment(const QString &home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    return env;
+}
+
 inline Run runProcess(const QString &program, const QStringList &arguments,
                       const QProcessEnvironment &environment)
 {

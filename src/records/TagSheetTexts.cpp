@@ -1,0 +1,50 @@
+#include "records/TagSheetTexts.h"
+
+#include "records/Translations.h"
+
+namespace TagSheetTexts {
+
+namespace {
+
+QString pick(Language language, const char *source)
+{
+    return Translations::text(language, "TagSheet", source);
+}
+
+} // namespace
+
+QString openMenu(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Tag Sheet(&G)…"));
+}
+
+QString noneMenu(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "No Tag Sheet(&N)"));
+}
+
+QString openTitle(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Open Tag Sheet"));
+}
+
+QString fileFilter(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Tag Sheet (*.csv)"));
+}
+
+QString titleWithSheet(Language language, const QString &title, const QString &sheetName)
+{
+    return title + QStringLiteral("  ")
+        + pick(language, QT_TRANSLATE_NOOP("TagSheet", "Tag sheet: %1")).arg(sheetName);
+}
+
+QString selectionStatistics(Language language, qint64 count, const QString &min, const QString &max,
+                            const QString &mean, const QString &sum)
+{
+    return pick(language,
+                QT_TRANSLATE_NOOP("TagSheet", "Count: %1   Min: %2   Max: %3   Mean: %4   Sum: %5"))
+        .arg(QString::number(count), min, max, mean, sum);
+}
+
+} // namespace TagSheetTexts
