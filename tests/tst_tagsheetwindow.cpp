@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -130,8 +131,12 @@ void TestTagSheetWindow::menuTexts_data()
     QTest::addColumn<bool>("chinese");
     QTest::addColumn<QString>("open");
     QTest::addColumn<QString>("none");
-    QTest::newRow("Chinese") << true << u"位号表(&G)…"_s << u"不用位号表(&N)"_s;
-    QTest::newRow("English") << false << u"Tag Sheet(&G)…"_s << u"No Tag Sheet(&N)"_s;
+    QTest::addColumn<QString>("edit");
+    // Exit has &E in the same menu: the editor's item takes &I.
+    QTest::newRow("Chinese") << true << u"位号表(&G)…"_s << u"不用位号表(&N)"_s
+                             << u"编辑位号表(&I)…"_s;
+    QTest::newRow("English") << false << u"Tag Sheet(&G)…"_s << u"No Tag Sheet(&N)"_s
+                             << u"Edit Tag Sheet(&I)…"_s;
 }
 
 void TestTagSheetWindow::menuTexts()
@@ -139,6 +144,7 @@ void TestTagSheetWindow::menuTexts()
     QFETCH(bool, chinese);
     QFETCH(QString, open);
     QFETCH(QString, none);
+    QFETCH(QString, edit);
     Window w;
     if (chinese)
         w.main->switchToChinese();
@@ -146,6 +152,7 @@ void TestTagSheetWindow::menuTexts()
         w.main->switchToEnglish();
     QCOMPARE(w.child<QAction>("TagSheet")->text(), open);
     QCOMPARE(w.child<QAction>("NoTagSheet")->text(), none);
+    QCOMPARE(w.child<QAction>("EditTagSheet")->text(), edit);
     // Nothing to take away yet.
     QVERIFY(!w.child<QAction>("NoTagSheet")->isEnabled());
     // In the pop-up menu, before the recent files.
@@ -153,7 +160,18 @@ void TestTagSheetWindow::menuTexts()
     const qsizetype at = items.indexOf(w.child<QAction>("TagSheet"));
     QVERIFY(at > 0);
     QCOMPARE(items.value(at + 1), w.child<QAction>("NoTagSheet"));
-    QCOMPARE(items.value(at + 2)->objectName(), u"recentFilesSeparator"_s);
+    QCOMPARE(items.value(at + 2), w.child<QAction>("EditTagSheet"));
+    QCOMPARE(items.value(at + 3)->objectName(), u"recentFilesSeparator"_s);
+    // No two items of the menu share an access key.
+    QSet<QChar> keys;
+    for (const QAction *item : items) {
+        const qsizetype amp = item->text().indexOf(u'&');
+        if (amp < 0 || amp + 1 >= item->text().size())
+            continue;
+        const QChar key = item->text()[amp + 1].toUpper();
+        QVERIFY2(!keys.contains(key), qPrintable(item->text()));
+        keys.insert(key);
+    }
 }
 
 void TestTagSheetWindow::sheetOnAndOff()
@@ -337,10 +355,12 @@ void TestTagSheetWindow::selectionStatistics()
     QCOMPARE(w.statusLine(), QString());
     w.select(first, last);
     QCOMPARE(w.main->selectionStatisticsText(), line);
-    QCOMPARE(w.statusLine(), line);
+    // Made once the selection stops changing, not at every change.
+    QCOMPARE(w.statusLine(), QString());
+    QTRY_COMPARE(w.statusLine(), line);
     // A new load drops the selection and the line.
     w.open(path(u"Data.bin"_s));
-    QCOMPARE(w.statusLine(), QString());
+    QTRY_COMPARE(w.statusLine(), QString());
 }
 
 QTEST_MAIN(TestTagSheetWindow)

@@ -510,6 +510,58 @@
         <source>Count: %1   Min: %2   Max: %3   Mean: %4   Sum: %5</source>
         <translation>计数: %1   最小: %2   最大: %3   平均: %4   总和: %5</translation>
     </message>
+    <message>
+        <source>Edit Tag Sheet(&amp;I)…</source>
+        <translation>编辑位号表(&amp;I)…</translation>
+    </message>
+    <message>
+        <source>Tag Sheet Editor</source>
+        <translation>位号表编辑器</translation>
+    </message>
+    <message>
+        <source>Open…</source>
+        <translation>打开…</translation>
+    </message>
+    <message>
+        <source>Add Row</source>
+        <translation>添加行</translation>
+    </message>
+    <message>
+        <source>Remove Row</source>
+        <translation>删除行</translation>
+    </message>
+    <message>
+        <source>Move Up</source>
+        <translation>上移</translation>
+    </message>
+    <message>
+        <source>Move Down</source>
+        <translation>下移</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Save As…</source>
+        <translation>另存为…</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Save Tag Sheet</source>
+        <translation>保存位号表</translation>
+    </message>
+    <message>
+        <source>Correct the marked cells before saving. %1</source>
+        <translation>保存前请改正标出的单元格。%1</translation>
+    </message>
+    <message>
+        <source>The tag sheet could not be saved: %1</source>
+        <translation>位号表无法保存：%1</translation>
+    </message>
 </context>
 <context>
     <name>TimeRangeDialog</name>

@@ -6,6 +6,7 @@
 #include "mainwindow/FileDrop.h"
 #include "mainwindow/GaugeProgress.h"
 #include "mainwindow/RecentFilesMenu.h"
+#include "mainwindow/TagSheetController.h"
 #include "mainwindow/TimeRangeDialog.h"
 #include "mainwindow/WorkProgressDialog.h"
 #include "platform/Fonts.h"
@@ -209,7 +210,8 @@ void MainWindow::applyCaptions(Language language)
         m_recentMenu->retitle(language);
     if (m_copyAction)
         applyToolTexts(language);
-    applyTagSheetTexts(language);
+    if (m_tagSheets)
+        m_tagSheets->applyTexts(language);
     if (m_timeRange) {
         m_timeRange->setText(TimeRangeTexts::menuItem(language));
         m_alarmListAction->setText(TimeRangeTexts::alarmListItem(language));
@@ -587,7 +589,7 @@ void MainWindow::openFromDialog()
 
 void MainWindow::openChosen(const QString &path)
 {
-    takeFolderTagSheet(path);
+    m_tagSheets->takeFolderTagSheet(path);
     prepareOpen(path);
     showOpenOutcome(m_document.open(path));
     findAlarmsBeside();
@@ -826,4 +828,76 @@ bool MainWindow::runWork(WorkKind kind, const std::function<void()> &work)
     // What the grid held before is let go as soon as the new rows stand.
     before.reset();
     return !stopped;
+}
+
+void MainWindow::buildTagSheetTools()
+{
+    TagSheetController::Host host;
+    host.language = [this] { return language(); };
+    host.message = [this](const QString &text) { message(MainTexts::captionNorvale(), text); };
+    host.chooseSheet = [this] { return m_services.files->chooseTagSheet(this); };
+    host.sheetChanged = [this] { showTagSheetChange(); };
+    m_tagSheets = new TagSheetController(m_document, m_services.options, m_services.messages,
+                                         std::move(host), this);
+    // After Dynamic Load, before the recent files.
+    m_tagSheets->install(popupMenu,
+                         popupMenu->findChild<QAction *>(QStringLiteral("recentFilesSeparator")),
+                         ui->recordGrid, ui->verticalLayout);
+}
+
+void MainWindow::showTagSheetChange()
+{
+    const bool records = m_document.gridState() == LogDocument::GridState::Loaded
+        && (m_document.kind() == LogDocument::FileKind::RecordDatabase
+            || m_document.kind() == LogDocument::FileKind::BinaryData);
+    if (records) {
+        // The records read again: the sheet decides their columns, or the
+        // display format once more.
+        runWork(WorkKind::Load, [this] {
+            showFormatChange(m_document.selectFormat(m_document.format()));
+            updateFormatList();
+        });
+    }
+    const Language shownIn = language();
+    setWindowTitle(m_document.path().isEmpty() ? withTagSheet(MainTexts::windowTitle(shownIn))
+                                               : titleWithFile(shownIn, m_titleName));
+}
+
+bool MainWindow::useTagSheet(const QString &path)
+{
+    return m_tagSheets->useTagSheet(path);
+}
+
+QString MainWindow::selectionStatisticsText() const
+{
+    return m_tagSheets->selectionStatisticsText();
+}
+
+void MainWindow::chooseTagSheet()
+{
+    m_tagSheets->chooseTagSheet();
+}
+
+void MainWindow::dropTagSheet()
+{
+    m_tagSheets->dropTagSheet();
+}
+
+void MainWindow::updateFormatList()
+{
+    const bool on = m_document.gridState() == LogDocument::GridState::Loaded
+        && m_document.formatSelectable() && !m_document.tagSheetDecides();
+    const QSignalBlocker block(ui->displayFormatList);
+    ui->displayFormatList->setEnabled(on);
+    ui->displayFormatList->setCurrentIndex(formatItem(m_document.format()));
+}
+
+QString MainWindow::withTagSheet(const QString &title) const
+{
+    return m_tagSheets ? m_tagSheets->withTagSheet(title) : title;
+}
+
+QString MainWindow::titleWithFile(Language language, const QString &name) const
+{
+    return withTagSheet(MainTexts::windowTitleWithFile(language, name));
 }

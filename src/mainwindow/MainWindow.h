@@ -26,6 +26,7 @@ class OptionsStore;
 class QLabel;
 class QMenu;
 class RecentFilesMenu;
+class TagSheetController;
 class TimeRangeChooser;
 class AlarmListWindow;
 class WorkProgress;
@@ -266,7 +267,7 @@ private:
     // Shows or takes away the notice that the open file is gone.
     void setFileGone(bool gone);
 
-    // Tag sheets and the statistics of the selection.
+    // Tag sheets and the statistics of the selection (TagSheetController).
 public:
     // Reads the tag sheet at `path` (empty: none) and shows the open data
     // records with it; remembered for the open file's folder. A faulty sheet
@@ -276,6 +277,7 @@ public:
     // The status line under the grid: statistics of the selected cells that
     // hold numbers; empty without such cells.
     QString selectionStatisticsText() const;
+    TagSheetController *tagSheets() const { return m_tagSheets; }
 
 public slots:
     void chooseTagSheet();
@@ -283,20 +285,15 @@ public slots:
 
 private:
     void buildTagSheetTools();
-    void applyTagSheetTexts(Language language);
-    // Before an open: the sheet last used with files of the file's folder.
-    void takeFolderTagSheet(const QString &path);
-    void rememberFolderTagSheet();
+    // The records and the title with the sheet now in use.
+    void showTagSheetChange();
     // The display format list as the loaded grid and the sheet allow.
     void updateFormatList();
     // A title with the sheet in use after it.
     QString withTagSheet(const QString &title) const;
     QString titleWithFile(Language language, const QString &name) const;
-    void updateSelectionStatistics();
 
-    QAction *m_tagSheetAction = nullptr;
-    QAction *m_noTagSheetAction = nullptr;
-    QLabel *m_selectionStatistics = nullptr;
+    TagSheetController *m_tagSheets = nullptr;
 
     GridCopyAction *m_copyAction = nullptr;
     FindController *m_find = nullptr;

@@ -3,6 +3,10 @@
 #include "records/RecordGridModel.h"
 #include "records/TagValue.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace GridStatistics {
 
 bool holdsNumbers(const RecordGridModel &grid, int col, ValueFormat::Format format)
@@ -39,6 +43,30 @@ QList<ColumnStatistics> valueColumns(const RecordGridModel &grid, ValueFormat::F
             columns[i].statistics.add(grid.cellUtf8(cols[i], row));
     }
     return columns;
+}
+
+NumberStatistics ofBlocks(const RecordGridModel &grid, ValueFormat::Format format,
+                          const QList<CellBlock> &blocks)
+{
+    NumberStatistics statistics;
+    const int records = grid.recordCount();
+    std::vector<std::pair<int, int>> rows;
+    for (int col = 3; col < grid.cols(); ++col) {
+        rows.clear();
+        for (const CellBlock &b : blocks)
+            if (col >= b.firstCol && col <= b.lastCol)
+                rows.emplace_back(std::max(b.firstRow, 1), std::min(b.lastRow, records));
+        if (rows.empty() || !holdsNumbers(grid, col, format))
+            continue;
+        std::sort(rows.begin(), rows.end());
+        int next = 1; // the first row not yet taken
+        for (const auto &[first, last] : rows) {
+            for (int row = std::max(first, next); row <= last; ++row)
+                statistics.add(grid.cellUtf8(col, row));
+            next = std::max(next, last + 1);
+        }
+    }
+    return statistics;
 }
 
 } // namespace GridStatistics

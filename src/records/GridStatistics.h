@@ -22,4 +22,18 @@ bool holdsNumbers(const RecordGridModel &grid, int col, ValueFormat::Format form
 QList<ColumnStatistics> valueColumns(const RecordGridModel &grid, ValueFormat::Format format,
                                      const std::function<void(int row)> &eachRow = {});
 
+// Grid columns firstCol .. lastCol of grid rows firstRow .. lastRow.
+struct CellBlock
+{
+    int firstCol = 0;
+    int lastCol = -1;
+    int firstRow = 0;
+    int lastRow = -1;
+};
+
+// The cells of `blocks` that hold numbers, each counted once where blocks
+// overlap, column by column and down each column.
+NumberStatistics ofBlocks(const RecordGridModel &grid, ValueFormat::Format format,
+                          const QList<CellBlock> &blocks);
+
 } // namespace GridStatistics

@@ -33,6 +33,74 @@ QString fileFilter(Language language)
     return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Tag Sheet (*.csv)"));
 }
 
+QString editMenu(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Edit Tag Sheet(&I)…"));
+}
+
+QString editorTitle(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Tag Sheet Editor"));
+}
+
+QString editorOpen(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Open…"));
+}
+
+QString editorAddRow(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Add Row"));
+}
+
+QString editorRemoveRow(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Remove Row"));
+}
+
+QString editorMoveUp(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Move Up"));
+}
+
+QString editorMoveDown(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Move Down"));
+}
+
+QString editorSave(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Save"));
+}
+
+QString editorSaveAs(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Save As…"));
+}
+
+QString editorClose(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Close"));
+}
+
+QString saveTitle(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Save Tag Sheet"));
+}
+
+QString saveFaulty(Language language, const QString &fault)
+{
+    return pick(language,
+                QT_TRANSLATE_NOOP("TagSheet", "Correct the marked cells before saving. %1"))
+        .arg(fault);
+}
+
+QString saveFailed(Language language, const QString &reason)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "The tag sheet could not be saved: %1"))
+        .arg(reason);
+}
+
 QString titleWithSheet(Language language, const QString &title, const QString &sheetName)
 {
     return title + QStringLiteral("  ")

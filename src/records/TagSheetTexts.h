@@ -11,8 +11,25 @@ namespace TagSheetTexts {
 // "位号表(&G)…" / "Tag Sheet(&G)…"
 QString openMenu(Language language);
 QString noneMenu(Language language);
+// "编辑位号表(&I)…" / "Edit Tag Sheet(&I)…"
+QString editMenu(Language language);
 QString openTitle(Language language);
 QString fileFilter(Language language);
+// The editor's texts.
+QString editorTitle(Language language);
+QString editorOpen(Language language);
+QString editorAddRow(Language language);
+QString editorRemoveRow(Language language);
+QString editorMoveUp(Language language);
+QString editorMoveDown(Language language);
+QString editorSave(Language language);
+QString editorSaveAs(Language language);
+QString editorClose(Language language);
+QString saveTitle(Language language);
+// A save refused while a cell is faulty, with the first fault.
+QString saveFaulty(Language language, const QString &fault);
+// A save that failed, with the system's reason.
+QString saveFailed(Language language, const QString &reason);
 // The window title with the sheet's file name after it.
 QString titleWithSheet(Language language, const QString &title, const QString &sheetName);
 // The status line under the grid for the selected cells that hold numbers.
