@@ -5,6 +5,8 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/RecordGridView.h"
 #include "platform/OptionsStore.h"
+#include "records/GridStatistics.h"
+#include "records/TagSheetTexts.h"
 #include "support/LogFiles.h"
 #include "support/MessageRecorder.h"
 #include "support/PickedFile.h"
@@ -106,6 +108,8 @@ private slots:
     void folderList();
     void selectionStatistics_data();
     void selectionStatistics();
+    void manyRangesAsPlainComputation_data();
+    void manyRangesAsPlainComputation();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -361,6 +365,78 @@ void TestTagSheetWindow::selectionStatistics()
     // A new load drops the selection and the line.
     w.open(path(u"Data.bin"_s));
     QTRY_COMPARE(w.statusLine(), QString());
+}
+
+void TestTagSheetWindow::manyRangesAsPlainComputation_data()
+{
+    QTest::addColumn<bool>("sheet");
+    QTest::addColumn<int>("format");
+    QTest::newRow("16-bit unsigned") << false << 0;
+    QTest::newRow("16-bit signed") << false << 1;
+    QTest::newRow("32-bit signed") << false << 2;
+    QTest::newRow("32-bit float") << false << 4;
+    QTest::newRow("sheet: scaled, rounded, signed, float") << true << 0;
+}
+
+void TestTagSheetWindow::manyRangesAsPlainComputation()
+{
+    QFETCH(bool, sheet);
+    QFETCH(int, format);
+    QList<DataRecord> records;
+    for (int i = 0; i < 300; ++i) {
+        const auto w = [i](int k) { return quint16((i * 7919 + k * 104729) ^ (i << k)); };
+        records.append(record(i + 1, {}));
+        for (int k = 0; k < 10; ++k)
+            records.last().words[std::size_t(k)] = w(k);
+    }
+    records[5].words.fill(0xFFFF);
+    records[6].words.fill(0x8000);
+    QVERIFY(writeFile(path(u"Many.bin"_s), dataFile(records)));
+    QVERIFY(writeFile(path(u"many.csv"_s),
+                      SheetTitle
+                          + "*,0,A,,u16,0.01,-50,1,\r\n*,1,B,,s16,0.25,,1,\r\n"
+                            "*,2,C,,s32,-0.001,3.5,,\r\n*,4,D,,f32,,,,\r\n"
+                            "*,5,E,,s16,,,,\r\n*,6,F,,u16,2,,3,\r\n*,7,G,,enum,,,,0=a\r\n"
+                            "*,8,H,,u16,1e-9,,12,\r\n"));
+    Window w;
+    w.main->switchToEnglish();
+    w.open(path(u"Many.bin"_s));
+    if (sheet)
+        QVERIFY(w.main->useTagSheet(path(u"many.csv"_s)));
+    if (format)
+        QVERIFY(w.main->pickFormat(ValueFormat::Format(format)));
+    const RecordGridModel &grid = w.main->grid();
+    QCOMPARE(grid.recordCount(), 300);
+
+    // Blocks of every shape, many overlapping, as a drag with Ctrl makes them.
+    auto *view = w.child<RecordGridView>("recordGrid");
+    QItemSelection selection;
+    const int cols = grid.cols() - 1;
+    for (int i = 0; i < 60; ++i) {
+        const int top = (i * 37) % 300;
+        const int left = (i * 5) % cols;
+        const QModelIndex a = grid.index(top, left);
+        const QModelIndex b
+            = grid.index(std::min(299, top + (i * 13) % 40), std::min(cols - 1, left + i % 4));
+        selection.select(a, b);
+    }
+    view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+
+    // Plainly: every selected cell once, by its text.
+    NumberStatistics plain;
+    for (int col = 3; col < grid.cols(); ++col) {
+        if (!GridStatistics::holdsNumbers(grid, col, w.main->displayFormat()))
+            continue;
+        for (int row = 1; row <= grid.recordCount(); ++row)
+            if (view->selectionModel()->isSelected(grid.index(row - 1, col - 1)))
+                plain.add(grid.cellUtf8(col, row));
+    }
+    QVERIFY(plain.count() > 500);
+    QCOMPARE(w.main->selectionStatisticsText(),
+             TagSheetTexts::selectionStatistics(
+                 Language::English, plain.count(), QString::fromUtf8(plain.minText()),
+                 QString::fromUtf8(plain.maxText()), QString::fromUtf8(plain.meanText()),
+                 QString::fromUtf8(plain.sumText())));
 }
 
 QTEST_MAIN(TestTagSheetWindow)

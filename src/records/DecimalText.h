@@ -14,6 +14,14 @@ namespace DecimalText {
 __extension__ typedef __int128 Int128;
 __extension__ typedef unsigned __int128 UInt128;
 
+// A number exactly as a text shows it: mantissa * 10^-decimals, with
+// `decimals` digits after the separator.
+struct ShownDecimal
+{
+    Int128 mantissa = 0;
+    int decimals = 0;
+};
+
 inline Int128 pow10(int n) noexcept
 {
     Int128 p = 1;

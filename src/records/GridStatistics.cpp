@@ -60,11 +60,21 @@ NumberStatistics ofBlocks(const RecordGridModel &grid, ValueFormat::Format forma
             continue;
         std::sort(rows.begin(), rows.end());
         int next = 1; // the first row not yet taken
+        NumberStatistics::DecimalRun run;
         for (const auto &[first, last] : rows) {
-            for (int row = std::max(first, next); row <= last; ++row)
+            for (int row = std::max(first, next); row <= last; ++row) {
+                // The number itself where the cell shows a plain decimal.
+                const auto number = grid.cellDecimal(col, row);
+                if (number && run.take(*number))
+                    continue;
+                statistics.add(std::exchange(run, {}));
+                if (number && run.take(*number))
+                    continue;
                 statistics.add(grid.cellUtf8(col, row));
+            }
             next = std::max(next, last + 1);
         }
+        statistics.add(run);
     }
     return statistics;
 }

@@ -129,14 +129,62 @@ int NumberStatistics::compare(bool exactA, Int128 a, int scaleA, double valueA,
     return valueA < b.value ? -1 : (valueA > b.value ? 1 : 0);
 }
 
-void NumberStatistics::keep(Extreme &e, bool exact, Int128 mantissa, int scale, double value,
-                            QByteArrayView text)
+void NumberStatistics::addExact(Int128 mantissa, int scale) noexcept
 {
-    e.exact = exact;
-    e.mantissa = mantissa;
-    e.scale = scale;
-    e.value = value;
-    e.text.set(text);
+    if (scale == m_exactScale) {
+        m_exactSum += mantissa;
+    } else if (scale > m_exactScale) {
+        m_exactSum *= pow10(scale - m_exactScale);
+        m_exactScale = scale;
+        m_exactSum += mantissa;
+    } else {
+        m_exactSum += mantissa * pow10(m_exactScale - scale);
+    }
+}
+
+void NumberStatistics::add(const DecimalText::ShownDecimal &number)
+{
+    static constexpr Int128 limit = Int128(1000000000000000000LL); // 10^MaxExactDigits
+    static_assert(MaxExactDigits == 18);
+    if (number.decimals > MaxExactScale || number.mantissa >= limit || number.mantissa <= -limit) {
+        // Past what the texts are summed exactly in: as the text goes.
+        QByteArray text;
+        DecimalText::appendScaled(number.mantissa, number.decimals, number.decimals,
+                                  m_separator.view(), text);
+        add(text);
+        return;
+    }
+    const int scale = number.decimals;
+    if (scale > m_decimals)
+        m_decimals = scale;
+    addExact(number.mantissa, scale);
+    // The double only where a comparison or a kept extreme needs it.
+    const auto value = [&] {
+        static constexpr double Scales[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+        return double(number.mantissa) / Scales[scale];
+    };
+    if (m_count == 0) {
+        keep(m_min, true, number.mantissa, scale, value(), number);
+        keep(m_max, true, number.mantissa, scale, value(), number);
+        m_first.set(number);
+    } else {
+        const auto less = [&](const Extreme &e) {
+            if (e.exact && e.scale == scale)
+                return number.mantissa < e.mantissa;
+            return compare(true, number.mantissa, scale, value(), e) < 0;
+        };
+        const auto more = [&](const Extreme &e) {
+            if (e.exact && e.scale == scale)
+                return number.mantissa > e.mantissa;
+            return compare(true, number.mantissa, scale, value(), e) > 0;
+        };
+        if (less(m_min))
+            keep(m_min, true, number.mantissa, scale, value(), number);
+        if (more(m_max))
+            keep(m_max, true, number.mantissa, scale, value(), number);
+    }
+    m_last.set(number);
+    ++m_count;
 }
 
 bool NumberStatistics::add(QByteArrayView text)
@@ -147,15 +195,7 @@ bool NumberStatistics::add(QByteArrayView text)
     if (n.fixedDecimals > m_decimals)
         m_decimals = n.fixedDecimals;
     if (n.exact) {
-        if (n.scale == m_exactScale) {
-            m_exactSum += n.mantissa;
-        } else if (n.scale > m_exactScale) {
-            m_exactSum *= pow10(n.scale - m_exactScale);
-            m_exactScale = n.scale;
-            m_exactSum += n.mantissa;
-        } else {
-            m_exactSum += n.mantissa * pow10(m_exactScale - n.scale);
-        }
+        addExact(n.mantissa, n.scale);
     } else {
         const double t = m_floatingSum + n.value;
         if (std::fabs(m_floatingSum) >= std::fabs(n.value))
@@ -178,6 +218,23 @@ bool NumberStatistics::add(QByteArrayView text)
     m_last.set(text);
     ++m_count;
     return true;
+}
+
+void NumberStatistics::add(const DecimalRun &run)
+{
+    if (run.count == 0)
+        return;
+    // Only the run's extremes can be the statistics' ones: through add(),
+    // the first, then the least and the greatest (the first of equals kept),
+    // then the rest counted and summed.
+    const qint64 before = m_count;
+    add(run.first);
+    add(run.min);
+    add(run.max);
+    const Int128 counted = run.first.mantissa + run.min.mantissa + run.max.mantissa;
+    addExact(run.sum - counted, run.decimals);
+    m_count = before + run.count;
+    m_last.set(run.last);
 }
 
 double NumberStatistics::floatingTotal() const noexcept

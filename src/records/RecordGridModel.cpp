@@ -805,13 +805,8 @@ void RecordGridModel::setTagColumns(std::shared_ptr<const TagColumns> columns)
     closeReset(own);
 }
 
-std::optional<double> RecordGridModel::tagCell(int col, int row, CellText *text) const
+bool RecordGridModel::tagRaw(const TagFormatter &f, int row, std::uint32_t &raw) const
 {
-    const auto c = std::size_t(col - 3);
-    if (c >= m_tagColumns->size())
-        return std::nullopt;
-    const TagFormatter &f = (*m_tagColumns)[c];
-    std::uint32_t raw = 0;
     if (m_stored) {
         std::array<QByteArrayView, LogFileFormat::ValueWords> stored;
         std::array<ValueFormat::Text, 2> made;
@@ -819,16 +814,54 @@ std::optional<double> RecordGridModel::tagCell(int col, int row, CellText *text)
         const int words = isWideTag(f.tag().type) ? 2 : 1;
         for (int i = 0; i < words && w + i < LogFileFormat::ValueWords; ++i)
             stored[std::size_t(w + i)] = m_stored->valueText(w + i, row - 1, made[std::size_t(i)]);
-        if (!f.rawFromStored(stored, raw))
-            return std::nullopt; // an empty stored value shows as empty
-    } else {
-        const auto *record = reinterpret_cast<const unsigned char *>(m_raw.constData())
-            + qsizetype(row - 1) * rawRecordSize();
-        TagFormatter::Words words;
-        for (int i = 0; i < LogFileFormat::ValueWords; ++i)
-            words[std::size_t(i)] = word(record, 12 + 2 * i);
-        raw = f.rawFromWords(words);
+        return f.rawFromStored(stored, raw);
     }
+    const auto *record = reinterpret_cast<const unsigned char *>(m_raw.constData())
+        + qsizetype(row - 1) * rawRecordSize();
+    // Only the words the tag takes.
+    TagFormatter::Words words {};
+    const int w = std::clamp(f.tag().word, 0, LogFileFormat::ValueWords - 1);
+    const int last = std::min(w + 1, LogFileFormat::ValueWords - 1);
+    for (int i = w; i <= last; ++i)
+        words[std::size_t(i)] = word(record, 12 + 2 * i);
+    raw = f.rawFromWords(words);
+    return true;
+}
+
+std::optional<DecimalText::ShownDecimal> RecordGridModel::cellDecimal(int col, int shownRow) const
+{
+    const int row = wholeRow(shownRow);
+    if (!isRaw() || !inside(col, row) || row < 1 || row > m_rawCount)
+        return std::nullopt;
+    if (row <= m_overlayLastRow && m_overlay.count(key(col, row)) != 0)
+        return std::nullopt;
+    if (isTagCell(col, row)) {
+        const auto c = std::size_t(col - 3);
+        if (c >= m_tagColumns->size())
+            return std::nullopt;
+        const TagFormatter &f = (*m_tagColumns)[c];
+        std::uint32_t raw = 0;
+        if (!tagRaw(f, row, raw))
+            return std::nullopt;
+        return f.shownDecimal(raw);
+    }
+    if (!cellIsNumber(col, shownRow))
+        return std::nullopt;
+    const std::optional<CellNumber> n = rawNumber(col, row, ValueFormat::Format::Unsigned16);
+    if (!n || n->shown != CellNumber::Shown::Decimal)
+        return std::nullopt;
+    return DecimalText::ShownDecimal {n->integer, 0};
+}
+
+std::optional<double> RecordGridModel::tagCell(int col, int row, CellText *text) const
+{
+    const auto c = std::size_t(col - 3);
+    if (c >= m_tagColumns->size())
+        return std::nullopt;
+    const TagFormatter &f = (*m_tagColumns)[c];
+    std::uint32_t raw = 0;
+    if (!tagRaw(f, row, raw))
+        return std::nullopt; // an empty stored value shows as empty
     if (!text)
         return f.number(raw);
     thread_local QByteArray made;

@@ -8,6 +8,7 @@
 
 #include "records/CellNumber.h"
 #include "records/CellText.h"
+#include "records/DecimalText.h"
 #include "records/LogFileFormat.h"
 #include "records/ValueFormat.h"
 
@@ -109,6 +110,10 @@ public:
     // shown in. A cell that holds a text of its own is read as a text of
     // `textsIn` (CellNumber::read). None for a cell with no number.
     std::optional<CellNumber> cellNumber(int col, int row, ValueFormat::Format textsIn) const;
+    // The exact decimal a cell made from a record shows, without making its
+    // text: the plain decimal cells (cellIsNumber) and a tag sheet's integer
+    // columns. None for every other cell (its text tells).
+    std::optional<DecimalText::ShownDecimal> cellDecimal(int col, int row) const;
     void setCell(int col, int row, const QString &text);
     void setCellUtf8(int col, int row, QByteArrayView utf8);
 
@@ -271,6 +276,8 @@ private:
             && (m_rawKind == RawKind::Data || m_rawKind == RawKind::Stored);
     }
     std::optional<double> tagCell(int col, int row, CellText *text) const;
+    // The raw value of a tag cell; false for an empty stored value.
+    bool tagRaw(const TagFormatter &f, int row, std::uint32_t &raw) const;
     // Drops the set cells whose key(col, row) `drop` picks.
     template<typename Drop> void dropOverlay(Drop drop);
     void setRawCols(int cols);

@@ -189,6 +189,61 @@ std::optional<double> TagFormatter::write(std::uint32_t raw, QByteArray &out) co
     return value;
 }
 
+std::optional<DecimalText::ShownDecimal>
+TagFormatter::shownDecimal(std::uint32_t raw) const noexcept
+{
+    if (m_tag.type != TagType::U16 && m_tag.type != TagType::S16 && m_tag.type != TagType::S32)
+        return std::nullopt;
+    Int128 mantissa = integerOf(raw);
+    int scale = 0;
+    if (!m_plain) {
+        if (!m_exact)
+            return std::nullopt;
+        mantissa = mantissa * m_exactGain + m_exactOffset;
+        scale = m_exactScale;
+    }
+    // As appendScaled rounds: half away from zero; in 64 bits where the
+    // numbers fit, as 128-bit division is slow.
+    if (m_shownDecimals < scale) {
+        const bool negative = mantissa < 0;
+        Int128 magnitude = negative ? -mantissa : mantissa;
+        const int drop = scale - m_shownDecimals;
+        if (magnitude < (Int128(1) << 62) && drop <= 18) {
+            static constexpr std::uint64_t Powers[] = {1ULL,
+                                                       10ULL,
+                                                       100ULL,
+                                                       1000ULL,
+                                                       10000ULL,
+                                                       100000ULL,
+                                                       1000000ULL,
+                                                       10000000ULL,
+                                                       100000000ULL,
+                                                       1000000000ULL,
+                                                       10000000000ULL,
+                                                       100000000000ULL,
+                                                       1000000000000ULL,
+                                                       10000000000000ULL,
+                                                       100000000000000ULL,
+                                                       1000000000000000ULL,
+                                                       10000000000000000ULL,
+                                                       100000000000000000ULL,
+                                                       1000000000000000000ULL};
+            const auto m = std::uint64_t(magnitude);
+            const std::uint64_t divisor = Powers[drop];
+            const std::uint64_t rest = m % divisor;
+            magnitude = Int128(m / divisor + (rest >= divisor - rest ? 1 : 0));
+        } else {
+            const Int128 divisor = DecimalText::pow10(drop);
+            const Int128 rest = magnitude % divisor;
+            magnitude = magnitude / divisor + (rest * 2 >= divisor ? 1 : 0);
+        }
+        mantissa = negative ? -magnitude : magnitude;
+    } else {
+        mantissa *= DecimalText::pow10(m_shownDecimals - scale);
+    }
+    return DecimalText::ShownDecimal {mantissa, m_shownDecimals};
+}
+
 QString TagFormatter::text(std::uint32_t raw) const
 {
     QByteArray out;

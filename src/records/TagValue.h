@@ -62,6 +62,10 @@ public:
     // number the cell shows, if it holds one.
     std::optional<double> write(std::uint32_t raw, QByteArray &out) const;
     QString text(std::uint32_t raw) const;
+    // The number write() shows for the integer types (u16, s16, s32) as
+    // the exact decimal of its text; none for the other types and for a
+    // gain or offset that is no exact decimal (their text tells).
+    std::optional<DecimalText::ShownDecimal> shownDecimal(std::uint32_t raw) const noexcept;
     std::optional<double> number(std::uint32_t raw) const;
 
 private:
