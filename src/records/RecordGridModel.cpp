@@ -836,14 +836,9 @@ std::optional<DecimalText::ShownDecimal> RecordGridModel::cellDecimal(int col, i
     if (row <= m_overlayLastRow && m_overlay.count(key(col, row)) != 0)
         return std::nullopt;
     if (isTagCell(col, row)) {
-        const auto c = std::size_t(col - 3);
-        if (c >= m_tagColumns->size())
-            return std::nullopt;
-        const TagFormatter &f = (*m_tagColumns)[c];
         std::uint32_t raw = 0;
-        if (!tagRaw(f, row, raw))
-            return std::nullopt;
-        return f.shownDecimal(raw);
+        const TagFormatter *f = tagRawOf(col, row, raw);
+        return f ? f->shownDecimal(raw) : std::nullopt;
     }
     if (!cellIsNumber(col, shownRow))
         return std::nullopt;
@@ -853,15 +848,22 @@ std::optional<DecimalText::ShownDecimal> RecordGridModel::cellDecimal(int col, i
     return DecimalText::ShownDecimal {n->integer, 0};
 }
 
-std::optional<double> RecordGridModel::tagCell(int col, int row, CellText *text) const
+const TagFormatter *RecordGridModel::tagRawOf(int col, int row, std::uint32_t &raw) const
 {
     const auto c = std::size_t(col - 3);
     if (c >= m_tagColumns->size())
-        return std::nullopt;
+        return nullptr;
     const TagFormatter &f = (*m_tagColumns)[c];
+    return tagRaw(f, row, raw) ? &f : nullptr;
+}
+
+std::optional<double> RecordGridModel::tagCell(int col, int row, CellText *text) const
+{
     std::uint32_t raw = 0;
-    if (!tagRaw(f, row, raw))
+    const TagFormatter *found = tagRawOf(col, row, raw);
+    if (!found)
         return std::nullopt; // an empty stored value shows as empty
+    const TagFormatter &f = *found;
     if (!text)
         return f.number(raw);
     thread_local QByteArray made;

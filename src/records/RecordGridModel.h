@@ -278,6 +278,9 @@ private:
     std::optional<double> tagCell(int col, int row, CellText *text) const;
     // The raw value of a tag cell; false for an empty stored value.
     bool tagRaw(const TagFormatter &f, int row, std::uint32_t &raw) const;
+    // The tag column's formatter and the raw value of its cell in `row`;
+    // no formatter for a column the sheet does not reach or an empty value.
+    const TagFormatter *tagRawOf(int col, int row, std::uint32_t &raw) const;
     // Drops the set cells whose key(col, row) `drop` picks.
     template<typename Drop> void dropOverlay(Drop drop);
     void setRawCols(int cols);
