@@ -2,6 +2,8 @@
 
 #include "automation/RangeStyleCodes.h"
 
+#include "records/BinaryLogFile.h"
+#include "records/TagValue.h"
 #include "records/Translations.h"
 
 #include <algorithm>
@@ -174,6 +176,24 @@ private:
 };
 
 } // namespace
+
+QList<int> exportTextColumns(const RecordGridModel &grid, bool valueColumns,
+                             ValueFormat::Format format, const QString &path)
+{
+    // Hexadecimal values and alarm texts stay texts even where they read as numbers.
+    QList<int> textColumns;
+    if (const auto &tags = grid.tagColumns()) {
+        for (std::size_t i = 0; i < tags->size(); ++i)
+            if (!(*tags)[i].holdsNumbers())
+                textColumns.append(3 + int(i));
+    } else if (valueColumns && format == ValueFormat::Format::Hex32) {
+        for (int col = 3; col < grid.cols(); ++col)
+            textColumns.append(col);
+    } else if (LogKind::isAlarmFileName(path) && grid.cols() == 4) {
+        textColumns.append(3);
+    }
+    return textColumns;
+}
 
 QString exportLastColumnLetter(int cols)
 {
