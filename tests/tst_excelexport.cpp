@@ -1,5 +1,8 @@
 #include "export/ExcelExport.h"
 #include "support/AutomationRecorder.h"
+#include "support/LogFiles.h"
+
+#include "document/LogDocument.h"
 
 #include <QTest>
 
@@ -181,6 +184,8 @@ private slots:
     void lastColumnLetter();
     void textsKeptAsTexts_data();
     void textsKeptAsTexts();
+    void recordNumbersGoInAsNumbers_data();
+    void recordNumbersGoInAsNumbers();
 };
 
 void TestExcelExport::operationSequence_data()
@@ -398,6 +403,87 @@ void TestExcelExport::lastColumnLetter()
     QFETCH(int, cols);
     QFETCH(QString, letter);
     QCOMPARE(exportLastColumnLetter(cols), letter);
+}
+
+void TestExcelExport::recordNumbersGoInAsNumbers_data()
+{
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QList<int>>("numberCols"); // grid columns that go in as numbers
+
+    const QList<int> values {3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    const QList<int> pairs {3, 4, 5, 6, 7};
+    QTest::newRow("binary data, 16-bit unsigned") << u"data.bin"_s << 0 << values;
+    QTest::newRow("binary data, 16-bit signed") << u"data.bin"_s << 1 << values;
+    QTest::newRow("binary data, 32-bit signed") << u"data.bin"_s << 2 << pairs;
+    QTest::newRow("binary data, hexadecimal: texts") << u"data.bin"_s << 3 << QList<int> {};
+    QTest::newRow("binary data, floating point: texts") << u"data.bin"_s << 4 << QList<int> {};
+    QTest::newRow("database, 16-bit unsigned") << u"records.db"_s << 0 << values;
+    QTest::newRow("database, 16-bit signed") << u"records.db"_s << 1 << values;
+    QTest::newRow("database, 32-bit signed") << u"records.db"_s << 2 << pairs;
+    QTest::newRow("binary alarms: the alarm number") << u"Alarm.db"_s << 0 << QList<int> {2};
+}
+
+// The values a grid makes from records reach the workbook as the numbers
+// behind their cells, each the number its text shows; every other cell goes
+// in as its text.
+void TestExcelExport::recordNumbersGoInAsNumbers()
+{
+    QFETCH(QString, make);
+    QFETCH(int, format);
+    QFETCH(QList<int>, numberCols);
+
+    using namespace logfiles;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(make);
+    if (make == u"data.bin") {
+        QList<DataRecord> records(3);
+        records[0].words = {40000, 0xFFFF, 0x3FC0, 0, 1, 0x8000, 7, 0x1234, 65535, 12};
+        records[1].id = -5;
+        records[1].words = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+        records[2].id = 3;
+        records[2].words[9] = 0xBEEF;
+        QVERIFY(writeFile(file, dataFile(records)));
+    } else if (make == u"records.db") {
+        QVERIFY(sql(file,
+                    createBuffer(1)
+                        + insertBuffer(1, 1, "2013-05-07", "08:04:59",
+                                       {"40000", "65535", "-1", "70000", "0", "12"})
+                        + insertBuffer(1, 2, "2013-05-07", "08:05:00", {"7", "-32768"})));
+    } else {
+        AlarmRecord a;
+        a.number = 200;
+        a.text = u"42";
+        AlarmRecord b;
+        b.id = 2;
+        b.number = 0;
+        QVERIFY(writeFile(file, alarmFile({a, b})));
+    }
+    LogDocument document;
+    QCOMPARE(document.open(file).status, LogDocument::Status::Loaded);
+    if (format != 0)
+        QCOMPARE(document.selectFormat(ValueFormat::AllFormats[format]).status,
+                 LogDocument::Status::Loaded);
+    const RecordGridModel &grid = document.grid();
+    QVERIFY(grid.rows() > 2);
+
+    Run run;
+    const QList<int> textColumns
+        = exportTextColumns(grid, !document.holdsAlarms(), document.format(), file);
+    exportRecordGrid(grid, Language::English, run.recorder, run.progress, run.messages, nullptr,
+                     textColumns);
+    QVERIFY(run.messages.shown.isEmpty());
+    const QStringList log = run.recorder.log();
+    for (int r = 1; r < grid.rows(); ++r) {
+        for (int c = 1; c < grid.cols(); ++c) {
+            const QString text = grid.cell(c, r);
+            const QString value = numberCols.contains(c) ? u"<qlonglong:"_s + text + u'>'
+                : textColumns.contains(c)                ? u"\"'"_s + text + u'"'
+                                                         : u'"' + text + u'"';
+            const QString line = u"#1.Cells(%1, %2) := %3"_s.arg(r + 1).arg(c).arg(value);
+            QVERIFY2(log.contains(line), qPrintable(line));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestExcelExport)

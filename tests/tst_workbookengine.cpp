@@ -13,9 +13,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <limits>
 
 #include <functional>
 
@@ -205,6 +207,7 @@ private slots:
     void exportedWorkbookReadsBack_data();
     void exportedWorkbookReadsBack();
     void typedCellsReadBack();
+    void wholeNumbersWriteAsTheirTexts();
     void textColumnsStayTexts();
     void cellsInAnyOrder_data();
     void cellsInAnyOrder();
@@ -522,6 +525,50 @@ void TestWorkbookEngine::typedCellsReadBack()
         QVERIFY2(cell[u"format"_s].toString() == typed.format, qPrintable(typed.text));
         QCOMPARE(cell[u"colour"_s].toString(), u"FF008000"_s);
     }
+}
+
+// A whole number given as a number makes the workbook its decimal text makes:
+// a number cell in the plain format up to 15 digits, a text past them.
+void TestWorkbookEngine::wholeNumbersWriteAsTheirTexts()
+{
+    SKIP_WITHOUT_HOST_PYTHON();
+    const QList<QVariant> numbers {
+        QVariant(0),
+        QVariant(7),
+        QVariant(-1),
+        QVariant(qlonglong(40000)),
+        QVariant(qlonglong(-2147483648LL)),
+        QVariant(4294967295U),
+        QVariant(qlonglong(999999999999999LL)),
+        QVariant(qlonglong(-999999999999999LL)),
+        QVariant(qlonglong(1000000000000000LL)),
+        QVariant(qlonglong(std::numeric_limits<qint64>::min())),
+    };
+    QTemporaryDir dir;
+    const auto write = [&](const QString &name, bool asText) {
+        const QString out = dir.filePath(name);
+        WorkbookEngine engine(makeSavingPresenter(out));
+        auto app = newApplicationWithBook(engine);
+        app->set(u"Cells"_s, {1, 1}, u"Value"_s);
+        for (int i = 0; i < numbers.size(); ++i)
+            app->set(u"Cells"_s, {i + 2, 1}, asText ? QVariant(numbers[i].toString()) : numbers[i]);
+        setOn(*app, {{u"Range"_s, u"A2:A20"_s}, {u"Font"_s, {}}}, u"Size"_s, 10);
+        app->set(u"visible"_s, {}, true);
+        return out;
+    };
+    const QString numbered = write(u"numbers.xlsx"_s, false);
+    const QString typed = write(u"texts.xlsx"_s, true);
+    for (const QString &part : {u"xl/worksheets/sheet1.xml"_s, u"xl/styles.xml"_s}) {
+        const QString sheet = packagePart(numbered, part);
+        QVERIFY2(!sheet.isEmpty(), qPrintable(part));
+        QCOMPARE(sheet, packagePart(typed, part));
+    }
+    const QJsonObject book = readBack(numbered);
+    QCOMPARE(cellOf(book, u"A5"_s)[u"type"_s].toString(), u"n"_s);
+    QCOMPARE(cellOf(book, u"A5"_s)[u"value"_s], QJsonValue(40000));
+    QCOMPARE(cellOf(book, u"A5"_s)[u"format"_s].toString(), u"0"_s);
+    QCOMPARE(cellOf(book, u"A10"_s)[u"type"_s].toString(), u"s"_s);
+    QCOMPARE(cellOf(book, u"A10"_s)[u"value"_s].toString(), u"1000000000000000"_s);
 }
 
 // The hexadecimal values of a data grid and the texts of an alarm list go in

@@ -330,6 +330,18 @@ void setSheetCell(WorkbookEngineSheet &sheet, const QString &member, const Autom
                   const QVariant &value)
 {
     const auto [row, col] = cellIndex(member, indexes);
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        // A whole number is a number as it is, not a text read back.
+        sheet.setInteger(row, col, value.toLongLong());
+        return;
+    default:
+        break;
+    }
     sheet.setCell(row, col, cellText(member, value));
 }
 

@@ -49,8 +49,26 @@ void WorkbookEngineSheet::setCell(int row, int col, const QString &text)
     QByteArray utf8 = text.toUtf8();
     // The log is NUL-terminated and a worksheet cannot hold NUL anyway.
     utf8.removeIf([](char c) { return c == '\0'; });
+    // With its terminating NUL.
+    append(row, col, false, utf8.constData(), static_cast<std::size_t>(utf8.size()) + 1);
+}
 
-    const std::size_t need = 2 * 5 + static_cast<std::size_t>(utf8.size()) + 1;
+void WorkbookEngineSheet::setInteger(int row, int col, std::int64_t value)
+{
+    constexpr std::int64_t Exact = 999'999'999'999'999; // 15 digits
+    if (value < -Exact || value > Exact) {
+        setCell(row, col, QString::number(value));
+        return;
+    }
+    if (row < 0 || row >= MaxRows || col < 0 || col >= MaxCols)
+        throw AutomationError("cell outside the worksheet");
+    append(row, col, true, reinterpret_cast<const char *>(&value), sizeof value);
+}
+
+void WorkbookEngineSheet::append(int row, int col, bool integer, const char *bytes,
+                                 std::size_t size)
+{
+    const std::size_t need = 2 * 5 + size;
     if (m_chunks.empty() || m_chunks.back().size - m_chunks.back().used < need) {
         Chunk chunk;
         chunk.size = std::max(ChunkSize, need);
@@ -63,10 +81,9 @@ void WorkbookEngineSheet::setCell(int row, int col, const QString &text)
     const int delta = row - m_chunkRow;
     p = putVarint(
         p, (static_cast<std::uint32_t>(delta) << 1) ^ static_cast<std::uint32_t>(delta >> 31));
-    p = putVarint(p, static_cast<std::uint32_t>(col));
-    std::memcpy(p, utf8.constData(), static_cast<std::size_t>(utf8.size()));
-    p += utf8.size();
-    *p++ = '\0';
+    p = putVarint(p, (static_cast<std::uint32_t>(col) << 1) | (integer ? 1U : 0U));
+    std::memcpy(p, bytes, size);
+    p += size;
     chunk.used = static_cast<std::size_t>(p - chunk.data.get());
     m_chunkRow = row;
 

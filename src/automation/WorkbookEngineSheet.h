@@ -5,6 +5,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -72,12 +73,18 @@ public:
     {
         int row;
         int col;
-        const char *text; // NUL-terminated UTF-8
+        const char *text; // NUL-terminated UTF-8; empty for an integer
+        // The cell was given a number, not a text.
+        bool isInteger = false;
+        std::int64_t integer = 0;
     };
 
     // 0-based positions. Throws AutomationError outside the worksheet or for
     // a text longer than a cell holds.
     void setCell(int row, int col, const QString &text);
+    // A whole number as a number; as its decimal text past the 15 digits a
+    // number cell shows exactly (an application shows those as typed text).
+    void setInteger(int row, int col, std::int64_t value);
     void setRowHeight(int top, int bottom, double height);
     void applyStyle(const CellRect &rect, const CellStyle &style);
 
@@ -107,7 +114,15 @@ public:
             while (p < end) {
                 const std::uint32_t zz = readVarint(p);
                 row += static_cast<int>(zz >> 1) ^ -static_cast<int>(zz & 1);
-                const int col = static_cast<int>(readVarint(p));
+                const std::uint32_t colAndKind = readVarint(p);
+                const int col = static_cast<int>(colAndKind >> 1);
+                if (colAndKind & 1) {
+                    std::int64_t integer = 0;
+                    std::memcpy(&integer, p, sizeof integer);
+                    p += sizeof integer;
+                    visit(Cell {row, col, "", true, integer});
+                    continue;
+                }
                 const char *text = p;
                 while (*p)
                     ++p;
@@ -118,6 +133,9 @@ public:
     }
 
 private:
+    // Appends a cell to the log: its column tagged with whether `bytes` are an integer's.
+    void append(int row, int col, bool integer, const char *bytes, std::size_t size);
+
     struct Chunk
     {
         std::unique_ptr<char[]> data;

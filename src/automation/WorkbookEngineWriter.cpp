@@ -277,6 +277,13 @@ private:
     {
         const auto row = static_cast<lxw_row_t>(cell.row);
         const auto col = static_cast<lxw_col_t>(cell.col);
+        if (cell.isInteger) {
+            // Whole numbers show as typed with the plain number format.
+            check("cell",
+                  worksheet_write_number(m_ws, row, col, static_cast<double>(cell.integer),
+                                         m_bands.typed(cell.row, cell.col, 0)));
+            return;
+        }
         const WorkbookCellValue value = workbookCellValue(cell.text, m_sheet.decimalSeparator());
         if (value.kind == WorkbookCellValue::Kind::Number) {
             check("cell",

@@ -1,10 +1,11 @@
 #include "cli/CommandLine.h"
 
 #include "cli/ConsoleText.h"
+#include "cli/HeadlessDocument.h"
 
 #include "automation/Automation.h"
 #include "curvewindow/CurveWindow.h"
-#include "mainwindow/MainWindow.h"
+#include "export/ExcelExport.h"
 #include "platform/MessageSink.h"
 #include "platform/SafeOutputFile.h"
 #include "platform/SameFile.h"
@@ -59,11 +60,11 @@ public:
     int count = 0;
 };
 
-// Shows the curve window as its button does. In the no-data look its text
-// is the only output and the answer is false.
-bool showCurves(MainWindow &main, CurveWindow &curves)
+// Shows the curve window as the main window's button does. In the no-data
+// look its text is the only output and the answer is false.
+bool showCurves(CurveWindow &curves)
 {
-    main.showCurves();
+    curves.showAndRaise();
     if (curves.hasCurves())
         return true;
     printLine(stderr, curves.noDataText());
@@ -381,20 +382,20 @@ bool writeTextOutput(const CommandLine &command, const std::function<bool(QIODev
 }
 
 // The alarm statistics of the grid's alarms in the range asked for, as CSV.
-bool writeAlarmStatistics(const CommandLine &command, const MainWindow &main)
+bool writeAlarmStatistics(const CommandLine &command, const RecordSource &log)
 {
-    const GridAlarms alarms = alarmsOfGrid(main.recordGrid());
+    const GridAlarms alarms = alarmsOfGrid(log.recordGrid());
     const AlarmStatistics statistics = alarmStatistics(alarms.alarms, command.from, command.until);
     return writeTextOutput(
         command, [&](QIODevice &out) { return writeAlarmStatisticsCsv(statistics, out); });
 }
 
 // The grid as CSV to OUT or to stdout.
-bool writeCsv(const CommandLine &command, const MainWindow &main)
+bool writeCsv(const CommandLine &command, const RecordSource &log)
 {
     try {
         return writeTextOutput(command, [&](QIODevice &out) {
-            return writeGridCsv(main.recordGrid(), out, command.encoding, stopOnSignal);
+            return writeGridCsv(log.recordGrid(), out, command.encoding, stopOnSignal);
         });
     } catch (const WorkStopped &) {
         // The temporary file went with its writer; OUT is as it was.
@@ -403,47 +404,74 @@ bool writeCsv(const CommandLine &command, const MainWindow &main)
 }
 
 // The value columns' statistics as CSV, to OUT or to stdout.
-bool writeStatisticsRows(const CommandLine &command, const MainWindow &main)
+bool writeStatisticsRows(const CommandLine &command, const RecordSource &log)
 {
     // An alarm list has no value columns: the title row alone.
     QList<ColumnStatistics> columns;
-    if (main.displayFormatEnabled())
-        columns
-            = GridStatistics::valueColumns(main.recordGrid(), main.displayFormat(), [](int row) {
-                  if (row % 4096 == 0)
-                      stopOnSignal(row);
-              });
+    if (log.displayFormatEnabled())
+        columns = GridStatistics::valueColumns(log.recordGrid(), log.displayFormat(), [](int row) {
+            if (row % 4096 == 0)
+                stopOnSignal(row);
+        });
     return writeTextOutput(command,
                            [&](QIODevice &out) { return writeStatisticsCsv(columns, out); });
 }
 
-bool writeStatistics(const CommandLine &command, const MainWindow &main)
+bool writeStatistics(const CommandLine &command, const RecordSource &log)
 {
     try {
-        return writeStatisticsRows(command, main);
+        return writeStatisticsRows(command, log);
     } catch (const WorkStopped &) {
         return false;
     }
 }
 
-// The export, saved by the workbook engine the window was given.
-bool writeXlsx(const CommandLine &command, MainWindow &main, const QString &writeFailure)
+// The export's rows go by without a bar to show them; a stop signal ends
+// the run between rows, as a stop of the window's export does.
+class StopBetweenRows : public ExportProgress
 {
-    main.exportWorkbook();
+public:
+    void start(int) override { }
+    void setPosition(int position) override
+    {
+        if (position % 256 == 0)
+            stopOnSignal(position);
+    }
+    void finish() override { }
+};
+
+// The export, saved by a workbook engine to OUT.
+bool writeXlsx(const CommandLine &command, const HeadlessDocument &log, MessageSink &messages,
+               WorkProgress &progress)
+{
+    QString writeFailure;
+    QString exportFailure;
+    try {
+        const std::unique_ptr<AutomationFactory> engine
+            = makeSavingWorkbookEngine(command.out, command.file, &writeFailure, &progress);
+        const RecordGridModel &grid = log.recordGrid();
+        StopBetweenRows rows;
+        exportFailure
+            = exportRecordGrid(grid, log.language(), *engine, rows, messages, nullptr,
+                               exportTextColumns(grid, log.displayFormatEnabled(),
+                                                 log.displayFormat(), log.openFileName()));
+    } catch (const WorkStopped &) {
+        return false;
+    }
     if (!writeFailure.isEmpty()) {
         printError(QStringLiteral("cannot write ") + command.out + QStringLiteral(": ")
                    + writeFailure);
         return false;
     }
     // The export's message says it failed; this line says why.
-    if (!main.exportFailure().isEmpty())
-        printError(main.exportFailure());
+    if (!exportFailure.isEmpty())
+        printError(exportFailure);
     return true;
 }
 
-bool writePng(const CommandLine &command, MainWindow &main, CurveWindow &curves)
+bool writePng(const CommandLine &command, CurveWindow &curves)
 {
-    if (!showCurves(main, curves))
+    if (!showCurves(curves))
         return false;
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -466,10 +494,9 @@ bool writePng(const CommandLine &command, MainWindow &main, CurveWindow &curves)
 }
 
 // The printed pages, one PDF file each.
-bool writePdf(const CommandLine &command, MainWindow &main, CurveWindow &curves,
-              MessageSink &messages)
+bool writePdf(const CommandLine &command, CurveWindow &curves, MessageSink &messages)
 {
-    if (!showCurves(main, curves))
+    if (!showCurves(curves))
         return false;
     curves.setPrintRange(command.start, command.end);
     PdfFileJobSink pdf(command.out);
@@ -492,20 +519,24 @@ bool writePdf(const CommandLine &command, MainWindow &main, CurveWindow &curves,
 
 // Picks --buffer and --format as a user would; the exit status when that
 // ends the run.
-std::optional<int> pickLists(const CommandLine &command, MainWindow &main)
+std::optional<int> pickLists(const CommandLine &command, HeadlessDocument &log)
 {
-    if (command.buffer && !main.pickBuffer(*command.buffer - 1)) {
+    using Pick = HeadlessDocument::Pick;
+    if (command.buffer && log.pickBuffer(*command.buffer) == Pick::NotAvailable) {
         printError(QStringLiteral("--buffer: not available for ") + command.fileShown());
         return 2;
     }
     if (command.format) {
-        if (!main.displayFormatEnabled()) {
+        switch (log.pickFormat(*command.format)) {
+        case Pick::Done:
+            break;
+        case Pick::NotAvailable:
             printError(QStringLiteral("--format: not available for ") + command.fileShown());
             return 2;
-        }
-        // The window said why the file could not be read in the format.
-        if (!main.pickFormat(*command.format))
+        case Pick::Failed:
+            // The message said why the file could not be read in the format.
             return 1;
+        }
     }
     return std::nullopt;
 }
@@ -602,75 +633,67 @@ int runHeadless(const CommandLine &command)
     StopSignals::install();
     UntilStopSignal untilStopped;
     Translations::useQtCatalogue(false);
+    Translations::install(command.language);
     StderrMessages messages;
-    FixedFileChooser file(command.file);
-    MainWindowServices services;
-    services.messages = &messages;
-    services.files = &file;
-    services.progress = &untilStopped;
-    QString writeFailure;
-    if (command.to == CommandLine::Output::Xlsx) {
-        services.automation = [&command, &writeFailure, &untilStopped](const QString &) {
-            return makeSavingWorkbookEngine(command.out, command.file, &writeFailure,
-                                            &untilStopped);
-        };
-    }
-    MainWindow main(services);
-    CurveWindow curves(main);
-    curves.setScreenBound(false);
-    QObject::connect(&main, &MainWindow::curvesRequested, &curves, &CurveWindow::showAndRaise);
-    if (command.language == Language::English)
-        main.switchToEnglish();
-    else
-        main.switchToChinese();
+    HeadlessDocument log(command.language, messages, &untilStopped);
     // A faulty sheet is refused before anything is read: nothing is written.
-    if (!command.tags.isEmpty() && !main.useTagSheet(command.tags))
+    if (!command.tags.isEmpty() && !log.useTagSheet(command.tags))
         return 1;
-    main.openFromDialog();
-    if (StopSignals::received() != 0)
+    std::optional<int> picked;
+    try {
+        log.open(command.file);
+        picked = pickLists(command, log);
+    } catch (const WorkStopped &) {
         return StopSignals::exitStatus();
-    const std::optional<int> picked = pickLists(command, main);
+    }
     if (StopSignals::received() != 0)
         return StopSignals::exitStatus();
     if (picked)
         return *picked;
     // Only a grid that holds the file's records is written: OUT stays as it was.
-    if (main.loadOutcome() != MainWindow::LoadOutcome::Loaded) {
+    if (!log.loaded()) {
         if (messages.count == 0)
             printError(QStringLiteral("cannot read ") + command.fileShown());
         return 1;
     }
 
     if (command.to == CommandLine::Output::AlarmStats) {
-        if (!main.document().holdsAlarms()) {
+        if (!log.document().holdsAlarms()) {
             printError(QStringLiteral("--to alarm-stats: not an alarm file: ")
                        + command.fileShown());
             return 2;
         }
     } else if (command.from || command.until) {
         // The records the time range dialog would show.
-        main.document().setTimeRange({command.from, command.until});
+        log.document().setTimeRange({command.from, command.until});
+    }
+
+    // The curves are drawn by the curve window, hidden, over the document.
+    std::unique_ptr<CurveWindow> curves;
+    if (command.to == CommandLine::Output::Png || command.to == CommandLine::Output::Pdf) {
+        curves = std::make_unique<CurveWindow>(log);
+        curves->setScreenBound(false);
     }
 
     bool written = true;
     switch (command.to) {
     case CommandLine::Output::Csv:
-        written = writeCsv(command, main);
+        written = writeCsv(command, log);
         break;
     case CommandLine::Output::Xlsx:
-        written = writeXlsx(command, main, writeFailure);
+        written = writeXlsx(command, log, messages, untilStopped);
         break;
     case CommandLine::Output::Png:
-        written = writePng(command, main, curves);
+        written = writePng(command, *curves);
         break;
     case CommandLine::Output::Pdf:
-        written = writePdf(command, main, curves, messages);
+        written = writePdf(command, *curves, messages);
         break;
     case CommandLine::Output::Stats:
-        written = writeStatistics(command, main);
+        written = writeStatistics(command, log);
         break;
     case CommandLine::Output::AlarmStats:
-        written = writeAlarmStatistics(command, main);
+        written = writeAlarmStatistics(command, log);
         break;
     case CommandLine::Output::None:
         break;

@@ -43,5 +43,6 @@ struct CommandLine
     QString fileShown() const { return fileLabel.isEmpty() ? file : fileLabel; }
 };
 
-// Runs a `--to` command with the real windows hidden; returns the exit status.
+// Runs a `--to` command over the log document (the curve window hidden for png
+// and pdf); returns the exit status.
 int runHeadless(const CommandLine &command);

@@ -2,6 +2,9 @@
 
 #include "automation/RangeStyleCodes.h"
 
+#include "records/BinaryLogFile.h"
+#include "records/CellNumber.h"
+#include "records/TagValue.h"
 #include "records/Translations.h"
 
 #include <algorithm>
@@ -111,8 +114,12 @@ public:
         m_progress.start(n);
         for (int i = 1; i <= n; ++i) {
             m_progress.setPosition(i);
-            for (int j = 1; j < cols; ++j)
-                setCell(i + 1, j, m_grid.cell(j, i), m_textColumns[static_cast<std::size_t>(j)]);
+            for (int j = 1; j < cols; ++j) {
+                const bool keepText = m_textColumns[static_cast<std::size_t>(j)];
+                if (!keepText && setNumberCell(i + 1, j, i))
+                    continue;
+                setCell(i + 1, j, m_grid.cell(j, i), keepText);
+            }
         }
 
         set(chain({{u"worksheets"_s, 1}, {u"Range"_s, wholeRange}, {u"Borders"_s, {}}}),
@@ -160,6 +167,21 @@ private:
         m_app->set(u"Cells"_s, {row, col}, text);
     }
 
+    // A whole number that the grid makes from a record goes in as the number,
+    // not as its text read back; false for every other cell.
+    bool setNumberCell(int row, int col, int gridRow)
+    {
+        if (!m_grid.cellIsNumber(col, gridRow))
+            return false;
+        // A cell made from a record: the format of texts of their own plays no part.
+        const std::optional<CellNumber> number
+            = m_grid.cellNumber(col, gridRow, ValueFormat::Format::Unsigned16);
+        if (!number || number->shown != CellNumber::Shown::Decimal)
+            return false;
+        m_app->set(u"Cells"_s, {row, col}, QVariant(qlonglong(number->integer)));
+        return true;
+    }
+
     static void set(AutomationObject &object, const QString &member, const QVariant &value)
     {
         object.set(member, {}, value);
@@ -174,6 +196,24 @@ private:
 };
 
 } // namespace
+
+QList<int> exportTextColumns(const RecordGridModel &grid, bool valueColumns,
+                             ValueFormat::Format format, const QString &path)
+{
+    // Hexadecimal values and alarm texts stay texts even where they read as numbers.
+    QList<int> textColumns;
+    if (const auto &tags = grid.tagColumns()) {
+        for (std::size_t i = 0; i < tags->size(); ++i)
+            if (!(*tags)[i].holdsNumbers())
+                textColumns.append(3 + int(i));
+    } else if (valueColumns && format == ValueFormat::Format::Hex32) {
+        for (int col = 3; col < grid.cols(); ++col)
+            textColumns.append(col);
+    } else if (LogKind::isAlarmFileName(path) && grid.cols() == 4) {
+        textColumns.append(3);
+    }
+    return textColumns;
+}
 
 QString exportLastColumnLetter(int cols)
 {

@@ -34,6 +34,13 @@ QString exportRecordGrid(const RecordGridModel &grid, Language language,
                          AutomationFactory &automation, ExportProgress &progress,
                          MessageSink &messages, QWidget *owner, const QList<int> &textColumns = {});
 
+// The grid columns whose data cells the export keeps as texts even where they
+// read as numbers: a tag column that shows texts, every value column in the
+// "32bit HEX" format, an alarm list's text column. `valueColumns`: the grid
+// shows data records in `format`; `path`: the file it was read from.
+QList<int> exportTextColumns(const RecordGridModel &grid, bool valueColumns,
+                             ValueFormat::Format format, const QString &path);
+
 // The last worksheet column filled for a grid of `cols` columns: one
 // character, wrapping on 8 bits; meaningful for 2 to 27 columns (A to Z).
 QString exportLastColumnLetter(int cols);

@@ -530,19 +530,8 @@ void MainWindow::exportWorkbook()
         std::unique_ptr<AutomationFactory> automation = m_services.automation(m_document.path());
         const RecordGridModel &grid = m_document.grid();
         StoppableGauge progress(ui->progressGauge, m_work);
-        // Hexadecimal values and alarm texts stay texts even where they
-        // read as numbers.
-        QList<int> textColumns;
-        if (const auto &tags = grid.tagColumns()) {
-            for (std::size_t i = 0; i < tags->size(); ++i)
-                if (!(*tags)[i].holdsNumbers())
-                    textColumns.append(3 + int(i));
-        } else if (displayFormatEnabled() && displayFormat() == ValueFormat::Format::Hex32) {
-            for (int col = 3; col < grid.cols(); ++col)
-                textColumns.append(col);
-        } else if (LogKind::isAlarmFileName(m_document.path()) && grid.cols() == 4) {
-            textColumns.append(3);
-        }
+        const QList<int> textColumns
+            = exportTextColumns(grid, displayFormatEnabled(), displayFormat(), m_document.path());
         m_exportFailure = exportRecordGrid(grid, language(), *automation, progress,
                                            *m_services.messages, this, textColumns);
     });
