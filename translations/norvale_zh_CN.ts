@@ -573,6 +573,10 @@
 <context>
     <name>AlarmListWindow</name>
     <message>
+        <source>Only alarms in view</source>
+        <translation>只显示视图内报警</translation>
+    </message>
+    <message>
         <source>Alarm List</source>
         <translation>报警列表</translation>
     </message>
