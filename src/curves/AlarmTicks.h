@@ -71,7 +71,7 @@ std::vector<Tick> ticks(const Timeline &timeline, const CurveGeometry::Layout &l
 QRgb colour(qint64 number);
 
 // The ticks as thin vertical lines from the plot's top to its bottom line;
-// ticks of one colour on one x are drawn once.
+// where several stand on one x, in the colour of the earliest.
 void paint(QPainter &painter, std::span<const Tick> ticks, const Timeline &timeline,
            int plotBottom);
 
