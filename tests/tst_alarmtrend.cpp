@@ -7,6 +7,7 @@
 #include "curvewindow/CurveWindow.h"
 #include "mainwindow/AlarmListWindow.h"
 #include "mainwindow/MainWindow.h"
+#include "printing/PrintJobSink.h"
 #include "records/RecordTime.h"
 #include "support/LogFiles.h"
 #include "support/MainWindowFixture.h"
@@ -65,6 +66,34 @@ struct Windows : MainWindowFixture
     std::unique_ptr<CurveWindow> curves;
 };
 
+// Keeps each printed page's picture.
+class PageImages : public PrintJobSink
+{
+public:
+    void setOrientation(QPageLayout::Orientation o) override { m_orientation = o; }
+    QPageLayout::Orientation orientation() const override { return m_orientation; }
+    bool beginJob(const QString &) override { return true; }
+    void drawPage(const PagePicture &page, QSizeF) override { pages << page.image(); }
+    bool endJob() override { return true; }
+    QString errorText() const override { return {}; }
+    void setUp(QWidget *, const PrinterSetupTexts &) override { }
+
+    QList<QImage> pages;
+
+private:
+    QPageLayout::Orientation m_orientation = QPageLayout::Landscape;
+};
+
+QList<QImage> printed(CurveWindow &curves)
+{
+    PageImages sink;
+    curves.setPrintJobSink(&sink);
+    curves.setPrintRange(1, 200);
+    curves.printPages();
+    curves.setPrintJobSink(nullptr);
+    return sink.pages;
+}
+
 } // namespace
 
 class tst_AlarmTrend : public QObject
@@ -73,6 +102,7 @@ class tst_AlarmTrend : public QObject
 private slots:
     void ticksLieOverThePicture();
     void checkBoxAndMenuItemTurnTicksOff();
+    void printsCarryTicksOnlyWhenAsked();
     void hoverShowsTheAlarm();
     void alarmInTheListGoesToTheTrend();
     void onlyAlarmsInViewFollowsScrolling();
@@ -142,6 +172,23 @@ void tst_AlarmTrend::checkBoxAndMenuItemTurnTicksOff()
     w.ticksCheck()->click();
     QVERIFY(item->isChecked());
     QVERIFY(!w.overlay()->alarmTicks().empty());
+}
+
+void tst_AlarmTrend::printsCarryTicksOnlyWhenAsked()
+{
+    Windows w;
+    QVERIFY(w.ticksCheck()->isChecked());
+    const QList<QImage> shownTicks = printed(*w.curves);
+    QCOMPARE(shownTicks.size(), 3);
+    w.curves->setAlarms(std::nullopt);
+    // The default print is the picture alone, ticks shown or not.
+    QCOMPARE(printed(*w.curves), shownTicks);
+    w.curves->setAlarms(AlarmHistory::read(w.dir.filePath(u"Alarm.db"_s)));
+    w.curves->setAlarmsInPrints(true);
+    const QList<QImage> withTicks = printed(*w.curves);
+    QCOMPARE(withTicks.size(), 3);
+    // The first page holds 08:01:10.
+    QVERIFY(withTicks.front() != shownTicks.front());
 }
 
 void tst_AlarmTrend::hoverShowsTheAlarm()
