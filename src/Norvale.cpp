@@ -6,6 +6,7 @@
 #include "cli/ProgramInfo.h"
 #include "colourdialog/ColourDialog.h"
 #include "curvewindow/CurveWindow.h"
+#include "mainwindow/AlarmListWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/Fonts.h"
 #include "platform/NativeName.h"
@@ -174,8 +175,15 @@ int main(int argc, char **argv)
     MainWindow mainFrm(services);
     CurveWindow curves(mainFrm);
     ColourDialog colours;
+    // The alarms beside the records are read before the curves first show them.
+    QObject::connect(&mainFrm, &MainWindow::curvesRequested, &mainFrm, &MainWindow::wantAlarms);
     QObject::connect(&mainFrm, &MainWindow::curvesRequested, &curves, &CurveWindow::showAndRaise);
     QObject::connect(&mainFrm, &MainWindow::gridReloaded, &curves, &CurveWindow::refreshData);
+    QObject::connect(&mainFrm, &MainWindow::alarmsChanged, &curves, &CurveWindow::setAlarms);
+    QObject::connect(&mainFrm, &MainWindow::alarmRecordChosen, &curves,
+                     &CurveWindow::showRowWithMarker);
+    QObject::connect(&curves, &CurveWindow::screenTimesChanged, mainFrm.alarmList(),
+                     &AlarmListWindow::setViewTimes);
     curves.setColourDialog(&colours);
     QObject::connect(&mainFrm, &MainWindow::closed, &app, &QApplication::quit);
     mainFrm.show();

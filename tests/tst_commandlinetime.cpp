@@ -1,6 +1,7 @@
 // --from and --until for the --to kinds, and --to alarm-stats, through the
 // real program on real files.
 #include "support/LogFiles.h"
+#include "support/PdfFile.h"
 #include "support/ProgramRun.h"
 
 #include <QTemporaryDir>
@@ -34,6 +35,9 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void alarmStatisticsToFile();
+    void alarmTicksOnPictures();
+    void alarmTicksRefused_data();
+    void alarmTicksRefused();
 
 private:
     Run run(const QStringList &arguments);
@@ -238,6 +242,125 @@ void TestCommandLineTime::alarmStatisticsToFile()
                         "9,Door open,1,2013-05-07 08:03:00,2013-05-07 08:03:00,1\r\n"));
     const QStringList left = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(left, (QStringList {u"Alarm.db"_s, u"records.db"_s, u"stats.csv"_s}));
+}
+
+// The columns where two pictures of one size differ; each must be one line
+// of one colour from the top of the picture down.
+QList<int> tickColumns(const QImage &plain, const QImage &ticked)
+{
+    QList<int> columns;
+    for (int x = 0; x < plain.width(); ++x) {
+        int changed = 0;
+        for (int y = 0; y < plain.height(); ++y) {
+            if (plain.pixel(x, y) == ticked.pixel(x, y))
+                continue;
+            if (ticked.pixel(x, y) != ticked.pixel(x, 0) || changed != y)
+                return {-1};
+            ++changed;
+        }
+        if (changed > 0)
+            columns << x;
+    }
+    return columns;
+}
+
+void TestCommandLineTime::alarmTicksOnPictures()
+{
+    const QString samples = path(u"samples"_s);
+    QVERIFY(makeSample({u"samples"_s, samples}));
+    const QString data = samples + u"/Data.bin"_s;
+    const QString alarms = samples + u"/Alarm.db"_s;
+    // The same records with no alarm file beside them.
+    QVERIFY(QDir().mkpath(path(u"alone"_s)));
+    QVERIFY(QFile::copy(data, path(u"alone/Data.bin"_s)));
+
+    const QString plain = path(u"plain.png"_s);
+    const QString alone = path(u"alone.png"_s);
+    const QString ticked = path(u"ticked.png"_s);
+    QCOMPARE(run({u"--to"_s, u"png"_s, data, u"-o"_s, plain}).exitCode, 0);
+    QCOMPARE(run({u"--to"_s, u"png"_s, path(u"alone/Data.bin"_s), u"-o"_s, alone}).exitCode, 0);
+    // Without --alarms the alarm file beside changes nothing.
+    QCOMPARE(readFile(plain), readFile(alone));
+    const Run r = run({u"--to"_s, u"png"_s, data, u"-o"_s, ticked, u"--alarms"_s, alarms});
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(r.exitCode, 0);
+    const QImage plainImage = QImage(plain).convertToFormat(QImage::Format_RGB32);
+    const QImage tickedImage = QImage(ticked).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(tickedImage.size(), plainImage.size());
+    // The first screen runs from 08:00:00 a record a second: the alarm of
+    // 08:01:10 stands on the record of ID 71, 70 points of 10 pixels in.
+    const QList<int> columns = tickColumns(plainImage, tickedImage);
+    QCOMPARE(columns.size(), 1);
+    // From 08:01:00 on it stands 60 points, 600 pixels, further left.
+    const QString later = path(u"later.png"_s);
+    const QString laterTicked = path(u"later-ticked.png"_s);
+    QCOMPARE(run({u"--to"_s, u"png"_s, data, u"-o"_s, later, u"--from"_s, u"2013-05-07 08:01"_s})
+                 .exitCode,
+             0);
+    QCOMPARE(run({u"--to"_s, u"png"_s, data, u"-o"_s, laterTicked, u"--from"_s,
+                  u"2013-05-07 08:01"_s, u"--alarms"_s, alarms})
+                 .exitCode,
+             0);
+    const QList<int> laterColumns
+        = tickColumns(QImage(later).convertToFormat(QImage::Format_RGB32),
+                      QImage(laterTicked).convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(laterColumns, QList<int> {columns.front() - 600});
+
+    // Printed pages carry them too; without the option they print as before.
+    const QString pages = path(u"pages.pdf"_s);
+    const QString tickedPages = path(u"ticked.pdf"_s);
+    QCOMPARE(run({u"--to"_s, u"pdf"_s, data, u"-o"_s, pages, u"--end"_s, u"20"_s}).exitCode, 0);
+    QCOMPARE(run({u"--to"_s, u"pdf"_s, data, u"-o"_s, tickedPages, u"--end"_s, u"20"_s,
+                  u"--alarms"_s, alarms})
+                 .exitCode,
+             0);
+    if (!pdffile::canRender())
+        QSKIP("no Ghostscript to render the pages");
+    const QImage page = pdffile::renderFirstPage(path(u"pages-1.pdf"_s), 72);
+    const QImage tickedPage = pdffile::renderFirstPage(path(u"ticked-1.pdf"_s), 72);
+    QVERIFY(!page.isNull());
+    QCOMPARE(tickedPage.size(), page.size());
+    QVERIFY(tickedPage != page);
+}
+
+void TestCommandLineTime::alarmTicksRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("alarmFile"); // a name in the samples folder
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("error");
+    QTest::newRow("for a csv") << u"csv"_s << u"Alarm.db"_s << u"out.csv"_s << 2
+                               << QByteArray("norvale: --alarms needs --to png or --to pdf");
+    QTest::newRow("for stats") << u"stats"_s << u"Alarm.db"_s << u"out.csv"_s << 2
+                               << QByteArray("norvale: --alarms needs --to png or --to pdf");
+    QTest::newRow("OUT is the alarm file") << u"png"_s << u"Alarm.db"_s << u"Alarm.db"_s << 2
+                                           << QByteArray("norvale: -o: OUT is the alarm file");
+    QTest::newRow("missing") << u"png"_s << u"none.db"_s << u"out.png"_s << 1
+                             << QByteArray("norvale: cannot open ");
+    QTest::newRow("not an alarm file, png") << u"png"_s << u"Buffer.db"_s << u"out.png"_s << 1
+                                            << QByteArray("norvale: --alarms: not an alarm file: ");
+    QTest::newRow("not an alarm file, pdf") << u"pdf"_s << u"Data.bin"_s << u"out.pdf"_s << 1
+                                            << QByteArray("norvale: --alarms: not an alarm file: ");
+}
+
+void TestCommandLineTime::alarmTicksRefused()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, alarmFile);
+    QFETCH(QString, out);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, error);
+    const QString samples = path(u"refused"_s);
+    if (!QFileInfo::exists(samples + u"/Data.bin"_s))
+        QVERIFY(makeSample({u"samples"_s, samples}));
+    const auto before = folderState(samples);
+    const Run r = run({u"--to"_s, kind, samples + u"/Data.bin"_s, u"-o"_s, samples + u'/' + out,
+                       u"--alarms"_s, samples + u'/' + alarmFile});
+    QCOMPARE(r.exitCode, exitCode);
+    QVERIFY2(r.err.startsWith(error), r.err.constData());
+    // Nothing written, nothing changed.
+    QCOMPARE(folderState(samples), before);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLineTime)

@@ -112,6 +112,14 @@
         <translation>不显示 当前坐标点数值</translation>
     </message>
     <message>
+        <source>Show Alarms</source>
+        <translation>显示报警</translation>
+    </message>
+    <message>
+        <source>Alarm %1</source>
+        <translation>报警 %1</translation>
+    </message>
+    <message>
         <source>TimeFormat:</source>
         <translation>时间格式:</translation>
     </message>
@@ -616,6 +624,10 @@
 </context>
 <context>
     <name>AlarmListWindow</name>
+    <message>
+        <source>Only alarms in view</source>
+        <translation>只显示视图内报警</translation>
+    </message>
     <message>
         <source>Alarm List</source>
         <translation>报警列表</translation>

@@ -202,6 +202,8 @@ const Option Options[] = {
     {"--scale", ValueKind::Integer, 1, 4,
      [](CommandLine &c, qint64 n, const QString &) { c.scale = int(n); }},
     {"--tags", ValueKind::Text, 0, 0, [](CommandLine &c, qint64, const QString &v) { c.tags = v; }},
+    {"--alarms", ValueKind::Text, 0, 0,
+     [](CommandLine &c, qint64, const QString &v) { c.alarms = v; }},
     {"--from", ValueKind::FirstSecond, 0, 0,
      [](CommandLine &c, qint64 n, const QString &) { c.from = n; }},
     {"--until", ValueKind::LastSecond, 0, 0,
@@ -280,6 +282,9 @@ QString combinationProblem(const CommandLine &command)
 {
     if (command.scale != 1 && command.to != CommandLine::Output::Png)
         return QStringLiteral("--scale needs --to png");
+    if (!command.alarms.isEmpty() && command.to != CommandLine::Output::Png
+        && command.to != CommandLine::Output::Pdf)
+        return QStringLiteral("--alarms needs --to png or --to pdf");
     if (command.to == CommandLine::Output::None) {
         if (!command.out.isEmpty() || command.buffer || command.format || !command.tags.isEmpty())
             return QStringLiteral("-o, --buffer, --format and --tags need --to");
@@ -305,6 +310,14 @@ QString combinationProblem(const CommandLine &command)
         return QStringLiteral("--to: missing -o OUT");
     if (command.out == QLatin1String("-") && !textOut)
         return QStringLiteral("-o: standard output takes only csv, stats and alarm-stats");
+    // The alarm file is read as FILE is: never written.
+    if (!command.alarms.isEmpty()) {
+        const QString problem = command.to == CommandLine::Output::Pdf
+            ? pageFilesProblem(command.out, command.alarms)
+            : outputProblem(command.out, command.alarms);
+        if (!problem.isEmpty())
+            return QStringLiteral("-o: OUT is the alarm file");
+    }
     if (command.to == CommandLine::Output::Pdf)
         return pageFilesProblem(command.out, command.file);
     if (!isStdout(command.out))
@@ -476,12 +489,14 @@ bool writePng(const CommandLine &command, CurveWindow &curves)
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QImage picture = curves.curvePicture();
+    QImage picture
+        = command.alarms.isEmpty() ? curves.curvePicture() : curves.curvePictureWithAlarms();
     if (command.scale != 1) {
         // Finer pixels, the same size on paper.
         const int dpmX = picture.dotsPerMeterX();
         const int dpmY = picture.dotsPerMeterY();
-        picture = curves.curvePicture(command.scale);
+        picture = command.alarms.isEmpty() ? curves.curvePicture(command.scale)
+                                           : curves.curvePictureWithAlarms(command.scale);
         picture.setDotsPerMeterX(dpmX * command.scale);
         picture.setDotsPerMeterY(dpmY * command.scale);
     }
@@ -499,6 +514,7 @@ bool writePdf(const CommandLine &command, CurveWindow &curves, MessageSink &mess
     if (!showCurves(curves))
         return false;
     curves.setPrintRange(command.start, command.end);
+    curves.setAlarmsInPrints(!command.alarms.isEmpty());
     PdfFileJobSink pdf(command.out);
     pdf.setProtectedFile(command.file);
     PdfRunMessages pdfMessages(messages, pdf);
@@ -549,7 +565,7 @@ QString CommandLine::usage()
         "usage: norvale [FILE]\n"
         "       norvale --to csv|xlsx|png|pdf|stats FILE [-o OUT] [--buffer N] [--format F]\n"
         "               [--tags SHEET] [--lang zh|en] [--start ID] [--end ID] [--scale N]\n"
-        "               [--encoding E] [--from T] [--until T]\n"
+        "               [--encoding E] [--from T] [--until T] [--alarms ALARMFILE]\n"
         "       norvale --to alarm-stats ALARMFILE [-o OUT] [--from T] [--until T]\n"
         "  --to csv    the record grid as CSV (to OUT, or to stdout)\n"
         "  --to xlsx   the export of the record grid, saved to OUT\n"
@@ -566,6 +582,7 @@ QString CommandLine::usage()
         "  --encoding E  utf-8 (default), utf-8-bom or gb18030 (csv)\n"
         "  --from T    only the records at or after time T (2013-05-07 08:10:00, a date)\n"
         "  --until T   only the records at or before time T\n"
+        "  --alarms ALARMFILE  ticks of its alarms on the curves (png, pdf)\n"
         "  --to alarm-stats  the alarm statistics of an alarm file as CSV\n");
 }
 
@@ -639,6 +656,20 @@ int runHeadless(const CommandLine &command)
     // A faulty sheet is refused before anything is read: nothing is written.
     if (!command.tags.isEmpty() && !log.useTagSheet(command.tags))
         return 1;
+    // So is an alarm file that cannot be read whole.
+    std::optional<AlarmHistory> alarms;
+    if (!command.alarms.isEmpty()) {
+        if (const QString problem = inputFileProblem(command.alarms); !problem.isEmpty()) {
+            printError(QStringLiteral("cannot open ") + command.alarms + QStringLiteral(": ")
+                       + problem);
+            return 1;
+        }
+        alarms = AlarmHistory::read(command.alarms);
+        if (!alarms) {
+            printError(QStringLiteral("--alarms: not an alarm file: ") + command.alarms);
+            return 1;
+        }
+    }
     std::optional<int> picked;
     try {
         log.open(command.file);
@@ -674,6 +705,9 @@ int runHeadless(const CommandLine &command)
         curves = std::make_unique<CurveWindow>(log);
         curves->setScreenBound(false);
     }
+
+    if (alarms && curves)
+        curves->setAlarms(alarms);
 
     bool written = true;
     switch (command.to) {

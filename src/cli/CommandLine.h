@@ -22,6 +22,7 @@ struct CommandLine
     std::optional<int> buffer;
     std::optional<ValueFormat::Format> format;
     QString tags; // --tags: the tag sheet
+    QString alarms; // --alarms: the alarm file ticked on the curves (png, pdf)
     Language language = Language::Chinese;
     CsvEncoding encoding = CsvEncoding::Utf8;
     bool encodingGiven = false;

@@ -63,6 +63,7 @@ std::vector<Caption> build()
          {QT_TRANSLATE_NOOP("CurveWindow", "No Display Y axis Annotation")}},
         {QStringLiteral("hideReadoutCheck"),
          {QT_TRANSLATE_NOOP("CurveWindow", "No Display Current Coordinate Point Value")}},
+        {QStringLiteral("alarmTicksCheck"), {QT_TRANSLATE_NOOP("CurveWindow", "Show Alarms")}},
         {QStringLiteral("timeFormatLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "TimeFormat:")}},
         {QStringLiteral("xInfoColourLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "Inf.Color:")}},
         {QStringLiteral("xInfoFontLabel"), {QT_TRANSLATE_NOOP("CurveWindow", "Inf.Font:")}},

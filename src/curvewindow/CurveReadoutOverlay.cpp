@@ -33,6 +33,17 @@ void CurveReadoutOverlay::setMarkers(std::optional<int> xA, std::optional<int> x
     update();
 }
 
+void CurveReadoutOverlay::setAlarmTicks(const AlarmTicks::Timeline *timeline,
+                                        std::vector<AlarmTicks::Tick> ticks, int plotBottom)
+{
+    if (m_timeline == timeline && m_ticks == ticks && m_ticksBottom == plotBottom)
+        return;
+    m_timeline = timeline;
+    m_ticks = std::move(ticks);
+    m_ticksBottom = plotBottom;
+    update();
+}
+
 QRect CurveReadoutOverlay::boxFor(QPoint pointer)
 {
     const QFontMetrics fm(font());
@@ -77,6 +88,9 @@ void CurveReadoutOverlay::setReadout(const QList<CurveReadout::Line> &lines, QPo
 void CurveReadoutOverlay::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
+    // Under the markers and the readout, which belong to the pointer.
+    if (m_timeline && !m_ticks.empty())
+        AlarmTicks::paint(p, m_ticks, *m_timeline, m_ticksBottom);
     p.setPen(QPen(QColor(255, 255, 255), 1, Qt::DashLine));
     for (const std::optional<int> &x : {m_xA, m_xB}) {
         if (x)

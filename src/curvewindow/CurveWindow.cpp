@@ -21,6 +21,8 @@
 #include "widgets/MessageBoxSink.h"
 #include "widgets/SpinEdit.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -68,6 +70,14 @@ public:
         , m_settings(std::move(settings))
         , m_view(view)
     { }
+    // Alarm ticks over the picture; the timeline must outlive the page.
+    void setAlarmTicks(const AlarmTicks::Timeline *timeline, std::vector<AlarmTicks::Tick> ticks,
+                       int plotBottom)
+    {
+        m_timeline = timeline;
+        m_ticks = std::move(ticks);
+        m_plotBottom = plotBottom;
+    }
     QSize size() const override { return m_size; }
     void paint(QPainter &painter) const override
     {
@@ -75,6 +85,8 @@ public:
         painter.save();
         painter.translate(m_at);
         CurvePicture::paint(painter, m_settings, m_view);
+        if (m_timeline)
+            AlarmTicks::paint(painter, m_ticks, *m_timeline, m_plotBottom);
         painter.restore();
     }
     QImage image() const override
@@ -85,6 +97,10 @@ public:
         CurvePicture::draw(picture, m_settings, m_view);
         QPainter p(&page);
         p.drawImage(m_at, picture);
+        if (m_timeline) {
+            p.translate(m_at);
+            AlarmTicks::paint(p, m_ticks, *m_timeline, m_plotBottom);
+        }
         return page;
     }
 
@@ -94,7 +110,15 @@ private:
     QPoint m_at;
     CurveSettings m_settings;
     CurvePicture::View m_view;
+    const AlarmTicks::Timeline *m_timeline = nullptr;
+    std::vector<AlarmTicks::Tick> m_ticks;
+    int m_plotBottom = 0;
 };
+
+// Pixels either side of a tick within which the pointer shows its alarm.
+constexpr int TickReach = 2;
+// The most alarms of one tick the readout lists.
+constexpr int ReadoutAlarms = 8;
 
 } // namespace
 
@@ -149,6 +173,14 @@ CurveWindow::CurveWindow(const RecordSource &source, QWidget *parent)
     m_overlay->setGeometry(ui->curveImage->rect());
     ui->curveImage->setMouseTracking(true);
     ui->curveImage->installEventFilter(this);
+    // Alarm ticks: the check box and the picture's pop-up menu item go together.
+    m_alarmTicksAction = new QAction(this);
+    m_alarmTicksAction->setObjectName(QStringLiteral("alarmTicksAction"));
+    m_alarmTicksAction->setCheckable(true);
+    m_alarmTicksAction->setEnabled(false);
+    ui->alarmTicksCheck->setEnabled(false);
+    ui->curveImage->setContextMenuPolicy(Qt::ActionsContextMenu);
+    ui->curveImage->addAction(m_alarmTicksAction);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &CurveWindow::clearMarkers);
 
@@ -197,6 +229,13 @@ void CurveWindow::connectControls()
         connect(p, &ColourPanel::clicked, this, &CurveWindow::chooseColour);
     for (CurveTab *tab : m_curveTabs)
         connect(tab->colourPanel(), &ColourPanel::clicked, this, &CurveWindow::chooseColour);
+
+    connect(ui->alarmTicksCheck, &QCheckBox::toggled, m_alarmTicksAction, &QAction::setChecked);
+    connect(m_alarmTicksAction, &QAction::toggled, ui->alarmTicksCheck, &QCheckBox::setChecked);
+    connect(ui->alarmTicksCheck, &QCheckBox::toggled, this, [this] {
+        refreshAlarmTicks();
+        refreshOverlay();
+    });
 
     connect(ui->printStartSpin, &SpinEdit::valueChanged, this, [this] { printStartChanged(); });
     connect(ui->printEndSpin, &SpinEdit::valueChanged, this, [this] { printEndChanged(); });
@@ -293,6 +332,8 @@ void CurveWindow::applyCaptions(Language language)
         else if (const int i = ui->settingsTabs->indexOf(w); i >= 0)
             ui->settingsTabs->setTabText(i, text);
     }
+    if (m_alarmTicksAction)
+        m_alarmTicksAction->setText(ui->alarmTicksCheck->text());
 }
 
 void CurveWindow::prepareShowing()
@@ -363,6 +404,10 @@ void CurveWindow::showData()
 
 void CurveWindow::showNoData()
 {
+    m_alarmTicks.clear();
+    if (m_overlay)
+        m_overlay->setAlarmTicks(nullptr, {}, 0);
+    publishScreenTimes(std::nullopt);
     ui->dataScrollBar->hide();
     ui->curveImage->hide();
     ui->printButton->setEnabled(false);
@@ -451,7 +496,102 @@ void CurveWindow::refreshOverlay()
         src.language = m_source.language();
         lines = CurveReadout::readout(settings(), src, *row, m_markerA, m_markerB);
     }
+    // The alarms of the tick under the pointer: in the readout and as the
+    // picture's tool tip.
+    QStringList alarmTexts;
+    if (m_pointer && m_pointer->y() <= m_layout.plotBottom) {
+        const std::vector<AlarmTicks::Tick> near
+            = AlarmTicks::ticksNear(m_alarmTicks, m_pointer->x(), TickReach);
+        for (std::size_t k = 0; k < near.size() && k < std::size_t(ReadoutAlarms); ++k) {
+            const Alarm &alarm = m_alarmTimeline.alarms()[std::size_t(near[k].alarm)];
+            alarmTexts << AlarmTicks::text(alarm, m_source.language());
+            if (!ui->hideReadoutCheck->isChecked())
+                lines << CurveReadout::Line {AlarmTicks::colour(alarm.number), alarmTexts.last()};
+        }
+        if (near.size() > std::size_t(ReadoutAlarms)) {
+            alarmTexts << QStringLiteral("… +%1").arg(near.size() - std::size_t(ReadoutAlarms));
+            if (!ui->hideReadoutCheck->isChecked())
+                lines << CurveReadout::Line {std::nullopt, alarmTexts.last()};
+        }
+    }
+    ui->curveImage->setToolTip(alarmTexts.join(QLatin1Char('\n')));
     m_overlay->setReadout(lines, m_pointer.value_or(QPoint()));
+}
+
+std::vector<AlarmTicks::Tick> CurveWindow::ticksOfScreen() const
+{
+    if (m_alarmTimeline.isEmpty() || !hasCurves())
+        return {};
+    const auto times = AlarmTicks::pointTimes(m_source.recordGrid(), m_shownPos, m_layout.points);
+    return AlarmTicks::ticks(m_alarmTimeline, m_layout, times);
+}
+
+void CurveWindow::refreshAlarmTicks()
+{
+    std::optional<AlarmTicks::Span> span;
+    m_alarmTicks.clear();
+    // Without alarms nothing is read: the picture's draw costs what it did.
+    if (!m_alarmTimeline.isEmpty() && hasCurves()) {
+        const auto times
+            = AlarmTicks::pointTimes(m_source.recordGrid(), m_shownPos, m_layout.points);
+        span = AlarmTicks::span(times);
+        if (ui->alarmTicksCheck->isChecked())
+            m_alarmTicks = AlarmTicks::ticks(m_alarmTimeline, m_layout, times);
+    }
+    if (m_overlay)
+        m_overlay->setAlarmTicks(&m_alarmTimeline, m_alarmTicks, m_layout.plotBottom);
+    publishScreenTimes(span);
+}
+
+void CurveWindow::publishScreenTimes(std::optional<AlarmTicks::Span> span)
+{
+    if (span == m_screenTimes)
+        return;
+    m_screenTimes = span;
+    emit screenTimesChanged(span ? std::optional<qint64>(span->first) : std::nullopt,
+                            span ? std::optional<qint64>(span->last) : std::nullopt);
+}
+
+void CurveWindow::setAlarms(const std::optional<AlarmHistory> &alarms)
+{
+    m_alarmTimeline = alarms ? AlarmTicks::Timeline(alarms->alarms) : AlarmTicks::Timeline();
+    const bool found = alarms.has_value();
+    ui->alarmTicksCheck->setEnabled(found);
+    m_alarmTicksAction->setEnabled(found);
+    const QString file = alarms ? alarms->path : QString();
+    if (file != m_alarmFile) {
+        m_alarmFile = file;
+        // A new alarm file shows its ticks; the same one read again keeps the choice.
+        const QSignalBlocker block(ui->alarmTicksCheck);
+        ui->alarmTicksCheck->setChecked(found);
+        m_alarmTicksAction->setChecked(found);
+    }
+    refreshAlarmTicks();
+    refreshOverlay();
+}
+
+void CurveWindow::showRowWithMarker(int row)
+{
+    if (isHidden() || !hasCurves() || row < 1 || row >= m_source.recordGrid().rows())
+        return;
+    QScrollBar *bar = ui->dataScrollBar;
+    const qint64 point = qint64(row) - 1 - bar->value();
+    if (point < 0 || point >= m_layout.points) {
+        // The row in the middle of the screen, as far as the ends allow.
+        const int pos = row - 1 - std::max(m_layout.points, 1) / 2;
+        bar->setValue(std::clamp(pos, bar->minimum(), bar->maximum()));
+    }
+    m_markerA = row;
+    m_markerB.reset();
+    refreshOverlay();
+}
+
+QImage CurveWindow::curvePictureWithAlarms(qreal scale) const
+{
+    QImage picture = curvePicture(scale);
+    QPainter p(&picture);
+    AlarmTicks::paint(p, ticksOfScreen(), m_alarmTimeline, m_layout.plotBottom);
+    return picture;
 }
 
 void CurveWindow::pointerAt(std::optional<QPoint> pointer)
@@ -580,6 +720,7 @@ void CurveWindow::drawCurves()
     ui->curveImage->setImage(m_picture);
     m_layout = l;
     m_shownPos = view.pos;
+    refreshAlarmTicks();
     refreshOverlay();
 
     placeScrollBar(l.scrollBar);
@@ -689,8 +830,10 @@ bool CurveWindow::printClientArea(PrintJobSink &sink, const QString &jobName)
     // The client area as the window paints it, on its face colour; the
     // picture is drawn afresh for the device, and the pointer's readout and
     // markers are no part of it.
-    const ClientAreaPage page(size(), palette().color(QPalette::Window), ui->curveImage->pos(),
-                              settings(), pictureView());
+    ClientAreaPage page(size(), palette().color(QPalette::Window), ui->curveImage->pos(),
+                        settings(), pictureView());
+    if (m_alarmsInPrints)
+        page.setAlarmTicks(&m_alarmTimeline, ticksOfScreen(), m_layout.plotBottom);
     sink.drawPage(page, QSizeF(logicalDpiX(), logicalDpiY()));
     return sink.endJob();
 }

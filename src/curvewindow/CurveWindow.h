@@ -1,8 +1,10 @@
 #pragma once
 
+#include "curves/AlarmTicks.h"
 #include "curves/CurveGeometry.h"
 #include "curves/CurvePicture.h"
 #include "curves/CurveSettings.h"
+#include "document/AlarmHistory.h"
 #include "platform/Language.h"
 
 #include <QImage>
@@ -13,6 +15,7 @@
 #include <optional>
 
 class ColourPanel;
+class QAction;
 class CurveReadoutOverlay;
 class CurveTab;
 class MessageSink;
@@ -42,6 +45,19 @@ public:
     // The picture of the last draw drawn afresh with scale times the pixels
     // in each direction (the same picture for a scale of 1).
     QImage curvePicture(qreal scale) const;
+
+    // The alarm ticks of the screen shown, in time order; none while they are
+    // turned off. They lie over the picture, never in it.
+    const std::vector<AlarmTicks::Tick> &alarmTicks() const { return m_alarmTicks; }
+    const AlarmTicks::Timeline &alarmTimeline() const { return m_alarmTimeline; }
+    // The check box and the pop-up menu item that turn the ticks on and off.
+    QAction *alarmTicksAction() const { return m_alarmTicksAction; }
+    // The picture of the last draw with the alarm ticks drawn on it, at
+    // scale times the pixels, as `--alarms` writes it.
+    QImage curvePictureWithAlarms(qreal scale = 1) const;
+    // Whether printed pages carry the alarm ticks too (off: the pages show
+    // the picture alone).
+    void setAlarmsInPrints(bool on) { m_alarmsInPrints = on; }
 
     // The grid rows of the two markers set by clicks on the picture.
     std::optional<int> markerA() const { return m_markerA; }
@@ -75,7 +91,18 @@ public:
     // Where this window's messages go; message boxes when none is set.
     void setMessageSink(MessageSink *sink) { m_messages = sink; }
 
+signals:
+    // The earliest and the latest time of the screen shown; none while no
+    // screen with times shows.
+    void screenTimesChanged(std::optional<qint64> first, std::optional<qint64> last);
+
 public slots:
+    // The alarms to tick on the curves (none: no alarm file). A newly found
+    // alarm file turns the ticks on.
+    void setAlarms(const std::optional<AlarmHistory> &alarms);
+    // Scrolls so that grid row `row` is in view and sets marker A there.
+    // Nothing while the window shows no curves.
+    void showRowWithMarker(int row);
     // Shows the window in front, as the main window's curve button asks.
     void showAndRaise();
     // Redraws: the change handler of the scroll bar and every setting control.
@@ -132,6 +159,12 @@ private:
     void pointerAt(std::optional<QPoint> pointer);
     void clickAt(int x);
     void refreshOverlay();
+    // The ticks of the screen drawn last, and the screen's times for the
+    // alarm list.
+    void refreshAlarmTicks();
+    void publishScreenTimes(std::optional<AlarmTicks::Span> span);
+    // The ticks of every alarm on the screen drawn last, turned on or not.
+    std::vector<AlarmTicks::Tick> ticksOfScreen() const;
 
     std::unique_ptr<Ui::CurveWindow> ui;
     const RecordSource &m_source;
@@ -153,4 +186,10 @@ private:
     std::unique_ptr<PrintJobSink> m_printer;
     MessageSink *m_messages = nullptr;
     std::unique_ptr<MessageSink> m_messageBoxes;
+    AlarmTicks::Timeline m_alarmTimeline;
+    QString m_alarmFile;
+    std::vector<AlarmTicks::Tick> m_alarmTicks;
+    std::optional<AlarmTicks::Span> m_screenTimes;
+    QAction *m_alarmTicksAction = nullptr;
+    bool m_alarmsInPrints = false;
 };

@@ -3,6 +3,7 @@
 #include "records/RecordTime.h"
 #include "records/Translations.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,10 +25,13 @@ AlarmListWindow::AlarmListWindow(QWidget *parent)
     , m_file(new QLabel(this))
     , m_table(new QTableWidget(this))
     , m_otherFile(new QPushButton(this))
+    , m_onlyInView(new QCheckBox(this))
 {
     setObjectName(QStringLiteral("AlarmListWindow"));
     m_table->setObjectName(QStringLiteral("AlarmList"));
     m_otherFile->setObjectName(QStringLiteral("OtherAlarmFile"));
+    m_onlyInView->setObjectName(QStringLiteral("OnlyAlarmsInView"));
+    connect(m_onlyInView, &QCheckBox::toggled, this, [this] { fill(); });
     m_table->setColumnCount(3);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -43,6 +47,7 @@ AlarmListWindow::AlarmListWindow(QWidget *parent)
     top->addWidget(m_otherFile);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addWidget(m_onlyInView);
     layout->addWidget(m_table);
     resize(520, 420);
     setTexts(Language::Chinese);
@@ -57,6 +62,8 @@ void AlarmListWindow::setTexts(Language language)
          pick(language, QT_TRANSLATE_NOOP("AlarmListWindow", "Alarm No.")),
          pick(language, QT_TRANSLATE_NOOP("AlarmListWindow", "Alarm Content"))});
     m_otherFile->setText(pick(language, QT_TRANSLATE_NOOP("AlarmListWindow", "Other Alarm File…")));
+    m_onlyInView->setText(
+        pick(language, QT_TRANSLATE_NOOP("AlarmListWindow", "Only alarms in view")));
     m_file->setText(
         m_path.isEmpty() ? pick(
             language, QT_TRANSLATE_NOOP("AlarmListWindow", "No alarm file beside the records."))
@@ -71,7 +78,7 @@ void AlarmListWindow::setAlarms(const std::optional<AlarmHistory> &history,
                                 std::optional<qint64> from, std::optional<qint64> until)
 {
     m_path = history ? history->path : QString();
-    m_shown = history ? history->inRange(from, until) : std::vector<Alarm>();
+    m_inRange = history ? history->inRange(from, until) : std::vector<Alarm>();
     setTexts(m_language);
     fill();
 }
@@ -83,8 +90,28 @@ std::optional<qint64> AlarmListWindow::timeOfRow(int row) const
     return m_shown[std::size_t(row)].time;
 }
 
+void AlarmListWindow::setViewTimes(std::optional<qint64> first, std::optional<qint64> last)
+{
+    if (first == m_viewFirst && last == m_viewLast)
+        return;
+    m_viewFirst = first;
+    m_viewLast = last;
+    if (m_onlyInView->isChecked())
+        fill();
+}
+
 void AlarmListWindow::fill()
 {
+    m_shown.clear();
+    if (!m_onlyInView->isChecked()) {
+        m_shown = m_inRange;
+    } else if (m_viewFirst && m_viewLast) {
+        // Alarms without a time are in no view.
+        for (const Alarm &alarm : m_inRange) {
+            if (alarm.time && *alarm.time >= *m_viewFirst && *alarm.time <= *m_viewLast)
+                m_shown.push_back(alarm);
+        }
+    }
     m_table->setRowCount(int(m_shown.size()));
     for (int row = 0; row < int(m_shown.size()); ++row) {
         const Alarm &alarm = m_shown[std::size_t(row)];

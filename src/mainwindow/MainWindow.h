@@ -318,6 +318,15 @@ public slots:
     bool useAlarmFile(const QString &path);
     // Makes the first record at or after `time` of those shown the current row.
     void goToTime(qint64 time);
+    // The alarm file beside the records is read from now on, at once and at
+    // every opening (the curve window ticks its alarms).
+    void wantAlarms();
+
+signals:
+    // The alarms beside the records were read, or another file chosen.
+    void alarmsChanged(const std::optional<AlarmHistory> &alarms);
+    // A listed alarm was chosen: `row` is the record at its time.
+    void alarmRecordChosen(int row);
 
 private:
     void buildTimeRange();
@@ -337,4 +346,5 @@ private:
     // The alarm file found beside the data file, read when the list first shows.
     QString m_alarmsBeside;
     std::optional<AlarmHistory> m_alarms;
+    bool m_alarmsWanted = false;
 };

@@ -33,7 +33,12 @@ void MainWindow::buildTimeRange()
     m_alarmListAction->setText(TimeRangeTexts::alarmListItem(language()));
     m_alarmList = new AlarmListWindow(this);
     m_alarmList->setTexts(language());
-    connect(m_alarmList, &AlarmListWindow::alarmChosen, this, &MainWindow::goToTime);
+    connect(m_alarmList, &AlarmListWindow::alarmChosen, this, [this](qint64 time) {
+        goToTime(time);
+        // The curve window shows the same record.
+        if (const int row = m_document.firstShownRowAtOrAfter(time); row > 0)
+            emit alarmRecordChosen(row);
+    });
     connect(m_alarmList, &AlarmListWindow::otherFileWanted, this, &MainWindow::chooseAlarmFile);
     m_find->setTimeLookup(
         {[this](int row) { return m_document.rowTime(row); },
@@ -107,8 +112,8 @@ void MainWindow::findAlarmsBeside()
     if (m_document.kind() == LogDocument::FileKind::RecordDatabase
         || m_document.kind() == LogDocument::FileKind::BinaryData)
         m_alarmsBeside = AlarmHistory::findBeside(m_document.path());
-    // Runs without the list (the command line) read no alarms.
-    if (m_alarmList->isVisible() && !m_alarmsBeside.isEmpty())
+    // Runs without the list or the curves (the command line) read no alarms.
+    if ((m_alarmsWanted || m_alarmList->isVisible()) && !m_alarmsBeside.isEmpty())
         m_alarms = AlarmHistory::read(m_alarmsBeside);
     listAlarms();
 }
@@ -135,6 +140,16 @@ void MainWindow::listAlarms()
 {
     const LogDocument::TimeRange range = m_document.timeRange();
     m_alarmList->setAlarms(m_alarms, range.from, range.until);
+    emit alarmsChanged(m_alarms);
+}
+
+void MainWindow::wantAlarms()
+{
+    m_alarmsWanted = true;
+    if (!m_alarms && !m_alarmsBeside.isEmpty()) {
+        m_alarms = AlarmHistory::read(m_alarmsBeside);
+        listAlarms();
+    }
 }
 
 void MainWindow::showAlarmList()

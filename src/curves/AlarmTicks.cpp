@@ -1,0 +1,205 @@
+#include "curves/AlarmTicks.h"
+
+#include "curves/CurveReadout.h"
+#include "records/CellText.h"
+#include "records/RecordGridModel.h"
+#include "records/RecordTime.h"
+#include "records/TimeIndex.h"
+#include "records/Translations.h"
+
+#include <QPainter>
+#include <QRect>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace AlarmTicks {
+
+namespace {
+
+bool earlier(const Alarm &a, const Alarm &b)
+{
+    return *a.time < *b.time;
+}
+
+// Bright enough to show on the dark default background, and told apart at a glance.
+constexpr std::array<QRgb, 12> Palette
+    = {qRgb(255, 64, 64),   qRgb(255, 160, 0),   qRgb(255, 255, 0),   qRgb(64, 255, 64),
+       qRgb(0, 255, 255),   qRgb(64, 128, 255),  qRgb(255, 64, 255),  qRgb(255, 255, 255),
+       qRgb(160, 160, 255), qRgb(255, 128, 128), qRgb(128, 255, 128), qRgb(192, 192, 0)};
+
+std::size_t paletteIndex(qint64 number)
+{
+    const qint64 n = qint64(Palette.size());
+    return std::size_t(((number % n) + n) % n);
+}
+
+} // namespace
+
+Timeline::Timeline(std::span<const Alarm> alarms)
+{
+    m_alarms.reserve(alarms.size());
+    for (const Alarm &alarm : alarms) {
+        if (alarm.time)
+            m_alarms.push_back(alarm);
+    }
+    std::stable_sort(m_alarms.begin(), m_alarms.end(), earlier);
+}
+
+std::span<const Alarm> Timeline::inRange(qint64 from, qint64 until) const
+{
+    if (from > until)
+        return {};
+    const auto begin = std::lower_bound(m_alarms.begin(), m_alarms.end(), from,
+                                        [](const Alarm &a, qint64 t) { return *a.time < t; });
+    const auto end = std::upper_bound(begin, m_alarms.end(), until,
+                                      [](qint64 t, const Alarm &a) { return t < *a.time; });
+    return {begin, end};
+}
+
+std::vector<std::optional<qint64>> pointTimes(const RecordGridModel &grid, int pos, int points)
+{
+    std::vector<std::optional<qint64>> times;
+    if (grid.cols() < 3 || points <= 0 || pos < 0)
+        return times;
+    const qint64 end = std::min<qint64>(qint64(pos) + 1 + points, grid.rows());
+    times.reserve(std::size_t(std::max<qint64>(end - pos - 1, 0)));
+    CellText cells[3];
+    for (qint64 row = qint64(pos) + 1; row < end; ++row) {
+        grid.rowUtf8(int(row), cells, 3);
+        times.push_back(RecordTime::recordTime(cells[1].view(), cells[2].view()));
+    }
+    return times;
+}
+
+std::optional<Span> span(std::span<const std::optional<qint64>> times)
+{
+    std::optional<Span> s;
+    for (const std::optional<qint64> &t : times) {
+        if (!t)
+            continue;
+        if (!s)
+            s = Span {*t, *t};
+        s->first = std::min(s->first, *t);
+        s->last = std::max(s->last, *t);
+    }
+    return s;
+}
+
+std::vector<Tick> ticks(const Timeline &timeline, const CurveGeometry::Layout &layout,
+                        std::span<const std::optional<qint64>> times)
+{
+    std::vector<Tick> out;
+    const int points = std::min(int(times.size()), layout.points);
+    std::vector<TimeIndex::Entry> entries;
+    entries.reserve(std::size_t(std::max(points, 0)));
+    // For each point, the next point that has a time: two points follow each
+    // other when no point with a time lies between them.
+    std::vector<int> nextTimed(std::size_t(std::max(points, 0)), -1);
+    int previous = -1;
+    for (int i = 0; i < points; ++i) {
+        if (!times[std::size_t(i)])
+            continue;
+        entries.push_back({*times[std::size_t(i)], i});
+        if (previous >= 0)
+            nextTimed[std::size_t(previous)] = i;
+        previous = i;
+    }
+    if (entries.empty())
+        return out;
+    const TimeIndex screen(std::move(entries));
+    const std::span<const Alarm> shown = timeline.inRange(*screen.firstTime(), *screen.lastTime());
+    out.reserve(shown.size());
+    const int first = int(shown.data() - timeline.alarms().data());
+    // Points in time order (the usual screen) are walked along with the
+    // alarms; others are searched for each alarm.
+    const std::span<const TimeIndex::Entry> byTime = screen.entriesInRange({}, {});
+    const bool walk = screen.inRowOrder();
+    std::size_t a = 0;
+    std::size_t b = 0;
+    for (std::size_t k = 0; k < shown.size(); ++k) {
+        const qint64 t = *shown[k].time;
+        int after = -1;
+        int before = -1;
+        if (walk) {
+            while (a < byTime.size() && byTime[a].time < t)
+                ++a;
+            while (b + 1 < byTime.size() && byTime[b + 1].time <= t)
+                ++b;
+            after = byTime[a].row;
+            before = byTime[b].row;
+        } else {
+            after = screen.firstRowAtOrAfter(t);
+            before = screen.lastRowAtOrBefore(t);
+        }
+        if (after < 0 || before < 0)
+            continue;
+        const qint64 ta = *times[std::size_t(after)];
+        int x = CurveReadout::markerX(layout, after);
+        if (ta != t && before < after && nextTimed[std::size_t(before)] == after) {
+            const qint64 tb = *times[std::size_t(before)];
+            const int xb = CurveReadout::markerX(layout, before);
+            x = xb + int(std::lround(double(x - xb) * double(t - tb) / double(ta - tb)));
+        }
+        out.push_back({x, first + int(k)});
+    }
+    return out;
+}
+
+QRgb colour(qint64 number)
+{
+    return Palette[paletteIndex(number)];
+}
+
+void paint(QPainter &painter, std::span<const Tick> ticks, const Timeline &timeline, int plotBottom)
+{
+    // Thousands of alarms crowd onto a few hundred x: one line per x, in the
+    // colour of its earliest alarm, filled as a one-pixel rectangle (the
+    // quickest line the raster engine draws).
+    int maxX = -1;
+    for (const Tick &tick : ticks)
+        maxX = std::max(maxX, tick.x);
+    if (maxX < 0 || plotBottom < 0)
+        return;
+    std::vector<int> colourAt(std::size_t(maxX) + 1, -1);
+    for (const Tick &tick : ticks) {
+        if (tick.x < 0 || colourAt[std::size_t(tick.x)] >= 0)
+            continue;
+        colourAt[std::size_t(tick.x)]
+            = int(paletteIndex(timeline.alarms()[std::size_t(tick.alarm)].number));
+    }
+    for (int x = 0; x <= maxX; ++x) {
+        if (const int c = colourAt[std::size_t(x)]; c >= 0)
+            painter.fillRect(QRect(x, 0, 1, plotBottom + 1),
+                             QColor::fromRgb(Palette[std::size_t(c)]));
+    }
+}
+
+std::vector<Tick> ticksNear(std::span<const Tick> ticks, int x, int reach)
+{
+    std::optional<int> nearest;
+    for (const Tick &tick : ticks) {
+        const int d = std::abs(tick.x - x);
+        if (d <= reach && (!nearest || d < std::abs(*nearest - x)))
+            nearest = tick.x;
+    }
+    std::vector<Tick> near;
+    if (!nearest)
+        return near;
+    for (const Tick &tick : ticks) {
+        if (tick.x == *nearest)
+            near.push_back(tick);
+    }
+    return near;
+}
+
+QString text(const Alarm &alarm, Language language)
+{
+    const QString time = alarm.time ? RecordTime::text(*alarm.time) : QString();
+    return Translations::text(language, "CurveWindow", QT_TRANSLATE_NOOP("CurveWindow", "Alarm %1"))
+               .arg(alarm.number)
+        + QStringLiteral("  ") + time + QStringLiteral("  ") + alarm.text;
+}
+
+} // namespace AlarmTicks
