@@ -3,6 +3,7 @@
 // through reloads and growth; everything that reads the grid sees its rows.
 
 #include "mainwindow/AlarmListWindow.h"
+#include "mainwindow/AlarmStatisticsWindow.h"
 #include "mainwindow/FindController.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/TimeRangeDialog.h"
@@ -108,7 +109,7 @@ void MainWindow::findAlarmsBeside()
         || m_document.kind() == LogDocument::FileKind::BinaryData)
         m_alarmsBeside = AlarmHistory::findBeside(m_document.path());
     // Runs without the list (the command line) read no alarms.
-    if (m_alarmList->isVisible() && !m_alarmsBeside.isEmpty())
+    if ((m_alarmList->isVisible() || m_alarmStatistics->isVisible()) && !m_alarmsBeside.isEmpty())
         m_alarms = AlarmHistory::read(m_alarmsBeside);
     listAlarms();
 }
@@ -135,6 +136,7 @@ void MainWindow::listAlarms()
 {
     const LogDocument::TimeRange range = m_document.timeRange();
     m_alarmList->setAlarms(m_alarms, range.from, range.until);
+    countAlarms();
 }
 
 void MainWindow::showAlarmList()
