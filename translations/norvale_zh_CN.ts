@@ -2,6 +2,49 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>MarkerStatisticsTable</name>
+    <message>
+        <source>Curve</source>
+        <translation>曲线</translation>
+    </message>
+    <message>
+        <source>A (ID %1)</source>
+        <translation>A (编号 %1)</translation>
+    </message>
+    <message>
+        <source>B (ID %1)</source>
+        <translation>B (编号 %1)</translation>
+    </message>
+    <message>
+        <source>B − A</source>
+        <translation>B − A</translation>
+    </message>
+    <message>
+        <source>Minimum</source>
+        <translation>最小值</translation>
+    </message>
+    <message>
+        <source>Maximum</source>
+        <translation>最大值</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>平均值</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>Statistics between the markers</source>
+        <translation>标记之间的统计</translation>
+    </message>
+    <message>
+        <source>Copy(&amp;C)</source>
+        <translation>复制(&amp;C)</translation>
+    </message>
+</context>
+<context>
     <name>AlarmStatisticsWindow</name>
     <message>
         <source>Alarms per hour</source>
