@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <limits>
 #include <set>
 
@@ -24,6 +25,8 @@ QString pick(Language language, const char *source)
 {
     return Translations::text(language, "AlarmStatisticsWindow", source);
 }
+
+constexpr int TextWidth = 260;
 
 // An item that sorts by a number kept beside its text: counts, shares and
 // times sort by value, a missing time before every time.
@@ -70,7 +73,8 @@ AlarmStatisticsWindow::AlarmStatisticsWindow(QWidget *parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->setVisible(false);
-    m_table->horizontalHeader()->setSectionResizeMode(TextColumn, QHeaderView::Stretch);
+    m_table->setWordWrap(false);
+    m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setSortingEnabled(true);
     m_table->sortByColumn(CountColumn, Qt::DescendingOrder);
     connect(m_copy, &QPushButton::clicked, this, &AlarmStatisticsWindow::copyTable);
@@ -84,7 +88,7 @@ AlarmStatisticsWindow::AlarmStatisticsWindow(QWidget *parent)
     layout->addLayout(top);
     layout->addWidget(m_table, 1);
     layout->addWidget(m_chart);
-    resize(720, 520);
+    resize(860, 560);
     setTexts(Language::Chinese);
 }
 
@@ -159,7 +163,9 @@ void AlarmStatisticsWindow::fill(const AlarmStatistics &statistics)
     }
     m_table->setSortingEnabled(true);
     m_table->resizeColumnsToContents();
-    m_table->horizontalHeader()->setSectionResizeMode(TextColumn, QHeaderView::Stretch);
+    // Long alarm texts are cut, not wrapped: a row per line, and the other
+    // columns keep their room.
+    m_table->setColumnWidth(TextColumn, std::min(m_table->columnWidth(TextColumn), TextWidth));
 }
 
 QString AlarmStatisticsWindow::tableText() const
