@@ -1,5 +1,6 @@
 #include "curvewindow/MarkerStatisticsTable.h"
 
+#include "platform/WindowPlacement.h"
 #include "records/Translations.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -41,7 +43,6 @@ MarkerStatisticsTable::MarkerStatisticsTable(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_table, 1);
     layout->addLayout(buttons);
-    resize(640, 220);
 }
 
 void MarkerStatisticsTable::showTable(const MarkerStatistics::Table &table, Language language)
@@ -68,11 +69,38 @@ void MarkerStatisticsTable::showTable(const MarkerStatistics::Table &table, Lang
     for (int i = 0; i < table.curves.size(); ++i)
         m_table->item(i + 1, 0)->setData(Qt::DecorationRole, QColor(table.curves[i].colour));
     m_table->resizeColumnsToContents();
+    // As large as its cells: a curve or five, and no scroll bars.
+    int rowsHeight = m_table->horizontalHeader()->sizeHint().height() + 2 * m_table->frameWidth();
+    for (int r = 0; r < m_table->rowCount(); ++r)
+        rowsHeight += m_table->rowHeight(r);
+    int columnsWidth = 2 * m_table->frameWidth();
+    for (int c = 0; c < m_table->columnCount(); ++c)
+        columnsWidth += m_table->columnWidth(c);
+    m_table->setMinimumSize(columnsWidth, rowsHeight);
+    adjustSize();
     // A table already open keeps its place among the windows.
     if (isHidden()) {
+        if (!m_placed)
+            placeBelowParent();
         show();
         raise();
     }
+}
+
+void MarkerStatisticsTable::placeBelowParent()
+{
+    const QWidget *owner = parentWidget();
+    const QScreen *screen = owner ? owner->screen() : nullptr;
+    if (!owner || !screen || !owner->isVisible())
+        return;
+    m_placed = true;
+    // Under the picture's lower left corner, so that it hides no curve
+    // where the screen has room; kept on the screen where it has not.
+    const QRect frame = owner->frameGeometry();
+    // Its own frame is not known before it shows: allow the owner's.
+    const QSize frameAround = frame.size() - owner->size();
+    const QRect wanted(frame.bottomLeft() + QPoint(0, 1), size() + frameAround);
+    move(WindowPlacement::keptInside(wanted, screen->availableGeometry()).topLeft());
 }
 
 bool MarkerStatisticsTable::eventFilter(QObject *watched, QEvent *event)

@@ -31,8 +31,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void placeBelowParent();
+
     QTableWidget *m_table;
     QPushButton *m_copy;
     MarkerStatistics::Table m_shown;
     Language m_language = Language::Chinese;
+    bool m_placed = false;
 };
