@@ -7,8 +7,11 @@
 #include "support/LogFiles.h"
 
 #include <QBuffer>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <map>
 
 using namespace Qt::StringLiterals;
 using namespace logfiles;
@@ -59,6 +62,8 @@ private slots:
     void countsChatterInTenMinuteWindows_data();
     void countsChatterInTenMinuteWindows();
     void countsAlarmsPerHour();
+    void agreesWithAPlainCount_data();
+    void agreesWithAPlainCount();
     void sharesAddUp();
     void skipsAlarmsWithoutANumber();
     void reportsAFailedWrite();
@@ -219,6 +224,117 @@ void TestAlarmStatistics::countsAlarmsPerHour()
              (QList<std::pair<QString, int>> {{u"2013-05-07 08:00:00"_s, 4},
                                               {u"2013-05-07 09:00:00"_s, 3}}));
     QCOMPARE(statistics.total, 8);
+}
+
+void TestAlarmStatistics::agreesWithAPlainCount_data()
+{
+    QTest::addColumn<QList<qint64>>("numbers"); // drawn from, in runs and mixed
+    QTest::addColumn<int>("count");
+    QTest::addColumn<qint64>("spanSeconds");
+    QTest::addColumn<bool>("bounded"); // the middle half of the span only
+    const qint64 day = 86400;
+    QTest::newRow("numbers of a binary file")
+        << QList<qint64> {0, 1, 7, 200, 255} << 2000 << 2 * day << false;
+    QTest::newRow("negative and large numbers")
+        << QList<qint64> {-5, -1, 0, 65535, 65536, qint64(1) << 40} << 2000 << 3 * day << false;
+    QTest::newRow("a few alarms years apart")
+        << QList<qint64> {3, 70000} << 50 << 3650 * day << false;
+    QTest::newRow("a range of the times") << QList<qint64> {1, 2, 3, 100000} << 1500 << day << true;
+}
+
+// Against a count by number and by hour in the plainest way: every alarm
+// grouped in a map, chatter by trying every window.
+void TestAlarmStatistics::agreesWithAPlainCount()
+{
+    QFETCH(QList<qint64>, numbers);
+    QFETCH(int, count);
+    QFETCH(qint64, spanSeconds);
+    QFETCH(bool, bounded);
+    QRandomGenerator random {static_cast<quint32>(count)};
+    const qint64 start = RecordTime::fromParts(2013, 5, 7, 0, 0, 0);
+    std::vector<Alarm> alarms;
+    qint64 number = numbers.front();
+    for (int i = 0; i < count; ++i) {
+        // Runs of one number, now and then another.
+        if (random.bounded(4) == 0)
+            number = numbers[random.bounded(int(numbers.size()))];
+        Alarm a;
+        a.number = number;
+        if (random.bounded(20) != 0)
+            a.time = start + random.bounded(spanSeconds);
+        a.text = u"text %1"_s.arg(i);
+        a.row = i + 1;
+        alarms.push_back(a);
+    }
+    std::optional<qint64> from;
+    std::optional<qint64> until;
+    if (bounded) {
+        from = start + spanSeconds / 4;
+        until = start + spanSeconds * 3 / 4;
+    }
+    const AlarmStatistics statistics = alarmStatistics(alarms, from, until);
+
+    std::map<qint64, std::vector<size_t>> byNumber;
+    std::map<qint64, int> byHour;
+    int total = 0;
+    for (size_t i = 0; i < alarms.size(); ++i) {
+        const Alarm &a = alarms[i];
+        if (bounded && (!a.time || *a.time < *from || *a.time > *until))
+            continue;
+        byNumber[a.number].push_back(i);
+        ++total;
+        if (a.time)
+            ++byHour[*a.time - (*a.time - start) % 3600];
+    }
+    QCOMPARE(statistics.total, total);
+    QCOMPARE(statistics.numbers.size(), byNumber.size());
+    for (const AlarmNumberStatistics &s : statistics.numbers) {
+        const auto found = byNumber.find(s.number);
+        QVERIFY(found != byNumber.end());
+        const std::vector<size_t> &list = found->second;
+        QCOMPARE(s.count, int(list.size()));
+        std::optional<qint64> first;
+        std::optional<qint64> last;
+        size_t latest = list.back();
+        for (size_t i : list) {
+            const std::optional<qint64> t = alarms[i].time;
+            if (!t)
+                continue;
+            if (!first || *t < *first)
+                first = t;
+            if (!last || *t >= *last) {
+                last = t;
+                latest = i;
+            }
+        }
+        QCOMPARE(s.first, first);
+        QCOMPARE(s.last, last);
+        QCOMPARE(s.text, alarms[latest].text);
+        int most = 0;
+        for (size_t i : list) {
+            if (!alarms[i].time)
+                continue;
+            int inWindow = 0;
+            for (size_t j : list)
+                if (alarms[j].time && *alarms[j].time >= *alarms[i].time
+                    && *alarms[j].time - *alarms[i].time < ChatterWindowSeconds)
+                    ++inWindow;
+            most = std::max(most, inWindow);
+        }
+        QCOMPARE(s.maxInTenMinutes, most);
+    }
+    for (size_t k = 1; k < statistics.numbers.size(); ++k) {
+        const AlarmNumberStatistics &a = statistics.numbers[k - 1];
+        const AlarmNumberStatistics &b = statistics.numbers[k];
+        QVERIFY(a.count > b.count || (a.count == b.count && a.number < b.number));
+    }
+    QCOMPARE(statistics.perHour.size(), byHour.size());
+    size_t h = 0;
+    for (const auto &[hour, n] : byHour) {
+        QCOMPARE(statistics.perHour[h].hour, hour);
+        QCOMPARE(statistics.perHour[h].count, n);
+        ++h;
+    }
 }
 
 void TestAlarmStatistics::sharesAddUp()

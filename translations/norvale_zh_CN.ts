@@ -2,6 +2,124 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>MarkerStatisticsTable</name>
+    <message>
+        <source>Curve</source>
+        <translation>曲线</translation>
+    </message>
+    <message>
+        <source>A (ID %1)</source>
+        <translation>A (编号 %1)</translation>
+    </message>
+    <message>
+        <source>B (ID %1)</source>
+        <translation>B (编号 %1)</translation>
+    </message>
+    <message>
+        <source>B − A</source>
+        <translation>B − A</translation>
+    </message>
+    <message>
+        <source>Minimum</source>
+        <translation>最小值</translation>
+    </message>
+    <message>
+        <source>Maximum</source>
+        <translation>最大值</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>平均值</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>Statistics between the markers</source>
+        <translation>标记之间的统计</translation>
+    </message>
+    <message>
+        <source>Copy(&amp;C)</source>
+        <translation>复制(&amp;C)</translation>
+    </message>
+</context>
+<context>
+    <name>AlarmStatisticsWindow</name>
+    <message>
+        <source>Alarms per hour</source>
+        <translation>每小时报警数</translation>
+    </message>
+    <message>
+        <source>Alarms per day</source>
+        <translation>每天报警数</translation>
+    </message>
+    <message>
+        <source>Alarms per %1 days</source>
+        <translation>每 %1 天报警数</translation>
+    </message>
+    <message>
+        <source>Alarms per %1 hours</source>
+        <translation>每 %1 小时报警数</translation>
+    </message>
+    <message>
+        <source> (most: %1)</source>
+        <translation>（最多 %1）</translation>
+    </message>
+    <message>
+        <source>%1 to %2: %3 alarms</source>
+        <translation>%1 至 %2：%3 条报警</translation>
+    </message>
+    <message>
+        <source>Alarm Statistics(&amp;C)…</source>
+        <translation>报警统计(&amp;C)…</translation>
+    </message>
+    <message>
+        <source>Alarm Statistics</source>
+        <translation>报警统计</translation>
+    </message>
+    <message>
+        <source>Alarm No.</source>
+        <translation>报警编号</translation>
+    </message>
+    <message>
+        <source>Alarm Content</source>
+        <translation>报警内容</translation>
+    </message>
+    <message>
+        <source>Count</source>
+        <translation>次数</translation>
+    </message>
+    <message>
+        <source>Share</source>
+        <translation>占比</translation>
+    </message>
+    <message>
+        <source>First</source>
+        <translation>首次</translation>
+    </message>
+    <message>
+        <source>Last</source>
+        <translation>末次</translation>
+    </message>
+    <message>
+        <source>Most in 10 min</source>
+        <translation>10 分钟内最多</translation>
+    </message>
+    <message>
+        <source>Copy(&amp;C)</source>
+        <translation>复制(&amp;C)</translation>
+    </message>
+    <message>
+        <source>%1 alarms of %2 numbers</source>
+        <translation>共 %1 条报警，%2 个报警编号</translation>
+    </message>
+    <message>
+        <source>No alarm file beside the records.</source>
+        <translation>记录旁没有报警文件。</translation>
+    </message>
+</context>
+<context>
     <name>CurveWindow</name>
     <message>
         <source>Database Curve Browser</source>

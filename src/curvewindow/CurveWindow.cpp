@@ -8,10 +8,12 @@
 #include "curves/CurvePicture.h"
 #include "curves/CurveReadout.h"
 #include "curves/FontClasses.h"
+#include "curves/MarkerStatistics.h"
 #include "curves/PageWalk.h"
 #include "curves/PrintPages.h"
 #include "curvewindow/CurveReadoutOverlay.h"
 #include "curvewindow/CurveTab.h"
+#include "curvewindow/MarkerStatisticsTable.h"
 #include "document/RecordSource.h"
 #include "platform/WindowPlacement.h"
 #include "printing/PrintJobSink.h"
@@ -183,6 +185,7 @@ CurveWindow::CurveWindow(const RecordSource &source, QWidget *parent)
     ui->curveImage->addAction(m_alarmTicksAction);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &CurveWindow::clearMarkers);
+    m_markerStatistics = new MarkerStatisticsTable(this);
 
     writeInitialTexts();
     connectControls();
@@ -392,6 +395,7 @@ void CurveWindow::showData()
     // Markers belong to the rows of the last showing.
     m_markerA.reset();
     m_markerB.reset();
+    updateMarkerStatistics();
     // A position beyond the new maximum comes down to it, which redraws.
     ui->dataScrollBar->setMaximum(rows - 2);
     ui->dataScrollBar->show();
@@ -408,6 +412,7 @@ void CurveWindow::showNoData()
     if (m_overlay)
         m_overlay->setAlarmTicks(nullptr, {}, 0);
     publishScreenTimes(std::nullopt);
+    m_markerStatistics->hide();
     ui->dataScrollBar->hide();
     ui->curveImage->hide();
     ui->printButton->setEnabled(false);
@@ -613,6 +618,7 @@ void CurveWindow::clickAt(int x)
         m_markerB = row;
     }
     refreshOverlay();
+    updateMarkerStatistics();
 }
 
 void CurveWindow::clearMarkers()
@@ -620,6 +626,40 @@ void CurveWindow::clearMarkers()
     m_markerA.reset();
     m_markerB.reset();
     refreshOverlay();
+    updateMarkerStatistics();
+}
+
+void CurveWindow::updateMarkerStatistics(bool evenWhenHidden)
+{
+    if (!m_markerA || !m_markerB || !hasCurves()) {
+        m_markerStatistics->hide();
+        m_markerStatisticsKey.clear();
+        return;
+    }
+    if (!evenWhenHidden && m_markerStatistics->isHidden())
+        return;
+    CurveReadout::Source src;
+    src.grid = &m_source.recordGrid();
+    // A tag sheet's cells hold numbers with decimals, as the float format's do.
+    src.format = m_source.recordGrid().tagColumns() ? ValueFormat::Format::Float32
+                                                    : m_source.displayFormat();
+    src.language = m_source.language();
+    const CurveSettings s = settings();
+    // A redraw for a scroll changes nothing the table shows: keep it.
+    QList<qint64> key {*m_markerA, *m_markerB, qint64(src.format), qint64(src.language)};
+    for (const CurveSpec &c : s.curves)
+        key << c.showKind << c.bufferPos << qint64(c.colour);
+    if (key == m_markerStatisticsKey && m_markerStatistics->isVisible())
+        return;
+    const std::optional<MarkerStatistics::Table> table
+        = MarkerStatistics::between(s, src, *m_markerA, *m_markerB);
+    if (!table) {
+        m_markerStatistics->hide();
+        m_markerStatisticsKey.clear();
+        return;
+    }
+    m_markerStatisticsKey = key;
+    m_markerStatistics->showTable(*table, src.language);
 }
 
 bool CurveWindow::eventFilter(QObject *watched, QEvent *event)
@@ -722,6 +762,7 @@ void CurveWindow::drawCurves()
     m_shownPos = view.pos;
     refreshAlarmTicks();
     refreshOverlay();
+    updateMarkerStatistics(false);
 
     placeScrollBar(l.scrollBar);
     ui->dataScrollBar->setPageStep(l.points);

@@ -8,6 +8,7 @@
 #include "platform/Language.h"
 
 #include <QImage>
+#include <QList>
 #include <QMargins>
 #include <QWidget>
 
@@ -18,6 +19,7 @@ class ColourPanel;
 class QAction;
 class CurveReadoutOverlay;
 class CurveTab;
+class MarkerStatisticsTable;
 class MessageSink;
 class PrintJobSink;
 class RecordSource;
@@ -64,6 +66,8 @@ public:
     std::optional<int> markerB() const { return m_markerB; }
     // Esc: both markers go.
     void clearMarkers();
+    // The statistics of the curves between the markers, shown while both are set.
+    MarkerStatisticsTable *markerStatistics() const { return m_markerStatistics; }
 
     // The no-data look's text, as the window shows it.
     QString noDataText() const;
@@ -165,6 +169,9 @@ private:
     void publishScreenTimes(std::optional<AlarmTicks::Span> span);
     // The ticks of every alarm on the screen drawn last, turned on or not.
     std::vector<AlarmTicks::Tick> ticksOfScreen() const;
+    // Shows the markers' statistics table, or hides it unless both are set;
+    // `evenWhenHidden` false leaves a hidden table hidden (a redraw).
+    void updateMarkerStatistics(bool evenWhenHidden = true);
 
     std::unique_ptr<Ui::CurveWindow> ui;
     const RecordSource &m_source;
@@ -175,6 +182,10 @@ private:
     std::optional<QPoint> m_pointer;
     std::optional<int> m_markerA;
     std::optional<int> m_markerB;
+    MarkerStatisticsTable *m_markerStatistics = nullptr;
+    // What the statistics table was computed from: A, B, the format and
+    // each curve's kind, column and colour.
+    QList<qint64> m_markerStatisticsKey;
     int m_pageCount = 0;
     int m_lastPictureSize = -1;
     bool m_placed = false;

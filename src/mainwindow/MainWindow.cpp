@@ -152,6 +152,7 @@ MainWindow::MainWindow(const MainWindowServices &services, QWidget *parent)
     buildTools();
     buildTagSheetTools();
     buildTimeRange();
+    buildAlarmStatistics(m_alarmListAction);
 }
 
 MainWindow::~MainWindow() = default;
@@ -217,6 +218,8 @@ void MainWindow::applyCaptions(Language language)
         m_alarmListAction->setText(TimeRangeTexts::alarmListItem(language));
         m_alarmList->setTexts(language);
     }
+    if (m_alarmStatistics)
+        applyAlarmStatisticsTexts(language);
 }
 
 void MainWindow::changeEvent(QEvent *event)

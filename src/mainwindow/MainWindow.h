@@ -29,6 +29,7 @@ class RecentFilesMenu;
 class TagSheetController;
 class TimeRangeChooser;
 class AlarmListWindow;
+class AlarmStatisticsWindow;
 class WorkProgress;
 namespace Ui {
 class MainWindow;
@@ -347,4 +348,23 @@ private:
     QString m_alarmsBeside;
     std::optional<AlarmHistory> m_alarms;
     bool m_alarmsWanted = false;
+
+    // The alarm statistics of the range shown: its pop-up menu item and window.
+public:
+    AlarmStatisticsWindow *alarmStatistics() const { return m_alarmStatistics; }
+    QAction *alarmStatisticsAction() const { return m_alarmStatisticsAction; }
+public slots:
+    void showAlarmStatistics();
+
+private:
+    // The menu item goes after `alarmList`, the item of the alarm list.
+    void buildAlarmStatistics(QAction *alarmList);
+    // The window counts afresh while it shows; a hidden one when it next shows.
+    void countAlarms();
+    // Reads the alarm file found beside the records, when not read yet.
+    void readAlarmsBeside();
+    void applyAlarmStatisticsTexts(Language language);
+
+    QAction *m_alarmStatisticsAction = nullptr;
+    AlarmStatisticsWindow *m_alarmStatistics = nullptr;
 };

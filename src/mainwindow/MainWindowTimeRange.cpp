@@ -3,6 +3,7 @@
 // through reloads and growth; everything that reads the grid sees its rows.
 
 #include "mainwindow/AlarmListWindow.h"
+#include "mainwindow/AlarmStatisticsWindow.h"
 #include "mainwindow/FindController.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/TimeRangeDialog.h"
@@ -112,8 +113,9 @@ void MainWindow::findAlarmsBeside()
     if (m_document.kind() == LogDocument::FileKind::RecordDatabase
         || m_document.kind() == LogDocument::FileKind::BinaryData)
         m_alarmsBeside = AlarmHistory::findBeside(m_document.path());
-    // Runs without the list or the curves (the command line) read no alarms.
-    if ((m_alarmsWanted || m_alarmList->isVisible()) && !m_alarmsBeside.isEmpty())
+    // Runs without the list, the statistics or the curves (the command line) read no alarms.
+    if ((m_alarmsWanted || m_alarmList->isVisible() || m_alarmStatistics->isVisible())
+        && !m_alarmsBeside.isEmpty())
         m_alarms = AlarmHistory::read(m_alarmsBeside);
     listAlarms();
 }
@@ -140,6 +142,7 @@ void MainWindow::listAlarms()
 {
     const LogDocument::TimeRange range = m_document.timeRange();
     m_alarmList->setAlarms(m_alarms, range.from, range.until);
+    countAlarms();
     emit alarmsChanged(m_alarms);
 }
 

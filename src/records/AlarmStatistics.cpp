@@ -8,6 +8,8 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <limits>
+#include <unordered_map>
 
 namespace {
 
@@ -97,32 +99,83 @@ AlarmStatistics alarmStatistics(std::span<const Alarm> alarms, std::optional<qin
                                 std::optional<qint64> until)
 {
     const bool bounded = from || until;
-    std::vector<Occurrence> occurrences;
-    occurrences.reserve(alarms.size());
-    std::vector<qint64> hours;
-    hours.reserve(alarms.size());
+    // Panels have a few hundred alarm numbers: group the alarms by number
+    // with a count per group, then sort each small group by time, rather
+    // than sort all alarms at once.
+    // Numbers below SmallNumbers (all that binary files hold, most in
+    // databases) find their group by index, larger ones through a hash.
+    constexpr qint64 SmallNumbers = 65536;
+    std::vector<int> smallGroups;
+    std::unordered_map<qint64, int> groupOfNumber;
+    std::vector<qint64> numbers;
+    std::vector<int> groupCounts;
+    std::vector<int> groupOfAlarm(alarms.size(), -1);
+    qint64 lastNumber = 0;
+    int lastGroup = -1;
+    qint64 firstHour = std::numeric_limits<qint64>::max();
+    qint64 lastHour = std::numeric_limits<qint64>::min();
+    int total = 0;
     for (size_t i = 0; i < alarms.size(); ++i) {
         const Alarm &alarm = alarms[i];
         if (bounded
             && (!alarm.time || (from && *alarm.time < *from) || (until && *alarm.time > *until)))
             continue;
-        occurrences.push_back({alarm.number, alarm.time.value_or(0), int(i), bool(alarm.time)});
-        if (alarm.time)
-            hours.push_back(hourOf(*alarm.time));
+        // Alarms of one number often come in runs.
+        if (lastGroup < 0 || alarm.number != lastNumber) {
+            const bool small = alarm.number >= 0 && alarm.number < SmallNumbers;
+            int *group = nullptr;
+            if (small) {
+                if (smallGroups.empty())
+                    smallGroups.assign(SmallNumbers, -1);
+                group = &smallGroups[size_t(alarm.number)];
+            } else {
+                group = &groupOfNumber.try_emplace(alarm.number, -1).first->second;
+            }
+            if (*group < 0) {
+                *group = int(numbers.size());
+                numbers.push_back(alarm.number);
+                groupCounts.push_back(0);
+            }
+            lastNumber = alarm.number;
+            lastGroup = *group;
+        }
+        groupOfAlarm[i] = lastGroup;
+        ++groupCounts[size_t(lastGroup)];
+        ++total;
+        if (alarm.time) {
+            const qint64 hour = hourOf(*alarm.time);
+            firstHour = std::min(firstHour, hour);
+            lastHour = std::max(lastHour, hour);
+        }
     }
-    std::sort(occurrences.begin(), occurrences.end(), groupOrder);
+
+    std::vector<int> groupStarts(numbers.size() + 1, 0);
+    for (size_t g = 0; g < numbers.size(); ++g)
+        groupStarts[g + 1] = groupStarts[g] + groupCounts[g];
+    std::vector<Occurrence> occurrences(static_cast<size_t>(total));
+    {
+        std::vector<int> next(groupStarts.begin(), groupStarts.end() - 1);
+        for (size_t i = 0; i < alarms.size(); ++i) {
+            const int g = groupOfAlarm[i];
+            if (g < 0)
+                continue;
+            const Alarm &alarm = alarms[i];
+            occurrences[size_t(next[size_t(g)]++)]
+                = {alarm.number, alarm.time.value_or(0), int(i), bool(alarm.time)};
+        }
+    }
 
     AlarmStatistics result;
-    result.total = int(occurrences.size());
-    for (auto group = occurrences.begin(); group != occurrences.end();) {
-        const auto groupEnd
-            = std::find_if(group, occurrences.end(), [number = group->number](const Occurrence &o) {
-                  return o.number != number;
-              });
+    result.total = total;
+    result.numbers.reserve(numbers.size());
+    for (size_t g = 0; g < numbers.size(); ++g) {
+        const auto group = occurrences.begin() + groupStarts[g];
+        const auto groupEnd = occurrences.begin() + groupStarts[g + 1];
+        std::sort(group, groupEnd, groupOrder);
         const auto timed
             = std::find_if(group, groupEnd, [](const Occurrence &o) { return o.timed; });
         AlarmNumberStatistics s;
-        s.number = group->number;
+        s.number = numbers[g];
         s.text = alarms[size_t(std::prev(groupEnd)->index)].text;
         s.count = int(groupEnd - group);
         s.share = double(s.count) / double(result.total);
@@ -133,17 +186,31 @@ AlarmStatistics alarmStatistics(std::span<const Alarm> alarms, std::optional<qin
                 = mostInWindow(&*timed, &*timed + (groupEnd - timed), ChatterWindowSeconds);
         }
         result.numbers.push_back(std::move(s));
-        group = groupEnd;
     }
     std::sort(result.numbers.begin(), result.numbers.end(),
               [](const AlarmNumberStatistics &a, const AlarmNumberStatistics &b) {
                   return a.count != b.count ? a.count > b.count : a.number < b.number;
               });
 
-    // Far fewer hours than alarms: count them apart, then sort the hours.
+    if (firstHour > lastHour)
+        return result;
+    // Counted in place where the hours from first to last are not many more
+    // than the alarms; a few alarms years apart go through a hash instead.
+    const quint64 span = (quint64(lastHour) - quint64(firstHour)) / 3600 + 1;
+    if (span <= std::max<quint64>(4096, 4 * quint64(total))) {
+        std::vector<int> counts(size_t(span), 0);
+        for (const Occurrence &o : occurrences)
+            if (o.timed)
+                ++counts[size_t((hourOf(o.time) - firstHour) / 3600)];
+        for (size_t h = 0; h < counts.size(); ++h)
+            if (counts[h] > 0)
+                result.perHour.push_back({firstHour + qint64(h) * 3600, counts[h]});
+        return result;
+    }
     QHash<qint64, int> perHour;
-    for (qint64 hour : hours)
-        ++perHour[hour];
+    for (const Occurrence &o : occurrences)
+        if (o.timed)
+            ++perHour[hourOf(o.time)];
     result.perHour.reserve(size_t(perHour.size()));
     for (auto it = perHour.cbegin(); it != perHour.cend(); ++it)
         result.perHour.push_back({it.key(), it.value()});
