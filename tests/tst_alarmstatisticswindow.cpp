@@ -2,6 +2,7 @@
 // file beside it: opened from the pop-up menu, counting the alarms of the
 // range shown, sorted by every column by value, copied as tab-separated
 // text, and the alarms per hour drawn as bars.
+#include "mainwindow/AlarmListWindow.h"
 #include "mainwindow/AlarmStatisticsWindow.h"
 #include "mainwindow/AlarmsPerHourChart.h"
 #include "mainwindow/MainWindow.h"
@@ -20,6 +21,8 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 using namespace logfiles;
@@ -129,6 +132,8 @@ class TestAlarmStatisticsWindow : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void everyViewGetsTheAlarmsReadFirstByAny_data();
+    void everyViewGetsTheAlarmsReadFirstByAny();
     void menuItemBesideAlarmList_data();
     void menuItemBesideAlarmList();
     void countsTheRangeShown_data();
@@ -344,6 +349,34 @@ void TestAlarmStatisticsWindow::barsPerHourDrawn()
     QVERIFY(picture.pixel(empty.center().x(), empty.bottom() - 1) != bar);
     QCOMPARE(picture.pixel(bars[2].rect.center().x(), bars[2].rect.bottom()), bar);
     QVERIFY(bars[2].rect.height() < tallest.height());
+}
+
+// The alarm file beside the records is read once, by whichever view wants it
+// first; the others then show the same alarms.
+void TestAlarmStatisticsWindow::everyViewGetsTheAlarmsReadFirstByAny_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::newRow("statistics first") << 0;
+    QTest::newRow("list first") << 1;
+    QTest::newRow("curves first") << 2;
+}
+
+void TestAlarmStatisticsWindow::everyViewGetsTheAlarmsReadFirstByAny()
+{
+    QFETCH(int, first);
+    Window w(m_data);
+    QSignalSpy changed(w.main.get(), &MainWindow::alarmsChanged);
+    const std::function<void()> readers[]
+        = {[&] { w.main->showAlarmStatistics(); }, [&] { w.main->showAlarmList(); },
+           [&] { w.main->wantAlarms(); }};
+    readers[first]();
+    QCOMPARE(changed.count(), 1);
+    QVERIFY(changed.last().at(0).value<std::optional<AlarmHistory>>().has_value());
+    for (const auto &reader : readers)
+        reader();
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(w.main->alarmList()->table()->rowCount(), 8);
+    QCOMPARE(w.table()->rowCount(), 3);
 }
 
 void TestAlarmStatisticsWindow::noAlarmFile()

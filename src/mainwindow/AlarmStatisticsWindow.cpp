@@ -88,7 +88,8 @@ AlarmStatisticsWindow::AlarmStatisticsWindow(QWidget *parent)
     layout->addLayout(top);
     layout->addWidget(m_table, 1);
     layout->addWidget(m_chart);
-    resize(860, 560);
+    // Room for every column with an alarm text cut at its width.
+    resize(960, 560);
     setTexts(Language::Chinese);
 }
 

@@ -29,8 +29,11 @@ void MainWindow::applyAlarmStatisticsTexts(Language language)
 
 void MainWindow::readAlarmsBeside()
 {
-    if (!m_alarms && !m_alarmsBeside.isEmpty())
+    // Whoever reads them first, the list, the statistics and the curves all get them.
+    if (!m_alarms && !m_alarmsBeside.isEmpty()) {
         m_alarms = AlarmHistory::read(m_alarmsBeside);
+        listAlarms();
+    }
 }
 
 void MainWindow::countAlarms()

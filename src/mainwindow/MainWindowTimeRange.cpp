@@ -149,18 +149,12 @@ void MainWindow::listAlarms()
 void MainWindow::wantAlarms()
 {
     m_alarmsWanted = true;
-    if (!m_alarms && !m_alarmsBeside.isEmpty()) {
-        m_alarms = AlarmHistory::read(m_alarmsBeside);
-        listAlarms();
-    }
+    readAlarmsBeside();
 }
 
 void MainWindow::showAlarmList()
 {
-    if (!m_alarms && !m_alarmsBeside.isEmpty()) {
-        m_alarms = AlarmHistory::read(m_alarmsBeside);
-        listAlarms();
-    }
+    readAlarmsBeside();
     m_alarmList->show();
     m_alarmList->raise();
 }
