@@ -607,9 +607,11 @@ void CurveWindow::pointerAt(std::optional<QPoint> pointer)
 
 void CurveWindow::clickAt(int x)
 {
-    const std::optional<int> row = rowUnder(x);
-    if (!row || !hasCurves())
+    const std::optional<int> under = rowUnder(x);
+    if (!under || !hasCurves())
         return;
+    // Copied out: MinGW's GCC takes assigning the optional itself for a dangling pointer.
+    const int row = *under;
     // A third click starts a new pair.
     if (!m_markerA || m_markerB) {
         m_markerA = row;
