@@ -2,6 +2,7 @@
 // file beside it: opened from the pop-up menu, counting the alarms of the
 // range shown, sorted by every column by value, copied as tab-separated
 // text, and the alarms per hour drawn as bars.
+#include "mainwindow/AlarmListWindow.h"
 #include "mainwindow/AlarmStatisticsWindow.h"
 #include "mainwindow/AlarmsPerHourChart.h"
 #include "mainwindow/MainWindow.h"
@@ -139,6 +140,8 @@ private slots:
     void copiesAsTabSeparatedText();
     void barsPerHourDrawn();
     void noAlarmFile();
+    void alarmsReadOnceReachEveryone_data();
+    void alarmsReadOnceReachEveryone();
 
 private:
     QTemporaryDir m_dir;
@@ -363,3 +366,37 @@ void TestAlarmStatisticsWindow::noAlarmFile()
 
 QTEST_MAIN(TestAlarmStatisticsWindow)
 #include "tst_alarmstatisticswindow.moc"
+
+void TestAlarmStatisticsWindow::alarmsReadOnceReachEveryone_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::newRow("statistics first") << u"statistics"_s;
+    QTest::newRow("list first") << u"list"_s;
+    QTest::newRow("curves first") << u"curves"_s;
+}
+
+// Whichever of the list, the statistics and the curves reads the alarm file
+// first, the others get its alarms too.
+void TestAlarmStatisticsWindow::alarmsReadOnceReachEveryone()
+{
+    QFETCH(QString, first);
+    Window w(m_data);
+    std::optional<AlarmHistory> heard;
+    QObject::connect(w.main.get(), &MainWindow::alarmsChanged,
+                     [&heard](const std::optional<AlarmHistory> &alarms) { heard = alarms; });
+    const std::function<void()> open[]
+        = {[&] { w.main->showAlarmStatistics(); }, [&] { w.main->showAlarmList(); },
+           [&] { w.main->wantAlarms(); }};
+    const QStringList names {u"statistics"_s, u"list"_s, u"curves"_s};
+    const qsizetype firstAt = names.indexOf(first);
+    QVERIFY(firstAt >= 0);
+    open[firstAt]();
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (i != firstAt)
+            open[i]();
+    QVERIFY(heard.has_value());
+    QCOMPARE(heard->alarms.size(), 8);
+    QCOMPARE(w.main->alarmList()->table()->rowCount(), 8);
+    QCOMPARE(w.column(AlarmStatisticsWindow::CountColumn), (QStringList {u"4"_s, u"3"_s, u"1"_s}));
+    QCOMPARE(w.sink.take(), QStringList());
+}
