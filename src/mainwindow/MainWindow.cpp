@@ -397,6 +397,11 @@ void MainWindow::fitOuterSize()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // The program ends with the window: the tag sheet editor's changes first.
+    if (!m_tagSheets->closeEditor()) {
+        event->ignore();
+        return;
+    }
     storeOptions();
     event->accept();
     emit closed();
