@@ -3,7 +3,10 @@
 // translation file has nothing left to translate.
 #include "colourdialog/ColourDialog.h"
 #include "curvewindow/CurveWindow.h"
+#include "mainwindow/AlarmStatisticsWindow.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/TagSheetController.h"
+#include "mainwindow/TagSheetEditor.h"
 #include "platform/Fonts.h"
 #include "platform/MessageSink.h"
 #include "records/Translations.h"
@@ -136,6 +139,20 @@ public:
                               QStringLiteral("message"), escaped(caption), escaped(text)}
                      .join(QLatin1Char('\t'));
     }
+    // The question with its answers; answered Discard, so that the window closes.
+    SaveAnswer askToSave(QWidget *owner, const SaveQuestion &question) override
+    {
+        lines << QStringList {owner ? owner->objectName() : QString(),
+                              moment,
+                              QStringLiteral("question"),
+                              escaped(question.caption),
+                              escaped(question.text),
+                              escaped(question.save),
+                              escaped(question.discard),
+                              escaped(question.cancel)}
+                     .join(QLatin1Char('\t'));
+        return SaveAnswer::Discard;
+    }
     QString moment;
     QStringList lines;
 };
@@ -238,6 +255,29 @@ QStringList takeCaptions(const QString &folder)
         messages.moment = moment;
         main.openFile(folder + QStringLiteral("/Buffer.db"));
         main.pickBuffer(11);
+    }
+
+    // The windows of the pop-up menu's items, in each language: the alarm
+    // statistics and the tag sheet editor, whose Close asks about its changes.
+    for (const auto &s : switches) {
+        const QString moment = QLatin1String(s.moment) + QStringLiteral("-windows");
+        if (s.english)
+            main.switchToEnglish();
+        else
+            main.switchToChinese();
+        settle();
+        main.showAlarmStatistics();
+        settle();
+        table.take(moment, *main.alarmStatistics(), folder);
+        main.alarmStatistics()->close();
+        main.findChild<QAction *>(QStringLiteral("EditTagSheet"))->trigger();
+        settle();
+        TagSheetEditor *editor = main.tagSheets()->editor();
+        table.take(moment, *editor, folder);
+        editor->addRow();
+        messages.moment = moment;
+        editor->close();
+        settle();
     }
     return table.lines() + messages.lines;
 }

@@ -8,6 +8,7 @@
 #include "support/PickedFile.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -19,6 +20,8 @@ using namespace logfiles;
 using Kind = TagSheetFault::Kind;
 
 Q_DECLARE_METATYPE(TagSheetFault::Kind)
+Q_DECLARE_METATYPE(SaveAnswer)
+Q_DECLARE_METATYPE(Language)
 
 namespace {
 
@@ -82,6 +85,12 @@ private slots:
     void failedSaveReported_data();
     void failedSaveReported();
     void savingTheSheetInUseAppliesIt();
+    void unsavedChangesAsked_data();
+    void unsavedChangesAsked();
+    void questionInTheLanguageShown_data();
+    void questionInTheLanguageShown();
+    void mainWindowClosingAsks_data();
+    void mainWindowClosingAsks();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -285,6 +294,184 @@ void TestTagSheetEditor::savingTheSheetInUseAppliesIt()
     QVERIFY(editor->save());
     QCOMPARE(main.grid().cell(3, 0), u"Level [m]"_s);
     QVERIFY(sink.lines().isEmpty());
+}
+
+// How the editor is left: its Close, the window's close, Escape, or Open of
+// another sheet.
+enum class Leave { CloseButton, WindowClose, Escape, Open };
+Q_DECLARE_METATYPE(Leave)
+
+void TestTagSheetEditor::unsavedChangesAsked_data()
+{
+    QTest::addColumn<Leave>("leave");
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<SaveAnswer>("answer");
+    QTest::addColumn<bool>("saveFails"); // the sheet's own file may not be written
+    QTest::addColumn<bool>("left"); // closed, or the other sheet opened
+    QTest::addColumn<QString>("inFile"); // the name in the sheet's file afterwards
+    QTest::addColumn<QString>("inTable"); // the first name in the table afterwards
+
+    const struct
+    {
+        const char *name;
+        Leave leave;
+        bool opens;
+    } ways[] = {{"close button", Leave::CloseButton, false},
+                {"window close", Leave::WindowClose, false},
+                {"escape", Leave::Escape, false},
+                {"open", Leave::Open, true}};
+    for (const auto &way : ways) {
+        const auto row = [&](const char *what) -> QTestData & {
+            return QTest::newRow(qPrintable(QLatin1String(way.name) + u' ' + QLatin1String(what)));
+        };
+        const QString other = u"Other"_s;
+        // Left without a question when nothing changed.
+        row("unchanged") << way.leave << false << SaveAnswer::Cancel << false << true << u"Speed"_s
+                         << (way.opens ? other : u"Speed"_s);
+        row("save") << way.leave << true << SaveAnswer::Save << false << true << u"Changed"_s
+                    << (way.opens ? other : u"Changed"_s);
+        // A save that fails keeps the editor and its changes.
+        row("save fails") << way.leave << true << SaveAnswer::Save << true << false << u"Speed"_s
+                          << u"Changed"_s;
+        // Discarded changes are gone: the table shows the file again.
+        row("discard") << way.leave << true << SaveAnswer::Discard << false << true << u"Speed"_s
+                       << (way.opens ? other : u"Speed"_s);
+        row("cancel") << way.leave << true << SaveAnswer::Cancel << false << false << u"Speed"_s
+                      << u"Changed"_s;
+    }
+}
+
+void TestTagSheetEditor::unsavedChangesAsked()
+{
+    QFETCH(Leave, leave);
+    QFETCH(bool, changed);
+    QFETCH(SaveAnswer, answer);
+    QFETCH(bool, saveFails);
+    QFETCH(bool, left);
+    QFETCH(QString, inFile);
+    QFETCH(QString, inTable);
+    const QString sheetFile = path(u"tags.csv"_s);
+    QVERIFY(writeFile(sheetFile, SheetTitle + "*,0,Speed,rpm,u16,,,,\r\n"));
+    QVERIFY(writeFile(path(u"other.csv"_s), SheetTitle + "*,1,Other,,u16,,,,\r\n"));
+    Editor e;
+    QVERIFY(e.editor->openSheet(sheetFile));
+    e.editor->show();
+    QVERIFY(QTest::qWaitForWindowExposed(e.editor.get()));
+    QVERIFY(!e.editor->hasUnsavedChanges());
+    if (changed)
+        e.type(0, 2, u"Changed"_s);
+    QCOMPARE(e.editor->hasUnsavedChanges(), changed);
+    // The sheet's own file taken for the browsed one: the safe output refuses it.
+    if (saveFails)
+        e.browsed = sheetFile;
+    e.sink.answers = {answer};
+    e.openName = path(u"other.csv"_s);
+
+    switch (leave) {
+    case Leave::CloseButton:
+        e.editor->findChild<QPushButton *>(u"closeButton"_s)->click();
+        break;
+    case Leave::WindowClose:
+        QCOMPARE(e.editor->close(), left);
+        break;
+    case Leave::Escape:
+        QTest::keyClick(e.editor.get(), Qt::Key_Escape);
+        break;
+    case Leave::Open:
+        e.editor->findChild<QPushButton *>(u"openButton"_s)->click();
+        break;
+    }
+
+    QCOMPARE(e.sink.questions.size(), changed ? 1 : 0);
+    if (changed) {
+        QCOMPARE(e.sink.questionOwners.constFirst(), e.editor.get());
+        QCOMPARE(e.sink.questions.constFirst().text, u"The tag sheet has changed. Save it?"_s);
+    }
+    if (leave == Leave::Open) {
+        QVERIFY(e.editor->isVisible());
+        QCOMPARE(e.editor->path(),
+                 QFileInfo(left ? path(u"other.csv"_s) : sheetFile).absoluteFilePath());
+    } else {
+        QCOMPARE(e.editor->isVisible(), !left);
+    }
+    QCOMPARE(e.table()->item(0, 2)->text(), inTable);
+    QCOMPARE(TagSheet::read(sheetFile).sheet->tags.constFirst().name, inFile);
+    QCOMPARE(e.editor->hasUnsavedChanges(), inTable == u"Changed"_s && !left);
+    // Only the failed save says something.
+    QCOMPARE(e.sink.lines().size(), saveFails ? 1 : 0);
+    if (saveFails)
+        QVERIFY(e.sink.lines()[0].startsWith(u"Norvale: The tag sheet could not be saved: "_s));
+}
+
+void TestTagSheetEditor::questionInTheLanguageShown_data()
+{
+    QTest::addColumn<Language>("language");
+    QTest::addColumn<QStringList>("texts"); // caption, question, save, discard, cancel
+    QTest::newRow("Chinese") << Language::Chinese
+                             << QStringList {u"Norvale"_s, u"位号表已修改，是否保存？"_s, u"保存"_s,
+                                             u"不保存"_s, u"取消"_s};
+    QTest::newRow("English") << Language::English
+                             << QStringList {u"Norvale"_s, u"The tag sheet has changed. Save it?"_s,
+                                             u"Save"_s, u"Discard"_s, u"Cancel"_s};
+}
+
+void TestTagSheetEditor::questionInTheLanguageShown()
+{
+    QFETCH(Language, language);
+    QFETCH(QStringList, texts);
+    Editor e;
+    e.editor->setLanguage(language);
+    e.editor->show();
+    e.editor->addRow();
+    e.sink.answers = {SaveAnswer::Cancel};
+    QVERIFY(!e.editor->close());
+    QCOMPARE(e.sink.questions.size(), 1);
+    const SaveQuestion &asked = e.sink.questions.constFirst();
+    QCOMPARE((QStringList {asked.caption, asked.text, asked.save, asked.discard, asked.cancel}),
+             texts);
+}
+
+void TestTagSheetEditor::mainWindowClosingAsks_data()
+{
+    QTest::addColumn<SaveAnswer>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<QString>("inFile");
+    QTest::newRow("save") << SaveAnswer::Save << true << u"Level"_s;
+    QTest::newRow("discard") << SaveAnswer::Discard << true << u"Pressure"_s;
+    QTest::newRow("cancel") << SaveAnswer::Cancel << false << u"Pressure"_s;
+}
+
+// The program ends with the main window: the editor's changes are asked
+// about first, and Cancel keeps both windows.
+void TestTagSheetEditor::mainWindowClosingAsks()
+{
+    QFETCH(SaveAnswer, answer);
+    QFETCH(bool, closes);
+    QFETCH(QString, inFile);
+    QVERIFY(writeFile(path(u"Data.bin"_s), dataFile({DataRecord {}})));
+    QVERIFY(writeFile(path(u"tags.csv"_s), SheetTitle + "*,0,Pressure,bar,u16,,,,\r\n"));
+    MessageRecorder sink;
+    PickedFile chooser;
+    MainWindowServices services;
+    services.messages = &sink;
+    services.files = &chooser;
+    MainWindow main(services);
+    main.switchToEnglish();
+    main.show();
+    main.openFile(path(u"Data.bin"_s));
+    QVERIFY(main.useTagSheet(path(u"tags.csv"_s)));
+    main.findChild<QAction *>(u"EditTagSheet"_s)->trigger();
+    TagSheetEditor *editor = main.tagSheets()->editor();
+    QVERIFY(editor && editor->isVisible());
+    editor->table()->item(0, 2)->setText(u"Level"_s);
+    QSignalSpy closed(&main, &MainWindow::closed);
+    sink.answers = {answer};
+    QCOMPARE(main.close(), closes);
+    QCOMPARE(sink.questions.size(), 1);
+    QCOMPARE(closed.size(), closes ? 1 : 0);
+    QCOMPARE(main.isVisible(), !closes);
+    QCOMPARE(editor->isVisible(), !closes);
+    QCOMPARE(TagSheet::read(path(u"tags.csv"_s)).sheet->tags.constFirst().name, inFile);
 }
 
 QTEST_MAIN(TestTagSheetEditor)

@@ -681,6 +681,18 @@
         <translation>保存位号表</translation>
     </message>
     <message>
+        <source>The tag sheet has changed. Save it?</source>
+        <translation>位号表已修改，是否保存？</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>不保存</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
         <source>Correct the marked cells before saving. %1</source>
         <translation>保存前请改正标出的单元格。%1</translation>
     </message>

@@ -2,12 +2,12 @@
 
 #include "automation/Automation.h"
 #include "export/ExcelExport.h"
-#include "mainwindow/AlarmListWindow.h"
+#include "mainwindow/AlarmsController.h"
 #include "mainwindow/FileDrop.h"
 #include "mainwindow/GaugeProgress.h"
 #include "mainwindow/RecentFilesMenu.h"
 #include "mainwindow/TagSheetController.h"
-#include "mainwindow/TimeRangeDialog.h"
+#include "mainwindow/TimeRangeController.h"
 #include "mainwindow/WorkProgressDialog.h"
 #include "platform/Fonts.h"
 #include "platform/MemoryBudget.h"
@@ -151,8 +151,7 @@ MainWindow::MainWindow(const MainWindowServices &services, QWidget *parent)
     Translations::install(language());
     buildTools();
     buildTagSheetTools();
-    buildTimeRange();
-    buildAlarmStatistics(m_alarmListAction);
+    buildTimeLine();
 }
 
 MainWindow::~MainWindow() = default;
@@ -213,13 +212,10 @@ void MainWindow::applyCaptions(Language language)
         applyToolTexts(language);
     if (m_tagSheets)
         m_tagSheets->applyTexts(language);
-    if (m_timeRange) {
-        m_timeRange->setText(TimeRangeTexts::menuItem(language));
-        m_alarmListAction->setText(TimeRangeTexts::alarmListItem(language));
-        m_alarmList->setTexts(language);
-    }
-    if (m_alarmStatistics)
-        applyAlarmStatisticsTexts(language);
+    if (m_timeRanges)
+        m_timeRanges->applyTexts(language);
+    if (m_alarms)
+        m_alarms->applyTexts(language);
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -401,6 +397,11 @@ void MainWindow::fitOuterSize()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // The program ends with the window: the tag sheet editor's changes first.
+    if (!m_tagSheets->closeEditor()) {
+        event->ignore();
+        return;
+    }
     storeOptions();
     event->accept();
     emit closed();
@@ -414,7 +415,8 @@ void MainWindow::showInLanguage()
         MainTexts::countDisplay(language, m_document.grid().recordCount()));
     setWindowTitle(m_document.path().isEmpty() ? withTagSheet(MainTexts::windowTitle(language))
                                                : titleOfFile());
-    showTimeRangeState();
+    if (m_timeRanges)
+        m_timeRanges->showRangeState();
 
     // Only the items' texts change: the list goes on naming the buffer the
     // grid shows, and a reload reads that one.
@@ -465,7 +467,8 @@ void MainWindow::updateCountDisplay()
 {
     ui->recordCountButton->setText(
         MainTexts::countDisplay(language(), m_document.grid().recordCount()));
-    showTimeRangeState();
+    if (m_timeRanges)
+        m_timeRanges->showRangeState();
 }
 
 void MainWindow::message(const QString &caption, const QString &text)
@@ -584,7 +587,7 @@ void MainWindow::openChosen(const QString &path)
     m_tagSheets->takeFolderTagSheet(path);
     prepareOpen(path);
     showOpenOutcome(m_document.open(path));
-    findAlarmsBeside();
+    m_alarms->findAlarmsBeside();
 }
 
 void MainWindow::prepareOpen(const QString &path)
@@ -892,4 +895,99 @@ QString MainWindow::withTagSheet(const QString &title) const
 QString MainWindow::titleWithFile(Language language, const QString &name) const
 {
     return withTagSheet(MainTexts::windowTitleWithFile(language, name));
+}
+
+void MainWindow::buildTimeLine()
+{
+    TimeRangeController::Host rangeHost;
+    rangeHost.language = [this] { return language(); };
+    rangeHost.busy = [this] { return m_workDepth > 0; };
+    rangeHost.fileTitle = [this] { return titleWithFile(language(), m_titleName); };
+    rangeHost.setTitle = [this](const QString &title) { setWindowTitle(title); };
+    rangeHost.rangeChanged = [this] { showTimeRangeChange(); };
+    m_timeRanges
+        = new TimeRangeController(m_document, m_services.timeRanges, std::move(rangeHost), this);
+    // Beside the other items that change what the grid holds.
+    m_timeRanges->install(popupMenu, m_saveAs, ui->recordGrid, ui->recordCountButton, m_find);
+
+    AlarmsController::Host alarmHost;
+    alarmHost.language = [this] { return language(); };
+    alarmHost.chooseAlarmFile
+        = [this](QWidget *owner) { return m_services.files->chooseFileToOpen(owner); };
+    alarmHost.notAlarmFile
+        = [this] { message(MainTexts::captionNorvale(), MainTexts::invalidDatabase()); };
+    alarmHost.goToTime = [this](qint64 time) { m_timeRanges->goToTime(time); };
+    m_alarms = new AlarmsController(m_document, std::move(alarmHost), this);
+    m_alarms->install(popupMenu, m_saveAs);
+    connect(m_alarms, &AlarmsController::alarmsChanged, this, &MainWindow::alarmsChanged);
+    connect(m_alarms, &AlarmsController::alarmRecordChosen, this, &MainWindow::alarmRecordChosen);
+}
+
+void MainWindow::showTimeRangeChange()
+{
+    setWindowTitle(titleOfFile());
+    updateCountDisplay();
+    m_alarms->listAlarms();
+    // The curve window draws what the grid shows.
+    emit gridReloaded();
+}
+
+QString MainWindow::titleOfFile() const
+{
+    return m_timeRanges->title();
+}
+
+QAction *MainWindow::timeRangeAction() const
+{
+    return m_timeRanges->action();
+}
+
+AlarmListWindow *MainWindow::alarmList() const
+{
+    return m_alarms->list();
+}
+
+QAction *MainWindow::alarmListAction() const
+{
+    return m_alarms->listAction();
+}
+
+AlarmStatisticsWindow *MainWindow::alarmStatistics() const
+{
+    return m_alarms->statistics();
+}
+
+QAction *MainWindow::alarmStatisticsAction() const
+{
+    return m_alarms->statisticsAction();
+}
+
+void MainWindow::chooseTimeRange()
+{
+    m_timeRanges->chooseTimeRange();
+}
+
+void MainWindow::goToTime(qint64 time)
+{
+    m_timeRanges->goToTime(time);
+}
+
+void MainWindow::showAlarmList()
+{
+    m_alarms->showAlarmList();
+}
+
+void MainWindow::showAlarmStatistics()
+{
+    m_alarms->showAlarmStatistics();
+}
+
+bool MainWindow::useAlarmFile(const QString &path)
+{
+    return m_alarms->useAlarmFile(path);
+}
+
+void MainWindow::wantAlarms()
+{
+    m_alarms->wantAlarms();
 }

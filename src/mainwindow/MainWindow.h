@@ -28,8 +28,10 @@ class QMenu;
 class RecentFilesMenu;
 class TagSheetController;
 class TimeRangeChooser;
+class TimeRangeController;
 class AlarmListWindow;
 class AlarmStatisticsWindow;
+class AlarmsController;
 class WorkProgress;
 namespace Ui {
 class MainWindow;
@@ -306,14 +308,20 @@ private:
     QLabel *m_goneNotice = nullptr;
     bool m_fileGone = false;
 
-    // The time range: the pop-up menu item and its dialog.
+    // The time range, go to a time (TimeRangeController), and the alarms
+    // beside the records (AlarmsController).
 public:
-    QAction *timeRangeAction() const { return m_timeRange; }
-    AlarmListWindow *alarmList() const { return m_alarmList; }
-    QAction *alarmListAction() const { return m_alarmListAction; }
+    TimeRangeController *timeRanges() const { return m_timeRanges; }
+    AlarmsController *alarms() const { return m_alarms; }
+    QAction *timeRangeAction() const;
+    AlarmListWindow *alarmList() const;
+    QAction *alarmListAction() const;
+    AlarmStatisticsWindow *alarmStatistics() const;
+    QAction *alarmStatisticsAction() const;
 public slots:
     void chooseTimeRange();
     void showAlarmList();
+    void showAlarmStatistics();
     // Lists the alarms of `path` beside the records; false when it is not
     // an alarm file that could be read.
     bool useAlarmFile(const QString &path);
@@ -330,41 +338,12 @@ signals:
     void alarmRecordChosen(int row);
 
 private:
-    void buildTimeRange();
-    // The alarm file of the open data file's folder, when it has one.
-    void findAlarmsBeside();
-    void chooseAlarmFile();
-    void listAlarms();
+    void buildTimeLine();
     // The title with the open file's name, and the range shown if any.
     QString titleOfFile() const;
-    // Where a range shows, the count and the title say so.
-    void showTimeRangeState();
+    // The grid shows another range: title, count, alarms and curves follow.
+    void showTimeRangeChange();
 
-    QAction *m_timeRange = nullptr;
-    std::unique_ptr<TimeRangeChooser> m_ownTimeRanges;
-    QAction *m_alarmListAction = nullptr;
-    AlarmListWindow *m_alarmList = nullptr;
-    // The alarm file found beside the data file, read when the list first shows.
-    QString m_alarmsBeside;
-    std::optional<AlarmHistory> m_alarms;
-    bool m_alarmsWanted = false;
-
-    // The alarm statistics of the range shown: its pop-up menu item and window.
-public:
-    AlarmStatisticsWindow *alarmStatistics() const { return m_alarmStatistics; }
-    QAction *alarmStatisticsAction() const { return m_alarmStatisticsAction; }
-public slots:
-    void showAlarmStatistics();
-
-private:
-    // The menu item goes after `alarmList`, the item of the alarm list.
-    void buildAlarmStatistics(QAction *alarmList);
-    // The window counts afresh while it shows; a hidden one when it next shows.
-    void countAlarms();
-    // Reads the alarm file found beside the records, when not read yet.
-    void readAlarmsBeside();
-    void applyAlarmStatisticsTexts(Language language);
-
-    QAction *m_alarmStatisticsAction = nullptr;
-    AlarmStatisticsWindow *m_alarmStatistics = nullptr;
+    TimeRangeController *m_timeRanges = nullptr;
+    AlarmsController *m_alarms = nullptr;
 };

@@ -132,6 +132,11 @@ void TagSheetController::editTagSheet()
     m_editor->activateWindow();
 }
 
+bool TagSheetController::closeEditor()
+{
+    return !m_editor || !m_editor->isVisible() || m_editor->close();
+}
+
 void TagSheetController::sheetSaved(const QString &path)
 {
     // The sheet in use was written: the grid shows what it now says.

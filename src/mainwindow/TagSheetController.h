@@ -60,6 +60,9 @@ public:
     QString selectionStatisticsText() const;
     // The editor, once it has been asked for.
     TagSheetEditor *editor() const { return m_editor; }
+    // Closes the editor when it shows, asking about unsaved changes first;
+    // false when it stays open (Cancel, or a save that failed).
+    bool closeEditor();
 
 public slots:
     void chooseTagSheet();

@@ -124,6 +124,7 @@ TagSheetEditor::TagSheetEditor(Services services, Language language, QWidget *pa
     connect(m_downButton, &QPushButton::clicked, this, &TagSheetEditor::moveRowDown);
     connect(m_saveButton, &QPushButton::clicked, this, &TagSheetEditor::save);
     connect(m_saveAsButton, &QPushButton::clicked, this, &TagSheetEditor::saveAs);
+    // Through the close event: Close asks as the window's own close button does.
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::close);
 
     auto *layout = new QVBoxLayout(this);
@@ -161,12 +162,65 @@ void TagSheetEditor::retitle()
 
 void TagSheetEditor::setSheet(const TagSheet &sheet, const QString &path)
 {
-    m_table->setRowCount(0);
+    QList<QStringList> rows;
     for (const Tag &tag : sheet.tags)
-        insertRow(m_table->rowCount(), TagSheet::fieldsOf(tag));
+        rows.append(TagSheet::fieldsOf(tag));
+    showFields(rows);
+    m_savedRows = std::move(rows);
     m_path = path;
-    showFirstFault();
     retitle();
+}
+
+void TagSheetEditor::showFields(const QList<QStringList> &rows)
+{
+    m_table->setRowCount(0);
+    for (const QStringList &fields : rows)
+        insertRow(m_table->rowCount(), fields);
+    showFirstFault();
+}
+
+QList<QStringList> TagSheetEditor::tableFields() const
+{
+    QList<QStringList> rows;
+    for (int row = 0; row < m_table->rowCount(); ++row)
+        rows.append(rowFields(row));
+    return rows;
+}
+
+bool TagSheetEditor::hasUnsavedChanges() const
+{
+    return tableFields() != m_savedRows;
+}
+
+bool TagSheetEditor::settleUnsavedChanges(bool revert)
+{
+    if (!hasUnsavedChanges())
+        return true;
+    SaveAnswer answer = SaveAnswer::Cancel;
+    if (m_services.messages) {
+        answer = m_services.messages->askToSave(
+            this,
+            {MainTexts::captionNorvale(), TagSheetTexts::unsavedQuestion(m_language),
+             TagSheetTexts::editorSave(m_language), TagSheetTexts::discardAnswer(m_language),
+             TagSheetTexts::cancelAnswer(m_language)});
+    }
+    switch (answer) {
+    case SaveAnswer::Save:
+        return save();
+    case SaveAnswer::Discard:
+        if (revert)
+            showFields(m_savedRows);
+        return true;
+    case SaveAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void TagSheetEditor::reject()
+{
+    if (settleUnsavedChanges(true))
+        QDialog::reject();
 }
 
 bool TagSheetEditor::openSheet(const QString &path)
@@ -182,6 +236,8 @@ bool TagSheetEditor::openSheet(const QString &path)
 
 void TagSheetEditor::chooseAndOpen()
 {
+    if (!settleUnsavedChanges(false))
+        return;
     const QString path = m_services.chooseOpen(this);
     if (!path.isEmpty())
         openSheet(path);
@@ -340,6 +396,7 @@ bool TagSheetEditor::saveTo(const QString &path)
         return false;
     }
     m_path = QFileInfo(path).absoluteFilePath();
+    m_savedRows = tableFields();
     retitle();
     emit saved(m_path);
     return true;

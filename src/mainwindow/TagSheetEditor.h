@@ -18,7 +18,8 @@ class QTableWidgetItem;
 // A tag sheet as a table, one row per tag in the sheet's columns. Every
 // cell is checked as it is typed, by the rules the sheet is read with: a
 // faulty cell is marked, with the reason as its tooltip and in the line
-// under the table, and a sheet with a faulty cell is not saved.
+// under the table, and a sheet with a faulty cell is not saved. Closing it,
+// or opening another sheet, with unsaved changes asks whether to save them.
 class TagSheetEditor : public QDialog
 {
     Q_OBJECT
@@ -47,6 +48,8 @@ public:
     // The first faulty cell, with the line the row would have in the file.
     std::optional<TagSheetFault> firstFault() const;
     QTableWidget *table() const { return m_table; }
+    // The table differs from the sheet last read or saved.
+    bool hasUnsavedChanges() const;
 
 public slots:
     void chooseAndOpen();
@@ -59,12 +62,21 @@ public slots:
     bool save();
     bool saveAs();
     bool saveTo(const QString &path);
+    // Close, Escape and the window's close button: asks first when there
+    // are unsaved changes, and stays open on Cancel or a failed save.
+    void reject() override;
 
 signals:
     // The sheet was written whole to `path`.
     void saved(const QString &path);
 
 private:
+    // Before unsaved changes would be lost: true when there are none, they
+    // were saved, or the user let them go (and `revert` puts the sheet last
+    // read or saved back into the table then).
+    bool settleUnsavedChanges(bool revert);
+    QList<QStringList> tableFields() const;
+    void showFields(const QList<QStringList> &rows);
     QStringList rowFields(int row) const;
     void insertRow(int row, const QStringList &fields);
     void checkRow(int row);
@@ -76,6 +88,8 @@ private:
     Services m_services;
     Language m_language = Language::Chinese;
     QString m_path;
+    // The rows as last read or saved.
+    QList<QStringList> m_savedRows;
     QTableWidget *m_table = nullptr;
     QLabel *m_faultLine = nullptr;
     QPushButton *m_openButton = nullptr;

@@ -6,6 +6,19 @@ class QWidget;
 
 enum class MessageIcon { Information, Warning, Error };
 
+// Whether changes are saved before what would lose them goes on.
+enum class SaveAnswer { Save, Discard, Cancel };
+
+// The question before changes would be lost, with its three answers' texts.
+struct SaveQuestion
+{
+    QString caption;
+    QString text;
+    QString save;
+    QString discard;
+    QString cancel;
+};
+
 // Where the windows report: a modal message box on screen, one line on
 // stderr for the command line, a list in the tests.
 class MessageSink
@@ -24,5 +37,11 @@ public:
                              const QString &text, const QString & /*cause*/)
     {
         showMessage(owner, icon, caption, text);
+    }
+    // Asks whether to save changes first, in a modal box owned by `owner`. A
+    // sink that cannot ask keeps the changes: Cancel.
+    virtual SaveAnswer askToSave(QWidget * /*owner*/, const SaveQuestion & /*question*/)
+    {
+        return SaveAnswer::Cancel;
     }
 };

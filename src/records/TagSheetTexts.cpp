@@ -88,6 +88,21 @@ QString saveTitle(Language language)
     return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Save Tag Sheet"));
 }
 
+QString unsavedQuestion(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "The tag sheet has changed. Save it?"));
+}
+
+QString discardAnswer(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Discard"));
+}
+
+QString cancelAnswer(Language language)
+{
+    return pick(language, QT_TRANSLATE_NOOP("TagSheet", "Cancel"));
+}
+
 QString saveFaulty(Language language, const QString &fault)
 {
     return pick(language,

@@ -26,6 +26,11 @@ QString editorSave(Language language);
 QString editorSaveAs(Language language);
 QString editorClose(Language language);
 QString saveTitle(Language language);
+// Before unsaved changes would be lost: "位号表已修改，是否保存？" with the
+// answers Save (editorSave), Discard and Cancel.
+QString unsavedQuestion(Language language);
+QString discardAnswer(Language language);
+QString cancelAnswer(Language language);
 // A save refused while a cell is faulty, with the first fault.
 QString saveFaulty(Language language, const QString &fault);
 // A save that failed, with the system's reason.

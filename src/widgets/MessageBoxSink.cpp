@@ -1,6 +1,7 @@
 #include "widgets/MessageBoxSink.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 void MessageBoxSink::showMessage(QWidget *owner, MessageIcon icon, const QString &caption,
                                  const QString &text, bool stayOnTop)
@@ -12,6 +13,26 @@ void MessageBoxSink::showFailure(QWidget *owner, MessageIcon icon, const QString
                                  const QString &text, const QString &cause)
 {
     show(owner, icon, caption, text, cause, false);
+}
+
+SaveAnswer MessageBoxSink::askToSave(QWidget *owner, const SaveQuestion &question)
+{
+    QMessageBox box(owner);
+    box.setIcon(QMessageBox::Question);
+    box.setWindowTitle(question.caption);
+    box.setText(question.text);
+    // The answers in the program's language, whatever catalogue Qt has.
+    QPushButton *save = box.addButton(question.save, QMessageBox::AcceptRole);
+    QPushButton *discard = box.addButton(question.discard, QMessageBox::DestructiveRole);
+    QPushButton *cancel = box.addButton(question.cancel, QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return SaveAnswer::Save;
+    if (box.clickedButton() == discard)
+        return SaveAnswer::Discard;
+    return SaveAnswer::Cancel;
 }
 
 void MessageBoxSink::show(QWidget *owner, MessageIcon icon, const QString &caption,

@@ -7,6 +7,7 @@ public:
                      bool stayOnTop = false) override;
     void showFailure(QWidget *owner, MessageIcon icon, const QString &caption, const QString &text,
                      const QString &cause) override;
+    SaveAnswer askToSave(QWidget *owner, const SaveQuestion &question) override;
 
 private:
     void show(QWidget *owner, MessageIcon icon, const QString &caption, const QString &text,

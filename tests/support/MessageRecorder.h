@@ -30,6 +30,14 @@ public:
     {
         messages.append({owner, icon, caption, text, false, cause});
     }
+    // Answers with the next of `answers`; Cancel, as a sink that cannot ask,
+    // when none is left.
+    SaveAnswer askToSave(QWidget *owner, const SaveQuestion &question) override
+    {
+        questions.append(question);
+        questionOwners.append(owner);
+        return answers.isEmpty() ? SaveAnswer::Cancel : answers.takeFirst();
+    }
 
     // "caption: text" of every message so far.
     QStringList lines() const
@@ -69,4 +77,8 @@ public:
     }
 
     QList<RecordedMessage> messages;
+    // The questions asked so far, and the answers still to give.
+    QList<SaveQuestion> questions;
+    QList<QWidget *> questionOwners;
+    QList<SaveAnswer> answers;
 };
