@@ -1,13 +1,13 @@
 // Every text the three windows show, in both languages and through the
 // language switches, against the table in tests/data/captions.tsv; and the
 // translation file has nothing left to translate.
-#include "colourdialog/ColourDialog.h"
 #include "curvewindow/CurveWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/Fonts.h"
 #include "platform/MessageSink.h"
-#include "records/Translations.h"
 #include "support/LogFiles.h"
+#include "texts/Translations.h"
+#include "widgets/ColourDialog.h"
 
 #include <QAbstractButton>
 #include <QAction>

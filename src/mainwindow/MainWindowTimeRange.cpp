@@ -9,7 +9,7 @@
 #include "mainwindow/TimeRangeDialog.h"
 
 #include "platform/MessageSink.h"
-#include "records/MainTexts.h"
+#include "texts/MainTexts.h"
 #include "ui_MainWindow.h"
 
 #include <QMenu>
