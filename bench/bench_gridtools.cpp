@@ -10,8 +10,8 @@
 // they run on its Buffer1 instead of a binary file.
 
 #include "Median.h"
-#include "records/BinaryLogFile.h"
-#include "records/DatabaseLoading.h"
+#include "logfiles/BinaryLogFile.h"
+#include "logfiles/DatabaseLoading.h"
 #include "records/GridCopy.h"
 #include "records/GridFind.h"
 #include "records/GridLayout.h"

@@ -9,8 +9,8 @@
 //   bench_timeline [records] [alarms] [runs]
 
 #include "Median.h"
+#include "logfiles/BinaryLogFile.h"
 #include "records/AlarmStatistics.h"
-#include "records/BinaryLogFile.h"
 #include "records/CellText.h"
 #include "records/GridLayout.h"
 #include "records/LogFileFormat.h"

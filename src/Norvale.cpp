@@ -1,17 +1,17 @@
 // Start-up: the three windows and the message loop, or a command line run.
 
-#include "automation/WorkbookTemplate.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleText.h"
 #include "cli/ProgramInfo.h"
-#include "colourdialog/ColourDialog.h"
 #include "curvewindow/CurveWindow.h"
+#include "export/WorkbookTemplate.h"
 #include "mainwindow/AlarmListWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/Fonts.h"
 #include "platform/NativeName.h"
 #include "platform/OptionsStore.h"
 #include "platform/PrivateFolder.h"
+#include "widgets/ColourDialog.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -1,6 +1,6 @@
+#include "logfiles/BinaryLogFile.h"
+#include "logfiles/DatabaseLoading.h"
 #include "records/AlarmStatistics.h"
-#include "records/BinaryLogFile.h"
-#include "records/DatabaseLoading.h"
 #include "records/GridLayout.h"
 #include "records/RecordGridModel.h"
 #include "records/RecordTime.h"

@@ -1,7 +1,6 @@
-#include "records/BinaryLogFile.h"
+#include "logfiles/BinaryLogFile.h"
 #include "records/GridLayout.h"
 #include "records/GridSizeGuard.h"
-#include "records/MainTexts.h"
 #include "records/RecordGridModel.h"
 #include "records/ValueFormat.h"
 #include "support/LogFiles.h"
@@ -814,8 +813,8 @@ void TestBinaryLogFile::longestTextsAreCounted_data()
 {
     QTest::addColumn<bool>("alarms");
     QTest::addColumn<int>("format");
-    for (int format = 0; format < MainTexts::FormatCount; ++format)
-        QTest::addRow("%s", qPrintable(MainTexts::formatItem(ValueFormat::Format(format))))
+    for (int format = 0; format < ValueFormat::FormatCount; ++format)
+        QTest::addRow("%s", qPrintable(ValueFormat::formatName(ValueFormat::Format(format))))
             << false << format;
     QTest::newRow("alarms") << true << 0;
 }

@@ -1,7 +1,6 @@
 // Every text the three windows show, in both languages and through the
 // language switches, against the table in tests/data/captions.tsv; and the
 // translation file has nothing left to translate.
-#include "colourdialog/ColourDialog.h"
 #include "curvewindow/CurveWindow.h"
 #include "mainwindow/AlarmStatisticsWindow.h"
 #include "mainwindow/MainWindow.h"
@@ -9,8 +8,9 @@
 #include "mainwindow/TagSheetEditor.h"
 #include "platform/Fonts.h"
 #include "platform/MessageSink.h"
-#include "records/Translations.h"
 #include "support/LogFiles.h"
+#include "texts/Translations.h"
+#include "widgets/ColourDialog.h"
 
 #include <QAbstractButton>
 #include <QAction>

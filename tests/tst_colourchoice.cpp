@@ -1,14 +1,14 @@
 // Choosing a colour from the curve window: the colour word, where the dialog
 // opens, the remembered colour, and the picture redrawn after each choice;
 // and a line style picked from the owner-drawn list.
-#include "colourdialog/ColourChoice.h"
-#include "colourdialog/ColourDialog.h"
 #include "curves/CurvePicture.h"
 #include "curvewindow/CurveWindow.h"
 #include "records/RecordGridModel.h"
 #include "support/FakeColourChooser.h"
 #include "support/GridSource.h"
 #include "support/NamedControl.h"
+#include "widgets/ColourChoice.h"
+#include "widgets/ColourDialog.h"
 #include "widgets/ColourPalette.h"
 #include "widgets/ColourPanel.h"
 #include "widgets/LinePickerDelegate.h"

@@ -1,8 +1,8 @@
 // The colour dialog run modally for real: selection on showing, a palette
 // click, "Custom..." through a fake standard chooser, and cancel.
-#include "colourdialog/ColourChooser.h"
-#include "colourdialog/ColourDialog.h"
 #include "support/FakeColourChooser.h"
+#include "widgets/ColourChooser.h"
+#include "widgets/ColourDialog.h"
 #include "widgets/ColourPalette.h"
 #include "widgets/PaletteCells.h"
 

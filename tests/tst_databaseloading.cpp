@@ -1,8 +1,8 @@
-#include "records/DatabaseLoading.h"
+#include "logfiles/DatabaseLoading.h"
 #include "records/GridLayout.h"
-#include "records/MainTexts.h"
 #include "records/RecordGridModel.h"
 #include "support/LogFiles.h"
+#include "texts/MainTexts.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -6,10 +6,10 @@
 #include "mainwindow/RecordGridView.h"
 #include "platform/OptionsStore.h"
 #include "records/GridStatistics.h"
-#include "records/TagSheetTexts.h"
 #include "support/LogFiles.h"
 #include "support/MessageRecorder.h"
 #include "support/PickedFile.h"
+#include "texts/TagSheetTexts.h"
 
 #include <QAction>
 #include <QComboBox>

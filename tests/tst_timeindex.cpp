@@ -1,5 +1,5 @@
-#include "records/BinaryLogFile.h"
-#include "records/DatabaseLoading.h"
+#include "logfiles/BinaryLogFile.h"
+#include "logfiles/DatabaseLoading.h"
 #include "records/GridLayout.h"
 #include "records/RecordGridModel.h"
 #include "records/RecordTime.h"

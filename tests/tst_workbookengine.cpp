@@ -1,8 +1,8 @@
-#include "automation/WorkbookCellValue.h"
-#include "automation/WorkbookEngine.h"
-#include "automation/WorkbookEngineSheet.h"
-#include "automation/WorkbookTemplate.h"
 #include "export/ExcelExport.h"
+#include "export/WorkbookCellValue.h"
+#include "export/WorkbookEngine.h"
+#include "export/WorkbookEngineSheet.h"
+#include "export/WorkbookTemplate.h"
 #include "platform/TemporaryFolders.h"
 #include "support/MessageRecorder.h"
 

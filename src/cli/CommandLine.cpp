@@ -3,8 +3,8 @@
 #include "cli/ConsoleText.h"
 #include "cli/HeadlessDocument.h"
 
-#include "automation/Automation.h"
 #include "curvewindow/CurveWindow.h"
+#include "export/Automation.h"
 #include "export/ExcelExport.h"
 #include "platform/MessageSink.h"
 #include "platform/SafeOutputFile.h"
@@ -16,7 +16,7 @@
 #include "records/CsvWriter.h"
 #include "records/GridStatistics.h"
 #include "records/RecordTime.h"
-#include "records/Translations.h"
+#include "texts/Translations.h"
 
 #include <QBuffer>
 #include <QDir>

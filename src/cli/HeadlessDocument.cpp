@@ -1,8 +1,8 @@
 #include "cli/HeadlessDocument.h"
 
 #include "platform/MessageSink.h"
-#include "records/MainTexts.h"
 #include "records/TagSheet.h"
+#include "texts/MainTexts.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #include "cli/ProgramInfo.h"
 
-#include "records/MainTexts.h"
+#include "texts/MainTexts.h"
 
 #include <string_view>
 

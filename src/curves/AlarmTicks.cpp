@@ -5,7 +5,7 @@
 #include "records/RecordGridModel.h"
 #include "records/RecordTime.h"
 #include "records/TimeIndex.h"
-#include "records/Translations.h"
+#include "texts/Translations.h"
 
 #include <QPainter>
 #include <QRect>

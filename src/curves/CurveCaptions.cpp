@@ -1,7 +1,7 @@
 #include "curves/CurveCaptions.h"
 
 #include "curves/CurveSettings.h"
-#include "records/Translations.h"
+#include "texts/Translations.h"
 
 #include <QtGlobal>
 

@@ -1,6 +1,6 @@
 #include "curves/CurveReadoutText.h"
 
-#include "records/Translations.h"
+#include "texts/Translations.h"
 
 #include <QtGlobal>
 

@@ -5,8 +5,8 @@
 #include "records/RecordGridModel.h"
 #include "records/RecordTime.h"
 #include "records/TagValue.h"
-#include "records/Translations.h"
 #include "records/TsvText.h"
+#include "texts/Translations.h"
 
 #include <algorithm>
 #include <cstdlib>

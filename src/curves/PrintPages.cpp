@@ -1,6 +1,6 @@
 #include "curves/PrintPages.h"
 
-#include "records/Translations.h"
+#include "texts/Translations.h"
 
 #include <QFileInfo>
 

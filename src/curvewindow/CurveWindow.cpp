@@ -2,7 +2,6 @@
 
 #include "ui_CurveWindow.h"
 
-#include "colourdialog/ColourDialog.h"
 #include "curves/CurveCaptions.h"
 #include "curves/CurveData.h"
 #include "curves/CurvePicture.h"
@@ -18,6 +17,7 @@
 #include "platform/WindowPlacement.h"
 #include "printing/PrintJobSink.h"
 #include "records/RecordGridModel.h"
+#include "widgets/ColourDialog.h"
 #include "widgets/ColourPanel.h"
 #include "widgets/ImageView.h"
 #include "widgets/MessageBoxSink.h"

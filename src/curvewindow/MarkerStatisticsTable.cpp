@@ -1,7 +1,7 @@
 #include "curvewindow/MarkerStatisticsTable.h"
 
 #include "platform/WindowPlacement.h"
-#include "records/Translations.h"
+#include "texts/Translations.h"
 
 #include <QApplication>
 #include <QClipboard>

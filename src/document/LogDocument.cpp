@@ -1,8 +1,8 @@
 #include "document/LogDocument.h"
 
+#include "logfiles/BinaryLogFile.h"
 #include "platform/MemoryBudget.h"
 #include "platform/WorkProgress.h"
-#include "records/BinaryLogFile.h"
 #include "records/GridLayout.h"
 #include "records/GridSizeGuard.h"
 #include "records/LogFileFormat.h"

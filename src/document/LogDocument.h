@@ -1,8 +1,8 @@
 #pragma once
 
+#include "logfiles/DatabaseLoading.h"
+#include "logfiles/LogGrowth.h"
 #include "platform/Language.h"
-#include "records/DatabaseLoading.h"
-#include "records/LogGrowth.h"
 #include "records/RecordGridModel.h"
 #include "records/TagSheet.h"
 #include "records/TimeIndex.h"

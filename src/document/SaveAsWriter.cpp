@@ -2,7 +2,7 @@
 
 #include "platform/SafeOutputFile.h"
 #include "platform/WorkProgress.h"
-#include "records/MainTexts.h"
+#include "texts/MainTexts.h"
 
 #include <QFileInfo>
 

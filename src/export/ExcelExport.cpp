@@ -1,11 +1,11 @@
 #include "export/ExcelExport.h"
 
-#include "automation/RangeStyleCodes.h"
+#include "export/RangeStyleCodes.h"
 
-#include "records/BinaryLogFile.h"
+#include "logfiles/BinaryLogFile.h"
 #include "records/CellNumber.h"
 #include "records/TagValue.h"
-#include "records/Translations.h"
+#include "texts/Translations.h"
 
 #include <algorithm>
 #include <string>

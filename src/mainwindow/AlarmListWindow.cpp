@@ -1,7 +1,7 @@
 #include "mainwindow/AlarmListWindow.h"
 
 #include "records/RecordTime.h"
-#include "records/Translations.h"
+#include "texts/Translations.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -2,8 +2,8 @@
 
 #include "mainwindow/AlarmsPerHourChart.h"
 #include "records/RecordTime.h"
-#include "records/Translations.h"
 #include "records/TsvText.h"
+#include "texts/Translations.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,7 @@
 #include "mainwindow/AlarmsPerHourChart.h"
 
 #include "records/RecordTime.h"
-#include "records/Translations.h"
+#include "texts/Translations.h"
 
 #include <QHelpEvent>
 #include <QPainter>

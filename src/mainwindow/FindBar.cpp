@@ -1,6 +1,6 @@
 #include "mainwindow/FindBar.h"
 
-#include "records/MainTexts.h"
+#include "texts/MainTexts.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

@@ -3,9 +3,9 @@
 #include "mainwindow/FindBar.h"
 #include "mainwindow/RecordGridView.h"
 #include "records/GridFind.h"
-#include "records/MainTexts.h"
 #include "records/RecordGridModel.h"
 #include "records/RecordTime.h"
+#include "texts/MainTexts.h"
 
 #include <QAction>
 

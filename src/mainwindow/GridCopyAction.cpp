@@ -2,8 +2,8 @@
 
 #include "mainwindow/RecordGridView.h"
 #include "records/GridCopy.h"
-#include "records/MainTexts.h"
 #include "records/RecordGridModel.h"
+#include "texts/MainTexts.h"
 
 #include <QAction>
 #include <QApplication>

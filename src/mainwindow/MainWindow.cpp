@@ -1,7 +1,8 @@
 #include "mainwindow/MainWindow.h"
 
-#include "automation/Automation.h"
+#include "export/Automation.h"
 #include "export/ExcelExport.h"
+#include "logfiles/BinaryLogFile.h"
 #include "mainwindow/AlarmsController.h"
 #include "mainwindow/FileDrop.h"
 #include "mainwindow/GaugeProgress.h"
@@ -14,12 +15,11 @@
 #include "platform/OptionsStore.h"
 #include "platform/WindowPlacement.h"
 #include "platform/WorkProgress.h"
-#include "records/BinaryLogFile.h"
 #include "records/GridLayout.h"
-#include "records/MainTexts.h"
-#include "records/TagSheetTexts.h"
 #include "records/TagValue.h"
-#include "records/Translations.h"
+#include "texts/MainTexts.h"
+#include "texts/TagSheetTexts.h"
+#include "texts/Translations.h"
 #include "ui_MainWindow.h"
 #include "widgets/MessageBoxSink.h"
 
@@ -166,7 +166,7 @@ int MainWindow::formatItem(ValueFormat::Format format)
 
 ValueFormat::Format MainWindow::formatOfItem(int item)
 {
-    return ValueFormat::AllFormats[std::clamp(item, 0, MainTexts::FormatCount - 1)];
+    return ValueFormat::AllFormats[std::clamp(item, 0, ValueFormat::FormatCount - 1)];
 }
 
 void MainWindow::writeInitialTexts()
@@ -176,7 +176,7 @@ void MainWindow::writeInitialTexts()
     {
         const QSignalBlocker block(ui->displayFormatList);
         for (const ValueFormat::Format f : ValueFormat::AllFormats)
-            ui->displayFormatList->addItem(MainTexts::formatItem(f));
+            ui->displayFormatList->addItem(ValueFormat::formatName(f));
         ui->displayFormatList->setCurrentIndex(formatItem(ValueFormat::Format::Unsigned16));
     }
 

@@ -13,11 +13,11 @@
 #include "mainwindow/RecentFilesMenu.h"
 #include "mainwindow/SaveChooser.h"
 
-#include "automation/Automation.h"
+#include "export/Automation.h"
 #include "platform/MessageSink.h"
 #include "platform/OptionsStore.h"
 #include "platform/WorkProgress.h"
-#include "records/MainTexts.h"
+#include "texts/MainTexts.h"
 #include "ui_MainWindow.h"
 
 #include <QFileInfo>

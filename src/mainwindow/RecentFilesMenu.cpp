@@ -1,7 +1,7 @@
 #include "mainwindow/RecentFilesMenu.h"
 
 #include "platform/OptionsStore.h"
-#include "records/MainTexts.h"
+#include "texts/MainTexts.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -7,7 +7,7 @@
 #include "platform/OptionsStore.h"
 #include "platform/SameFile.h"
 #include "records/GridStatistics.h"
-#include "records/TagSheetTexts.h"
+#include "texts/TagSheetTexts.h"
 
 #include <QAction>
 #include <QBoxLayout>

@@ -2,8 +2,8 @@
 
 #include "platform/MessageSink.h"
 #include "platform/SafeOutputFile.h"
-#include "records/MainTexts.h"
-#include "records/TagSheetTexts.h"
+#include "texts/MainTexts.h"
+#include "texts/TagSheetTexts.h"
 
 #include <QComboBox>
 #include <QFileDialog>

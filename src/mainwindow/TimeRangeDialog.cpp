@@ -1,7 +1,7 @@
 #include "mainwindow/TimeRangeDialog.h"
 
 #include "records/RecordTime.h"
-#include "records/Translations.h"
+#include "texts/Translations.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

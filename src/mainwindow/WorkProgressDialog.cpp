@@ -1,6 +1,6 @@
 #include "mainwindow/WorkProgressDialog.h"
 
-#include "records/MainTexts.h"
+#include "texts/MainTexts.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>

@@ -1,7 +1,7 @@
 #include "records/GridLayout.h"
 
-#include "records/MainTexts.h"
 #include "records/RecordGridModel.h"
+#include "texts/MainTexts.h"
 
 namespace GridLayout {
 

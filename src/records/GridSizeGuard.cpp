@@ -2,9 +2,9 @@
 
 #include "records/GridLayout.h"
 #include "records/LogFileFormat.h"
-#include "records/MainTexts.h"
 #include "records/RecordGridModel.h"
 #include "records/ValueFormat.h"
+#include "texts/MainTexts.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "records/TagSheet.h"
 
-#include "records/Translations.h"
+#include "texts/Translations.h"
 
 #include <QFile>
 #include <QIODevice>

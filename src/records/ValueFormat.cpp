@@ -425,4 +425,22 @@ bool storedPairText(Format format, QByteArrayView low, QByteArrayView high,
     return true;
 }
 
+// The format names read the same in both languages: not translated.
+QString formatName(Format format)
+{
+    switch (format) {
+    case Format::Unsigned16:
+        return QStringLiteral("16bit Unsigned");
+    case Format::Signed16:
+        return QStringLiteral("16bit Signed");
+    case Format::Signed32:
+        return QStringLiteral("32bit Signed");
+    case Format::Hex32:
+        return QStringLiteral("32bit HEX");
+    case Format::Float32:
+        return QStringLiteral("32bit Float");
+    }
+    return {};
+}
+
 } // namespace ValueFormat

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <iterator>
 
 // The texts of a data record's cells: the ID, date and time of a binary
 // record, and the value columns in each of the five display formats, made
@@ -34,9 +35,13 @@ enum class Format : int {
     Float32 = 4, // "32bit Float"
 };
 
+// The name of a format in the display format list, the same in both languages.
+QString formatName(Format format);
+
 // Every format, in list order.
 inline constexpr Format AllFormats[]
     = {Format::Unsigned16, Format::Signed16, Format::Signed32, Format::Hex32, Format::Float32};
+inline constexpr int FormatCount = int(std::size(AllFormats));
 
 // Formats 2 to 4 show one value per pair of words (low word first).
 constexpr bool isPairFormat(Format f) noexcept

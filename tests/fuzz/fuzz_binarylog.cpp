@@ -2,7 +2,7 @@
 // alarm file, in every display format.
 
 #include "FuzzInput.h"
-#include "records/BinaryLogFile.h"
+#include "logfiles/BinaryLogFile.h"
 #include "records/RecordGridModel.h"
 
 #include <cstdint>

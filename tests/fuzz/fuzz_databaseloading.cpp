@@ -3,7 +3,7 @@
 // databases of make-sample-logs seeds.
 
 #include "FuzzInput.h"
-#include "records/DatabaseLoading.h"
+#include "logfiles/DatabaseLoading.h"
 #include "records/RecordGridModel.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // The standard colour chooser's stand-in: answers at once with a preset
 // colour (or a cancel) and keeps how it was asked.
 
-#include "colourdialog/ColourChooser.h"
+#include "widgets/ColourChooser.h"
 
 class FakeColourChooser : public ColourChooser
 {

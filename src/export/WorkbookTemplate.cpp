@@ -1,6 +1,6 @@
-#include "automation/WorkbookTemplate.h"
+#include "export/WorkbookTemplate.h"
 
-#include "automation/Automation.h"
+#include "export/Automation.h"
 #include "platform/SafeOutputFile.h"
 #include "platform/TemporaryFolders.h"
 

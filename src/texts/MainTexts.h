@@ -1,12 +1,9 @@
 #pragma once
 
 #include "platform/Language.h"
-#include "records/ValueFormat.h"
 
 #include <QString>
 #include <QStringList>
-
-#include <iterator>
 
 // The main window's fixed texts in its two UI languages, from the translation
 // file (context "MainWindow").
@@ -34,9 +31,6 @@ QString countDisplay(Language language, int count);
 // "记录#1" … / "Reco#1" …, index 0 .. 11.
 QString bufferItem(Language language, int index);
 inline constexpr int BufferCount = 12;
-// The display format list's items, the same in both languages.
-QString formatItem(ValueFormat::Format format);
-inline constexpr int FormatCount = int(std::size(ValueFormat::AllFormats));
 
 QString captionNorvale();
 QString captionNoData();

@@ -1,4 +1,4 @@
-#include "colourdialog/ColourChooser.h"
+#include "widgets/ColourChooser.h"
 
 #include <QColorDialog>
 

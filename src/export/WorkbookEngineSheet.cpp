@@ -1,6 +1,6 @@
-#include "automation/WorkbookEngineSheet.h"
+#include "export/WorkbookEngineSheet.h"
 
-#include "automation/Automation.h"
+#include "export/Automation.h"
 
 #include <QLocale>
 

@@ -1,6 +1,6 @@
-#include "records/TagSheetTexts.h"
+#include "texts/TagSheetTexts.h"
 
-#include "records/Translations.h"
+#include "texts/Translations.h"
 
 namespace TagSheetTexts {
 

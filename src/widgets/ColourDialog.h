@@ -1,6 +1,6 @@
 #pragma once
 
-#include "colourdialog/ColourChoice.h"
+#include "widgets/ColourChoice.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "automation/Automation.h"
+#include "export/Automation.h"
 
-#include "automation/WorkbookEngine.h"
+#include "export/WorkbookEngine.h"
 
 std::unique_ptr<AutomationFactory> makeDesktopAutomation(const QString &logFileName)
 {

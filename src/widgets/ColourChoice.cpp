@@ -1,4 +1,4 @@
-#include "colourdialog/ColourChoice.h"
+#include "widgets/ColourChoice.h"
 
 namespace ColourChoice {
 

@@ -1,12 +1,12 @@
-#include "records/DatabaseLoading.h"
+#include "logfiles/DatabaseLoading.h"
 
 #include "dataaccess/SqliteDatabase.h"
 #include "platform/WorkProgress.h"
 #include "records/GridLayout.h"
-#include "records/MainTexts.h"
 #include "records/RecordGridModel.h"
 #include "records/StoredRecords.h"
 #include "records/ValueFormat.h"
+#include "texts/MainTexts.h"
 
 #include <QtGlobal>
 

@@ -1,4 +1,4 @@
-#include "automation/WorkbookCellValue.h"
+#include "export/WorkbookCellValue.h"
 
 #include <charconv>
 

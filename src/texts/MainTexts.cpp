@@ -1,6 +1,6 @@
-#include "records/MainTexts.h"
+#include "texts/MainTexts.h"
 
-#include "records/Translations.h"
+#include "texts/Translations.h"
 
 #include <QtGlobal>
 
@@ -79,25 +79,6 @@ QString countDisplay(Language language, int count)
 QString bufferItem(Language language, int index)
 {
     return pick(language, QT_TRANSLATE_NOOP("MainWindow", "Reco#%1")).arg(index + 1);
-}
-
-// The format names read the same in both languages: not translated.
-QString formatItem(ValueFormat::Format format)
-{
-    using ValueFormat::Format;
-    switch (format) {
-    case Format::Unsigned16:
-        return QStringLiteral("16bit Unsigned");
-    case Format::Signed16:
-        return QStringLiteral("16bit Signed");
-    case Format::Signed32:
-        return QStringLiteral("32bit Signed");
-    case Format::Hex32:
-        return QStringLiteral("32bit HEX");
-    case Format::Float32:
-        return QStringLiteral("32bit Float");
-    }
-    return {};
 }
 
 // The message captions and "Invalid Database" read the same in both

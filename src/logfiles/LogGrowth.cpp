@@ -1,6 +1,6 @@
-#include "records/LogGrowth.h"
+#include "logfiles/LogGrowth.h"
 
-#include "records/BinaryLogFile.h"
+#include "logfiles/BinaryLogFile.h"
 #include "records/LogFileFormat.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "records/BinaryLogFile.h"
+#include "logfiles/BinaryLogFile.h"
 
 #include "platform/WorkProgress.h"
 #include "records/GridSizeGuard.h"

@@ -1,9 +1,9 @@
-#include "automation/WorkbookEngine.h"
+#include "export/WorkbookEngine.h"
 
-#include "automation/RangeStyleCodes.h"
-#include "automation/WorkbookEngineSheet.h"
-#include "automation/WorkbookEngineWriter.h"
-#include "automation/WorkbookTemplate.h"
+#include "export/RangeStyleCodes.h"
+#include "export/WorkbookEngineSheet.h"
+#include "export/WorkbookEngineWriter.h"
+#include "export/WorkbookTemplate.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "automation/WorkbookEngineWriter.h"
+#include "export/WorkbookEngineWriter.h"
 
-#include "automation/Automation.h"
-#include "automation/WorkbookCellValue.h"
-#include "automation/WorkbookEngineSheet.h"
+#include "export/Automation.h"
+#include "export/WorkbookCellValue.h"
+#include "export/WorkbookEngineSheet.h"
 #include "platform/NativeName.h"
 #include "platform/SafeOutputFile.h"
 #include "platform/WorkProgress.h"

@@ -1,4 +1,4 @@
-#include "records/Translations.h"
+#include "texts/Translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,9 +1,9 @@
-#include "colourdialog/ColourDialog.h"
+#include "widgets/ColourDialog.h"
 
 #include "ui_ColourDialog.h"
 
-#include "colourdialog/ColourChooser.h"
 #include "platform/Fonts.h"
+#include "widgets/ColourChooser.h"
 #include "widgets/ColourPalette.h"
 
 #include <QKeyEvent>
