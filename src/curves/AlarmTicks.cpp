@@ -235,32 +235,35 @@ void paint(QPainter &painter, std::span<const Tick> ticks, const Timeline &timel
     if (maxX < 0 || plotBottom < 0)
         return;
     std::vector<int> colourAt(std::size_t(maxX) + 1, -1);
+    int columns = 0;
     for (const Tick &tick : ticks) {
         if (tick.x < 0 || colourAt[std::size_t(tick.x)] >= 0)
             continue;
         colourAt[std::size_t(tick.x)]
             = int(paletteIndex(timeline.alarms()[std::size_t(tick.alarm)].number));
+        ++columns;
     }
     const QRect plot(0, 0, maxX + 1, plotBottom + 1);
-    if (fillsWholePixels(painter)) {
-        // A column a pixel wide is a span on every line, hundreds of
-        // thousands of them; one line of the lines' colours (clear between
-        // them) repeated down the plot is a span a line, the same pixels.
-        QImage columns(plot.width(), 1, QImage::Format_ARGB32_Premultiplied);
-        columns.fill(Qt::transparent);
-        auto *line = reinterpret_cast<QRgb *>(columns.scanLine(0));
+    if (columns * 8 >= plot.width() && fillsWholePixels(painter)) {
+        // A column a pixel wide is a span on every line; where they crowd,
+        // one line of the lines' colours (clear between them) repeated down
+        // the plot is a span a line, the same pixels.
+        QImage lineOfColumns(plot.width(), 1, QImage::Format_ARGB32_Premultiplied);
+        lineOfColumns.fill(Qt::transparent);
+        auto *line = reinterpret_cast<QRgb *>(lineOfColumns.scanLine(0));
         for (int x = 0; x <= maxX; ++x) {
             if (const int c = colourAt[std::size_t(x)]; c >= 0)
                 line[x] = Palette[std::size_t(c)];
         }
         painter.save();
         painter.setBrushOrigin(0, 0);
-        painter.fillRect(plot, QBrush(columns));
+        painter.fillRect(plot, QBrush(lineOfColumns));
         painter.restore();
         return;
     }
-    // A printer gets lines, and a scaled painter its own rounding: a filled
-    // one-pixel rectangle a line (the quickest line the raster engine draws).
+    // A few lines, a printer's, or a scaled painter's with its own rounding:
+    // a filled one-pixel rectangle a line (the quickest line the raster
+    // engine draws).
     for (int x = 0; x <= maxX; ++x) {
         if (const int c = colourAt[std::size_t(x)]; c >= 0)
             painter.fillRect(QRect(x, 0, 1, plot.height()),
