@@ -4,7 +4,7 @@
 // cells without reading a time from them; going to a time and taking the
 // rows of a range with the index, against a walk over every row's time, and
 // showing the range in the grid as the document does. The target for going
-// to a time and for a range is 50 ms.
+// to a time and for a range shown in the grid is 50 ms.
 // Then the statistics of `alarms` alarms, against sorting their times alone.
 // Medians of several runs.
 //
@@ -26,6 +26,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -194,11 +195,20 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "bench_timeline: range differs from the walk\n");
             return 1;
         }
-        // In the grid: a row map of these rows, or none when they are every row.
-        const double shown = medianSeconds(runs, [&] {
-            grid.showAllRows();
+        // In the grid: a row map of these rows, or none when they are every
+        // row; each time from the grid showing the range before it, as when
+        // the user changes the range.
+        const Range &before = ranges[(&range - ranges + std::size(ranges) - 1) % std::size(ranges)];
+        std::vector<double> showTimes;
+        for (int run = 0; run < runs; ++run) {
+            index.showRange(grid, before.from, before.until);
+            const auto start = std::chrono::steady_clock::now();
             index.showRange(grid, range.from, range.until);
-        });
+            showTimes.push_back(
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        }
+        std::sort(showTimes.begin(), showTimes.end());
+        const double shown = showTimes[showTimes.size() / 2];
         if (grid.recordCount() != int(rows.size())) {
             std::fprintf(stderr, "bench_timeline: the grid shows %d rows, not %zu\n",
                          grid.recordCount(), rows.size());
@@ -206,11 +216,11 @@ int main(int argc, char **argv)
         }
         const bool rowMap = grid.showsSomeRows();
         grid.showAllRows();
-        std::printf("range %-28s %8.2f ms  %zu rows; walk %.1f ms = %.2fx; shown in the grid "
-                    "%.2f ms (%s); target 50 ms: %s\n",
-                    range.name, t * 1000, rows.size(), walk * 1000, walk / t, shown * 1000,
-                    rowMap ? "row map" : "no row map",
-                    std::max(t, shown) * 1000 <= TargetMs ? "met" : "MISSED");
+        // The target is what the user waits for: the range shown in the grid.
+        std::printf("range %-28s %8.2f ms  shown in the grid (%s), %zu rows; target 50 ms: %s;"
+                    " the rows listed %.2f ms, a walk %.1f ms = %.2fx\n",
+                    range.name, shown * 1000, rowMap ? "row map" : "no row map", rows.size(),
+                    shown * 1000 <= TargetMs ? "met" : "MISSED", t * 1000, walk * 1000, walk / t);
     }
 
     // Alarm statistics: 200 numbers, some chattering, over 30 days.
