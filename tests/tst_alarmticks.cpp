@@ -5,7 +5,10 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QTest>
+
+#include <cmath>
 
 namespace {
 
@@ -45,6 +48,43 @@ std::vector<Alarm> alarmsAt(const QList<qint64> &list)
     return alarms;
 }
 
+// The ticks as the rule reads, point by point: the latest time at or before
+// the alarm (its highest point) and the earliest at or after it (its lowest
+// point); between two points that follow each other placed by time.
+std::vector<AlarmTicks::Tick> plainTicks(const AlarmTicks::Timeline &timeline,
+                                         const CurveGeometry::Layout &layout,
+                                         const std::vector<std::optional<qint64>> &times)
+{
+    std::vector<AlarmTicks::Tick> ticks;
+    const int points = std::min(int(times.size()), layout.points);
+    for (int k = 0; k < int(timeline.alarms().size()); ++k) {
+        const qint64 t = *timeline.alarms()[std::size_t(k)].time;
+        int after = -1;
+        int before = -1;
+        for (int i = 0; i < points; ++i) {
+            const auto &ti = times[std::size_t(i)];
+            if (ti && *ti >= t && (after < 0 || *ti < *times[std::size_t(after)]))
+                after = i;
+            if (ti && *ti <= t && (before < 0 || *ti >= *times[std::size_t(before)]))
+                before = i;
+        }
+        if (after < 0 || before < 0)
+            continue;
+        const qint64 ta = *times[std::size_t(after)];
+        const qint64 tb = *times[std::size_t(before)];
+        bool follow = before < after;
+        for (int i = before + 1; follow && i < after; ++i)
+            follow = !times[std::size_t(i)];
+        int x = CurveReadout::markerX(layout, after);
+        if (ta != t && follow) {
+            const int xb = CurveReadout::markerX(layout, before);
+            x = xb + int(std::lround(double(x - xb) * double(t - tb) / double(ta - tb)));
+        }
+        ticks.push_back({x, k});
+    }
+    return ticks;
+}
+
 } // namespace
 
 class tst_AlarmTicks : public QObject
@@ -60,6 +100,10 @@ private slots:
     void colourIsStablePerNumber();
     void ticksNear();
     void paintDrawsOneLinePerTick();
+    void ticksMatchAPlainWalk_data();
+    void ticksMatchAPlainWalk();
+    void paintMatchesEveryTickDrawn_data();
+    void paintMatchesEveryTickDrawn();
 };
 
 void tst_AlarmTicks::ticks_data()
@@ -228,6 +272,153 @@ void tst_AlarmTicks::paintDrawsOneLinePerTick()
             QCOMPARE(image.pixel(x, y) & 0xffffff, want & 0xffffff);
         }
     }
+}
+
+void tst_AlarmTicks::ticksMatchAPlainWalk_data()
+{
+    QTest::addColumn<int>("step"); // seconds between points, at most
+    QTest::addColumn<int>("setBackEvery"); // points; 0: never
+    QTest::addColumn<int>("noTimeEvery"); // points; 0: never
+    QTest::addColumn<int>("alarms");
+
+    QTest::newRow("a point a second, crowded") << 1 << 0 << 0 << 3000;
+    QTest::newRow("points 10 s apart, every column") << 10 << 0 << 0 << 3000;
+    QTest::newRow("points up to 37 s apart, sparse") << 37 << 0 << 0 << 40;
+    QTest::newRow("points up to an hour apart") << 3600 << 0 << 0 << 3000;
+    QTest::newRow("equal point times") << 1 << 0 << 0 << 500;
+    QTest::newRow("rows without a time") << 13 << 0 << 4 << 2000;
+    QTest::newRow("clock set back") << 13 << 30 << 0 << 2000;
+    QTest::newRow("clock set back, rows without a time") << 13 << 17 << 5 << 2000;
+}
+
+void tst_AlarmTicks::ticksMatchAPlainWalk()
+{
+    QFETCH(int, step);
+    QFETCH(int, setBackEvery);
+    QFETCH(int, noTimeEvery);
+    QFETCH(int, alarms);
+    // 85 points with times a random 0 to `step` seconds apart, alarms a
+    // little before the first to a little after the last.
+    QRandomGenerator random(quint32(step * 1000 + setBackEvery * 10 + noTimeEvery));
+    QList<qint64> pointTimes;
+    qint64 t = 1000000;
+    for (int i = 0; i < 85; ++i) {
+        t += random.bounded(step + 1);
+        if (setBackEvery && i % setBackEvery == setBackEvery - 1)
+            t -= 20 * step;
+        pointTimes << (noTimeEvery && i % noTimeEvery == 1 ? NoTime : t);
+    }
+    const auto times = timesOf(pointTimes);
+    const qint64 first = AlarmTicks::span(times)->first - 50;
+    const qint64 last = AlarmTicks::span(times)->last + 50;
+    QList<qint64> alarmTimes;
+    for (int i = 0; i < alarms; ++i)
+        alarmTimes << first + random.bounded(last - first + 1);
+    const AlarmTicks::Timeline timeline(alarmsAt(alarmTimes));
+    const auto layout = screenOf(85);
+    const std::vector<AlarmTicks::Tick> ticks = AlarmTicks::ticks(timeline, layout, times);
+    const std::vector<AlarmTicks::Tick> plain = plainTicks(timeline, layout, times);
+    QVERIFY(!plain.empty());
+    QCOMPARE(ticks.size(), plain.size());
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        if (ticks[i] != plain[i])
+            QFAIL(qPrintable(QStringLiteral("tick %1 of the alarm at %2: x %3, not %4")
+                                 .arg(i)
+                                 .arg(*timeline.alarms()[std::size_t(plain[i].alarm)].time)
+                                 .arg(ticks[i].x)
+                                 .arg(plain[i].x)));
+    }
+}
+
+void tst_AlarmTicks::paintMatchesEveryTickDrawn_data()
+{
+    QTest::addColumn<int>("alarms");
+    QTest::addColumn<QImage::Format>("format");
+    QTest::addColumn<QPoint>("moved"); // the painter's translation
+    QTest::addColumn<qreal>("scale"); // the painter's, and the image's pixel ratio
+    QTest::addColumn<QPoint>("brushOrigin");
+
+    const QPoint none;
+    // Thousands crowd most columns; a few dozen light a few columns.
+    for (int alarms : {4000, 30}) {
+        const char *crowd = alarms > 100 ? "crowded" : "a few";
+        const auto row
+            = [&](const char *name) -> QTestData & { return QTest::addRow("%s, %s", crowd, name); };
+        row("RGB32") << alarms << QImage::Format_RGB32 << none << 1.0 << none;
+        row("ARGB32 premultiplied")
+            << alarms << QImage::Format_ARGB32_Premultiplied << none << 1.0 << none;
+        row("ARGB32") << alarms << QImage::Format_ARGB32 << none << 1.0 << none;
+        row("RGB16") << alarms << QImage::Format_RGB16 << none << 1.0 << none;
+        row("RGB888") << alarms << QImage::Format_RGB888 << none << 1.0 << none;
+        row("moved by whole pixels")
+            << alarms << QImage::Format_RGB32 << QPoint(7, 3) << 1.0 << none;
+        row("moved back past the edge")
+            << alarms << QImage::Format_RGB32 << QPoint(-40, -5) << 1.0 << none;
+        row("brush origin elsewhere")
+            << alarms << QImage::Format_RGB32 << QPoint(7, 3) << 1.0 << QPoint(5, 9);
+        row("scaled twice") << alarms << QImage::Format_RGB32 << none << 2.0 << none;
+        row("scaled by one and a half")
+            << alarms << QImage::Format_ARGB32_Premultiplied << QPoint(3, 1) << 1.5 << none;
+    }
+}
+
+void tst_AlarmTicks::paintMatchesEveryTickDrawn()
+{
+    QFETCH(int, alarms);
+    QFETCH(QImage::Format, format);
+    QFETCH(QPoint, moved);
+    QFETCH(qreal, scale);
+    QFETCH(QPoint, brushOrigin);
+    // Alarms of every colour over 85 points 10 s apart; when they are
+    // thousands, most columns have many ticks, some none.
+    QList<qint64> pointTimes;
+    for (int i = 0; i < 85; ++i)
+        pointTimes << 100000 + 10 * i + (i > 60 ? 2000 : 0);
+    QList<qint64> alarmTimes;
+    QRandomGenerator random(11);
+    for (int i = 0; i < alarms; ++i)
+        alarmTimes << 100000 + random.bounded(85 * 10 + 2000);
+    const AlarmTicks::Timeline timeline(alarmsAt(alarmTimes));
+    const auto layout = screenOf(85);
+    const auto times = timesOf(pointTimes);
+    const auto ticks = AlarmTicks::ticks(timeline, layout, times);
+    QCOMPARE(ticks.size() > 1000, alarms > 1000);
+
+    // On a background of every shade, so that what lies between the lines shows.
+    QImage background(int(layout.pictureWidth * scale), int(60 * scale), format);
+    for (int y = 0; y < background.height(); ++y)
+        for (int x = 0; x < background.width(); ++x)
+            background.setPixelColor(x, y, QColor(x % 256, (y * 7) % 256, (x + y) % 256));
+    const auto draw = [&](auto paintTicks) {
+        QImage image = background;
+        image.setDevicePixelRatio(scale);
+        QPainter p(&image);
+        p.translate(moved);
+        p.setBrushOrigin(brushOrigin);
+        paintTicks(p);
+        p.end();
+        return image;
+    };
+    const QImage painted
+        = draw([&](QPainter &p) { AlarmTicks::paint(p, ticks, timeline, layout.plotBottom); });
+    // Every tick a line of its own, the latest first so that the earliest
+    // of a column is drawn last.
+    const QImage everyTick = draw([&](QPainter &p) {
+        for (auto it = ticks.rbegin(); it != ticks.rend(); ++it)
+            p.fillRect(QRect(it->x, 0, 1, layout.plotBottom + 1),
+                       QColor::fromRgb(
+                           AlarmTicks::colour(timeline.alarms()[std::size_t(it->alarm)].number)));
+    });
+    QVERIFY(painted != background);
+    QCOMPARE(painted.format(), everyTick.format());
+    for (int y = 0; y < painted.height(); ++y)
+        for (int x = 0; x < painted.width(); ++x)
+            if (painted.pixel(x, y) != everyTick.pixel(x, y))
+                QFAIL(qPrintable(QStringLiteral("pixel %1,%2: %3, drawing every tick %4")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(painted.pixel(x, y), 8, 16)
+                                     .arg(everyTick.pixel(x, y), 8, 16)));
 }
 
 QTEST_MAIN(tst_AlarmTicks)

@@ -78,6 +78,8 @@ private slots:
     void layouts();
     void keptGridComesBackAfterAnyChange_data();
     void keptGridComesBackAfterAnyChange();
+    void shownRowsStayInsideTheGrid_data();
+    void shownRowsStayInsideTheGrid();
 };
 
 void TestRecordGridModel::startsAsEmptyGrid()
@@ -606,6 +608,35 @@ void TestRecordGridModel::keptGridComesBackAfterAnyChange()
     grid.restore(std::move(kept));
     QCOMPARE(resets.size(), 1);
     QCOMPARE(allCells(grid), before);
+}
+
+void TestRecordGridModel::shownRowsStayInsideTheGrid_data()
+{
+    QTest::addColumn<QList<int>>("asked"); // ascending, as a time range gives them
+    QTest::addColumn<QList<int>>("shown");
+    QTest::newRow("inside") << QList<int> {1, 3, 4} << QList<int> {1, 3, 4};
+    QTest::newRow("the title row is no record") << QList<int> {0, 2} << QList<int> {2};
+    QTest::newRow("past the last row") << QList<int> {2, 5, 9} << QList<int> {2};
+    QTest::newRow("outside at both ends") << QList<int> {-3, 0, 1, 4, 5} << QList<int> {1, 4};
+    QTest::newRow("none") << QList<int> {} << QList<int> {};
+}
+
+void TestRecordGridModel::shownRowsStayInsideTheGrid()
+{
+    QFETCH(QList<int>, asked);
+    QFETCH(QList<int>, shown);
+    RecordGridModel grid;
+    grid.setCols(3);
+    grid.setRows(5); // the title row and records 1 to 4
+    fill(grid);
+    grid.showRows(std::vector<int>(asked.begin(), asked.end()));
+    QVERIFY(grid.showsSomeRows());
+    QCOMPARE(grid.rows(), int(shown.size()) + 1);
+    for (int i = 0; i < shown.size(); ++i) {
+        QCOMPARE(grid.wholeRow(i + 1), shown[i]);
+        QCOMPARE(grid.cell(1, i + 1), label(1, shown[i]));
+    }
+    QCOMPARE(grid.cell(1, 0), label(1, 0));
 }
 
 QTEST_GUILESS_MAIN(TestRecordGridModel)

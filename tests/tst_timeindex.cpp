@@ -100,6 +100,10 @@ private slots:
     void rangesMatchEveryRowsTime_data();
     void rangesMatchEveryRowsTime();
     void noTimesNoRows();
+    void runsGiveTheSameRowsAsAWalk_data();
+    void runsGiveTheSameRowsAsAWalk();
+    void showsARangeInTheGrid_data();
+    void showsARangeInTheGrid();
 
 private:
     void addFileKinds();
@@ -252,7 +256,7 @@ void TestTimeIndex::rangesMatchEveryRowsTime_data()
     QTest::addColumn<int>("setBackEvery"); // rows; 0: never
     QTest::addColumn<int>("widest"); // seconds
     // A few set-backs are merged, many are sorted: both must agree with the rows.
-    for (int every : {0, 1000, 100})
+    for (int every : {0, 1000, 100, 30})
         for (int widest : {200, 20000})
             QTest::addRow("%s, ranges up to %d s",
                           every ? qPrintable(u"clock set back every %1 rows"_s.arg(every))
@@ -312,6 +316,94 @@ void TestTimeIndex::noTimesNoRows()
     QCOMPARE(index.firstRowAtOrAfter(at(8, 0)), -1);
     QCOMPARE(index.lastRowAtOrBefore(at(8, 0)), -1);
     QVERIFY(index.rowsInRange({}, {}).empty());
+}
+
+void TestTimeIndex::runsGiveTheSameRowsAsAWalk_data()
+{
+    // Row r (1 and up) at the list's second r - 1 past 08:00; -1: no time.
+    QTest::addColumn<QList<int>>("seconds");
+    QTest::addColumn<int>("runs"); // runs kept as spans; 0: none
+
+    QTest::newRow("in time order: no runs") << QList<int> {0, 1, 1, 2, 5} << 0;
+    QTest::newRow("set back once") << QList<int> {10, 11, 12, 3, 4, 5} << 2;
+    QTest::newRow("set back onto an earlier run's times") << QList<int> {1, 2, 3, 2, 3, 3, 4} << 2;
+    QTest::newRow("equal times across a set-back") << QList<int> {5, 5, 9, 5, 5, 9} << 2;
+    QTest::newRow("a run of one row") << QList<int> {4, 5, 6, 2, 1, 7, 8} << 3;
+    QTest::newRow("rows without a time at the runs' edges")
+        << QList<int> {-1, 3, 4, -1, 1, 2, -1, 0, -1} << 3;
+    QTest::newRow("a run without a time between runs")
+        << QList<int> {6, 7, -1, -1, 2, 3, -1, 5} << 2;
+    QTest::newRow("set back after every row: sorted instead")
+        << QList<int> {20, 19, 18, 17, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1} << 0;
+}
+
+void TestTimeIndex::runsGiveTheSameRowsAsAWalk()
+{
+    QFETCH(QList<int>, seconds);
+    QFETCH(int, runs);
+    std::vector<TimeIndex::Entry> entries;
+    for (int i = 0; i < seconds.size(); ++i)
+        if (seconds[i] >= 0)
+            entries.push_back({at(8, 0, seconds[i]), i + 1});
+    // Given in reverse too: the index goes by the rows, not the order given.
+    std::vector<TimeIndex::Entry> reversed(entries.rbegin(), entries.rend());
+    for (const TimeIndex &index : {TimeIndex(entries), TimeIndex(reversed)}) {
+        QCOMPARE(index.runCount(), runs);
+        // Every range over the seconds used, open at either end or not.
+        std::vector<std::optional<qint64>> bounds {std::nullopt};
+        for (int second = -1; second <= 21; ++second)
+            bounds.emplace_back(at(8, 0) + second);
+        for (const auto &from : bounds) {
+            for (const auto &until : bounds) {
+                std::vector<int> walked;
+                for (int i = 0; i < seconds.size(); ++i) {
+                    const qint64 t = at(8, 0, seconds[i]);
+                    if (seconds[i] >= 0 && (!from || t >= *from) && (!until || t <= *until))
+                        walked.push_back(i + 1);
+                }
+                QCOMPARE(index.rowsInRange(from, until), walked);
+            }
+        }
+    }
+}
+
+void TestTimeIndex::showsARangeInTheGrid_data()
+{
+    QTest::addColumn<bool>("database");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("until");
+    QTest::addColumn<QList<int>>("ids"); // the IDs shown
+
+    // The damaged row has no time: no bounded range holds every record.
+    for (bool database : {false, true}) {
+        const char *kind = database ? "database" : "binary";
+        QTest::addRow("%s, from the first time to the last", kind)
+            << database << u"07:58:00"_s << u"08:20:00"_s
+            << QList<int> {100, 101, 103, 104, 105, 106, 107};
+        QTest::addRow("%s, one set-back run", kind)
+            << database << u"07:58:00"_s << u"08:03:00"_s << QList<int> {100, 104, 105};
+        QTest::addRow("%s, an empty range", kind)
+            << database << u"08:11:00"_s << u"08:19:00"_s << QList<int> {};
+    }
+}
+
+void TestTimeIndex::showsARangeInTheGrid()
+{
+    QFETCH(bool, database);
+    QFETCH(QString, from);
+    QFETCH(QString, until);
+    QFETCH(QList<int>, ids);
+    RecordGridModel grid;
+    const QString path = m_dir.filePath(database ? u"shown.db"_s : u"shown.bin"_s);
+    QFile::remove(path);
+    QVERIFY(database ? loadDatabase(path, grid) : loadBinary(path, grid));
+    const TimeIndex index = TimeIndex::ofDataRecords(grid);
+    index.showRange(grid, bound(from), bound(until));
+    QVERIFY(grid.showsSomeRows());
+    QList<int> shown;
+    for (int row = 1; row < grid.rows(); ++row)
+        shown << grid.cell(0, row).toInt();
+    QCOMPARE(shown, ids);
 }
 
 QTEST_APPLESS_MAIN(TestTimeIndex)

@@ -107,6 +107,9 @@ private slots:
     void firstRowAtOrAfter_data();
     void firstRowAtOrAfter();
     void gridWritesGoToShownRows();
+    void rangeOfEveryRecordNeedsNoRowMap_data();
+    void rangeOfEveryRecordNeedsNoRowMap();
+    void growthPastARangeOfEveryRecord();
 };
 
 void TestTimeRange::shownRows_data()
@@ -380,6 +383,85 @@ void TestTimeRange::gridWritesGoToShownRows()
     document.setTimeRange({});
     QCOMPARE(grid.cell(3, 4), QStringLiteral("x"));
     QCOMPARE(grid.cell(3, 2), QStringLiteral("0"));
+}
+
+void TestTimeRange::rangeOfEveryRecordNeedsNoRowMap_data()
+{
+    QTest::addColumn<QList<int>>("minutes"); // of the records, past 08:00
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("until");
+    QTest::addColumn<QString>("ids");
+    QTest::addColumn<bool>("rowMap");
+
+    const QList<int> inOrder {0, 5, 10};
+    QTest::newRow("the first and the last time, bounds included")
+        << inOrder << "2013-05-07 08:00:00"
+        << "2013-05-07 08:10:00"
+        << "1,2,3" << false;
+    QTest::newRow("from alone, before every record") << inOrder << "2013-05-07 07:00"
+                                                     << ""
+                                                     << "1,2,3" << false;
+    QTest::newRow("until alone, after every record") << inOrder << ""
+                                                     << "2013-05-08"
+                                                     << "1,2,3" << false;
+    QTest::newRow("the last record a second outside") << inOrder << "2013-05-07 08:00:00"
+                                                      << "2013-05-07 08:09:59"
+                                                      << "1,2" << true;
+    QTest::newRow("the first record a second outside") << inOrder << "2013-05-07 08:00:01"
+                                                       << ""
+                                                       << "2,3" << true;
+    QTest::newRow("clock set back, every record") << QList<int> {10, 0, 5} << "2013-05-07 08:00"
+                                                  << "2013-05-07 08:10"
+                                                  << "1,2,3" << false;
+    QTest::newRow("clock set back, one run left out") << QList<int> {10, 0, 5} << "2013-05-07 08:00"
+                                                      << "2013-05-07 08:09"
+                                                      << "2,3" << true;
+    QTest::newRow("an empty range") << inOrder << "2013-05-07 09:00"
+                                    << ""
+                                    << "" << true;
+}
+
+void TestTimeRange::rangeOfEveryRecordNeedsNoRowMap()
+{
+    QFETCH(QList<int>, minutes);
+    QFETCH(QString, from);
+    QFETCH(QString, until);
+    QFETCH(QString, ids);
+    QFETCH(bool, rowMap);
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("Data.bin"));
+    QVERIFY(writeFile(log, dataAtMinutes(minutes)));
+    LogDocument document;
+    QCOMPARE(document.open(log).status, Status::Loaded);
+    document.setTimeRange(rangeOf(from, until));
+    QVERIFY(document.timeRange().limits());
+    QCOMPARE(shownIds(document.grid()), ids);
+    QCOMPARE(document.grid().showsSomeRows(), rowMap);
+    QCOMPARE(document.grid().recordCount(), ids.isEmpty() ? 0 : int(ids.count(u',') + 1));
+    QCOMPARE(document.wholeRecordCount(), int(minutes.size()));
+}
+
+void TestTimeRange::growthPastARangeOfEveryRecord()
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("Data.bin"));
+    QVERIFY(writeFile(log, dataAtMinutes({0, 5, 10})));
+    LogDocument document;
+    QCOMPARE(document.open(log).status, Status::Loaded);
+    document.rememberGrowth();
+    document.setTimeRange(rangeOf("2013-05-07 08:00", "2013-05-07 08:20"));
+    QVERIFY(!document.grid().showsSomeRows());
+
+    // A record at 08:30 lies past the range: now the range leaves one out.
+    QVERIFY(append(log, dataAtMinutes({30}, 4).mid(int(LogFileFormat::HeaderBlockSize))));
+    QCOMPARE(document.readGrowth().status, Status::Loaded);
+    QVERIFY(document.grid().showsSomeRows());
+    QCOMPARE(shownIds(document.grid()), QStringLiteral("1,2,3"));
+    QCOMPARE(document.wholeRecordCount(), 4);
+    // One at 08:15 falls in it.
+    QVERIFY(append(log, dataAtMinutes({15}, 5).mid(int(LogFileFormat::HeaderBlockSize))));
+    QCOMPARE(document.readGrowth().status, Status::Loaded);
+    QCOMPARE(shownIds(document.grid()), QStringLiteral("1,2,3,5"));
 }
 
 QTEST_GUILESS_MAIN(TestTimeRange)

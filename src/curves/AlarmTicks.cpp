@@ -7,6 +7,8 @@
 #include "records/TimeIndex.h"
 #include "texts/Translations.h"
 
+#include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRect>
 
@@ -29,11 +31,73 @@ constexpr std::array<QRgb, 12> Palette
        qRgb(0, 255, 255),   qRgb(64, 128, 255),  qRgb(255, 64, 255),  qRgb(255, 255, 255),
        qRgb(160, 160, 255), qRgb(255, 128, 128), qRgb(128, 255, 128), qRgb(192, 192, 0)};
 
+// Whether the painter puts a picture's pixels onto whole device pixels,
+// unchanged: a raster painter moved by whole pixels at most, drawing opaque.
+bool fillsWholePixels(const QPainter &painter)
+{
+    const QPaintEngine *engine = painter.paintEngine();
+    const QTransform t = painter.deviceTransform();
+    return engine && engine->type() == QPaintEngine::Raster && t.type() <= QTransform::TxTranslate
+        && std::fmod(t.dx(), 1.0) == 0 && std::fmod(t.dy(), 1.0) == 0 && painter.opacity() >= 1.0
+        && painter.compositionMode() == QPainter::CompositionMode_SourceOver;
+}
+
 std::size_t paletteIndex(qint64 number)
 {
     const qint64 n = qint64(Palette.size());
     return std::size_t(((number % n) + n) % n);
 }
+
+// The x of alarms between two points that follow each other, by time
+// between theirs: xb + dx * (t - tb) / dt rounded half away from zero. The
+// alarms come in time order, so the x only grows: the time at which it
+// steps to the next column is worked out once per column, not per alarm.
+class BetweenPoints
+{
+public:
+    BetweenPoints() = default;
+    BetweenPoints(int before, int after, qint64 tb, qint64 ta, int xb, int xa)
+        : before(before)
+        , after(after)
+        , m_tb(tb)
+        , m_dt(ta - tb)
+        , m_xb(xb)
+        , m_dx(xa - xb)
+    {
+        m_next = nextStep();
+    }
+
+    // For times at or after the last one asked.
+    int x(qint64 t)
+    {
+        const qint64 offset = t - m_tb;
+        while (m_step < m_dx && offset >= m_next) {
+            ++m_step;
+            m_next = nextStep();
+        }
+        return m_xb + int(m_step);
+    }
+
+    int before = -1;
+    int after = -1;
+
+private:
+    // The first offset that rounds to step + 1 or more:
+    // dx * offset / dt >= step + 1/2, in whole numbers.
+    qint64 nextStep() const
+    {
+        const qint64 p = (2 * m_step + 1) * m_dt;
+        const qint64 q = 2 * m_dx;
+        return (p + q - 1) / q;
+    }
+
+    qint64 m_tb = 0;
+    qint64 m_dt = 1;
+    int m_xb = 0;
+    qint64 m_dx = 0;
+    qint64 m_step = 0;
+    qint64 m_next = 0;
+};
 
 } // namespace
 
@@ -45,17 +109,19 @@ Timeline::Timeline(std::span<const Alarm> alarms)
             m_alarms.push_back(alarm);
     }
     std::stable_sort(m_alarms.begin(), m_alarms.end(), earlier);
+    m_times.reserve(m_alarms.size());
+    for (const Alarm &alarm : m_alarms)
+        m_times.push_back(*alarm.time);
 }
 
 std::span<const Alarm> Timeline::inRange(qint64 from, qint64 until) const
 {
     if (from > until)
         return {};
-    const auto begin = std::lower_bound(m_alarms.begin(), m_alarms.end(), from,
-                                        [](const Alarm &a, qint64 t) { return *a.time < t; });
-    const auto end = std::upper_bound(begin, m_alarms.end(), until,
-                                      [](qint64 t, const Alarm &a) { return t < *a.time; });
-    return {begin, end};
+    const auto begin = std::lower_bound(m_times.begin(), m_times.end(), from);
+    const auto end = std::upper_bound(begin, m_times.end(), until);
+    return std::span<const Alarm>(m_alarms).subspan(std::size_t(begin - m_times.begin()),
+                                                    std::size_t(end - begin));
 }
 
 std::vector<std::optional<qint64>> pointTimes(const RecordGridModel &grid, int pos, int points)
@@ -111,15 +177,21 @@ std::vector<Tick> ticks(const Timeline &timeline, const CurveGeometry::Layout &l
     const TimeIndex screen(std::move(entries));
     const std::span<const Alarm> shown = timeline.inRange(*screen.firstTime(), *screen.lastTime());
     out.reserve(shown.size());
-    const int first = int(shown.data() - timeline.alarms().data());
+    const std::size_t first = std::size_t(shown.data() - timeline.alarms().data());
+    const std::span<const qint64> shownTimes
+        = std::span<const qint64>(timeline.times()).subspan(first, shown.size());
+    std::vector<int> pointX(std::size_t(std::max(points, 0)));
+    for (int i = 0; i < points; ++i)
+        pointX[std::size_t(i)] = CurveReadout::markerX(layout, i);
     // Points in time order (the usual screen) are walked along with the
     // alarms; others are searched for each alarm.
     const std::span<const TimeIndex::Entry> byTime = screen.entriesInRange({}, {});
     const bool walk = screen.inRowOrder();
     std::size_t a = 0;
     std::size_t b = 0;
-    for (std::size_t k = 0; k < shown.size(); ++k) {
-        const qint64 t = *shown[k].time;
+    BetweenPoints between;
+    for (std::size_t k = 0; k < shownTimes.size(); ++k) {
+        const qint64 t = shownTimes[k];
         int after = -1;
         int before = -1;
         if (walk) {
@@ -136,13 +208,14 @@ std::vector<Tick> ticks(const Timeline &timeline, const CurveGeometry::Layout &l
         if (after < 0 || before < 0)
             continue;
         const qint64 ta = *times[std::size_t(after)];
-        int x = CurveReadout::markerX(layout, after);
+        int x = pointX[std::size_t(after)];
         if (ta != t && before < after && nextTimed[std::size_t(before)] == after) {
-            const qint64 tb = *times[std::size_t(before)];
-            const int xb = CurveReadout::markerX(layout, before);
-            x = xb + int(std::lround(double(x - xb) * double(t - tb) / double(ta - tb)));
+            if (between.before != before || between.after != after)
+                between = BetweenPoints(before, after, *times[std::size_t(before)], ta,
+                                        pointX[std::size_t(before)], x);
+            x = between.x(t);
         }
-        out.push_back({x, first + int(k)});
+        out.push_back({x, int(first + k)});
     }
     return out;
 }
@@ -155,23 +228,45 @@ QRgb colour(qint64 number)
 void paint(QPainter &painter, std::span<const Tick> ticks, const Timeline &timeline, int plotBottom)
 {
     // Thousands of alarms crowd onto a few hundred x: one line per x, in the
-    // colour of its earliest alarm, filled as a one-pixel rectangle (the
-    // quickest line the raster engine draws).
+    // colour of its earliest alarm.
     int maxX = -1;
     for (const Tick &tick : ticks)
         maxX = std::max(maxX, tick.x);
     if (maxX < 0 || plotBottom < 0)
         return;
     std::vector<int> colourAt(std::size_t(maxX) + 1, -1);
+    int columns = 0;
     for (const Tick &tick : ticks) {
         if (tick.x < 0 || colourAt[std::size_t(tick.x)] >= 0)
             continue;
         colourAt[std::size_t(tick.x)]
             = int(paletteIndex(timeline.alarms()[std::size_t(tick.alarm)].number));
+        ++columns;
     }
+    const QRect plot(0, 0, maxX + 1, plotBottom + 1);
+    if (columns * 8 >= plot.width() && fillsWholePixels(painter)) {
+        // A column a pixel wide is a span on every line; where they crowd,
+        // one line of the lines' colours (clear between them) repeated down
+        // the plot is a span a line, the same pixels.
+        QImage lineOfColumns(plot.width(), 1, QImage::Format_ARGB32_Premultiplied);
+        lineOfColumns.fill(Qt::transparent);
+        auto *line = reinterpret_cast<QRgb *>(lineOfColumns.scanLine(0));
+        for (int x = 0; x <= maxX; ++x) {
+            if (const int c = colourAt[std::size_t(x)]; c >= 0)
+                line[x] = Palette[std::size_t(c)];
+        }
+        painter.save();
+        painter.setBrushOrigin(0, 0);
+        painter.fillRect(plot, QBrush(lineOfColumns));
+        painter.restore();
+        return;
+    }
+    // A few lines, a printer's, or a scaled painter's with its own rounding:
+    // a filled one-pixel rectangle a line (the quickest line the raster
+    // engine draws).
     for (int x = 0; x <= maxX; ++x) {
         if (const int c = colourAt[std::size_t(x)]; c >= 0)
-            painter.fillRect(QRect(x, 0, 1, plotBottom + 1),
+            painter.fillRect(QRect(x, 0, 1, plot.height()),
                              QColor::fromRgb(Palette[std::size_t(c)]));
     }
 }

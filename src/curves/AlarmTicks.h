@@ -31,9 +31,13 @@ public:
     bool isEmpty() const { return m_alarms.empty(); }
     // The alarms whose time lies in [from, until], bounds included.
     std::span<const Alarm> inRange(qint64 from, qint64 until) const;
+    // Their times, as alarms() has them.
+    const std::vector<qint64> &times() const { return m_times; }
 
 private:
     std::vector<Alarm> m_alarms;
+    // Their times alone, side by side: a crowded screen reads thousands.
+    std::vector<qint64> m_times;
 };
 
 struct Tick

@@ -410,7 +410,7 @@ void LogDocument::showRangeAgain()
         m_grid.showAllRows();
         return;
     }
-    m_grid.showRows(timeIndex().rowsInRange(m_range.from, m_range.until));
+    timeIndex().showRange(m_grid, m_range.from, m_range.until);
 }
 
 int LogDocument::wholeRecordCount() const

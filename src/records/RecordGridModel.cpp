@@ -125,7 +125,9 @@ void RecordGridModel::setCols(int cols)
 void RecordGridModel::showRows(std::vector<int> wholeRows)
 {
     const bool own = openReset();
-    std::erase_if(wholeRows, [this](int row) { return row < 1 || row >= m_rows; });
+    // Ascending rows lie within the grid when their ends do.
+    if (!wholeRows.empty() && (wholeRows.front() < 1 || wholeRows.back() >= m_rows))
+        std::erase_if(wholeRows, [this](int row) { return row < 1 || row >= m_rows; });
     m_shownRows = std::move(wholeRows);
     m_showsSome = true;
     closeReset(own);

@@ -23,24 +23,46 @@ constexpr size_t MergedRuns = 16;
 TimeIndex::TimeIndex(std::vector<Entry> entries)
     : m_entries(std::move(entries))
 {
+    const auto byRow = [](const Entry &a, const Entry &b) {
+        return a.row != b.row ? a.row < b.row : a.time < b.time;
+    };
+    if (!std::is_sorted(m_entries.begin(), m_entries.end(), byRow))
+        std::sort(m_entries.begin(), m_entries.end(), byRow);
+    if (!m_entries.empty())
+        m_maxRow = std::max(0, m_entries.back().row);
+    // In row order a run of rising time ends where the time falls back. Past
+    // a few runs per 64 rows their spans cost more than a bit per row.
+    const size_t keptRuns = std::max(MergedRuns, m_entries.size() / 64);
+    std::vector<size_t> runStarts {0};
+    for (size_t i = 1; i < m_entries.size() && runStarts.size() <= keptRuns; ++i)
+        if (m_entries[i].time < m_entries[i - 1].time)
+            runStarts.push_back(i);
+    m_inRowOrder = runStarts.size() == 1;
+    if (!m_inRowOrder && runStarts.size() <= keptRuns)
+        keepRuns(m_entries, std::move(runStarts));
+
     // The usual file is written in time order and needs no sort; one whose
     // clock was set back a few times is a few ordered runs, merged in turn.
-    std::vector<size_t> runEnds;
-    for (size_t i = 1; i < m_entries.size() && runEnds.size() <= MergedRuns; ++i)
-        if (byTimeThenRow(m_entries[i], m_entries[i - 1]))
-            runEnds.push_back(i);
-    if (runEnds.size() > MergedRuns) {
+    if (!m_inRowOrder && (m_runStarts.empty() || m_runStarts.size() > MergedRuns)) {
         std::sort(m_entries.begin(), m_entries.end(), byTimeThenRow);
-    } else {
-        runEnds.push_back(m_entries.size());
-        for (size_t r = 1; r < runEnds.size(); ++r)
-            std::inplace_merge(m_entries.begin(), m_entries.begin() + qsizetype(runEnds[r - 1]),
-                               m_entries.begin() + qsizetype(runEnds[r]), byTimeThenRow);
+        return;
     }
-    for (const Entry &e : m_entries)
-        m_maxRow = std::max(m_maxRow, e.row);
-    m_inRowOrder = std::is_sorted(m_entries.begin(), m_entries.end(),
-                                  [](const Entry &a, const Entry &b) { return a.row < b.row; });
+    for (size_t r = 1; r < m_runStarts.size(); ++r) {
+        const size_t end = r + 1 < m_runStarts.size() ? m_runStarts[r + 1] : m_entries.size();
+        std::inplace_merge(m_entries.begin(), m_entries.begin() + qsizetype(m_runStarts[r]),
+                           m_entries.begin() + qsizetype(end), byTimeThenRow);
+    }
+}
+
+void TimeIndex::keepRuns(std::span<const Entry> byRow, std::vector<size_t> runStarts)
+{
+    m_runTimes.reserve(byRow.size());
+    m_runRows.reserve(byRow.size());
+    for (const Entry &e : byRow) {
+        m_runTimes.push_back(e.time);
+        m_runRows.push_back(e.row);
+    }
+    m_runStarts = std::move(runStarts);
 }
 
 TimeIndex TimeIndex::ofDataRecords(const RecordGridModel &grid)
@@ -117,8 +139,33 @@ std::span<const TimeIndex::Entry> TimeIndex::entriesInRange(std::optional<qint64
 std::vector<int> TimeIndex::rowsInRange(std::optional<qint64> from,
                                         std::optional<qint64> until) const
 {
-    const auto entries = entriesInRange(from, until);
     std::vector<int> rows;
+    if (from && until && *from > *until)
+        return rows;
+    if (!m_runStarts.empty()) {
+        // Each run's times rise with its rows: the range is one span of it.
+        std::vector<std::pair<size_t, size_t>> spans;
+        size_t count = 0;
+        for (size_t r = 0; r < m_runStarts.size(); ++r) {
+            const auto runBegin = m_runTimes.begin() + qsizetype(m_runStarts[r]);
+            const auto runEnd = r + 1 < m_runStarts.size()
+                ? m_runTimes.begin() + qsizetype(m_runStarts[r + 1])
+                : m_runTimes.end();
+            const auto first = from ? std::lower_bound(runBegin, runEnd, *from) : runBegin;
+            const auto last = until ? std::upper_bound(first, runEnd, *until) : runEnd;
+            if (first == last)
+                continue;
+            spans.emplace_back(size_t(first - m_runTimes.begin()),
+                               size_t(last - m_runTimes.begin()));
+            count += size_t(last - first);
+        }
+        rows.reserve(count);
+        for (const auto &[first, last] : spans)
+            rows.insert(rows.end(), m_runRows.begin() + qsizetype(first),
+                        m_runRows.begin() + qsizetype(last));
+        return rows;
+    }
+    const auto entries = entriesInRange(from, until);
     rows.reserve(entries.size());
     if (m_inRowOrder || entries.size() < m_entries.size() / 32) {
         for (const Entry &e : entries)
@@ -136,4 +183,17 @@ std::vector<int> TimeIndex::rowsInRange(std::optional<qint64> from,
         for (std::uint64_t bits = marks[word]; bits; bits &= bits - 1)
             rows.push_back(int(word * 64 + size_t(std::countr_zero(bits))));
     return rows;
+}
+
+void TimeIndex::showRange(RecordGridModel &grid, std::optional<qint64> from,
+                          std::optional<qint64> until) const
+{
+    // The dialog offers the file's first and last times: the range asked
+    // most often holds every record, and then the grid needs no row map.
+    if (grid.wholeRows() > 1
+        && qsizetype(entriesInRange(from, until).size()) == qsizetype(grid.wholeRows()) - 1) {
+        grid.showAllRows();
+        return;
+    }
+    grid.showRows(rowsInRange(from, until));
 }

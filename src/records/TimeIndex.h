@@ -52,12 +52,31 @@ public:
     // missing bound open; in time order. Empty when from > until.
     std::span<const Entry> entriesInRange(std::optional<qint64> from,
                                           std::optional<qint64> until) const;
-    // Their rows in grid order: as found when the records are in time order;
-    // otherwise sorted, or for many rows picked from a bit per row.
+    // Their rows in grid order. Records in time order give them as found;
+    // a few runs of rising time (a clock set back now and then) give one
+    // span of rows per run, found by binary search and put one after the
+    // other; many runs sort them, or for many rows pick them from a bit per
+    // row.
     std::vector<int> rowsInRange(std::optional<qint64> from, std::optional<qint64> until) const;
 
+    // Shows in `grid` the rows of the range (the grid the index was made
+    // of); a range that holds every record shows every row with no row map.
+    void showRange(RecordGridModel &grid, std::optional<qint64> from,
+                   std::optional<qint64> until) const;
+
+    // The runs of rising time that rowsInRange takes spans of: none when the
+    // records are in time order or the runs are too many to be worth it.
+    qsizetype runCount() const { return qsizetype(m_runStarts.size()); }
+
 private:
+    void keepRuns(std::span<const Entry> byRow, std::vector<size_t> runStarts);
+
     std::vector<Entry> m_entries; // by time, then row
     bool m_inRowOrder = true;
     int m_maxRow = 0;
+    // Out of time order: the times and rows in row order, and where each run
+    // of rising time starts in them.
+    std::vector<qint64> m_runTimes;
+    std::vector<int> m_runRows;
+    std::vector<size_t> m_runStarts;
 };
