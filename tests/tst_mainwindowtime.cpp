@@ -356,13 +356,17 @@ void TestMainWindowTime::alarmList_data()
     QTest::addColumn<int>("listed");
     QTest::addColumn<int>("clicked"); // the row of the list double-clicked
     QTest::addColumn<QString>("id"); // the current record after it (row 3, ID 3, before)
+    QTest::addColumn<bool>("byKeyboard"); // Enter on the row instead of a double click
 
-    QTest::newRow("an alarm before the first record: the first by time") << "" << 4 << 0 << "1";
-    QTest::newRow("between records: the next by time, not by row") << "" << 4 << 1 << "2";
-    QTest::newRow("after a set-back clock's records") << "" << 4 << 2 << "5";
-    QTest::newRow("an alarm after the last record: the current row stays") << "" << 4 << 3 << "3";
+    QTest::newRow("an alarm before the first record: the first by time")
+        << "" << 4 << 0 << "1" << false;
+    QTest::newRow("between records: the next by time, not by row") << "" << 4 << 1 << "2" << false;
+    QTest::newRow("after a set-back clock's records") << "" << 4 << 2 << "5" << false;
+    QTest::newRow("an alarm after the last record: the current row stays")
+        << "" << 4 << 3 << "3" << false;
     QTest::newRow("the alarms of the range shown")
-        << "2013-05-07 08:00:00|2013-05-07 08:10:00" << 1 << 0 << "2";
+        << "2013-05-07 08:00:00|2013-05-07 08:10:00" << 1 << 0 << "2" << false;
+    QTest::newRow("Enter on an alarm") << "" << 4 << 2 << "5" << true;
 }
 
 void TestMainWindowTime::alarmList()
@@ -371,6 +375,7 @@ void TestMainWindowTime::alarmList()
     QFETCH(int, listed);
     QFETCH(int, clicked);
     QFETCH(QString, id);
+    QFETCH(bool, byKeyboard);
     // The data file's folder holds an alarm file: it is found by itself.
     QTemporaryDir dir;
     const QString data = dir.filePath(u"Data.bin"_s);
@@ -403,10 +408,15 @@ void TestMainWindowTime::alarmList()
     QCOMPARE(list->horizontalHeaderItem(0)->text(), u"报警时间"_s);
     w.setCurrentRow(w.main->grid().rowCount() >= 3 ? 3 : 1);
     const QString before = w.currentId();
-    const QRect cell = list->visualItemRect(list->item(clicked, 0));
-    // A view hears a double click after the press that made the item current.
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    if (byKeyboard) {
+        list->setCurrentCell(clicked, 0);
+        QTest::keyClick(list, Qt::Key_Return);
+    } else {
+        const QRect cell = list->visualItemRect(list->item(clicked, 0));
+        // A view hears a double click after the press that made the item current.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    }
     QCOMPARE(w.currentId(), id);
     if (id == u"3"_s)
         QCOMPARE(w.currentId(), before);

@@ -37,8 +37,9 @@ AlarmListWindow::AlarmListWindow(QWidget *parent)
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->setVisible(false);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    connect(m_table, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
-        if (const std::optional<qint64> time = timeOfRow(row))
+    // A double click, or Enter on the current row.
+    connect(m_table, &QAbstractItemView::activated, this, [this](const QModelIndex &index) {
+        if (const std::optional<qint64> time = timeOfRow(index.row()))
             emit alarmChosen(*time);
     });
     connect(m_otherFile, &QPushButton::clicked, this, &AlarmListWindow::otherFileWanted);
