@@ -11,6 +11,8 @@ class TestWindowPlacement : public QObject
 private slots:
     void clientForOuterSize_data();
     void clientForOuterSize();
+    void besideTheOwner_data();
+    void besideTheOwner();
     void keptInsideTheScreen_data();
     void keptInsideTheScreen();
     void frameFittedInsideTheScreen_data();
@@ -37,6 +39,32 @@ void TestWindowPlacement::clientForOuterSize()
     QCOMPARE(largestClient(QRect(0, 0, 880, 524), frame), client);
     const QRect outer(100, 50, 880, 524);
     QCOMPARE(frameOf(outer, outer.marginsRemoved(frame)), frame);
+}
+
+void TestWindowPlacement::besideTheOwner_data()
+{
+    QTest::addColumn<QRect>("owner");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QRect>("placed"); // of a 600 x 250 window
+    const QRect screen(0, 0, 1600, 1000);
+    QTest::newRow("room below") << QRect(100, 50, 900, 500) << screen << QRect(100, 550, 600, 250);
+    QTest::newRow("no room below: to the right, bottoms aligned")
+        << QRect(100, 400, 900, 500) << screen << QRect(1000, 650, 600, 250);
+    QTest::newRow("no room below or right: to the left")
+        << QRect(650, 400, 900, 500) << screen << QRect(50, 650, 600, 250);
+    QTest::newRow("only above") << QRect(0, 400, 1600, 600) << screen << QRect(0, 150, 600, 250);
+    QTest::newRow("no room anywhere: below, hiding the least")
+        << QRect(0, 0, 1366, 700) << QRect(0, 0, 1366, 768) << QRect(0, 518, 600, 250);
+    QTest::newRow("a panel on the left takes the room at the left: above")
+        << QRect(500, 400, 900, 500) << QRect(100, 0, 1500, 1000) << QRect(500, 150, 600, 250);
+}
+
+void TestWindowPlacement::besideTheOwner()
+{
+    QFETCH(QRect, owner);
+    QFETCH(QRect, available);
+    QFETCH(QRect, placed);
+    QCOMPARE(besideOwner(owner, QSize(600, 250), available), placed);
 }
 
 void TestWindowPlacement::keptInsideTheScreen_data()

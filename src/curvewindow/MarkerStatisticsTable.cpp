@@ -94,13 +94,13 @@ void MarkerStatisticsTable::placeBelowParent()
     if (!owner || !screen || !owner->isVisible())
         return;
     m_placed = true;
-    // Under the picture's lower left corner, so that it hides no curve
-    // where the screen has room; kept on the screen where it has not.
+    // Beside the curve window, so that it hides no curve where the screen
+    // has room, and as little of it as it can where it has not.
     const QRect frame = owner->frameGeometry();
     // Its own frame is not known before it shows: allow the owner's.
     const QSize frameAround = frame.size() - owner->size();
-    const QRect wanted(frame.bottomLeft() + QPoint(0, 1), size() + frameAround);
-    move(WindowPlacement::keptInside(wanted, screen->availableGeometry()).topLeft());
+    move(WindowPlacement::besideOwner(frame, size() + frameAround, screen->availableGeometry())
+             .topLeft());
 }
 
 bool MarkerStatisticsTable::eventFilter(QObject *watched, QEvent *event)

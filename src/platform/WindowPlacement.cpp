@@ -41,6 +41,28 @@ QRect fittedOuter(QSize client, const QMargins &frame, const QRect &available, Q
     return keptInside(QRect(topLeft, fitted.grownBy(frame)), available);
 }
 
+QRect besideOwner(const QRect &owner, QSize outer, const QRect &available)
+{
+    const QRect candidates[] = {
+        QRect(QPoint(owner.left(), owner.bottom() + 1), outer),
+        QRect(QPoint(owner.right() + 1, owner.bottom() - outer.height() + 1), outer),
+        QRect(QPoint(owner.left() - outer.width(), owner.bottom() - outer.height() + 1), outer),
+        QRect(QPoint(owner.left(), owner.top() - outer.height()), outer),
+    };
+    QRect best;
+    qint64 leastHidden = -1;
+    for (const QRect &wanted : candidates) {
+        const QRect placed = keptInside(wanted, available);
+        const QRect hidden = placed.intersected(owner);
+        const qint64 area = hidden.isEmpty() ? 0 : qint64(hidden.width()) * hidden.height();
+        if (leastHidden < 0 || area < leastHidden) {
+            best = placed;
+            leastHidden = area;
+        }
+    }
+    return best;
+}
+
 QRect centredInside(QSize outer, const QRect &available)
 {
     QRect r(QPoint(), outer);

@@ -30,6 +30,11 @@ QRect keptInside(const QRect &outer, const QRect &available);
 // included, and kept inside it.
 QRect fittedOuter(QSize client, const QMargins &frame, const QRect &available, QPoint topLeft);
 
+// Where a window of the outer size goes beside its owner's outer rectangle:
+// below it, to its right, to its left or above it, whichever hides least of
+// the owner once kept inside the available area (the first of them on a tie).
+QRect besideOwner(const QRect &owner, QSize outer, const QRect &available);
+
 // The outer size centred on the available area and kept inside it.
 QRect centredInside(QSize outer, const QRect &available);
 
