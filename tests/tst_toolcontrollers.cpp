@@ -98,6 +98,8 @@ void TestToolControllers::viewPlaceOverRefill_data()
     QTest::addColumn<int>("expectedCurrent");
     QTest::newRow("middle, file grew") << 200 << 300 << 50 << 60 << 50 << 60;
     QTest::newRow("middle, file shrank") << 200 << 120 << 50 << 60 << 50 << 60;
+    QTest::newRow("current row gone") << 200 << 100 << 40 << 150 << 40 << -1;
+    QTest::newRow("no current row") << 200 << 200 << 40 << -1 << 40 << -1;
     QTest::newRow("end follows growth") << 200 << 300 << -1 << 199 << -1 << 199;
     QTest::newRow("end follows shrinking") << 200 << 150 << -1 << 20 << -1 << 20;
 }

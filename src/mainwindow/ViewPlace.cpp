@@ -17,6 +17,9 @@ ViewPlace ViewPlace::of(const RecordGridView &view, const RecordGridModel &grid)
 
 void ViewPlace::restore(RecordGridView &view, const RecordGridModel &grid) const
 {
+    // A grid just refilled lays out its rows later: until then the scroll
+    // range is the emptied grid's, and a row to scroll to lies beyond it.
+    view.doItemsLayout();
     const int rows = grid.rowCount();
     if (current >= 0 && current < rows)
         view.selectionModel()->setCurrentIndex(grid.index(current, 0),
