@@ -225,7 +225,8 @@ private:
     bool m_workStopped = false;
     bool m_outerFitted = false;
 
-    // The grid's tools: copy, find, save as, reload and follow.
+    // The grid's tools: copy (GridCopyAction), find (FindController), Save As
+    // (SaveAsController), reload and follow (FollowController).
 public:
     // The selected rows under the title row, as Copy puts them on the clipboard.
     QByteArray selectionText() const;
