@@ -5,10 +5,15 @@
 #include "logfiles/BinaryLogFile.h"
 #include "mainwindow/AlarmsController.h"
 #include "mainwindow/FileDrop.h"
+#include "mainwindow/FindController.h"
+#include "mainwindow/FollowController.h"
 #include "mainwindow/GaugeProgress.h"
+#include "mainwindow/GridCopyAction.h"
 #include "mainwindow/RecentFilesMenu.h"
+#include "mainwindow/SaveAsController.h"
 #include "mainwindow/TagSheetController.h"
 #include "mainwindow/TimeRangeController.h"
+#include "mainwindow/ViewPlace.h"
 #include "mainwindow/WorkProgressDialog.h"
 #include "platform/Fonts.h"
 #include "platform/MemoryBudget.h"
@@ -746,7 +751,7 @@ MainWindow::WindowState MainWindow::windowState() const
     state.formatsOn = ui->displayFormatList->isEnabled();
     state.format = m_loadedFormat;
     state.titleName = m_titleName;
-    state.place = viewPlace();
+    state.place = ViewPlace::of(*ui->recordGrid, m_document.grid());
     return state;
 }
 
@@ -767,7 +772,7 @@ void MainWindow::restoreWindowState(WindowState &state)
         ui->displayFormatList->setEnabled(state.formatsOn);
         ui->displayFormatList->setCurrentIndex(formatItem(state.format));
     }
-    restoreViewPlace(state.place);
+    state.place.restore(*ui->recordGrid, m_document.grid());
 }
 
 void MainWindow::runStep(const std::function<void()> &work)
@@ -823,6 +828,161 @@ bool MainWindow::runWork(WorkKind kind, const std::function<void()> &work)
     // What the grid held before is let go as soon as the new rows stand.
     before.reset();
     return !stopped;
+}
+
+void MainWindow::buildTools()
+{
+    RecordGridView *view = ui->recordGrid;
+    m_copyAction = new GridCopyAction(this, view, &m_document.grid());
+    m_find = new FindController(this, view, &m_document.grid());
+    connect(&m_document.grid(), &QAbstractItemModel::modelReset, m_find,
+            &FindController::gridChanged);
+
+    SaveAsController::Host saveHost;
+    saveHost.language = [this] { return language(); };
+    saveHost.runSave
+        = [this](const std::function<void()> &work) { return runWork(WorkKind::Save, work); };
+    saveHost.work = [this] { return m_work; };
+    saveHost.exportWith = [this](const SaveAsController::AutomationMaker &automation) {
+        auto usual = std::exchange(m_services.automation, automation);
+        exportWorkbook();
+        m_services.automation = std::move(usual);
+    };
+    saveHost.message = [this](const QString &text) { message(MainTexts::captionNorvale(), text); };
+    m_saveAs = new SaveAsController(m_document, m_services.saveFiles, std::move(saveHost), this);
+
+    FollowController::Host followHost;
+    followHost.language = [this] { return language(); };
+    followHost.busy = [this] { return m_workDepth > 0; };
+    followHost.runLoad
+        = [this](const std::function<void()> &work) { return runWork(WorkKind::Load, work); };
+    followHost.runGrowth
+        = [this](const std::function<void()> &work) { return runWork(WorkKind::Grow, work); };
+    followHost.reopen = [this] { reopenFile(); };
+    followHost.message
+        = [this](const QString &text) { message(MainTexts::captionNorvale(), text); };
+    followHost.fileTooLarge
+        = [this](const LogDocument::Outcome &outcome) { showFileTooLarge(outcome); };
+    followHost.countChanged = [this] { updateCountDisplay(); };
+    m_follow = new FollowController(m_document, m_services.options, std::move(followHost), this);
+    connect(m_follow, &FollowController::gridReloaded, this, &MainWindow::gridReloaded);
+
+    // The new items go above the exit item, after their own separator.
+    QAction *exitSeparator
+        = popupMenu->findChild<QAction *>(QStringLiteral("recentFilesSeparator"));
+    m_saveAs->install(popupMenu, exitSeparator, ui->progressGauge);
+    m_follow->install(popupMenu, exitSeparator, view, ui->verticalLayout);
+    popupMenu->insertSeparator(m_saveAs->action());
+    applyToolTexts(language());
+}
+
+void MainWindow::applyToolTexts(Language language)
+{
+    if (!m_copyAction)
+        return;
+    m_copyAction->setTexts(language);
+    m_saveAs->applyTexts(language);
+    m_follow->applyTexts(language);
+    m_find->setTexts(language);
+}
+
+// Copy and find, for the keys and the menu
+
+QByteArray MainWindow::selectionText() const
+{
+    return m_copyAction->selectionText();
+}
+
+void MainWindow::copySelection()
+{
+    m_copyAction->copySelection();
+}
+
+void MainWindow::selectAllRows()
+{
+    m_copyAction->selectAllRows();
+}
+
+FindBar *MainWindow::findBar() const
+{
+    return m_find->bar();
+}
+
+QString MainWindow::findCountText() const
+{
+    return m_find->countText();
+}
+
+void MainWindow::showFind()
+{
+    m_find->showFind();
+}
+
+void MainWindow::showGoToId()
+{
+    m_find->showGoToId();
+}
+
+void MainWindow::findNext()
+{
+    m_find->findNext();
+}
+
+void MainWindow::findPrevious()
+{
+    m_find->findPrevious();
+}
+
+// Save as, reload and follow
+
+void MainWindow::saveAs()
+{
+    m_saveAs->saveAs();
+}
+
+void MainWindow::reloadFile()
+{
+    m_follow->reloadFile();
+}
+
+bool MainWindow::following() const
+{
+    return m_follow->following();
+}
+
+void MainWindow::setFollowing(bool on)
+{
+    m_follow->setFollowing(on);
+}
+
+void MainWindow::reopenFile()
+{
+    const QString title = windowTitle();
+    const QString titleName = m_titleName;
+    const QString path = m_document.path();
+    // As if the file were opened anew and its buffer and format picked again.
+    prepareOpen(path);
+    const LogDocument::ReloadSteps steps = m_document.reload();
+    showOpenOutcome(steps.open);
+    m_recentMenu->add(path);
+    // The title keeps the name the file was opened by.
+    if (!titleName.isEmpty())
+        m_titleName = titleName;
+    setWindowTitle(title);
+    if (steps.buffer) {
+        {
+            const QSignalBlocker block(ui->bufferList);
+            ui->bufferList->setCurrentIndex(m_document.buffer() - 1);
+        }
+        showBufferOutcome(*steps.buffer);
+    }
+    if (steps.format) {
+        {
+            const QSignalBlocker block(ui->displayFormatList);
+            ui->displayFormatList->setCurrentIndex(formatItem(m_document.format()));
+        }
+        showFormatChange(*steps.format);
+    }
 }
 
 void MainWindow::buildTagSheetTools()
@@ -908,7 +1068,8 @@ void MainWindow::buildTimeLine()
     m_timeRanges
         = new TimeRangeController(m_document, m_services.timeRanges, std::move(rangeHost), this);
     // Beside the other items that change what the grid holds.
-    m_timeRanges->install(popupMenu, m_saveAs, ui->recordGrid, ui->recordCountButton, m_find);
+    m_timeRanges->install(popupMenu, m_saveAs->action(), ui->recordGrid, ui->recordCountButton,
+                          m_find);
 
     AlarmsController::Host alarmHost;
     alarmHost.language = [this] { return language(); };
@@ -918,7 +1079,7 @@ void MainWindow::buildTimeLine()
         = [this] { message(MainTexts::captionNorvale(), MainTexts::invalidDatabase()); };
     alarmHost.goToTime = [this](qint64 time) { m_timeRanges->goToTime(time); };
     m_alarms = new AlarmsController(m_document, std::move(alarmHost), this);
-    m_alarms->install(popupMenu, m_saveAs);
+    m_alarms->install(popupMenu, m_saveAs->action());
     connect(m_alarms, &AlarmsController::alarmsChanged, this, &MainWindow::alarmsChanged);
     connect(m_alarms, &AlarmsController::alarmRecordChosen, this, &MainWindow::alarmRecordChosen);
 }

@@ -17,15 +17,15 @@
 #include <utility>
 
 class AutomationFactory;
-class FileFollower;
 class FindBar;
 class FindController;
+class FollowController;
 class GridCopyAction;
 class MessageSink;
 class OptionsStore;
-class QLabel;
 class QMenu;
 class RecentFilesMenu;
+class SaveAsController;
 class TagSheetController;
 class TimeRangeChooser;
 class TimeRangeController;
@@ -225,7 +225,8 @@ private:
     bool m_workStopped = false;
     bool m_outerFitted = false;
 
-    // The grid's tools: copy, find, save as, reload and follow.
+    // The grid's tools: copy (GridCopyAction), find (FindController), Save As
+    // (SaveAsController), reload and follow (FollowController).
 public:
     // The selected rows under the title row, as Copy puts them on the clipboard.
     QByteArray selectionText() const;
@@ -249,26 +250,11 @@ signals:
     void gridReloaded();
 
 private:
-    struct ViewPlace
-    {
-        int top = -1;
-        int current = -1;
-        bool atEnd = false;
-    };
     void buildTools();
     void applyToolTexts(Language language);
-    void saveCsv(const QString &path);
-    void saveXlsx(const QString &path);
-    ViewPlace viewPlace() const;
-    void restoreViewPlace(const ViewPlace &place);
-    void followOpenFile();
-    void followChanged();
-    void reloadSteps();
-    // The records a binary file that only grew has gained.
-    void readGrowth();
-    void followReplaced();
-    // Shows or takes away the notice that the open file is gone.
-    void setFileGone(bool gone);
+    // Reload's part in the window: the open file read again as if opened
+    // anew, its title, buffer and format kept.
+    void reopenFile();
 
     // Tag sheets and the statistics of the selection (TagSheetController).
 public:
@@ -300,13 +286,8 @@ private:
 
     GridCopyAction *m_copyAction = nullptr;
     FindController *m_find = nullptr;
-    QAction *m_saveAs = nullptr;
-    QAction *m_reload = nullptr;
-    QAction *m_follow = nullptr;
-    std::unique_ptr<SaveChooser> m_ownSaves;
-    FileFollower *m_follower = nullptr;
-    QLabel *m_goneNotice = nullptr;
-    bool m_fileGone = false;
+    SaveAsController *m_saveAs = nullptr;
+    FollowController *m_follow = nullptr;
 
     // The time range, go to a time (TimeRangeController), and the alarms
     // beside the records (AlarmsController).
