@@ -4,6 +4,7 @@
 #include "mainwindow/AlarmListWindow.h"
 #include "mainwindow/AlarmStatisticsWindow.h"
 #include "mainwindow/TimeRangeDialog.h"
+#include "widgets/OwnedWindow.h"
 
 #include <QAction>
 #include <QMenu>
@@ -106,8 +107,7 @@ void AlarmsController::showAlarmList()
 {
     if (readAlarmsBeside())
         listAlarms();
-    m_list->show();
-    m_list->raise();
+    showOwnedWindow(m_list, m_owner);
 }
 
 void AlarmsController::countAlarms()
@@ -122,8 +122,7 @@ void AlarmsController::countAlarms()
 void AlarmsController::showAlarmStatistics()
 {
     const bool read = readAlarmsBeside();
-    m_statistics->show();
-    m_statistics->raise();
+    showOwnedWindow(m_statistics, m_owner);
     // Alarms read now reach the list and the curves too, not the statistics alone.
     if (read)
         listAlarms();

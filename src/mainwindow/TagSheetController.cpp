@@ -8,6 +8,7 @@
 #include "platform/SameFile.h"
 #include "records/GridStatistics.h"
 #include "texts/TagSheetTexts.h"
+#include "widgets/OwnedWindow.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -127,9 +128,7 @@ void TagSheetController::editTagSheet()
         if (m_document.tagSheet())
             m_editor->setSheet(*m_document.tagSheet(), m_document.tagSheetPath());
     }
-    m_editor->show();
-    m_editor->raise();
-    m_editor->activateWindow();
+    showOwnedWindow(m_editor, m_owner);
 }
 
 bool TagSheetController::closeEditor()
