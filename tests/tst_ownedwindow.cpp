@@ -1,6 +1,8 @@
-// A window of the main window shows over its owner and inside the screen the
+// A window of the main window shows beside its owner and inside the screen the
 // first time, and where the user left it after that.
 #include "widgets/OwnedWindow.h"
+
+#include "platform/WindowPlacement.h"
 
 #include <QScreen>
 #include <QtTest>
@@ -23,8 +25,7 @@ void TestOwnedWindow::firstShownInsideTheScreen_data()
         << QPoint(0, 0) << QSize(400, 300) << QSize(560, 200);
     QTest::newRow("taller than an owner at the bottom")
         << QPoint(100, 250) << QSize(300, 300) << QSize(200, 500);
-    QTest::newRow("smaller: centred over the owner")
-        << QPoint(100, 100) << QSize(400, 300) << QSize(200, 100);
+    QTest::newRow("room below the owner") << QPoint(100, 50) << QSize(400, 300) << QSize(200, 100);
 }
 
 void TestOwnedWindow::firstShownInsideTheScreen()
@@ -49,12 +50,10 @@ void TestOwnedWindow::firstShownInsideTheScreen()
                             .arg(placed.y())
                             .arg(placed.width())
                             .arg(placed.height())));
-    // As near the owner's middle as the screen allows.
+    // Beside the owner, as the plain placement rule has it.
     const QRect frame = owner.frameGeometry();
-    if (windowSize.width() <= frame.width() && windowSize.height() <= frame.height())
-        QCOMPARE(placed.center(), frame.center());
-    else
-        QVERIFY(placed.intersects(frame));
+    const QSize frameAround = frame.size() - owner.size();
+    QCOMPARE(placed, WindowPlacement::besideOwner(frame, windowSize + frameAround, screen));
 }
 
 void TestOwnedWindow::keptWhereTheUserLeftIt()

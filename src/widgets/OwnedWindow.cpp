@@ -13,10 +13,9 @@ void showOwnedWindow(QWidget *window, const QWidget *owner)
             const QRect frame = owner->frameGeometry();
             // Its own frame is not known before it shows: allow the owner's.
             const QSize frameAround = frame.size() - owner->size();
-            QRect wanted(QPoint(), window->size() + frameAround);
-            wanted.moveCenter(frame.center());
-            window->move(
-                WindowPlacement::keptInside(wanted, screen->availableGeometry()).topLeft());
+            window->move(WindowPlacement::besideOwner(frame, window->size() + frameAround,
+                                                      screen->availableGeometry())
+                             .topLeft());
         }
     }
     window->show();
