@@ -5,6 +5,7 @@
 #include "curves/MarkerStatistics.h"
 #include "document/LogDocument.h"
 #include "records/RecordGridModel.h"
+#include "records/RecordTime.h"
 #include "support/LogFiles.h"
 
 #include <QTemporaryDir>
@@ -167,7 +168,7 @@ void TestMarkerStatistics::durations()
 {
     QFETCH(qint64, seconds);
     QFETCH(QString, text);
-    QCOMPARE(MarkerStatistics::durationText(seconds), text);
+    QCOMPARE(RecordTime::durationText(seconds), text);
 }
 
 void TestMarkerStatistics::tagSheetColumns()

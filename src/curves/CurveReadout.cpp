@@ -3,6 +3,7 @@
 #include "curves/CurveData.h"
 #include "curves/CurveReadoutText.h"
 #include "records/RecordGridModel.h"
+#include "records/RecordTime.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -10,7 +11,6 @@
 #include <QTimeZone>
 
 #include <cmath>
-#include <cstdlib>
 
 namespace CurveReadout {
 
@@ -28,19 +28,6 @@ std::optional<QDateTime> recordDateTime(const QString &date, const QString &time
         return std::nullopt;
     // Panel clocks keep no time zone: count plain wall-clock seconds.
     return QDateTime(day, at, QTimeZone::utc());
-}
-
-QString duration(qint64 seconds)
-{
-    const QString sign = seconds < 0 ? QStringLiteral("-") : QString();
-    const qint64 s = std::llabs(seconds);
-    const QString clock = QStringLiteral("%1:%2:%3")
-                              .arg(s / 3600 % 24, 2, 10, QLatin1Char('0'))
-                              .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
-                              .arg(s % 60, 2, 10, QLatin1Char('0'));
-    if (s >= 86400)
-        return sign + QStringLiteral("%1d ").arg(s / 86400) + clock;
-    return sign + clock;
 }
 
 QString signedText(qint64 v, int base)
@@ -212,8 +199,9 @@ QList<Line> readout(const CurveSettings &s, const Source &src, int row, std::opt
             Line {std::nullopt, CurveReadoutText::markers(cell(0, a), cell(0, b), language)});
         const auto secs = secondsBetween(cell(1, a), cell(2, a), cell(1, b), cell(2, b));
         lines.append(Line {std::nullopt,
-                           CurveReadoutText::timeChange(
-                               secs ? duration(*secs) : CurveReadoutText::noChange(), language)});
+                           CurveReadoutText::timeChange(secs ? RecordTime::durationText(*secs)
+                                                             : CurveReadoutText::noChange(),
+                                                        language)});
         for (const CurveSpec &c : s.curves) {
             if (c.showKind == static_cast<int>(ShowKind::NotUsed))
                 continue;

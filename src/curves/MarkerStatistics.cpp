@@ -9,7 +9,6 @@
 #include "texts/Translations.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace MarkerStatistics {
 
@@ -32,19 +31,6 @@ std::optional<qint64> timeOfRow(const RecordGridModel &grid, int row)
 
 } // namespace
 
-QString durationText(qint64 seconds)
-{
-    const QString sign = seconds < 0 ? QStringLiteral("-") : QString();
-    const qint64 s = std::llabs(seconds);
-    const QString clock = QStringLiteral("%1:%2:%3")
-                              .arg(s / 3600 % 24, 2, 10, QLatin1Char('0'))
-                              .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
-                              .arg(s % 60, 2, 10, QLatin1Char('0'));
-    if (s >= RecordTime::SecondsPerDay)
-        return sign + QStringLiteral("%1d ").arg(s / RecordTime::SecondsPerDay) + clock;
-    return sign + clock;
-}
-
 std::optional<Table> between(const CurveSettings &settings, const CurveReadout::Source &source,
                              int markerA, int markerB)
 {
@@ -59,7 +45,7 @@ std::optional<Table> between(const CurveSettings &settings, const CurveReadout::
     if (timeA && timeB) {
         table.timeA = RecordTime::text(*timeA);
         table.timeB = RecordTime::text(*timeB);
-        table.timeBetween = durationText(*timeB - *timeA);
+        table.timeBetween = RecordTime::durationText(*timeB - *timeA);
     }
     const int first = std::min(markerA, markerB);
     const int last = std::max(markerA, markerB);

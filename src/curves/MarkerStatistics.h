@@ -45,9 +45,6 @@ struct Table
 std::optional<Table> between(const CurveSettings &settings, const CurveReadout::Source &source,
                              int markerA, int markerB);
 
-// Signed "hh:mm:ss", with whole days before it ("2d 01:00:00") from a day on.
-QString durationText(qint64 seconds);
-
 // The title row, a row of the times, then a row per curve.
 QList<QStringList> rows(const Table &table, Language language);
 // rows() as tab-separated text.

@@ -1,6 +1,7 @@
 #include "records/RecordTime.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace RecordTime {
 
@@ -255,6 +256,19 @@ QString text(qint64 time)
     QByteArray bytes;
     appendText(bytes, time);
     return QString::fromLatin1(bytes);
+}
+
+QString durationText(qint64 seconds)
+{
+    const QString sign = seconds < 0 ? QStringLiteral("-") : QString();
+    const qint64 s = std::llabs(seconds);
+    const QString clock = QStringLiteral("%1:%2:%3")
+                              .arg(s / 3600 % 24, 2, 10, QLatin1Char('0'))
+                              .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+                              .arg(s % 60, 2, 10, QLatin1Char('0'));
+    if (s >= SecondsPerDay)
+        return sign + QStringLiteral("%1d ").arg(s / SecondsPerDay) + clock;
+    return sign + clock;
 }
 
 } // namespace RecordTime

@@ -65,6 +65,8 @@ std::optional<Span> findTime(QStringView findText, std::optional<qint64> current
 
 // "yyyy-mm-dd hh:mm:ss".
 QString text(qint64 time);
+// Signed "hh:mm:ss", with whole days before it ("2d 01:00:00") from a day on.
+QString durationText(qint64 seconds);
 // The same appended as ASCII.
 void appendText(QByteArray &out, qint64 time);
 
